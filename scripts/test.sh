@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The test command: installs what is needed, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test. Run as root on Debian 12 (or with sudo).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build-test"
+
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Debug -DTESSARINE_SANITIZE=ON
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure --timeout 600 -j "$(nproc)"
+

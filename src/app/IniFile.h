@@ -1,0 +1,44 @@
+#pragma once
+// A small INI reader and writer with the rules of the classic profile routines:
+// section and key names are matched without regard to case, blanks around a value
+// are ignored, an existing key is replaced on its own line, a new key is appended
+// at the end of its section, and a read returns at most 254 characters.
+//
+// It touches only the line it writes: every other byte of the file stays as it was,
+// so comments and lines it does not understand survive a write.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessarine {
+
+inline constexpr std::size_t kMaxSettingLength = 254;
+
+// The value of key in section, or "" when the file, the section or the key is missing.
+std::string ReadSetting(const std::filesystem::path& file, std::string_view section, std::string_view key);
+
+// Writes key=value into section, creating the file and the section when needed.
+// Returns false when the file could not be written; callers may ignore it.
+bool WriteSetting(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                  std::string_view value);
+
+struct SettingEntry {
+  std::string key;
+  std::string value;
+};
+
+// Writes several entries of one section with a single rewrite of the file, in order.
+bool WriteSettings(const std::filesystem::path& file, std::string_view section,
+                   const std::vector<SettingEntry>& entries);
+
+// The whole text of the file, or "" when it cannot be read.
+std::string ReadIniText(const std::filesystem::path& file);
+
+// The same two operations over a file's text, for callers that batch many writes.
+std::string ReadSettingFromText(std::string_view text, std::string_view section, std::string_view key);
+std::string WriteSettingToText(std::string_view text, std::string_view section, std::string_view key,
+                               std::string_view value);
+
+}  // namespace tessarine

@@ -1,0 +1,12 @@
+#pragma once
+// Each subcommand of the tool registers itself here; a command sets the exit status.
+
+namespace CLI {
+class App;
+}
+
+namespace tessarine {
+
+void RegisterShowCommand(CLI::App& app, int& exitStatus);
+
+}  // namespace tessarine

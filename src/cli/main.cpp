@@ -1,0 +1,18 @@
+// tessarine: the headless tool for servers and scheduled jobs.
+
+#include <CLI/CLI.hpp>
+
+#include "app/WindowTitle.h"
+#include "cli/Commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{std::string(tessarine::kWindowTitle) + ": catalogue the metadata of image files", "tessarine"};
+  app.set_version_flag("--version", std::string(tessarine::kVersionText));
+  app.require_subcommand(1);
+
+  int status = 0;
+  tessarine::RegisterShowCommand(app, status);
+
+  CLI11_PARSE(app, argc, argv);
+  return status;
+}
