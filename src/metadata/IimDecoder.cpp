@@ -1,0 +1,154 @@
+#include "metadata/IimDecoder.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "metadata/TextDecoding.h"
+
+namespace tessarine {
+namespace {
+
+enum class Repeat { LastWins, Joins };
+
+struct DatasetTarget {
+  std::size_t column;
+  Repeat repeat;
+};
+
+// Record-2 datasets and the column each one feeds.
+std::array<const DatasetTarget*, 256> BuildDatasetTable() {
+  static const std::array<std::pair<int, DatasetTarget>, 35> kDatasets{{
+      {5, {col::ObjectName, Repeat::LastWins}},
+      {7, {col::EditStatus, Repeat::LastWins}},
+      {10, {col::Urgency, Repeat::LastWins}},
+      {15, {col::Category, Repeat::LastWins}},
+      {20, {col::SupplementalCategory, Repeat::Joins}},
+      {22, {col::FixtureIdentifier, Repeat::LastWins}},
+      {25, {col::Keywords, Repeat::Joins}},
+      {30, {col::ReleaseDate, Repeat::LastWins}},
+      {35, {col::ReleaseTime, Repeat::LastWins}},
+      {40, {col::SpecialInstructions, Repeat::LastWins}},
+      {45, {col::ReferenceService, Repeat::Joins}},
+      {47, {col::ReferenceDate, Repeat::Joins}},
+      {50, {col::ReferenceNumber, Repeat::Joins}},
+      {55, {col::CreatedDate, Repeat::LastWins}},
+      {60, {col::CreatedTime, Repeat::LastWins}},
+      {65, {col::OriginatingProgram, Repeat::LastWins}},
+      {70, {col::ProgramVersion, Repeat::LastWins}},
+      {75, {col::ObjectCycle, Repeat::LastWins}},
+      {80, {col::Byline, Repeat::Joins}},
+      {85, {col::BylineTitle, Repeat::Joins}},
+      {90, {col::City, Repeat::LastWins}},
+      {92, {col::Location, Repeat::LastWins}},
+      {95, {col::ProvinceState, Repeat::LastWins}},
+      {100, {col::CountryCode, Repeat::LastWins}},
+      {101, {col::Country, Repeat::LastWins}},
+      {103, {col::OriginalTransmissionReference, Repeat::LastWins}},
+      {105, {col::Headline, Repeat::LastWins}},
+      {110, {col::Credit, Repeat::LastWins}},
+      {115, {col::Source, Repeat::LastWins}},
+      {116, {col::Copyright, Repeat::LastWins}},
+      {118, {col::Contact, Repeat::LastWins}},
+      {120, {col::Caption, Repeat::LastWins}},
+      {121, {col::LocalCaption, Repeat::LastWins}},
+      {122, {col::CaptionWriter, Repeat::Joins}},
+      {130, {col::ImageType, Repeat::LastWins}},
+  }};
+  std::array<const DatasetTarget*, 256> table{};
+  for (const auto& [number, target] : kDatasets) table[static_cast<std::size_t>(number)] = &target;
+  return table;
+}
+
+const std::array<const DatasetTarget*, 256>& DatasetTable() {
+  static const auto table = BuildDatasetTable();
+  return table;
+}
+
+constexpr std::uint8_t kTag = 0x1C;
+constexpr std::string_view kUtf8Designation = "\x1B%G";
+
+// hhmmss... becomes hh:mm:ss; the time-zone offset after the sixth character is dropped.
+std::string FormatTimeCreated(const std::string& value) {
+  // Count characters, not bytes, so a stray multi-byte character is never split.
+  std::size_t ends[6];
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < value.size() && count < 6; ++i) {
+    if ((static_cast<unsigned char>(value[i]) & 0xC0) == 0x80) continue;
+    std::size_t end = i + 1;
+    while (end < value.size() && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) ++end;
+    ends[count++] = end;
+  }
+  if (count < 6) return value;
+  return value.substr(0, ends[1]) + ":" + value.substr(ends[1], ends[3] - ends[1]) + ":" +
+         value.substr(ends[3], ends[5] - ends[3]);
+}
+
+void Store(MetadataRecord& record, int dataset, std::string value) {
+  if (const DatasetTarget* target = DatasetTable()[static_cast<std::size_t>(dataset)]) {
+    std::string& column = record.iim[target->column];
+    if (target->repeat == Repeat::Joins && !column.empty()) {
+      column += "; " + value;
+    } else {
+      column = std::move(value);
+    }
+    if (target->column == col::CreatedTime) column = FormatTimeCreated(column);
+    return;
+  }
+  record.iim[col::Customized] += "Field: " + std::to_string(dataset) + ": " + value + "\r\n";
+}
+
+// Record 1 may declare UTF-8 for the text of record 2 (dataset 1:90, ESC % G).
+bool DeclaresUtf8(Bytes bytes, std::size_t start, std::size_t end) {
+  for (std::size_t k = start; k + 4 < end; ++k) {
+    if (bytes[k] != kTag || bytes[k + 1] != 0x01 || bytes[k + 2] != 90) continue;
+    const std::size_t length = (std::size_t{bytes[k + 3]} << 8) | bytes[k + 4];
+    const std::size_t valueAt = k + 5;
+    if (length > bytes.size() - std::min(valueAt, bytes.size())) return false;
+    std::string_view value(reinterpret_cast<const char*>(bytes.data()) + valueAt, length);
+    return value.find(kUtf8Designation) != std::string_view::npos;
+  }
+  return false;
+}
+
+}  // namespace
+
+void DecodeIim(Bytes bytes, const IimBlock& block, MetadataRecord& record) {
+  const std::size_t length = bytes.size();
+  if (block.start >= length) return;
+  // The walk may look at a tag up to and including offset start + size.
+  const std::size_t last = block.size > length - block.start ? length : block.start + block.size;
+  const bool utf8 = DeclaresUtf8(bytes, block.start, std::min(length, last + 1));
+
+  std::size_t k = block.start;
+  while (k <= last && k + 2 < length) {
+    if (bytes[k] != kTag || bytes[k + 1] != 0x02) {
+      ++k;
+      continue;
+    }
+    const int dataset = bytes[k + 2];
+    if (k + 4 >= length) {
+      record.problems.push_back("IIM dataset 2:" + std::to_string(dataset) + " cut off by the end of the file");
+      return;
+    }
+    const std::size_t valueLength = (std::size_t{bytes[k + 3]} << 8) | bytes[k + 4];
+    const std::size_t valueAt = k + 5;
+    const std::size_t available = length - valueAt;
+    const auto* valueBytes = reinterpret_cast<const char*>(bytes.data()) + valueAt;
+    // The value ends before its first zero byte.
+    const void* zero = std::memchr(valueBytes, 0, std::min(valueLength, available));
+    const std::size_t textLength =
+        zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - valueBytes) : valueLength;
+    if (textLength > available) {
+      record.problems.push_back("IIM dataset 2:" + std::to_string(dataset) + " cut off by the end of the file");
+      return;
+    }
+    if (dataset != 0) {
+      std::string_view raw(valueBytes, textLength);
+      Store(record, dataset, NormalizeLineBreaks(utf8 ? DecodeUtf8Bytes(raw) : DecodeWindows1252(raw)));
+    }
+    k = valueAt + valueLength;
+  }
+}
+
+}  // namespace tessarine

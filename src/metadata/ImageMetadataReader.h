@@ -1,0 +1,34 @@
+#pragma once
+// Reads one file's IIM block and XMP packet into a metadata record.
+
+#include <filesystem>
+#include <string_view>
+
+#include "app/UserPort.h"
+#include "metadata/ContainerReader.h"
+#include "metadata/MetadataRecord.h"
+
+namespace tessarine {
+
+class XmpParser;
+
+struct MetadataReadContext {
+  bool onlyIptc = false;
+  const XmpParser* parser = nullptr;  // created once per scan; XMP is skipped without one
+  UserPort* port = nullptr;           // receives the read and parse error boxes
+  std::filesystem::path dumpFile;     // the packet that failed to parse is written here
+};
+
+// Clears the record, then fills its support code, IIM, XMP and custom values. Never throws
+// for a damaged file: what could be read is kept and the problems are listed in the record.
+void ReadImageMetadata(const std::filesystem::path& path, std::string_view upperExtension,
+                       const MetadataReadContext& context, MetadataRecord& record);
+
+// The same over bytes already in memory (no read error can occur).
+void ReadImageMetadataFromBytes(Bytes bytes, std::string_view upperExtension, const MetadataReadContext& context,
+                                MetadataRecord& record);
+
+// The text after the last "." of a file name, in upper case; "" without a ".".
+std::string UpperExtension(std::string_view fileName);
+
+}  // namespace tessarine

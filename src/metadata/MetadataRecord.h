@@ -1,0 +1,35 @@
+#pragma once
+// The values read from one file, before and after the IIM/XMP precedence is applied.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "db/ImageColumns.h"
+
+namespace tessarine {
+
+using ColumnValues = std::array<std::string, kImageColumnCount>;
+
+enum class XmpState {
+  NotSearched,  // IPTC/IIM only, or a file of no supported kind
+  NoPacket,     // searched, none found
+  Parsed,
+  ParseError,
+};
+
+struct MetadataRecord {
+  std::string supportIptc = "0";  // "1" JPEG by content, "2" supported by extension, "0" otherwise
+  ColumnValues iim;               // IIM values at their column index (ObjectName..Customized)
+  ColumnValues xmp;               // XMP values at their column index
+  int copyrightStatus = 0;        // 0 no xapRights:Marked, 1 "True", 2 anything else
+  std::array<std::string, kCustomColumnCount> custom;  // XMPCustom01..XMPCustom100
+  XmpState xmpState = XmpState::NotSearched;
+  // What went wrong while reading (a block cut off by the end of the file, a short read...),
+  // for the scan log. The values read before the problem are kept.
+  std::vector<std::string> problems;
+
+  void Clear() { *this = MetadataRecord(); }
+};
+
+}  // namespace tessarine

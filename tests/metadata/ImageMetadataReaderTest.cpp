@@ -1,0 +1,100 @@
+#include "metadata/ImageMetadataReader.h"
+
+#include <gtest/gtest.h>
+
+#include "metadata/ImageBytes.h"
+#include "metadata/XmpParser.h"
+#include "support/RecordingUserPort.h"
+#include "support/TempDir.h"
+
+namespace tessarine {
+namespace {
+
+using namespace test;
+
+class ImageMetadataReaderTest : public ::testing::Test {
+ protected:
+  MetadataReadContext Context(bool onlyIptc = false) {
+    return MetadataReadContext{onlyIptc, &m_parser, &m_port, m_dir / "ParsingError.xmp"};
+  }
+  MetadataRecord ReadImage(const std::string& name, const std::string& bytes, bool onlyIptc = false) {
+    WriteFile(m_dir / name, bytes);
+    MetadataRecord record;
+    ReadImageMetadata(m_dir / name, UpperExtension(name), Context(onlyIptc), record);
+    return record;
+  }
+
+  TempDir m_dir;
+  XmpParser m_parser{CustomXmpDefinition{}};
+  RecordingUserPort m_port;
+};
+
+const std::string kTitlePacket = Packet(
+    "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+    "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">XMP title</rdf:li></rdf:Alt></dc:title></rdf:Description>");
+
+TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpOfAJpeg) {
+  const MetadataRecord r = ReadImage("a.jpg", Jpeg(App13(Resource(0x0404, Iim(5, "IIM title"))) + App1Xmp(kTitlePacket)));
+  EXPECT_EQ(r.supportIptc, "1");
+  EXPECT_EQ(r.iim[col::ObjectName], "IIM title");
+  EXPECT_EQ(r.xmp[col::ObjectName], "XMP title");
+  EXPECT_EQ(r.xmpState, XmpState::Parsed);
+  EXPECT_TRUE(m_port.messages.empty());
+}
+
+TEST_F(ImageMetadataReaderTest, OnlyIptcSearchesNoPacket) {
+  const MetadataRecord r = ReadImage("a.jpg", Jpeg(App1Xmp(Packet("<broken"))), true);
+  EXPECT_EQ(r.xmpState, XmpState::NotSearched);
+  EXPECT_TRUE(m_port.messages.empty());
+}
+
+TEST_F(ImageMetadataReaderTest, AFileOfNoSupportedKindIsNotSearched) {
+  const MetadataRecord r = ReadImage("notes.txt", "text " + App13(Resource(0x0404, Iim(5, "x"))));
+  EXPECT_EQ(r.supportIptc, "0");
+  EXPECT_EQ(r.iim[col::ObjectName], "");
+  EXPECT_EQ(ReadImage("empty.jpg", "").supportIptc, "0");
+  MetadataRecord missing;
+  ReadImageMetadata(m_dir / "missing.jpg", "JPG", Context(), missing);
+  EXPECT_EQ(missing.supportIptc, "0");
+}
+
+TEST_F(ImageMetadataReaderTest, ReadsThePacketOfATiffAndAPsdAndTheirIimWhenInAnApp13) {
+  const MetadataRecord tiff = ReadImage("a.TIF", "II*\0" + std::string(60, '\0') + kTitlePacket + "tail");
+  EXPECT_EQ(tiff.supportIptc, "2");
+  EXPECT_EQ(tiff.xmp[col::ObjectName], "XMP title");
+  const MetadataRecord psd = ReadImage("a.psd", "8BPS" + std::string(60, '\0') + kTitlePacket + "tail");
+  EXPECT_EQ(psd.xmp[col::ObjectName], "XMP title");
+}
+
+TEST_F(ImageMetadataReaderTest, AMalformedPacketShowsOneBoxWritesTheDumpAndKeepsIim) {
+  std::string packet = kTitlePacket.substr(0, kTitlePacket.size() / 2);
+  packet.append("\xE9\xFF", 2);
+  const MetadataRecord r = ReadImage("cut.jpg", Jpeg(App13(Resource(0x0404, Iim(5, "kept"))) + App1Xmp(packet)));
+  EXPECT_EQ(r.xmpState, XmpState::ParseError);
+  EXPECT_EQ(r.iim[col::ObjectName], "kept");
+  EXPECT_EQ(r.xmp[col::ObjectName], "");
+  ASSERT_EQ(m_port.messages.size(), 1u);
+  EXPECT_EQ(m_port.messages[0].text.rfind("Parsing error:Line: ", 0), 0u);
+  EXPECT_EQ(m_port.messages[0].title, "TessarinePro");
+  EXPECT_EQ(m_port.messages[0].icon, MessageIcon::None);
+  EXPECT_EQ(ReadFile(m_dir / "ParsingError.xmp"), packet + "\n");  // the packet's bytes as they stand
+}
+
+TEST_F(ImageMetadataReaderTest, ATruncatedIimBlockKeepsWhatWasReadAndIsNoted) {
+  std::string file = Jpeg(App13(Resource(0x0404, Iim(5, "kept") + Iim(120, std::string(200, 'c')))));
+  file.resize(file.size() - 150);
+  const MetadataRecord r = ReadImage("cut.jpg", file);
+  EXPECT_EQ(r.iim[col::ObjectName], "kept");
+  EXPECT_EQ(r.iim[col::Caption], "");
+  EXPECT_FALSE(r.problems.empty());
+}
+
+TEST(UpperExtension, TakesTheTextAfterTheLastDot) {
+  EXPECT_EQ(UpperExtension("photo.final.jpeg"), "JPEG");
+  EXPECT_EQ(UpperExtension("README"), "");
+  EXPECT_EQ(UpperExtension("archive."), "");
+  EXPECT_EQ(UpperExtension(".hidden"), "HIDDEN");
+}
+
+}  // namespace
+}  // namespace tessarine

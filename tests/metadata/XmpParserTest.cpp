@@ -1,0 +1,274 @@
+#include "metadata/XmpParser.h"
+
+#include <gtest/gtest.h>
+
+#include "metadata/ImageBytes.h"
+
+namespace tessarine {
+namespace {
+
+using test::Packet;
+
+constexpr const char* kDc = "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"";
+constexpr const char* kPs = "xmlns:photoshop=\"http://ns.adobe.com/photoshop/1.0/\"";
+constexpr const char* kRights = "xmlns:xapRights=\"http://ns.adobe.com/xap/1.0/rights/\"";
+constexpr const char* kCore = "xmlns:Iptc4xmpCore=\"http://iptc.org/std/Iptc4xmpCore/1.0/xmlns/\"";
+constexpr const char* kXmp = "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"";
+constexpr const char* kMyp = "xmlns:myp=\"http://example.com/myp/1.0/\"";
+
+std::string Description(const std::string& declarations, const std::string& body) {
+  return "<rdf:Description rdf:about=\"\" " + declarations + ">" + body + "</rdf:Description>";
+}
+
+std::string Alt(const std::string& property, const std::string& items) {
+  return "<" + property + "><rdf:Alt>" + items + "</rdf:Alt></" + property + ">";
+}
+std::string List(const std::string& property, const std::string& kind, const std::string& items) {
+  return "<" + property + "><rdf:" + kind + ">" + items + "</rdf:" + kind + "></" + property + ">";
+}
+std::string Li(const std::string& text, const std::string& lang = "") {
+  return lang.empty() ? "<rdf:li>" + text + "</rdf:li>" : "<rdf:li xml:lang=\"" + lang + "\">" + text + "</rdf:li>";
+}
+
+MetadataRecord ReadWith(const XmpParser& parser, const std::string& packet) {
+  MetadataRecord record;
+  auto error = parser.Read(packet, record);
+  EXPECT_FALSE(error) << (error ? ParseErrorMessage(*error) : "");
+  return record;
+}
+
+MetadataRecord Read(const std::string& packet) { return ReadWith(XmpParser(CustomXmpDefinition{}), packet); }
+
+TEST(XmpParser, ReadsEveryPropertyFromSeparateDescriptions) {
+  const std::string packet = Packet(
+      Description(kDc, Alt("dc:title", Li("Title", "x-default")) + List("dc:creator", "Seq", Li("Ann") + Li("Bob")) +
+                           Alt("dc:description", Li("Line1\nLine2", "x-default")) +
+                           Alt("dc:rights", Li("(c) Ann", "x-default")) +
+                           List("dc:subject", "Bag", Li("sea") + Li("sun"))) +
+      Description(kPs, "<photoshop:CaptionWriter>cw</photoshop:CaptionWriter><photoshop:Category>SPO</photoshop:Category>"
+                       "<photoshop:DateCreated>2006-05-12T14:30:05+02:00</photoshop:DateCreated>"
+                       "<photoshop:City>Paris</photoshop:City><photoshop:State>IdF</photoshop:State>"
+                       "<photoshop:Country>France</photoshop:Country><photoshop:Credit>cr</photoshop:Credit>"
+                       "<photoshop:Source>src</photoshop:Source><photoshop:Headline>head</photoshop:Headline>"
+                       "<photoshop:Instructions>ins</photoshop:Instructions>"
+                       "<photoshop:TransmissionReference>tr</photoshop:TransmissionReference>"
+                       "<photoshop:Urgency>5</photoshop:Urgency><photoshop:AuthorsPosition>ap</photoshop:AuthorsPosition>" +
+                           List("photoshop:SupplementalCategories", "Bag", Li("s1") + Li("s2"))) +
+      Description(kRights, "<xapRights:Marked>True</xapRights:Marked><xapRights:WebStatement>http://w</xapRights:WebStatement>" +
+                               Alt("xapRights:UsageTerms", Li("terms", "x-default"))) +
+      Description(kCore, "<Iptc4xmpCore:CreatorContactInfo rdf:parseType=\"Resource\">"
+                         "<Iptc4xmpCore:CiAdrExtadr>1 rue</Iptc4xmpCore:CiAdrExtadr><Iptc4xmpCore:CiAdrCity>Lyon</Iptc4xmpCore:CiAdrCity>"
+                         "<Iptc4xmpCore:CiAdrRegion>ARA</Iptc4xmpCore:CiAdrRegion><Iptc4xmpCore:CiAdrPcode>69001</Iptc4xmpCore:CiAdrPcode>"
+                         "<Iptc4xmpCore:CiAdrCtry>FR</Iptc4xmpCore:CiAdrCtry><Iptc4xmpCore:CiTelWork>+33</Iptc4xmpCore:CiTelWork>"
+                         "<Iptc4xmpCore:CiEmailWork>a@b</Iptc4xmpCore:CiEmailWork><Iptc4xmpCore:CiUrlWork>http://u</Iptc4xmpCore:CiUrlWork>"
+                         "</Iptc4xmpCore:CreatorContactInfo>" +
+                             List("Iptc4xmpCore:SubjectCode", "Bag", Li("01000000") + Li("02000000")) +
+                             "<Iptc4xmpCore:IntellectualGenre>genre</Iptc4xmpCore:IntellectualGenre>" +
+                             List("Iptc4xmpCore:Scene", "Bag", Li("011100")) +
+                             "<Iptc4xmpCore:Location>Old Town</Iptc4xmpCore:Location>"
+                             "<Iptc4xmpCore:CountryCode>FRA</Iptc4xmpCore:CountryCode>"));
+  const MetadataRecord r = Read(packet);
+  EXPECT_EQ(r.xmp[col::ObjectName], "Title");
+  EXPECT_EQ(r.xmp[col::Byline], "Ann; Bob");
+  EXPECT_EQ(r.xmp[col::Caption], "Line1\r\nLine2");
+  EXPECT_EQ(r.xmp[col::Copyright], "(c) Ann");
+  EXPECT_EQ(r.xmp[col::Keywords], "sea; sun");
+  EXPECT_EQ(r.xmp[col::CaptionWriter], "cw");
+  EXPECT_EQ(r.xmp[col::Category], "SPO");
+  EXPECT_EQ(r.xmp[col::CreatedDate], "2006-05-12");
+  EXPECT_EQ(r.xmp[col::CreatedTime], "14:30:05+02:00");
+  EXPECT_EQ(r.xmp[col::City], "Paris");
+  EXPECT_EQ(r.xmp[col::ProvinceState], "IdF");
+  EXPECT_EQ(r.xmp[col::Country], "France");
+  EXPECT_EQ(r.xmp[col::Credit], "cr");
+  EXPECT_EQ(r.xmp[col::Source], "src");
+  EXPECT_EQ(r.xmp[col::Headline], "head");
+  EXPECT_EQ(r.xmp[col::SpecialInstructions], "ins");
+  EXPECT_EQ(r.xmp[col::OriginalTransmissionReference], "tr");
+  EXPECT_EQ(r.xmp[col::Urgency], "5");
+  EXPECT_EQ(r.xmp[col::BylineTitle], "ap");
+  EXPECT_EQ(r.xmp[col::SupplementalCategory], "s1; s2");
+  EXPECT_EQ(r.copyrightStatus, 1);
+  EXPECT_EQ(r.xmp[col::XMPWebStatement], "http://w");
+  EXPECT_EQ(r.xmp[col::XMPUsageTerms], "terms");
+  EXPECT_EQ(r.xmp[col::CoreCiAdrExtadr], "1 rue");
+  EXPECT_EQ(r.xmp[col::CoreCiAdrCity], "Lyon");
+  EXPECT_EQ(r.xmp[col::CoreCiAdrRegion], "ARA");
+  EXPECT_EQ(r.xmp[col::CoreCiAdrPcode], "69001");
+  EXPECT_EQ(r.xmp[col::CoreCiAdrCtry], "FR");
+  EXPECT_EQ(r.xmp[col::CoreCiTelWork], "+33");
+  EXPECT_EQ(r.xmp[col::CoreCiEmailWork], "a@b");
+  EXPECT_EQ(r.xmp[col::CoreCiUrlWork], "http://u");
+  EXPECT_EQ(r.xmp[col::CoreSubjectCode], "01000000; 02000000");
+  EXPECT_EQ(r.xmp[col::CoreIntellectualGenre], "genre");
+  EXPECT_EQ(r.xmp[col::CoreScene], "011100");
+  EXPECT_EQ(r.xmp[col::CoreLocation], "Old Town");
+  EXPECT_EQ(r.xmp[col::Location], "Old Town");
+  EXPECT_EQ(r.xmp[col::CoreCountryCode], "FRA");
+}
+
+TEST(XmpParser, ADescriptionServesOnlyTheFirstSchemaItDeclares) {
+  const std::string body = Alt("dc:title", Li("T")) + "<photoshop:City>Paris</photoshop:City>";
+  const MetadataRecord r = Read(Packet(Description(std::string(kXmp) + " " + kDc + " " + kPs, body)));
+  EXPECT_EQ(r.xmp[col::ObjectName], "T");
+  EXPECT_EQ(r.xmp[col::City], "");
+}
+
+TEST(XmpParser, RecognisesASchemaOnlyByItsStandardPrefix) {
+  const std::string packet = Packet(Description("xmlns:dce=\"http://purl.org/dc/elements/1.1/\"", Alt("dce:title", Li("T"))));
+  EXPECT_EQ(Read(packet).xmp[col::ObjectName], "");
+}
+
+TEST(XmpParser, TakesTheFirstAltItemWhateverItsLanguage) {
+  EXPECT_EQ(Read(Packet(Description(kDc, Alt("dc:title", Li("en", "x-default") + Li("fr", "fr-FR"))))).xmp[col::ObjectName], "en");
+  EXPECT_EQ(Read(Packet(Description(kDc, Alt("dc:title", Li("fr", "fr-FR") + Li("en", "x-default"))))).xmp[col::ObjectName], "fr");
+}
+
+TEST(XmpParser, JoinsListItemsSkippingAnEmptyFirstItem) {
+  EXPECT_EQ(Read(Packet(Description(kDc, List("dc:subject", "Bag", Li("") + Li("b") + Li(""))))).xmp[col::Keywords], "b; ");
+}
+
+TEST(XmpParser, SplitsDateCreatedAtTheFirstCapitalT) {
+  auto read = [](const std::string& date) {
+    return Read(Packet(Description(kPs, "<photoshop:DateCreated>" + date + "</photoshop:DateCreated>")));
+  };
+  EXPECT_EQ(read("2006-05-12").xmp[col::CreatedDate], "2006-05-12");
+  EXPECT_EQ(read("2006-05-12").xmp[col::CreatedTime], "");
+  EXPECT_EQ(read("2006-05-12T14:30").xmp[col::CreatedTime], "14:30");
+}
+
+TEST(XmpParser, SetsTheCopyrightStatusFromTheExactTextOfMarked) {
+  auto status = [](const std::string& body) { return Read(Packet(Description(kRights, body))).copyrightStatus; };
+  EXPECT_EQ(status("<xapRights:Marked>True</xapRights:Marked>"), 1);
+  EXPECT_EQ(status("<xapRights:Marked>False</xapRights:Marked>"), 2);
+  EXPECT_EQ(status("<xapRights:Marked>true</xapRights:Marked>"), 2);
+  EXPECT_EQ(status("<xapRights:WebStatement>w</xapRights:WebStatement>"), 0);
+}
+
+TEST(XmpParser, IgnoresPropertiesWrittenAsAttributes) {
+  const std::string packet = Packet("<rdf:Description rdf:about=\"\" " + std::string(kPs) + " photoshop:City=\"Paris\"/>");
+  EXPECT_EQ(Read(packet).xmp[col::City], "");
+}
+
+TEST(XmpParser, DecodesUtf8AndKeepsCharactersOutsideTheBasicPlane) {
+  const MetadataRecord r = Read(Packet(Description(kDc, Alt("dc:title", Li("caf\xC3\xA9 \xF0\x9F\x98\x80 x\xE9y")))));
+  EXPECT_EQ(r.xmp[col::ObjectName], "caf\xC3\xA9 \xF0\x9F\x98\x80 xy");
+}
+
+TEST(XmpParser, NeedsTheWrapperAboveRdf) {
+  const std::string bare = "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">" +
+                           Description(kDc, Alt("dc:title", Li("T"))) + "</rdf:RDF>";
+  EXPECT_EQ(Read(bare).xmp[col::ObjectName], "");
+}
+
+TEST(XmpParser, ReportsAMalformedPacketWithLinePositionSourceAndReason) {
+  const std::string packet = Packet(Description(kDc, "<dc:title>unclosed"));
+  MetadataRecord record;
+  auto error = XmpParser(CustomXmpDefinition{}).Read(packet, record);
+  ASSERT_TRUE(error);
+  EXPECT_GT(error->line, 0);
+  EXPECT_FALSE(error->reason.empty());
+  const std::string message = ParseErrorMessage(*error);
+  EXPECT_EQ(message.rfind("Parsing error:Line: " + std::to_string(error->line) + ", position: ", 0), 0u);
+  EXPECT_EQ(record.xmp[col::ObjectName], "");
+
+  EXPECT_TRUE(XmpParser(CustomXmpDefinition{}).Read("", record));
+  EXPECT_TRUE(XmpParser(CustomXmpDefinition{}).Read("<a><b></a>", record));
+  // A prefix the packet never declares is an error too.
+  EXPECT_TRUE(XmpParser(CustomXmpDefinition{}).Read("<x:xmpmeta/>", record));
+}
+
+CustomXmpDefinition MypSchema(const std::string& property = "Rating", const std::string& column = "05") {
+  CustomXmpDefinition def;
+  def.schemas[0].prefix = "myp";
+  def.schemas[0].ns = "http://example.com/myp/1.0/";
+  def.schemas[0].properties[0] = {property, column};
+  return def;
+}
+
+TEST(CustomXmp, ReadsADeclaredPropertyIntoItsColumn) {
+  const XmpParser parser(MypSchema());
+  EXPECT_EQ(ReadWith(parser, Packet(Description(kMyp, "<myp:Rating>3</myp:Rating>"))).custom[4], "3");
+  const XmpParser hundred(MypSchema("Rating", "100"));
+  EXPECT_EQ(ReadWith(hundred, Packet(Description(kMyp, "<myp:Rating> 3\n </myp:Rating>"))).custom[99], "3\r\n");
+}
+
+TEST(CustomXmp, ADescriptionTakenByAStandardSchemaGivesNoCustomNode) {
+  const XmpParser parser(MypSchema());
+  const std::string packet = Packet(Description(std::string(kDc) + " " + kMyp, "<myp:Rating>3</myp:Rating>"));
+  EXPECT_EQ(ReadWith(parser, packet).custom[4], "");
+}
+
+TEST(CustomXmp, ALargeDescriptionServesSeveralCustomSchemasASmallOneTheFirstOnly) {
+  CustomXmpDefinition def = MypSchema("A", "01");
+  def.schemas[1] = {"", "http://example.com/two/", "two", {}};
+  def.schemas[1].properties[0] = {"B", "02"};
+  const XmpParser parser(def);
+  auto packet = [](int children) {
+    std::string body = "<myp:A>a</myp:A><two:B>b</two:B>";
+    for (int i = 2; i < children; ++i) body += "<myp:Pad>p</myp:Pad>";
+    return Packet(Description(std::string(kMyp) + " xmlns:two=\"http://example.com/two/\"", body));
+  };
+  const MetadataRecord large = ReadWith(parser, packet(12));
+  EXPECT_EQ(large.custom[0], "a");
+  EXPECT_EQ(large.custom[1], "b");
+  const MetadataRecord small = ReadWith(parser, packet(8));
+  EXPECT_EQ(small.custom[0], "a");
+  EXPECT_EQ(small.custom[1], "");
+}
+
+TEST(CustomXmp, TheLaterSlotWinsWhenTwoNameTheSameColumn) {
+  CustomXmpDefinition def = MypSchema("First", "07");
+  def.schemas[0].properties[1] = {"Second", "07"};
+  def.schemas[0].properties[2] = {"Missing", "07"};
+  const XmpParser parser(def);
+  const MetadataRecord r =
+      ReadWith(parser, Packet(Description(kMyp, "<myp:First>1</myp:First><myp:Second>2</myp:Second>")));
+  EXPECT_EQ(r.custom[6], "2");
+}
+
+TEST(CustomXmp, APrefixThatBeginsAStandardOneIsNotDeclared) {
+  CustomXmpDefinition def;
+  def.schemas[0] = {"", "http://example.com/ph/", "ph", {}};
+  def.schemas[0].properties[0] = {"Rating", "01"};
+  const XmpParser parser(def);
+  EXPECT_EQ(parser.NamespaceListText().find("xmlns:ph='"), std::string::npos);
+  // The packet declares it; selecting it must neither fail nor stop the read.
+  const MetadataRecord r = ReadWith(
+      parser, Packet(Description("xmlns:ph=\"http://example.com/ph/\"", "<ph:Rating>4</ph:Rating>") +
+                     Description(kDc, Alt("dc:title", Li("T")))));
+  EXPECT_EQ(r.custom[0], "");
+  EXPECT_EQ(r.xmp[col::ObjectName], "T");
+}
+
+TEST(CustomXmp, ASchemaWithoutUriIsNotDeclaredAndYieldsEmptyValues) {
+  CustomXmpDefinition def = MypSchema();
+  def.schemas[0].ns.clear();
+  const XmpParser parser(def);
+  EXPECT_EQ(parser.NamespaceListText().find("myp"), std::string::npos);
+  EXPECT_EQ(ReadWith(parser, Packet(Description(kMyp, "<myp:Rating>3</myp:Rating>"))).custom[4], "");
+}
+
+TEST(CustomXmp, PropertyNamesThatAreNotPlainNamesSelectNothing) {
+  for (std::string name : {"Rating | //*", "a/b", "x[1]", "'q'"}) {
+    const XmpParser parser(MypSchema(name));
+    EXPECT_EQ(ReadWith(parser, Packet(Description(kMyp, "<myp:Rating>3</myp:Rating>"))).custom[4], "") << name;
+  }
+}
+
+TEST(CustomXmp, AStructuredPropertyGivesTheTextsOfItsItems) {
+  const XmpParser parser(MypSchema("Tags"));
+  const MetadataRecord r = ReadWith(parser, Packet(Description(kMyp, List("myp:Tags", "Bag", Li("a") + Li("b")))));
+  EXPECT_EQ(r.custom[4], "ab");
+}
+
+TEST(XmpNamespaceList, StartsWithTheStandardSchemasAndAppendsCustomOnes) {
+  const XmpParser parser(MypSchema());
+  const std::string& list = parser.NamespaceListText();
+  EXPECT_EQ(list.rfind("xmlns:x='adobe:ns:meta/' xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'", 0), 0u);
+  EXPECT_NE(list.find(" xmlns:Iptc4xmpCore='http://iptc.org/std/Iptc4xmpCore/1.0/xmlns/' xmlns:myp='http://example.com/myp/1.0/'"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessarine
