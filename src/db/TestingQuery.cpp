@@ -1,0 +1,29 @@
+#include "db/TestingQuery.h"
+
+#include "app/WindowTitle.h"
+
+namespace tessarine {
+
+std::string TestingQuery(CatalogueConnection& connection, UserPort& port, Settings& settings,
+                         const std::filesystem::path& settingsFile, const ConnectionBoxes& boxes,
+                         std::string_view query) {
+  BusyPointer busy(port);
+  SaveConnection(settings, settingsFile, boxes.dsn, boxes.fileDsnSelected, boxes.login, boxes.password);
+  if (!connection.OpenConnection(settings, boxes.fileDsnSelected)) return {};
+  port.SetStatus(connection.CompletedConnectString());
+
+  std::string result;
+  try {
+    std::unique_ptr<ResultSet> rows = connection.ExecuteStatement(query);
+    if (rows && !rows->IsEof() && rows->FieldCount() > 0 && !rows->IsNull(0)) result = *rows->FieldValue(0);
+  } catch (const DatabaseError& error) {
+    // This report beeps before its message box.
+    port.Beep();
+    port.ShowMessage(error.CommonText(), MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    result.clear();
+  }
+  connection.CloseConnection();
+  return result;
+}
+
+}  // namespace tessarine

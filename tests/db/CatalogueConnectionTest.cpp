@@ -1,0 +1,244 @@
+// The connection, its statements and its error reports, on every real database.
+
+#include "db/CatalogueConnection.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "DatabaseFixture.h"
+#include "app/WindowTitle.h"
+#include "db/EscapeSqlValue.h"
+#include "db/ReportDatabaseError.h"
+
+namespace tessarine::test {
+namespace {
+
+using CatalogueConnectionOn = DatabaseFixture;
+TESSARINE_ON_EVERY_DATABASE(CatalogueConnectionOn);
+
+// Prints a measured error text so that a run's log records what each database says.
+void Record(const std::string& database, const std::string& what, const std::string& text) {
+  std::cout << "[error text] " << database << " / " << what << ": " << text << '\n';
+}
+
+void ExpectCommonReport(const RecordingUserPort& port) {
+  ASSERT_EQ(port.messages.size(), 1u);
+  const RecordedMessage& m = port.messages[0];
+  EXPECT_TRUE(m.text.starts_with("Error ")) << m.text;
+  EXPECT_NE(m.text.find(": "), std::string::npos) << m.text;
+  EXPECT_EQ(m.icon, MessageIcon::Exclamation);
+  EXPECT_EQ(m.title, kWindowTitle);
+  EXPECT_EQ(m.buttons, MessageButtons::Ok);
+  EXPECT_EQ(port.events, (std::vector<std::string>{"message", "beep"}));
+}
+
+TEST_P(CatalogueConnectionOn, OpensAUserDataSourceAndReportsTheCompletedConnectString) {
+  ASSERT_TRUE(Open().IsOpen());
+  EXPECT_EQ(connection.ConnectString(), ConnectString(Db().userDsn));
+  EXPECT_FALSE(connection.CompletedConnectString().empty());
+  EXPECT_TRUE(port.messages.empty());
+  EXPECT_EQ(port.statuses, std::vector<std::string>{""});  // the status line is cleared
+}
+
+TEST_P(CatalogueConnectionOn, OpensAFileDataSource) {
+  ASSERT_TRUE(connection.OpenConnection(Db().fileDsn)) << DescribeMessages();
+  EXPECT_TRUE(connection.ConnectString().starts_with("ODBC;FileDSN=" + Db().fileDsn.dsn + ";UID="));
+  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
+}
+
+TEST_P(CatalogueConnectionOn, AnswersTheTestQueryWithOne) {
+  Open();
+  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
+  EXPECT_EQ(QueryValue("select 2;"), "2");
+}
+
+TEST_P(CatalogueConnectionOn, EmptyDsnOnlySaysSoInTheStatusLine) {
+  DataSource none = Db().userDsn;
+  none.dsn.clear();
+  EXPECT_FALSE(connection.OpenConnection(none));
+  EXPECT_EQ(port.LastStatus(), "DSN not defined");
+  EXPECT_TRUE(port.messages.empty());
+  EXPECT_EQ(port.beeps, 0);
+  EXPECT_FALSE(connection.IsOpen());
+}
+
+TEST_P(CatalogueConnectionOn, MissingDataSourceIsReportedInTheCommonForm) {
+  DataSource missing = Db().userDsn;
+  missing.dsn = "TessarineNoSuchSource";
+  EXPECT_FALSE(connection.OpenConnection(missing));
+  EXPECT_FALSE(connection.IsOpen());
+  ExpectCommonReport(port);
+  Record(Db().name, "missing DSN", port.messages.at(0).text);
+}
+
+TEST_P(CatalogueConnectionOn, BadPasswordIsReportedInTheCommonFormWhereTheServerChecksIt) {
+  DataSource wrong = Db().userDsn;
+  wrong.password = "not-the-password";
+  const bool opened = connection.OpenConnection(wrong);
+  if (Db().kind == DbmsKind::Sqlite) {
+    // An embedded database has no accounts: the driver ignores login and password.
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(port.messages.empty());
+    return;
+  }
+  EXPECT_FALSE(opened);
+  EXPECT_FALSE(connection.IsOpen());
+  ExpectCommonReport(port);
+  Record(Db().name, "bad password", port.messages.at(0).text);
+}
+
+TEST_P(CatalogueConnectionOn, DuplicateKeyIsReportedInTheCommonForm) {
+  Open();
+  const std::string t = Table("Dup");
+  connection.SendStatement("create table " + t + " (Folder varchar(255) not null,FileName varchar(255) not null,"
+                           "primary key(Folder,FileName));");
+  const std::string insert = "insert into " + t + " (Folder,FileName) values ('/p/','a.jpg');";
+  ASSERT_TRUE(SendOrReport(connection, port, insert));
+  EXPECT_FALSE(SendOrReport(connection, port, insert));
+  ExpectCommonReport(port);
+  Record(Db().name, "duplicate key", port.messages.at(0).text);
+  try {
+    connection.SendStatement(insert);
+    ADD_FAILURE() << "the second insert was accepted";
+  } catch (const DatabaseError& error) {
+    // The servers' drivers say "integrity violation"; the SQLite driver only says HY000.
+    if (Db().kind != DbmsKind::Sqlite) EXPECT_EQ(error.SqlState().substr(0, 2), "23") << error.SqlState();
+    EXPECT_EQ(error.CommonText(), port.messages.at(0).text);
+    EXPECT_EQ(connection.StatementText(), insert);
+  }
+}
+
+TEST_P(CatalogueConnectionOn, UpdateOrDeleteMatchingNoRowIsSuccess) {
+  Open();
+  const std::string t = Table("NoRow");
+  connection.SendStatement("create table " + t + " (Folder varchar(255) not null,Files varchar(255));");
+  EXPECT_NO_THROW(connection.SendStatement("update " + t + " set Files='1' where Folder='none';"));
+  EXPECT_NO_THROW(connection.SendStatement("delete from " + t + " where Folder='none';"));
+  EXPECT_EQ(connection.ExecuteStatement("delete from " + t + ";"), nullptr);
+  EXPECT_TRUE(port.messages.empty());
+}
+
+TEST_P(CatalogueConnectionOn, StatementOnAClosedConnectionIsAnError) {
+  Open();
+  connection.CloseConnection();
+  EXPECT_FALSE(connection.IsOpen());
+  EXPECT_THROW(connection.SendStatement(Dialect().TestQuery()), DatabaseError);
+  connection.CloseConnection();  // closing twice is harmless
+}
+
+TEST_P(CatalogueConnectionOn, NewOpenReplacesTheEarlierConnection) {
+  Open();
+  connection.KeepResult(connection.ExecuteStatement(Dialect().TestQuery()));
+  ASSERT_NE(connection.Result(), nullptr);
+  Open();
+  EXPECT_EQ(connection.Result(), nullptr);
+  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
+}
+
+TEST_P(CatalogueConnectionOn, SendsUtf8TextAndReadsItBackByteExact) {
+  Open();
+  const std::string t = Table("Utf8");
+  connection.SendStatement("create table " + t + " (Id integer not null,Value text,primary key(Id));");
+  const std::vector<std::string> values = {"Zürich", "東京 – ½ €", "😀𝄞", "ÀÉÎÕÜ çñ ß", std::string(20000, 'x') + "é"};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    connection.SendStatement("insert into " + t + " (Id,Value) values (" + std::to_string(i) + ",'" +
+                             EscapeSqlValue(values[i]) + "');");
+  }
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(QueryValue("select Value from " + t + " where Id=" + std::to_string(i) + ";"), values[i]) << i;
+  }
+}
+
+TEST_P(CatalogueConnectionOn, AStatementHoldingANulIsRefusedBeforeItIsSent) {
+  Open();
+  const std::string t = Table("Nul");
+  connection.SendStatement("create table " + t + " (Value text);");
+  const std::string sql = "insert into " + t + " (Value) values ('a" + std::string(1, '\0') + "b');";
+  EXPECT_THROW(connection.SendStatement(sql), DatabaseError);
+  EXPECT_EQ(QueryValue("select count(*) from " + t + ";"), "0");
+}
+
+TEST_P(CatalogueConnectionOn, WalksTheRowsBothWaysOnEitherCursor) {
+  Open();
+  const std::string t = Table("Walk");
+  connection.SendStatement("create table " + t + " (Id integer not null,Name varchar(20),primary key(Id));");
+  for (int i = 1; i <= 5; ++i) {
+    const std::string name = i == 3 ? "null" : "'n" + std::to_string(i) + "'";
+    connection.SendStatement("insert into " + t + " (Id,Name) values (" + std::to_string(i) + "," + name + ");");
+  }
+  for (CursorChoice cursor : {CursorChoice::Scrollable, CursorChoice::ForwardOnly}) {
+    SCOPED_TRACE(cursor == CursorChoice::Scrollable ? "scrollable" : "forward-only");
+    auto rows = connection.ExecuteStatement("select Id,Name from " + t + " order by Id;", cursor);
+    ASSERT_NE(rows, nullptr);
+    const long long reported = rows->RecordCount();
+    EXPECT_TRUE(reported == 0 || reported == 5) << reported;  // SQLite reports 0 after a select
+    ASSERT_EQ(rows->FieldCount(), 2u);
+    EXPECT_EQ(rows->FieldName(0) == "Id" || rows->FieldName(0) == "id", true) << rows->FieldName(0);
+    EXPECT_FALSE(rows->IsBof());
+    EXPECT_EQ(rows->FieldValue(0), "1");
+
+    rows->MovePrevious();
+    EXPECT_TRUE(rows->IsBof());
+    EXPECT_FALSE(rows->IsEof());
+    EXPECT_THROW(rows->FieldValue(0), DatabaseError);
+    rows->MoveNext();
+    EXPECT_EQ(rows->FieldValue(0), "1");
+
+    rows->MoveNext();
+    rows->MoveNext();
+    EXPECT_EQ(rows->FieldValue(0), "3");
+    EXPECT_TRUE(rows->IsNull(1));
+    EXPECT_FALSE(rows->IsNull(0));
+
+    rows->MoveLast();
+    EXPECT_EQ(rows->FieldValue(0), "5");
+    EXPECT_EQ(rows->FieldValue(1), "n5");
+    rows->MoveNext();
+    EXPECT_TRUE(rows->IsEof());
+    rows->MoveNext();  // stays past the end
+    EXPECT_TRUE(rows->IsEof());
+    rows->MovePrevious();
+    EXPECT_EQ(rows->FieldValue(0), "5");
+    rows->MovePrevious();
+    EXPECT_EQ(rows->FieldValue(0), "4");
+    rows->MoveFirst();
+    EXPECT_EQ(rows->FieldValue(0), "1");
+    EXPECT_THROW(rows->FieldValue(2), DatabaseError);
+    EXPECT_THROW(rows->FieldName(2), DatabaseError);
+
+    int walked = 0;
+    for (rows->MoveFirst(); !rows->IsEof(); rows->MoveNext()) ++walked;
+    EXPECT_EQ(walked, 5);
+    rows->Close();
+    EXPECT_THROW(rows->MoveFirst(), DatabaseError);
+  }
+}
+
+TEST_P(CatalogueConnectionOn, AnEmptyResultIsAtBothEnds) {
+  Open();
+  const std::string t = Table("Empty");
+  connection.SendStatement("create table " + t + " (Id integer);");
+  for (CursorChoice cursor : {CursorChoice::Scrollable, CursorChoice::ForwardOnly}) {
+    auto rows = connection.ExecuteStatement("select Id from " + t + ";", cursor);
+    ASSERT_NE(rows, nullptr);
+    EXPECT_TRUE(rows->IsBof());
+    EXPECT_TRUE(rows->IsEof());
+    rows->MoveLast();
+    rows->MovePrevious();
+    EXPECT_TRUE(rows->IsBof() && rows->IsEof());
+    EXPECT_THROW(rows->FieldValue(0), DatabaseError);
+  }
+}
+
+TEST_P(CatalogueConnectionOn, AResultHeldPastCloseStaysReadable) {
+  Open();
+  auto rows = connection.ExecuteStatement(Dialect().TestQuery());
+  connection.CloseConnection();
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(rows->FieldValue(0), "1");
+  rows->MoveNext();
+  EXPECT_TRUE(rows->IsEof());
+}
+
+}  // namespace
+}  // namespace tessarine::test
