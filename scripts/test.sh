@@ -11,5 +11,14 @@ build="$root/build-test"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
+
+# PostgreSQL and MariaDB on loopback for the database tests, stopped on the way out. Here a server
+# that does not start is a failure (TESSARINE_REQUIRE_SERVERS=0 lets its tests skip instead).
+export TESSARINE_REQUIRE_SERVERS=${TESSARINE_REQUIRE_SERVERS:-1}
+databases=$(mktemp -d /tmp/tessarine-databases.XXXXXX)
+trap '"$root/scripts/stop-test-databases.sh" "$databases"' EXIT
+"$root/scripts/start-test-databases.sh" "$databases"
+# shellcheck source=/dev/null
+source "$databases/env.sh"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j "$(nproc)"
 

@@ -102,7 +102,9 @@ TEST_P(CatalogueConnectionOn, DuplicateKeyIsReportedInTheCommonForm) {
     ADD_FAILURE() << "the second insert was accepted";
   } catch (const DatabaseError& error) {
     // The servers' drivers say "integrity violation"; the SQLite driver only says HY000.
-    if (Db().kind != DbmsKind::Sqlite) EXPECT_EQ(error.SqlState().substr(0, 2), "23") << error.SqlState();
+    if (Db().kind != DbmsKind::Sqlite) {
+      EXPECT_EQ(error.SqlState().substr(0, 2), "23") << error.SqlState();
+    }
     EXPECT_EQ(error.CommonText(), port.messages.at(0).text);
     EXPECT_EQ(connection.StatementText(), insert);
   }
