@@ -1,0 +1,52 @@
+#pragma once
+// Tab "Verify / Check": the row browser and the check of the images table against the disk.
+
+#include <QFrame>
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabBar;
+class QTreeWidget;
+
+namespace tessarine {
+
+class VerifyFrame : public QFrame {
+  Q_OBJECT
+ public:
+  explicit VerifyFrame(QWidget* parent = nullptr);
+
+  // TabStripVerify_Click: the sub-tab already shown changes nothing.
+  void ShowSubTab(int index);
+  int CurrentSubTab() const { return m_currentSubTab; }
+
+  QTabBar* TabStripVerify = nullptr;
+  QGroupBox* FrameVerify[3] = {};  // indices 1 and 2
+  QLabel* lblVerifyQuery = nullptr;
+  QPlainTextEdit* txtVerifyQuery = nullptr;
+  QLabel* lblVerifyResult = nullptr;
+  QPlainTextEdit* txtVerifyResult = nullptr;
+  QPushButton* cmdVerifyQuery = nullptr;
+  QPushButton* cmdBegin = nullptr;
+  QPushButton* cmdPrevious = nullptr;
+  QPushButton* cmdNext = nullptr;
+  QPushButton* cmdEnd = nullptr;
+  QButtonGroup* optDisplayFields = nullptr;
+  QTreeWidget* lvCheckedFiles[2] = {};
+  QLineEdit* txtCheckedFile = nullptr;
+  QPushButton* cmdCheck = nullptr;
+  QPushButton* cmdCancelCheck = nullptr;
+  QPushButton* cmdDeleteFiles = nullptr;
+  QPushButton* cmdDeleteLines = nullptr;
+
+ private:
+  QWidget* BuildVerifyPanel();
+  QWidget* BuildCheckPanel();
+
+  int m_currentSubTab = 0;
+};
+
+}  // namespace tessarine
