@@ -1,7 +1,13 @@
 #pragma once
-// Decodes an image for its pixel size; the bitmap is kept for the thumbnail.
+// Decodes an image for its pixel size.
+//
+// The image library is run in a child process: it has read past its buffers and crashed on
+// legitimate files (TIFFs with IPTC tags among them), and one such file must cost its own
+// width and height only, never the scan. Work that needs the decoded bitmap (a thumbnail)
+// runs in the child too, through the hook.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,15 +24,20 @@ using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
 struct ScanImage {
   std::string width;   // pixels, "-" for a kind that is not decoded, "0" when decoding failed
   std::string height;
-  Bitmap bitmap;       // the decoded image, or nothing
+  std::string problem;  // why decoding failed, when the library said or the decoder died
 };
+
+// Runs in the decoding process with the decoded image; its result text comes back as
+// ScanImage::problem when not empty.
+using DecodedImageHook = std::function<std::string(FIBITMAP* bitmap)>;
 
 // Chooses the decoder by the support code alone: "1" JPEG (accurate), "2" with TIF/TIFF the
 // TIFF decoder, "2" with PSD the Photoshop decoder; anything else is not decoded.
 ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view supportIptc,
-                           std::string_view upperExtension);
+                           std::string_view upperExtension, const DecodedImageHook& hook = {});
 
-// The image library's last message (libraries report damaged files here), cleared by each load.
-std::string LastImageLibraryMessage();
+// The same decoding in this process, for the decoding child and for tests of the library itself.
+Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
+                       bool* decoderChosen);
 
 }  // namespace tessarine

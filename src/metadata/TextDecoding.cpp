@@ -173,3 +173,11 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 }  // namespace tessarine
+
+namespace tessarine {
+
+std::string NameToText(std::string_view nameBytes) {
+  return IsValidUtf8(nameBytes) ? std::string(nameBytes) : DecodeWindows1252(nameBytes);
+}
+
+}  // namespace tessarine

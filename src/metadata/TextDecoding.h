@@ -32,3 +32,11 @@ void AppendUtf8(std::string& out, char32_t codePoint);
 bool IsValidUtf8(std::string_view text);
 
 }  // namespace tessarine
+
+namespace tessarine {
+
+// A file or folder name as text for the database: the name itself when it is valid UTF-8,
+// else its bytes read as Windows-1252. The bytes on disk are kept apart by the caller.
+std::string NameToText(std::string_view nameBytes);
+
+}  // namespace tessarine

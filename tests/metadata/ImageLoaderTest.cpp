@@ -32,7 +32,7 @@ TEST(LoadImageForScan, DecodesByTheSupportCodeAndTheExtension) {
   ScanImage jpeg = LoadImageForScan(dir / "a.jpg", "1", "JPG");
   EXPECT_EQ(jpeg.width, "160");
   EXPECT_EQ(jpeg.height, "120");
-  EXPECT_TRUE(jpeg.bitmap);
+  EXPECT_EQ(jpeg.problem, "");
 
   ScanImage tiff = LoadImageForScan(dir / "b.tif", "2", "TIF");
   EXPECT_EQ(tiff.width, "100");
@@ -45,7 +45,6 @@ TEST(LoadImageForScan, APngNamedTifGivesZeroAndAnUndecodedKindGivesDashes) {
   ScanImage png = LoadImageForScan(dir / "photo.tif", "2", "TIF");
   EXPECT_EQ(png.width, "0");
   EXPECT_EQ(png.height, "0");
-  EXPECT_FALSE(png.bitmap);
 
   test::WriteFile(dir / "photo.jpg", "not a jpeg");
   ScanImage notJpeg = LoadImageForScan(dir / "photo.jpg", "2", "JPG");
@@ -64,6 +63,21 @@ TEST(LoadImageForScan, SurvivesADamagedJpeg) {
   EXPECT_EQ(cut.width, "64");  // a cut JPEG still decodes, its lower half grey
   ScanImage head = LoadImageForScan(dir / "head.jpg", "1", "JPG");
   EXPECT_EQ(head.width, "0");
+}
+
+TEST(LoadImageForScan, ADecoderThatDiesCostsOnlyThatFilesSize) {
+  test::TempDir dir;
+  SaveImage(dir / "a.jpg", FIF_JPEG, 32, 16);
+  ScanImage crashed = LoadImageForScan(dir / "a.jpg", "1", "JPG", [](FIBITMAP*) -> std::string { std::abort(); });
+  EXPECT_EQ(crashed.width, "0");
+  EXPECT_EQ(crashed.height, "0");
+  EXPECT_NE(crashed.problem.find("signal"), std::string::npos);
+
+  ScanImage next = LoadImageForScan(dir / "a.jpg", "1", "JPG", [](FIBITMAP* bitmap) {
+    return "hook saw " + std::to_string(FreeImage_GetWidth(bitmap));
+  });
+  EXPECT_EQ(next.width, "32");
+  EXPECT_EQ(next.problem, "hook saw 32");
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+// tessarine show: prints the column values a scan would store for each file.
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+
+#include "app/Settings.h"
+#include "app/SettingsLocation.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleUserPort.h"
+#include "metadata/FileRowReader.h"
+#include "metadata/XmpParser.h"
+
+namespace tessarine {
+namespace {
+
+struct ShowOptions {
+  std::string settingsFile;
+  bool json = false;
+  std::vector<std::string> files;
+};
+
+// Line breaks and backslashes written as escapes, so that one value stays on one line.
+std::string OneLine(const std::string& value) {
+  std::string out;
+  for (char c : value) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\\') out += "\\\\";
+    else out += c;
+  }
+  return out;
+}
+
+int RunShow(const ShowOptions& options) {
+  const std::filesystem::path settingsFile =
+      options.settingsFile.empty() ? DefaultSettingsFile() : std::filesystem::path(options.settingsFile);
+  const Settings settings = LoadSettings(settingsFile);
+  ConsoleUserPort port;
+  const XmpParser parser(settings.custom);
+  const MetadataReadContext context{settings.onlyIptc, &parser, &port, ParsingErrorDumpFile(settingsFile)};
+  const auto& columns = ImageColumns();
+
+  int status = 0;
+  for (const std::string& file : options.files) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+      std::cerr << "Not a file: " << file << '\n';
+      status = 1;
+      continue;
+    }
+    const FileRow row = ReadFileRow(std::filesystem::absolute(file), context, settings.xmpOverIptc);
+    for (const std::string& problem : row.problems) std::cerr << file << ": " << problem << '\n';
+    if (options.json) {
+      nlohmann::ordered_json object;
+      for (std::size_t c = 0; c < kImageColumnCount; ++c) object[std::string(columns[c].name)] = row.columns[c];
+      std::cout << object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+      continue;
+    }
+    std::cout << "== " << file << '\n';
+    for (std::size_t c = 0; c < kImageColumnCount; ++c) {
+      if (!row.columns[c].empty()) std::cout << columns[c].name << '=' << OneLine(row.columns[c]) << '\n';
+    }
+  }
+  return status;
+}
+
+}  // namespace
+
+void RegisterShowCommand(CLI::App& app, int& exitStatus) {
+  auto options = std::make_shared<ShowOptions>();
+  CLI::App* show = app.add_subcommand("show", "Print the column values a scan would store for each file");
+  show->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  show->add_flag("--json", options->json, "One JSON object per file with all 166 columns");
+  show->add_option("files", options->files, "Image files")->required();
+  show->callback([options, &exitStatus] { exitStatus = RunShow(*options); });
+}
+
+}  // namespace tessarine

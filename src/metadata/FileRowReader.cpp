@@ -1,0 +1,37 @@
+#include "metadata/FileRowReader.h"
+
+#include "metadata/FileFacts.h"
+#include "metadata/RecordAssembly.h"
+#include "metadata/TextDecoding.h"
+
+namespace tessarine {
+
+std::string FolderText(const std::filesystem::path& folder) {
+  std::string text = NameToText(folder.native());
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
+FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc) {
+  FileRow row;
+  const std::string name = path.filename().native();
+  const std::string ext = UpperExtension(name);
+
+  MetadataRecord record;
+  ReadImageMetadata(path, ext, context, record);
+  AssembleColumns(record, xmpOverIptc, row.columns);
+  row.problems = std::move(record.problems);
+
+  ScanImage image = LoadImageForScan(path, record.supportIptc, ext);
+  row.columns[col::Width] = image.width;
+  row.columns[col::Height] = image.height;
+  if (!image.problem.empty()) row.problems.push_back(image.problem);
+
+  if (auto facts = ReadFileFacts(path)) FillFileColumns(*facts, row.columns);
+  row.columns[col::Folder] = FolderText(path.parent_path());
+  row.columns[col::FileName] = NameToText(name);
+  row.columns[col::Checked] = "0";
+  return row;
+}
+
+}  // namespace tessarine

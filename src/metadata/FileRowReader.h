@@ -1,0 +1,27 @@
+#pragma once
+// Everything a file's row holds that comes from the file itself: metadata, pixel size and
+// file facts. Reading is kept apart from writing the row, so files can be read ahead.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "metadata/ImageLoader.h"
+#include "metadata/ImageMetadataReader.h"
+#include "metadata/MetadataRecord.h"
+
+namespace tessarine {
+
+struct FileRow {
+  ColumnValues columns;  // Folder, FileName and every file-derived column; ModifyTime left empty
+  std::vector<std::string> problems;
+};
+
+// Reads the file at path for its row. Folder is the text of the folder's path with "/" and a
+// trailing "/"; FileName the text of the name (see NameToText); Checked "0".
+FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc);
+
+// The Folder column's text of a folder path: "/" separators, one trailing "/".
+std::string FolderText(const std::filesystem::path& folder);
+
+}  // namespace tessarine
