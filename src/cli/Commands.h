@@ -8,5 +8,6 @@ class App;
 namespace tessarine {
 
 void RegisterShowCommand(CLI::App& app, int& exitStatus);
+void RegisterDbCommands(CLI::App& app, int& exitStatus);
 
 }  // namespace tessarine

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
 
   int status = 0;
   tessarine::RegisterShowCommand(app, status);
+  tessarine::RegisterDbCommands(app, status);
 
   CLI11_PARSE(app, argc, argv);
   return status;
