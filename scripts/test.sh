@@ -22,3 +22,6 @@ trap '"$root/scripts/stop-test-databases.sh" "$databases"' EXIT
 source "$databases/env.sh"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j "$(nproc)"
 
+
+# A short run of the fuzzer over the metadata reader (clang, libFuzzer, ASan and UBSan).
+"$root/scripts/fuzz.sh" smoke

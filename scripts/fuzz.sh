@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target with clang and runs it.
+# Usage: scripts/fuzz.sh smoke      a short run (part of the test command)
+#        scripts/fuzz.sh [SECONDS]  a longer run, corpus kept in fuzz-corpus/
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build-fuzz"
+mode=${1:-600}
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTESSARINE_FUZZ=ON -DTESSARINE_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target fuzz_read_image_metadata
+
+corpus="$root/fuzz-corpus"
+seconds=$mode
+if [ "$mode" = smoke ]; then
+  corpus=$(mktemp -d)
+  trap 'rm -rf "$corpus"' EXIT
+  seconds=30
+fi
+mkdir -p "$corpus"
+"$build/tests/fuzz/fuzz_read_image_metadata" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+  -dict="$root/tests/fuzz/metadata.dict" -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
