@@ -37,11 +37,13 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-TessarineProWindow::TessarineProWindow(std::filesystem::path settingsFile, QWidget* parent)
+TessarineProWindow::TessarineProWindow(std::filesystem::path settingsFile, const Preparation& prepare,
+                                       QWidget* parent)
     : QWidget(parent), m_settingsFile(std::move(settingsFile)), m_programFolder(ProgramFolder()) {
   setObjectName(QStringLiteral("frmTessarinePro"));
   m_openDocument = [](const QString& target) { return OpenDocument(target); };
   BuildWindow();
+  if (prepare) prepare(*this);
   Form_Load();
   ConnectHandlers();
 }

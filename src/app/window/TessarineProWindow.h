@@ -31,8 +31,13 @@ class WindowUserPort;
 class TessarineProWindow : public QWidget {
   Q_OBJECT
  public:
+  // Runs before the start-up, once the controls exist: tests install their hooks here, so the
+  // first folder-list load already answers through them.
+  using Preparation = std::function<void(TessarineProWindow&)>;
+
   // Runs the start-up (Form_Load) with the given settings file.
-  explicit TessarineProWindow(std::filesystem::path settingsFile, QWidget* parent = nullptr);
+  explicit TessarineProWindow(std::filesystem::path settingsFile, const Preparation& prepare = {},
+                              QWidget* parent = nullptr);
   ~TessarineProWindow() override;
 
   static constexpr int kTabCount = 6;

@@ -1,0 +1,138 @@
+// Option stores and enabling rules of the metadata and scan tabs, and closing the window.
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "WindowFixture.h"
+
+using tessarine::test::WindowFixture;
+
+class WindowOptionsTest : public QObject {
+  Q_OBJECT
+
+ private:
+  static bool Checked(const WindowFixture& f, const char* name) { return f.Find<QAbstractButton>(name)->isChecked(); }
+
+ private slots:
+  void choosingADatabaseKindWritesItsNumber() {
+    WindowFixture f("[Database]\nDBMS=x\n");
+    f.ClickTab(1);
+    for (int kind : {2, 1, 3, 0}) {
+      const QByteArray name = QStringLiteral("optDatabase_%1").arg(kind).toLatin1();
+      f.Click(name.constData());
+      QCOMPARE(f.Setting("Database", "DBMS"), std::to_string(kind));
+      QCOMPARE(static_cast<int>(f.window->CurrentSettings().dbms), kind);
+    }
+  }
+
+  void onlyIptcTickedGreysXmpControlsAndStoresBothFlags() {
+    WindowFixture f;
+    f.ClickTab(4);
+    f.Click("chkOnlyIPTC");
+    QCOMPARE(f.Setting("Metadata", "OnlyIPTC"), std::string("1"));
+    QCOMPARE(f.Setting("Metadata", "XMPOverIPTC"), std::string("0"));
+    QVERIFY(Checked(f, "optXMPOverIPTC_1"));
+    QVERIFY(!f.Find<QWidget>("optXMPOverIPTC_0")->isEnabled());
+    QVERIFY(!f.Find<QWidget>("cmdXMPCustomized")->isEnabled());
+    QVERIFY(!f.Find<QWidget>("lblHelpMetadata_6")->isEnabled());
+    QVERIFY(!f.Find<QWidget>("lblHelpMetadata_11")->isEnabled());
+    QVERIFY(f.Find<QWidget>("ImagePuceMetadata_2")->isHidden());
+
+    f.Click("chkOnlyIPTC");
+    QCOMPARE(f.Setting("Metadata", "OnlyIPTC"), std::string("0"));
+    QCOMPARE(f.Setting("Metadata", "XMPOverIPTC"), std::string("1"));
+    QVERIFY(Checked(f, "optXMPOverIPTC_0"));
+    QVERIFY(f.Find<QWidget>("optXMPOverIPTC_1")->isEnabled());
+    QVERIFY(f.Find<QWidget>("cmdXMPCustomized")->isEnabled());
+    QVERIFY(f.Find<QWidget>("txtXMPCustomized")->isEnabled());
+    QVERIFY(f.Find<QWidget>("lblHelpMetadata_8")->isEnabled());
+    QVERIFY(!f.Find<QWidget>("ImagePuceMetadata_3")->isHidden());
+  }
+
+  void precedenceOptionsStoreTheirFlag() {
+    WindowFixture f;
+    f.ClickTab(4);
+    f.Click("optXMPOverIPTC_1");
+    QCOMPARE(f.Setting("Metadata", "XMPOverIPTC"), std::string("0"));
+    QVERIFY(!f.window->CurrentSettings().xmpOverIptc);
+    f.Click("optXMPOverIPTC_0");
+    QCOMPARE(f.Setting("Metadata", "XMPOverIPTC"), std::string("1"));
+  }
+
+  void thumbnailsTickedEnableTheFrameAndChooseDoNotRecreate() {
+    WindowFixture f("[Configuration]\nReCreateThumbnails=1\n");
+    f.ClickTab(5);
+    f.Click("chkThumbnails");
+    QCOMPARE(f.Setting("Configuration", "CreateThumbnails"), std::string("1"));
+    QCOMPARE(f.Setting("Configuration", "ReCreateThumbnails"), std::string("0"));
+    QVERIFY(f.Find<QGroupBox>("frameThumbnails")->isEnabled());
+    QVERIFY(Checked(f, "optThumbnails_1"));
+    f.Click("optThumbnails_0");
+    QCOMPARE(f.Setting("Configuration", "ReCreateThumbnails"), std::string("1"));
+
+    // Unticked: greyed, neither option shown, the recreate choice kept as stored.
+    f.Click("chkThumbnails");
+    QCOMPARE(f.Setting("Configuration", "CreateThumbnails"), std::string("0"));
+    QCOMPARE(f.Setting("Configuration", "ReCreateThumbnails"), std::string("1"));
+    QVERIFY(!f.Find<QGroupBox>("frameThumbnails")->isEnabled());
+    QVERIFY(!Checked(f, "optThumbnails_0"));
+    QVERIFY(!Checked(f, "optThumbnails_1"));
+  }
+
+  void connectionBoxesReachTheSettingsOnlyOnClosing() {
+    WindowFixture f;
+    f.ClickTab(2);
+    f.Find<QLineEdit>("txtDSN")->setText(QStringLiteral("  Pictures "));
+    f.Find<QLineEdit>("txtLogin")->setText(QStringLiteral("scan"));
+    f.Find<QLineEdit>("txtPassword")->setText(QStringLiteral(" pa;ss= "));
+    f.Click("optDSN_1");
+    QVERIFY(!std::filesystem::exists(f.settingsFile));
+    QCOMPARE(f.window->CurrentSettings().dsn, std::string());
+
+    f.Click("cmdOK");
+    QVERIFY(!f.window->isVisible());
+    QCOMPARE(f.Setting("Connection", "DSN"), std::string("Pictures"));
+    QCOMPARE(f.Setting("Connection", "FileDSN"), std::string("1"));
+    QCOMPARE(f.Setting("Connection", "Login"), std::string("scan"));
+    QCOMPARE(f.Setting("Connection", "Password"), std::string("pa;ss="));
+    QCOMPARE(f.Setting("Database", "Folders"), std::string("Folders"));
+    QCOMPARE(f.Setting("Database", "Images"), std::string("Images"));
+    // The boxes keep the text as typed.
+    QCOMPARE(f.Find<QLineEdit>("txtDSN")->text(), QStringLiteral("  Pictures "));
+    // SaveConnection, then SaveTables: the sections appear in that order.
+    const std::string text = f.SettingsText();
+    QVERIFY(text.find("[Connection]") < text.find("[Database]"));
+  }
+
+  void closingDuringAScanIsRefusedAndAsksTheScanToStop() {
+    WindowFixture f;
+    f.Find<QPushButton>("cmdCancel")->setVisible(true);  // the scan shows "Stop" while it runs
+    QVERIFY(!f.window->StopRequested());
+    QVERIFY(!f.window->close());
+    QVERIFY(f.window->isVisible());
+    QVERIFY(f.window->StopRequested());
+    QVERIFY(!std::filesystem::exists(f.settingsFile));
+
+    f.Find<QPushButton>("cmdCancel")->setVisible(false);  // the scan has ended
+    QVERIFY(f.window->close());
+    QVERIFY(std::filesystem::exists(f.settingsFile));
+  }
+
+  void stopAndCancelButtonsOnlyRaiseTheirFlags() {
+    WindowFixture f;
+    f.Find<QPushButton>("cmdCancel")->click();
+    QVERIFY(f.window->StopRequested());
+    f.window->ClearStopRequest();
+    QVERIFY(!f.window->StopRequested());
+    f.Find<QPushButton>("cmdCancelCheck")->click();
+    QVERIFY(f.window->CheckCancelRequested());
+  }
+};
+
+QTEST_MAIN(WindowOptionsTest)
+#include "WindowOptionsTest.moc"

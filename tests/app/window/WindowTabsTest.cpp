@@ -1,0 +1,168 @@
+// The tab switch: same tab does nothing, queries refilled from the dialect, captions naming the
+// images table, table names saved only on tab 5, next-step links, and the verify sub-tabs.
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "WindowFixture.h"
+#include "app/Settings.h"
+#include "db/SqlDialect.h"
+
+using tessarine::test::WindowFixture;
+
+class WindowTabsTest : public QObject {
+  Q_OBJECT
+
+ private:
+  static QString Query(const WindowFixture& f) { return f.Find<QPlainTextEdit>("txtQuery")->toPlainText(); }
+  static QString VerifyQuery(const WindowFixture& f) { return f.Find<QPlainTextEdit>("txtVerifyQuery")->toPlainText(); }
+  static int VisibleFrame(const WindowFixture& f) {
+    int shown = 0;
+    for (int i = 1; i <= 6; ++i) {
+      if (!f.window->findChild<QWidget*>(QStringLiteral("FrameMain_%1").arg(i))->isHidden()) {
+        if (shown != 0) return -1;  // two frames shown
+        shown = i;
+      }
+    }
+    return shown;
+  }
+
+ private slots:
+  void theFirstClickOnTabOneRunsTheFullSwitch() {
+    WindowFixture f;
+    f.ClickTab(1);
+    QCOMPARE(f.window->CurrentTab(), 1);
+    QCOMPARE(Query(f), QStringLiteral("select 1;"));
+    QCOMPARE(VerifyQuery(f), QStringLiteral("select * from Images limit 20;"));
+    QCOMPARE(f.Find<QLabel>("lblStatus")->text(), QString());
+  }
+
+  void eachTabShowsOnlyItsOwnFrame() {
+    WindowFixture f;
+    for (int t : {3, 6, 2, 4, 1}) {
+      f.ClickTab(t);
+      QCOMPARE(VisibleFrame(f), t);
+    }
+  }
+
+  void clickingTheShownTabKeepsATypedQuery() {
+    WindowFixture f;
+    f.ClickTab(2);
+    f.Find<QPlainTextEdit>("txtQuery")->setPlainText(QStringLiteral("select 2;"));
+    f.ClickTab(2);
+    QCOMPARE(Query(f), QStringLiteral("select 2;"));
+    f.ClickTab(3);
+    QCOMPARE(Query(f), QStringLiteral("select 1;"));
+  }
+
+  void queriesFollowTheChosenKindAtTheNextSwitch() {
+    WindowFixture f;
+    f.ClickTab(1);
+    const struct {
+      const char* option;
+      tessarine::DbmsKind kind;
+    } kinds[] = {{"optDatabase_1", tessarine::DbmsKind::Oracle},
+                 {"optDatabase_2", tessarine::DbmsKind::SqlServer},
+                 {"optDatabase_3", tessarine::DbmsKind::Sqlite},
+                 {"optDatabase_0", tessarine::DbmsKind::MySqlPostgreSqlEtc}};
+    int next = 2;
+    for (const auto& kind : kinds) {
+      const QString before = Query(f);
+      f.Click(kind.option);
+      QCOMPARE(Query(f), before);  // no refill until the next switch
+      f.ClickTab(next);
+      next = next == 2 ? 3 : 2;
+      const tessarine::SqlDialect& dialect = tessarine::SqlDialectFor(kind.kind);
+      QCOMPARE(Query(f), QString::fromStdString(dialect.TestQuery()));
+      QCOMPARE(VerifyQuery(f), QString::fromStdString(dialect.FirstRowsQuery("Images")));
+    }
+  }
+
+  void oracleAndSqlServerQueriesNameTheImagesTable() {
+    WindowFixture oracle("[Database]\nDBMS=1\n");
+    oracle.ClickTab(2);
+    QCOMPARE(Query(oracle), QStringLiteral("select 1 from dual;"));
+    QCOMPARE(VerifyQuery(oracle), QStringLiteral("select * from Images where rownum <= 20;"));
+    WindowFixture server("[Database]\nDBMS=2\nImages=Pictures\n");
+    server.ClickTab(6);
+    QCOMPARE(VerifyQuery(server), QStringLiteral("select top 20 * from Pictures;"));
+  }
+
+  void tableNameBoxesDropBlanksAsTheyAreTyped() {
+    WindowFixture f;
+    f.ClickTab(3);
+    auto* images = f.Find<QLineEdit>("txtTableImages");
+    images->clear();
+    QTest::keyClicks(images, QStringLiteral(" Images2 "));
+    QCOMPARE(images->text(), QStringLiteral("Images2"));
+    auto* folders = f.Find<QLineEdit>("txtTableFolders");
+    folders->setText(QStringLiteral("  Folders2  "));
+    QCOMPARE(folders->text(), QStringLiteral("Folders2"));
+    // The memory follows the boxes at the next switch; the captions name the new table.
+    f.ClickTab(6);
+    QCOMPARE(f.window->CurrentSettings().images, std::string("Images2"));
+    QCOMPARE(f.window->CurrentSettings().folders, std::string("Folders2"));
+    QCOMPARE(f.Find<QLabel>("lblVerifyQuery")->text(), QStringLiteral("Query - get first 20 lines of images table 'Images2'"));
+    QCOMPARE(f.Find<QGroupBox>("FrameVerify_2")->title(),
+             QStringLiteral("Check already scanned files and corresponding lines in images table 'Images2'"));
+    // Only tab 5 writes the names.
+    QVERIFY(!std::filesystem::exists(f.settingsFile));
+  }
+
+  void tabFiveSavesTheTableNamesAndReloadsTheFolderList() {
+    WindowFixture f;
+    int loads = 0;
+    f.window->SetFolderListLoader([&loads] { ++loads; });
+    f.Find<QLineEdit>("txtTableFolders")->setText(QStringLiteral("Folders3"));
+    f.ClickTab(5);
+    QCOMPARE(loads, 1);
+    QCOMPARE(f.Setting("Database", "Folders"), std::string("Folders3"));
+    QCOMPARE(f.Setting("Database", "Images"), std::string("Images"));
+    f.ClickTab(5);
+    QCOMPARE(loads, 1);  // the shown tab changes nothing
+  }
+
+  void switchingClearsTheStatusLine() {
+    WindowFixture f;
+    QCOMPARE(f.Find<QLabel>("lblStatus")->text(), QStringLiteral("DSN not defined"));
+    f.ClickTab(4);
+    QCOMPARE(f.Find<QLabel>("lblStatus")->text(), QString());
+  }
+
+  void nextStepLinksSelectTheFollowingTab() {
+    WindowFixture f;
+    auto* strip = f.Find<QTabBar>("TabStripMain");
+    const QStringList captions{"Next -> Define Connection", "Next -> Define Tables",
+                               "Next -> Define images metadata to collect", "Next -> Scan folders containing images",
+                               "Next -> Verify content of images table"};
+    for (int k = 1; k <= 5; ++k) {
+      const QByteArray name = QStringLiteral("lblNextStep_%1").arg(k).toLatin1();
+      QCOMPARE(f.Find<QLabel>(name.constData())->text(), captions[k - 1]);
+      f.ClickTab(k);
+      f.ClickLabel(name.constData());
+      QCOMPARE(f.window->CurrentTab(), k + 1);
+      QCOMPARE(strip->currentIndex(), k);
+      QCOMPARE(VisibleFrame(f), k + 1);
+    }
+  }
+
+  void verifySubTabsShowOnePanelEach() {
+    WindowFixture f;
+    f.ClickTab(6);
+    auto* strip = f.Find<QTabBar>("TabStripVerify");
+    QCOMPARE(strip->tabText(0), QStringLiteral("Verify"));
+    QCOMPARE(strip->tabText(1), QStringLiteral("Check"));
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(1).center());
+    QVERIFY(f.Find<QWidget>("FrameVerify_1")->isHidden());
+    QVERIFY(!f.Find<QWidget>("FrameVerify_2")->isHidden());
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(0).center());
+    QVERIFY(!f.Find<QWidget>("FrameVerify_1")->isHidden());
+    QVERIFY(f.Find<QWidget>("FrameVerify_2")->isHidden());
+  }
+};
+
+QTEST_MAIN(WindowTabsTest)
+#include "WindowTabsTest.moc"
