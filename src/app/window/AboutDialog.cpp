@@ -1,6 +1,5 @@
 #include "app/window/AboutDialog.h"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -46,15 +45,14 @@ AboutDialog::AboutDialog(QString licenseFile, DocumentOpener openDocument, QWidg
   lblLinkIPTCIIM = Named(new LinkLabel(QStringLiteral("IPTC/IIM"), this), QStringLiteral("lblLinkIPTCIIM"));
   lbLinkIPTCCore = Named(new LinkLabel(QStringLiteral("IPTC Core"), this), QStringLiteral("lbLinkIPTCCore"));
   lbLinkXMP = Named(new LinkLabel(QStringLiteral("XMP custom metadata"), this), QStringLiteral("lbLinkXMP"));
-  auto* links = new QGridLayout;
-  links->setContentsMargins(16, 0, 0, 0);
-  int row = 0;
   for (LinkLabel* link : {lblLinkIPTCIIM, lbLinkIPTCCore, lbLinkXMP}) {
-    links->addWidget(MakeBullet(this), row, 0);
-    links->addWidget(link, row++, 1);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(16, 0, 0, 0);
+    row->addWidget(MakeBullet(this));
+    row->addWidget(link);
+    row->addStretch();
+    layout->addLayout(row);
   }
-  links->setColumnStretch(1, 1);
-  layout->addLayout(links);
   layout->addWidget(help(3, QStringLiteral("The code that reads IPTC/IIM and XMP metadata is Tessarine PRO's own, "
                                            "written for this program.")));
   layout->addWidget(help(4, QStringLiteral("Tessarine PRO uses FreeImage library to make thumbnails")));

@@ -110,7 +110,7 @@ ConnectionFrame::ConnectionFrame(QWidget* parent) : QFrame(parent) {
   cmdTestingQuery = Named(new QPushButton(QStringLiteral("Testing Query"), this), QStringLiteral("cmdTestingQuery"));
   test->addWidget(Named(new QLabel(QStringLiteral("Query"), this), QStringLiteral("lblQuery")), 0, 0);
   test->addWidget(Named(new QLabel(QStringLiteral("Result (must be '1')"), this), QStringLiteral("lblResult")), 0, 1);
-  test->addWidget(txtQuery, 1, 0);
+  test->addWidget(txtQuery, 1, 0, Qt::AlignTop);
   auto* resultColumn = new QVBoxLayout;
   resultColumn->addWidget(txtResult);
   resultColumn->addWidget(cmdTestingQuery);

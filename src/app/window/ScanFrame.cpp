@@ -1,5 +1,7 @@
 #include "app/window/ScanFrame.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -39,9 +41,12 @@ ScanFrame::ScanFrame(QWidget* parent) : QFrame(parent) {
   QHeaderView* header = lvFolders->header();
   header->setStretchLastSection(false);
   header->setSectionResizeMode(0, QHeaderView::Stretch);
-  header->resizeSection(1, kStatusWidth);
-  header->resizeSection(2, kCountWidth);
-  header->resizeSection(3, kLastScanWidth);
+  // The widths of the original layout, widened where this font needs more room for the caption.
+  const int widths[] = {0, kStatusWidth, kCountWidth, kLastScanWidth};
+  for (int column = 1; column <= 3; ++column) {
+    const int caption = header->fontMetrics().horizontalAdvance(lvFolders->headerItem()->text(column)) + 16;
+    header->resizeSection(column, std::max(widths[column], caption));
+  }
   lvFolders->headerItem()->setTextAlignment(1, Qt::AlignCenter);
   lvFolders->headerItem()->setTextAlignment(2, Qt::AlignCenter);
   header->setMinimumSectionSize(40);

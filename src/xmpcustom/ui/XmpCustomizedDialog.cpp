@@ -1,5 +1,7 @@
 #include "xmpcustom/ui/XmpCustomizedDialog.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -74,6 +76,8 @@ XmpCustomizedDialog::XmpCustomizedDialog(const CustomXmpDefinition& definition, 
   connect(m_tabStrip, &QTabBar::currentChanged, this, [this](int index) { TabStripCustomized_Click(index + 1); });
   m_tabStrip->setCurrentIndex(0);
   TabStripCustomized_Click(1);
+  // Wide enough for the ten tabs of empty schemas.
+  resize(std::max(sizeHint().width(), m_tabStrip->sizeHint().width() + 40), sizeHint().height());
 }
 
 QFrame* XmpCustomizedDialog::BuildPanel(int k) {
