@@ -51,8 +51,9 @@ class WindowDatabaseTest : public QObject {
     f.Click("cmdTestingQuery");
     QCOMPARE(f.Find<QLineEdit>("txtResult")->text(), QStringLiteral("1"));
     QVERIFY(f.messages.empty());
-    QVERIFY(f.Find<QLabel>("lblStatus")->text().contains(QStringLiteral("catalogue.dsn")) ||
-            !f.Find<QLabel>("lblStatus")->text().isEmpty());
+    // The status line shows the connect string the driver completed.
+    QVERIFY(!f.Find<QLabel>("lblStatus")->text().isEmpty());
+    QVERIFY(f.Find<QLabel>("lblStatus")->text() != QStringLiteral("DSN not defined"));
     QCOMPARE(f.Run(QStringLiteral("select 2;")), QStringLiteral("2"));
   }
 
