@@ -1,0 +1,60 @@
+#pragma once
+// The folders table behind the folder list: load, add, remove. The window (or the command
+// line) owns the list itself; these operations return what it shows.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Settings.h"
+#include "app/UserPort.h"
+#include "scan/FolderEntry.h"
+
+namespace tessarine {
+
+class CatalogueConnection;
+
+struct FolderListLoad {
+  std::vector<FolderEntry> entries;  // in the order the server returned them, all unticked
+  bool tableReadable = false;        // add and remove are enabled only then
+};
+
+// Reads the folders table. A select that fails shows "Table '<folders>' Error: <n>: <text>" in the
+// status line and beeps; a connection that cannot be opened is reported by the connection.
+FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                                 bool fileDsnSelected);
+
+enum class AddFolderOutcome {
+  Forbidden,          // "/", /proc, /sys, /dev and what lies below them
+  AlreadyListed,      // the folder or one of its subfolders is listed
+  SubfolderToUpdate,  // a subfolder of a listed folder: an entry for one scan, nothing written
+  Inserted,
+  Failed,             // no connection, or the insert was refused (reported)
+};
+
+struct AddFolderResult {
+  AddFolderOutcome outcome = AddFolderOutcome::Failed;
+  FolderEntry entry;  // the ticked subfolder-to-update entry (tag set), for SubfolderToUpdate
+};
+
+// Adds a chosen folder (an absolute path, with or without a trailing "/") as the
+// "Add folder to scan" button does, comparing it with the listed entries.
+AddFolderResult AddFolderToScan(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                                bool fileDsnSelected, const std::string& chosenFolder,
+                                const std::vector<FolderEntry>& entries);
+
+enum class RemoveFolderOutcome { NothingSelected, Declined, Removed, ListOnly, Failed };
+
+// Removes the selected entry as the "Remove folder" button does: asks first (unless told not to),
+// then deletes its folders-table row and the image rows of the folder and its subfolders.
+RemoveFolderOutcome RemoveFolderToScan(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                                       bool fileDsnSelected, const FolderEntry* selected, bool ask = true);
+
+// "OK" when the folder exists on disk, "Unknown" otherwise.
+std::string FolderStatus(std::string_view folderText);
+
+// A folder as the list shows and stores it: "/" separators, exactly one trailing "/".
+std::string FolderListText(std::string_view path);
+
+}  // namespace tessarine
