@@ -12,7 +12,8 @@ std::string FolderText(const std::filesystem::path& folder) {
   return text;
 }
 
-FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc) {
+FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc,
+                    const DecodedImageWork& decodedImageWork) {
   FileRow row;
   const std::string name = path.filename().native();
   const std::string ext = UpperExtension(name);
@@ -22,7 +23,9 @@ FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext
   AssembleColumns(record, xmpOverIptc, row.columns);
   row.problems = std::move(record.problems);
 
-  ScanImage image = LoadImageForScan(path, record.supportIptc, ext);
+  const DecodedImageHook hook = decodedImageWork ? decodedImageWork(record.supportIptc) : DecodedImageHook();
+  ScanImage image = LoadImageForScan(path, record.supportIptc, ext, hook);
+  row.preview = std::move(image.preview);
   row.columns[col::Width] = image.width;
   row.columns[col::Height] = image.height;
   if (!image.problem.empty()) row.problems.push_back(image.problem);

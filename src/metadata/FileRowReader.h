@@ -3,6 +3,7 @@
 // file facts. Reading is kept apart from writing the row, so files can be read ahead.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,17 @@ namespace tessarine {
 
 struct FileRow {
   ColumnValues columns;  // Folder, FileName and every file-derived column; ModifyTime left empty
+  PreviewImage preview;  // what the work on the decoded image sent back (a thumbnail)
   std::vector<std::string> problems;
 };
 
 // Reads the file at path for its row. Folder is the text of the folder's path with "/" and a
 // trailing "/"; FileName the text of the name (see NameToText); Checked "0".
-FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc);
+// decodedImageWork, when given, is asked with the file's support code for the work to run on
+// its decoded image (the thumbnail); it may return an empty hook.
+using DecodedImageWork = std::function<DecodedImageHook(const std::string& supportIptc)>;
+FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc,
+                    const DecodedImageWork& decodedImageWork = {});
 
 // The Folder column's text of a folder path: "/" separators, one trailing "/".
 std::string FolderText(const std::filesystem::path& folder);

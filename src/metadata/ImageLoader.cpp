@@ -21,12 +21,18 @@ void InstallMessageHandler() {
   std::call_once(once, [] { FreeImage_SetOutputMessage(IgnoreMessage); });
 }
 
-// The child's answer: width, height and the hook's problem text, as fixed-size fields.
+// The child's answer: width, height, the hook's problem text and the size of the preview
+// picture whose RGB bytes follow.
 struct DecodeReply {
   unsigned width = 0;
   unsigned height = 0;
   char problem[200] = {};
+  int previewWidth = 0;
+  int previewHeight = 0;
 };
+
+// A preview larger than this is not a thumbnail: the reply is refused.
+constexpr int kMaxPreviewSide = 4096;
 
 bool WriteAll(int fd, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const char*>(data);
@@ -94,22 +100,38 @@ ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view s
     // The decoding libraries write warnings to stderr; the reply says all that matters.
     if (int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0) ::dup2(null, STDERR_FILENO);
     DecodeReply reply;
+    DecodedImageResult result;
     Bitmap bitmap = DecodeInProcess(path, supportIptc, ext, nullptr);
     if (bitmap) {
       reply.width = FreeImage_GetWidth(bitmap.get());
       reply.height = FreeImage_GetHeight(bitmap.get());
-      if (hook) {
-        const std::string problem = hook(bitmap.get());
-        std::strncpy(reply.problem, problem.c_str(), sizeof reply.problem - 1);
+      if (hook) result = hook(bitmap.get());
+      std::strncpy(reply.problem, result.problem.c_str(), sizeof reply.problem - 1);
+      const PreviewImage& preview = result.preview;
+      if (preview.width > 0 && preview.height > 0 && preview.width <= kMaxPreviewSide &&
+          preview.height <= kMaxPreviewSide &&
+          preview.rgb.size() == static_cast<std::size_t>(preview.width) * static_cast<std::size_t>(preview.height) * 3) {
+        reply.previewWidth = preview.width;
+        reply.previewHeight = preview.height;
       }
     }
-    WriteAll(pipeEnds[1], &reply, sizeof reply);
+    if (WriteAll(pipeEnds[1], &reply, sizeof reply) && reply.previewWidth > 0) {
+      WriteAll(pipeEnds[1], result.preview.rgb.data(), result.preview.rgb.size());
+    }
     ::_exit(0);  // no destructors, no atexit handlers of the parent's
   }
 
   ::close(pipeEnds[1]);
   DecodeReply reply;
+  PreviewImage preview;
   const bool answered = ReadAll(pipeEnds[0], &reply, sizeof reply);
+  if (answered && reply.previewWidth > 0 && reply.previewHeight > 0 && reply.previewWidth <= kMaxPreviewSide &&
+      reply.previewHeight <= kMaxPreviewSide) {
+    preview.width = reply.previewWidth;
+    preview.height = reply.previewHeight;
+    preview.rgb.resize(static_cast<std::size_t>(preview.width) * static_cast<std::size_t>(preview.height) * 3);
+    if (!ReadAll(pipeEnds[0], preview.rgb.data(), preview.rgb.size())) preview = PreviewImage();
+  }
   ::close(pipeEnds[0]);
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -120,7 +142,8 @@ ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view s
     return {"0", "0", how};
   }
   if (reply.width == 0 && reply.height == 0) return {"0", "0", ""};
-  return {std::to_string(reply.width), std::to_string(reply.height), reply.problem};
+  reply.problem[sizeof reply.problem - 1] = '\0';
+  return {std::to_string(reply.width), std::to_string(reply.height), reply.problem, std::move(preview)};
 }
 
 }  // namespace tessarine

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/UserPort.h"
+
 struct FIBITMAP;
 
 namespace tessarine {
@@ -21,15 +23,21 @@ struct BitmapDeleter {
 };
 using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
 
+// What the work on the decoded image sends back: a problem to log, a picture to preview.
+struct DecodedImageResult {
+  std::string problem;
+  PreviewImage preview;
+};
+
 struct ScanImage {
   std::string width;   // pixels, "-" for a kind that is not decoded, "0" when decoding failed
   std::string height;
   std::string problem;  // why decoding failed, when the library said or the decoder died
+  PreviewImage preview;
 };
 
-// Runs in the decoding process with the decoded image; its result text comes back as
-// ScanImage::problem when not empty.
-using DecodedImageHook = std::function<std::string(FIBITMAP* bitmap)>;
+// Runs in the decoding process with the decoded image.
+using DecodedImageHook = std::function<DecodedImageResult(FIBITMAP* bitmap)>;
 
 // Chooses the decoder by the support code alone: "1" JPEG (accurate), "2" with TIF/TIFF the
 // TIFF decoder, "2" with PSD the Photoshop decoder; anything else is not decoded.

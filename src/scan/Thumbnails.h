@@ -5,7 +5,11 @@
 #include <string>
 #include <string_view>
 
+struct FIBITMAP;
+
 namespace tessarine {
+
+struct DecodedImageResult;
 
 inline constexpr int kThumbnailMaxSize = 160;
 
@@ -21,5 +25,9 @@ struct PreviewSize {
 // The preview box fit: a picture within 120x80 px keeps its size; a larger one is set to the box
 // height with its aspect ratio, its width then capped at the box width.
 PreviewSize StretchImageThumb(int width, int height);
+
+// Runs on the decoded image (in the decoding process): the thumbnail, converted to 24 bits,
+// saved as JPEG of good quality into thumbnailFile (its folder created), and sent back as preview.
+DecodedImageResult MakeThumbnail(FIBITMAP* image, const std::filesystem::path& thumbnailFile);
 
 }  // namespace tessarine

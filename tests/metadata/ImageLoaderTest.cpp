@@ -68,16 +68,19 @@ TEST(LoadImageForScan, SurvivesADamagedJpeg) {
 TEST(LoadImageForScan, ADecoderThatDiesCostsOnlyThatFilesSize) {
   test::TempDir dir;
   SaveImage(dir / "a.jpg", FIF_JPEG, 32, 16);
-  ScanImage crashed = LoadImageForScan(dir / "a.jpg", "1", "JPG", [](FIBITMAP*) -> std::string { std::abort(); });
+  ScanImage crashed = LoadImageForScan(dir / "a.jpg", "1", "JPG", [](FIBITMAP*) -> DecodedImageResult { std::abort(); });
   EXPECT_EQ(crashed.width, "0");
   EXPECT_EQ(crashed.height, "0");
   EXPECT_NE(crashed.problem.find("signal"), std::string::npos);
 
   ScanImage next = LoadImageForScan(dir / "a.jpg", "1", "JPG", [](FIBITMAP* bitmap) {
-    return "hook saw " + std::to_string(FreeImage_GetWidth(bitmap));
+    PreviewImage preview{2, 1, {1, 2, 3, 4, 5, 6}};
+    return DecodedImageResult{"hook saw " + std::to_string(FreeImage_GetWidth(bitmap)), preview};
   });
   EXPECT_EQ(next.width, "32");
   EXPECT_EQ(next.problem, "hook saw 32");
+  EXPECT_EQ(next.preview.width, 2);
+  EXPECT_EQ(next.preview.rgb, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 
 }  // namespace
