@@ -2,30 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
-
+#include "support/RunTool.h"
 #include "support/TempDir.h"
 
 namespace tessarine::test {
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  std::string out;  // stdout and stderr together
-};
-
-ToolRun Tessarine(const std::string& arguments) {
-  ToolRun run;
-  const std::string command = std::string(TESSARINE_EXECUTABLE) + " " + arguments + " 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+ToolRun Tessarine(const std::string& arguments) { return RunTool(TESSARINE_EXECUTABLE, arguments); }
 
 class DbCommands : public ::testing::Test {
  protected:

@@ -3,29 +3,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <array>
-#include <cstdio>
-
 #include "metadata/ImageBytes.h"
+#include "support/RunTool.h"
 #include "support/TempDir.h"
 
 namespace {
 
-struct Output {
-  int status = 0;
-  std::string text;
-};
+using tessarine::test::ToolRun;
 
-Output RunTool(const std::string& arguments) {
-  const std::string command = std::string(TESSARINE_EXECUTABLE) + " " + arguments + " 2>/dev/null";
-  Output out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return {-1, ""};
-  std::array<char, 4096> buffer{};
-  std::size_t n = 0;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.text.append(buffer.data(), n);
-  out.status = ::pclose(pipe);
-  return out;
+ToolRun Show(const std::string& arguments) {
+  return tessarine::test::RunTool(TESSARINE_EXECUTABLE, "show " + arguments, tessarine::test::ToolStderr::Drop);
 }
 
 class ShowCommandTest : public ::testing::Test {
@@ -39,14 +26,15 @@ class ShowCommandTest : public ::testing::Test {
                                                    "<dc:title><rdf:Alt><rdf:li>XMP</rdf:li></rdf:Alt></dc:title>"
                                                    "</rdf:Description>"))));
   }
-  std::string Settings() const { return "--settings '" + (m_dir / "Tessarine PRO.ini").string() + "'"; }
+  std::string File(const char* name) const { return "'" + (m_dir / name).string() + "'"; }
+  std::string Settings() const { return "--settings " + File("Tessarine PRO.ini"); }
   tessarine::test::TempDir m_dir;
 };
 
 TEST_F(ShowCommandTest, PrintsAllColumnsAsJsonWithTheSettingsFileRules) {
-  const Output out = RunTool("show --json " + Settings() + " '" + (m_dir / "a.jpg").string() + "'");
+  const ToolRun out = Show("--json " + Settings() + " " + File("a.jpg"));
   ASSERT_EQ(out.status, 0);
-  const auto object = nlohmann::ordered_json::parse(out.text);
+  const auto object = nlohmann::ordered_json::parse(out.out);
   EXPECT_EQ(object.size(), 166u);
   EXPECT_EQ(object["ObjectName"], "IIM title");  // IIM first, as the settings file says
   EXPECT_EQ(object["Caption"], "line1\r\nline2");
@@ -58,18 +46,17 @@ TEST_F(ShowCommandTest, PrintsAllColumnsAsJsonWithTheSettingsFileRules) {
 }
 
 TEST_F(ShowCommandTest, PrintsNonEmptyColumnsOnePerLine) {
-  const Output out = RunTool("show " + Settings() + " '" + (m_dir / "a.jpg").string() + "'");
+  const ToolRun out = Show(Settings() + " " + File("a.jpg"));
   ASSERT_EQ(out.status, 0);
-  EXPECT_NE(out.text.find("\nObjectName=IIM title\n"), std::string::npos);
-  EXPECT_NE(out.text.find("\nCaption=line1\\r\\nline2\n"), std::string::npos);
-  EXPECT_EQ(out.text.find("Headline="), std::string::npos);
+  EXPECT_NE(out.out.find("\nObjectName=IIM title\n"), std::string::npos);
+  EXPECT_NE(out.out.find("\nCaption=line1\\r\\nline2\n"), std::string::npos);
+  EXPECT_EQ(out.out.find("Headline="), std::string::npos);
 }
 
 TEST_F(ShowCommandTest, FailsForAMissingFileAndGoesOnWithTheOthers) {
-  const Output out = RunTool("show --json " + Settings() + " '" + (m_dir / "missing.jpg").string() + "' '" +
-                             (m_dir / "a.jpg").string() + "'");
+  const ToolRun out = Show("--json " + Settings() + " " + File("missing.jpg") + " " + File("a.jpg"));
   EXPECT_NE(out.status, 0);
-  EXPECT_EQ(nlohmann::json::parse(out.text)["ObjectName"], "IIM title");
+  EXPECT_EQ(nlohmann::json::parse(out.out)["ObjectName"], "IIM title");
 }
 
 }  // namespace

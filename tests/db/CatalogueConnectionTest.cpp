@@ -32,24 +32,20 @@ void ExpectCommonReport(const RecordingUserPort& port) {
   EXPECT_EQ(port.events, (std::vector<std::string>{"message", "beep"}));
 }
 
-TEST_P(CatalogueConnectionOn, OpensAUserDataSourceAndReportsTheCompletedConnectString) {
+TEST_P(CatalogueConnectionOn, OpensAUserDataSourceReportsTheCompletedConnectStringAndAnswersQueries) {
   ASSERT_TRUE(Open().IsOpen());
   EXPECT_EQ(connection.ConnectString(), ConnectString(Db().userDsn));
   EXPECT_FALSE(connection.CompletedConnectString().empty());
   EXPECT_TRUE(port.messages.empty());
   EXPECT_EQ(port.statuses, std::vector<std::string>{""});  // the status line is cleared
+  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
+  EXPECT_EQ(QueryValue("select 2;"), "2");
 }
 
 TEST_P(CatalogueConnectionOn, OpensAFileDataSource) {
   ASSERT_TRUE(connection.OpenConnection(Db().fileDsn)) << DescribeMessages();
   EXPECT_TRUE(connection.ConnectString().starts_with("ODBC;FileDSN=" + Db().fileDsn.dsn + ";UID="));
   EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
-}
-
-TEST_P(CatalogueConnectionOn, AnswersTheTestQueryWithOne) {
-  Open();
-  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
-  EXPECT_EQ(QueryValue("select 2;"), "2");
 }
 
 TEST_P(CatalogueConnectionOn, EmptyDsnOnlySaysSoInTheStatusLine) {

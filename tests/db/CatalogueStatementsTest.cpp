@@ -8,7 +8,6 @@ namespace tessarine {
 namespace {
 
 const SqlDialect& VariantT() { return SqlDialectFor(DbmsKind::MySqlPostgreSqlEtc); }
-const SqlDialect& VariantO() { return SqlDialectFor(DbmsKind::Oracle); }
 
 std::size_t Count(const std::string& text, std::string_view piece) {
   std::size_t n = 0;
@@ -42,27 +41,14 @@ TEST(CatalogueStatements, ImagesTableDefinesEveryColumnOnceInTableOrder) {
   EXPECT_EQ(Count(sql, ","), 166u + 1u);
 }
 
-TEST(CatalogueStatements, OracleVariantUsesIntegerStampAndVarcharText) {
-  const std::string sql = ImagesTableStatement("Images", VariantO());
-  EXPECT_NE(sql.find("ModifyTime integer,"), std::string::npos);
-  EXPECT_NE(sql.find("ObjectName varchar(2000),"), std::string::npos);
-  EXPECT_NE(sql.find("XMPCustom100 varchar(2000),"), std::string::npos);
-  EXPECT_EQ(sql.find(" text,"), std::string::npos);
-  EXPECT_EQ(Count(sql, " varchar(2000),"), kImageColumnCount - 4);
-}
-
-TEST(CatalogueStatements, TextVariantUsesBigintStampAndTextForEveryMetadataColumn) {
-  for (DbmsKind kind : {DbmsKind::MySqlPostgreSqlEtc, DbmsKind::SqlServer, DbmsKind::Sqlite}) {
-    const std::string sql = ImagesTableStatement("Images", SqlDialectFor(kind));
-    EXPECT_NE(sql.find("ModifyTime bigint,"), std::string::npos);
-    EXPECT_EQ(Count(sql, " text,"), kImageColumnCount - 4);
-    EXPECT_EQ(sql.find("varchar(2000)"), std::string::npos);
-  }
-}
-
-TEST(CatalogueStatements, KeyAndCheckedColumnsAreTheSameInBothVariants) {
-  for (const SqlDialect* d : {&VariantO(), &VariantT()}) {
-    const std::string sql = ImagesTableStatement("Images", *d);
+TEST(CatalogueStatements, EachKindTypesTheStampAndEveryMetadataColumnByItsDialect) {
+  for (DbmsKind kind : {DbmsKind::MySqlPostgreSqlEtc, DbmsKind::Oracle, DbmsKind::SqlServer, DbmsKind::Sqlite}) {
+    const SqlDialect& d = SqlDialectFor(kind);
+    const std::string sql = ImagesTableStatement("Images", d);
+    SCOPED_TRACE(sql);
+    EXPECT_NE(sql.find("ModifyTime " + std::string(d.modifyTimeType) + ","), std::string::npos);
+    // Every column but the two key columns, the stamp and Checked is long text.
+    EXPECT_EQ(Count(sql, " " + std::string(d.longTextType) + ","), kImageColumnCount - 4);
     EXPECT_NE(sql.find("(Folder varchar(255) not null,FileName varchar(255) not null,"), std::string::npos);
     EXPECT_NE(sql.find(",Checked char(19),XMPCustom01 "), std::string::npos);
   }

@@ -22,14 +22,5 @@ TEST(ImageColumns, Has166UniqueColumnsInTableOrder) {
   EXPECT_EQ(columns[165].kind, ColumnKind::Custom);
 }
 
-TEST(ImageColumns, NamedIndicesMatchTheTable) {
-  EXPECT_EQ(col::ObjectName, 3u);
-  EXPECT_EQ(kLastIimColumn - kFirstIimColumn + 1, 36u);
-  EXPECT_EQ(col::XMPCopyrightStatus, 39u);
-  EXPECT_EQ(col::SupportIPTC, 62u);
-  EXPECT_EQ(CustomColumnIndex(7), 72u);
-  EXPECT_EQ(ImageColumns()[col::CoreCountryCode].name, "CoreCountryCode");
-}
-
 }  // namespace
 }  // namespace tessarine

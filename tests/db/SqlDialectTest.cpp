@@ -5,70 +5,41 @@
 namespace tessarine {
 namespace {
 
-TEST(SqlDialect, MySqlPostgreSqlEtcUsesLimitAndStartTransaction) {
-  const SqlDialect& d = SqlDialectFor(DbmsKind::MySqlPostgreSqlEtc);
-  EXPECT_EQ(d.TestQuery(), "select 1;");
-  EXPECT_EQ(d.FirstRowsQuery("Images"), "select * from Images limit 20;");
-  EXPECT_EQ(d.transactionStart, "start transaction;");
-  EXPECT_EQ(d.transactionEnd, "commit;");
-  EXPECT_EQ(d.longTextType, "text");
-  EXPECT_EQ(d.modifyTimeType, "bigint");
-}
+// What each kind of server is sent; nullopt means no transaction statement at all.
+struct DialectRow {
+  DbmsKind kind;
+  std::string_view caption;
+  std::string_view testQuery;
+  std::string_view firstRows;  // for the table "my.Images", named verbatim
+  std::optional<std::string_view> transactionStart;
+  std::optional<std::string_view> transactionEnd;
+  std::string_view longTextType;
+  std::string_view modifyTimeType;
+};
 
-TEST(SqlDialect, OracleSelectsFromDualAndSendsNoTransactionWords) {
-  const SqlDialect& d = SqlDialectFor(DbmsKind::Oracle);
-  EXPECT_EQ(d.TestQuery(), "select 1 from dual;");
-  EXPECT_EQ(d.FirstRowsQuery("Images"), "select * from Images where rownum <= 20;");
-  EXPECT_FALSE(d.transactionStart.has_value());
-  EXPECT_FALSE(d.transactionEnd.has_value());
-  EXPECT_EQ(d.longTextType, "varchar(2000)");
-  EXPECT_EQ(d.modifyTimeType, "integer");
-}
-
-TEST(SqlDialect, SqlServerUsesTopAndBeginTransaction) {
-  const SqlDialect& d = SqlDialectFor(DbmsKind::SqlServer);
-  EXPECT_EQ(d.TestQuery(), "select 1;");
-  EXPECT_EQ(d.FirstRowsQuery("Pictures"), "select top 20 * from Pictures;");
-  EXPECT_EQ(d.transactionStart, "begin transaction;");
-  EXPECT_EQ(d.transactionEnd, "commit;");
-  EXPECT_EQ(d.longTextType, "text");
-  EXPECT_EQ(d.modifyTimeType, "bigint");
-}
-
-TEST(SqlDialect, SqliteBeginsTransactionsItAccepts) {
-  const SqlDialect& d = SqlDialectFor(DbmsKind::Sqlite);
-  EXPECT_EQ(d.TestQuery(), "select 1;");
-  EXPECT_EQ(d.FirstRowsQuery("Images"), "select * from Images limit 20;");
-  EXPECT_EQ(d.transactionStart, "begin transaction;");
-  EXPECT_EQ(d.transactionEnd, "commit;");
-  EXPECT_EQ(d.longTextType, "text");
-  EXPECT_EQ(d.modifyTimeType, "bigint");
-}
-
-TEST(SqlDialect, InsertsTheTableNameVerbatim) {
-  EXPECT_EQ(SqlDialectFor(DbmsKind::MySqlPostgreSqlEtc).FirstRowsQuery("my.Images"),
-            "select * from my.Images limit 20;");
-}
-
-TEST(SqlDialect, EveryStatementItemEndsWithASemicolon) {
-  for (DbmsKind kind : {DbmsKind::MySqlPostgreSqlEtc, DbmsKind::Oracle, DbmsKind::SqlServer, DbmsKind::Sqlite}) {
-    const SqlDialect& d = SqlDialectFor(kind);
-    EXPECT_TRUE(d.TestQuery().ends_with(';'));
-    EXPECT_TRUE(d.FirstRowsQuery("T").ends_with(';'));
-    if (d.transactionStart) {
-      EXPECT_TRUE(d.transactionStart->ends_with(';'));
-    }
-    if (d.transactionEnd) {
-      EXPECT_TRUE(d.transactionEnd->ends_with(';'));
-    }
+TEST(SqlDialect, EachKindHasItsOwnCaptionQueriesTransactionWordsAndTypes) {
+  const DialectRow rows[] = {
+      {DbmsKind::MySqlPostgreSqlEtc, "MySQL, PostgreSQL, etc.", "select 1;", "select * from my.Images limit 20;",
+       "start transaction;", "commit;", "text", "bigint"},
+      {DbmsKind::Oracle, "Oracle", "select 1 from dual;", "select * from my.Images where rownum <= 20;", std::nullopt,
+       std::nullopt, "varchar(2000)", "integer"},
+      {DbmsKind::SqlServer, "SQL Server", "select 1;", "select top 20 * from my.Images;", "begin transaction;",
+       "commit;", "text", "bigint"},
+      // SQLite rejects "start transaction;".
+      {DbmsKind::Sqlite, "SQLite (embedded)", "select 1;", "select * from my.Images limit 20;", "begin transaction;",
+       "commit;", "text", "bigint"},
+  };
+  for (const DialectRow& row : rows) {
+    SCOPED_TRACE(row.caption);
+    const SqlDialect& d = SqlDialectFor(row.kind);
+    EXPECT_EQ(DbmsCaption(row.kind), row.caption);
+    EXPECT_EQ(d.TestQuery(), row.testQuery);
+    EXPECT_EQ(d.FirstRowsQuery("my.Images"), row.firstRows);
+    EXPECT_EQ(d.transactionStart, row.transactionStart);
+    EXPECT_EQ(d.transactionEnd, row.transactionEnd);
+    EXPECT_EQ(d.longTextType, row.longTextType);
+    EXPECT_EQ(d.modifyTimeType, row.modifyTimeType);
   }
-}
-
-TEST(SqlDialect, CaptionsNameEachKind) {
-  EXPECT_EQ(DbmsCaption(DbmsKind::MySqlPostgreSqlEtc), "MySQL, PostgreSQL, etc.");
-  EXPECT_EQ(DbmsCaption(DbmsKind::Oracle), "Oracle");
-  EXPECT_EQ(DbmsCaption(DbmsKind::SqlServer), "SQL Server");
-  EXPECT_EQ(DbmsCaption(DbmsKind::Sqlite), "SQLite (embedded)");
 }
 
 }  // namespace

@@ -33,9 +33,7 @@ TEST_P(TestingQueryOn, ShowsOneAndTheCompletedConnectString) {
   EXPECT_EQ(settings.dsn, Db().userDsn.dsn);
   EXPECT_EQ(ReadSetting(ini(), "Connection", "DSN"), Db().userDsn.dsn);
   EXPECT_EQ(ReadSetting(ini(), "Connection", "FileDSN"), "0");
-}
-
-TEST_P(TestingQueryOn, ShowsWhatAnyTypedQuerySelects) {
+  // Any typed query shows what it selects.
   EXPECT_EQ(Run(UserBoxes(), "select 2;"), "2");
 }
 

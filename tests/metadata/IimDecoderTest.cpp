@@ -28,52 +28,11 @@ TEST(IimDecoder, KeepsTheLastOfRepeatedSingleValues) {
   EXPECT_EQ(Decode(Iim(120, "one") + Iim(120, "two")).iim[col::Caption], "two");
 }
 
-TEST(IimDecoder, FillsEachColumnOfTheDatasetTable) {
-  const MetadataRecord r = Decode(Iim(7, "es") + Iim(10, "5") + Iim(15, "SPO") + Iim(20, "a") + Iim(22, "fix") +
-                                  Iim(30, "20070101") + Iim(35, "101010") + Iim(40, "instr") + Iim(45, "rs") +
-                                  Iim(47, "rd") + Iim(50, "rn") + Iim(55, "20060512") + Iim(65, "prog") +
-                                  Iim(70, "1.0") + Iim(75, "a") + Iim(85, "bt") + Iim(90, "Paris") +
-                                  Iim(92, "loc") + Iim(95, "IdF") + Iim(100, "FRA") + Iim(101, "France") +
-                                  Iim(103, "otr") + Iim(105, "head") + Iim(110, "cred") + Iim(115, "src") +
-                                  Iim(116, "(c)") + Iim(118, "contact") + Iim(121, "local") + Iim(122, "w1") +
-                                  Iim(130, "2S"));
-  EXPECT_EQ(r.iim[col::EditStatus], "es");
-  EXPECT_EQ(r.iim[col::Urgency], "5");
-  EXPECT_EQ(r.iim[col::Category], "SPO");
-  EXPECT_EQ(r.iim[col::SupplementalCategory], "a");
-  EXPECT_EQ(r.iim[col::FixtureIdentifier], "fix");
-  EXPECT_EQ(r.iim[col::ReleaseDate], "20070101");
-  EXPECT_EQ(r.iim[col::ReleaseTime], "101010");  // only Time Created is reformatted
-  EXPECT_EQ(r.iim[col::SpecialInstructions], "instr");
-  EXPECT_EQ(r.iim[col::ReferenceService], "rs");
-  EXPECT_EQ(r.iim[col::ReferenceDate], "rd");
-  EXPECT_EQ(r.iim[col::ReferenceNumber], "rn");
-  EXPECT_EQ(r.iim[col::CreatedDate], "20060512");
-  EXPECT_EQ(r.iim[col::OriginatingProgram], "prog");
-  EXPECT_EQ(r.iim[col::ProgramVersion], "1.0");
-  EXPECT_EQ(r.iim[col::ObjectCycle], "a");
-  EXPECT_EQ(r.iim[col::BylineTitle], "bt");
-  EXPECT_EQ(r.iim[col::City], "Paris");
-  EXPECT_EQ(r.iim[col::Location], "loc");
-  EXPECT_EQ(r.iim[col::ProvinceState], "IdF");
-  EXPECT_EQ(r.iim[col::CountryCode], "FRA");
-  EXPECT_EQ(r.iim[col::Country], "France");
-  EXPECT_EQ(r.iim[col::OriginalTransmissionReference], "otr");
-  EXPECT_EQ(r.iim[col::Headline], "head");
-  EXPECT_EQ(r.iim[col::Credit], "cred");
-  EXPECT_EQ(r.iim[col::Source], "src");
-  EXPECT_EQ(r.iim[col::Copyright], "(c)");
-  EXPECT_EQ(r.iim[col::Contact], "contact");
-  EXPECT_EQ(r.iim[col::LocalCaption], "local");
-  EXPECT_EQ(r.iim[col::CaptionWriter], "w1");
-  EXPECT_EQ(r.iim[col::ImageType], "2S");
-  EXPECT_EQ(r.iim[col::Customized], "");
-}
-
 TEST(IimDecoder, ReformatsTimeCreatedAndDropsTheZone) {
   EXPECT_EQ(Decode(Iim(60, "143005+0100")).iim[col::CreatedTime], "14:30:05");
   EXPECT_EQ(Decode(Iim(60, "1430")).iim[col::CreatedTime], "1430");
   EXPECT_EQ(Decode(Iim(60, "  143005  ")).iim[col::CreatedTime], "14:30:05");
+  EXPECT_EQ(Decode(Iim(35, "101010")).iim[col::ReleaseTime], "101010");  // only Time Created is reformatted
 }
 
 TEST(IimDecoder, NormalisesLineBreaksAndEndsAValueAtAZeroByte) {

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTest>
+#include <functional>
 
 #include "xmpcustom/ui/DbFieldNameDialog.h"
 #include "xmpcustom/ui/XmpCustomizedDialog.h"
@@ -43,6 +44,16 @@ QString Status(const XmpCustomizedDialog& dialog) {
 }
 
 void Save(XmpCustomizedDialog& dialog) { Find<QPushButton>(&dialog, QStringLiteral("cmdOK"))->click(); }
+
+// Opens the column chooser of a row, handing it to `run` instead of showing it.
+void Choose(XmpCustomizedDialog& dialog, int row, std::function<void(QDialog&)> run) {
+  dialog.SetDialogRunner(std::move(run));
+  Find<QPushButton>(&dialog, QStringLiteral("cmdChoose_%1").arg(row))->click();
+}
+
+QRadioButton* Option(const QDialog& chooser, int n) {
+  return Find<QRadioButton>(&chooser, QStringLiteral("optFieldNumber_%1").arg(n));
+}
 
 }  // namespace
 
@@ -130,23 +141,19 @@ class XmpCustomizedDialogTest : public QObject {
   void chooserBlocksBoundColumnsAndSelectsTheRowsOwn() {
     XmpCustomizedDialog dialog(Stored());
     bool ran = false;
-    dialog.SetDialogRunner([&](QDialog& chooser) {
+    Choose(dialog, 4, [&](QDialog& chooser) {
       ran = true;
       QCOMPARE(chooser.objectName(), QStringLiteral("frmDBFieldName"));
       QCOMPARE(chooser.windowTitle(), QStringLiteral("Select DB Field name"));
-      auto option = [&](int n) { return Find<QRadioButton>(&chooser, QStringLiteral("optFieldNumber_%1").arg(n)); };
-      QCOMPARE(option(99)->text(), QStringLiteral("100"));
-      QVERIFY(option(4)->isChecked());
-      QVERIFY(option(4)->isEnabled());
-      QVERIFY(!option(0)->isEnabled());
-      QVERIFY(!option(1)->isEnabled());
-      QVERIFY(!option(99)->isEnabled());  // bound in another schema
-      QVERIFY(option(2)->isEnabled());
-      option(6)->click();
+      QCOMPARE(Option(chooser, 99)->text(), QStringLiteral("100"));
+      QVERIFY(Option(chooser, 4)->isChecked());
+      QVERIFY(Option(chooser, 4)->isEnabled());
+      for (int bound : {0, 1, 99}) QVERIFY(!Option(chooser, bound)->isEnabled());  // 100 is bound in another schema
+      QVERIFY(Option(chooser, 2)->isEnabled());
+      Option(chooser, 6)->click();
       QCOMPARE(Box(&dialog, "txtDBFieldName", 4)->text(), QStringLiteral("XMPCustom07"));
       Find<QPushButton>(&chooser, QStringLiteral("cmdOK"))->click();
     });
-    Find<QPushButton>(&dialog, QStringLiteral("cmdChoose_4"))->click();
     QVERIFY(ran);
     QCOMPARE(dialog.CurrentRow(), 4);
     QCOMPARE(Box(&dialog, "txtDBFieldName", 4)->text(), QStringLiteral("XMPCustom07"));
@@ -155,29 +162,24 @@ class XmpCustomizedDialogTest : public QObject {
   void aNewPropertyGetsTheFirstFreeColumnOnOpening() {
     XmpCustomizedDialog dialog(Stored());
     Box(&dialog, "txtXMPFieldName", 2)->setText(QStringLiteral("Rating"));
-    dialog.SetDialogRunner([&](QDialog& chooser) {
+    Choose(dialog, 2, [&](QDialog& chooser) {
       QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text(), QStringLiteral("XMPCustom03"));
-      QVERIFY(Find<QRadioButton>(&chooser, QStringLiteral("optFieldNumber_2"))->isChecked());
+      QVERIFY(Option(chooser, 2)->isChecked());
     });
-    Find<QPushButton>(&dialog, QStringLiteral("cmdChoose_2"))->click();
     QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text(), QStringLiteral("XMPCustom03"));
   }
 
   void aRowWithoutPropertyGetsNothingUntilAClick() {
     XmpCustomizedDialog dialog(Stored());
-    dialog.SetDialogRunner([&](QDialog& chooser) {
-      for (int n = 0; n < 100; ++n) {
-        QVERIFY(!Find<QRadioButton>(&chooser, QStringLiteral("optFieldNumber_%1").arg(n))->isChecked());
-      }
+    Choose(dialog, 3, [&](QDialog& chooser) {
+      for (int n = 0; n < 100; ++n) QVERIFY(!Option(chooser, n)->isChecked());
     });
-    Find<QPushButton>(&dialog, QStringLiteral("cmdChoose_3"))->click();
     QCOMPARE(Box(&dialog, "txtDBFieldName", 3)->text(), QString());
   }
 
   void clearEmptiesTheRowAndSaveThenRefusesIt() {
     XmpCustomizedDialog dialog(Stored());
-    dialog.SetDialogRunner([](QDialog& chooser) { Find<QPushButton>(&chooser, QStringLiteral("cmdClear"))->click(); });
-    Find<QPushButton>(&dialog, QStringLiteral("cmdChoose_1"))->click();
+    Choose(dialog, 1, [](QDialog& chooser) { Find<QPushButton>(&chooser, QStringLiteral("cmdClear"))->click(); });
     QCOMPARE(Box(&dialog, "txtDBFieldName", 1)->text(), QString());
     Save(dialog);
     QCOMPARE(Status(dialog), QStringLiteral("Client\nInvalid Name: Database Field name -> "));
@@ -185,13 +187,12 @@ class XmpCustomizedDialogTest : public QObject {
 
   void cancelRestoresTheColumnTheRowHadOnOpening() {
     XmpCustomizedDialog dialog(Stored());
-    dialog.SetDialogRunner([&](QDialog& chooser) {
-      Find<QRadioButton>(&chooser, QStringLiteral("optFieldNumber_40"))->click();
+    Choose(dialog, 0, [&](QDialog& chooser) {
+      Option(chooser, 40)->click();
       QCOMPARE(Box(&dialog, "txtDBFieldName", 0)->text(), QStringLiteral("XMPCustom41"));
       Find<QPushButton>(&chooser, QStringLiteral("cmdCancel"))->click();
       QCOMPARE(chooser.result(), int(QDialog::Rejected));
     });
-    Find<QPushButton>(&dialog, QStringLiteral("cmdChoose_0"))->click();
     QCOMPARE(Box(&dialog, "txtDBFieldName", 0)->text(), QStringLiteral("XMPCustom01"));
   }
 };

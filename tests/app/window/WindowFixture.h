@@ -53,10 +53,21 @@ class WindowFixture {
     });
   }
 
-  template <class Widget>
-  Widget* Find(const char* name) const {
-    return window->findChild<Widget*>(QString::fromLatin1(name));
+  template <class Widget = QWidget>
+  Widget* Find(const QString& name) const {
+    return window->findChild<Widget*>(name);
   }
+  template <class Widget = QWidget>
+  Widget* Find(const char* name) const {
+    return Find<Widget>(QString::fromLatin1(name));
+  }
+  bool Checked(const char* name) const { return Find<QAbstractButton>(name)->isChecked(); }
+  bool Enabled(const QString& name) const { return Find(name)->isEnabled(); }
+  bool Hidden(const QString& name) const { return Find(name)->isHidden(); }
+
+  // The controls that only matter when XMP is read (Only IPTC unticked): enabled and their bullets
+  // shown, or greyed and their bullets hidden.
+  void ExpectXmpControlsEnabled(bool enabled) const;
 
   // A mouse click on main tab t (1..6), as the user makes it.
   void ClickTab(int t) const {
