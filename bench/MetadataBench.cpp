@@ -59,17 +59,18 @@ void SaveJpeg(const std::filesystem::path& path, int width, int height) {
   FreeImage_Unload(bitmap);
 }
 
-void DecodeJpegInChild(benchmark::State& state) {
+void DecodeJpegInDecoderProcess(benchmark::State& state) {
   TempDir dir;
   SaveJpeg(dir / "a.jpg", static_cast<int>(state.range(0)), static_cast<int>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(LoadImageForScan(dir / "a.jpg", "1", "JPG"));
+  ImageDecoder decoder;
+  for (auto _ : state) benchmark::DoNotOptimize(decoder.Decode(dir / "a.jpg", "1", "JPG"));
 }
-BENCHMARK(DecodeJpegInChild)->Arg(64)->Arg(2000);
+BENCHMARK(DecodeJpegInDecoderProcess)->Arg(64)->Arg(2000);
 
 void DecodeJpegInProcess(benchmark::State& state) {
   TempDir dir;
   SaveJpeg(dir / "a.jpg", static_cast<int>(state.range(0)), static_cast<int>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(DecodeInProcess(dir / "a.jpg", "1", "JPG", nullptr));
+  for (auto _ : state) benchmark::DoNotOptimize(DecodeInProcess(dir / "a.jpg", "1", "JPG"));
 }
 BENCHMARK(DecodeJpegInProcess)->Arg(64)->Arg(2000);
 

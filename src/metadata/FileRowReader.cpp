@@ -13,7 +13,7 @@ std::string FolderText(const std::filesystem::path& folder) {
 }
 
 FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc,
-                    const DecodedImageWork& decodedImageWork) {
+                    const DecodedImageWork& workArgumentFor) {
   FileRow row;
   const std::string name = path.filename().native();
   const std::string ext = UpperExtension(name);
@@ -23,8 +23,8 @@ FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext
   AssembleColumns(record, xmpOverIptc, row.columns);
   row.problems = std::move(record.problems);
 
-  const DecodedImageHook hook = decodedImageWork ? decodedImageWork(record.supportIptc) : DecodedImageHook();
-  ScanImage image = LoadImageForScan(path, record.supportIptc, ext, hook);
+  const std::string workArgument = workArgumentFor ? workArgumentFor(record.supportIptc) : std::string();
+  ScanImage image = LoadImageForScan(path, record.supportIptc, ext, context.imageDecoder, workArgument);
   row.preview = std::move(image.preview);
   row.columns[col::Width] = image.width;
   row.columns[col::Height] = image.height;

@@ -21,11 +21,11 @@ struct FileRow {
 
 // Reads the file at path for its row. Folder is the text of the folder's path with "/" and a
 // trailing "/"; FileName the text of the name (see NameToText); Checked "0".
-// decodedImageWork, when given, is asked with the file's support code for the work to run on
-// its decoded image (the thumbnail); it may return an empty hook.
-using DecodedImageWork = std::function<DecodedImageHook(const std::string& supportIptc)>;
+// workArgumentFor, when given, is asked with the file's support code for the argument of the
+// decoder's work on its decoded image (the thumbnail file); an empty argument asks for none.
+using DecodedImageWork = std::function<std::string(const std::string& supportIptc)>;
 FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc,
-                    const DecodedImageWork& decodedImageWork = {});
+                    const DecodedImageWork& workArgumentFor = {});
 
 // The Folder column's text of a folder path: "/" separators, one trailing "/".
 std::string FolderText(const std::filesystem::path& folder);

@@ -1,11 +1,15 @@
 #pragma once
-// Decodes an image for its pixel size.
+// Decodes images for their pixel size.
 //
-// The image library is run in a child process: it has read past its buffers and crashed on
-// legitimate files (TIFFs with IPTC tags among them), and one such file must cost its own
-// width and height only, never the scan. Work that needs the decoded bitmap (a thumbnail)
-// runs in the child too, through the hook.
+// The image library runs in a decoder process of its own: it has read past its buffers and
+// crashed on legitimate files (TIFFs with IPTC tags among them), and one such file must cost its
+// own width and height only, never the scan. The process is forked once and serves one file
+// after another; when it dies or hangs it is replaced for the next file. Work that needs the
+// decoded bitmap (a thumbnail) runs in that process too, chosen when the decoder is made.
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -23,29 +27,50 @@ struct BitmapDeleter {
 };
 using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
 
-// What the work on the decoded image sends back: a problem to log, a picture to preview.
+// What the work on a decoded image sends back: a problem to log, a picture to preview.
 struct DecodedImageResult {
   std::string problem;
   PreviewImage preview;
 };
 
 struct ScanImage {
-  std::string width;   // pixels, "-" for a kind that is not decoded, "0" when decoding failed
+  std::string width;    // pixels, "-" for a kind that is not decoded, "0" when decoding failed
   std::string height;
-  std::string problem;  // why decoding failed, when the library said or the decoder died
+  std::string problem;  // why decoding failed when the decoder died or hung, or what the work said
   PreviewImage preview;
 };
 
-// Runs in the decoding process with the decoded image.
-using DecodedImageHook = std::function<DecodedImageResult(FIBITMAP* bitmap)>;
+class ImageDecoder {
+ public:
+  // Runs in the decoder process on each decoded image whose request carries an argument.
+  using Work = std::function<DecodedImageResult(FIBITMAP* bitmap, const std::string& argument)>;
 
-// Chooses the decoder by the support code alone: "1" JPEG (accurate), "2" with TIF/TIFF the
-// TIFF decoder, "2" with PSD the Photoshop decoder; anything else is not decoded.
+  explicit ImageDecoder(Work work = {}, std::chrono::seconds timeout = std::chrono::seconds(120));
+  ~ImageDecoder();
+  ImageDecoder(const ImageDecoder&) = delete;
+  ImageDecoder& operator=(const ImageDecoder&) = delete;
+
+  // Decodes by the support code alone: "1" JPEG (accurate), "2" with TIF/TIFF the TIFF decoder,
+  // "2" with PSD the Photoshop decoder; anything else is not decoded.
+  ScanImage Decode(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
+                   const std::string& workArgument = {});
+
+ private:
+  bool Start();
+  void Stop();
+
+  Work m_work;
+  std::chrono::seconds m_timeout;
+  pid_t m_pid = -1;
+  int m_socket = -1;
+};
+
+// The decoding of a scan: the given decoder, or one of this thread's own without work.
 ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view supportIptc,
-                           std::string_view upperExtension, const DecodedImageHook& hook = {});
+                           std::string_view upperExtension, ImageDecoder* decoder = nullptr,
+                           const std::string& workArgument = {});
 
-// The same decoding in this process, for the decoding child and for tests of the library itself.
-Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
-                       bool* decoderChosen);
+// The same decoding in this process, for the decoder process and for tests of the library itself.
+Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension);
 
 }  // namespace tessarine

@@ -10,6 +10,7 @@
 
 namespace tessarine {
 
+class ImageDecoder;
 class XmpParser;
 
 struct MetadataReadContext {
@@ -17,6 +18,7 @@ struct MetadataReadContext {
   const XmpParser* parser = nullptr;  // created once per scan; XMP is skipped without one
   UserPort* port = nullptr;           // receives the read and parse error boxes
   std::filesystem::path dumpFile;     // the packet that failed to parse is written here
+  ImageDecoder* imageDecoder = nullptr;  // the scan's decoder; without one, the thread's own
 };
 
 // Clears the record, then fills its support code, IIM, XMP and custom values. Never throws

@@ -97,12 +97,13 @@ bool FolderCataloguer::CatalogueFile(const std::filesystem::path& folder, const 
   const std::string pathText = NameToText(path.native());
   m_port.AddLogLine(std::to_string(m_scanFileCount) + " -> " + pathText);
 
-  auto thumbnailWork = [&](const std::string& supportIptc) -> DecodedImageHook {
+  // The thumbnail file to write, when one is wanted: the decoder makes it from the decoded image.
+  auto thumbnailWork = [&](const std::string& supportIptc) -> std::string {
     if (!m_settings.createThumbnails || supportIptc == "0") return {};
     std::filesystem::path thumbnail = ThumbnailPath(folder, name, supportIptc);
     std::error_code ec;
     if (!m_settings.reCreateThumbnails && std::filesystem::exists(thumbnail, ec)) return {};
-    return [thumbnail](FIBITMAP* image) { return MakeThumbnail(image, thumbnail); };
+    return thumbnail.native();
   };
 
   FileRow row;

@@ -4,9 +4,11 @@
 #include "db/CatalogueConnection.h"
 #include "db/DatabaseError.h"
 #include "db/ReportDatabaseError.h"
+#include "metadata/ImageLoader.h"
 #include "metadata/XmpParser.h"
 #include "scan/FolderCataloguer.h"
 #include "scan/ScanStatements.h"
+#include "scan/Thumbnails.h"
 
 namespace tessarine {
 namespace {
@@ -59,7 +61,11 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
 
   // One parser for the whole scan, with the custom schemas as they are now.
   const XmpParser parser(settings.custom);
-  const MetadataReadContext read{settings.onlyIptc, &parser, &port, ParsingErrorDumpFile(settingsFile)};
+  // One decoder process for the whole scan; it writes the thumbnails from the images it decodes.
+  ImageDecoder decoder([](FIBITMAP* image, const std::string& thumbnailFile) {
+    return MakeThumbnail(image, thumbnailFile);
+  });
+  const MetadataReadContext read{settings.onlyIptc, &parser, &port, ParsingErrorDumpFile(settingsFile), &decoder};
 
   result.connected = connection.OpenConnection(settings, fileDsnSelected);
   if (result.connected) {

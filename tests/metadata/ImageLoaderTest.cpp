@@ -2,6 +2,7 @@
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "support/TempDir.h"
 
@@ -65,22 +66,45 @@ TEST(LoadImageForScan, SurvivesADamagedJpeg) {
   EXPECT_EQ(head.width, "0");
 }
 
-TEST(LoadImageForScan, ADecoderThatDiesCostsOnlyThatFilesSize) {
+TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
   test::TempDir dir;
   SaveImage(dir / "a.jpg", FIF_JPEG, 32, 16);
-  ScanImage crashed = LoadImageForScan(dir / "a.jpg", "1", "JPG", [](FIBITMAP*) -> DecodedImageResult { std::abort(); });
+  ImageDecoder decoder(
+      [](FIBITMAP* bitmap, const std::string& argument) -> DecodedImageResult {
+        if (argument == "crash") std::abort();
+        if (argument == "hang") ::pause();
+        return {"work saw " + std::to_string(FreeImage_GetWidth(bitmap)), PreviewImage{2, 1, {1, 2, 3, 4, 5, 6}}};
+      },
+      std::chrono::seconds(1));
+
+  ScanImage crashed = decoder.Decode(dir / "a.jpg", "1", "JPG", "crash");
   EXPECT_EQ(crashed.width, "0");
   EXPECT_EQ(crashed.height, "0");
   EXPECT_NE(crashed.problem.find("signal"), std::string::npos);
 
-  ScanImage next = LoadImageForScan(dir / "a.jpg", "1", "JPG", [](FIBITMAP* bitmap) {
-    PreviewImage preview{2, 1, {1, 2, 3, 4, 5, 6}};
-    return DecodedImageResult{"hook saw " + std::to_string(FreeImage_GetWidth(bitmap)), preview};
-  });
-  EXPECT_EQ(next.width, "32");
-  EXPECT_EQ(next.problem, "hook saw 32");
-  EXPECT_EQ(next.preview.width, 2);
-  EXPECT_EQ(next.preview.rgb, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
+  ScanImage hung = decoder.Decode(dir / "a.jpg", "1", "JPG", "hang");
+  EXPECT_EQ(hung.width, "0");
+  EXPECT_NE(hung.problem.find("did not answer"), std::string::npos);
+
+  for (int i = 0; i < 3; ++i) {  // a new decoder serves the next files, one after another
+    ScanImage next = decoder.Decode(dir / "a.jpg", "1", "JPG", "thumbnail");
+    EXPECT_EQ(next.width, "32");
+    EXPECT_EQ(next.problem, "work saw 32");
+    EXPECT_EQ(next.preview.width, 2);
+    EXPECT_EQ(next.preview.rgb, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
+  }
+  EXPECT_EQ(decoder.Decode(dir / "a.jpg", "1", "JPG").problem, "");  // no argument, no work
+}
+
+TEST(ImageDecoder, TwoDecodersEndCleanly) {
+  test::TempDir dir;
+  SaveImage(dir / "a.jpg", FIF_JPEG, 8, 8);
+  auto first = std::make_unique<ImageDecoder>();
+  ImageDecoder second;
+  EXPECT_EQ(first->Decode(dir / "a.jpg", "1", "JPG").width, "8");
+  EXPECT_EQ(second.Decode(dir / "a.jpg", "1", "JPG").width, "8");
+  first.reset();  // must not wait for the second decoder's process
+  EXPECT_EQ(second.Decode(dir / "a.jpg", "1", "JPG").width, "8");
 }
 
 }  // namespace
