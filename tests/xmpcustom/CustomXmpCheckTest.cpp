@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace tessarine {
 namespace {
 
@@ -19,6 +21,7 @@ CustomXmpDefinition ValidBoxes() {
 
 std::string MessageOf(const CustomXmpDefinition& boxes) { return CheckCustomXmpBoxes(boxes).message; }
 
+// Namespaces ending in "/" and "#" both pass.
 TEST(CustomXmpCheck, ValidDefinitionsPassAndListTheirBoundRowsSorted) {
   CustomXmpDefinition boxes = ValidBoxes();
   boxes.schemas[3] = {"Archive", "http://ns.example.com/archive#", "arc", {}};
@@ -29,22 +32,29 @@ TEST(CustomXmpCheck, ValidDefinitionsPassAndListTheirBoundRowsSorted) {
             (std::vector<std::string>{"arc:XMPCustom100", "studio:XMPCustom01", "studio:XMPCustom02"}));
 }
 
-TEST(CustomXmpCheck, NamespaceMustBeNonEmptyWithoutBlanks) {
-  CustomXmpDefinition boxes = ValidBoxes();
-  boxes.schemas[0].ns = "";
-  EXPECT_EQ(MessageOf(boxes), "InvalidName: Name Space -> ");
-  boxes.schemas[0].ns = "http://ns.example.com/my studio/";
-  EXPECT_EQ(MessageOf(boxes), "InvalidName: Name Space -> http://ns.example.com/my studio/");
-}
-
-TEST(CustomXmpCheck, NamespaceMustEndInSlashOrHash) {
-  CustomXmpDefinition boxes = ValidBoxes();
-  boxes.schemas[0].ns = "http://ns.example.com/studio";
-  EXPECT_EQ(MessageOf(boxes), "NameSpace must end in '/' or '#': Name Space -> http://ns.example.com/studio");
-  boxes.schemas[0].ns += "#";
-  EXPECT_TRUE(CheckCustomXmpBoxes(boxes).Passed());
-  boxes.schemas[0].ns.back() = '/';
-  EXPECT_TRUE(CheckCustomXmpBoxes(boxes).Passed());
+TEST(CustomXmpCheck, EachBrokenBoxIsNamedInTheMessage) {
+  const struct {
+    std::function<void(CustomXmpSchema&)> breakIt;
+    std::string_view message;
+  } rows[] = {
+      {[](CustomXmpSchema& s) { s.ns = ""; }, "InvalidName: Name Space -> "},
+      {[](CustomXmpSchema& s) { s.ns = "http://ns.example.com/my studio/"; },
+       "InvalidName: Name Space -> http://ns.example.com/my studio/"},
+      {[](CustomXmpSchema& s) { s.ns = "http://ns.example.com/studio"; },
+       "NameSpace must end in '/' or '#': Name Space -> http://ns.example.com/studio"},
+      // A property without column names the property on a first line of its own.
+      {[](CustomXmpSchema& s) { s.properties[5] = {"Rating", ""}; }, "Rating\nInvalid Name: Database Field name -> "},
+      {[](CustomXmpSchema& s) { s.properties[5] = {"Rating", "XMPCustom 05"}; },
+       "Rating\nInvalid Name: Database Field name -> XMPCustom 05"},
+      {[](CustomXmpSchema& s) { s.properties[9] = {"", "XMPCustom09"}; },
+       "Invalid Name: Database Field name -> XMPCustom09"},
+      {[](CustomXmpSchema& s) { s.properties[2] = {"Agency", "XMPCustom01"}; }, "Duplicate Name: studio:XMPCustom01"},
+  };
+  for (const auto& row : rows) {
+    CustomXmpDefinition boxes = ValidBoxes();
+    row.breakIt(boxes.schemas[0]);
+    EXPECT_EQ(MessageOf(boxes), row.message);
+  }
 }
 
 TEST(CustomXmpCheck, ReservedEmptyOrBlankPrefixesAreRefusedCaseSensitively) {
@@ -63,26 +73,7 @@ TEST(CustomXmpCheck, ReservedEmptyOrBlankPrefixesAreRefusedCaseSensitively) {
   }
 }
 
-TEST(CustomXmpCheck, APropertyWithoutColumnNamesTheSlotOnItsFirstLine) {
-  CustomXmpDefinition boxes = ValidBoxes();
-  boxes.schemas[0].properties[5] = {"Rating", ""};
-  EXPECT_EQ(MessageOf(boxes), "Rating\nInvalid Name: Database Field name -> ");
-  boxes.schemas[0].properties[5].dbFieldName = "XMPCustom 05";
-  EXPECT_EQ(MessageOf(boxes), "Rating\nInvalid Name: Database Field name -> XMPCustom 05");
-}
-
-TEST(CustomXmpCheck, AColumnWithoutPropertyIsRefused) {
-  CustomXmpDefinition boxes = ValidBoxes();
-  boxes.schemas[0].properties[9] = {"", "XMPCustom09"};
-  EXPECT_EQ(MessageOf(boxes), "Invalid Name: Database Field name -> XMPCustom09");
-}
-
-TEST(CustomXmpCheck, TheSameColumnTwiceUnderOnePrefixIsADuplicate) {
-  CustomXmpDefinition boxes = ValidBoxes();
-  boxes.schemas[0].properties[2] = {"Agency", "XMPCustom01"};
-  EXPECT_EQ(MessageOf(boxes), "Duplicate Name: studio:XMPCustom01");
-
-  // Under another prefix the same column is not caught by this test.
+TEST(CustomXmpCheck, TheSameColumnUnderAnotherPrefixIsNoDuplicate) {
   CustomXmpDefinition other = ValidBoxes();
   other.schemas[1] = {"Other", "http://ns.example.com/other/", "oth", {}};
   other.schemas[1].properties[0] = {"Agency", "XMPCustom01"};

@@ -55,23 +55,16 @@ class WindowLinksTest : public QObject {
 
   void linkLabelsOpenTheAddressInTheirTooltip() {
     WindowFixture f;
-    const struct {
-      int tab;
-      const char* name;
-      const char* caption;
-    } links[] = {{2, "lblLinkMySQLODBC", "Get driver on MySQL web site"},
-                 {2, "lblLinkPostgresODBC", "Get driver on PostgreSQL web site"},
-                 {4, "lblLinkIPTCIIM", "IPTC/IIM"},
-                 {4, "lbLinkXMP", "XMP"},
-                 {4, "lbLinkIPTCCore", "IPTC Core"}};
-    for (const auto& link : links) {
-      f.ClickTab(link.tab);
-      auto* label = f.Find<QLabel>(link.name);
-      QCOMPARE(label->text(), QString::fromLatin1(link.caption));
+    const std::pair<int, const char*> links[] = {{2, "lblLinkMySQLODBC"}, {2, "lblLinkPostgresODBC"},
+                                                 {4, "lblLinkIPTCIIM"},   {4, "lbLinkXMP"},
+                                                 {4, "lbLinkIPTCCore"}};
+    for (const auto& [tab, name] : links) {
+      f.ClickTab(tab);
+      auto* label = f.Find<QLabel>(name);
       QVERIFY(label->toolTip().startsWith(QStringLiteral("https://")));
       label->setToolTip(label->toolTip() + QStringLiteral("?moved"));
       f.opened.clear();
-      f.ClickLabel(link.name);
+      f.ClickLabel(name);
       QCOMPARE(f.opened, (std::vector<QString>{label->toolTip()}));
     }
   }

