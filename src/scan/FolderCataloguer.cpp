@@ -1,8 +1,5 @@
 #include "scan/FolderCataloguer.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <exception>
 #include <memory>
 #include <vector>
@@ -13,39 +10,11 @@
 #include "metadata/FileFacts.h"
 #include "metadata/FileRowReader.h"
 #include "metadata/TextDecoding.h"
+#include "scan/DirectoryListing.h"
 #include "scan/ScanStatements.h"
 #include "scan/Thumbnails.h"
 
 namespace tessarine {
-namespace {
-
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using Directory = std::unique_ptr<DIR, DirCloser>;
-
-enum class EntryKind { File, Folder, Other };
-
-// Links to folders are never followed (a loop would never end); links to files are files.
-// Anything but a regular file is passed over: opening a FIFO or a device would block or harm.
-EntryKind KindOf(const std::filesystem::path& path, unsigned char type) {
-  if (type == DT_REG) return EntryKind::File;
-  if (type == DT_DIR) return EntryKind::Folder;
-  struct stat info {};
-  if (type == DT_UNKNOWN) {
-    if (::lstat(path.c_str(), &info) != 0) return EntryKind::Other;
-    if (S_ISDIR(info.st_mode)) return EntryKind::Folder;
-    if (S_ISREG(info.st_mode)) return EntryKind::File;
-    if (!S_ISLNK(info.st_mode)) return EntryKind::Other;
-  } else if (type != DT_LNK) {
-    return EntryKind::Other;
-  }
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? EntryKind::File : EntryKind::Other;
-}
-
-bool SkippedFolder(const std::string& name) { return name.starts_with('.') || name.starts_with("_thumbs_"); }
-
-}  // namespace
 
 FolderCataloguer::FolderCataloguer(StatementSink& sink, UserPort& port, const Settings& settings,
                                    const MetadataReadContext& read, const ScanHooks& hooks)
@@ -58,21 +27,19 @@ bool FolderCataloguer::Send(std::string_view sql) {
 }
 
 bool FolderCataloguer::CatalogueFolder(const std::filesystem::path& folder) {
-  Directory listing(::opendir(folder.c_str()));
-  if (!listing) return true;  // missing or not readable: nothing happens for it
+  DirectoryListing listing(folder);
+  if (!listing.IsOpen()) return true;  // missing or not readable: nothing happens for it
   const SqlDialect& dialect = SqlDialectFor(m_settings.dbms);
   if (dialect.transactionStart && !Send(*dialect.transactionStart)) return false;
 
   std::vector<std::string> subfolders;
   while (!Stopped()) {
-    errno = 0;
-    const dirent* entry = ::readdir(listing.get());
-    if (entry == nullptr) break;
-    const std::string name = entry->d_name;
-    const EntryKind kind = KindOf(folder / name, entry->d_type);
-    if (kind == EntryKind::Folder) {
-      if (!SkippedFolder(name)) subfolders.push_back(name);
-    } else if (kind == EntryKind::File && !name.starts_with('.')) {
+    const std::optional<DirectoryEntry> entry = listing.Next();
+    if (!entry) break;
+    const std::string& name = entry->name;
+    if (entry->kind == EntryKind::Folder) {
+      if (!IsSkippedFolder(name)) subfolders.push_back(name);
+    } else if (!IsHiddenFile(name)) {
       if (!CatalogueFile(folder, name)) {
         // Keep the rows already sent and leave the connection clean for the next folder.
         if (dialect.transactionEnd) SendIgnoringErrors(m_sink, *dialect.transactionEnd);
@@ -80,7 +47,7 @@ bool FolderCataloguer::CatalogueFolder(const std::filesystem::path& folder) {
       }
     }
   }
-  listing.reset();
+  listing.Close();
   if (dialect.transactionEnd && !Send(*dialect.transactionEnd)) return false;
 
   for (const std::string& name : subfolders) {
