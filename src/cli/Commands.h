@@ -9,5 +9,7 @@ namespace tessarine {
 
 void RegisterShowCommand(CLI::App& app, int& exitStatus);
 void RegisterDbCommands(CLI::App& app, int& exitStatus);
+void RegisterFoldersCommands(CLI::App& app, int& exitStatus);
+void RegisterScanCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace tessarine

@@ -12,7 +12,10 @@ void ConsoleUserPort::SetStatus(std::string_view text) {
 MessageAnswer ConsoleUserPort::ShowMessage(std::string_view text, MessageIcon, std::string_view,
                                            MessageButtons buttons) {
   ++m_messages;
-  std::cerr << text << '\n';
+  // The core breaks lines with CR LF, as its message boxes want them.
+  std::string line(text);
+  for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, "\n");
+  std::cerr << line << '\n';
   return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 

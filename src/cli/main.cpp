@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
   int status = 0;
   tessarine::RegisterShowCommand(app, status);
   tessarine::RegisterDbCommands(app, status);
+  tessarine::RegisterFoldersCommands(app, status);
+  tessarine::RegisterScanCommand(app, status);
 
   CLI11_PARSE(app, argc, argv);
   return status;

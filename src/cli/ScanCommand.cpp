@@ -1,0 +1,205 @@
+// tessarine scan: "Scan checked folders" without a window, for servers and scheduled runs.
+// SIGINT acts as "Stop": the file in progress is finished, the folder's transaction ended,
+// the folder's count and scan time recorded, and the tool exits; a second SIGINT ends it at once.
+
+#include <CLI/CLI.hpp>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "app/Settings.h"
+#include "app/SettingsLocation.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleUserPort.h"
+#include "cli/FolderArguments.h"
+#include "db/CatalogueConnection.h"
+#include "metadata/TextDecoding.h"
+#include "scan/FolderList.h"
+#include "scan/ScanDriver.h"
+
+namespace tessarine {
+namespace {
+
+// The exit status of a scan stopped by SIGINT, as shells report an interrupted command.
+constexpr int kStoppedStatus = 128 + SIGINT;
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+extern "C" void RequestStop(int) { g_stopRequested = 1; }
+
+// SIGINT sets the stop flag for the time of the scan. The handler is reset by its first delivery,
+// so a second SIGINT ends the tool. Interrupted system calls are restarted: a stop must never
+// look like a failed read or a lost connection.
+class StopOnInterrupt {
+ public:
+  StopOnInterrupt() {
+    g_stopRequested = 0;
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    m_installed = ::sigaction(SIGINT, &action, &m_previous) == 0;
+  }
+  ~StopOnInterrupt() {
+    if (m_installed) ::sigaction(SIGINT, &m_previous, nullptr);
+  }
+  StopOnInterrupt(const StopOnInterrupt&) = delete;
+  StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
+
+ private:
+  struct sigaction m_previous {};
+  bool m_installed = false;
+};
+
+// Progress on stderr, at most four times a second: one line rewritten in place on a terminal,
+// a line per update otherwise (a log file of a scheduled run).
+class ProgressLine {
+ public:
+  ProgressLine() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+
+  void Show(const ScanProgress& progress) {
+    const auto now = Clock::now();
+    if (now - m_lastShown < std::chrono::milliseconds(250)) return;
+    m_lastShown = now;
+    const double seconds = std::chrono::duration<double>(now - m_start).count();
+    std::ostringstream line;
+    line.setf(std::ios::fixed);
+    line.precision(1);
+    line << progress.filesDone << " files, " << (seconds > 0 ? static_cast<double>(progress.filesDone) / seconds : 0.0)
+         << " files/s, " << progress.folder;
+    if (m_terminal) {
+      std::cerr << '\r' << line.str() << "\033[K" << std::flush;
+      m_open = true;
+    } else {
+      std::cerr << line.str() << '\n';
+    }
+  }
+
+  // Ends a line left open on the terminal, before anything else is printed.
+  void End() {
+    if (!m_open) return;
+    std::cerr << '\n';
+    m_open = false;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  bool m_terminal;
+  bool m_open = false;
+  Clock::time_point m_start = Clock::now();
+  Clock::time_point m_lastShown{};
+};
+
+// The console port with the progress line closed before each message.
+class ScanPort final : public UserPort {
+ public:
+  ScanPort(ConsoleUserPort& console, ProgressLine& progress) : m_console(console), m_progress(progress) {}
+  void SetStatus(std::string_view text) override { m_console.SetStatus(text); }
+  MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
+                            MessageButtons buttons) override {
+    m_progress.End();
+    return m_console.ShowMessage(text, icon, title, buttons);
+  }
+  void Beep() override {}
+  void SetBusy(bool) override {}
+  void AddLogLine(std::string_view line) override {
+    m_progress.End();
+    m_console.AddLogLine(line);
+  }
+  void ShowPreview(const PreviewImage&) override {}
+  void ProcessEvents() override {}
+
+ private:
+  ConsoleUserPort& m_console;
+  ProgressLine& m_progress;
+};
+
+struct ScanOptions {
+  std::string settingsFile;
+  std::vector<std::string> folders;
+  bool verbose = false;
+};
+
+int RunScan(const ScanOptions& options) {
+  const std::filesystem::path settingsFile =
+      options.settingsFile.empty() ? DefaultSettingsFile() : std::filesystem::path(options.settingsFile);
+  const Settings settings = LoadSettings(settingsFile);
+
+  std::vector<std::string> folders;
+  for (const std::string& argument : options.folders) {
+    const std::string folder = FolderArgumentText(argument);
+    if (IsForbiddenFolderText(folder)) {
+      std::cerr << "Forbidden Folder\n" << folder << '\n';
+      return 2;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+      std::cerr << "Not a folder: " << NameToText(argument) << '\n';
+      return 2;
+    }
+    folders.push_back(folder);
+  }
+
+  ConsoleUserPort console(options.verbose);
+  ProgressLine progress;
+  ScanPort port(console, progress);
+  CatalogueConnection connection(port);
+
+  const FolderListLoad load = LoadFolderEntries(connection, port, settings, settings.fileDsn);
+  if (!load.tableReadable) {
+    if (console.LastStatus() == "DSN not defined") {
+      std::cerr << "DSN not defined (section Connection of " << settingsFile.string() << ")\n";
+    } else if (!console.LastStatus().empty()) {
+      std::cerr << console.LastStatus() << '\n';
+    }
+    return 1;
+  }
+  const std::vector<FolderEntry> entries = EntriesToScan(load.entries, folders);
+  if (entries.empty()) {
+    std::cerr << "No folders to scan: table '" << settings.folders << "' is empty and no folder was named\n";
+    return 0;
+  }
+
+  ScanHooks hooks;
+  hooks.stopRequested = [] { return g_stopRequested != 0; };
+  hooks.markEntry = [&](std::size_t index, bool working) {
+    if (!working || index >= entries.size()) return;
+    progress.End();
+    std::cerr << "Scanning " << NameToText(entries[index].text) << '\n';
+  };
+  hooks.progress = [&](const ScanProgress& done) { progress.Show(done); };
+
+  ScanResult result;
+  {
+    StopOnInterrupt stop;
+    result = ScanFolders(connection, port, settings, settings.fileDsn, settingsFile, entries, hooks);
+  }
+  progress.End();
+  if (!result.connected && console.LastStatus() == "DSN not defined") {
+    std::cerr << "DSN not defined (section Connection of " << settingsFile.string() << ")\n";
+  }
+  std::cerr << result.files << " files catalogued" << (result.stopped ? ", stopped" : "") << "."
+            << ElapsedTimeText(result.elapsed) << '\n';
+  if (!result.connected || result.databaseError) return 1;
+  return result.stopped ? kStoppedStatus : 0;
+}
+
+}  // namespace
+
+void RegisterScanCommand(CLI::App& app, int& exitStatus) {
+  auto options = std::make_shared<ScanOptions>();
+  CLI::App* scan = app.add_subcommand(
+      "scan", "Catalogue folders into the images table: the named ones, or every folder of the folders table");
+  scan->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  scan->add_flag("-v,--verbose", options->verbose, "Print every file and every status as the scan goes");
+  scan->add_option("folders", options->folders, "Folders to scan (default: all those of the folders table)");
+  scan->callback([options, &exitStatus] { exitStatus = RunScan(*options); });
+}
+
+}  // namespace tessarine

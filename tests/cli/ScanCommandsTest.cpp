@@ -1,0 +1,212 @@
+// tessarine folders and tessarine scan, run as a user would, on an SQLite file data source and a
+// tree of files written by the test.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "metadata/ImageBytes.h"
+#include "support/RunTool.h"
+#include "support/TempDir.h"
+
+namespace tessarine::test {
+namespace {
+
+ToolRun Tessarine(const std::string& arguments) { return RunTool(TESSARINE_EXECUTABLE, arguments); }
+
+// A JPEG whose IIM object name (2:05) is the given title.
+std::string TitledJpeg(std::string_view title) { return Jpeg(App13(Resource(0x0404, Iim(5, title)))); }
+
+class ScanCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(dir / "catalogue.dsn", "[ODBC]\nDRIVER=SQLite3\nDatabase=" + (dir / "c.db").string() + "\n");
+    WriteFile(ini, "[Connection]\nDSN=" + (dir / "catalogue.dsn").string() + "\nFileDSN=1\n[Database]\nDBMS=3\n");
+    std::filesystem::create_directories(photos / "sub");
+    std::filesystem::create_directories(photos / "_thumbs_old");
+    WriteFile(photos / "one.jpg", TitledJpeg("Sunset"));
+    WriteFile(photos / "notes.txt", "not an image");
+    WriteFile(photos / ".hidden.jpg", TitledJpeg("Hidden"));
+    WriteFile(photos / "sub" / "two.jpg", TitledJpeg("Harbour"));
+    WriteFile(photos / "_thumbs_old" / "one.jpg", TitledJpeg("Thumbnail"));
+  }
+
+  std::string Settings() const { return " --settings '" + ini.string() + "'"; }
+  ToolRun Run(const std::string& command) const { return Tessarine(command + Settings()); }
+  static std::string Quoted(const std::filesystem::path& path) { return " '" + path.string() + "'"; }
+  static std::string Text(const std::filesystem::path& folder) { return folder.string() + "/"; }
+
+  void CreateTables(const std::string& which = "") const {
+    const ToolRun run = Run("db create --yes" + which);
+    ASSERT_EQ(run.status, 0) << run.out;
+  }
+  // The one value the query gives, read through the tool's test query.
+  std::string Query(const std::string& sql) const {
+    const ToolRun run = Run("db test --query \"" + sql + "\"");
+    const std::size_t at = run.out.find("Result: ");
+    if (at == std::string::npos) return "(" + run.out + ")";
+    return run.out.substr(at + 8, run.out.find('\n', at) - at - 8);
+  }
+  std::string RowsUnder(const std::filesystem::path& folder) const {
+    return Query("select count(*) from Images where Folder like '" + Text(folder) + "%';");
+  }
+  std::string FolderColumn(const std::filesystem::path& folder, const char* column) const {
+    return Query(std::string("select ") + column + " from Folders where Folder = '" + Text(folder) + "';");
+  }
+
+  TempDir dir;
+  std::filesystem::path ini = dir / "Tessarine PRO.ini";
+  std::filesystem::path photos = dir / "photos";
+};
+
+TEST_F(ScanCommands, FoldersAddListAndRemoveFollowTheFolderListRules) {
+  CreateTables();
+  ToolRun run = Run("folders add" + Quoted(photos));
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(Run("folders add" + Quoted(photos / "sub")).status, 0);  // a subfolder is never stored
+  run = Run("folders add" + Quoted(photos));
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.out.find("Subfolder already in list\n" + Text(photos)), std::string::npos) << run.out;
+  run = Run("folders add /proc/self");
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.out.find("Forbidden Folder"), std::string::npos) << run.out;
+  EXPECT_EQ(Run("folders add" + Quoted(dir / "missing")).status, 2);
+
+  // A folder gone from the disk is listed as Unknown.
+  Query("insert into Folders values('" + Text(dir / "gone") + "', '', '');");
+  run = Run("folders list");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, Text(photos) + "\tOK\t\t\n" + Text(dir / "gone") + "\tUnknown\t\t\n");
+
+  // Remove asks nothing and takes the folder's rows along.
+  ASSERT_EQ(Run("scan" + Quoted(photos)).status, 0);
+  ASSERT_NE(RowsUnder(photos), "0");
+  run = Run("folders remove" + Quoted(photos));
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out.find("Remove folder to scan"), std::string::npos) << run.out;
+  EXPECT_EQ(RowsUnder(photos), "0");
+  EXPECT_EQ(Run("folders list").out, Text(dir / "gone") + "\tUnknown\t\t\n");
+  EXPECT_NE(Run("folders remove" + Quoted(photos)).status, 0);
+}
+
+TEST_F(ScanCommands, ScanWritesARowPerVisibleFileAndRecordsTheCount) {
+  CreateTables();
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  ToolRun run = Run("scan");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("Scanning " + Text(photos)), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Elapsed time: "), std::string::npos) << run.out;
+
+  // one.jpg, notes.txt and sub/two.jpg; neither the hidden file nor the thumbnail folder.
+  EXPECT_EQ(RowsUnder(photos), "3");
+  EXPECT_EQ(Query("select ObjectName from Images where FileName = 'one.jpg';"), "Sunset");
+  EXPECT_EQ(Query("select Folder from Images where FileName = 'two.jpg';"), Text(photos / "sub"));
+  EXPECT_EQ(FolderColumn(photos, "Files"), "3");
+  const std::string firstScan = FolderColumn(photos, "LastScan");
+  EXPECT_EQ(firstScan.size(), 19u) << firstScan;
+
+  // A subfolder named on the command line updates the listed folder's count.
+  WriteFile(photos / "sub" / "three.jpg", TitledJpeg("Pier"));
+  run = Run("scan" + Quoted(photos / "sub"));
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(FolderColumn(photos, "Files"), "4");
+  EXPECT_EQ(Query("select ObjectName from Images where FileName = 'three.jpg';"), "Pier");
+
+  // An unlisted folder is scanned as an entry of its own and stays out of the folders table.
+  const auto other = dir / "other";
+  std::filesystem::create_directory(other);
+  WriteFile(other / "four.jpg", TitledJpeg("Dune"));
+  EXPECT_EQ(Run("scan" + Quoted(other)).status, 0);
+  EXPECT_EQ(RowsUnder(other), "1");
+  EXPECT_EQ(Query("select count(*) from Folders;"), "1");
+  EXPECT_EQ(RowsUnder(photos), "4");  // a rescan replaced the rows, none doubled
+}
+
+TEST_F(ScanCommands, FailuresEndWithANonZeroStatus) {
+  CreateTables(" --folders");  // no images table: the first row is refused
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  ToolRun run = Run("scan");
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_NE(run.out.find("Error "), std::string::npos) << run.out;
+
+  EXPECT_EQ(Run("scan /").status, 2);
+  EXPECT_EQ(Run("scan" + Quoted(dir / "missing")).status, 2);
+
+  WriteFile(ini, "[Connection]\nDSN=\n");
+  run = Run("scan");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("DSN not defined"), std::string::npos) << run.out;
+}
+
+// Runs `tessarine scan` and sends SIGINT once it announces the folder; returns the exit status
+// (-1 when it did not exit normally) and everything it printed.
+ToolRun ScanInterruptedAt(const std::string& settingsFile, const std::string& announcement) {
+  ToolRun run;
+  int out[2];
+  if (::pipe(out) != 0) return run;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(out[1], STDOUT_FILENO);
+    ::dup2(out[1], STDERR_FILENO);
+    ::close(out[0]);
+    ::close(out[1]);
+    ::execl(TESSARINE_EXECUTABLE, "tessarine", "scan", "--settings", settingsFile.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  bool signalled = false;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    run.out.append(buffer, static_cast<std::size_t>(n));
+    if (!signalled && run.out.find(announcement) != std::string::npos) {
+      ::kill(child, SIGINT);
+      signalled = true;
+    }
+  }
+  ::close(out[0]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+TEST_F(ScanCommands, SigintStopsAfterTheFolderInProgress) {
+  CreateTables();
+  const auto first = dir / "a";
+  const auto second = dir / "b";
+  const auto third = dir / "c";
+  for (const auto& folder : {first, second, third}) {
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(Run("folders add" + Quoted(folder)).status, 0);
+  }
+  WriteFile(first / "one.jpg", TitledJpeg("One"));
+  WriteFile(third / "three.jpg", TitledJpeg("Three"));
+  // Enough files that the signal lands while the second folder is being read.
+  constexpr int kSecondFolderFiles = 3000;
+  for (int i = 0; i < kSecondFolderFiles; ++i) WriteFile(second / ("file" + std::to_string(i) + ".txt"), "text");
+
+  const ToolRun run = ScanInterruptedAt(ini.string(), "Scanning " + Text(second));
+  EXPECT_EQ(run.status, 128 + SIGINT) << run.out;
+  EXPECT_NE(run.out.find("stopped"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("Error "), std::string::npos) << run.out;
+
+  // The first folder is complete; the second keeps what was committed and its count says so;
+  // the third is untouched.
+  EXPECT_EQ(RowsUnder(first), "1");
+  const std::string secondRows = RowsUnder(second);
+  EXPECT_LT(std::stoi(secondRows), kSecondFolderFiles);
+  EXPECT_EQ(FolderColumn(second, "Files"), secondRows);
+  EXPECT_EQ(FolderColumn(second, "LastScan").size(), 19u);
+  EXPECT_EQ(RowsUnder(third), "0");
+  EXPECT_EQ(FolderColumn(third, "LastScan"), "");
+}
+
+}  // namespace
+}  // namespace tessarine::test
