@@ -9,6 +9,7 @@ namespace tessarine {
 
 void RegisterShowCommand(CLI::App& app, int& exitStatus);
 void RegisterDbCommands(CLI::App& app, int& exitStatus);
+void RegisterCheckCommand(CLI::App& app, int& exitStatus);
 void RegisterFoldersCommands(CLI::App& app, int& exitStatus);
 void RegisterScanCommand(CLI::App& app, int& exitStatus);
 

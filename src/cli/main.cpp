@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   int status = 0;
   tessarine::RegisterShowCommand(app, status);
   tessarine::RegisterDbCommands(app, status);
+  tessarine::RegisterCheckCommand(app, status);
   tessarine::RegisterFoldersCommands(app, status);
   tessarine::RegisterScanCommand(app, status);
 

@@ -1,0 +1,94 @@
+// tessarine check: the consistency check of the window's "Check" tab without a window. Prints the
+// files without rows and the rows without files (folder and file, tab-separated) and the totals;
+// deletes either list only when asked.
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <memory>
+
+#include "app/Settings.h"
+#include "app/SettingsLocation.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleUserPort.h"
+#include "db/CatalogueConnection.h"
+#include "scan/FolderList.h"
+#include "verify/ConsistencyCheck.h"
+
+namespace tessarine {
+namespace {
+
+struct CheckOptions {
+  std::string settingsFile;
+  bool deleteLines = false;
+  bool deleteFiles = false;
+  bool verbose = false;
+};
+
+void PrintList(const char* caption, std::size_t count, const auto& entries) {
+  std::cout << caption << ": " << count << '\n';
+  for (const auto& entry : entries) std::cout << entry.folder << '\t' << entry.file << '\n';
+}
+
+int RunCheck(const CheckOptions& options) {
+  const std::filesystem::path settingsFile =
+      options.settingsFile.empty() ? DefaultSettingsFile() : std::filesystem::path(options.settingsFile);
+  const Settings settings = LoadSettings(settingsFile);
+  ConsoleUserPort port(options.verbose);
+  CatalogueConnection connection(port);
+
+  // The folder list, reloaded from the folders table as the window does first.
+  const FolderListLoad load = LoadFolderEntries(connection, port, settings, settings.fileDsn);
+  if (!load.tableReadable) {
+    if (port.LastStatus() == "DSN not defined") {
+      std::cerr << "DSN not defined (section Connection of " << settingsFile.string() << ")\n";
+    } else if (!port.LastStatus().empty()) {
+      std::cerr << port.LastStatus() << '\n';
+    }
+    return 1;
+  }
+
+  CheckResult result = RunConsistencyCheck(connection, port, settings, settings.fileDsn, load.entries);
+  if (!result.connected) return 1;
+  if (result.failed) {
+    std::cerr << port.LastStatus() << '\n';
+    return 1;
+  }
+  PrintList("Files without corresponding lines in images table", result.filesWithoutLines.size(),
+            result.filesWithoutLines);
+  PrintList("Lines in images table without corresponding files", result.linesWithoutFiles.size(),
+            result.linesWithoutFiles);
+  std::cout << port.LastStatus() << '\n';
+  int status = result.folderErrors > 0 ? 1 : 0;
+
+  if (options.deleteFiles) {
+    const int deleted = DeleteFilesWithoutLines(port, result.filesWithoutLines);
+    std::cout << "Deleted files: " << deleted << '\n';
+  }
+  if (options.deleteLines) {
+    // A folder whose walk failed left its rows unmarked although their files exist: keep them.
+    if (result.folderErrors > 0) {
+      std::cerr << "Lines not deleted: the check met database errors\n";
+    } else {
+      const int sent = DeleteLinesWithoutFiles(connection, port, settings, settings.fileDsn, result.linesWithoutFiles);
+      std::cout << "Deleted lines: " << sent << '\n';
+      if (!result.linesWithoutFiles.empty()) status = 1;
+    }
+  }
+  return status;
+}
+
+}  // namespace
+
+void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
+  auto options = std::make_shared<CheckOptions>();
+  CLI::App* check = app.add_subcommand(
+      "check", "Check the images table against the folders on disk: files without rows, rows without files");
+  check->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  check->add_flag("--delete-lines", options->deleteLines, "Delete the rows whose file is gone");
+  check->add_flag("--delete-files", options->deleteFiles, "Delete the files that have no row");
+  check->add_flag("-v,--verbose", options->verbose, "Print every status as the check goes");
+  check->callback([options, &exitStatus] { exitStatus = RunCheck(*options); });
+}
+
+}  // namespace tessarine
