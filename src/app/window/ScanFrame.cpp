@@ -25,7 +25,9 @@ namespace {
 constexpr int kStatusWidth = 800 / 15;
 constexpr int kCountWidth = 900 / 15;
 constexpr int kLastScanWidth = 1600 / 15;
-constexpr int kPreviewSize = 160;
+// The thumbnail preview box: 1800 x 1200 twips.
+constexpr int kPreviewWidth = 1800 / 15;
+constexpr int kPreviewHeight = 1200 / 15;
 
 }  // namespace
 
@@ -106,7 +108,7 @@ ScanFrame::ScanFrame(QWidget* parent) : QFrame(parent) {
   sqlOutPut = Named(new QListWidget(this), QStringLiteral("sqlOutPut"));
   thumbs->addWidget(sqlOutPut, 2);
   imgDest = Named(new QLabel(this), QStringLiteral("imgDest"));
-  imgDest->setFixedSize(kPreviewSize, kPreviewSize);
+  imgDest->setFixedSize(kPreviewWidth, kPreviewHeight);
   imgDest->setAlignment(Qt::AlignCenter);
   imgDest->setFrameShape(QFrame::StyledPanel);
   thumbs->addWidget(imgDest, 0, Qt::AlignTop);

@@ -174,6 +174,7 @@ void TessarineProWindow::ConnectHandlers() {
             [this, i] { cmdCreateTableImages_Click(i); });
   }
   connect(m_scan->cmdCancel, &QPushButton::clicked, this, [this] { m_stopRequested = true; });
+  ConnectScanHandlers();
   connect(m_verify->cmdCancelCheck, &QPushButton::clicked, this, [this] { m_checkCancelRequested = true; });
   connect(m_exit, &QPushButton::clicked, this, &TessarineProWindow::cmdOK_Click);
 }

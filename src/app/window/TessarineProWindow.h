@@ -6,15 +6,20 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/Settings.h"
 #include "db/CatalogueTables.h"
+#include "scan/FolderEntry.h"
 
 class QCloseEvent;
 class QDialog;
 class QLabel;
 class QPushButton;
 class QTabBar;
+class QTreeWidgetItem;
 
 namespace tessarine {
 
@@ -48,10 +53,14 @@ class TessarineProWindow : public QWidget {
   using DocumentOpener = std::function<bool(const QString&)>;
   // Rebuilds the folder list from the folders table (start-up, tab 5, after table creation).
   using FolderListLoader = std::function<void()>;
+  // The folder-browse dialog of "Add folder to scan": the chosen folder's path as bytes for the
+  // disk, nothing when cancelled. Tests replace it.
+  using FolderChooser = std::function<std::optional<std::string>()>;
 
   void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
   void SetDocumentOpener(DocumentOpener opener) { m_openDocument = std::move(opener); }
   void SetFolderListLoader(FolderListLoader loader) { m_folderListLoader = std::move(loader); }
+  void SetFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
   // The folder that holds Help/ and license-fi.txt; the executable's folder unless a test moves it.
   void SetProgramFolder(std::filesystem::path folder) { m_programFolder = std::move(folder); }
 
@@ -74,9 +83,12 @@ class TessarineProWindow : public QWidget {
   void LoadFolderList();
   // The custom XMP summary in txtXMPCustomized, from the current definitions.
   void ShowCustomXmpSummary();
+  // The entries of lvFolders, one per row in list order, with their ticks as shown.
+  std::vector<FolderEntry> FolderEntries() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWindow();
@@ -111,6 +123,17 @@ class TessarineProWindow : public QWidget {
   void cmdCreateTableImages_Click(int index);
   void RunTableAction(CatalogueTable table, int index);
 
+  // Tab 5: the folder list and the scan.
+  void ConnectScanHandlers();
+  void ShowFolderEntries(const std::vector<FolderEntry>& entries);
+  QTreeWidgetItem* AddFolderItem(const FolderEntry& entry);
+  void cmdAddFolder_Click();
+  void cmdRemoveFolder_Click();
+  void lvFolders_ItemCheck();
+  void ScanFolders();
+  void LockForScan(bool locked);
+  std::optional<std::string> ChooseFolderWithDialog();
+
   void cmdOK_Click();
   void RunDialog(QDialog& dialog);
 
@@ -137,6 +160,9 @@ class TessarineProWindow : public QWidget {
   DialogRunner m_runDialog;
   DocumentOpener m_openDocument;
   FolderListLoader m_folderListLoader;
+  FolderChooser m_chooseFolder;
+  // The folder entries behind the rows of lvFolders (texts kept as bytes, ticks kept by the rows).
+  std::vector<FolderEntry> m_folderEntries;
 };
 
 }  // namespace tessarine

@@ -1,4 +1,4 @@
-// The database buttons of tabs 2 and 3, and the folder-list reload. The work itself is the
+// The database buttons of tabs 2 and 3. The work itself is the
 // core's (TestingQuery, CreateCatalogueTable...); here the boxes are read and written back.
 
 #include <QButtonGroup>
@@ -32,21 +32,6 @@ CatalogueConnection& TessarineProWindow::Connection() {
 }
 
 bool TessarineProWindow::FileDsnSelected() const { return m_connection->optDSN->checkedId() == 1; }
-
-void TessarineProWindow::LoadFolderList() {
-  m_scan->lvFolders->clear();
-  m_scan->lblSubFolder->setVisible(false);
-  m_scan->SetFoldersHeader(Text(m_settings.folders));
-  if (m_folderListLoader) {
-    m_folderListLoader();
-  } else {
-    // Until the folder list is read from the folders table, the load is the connection's first
-    // use: it reports a missing DSN or a connection failure exactly as the full load will.
-    BusyPointer busy(*m_port);
-    if (Connection().OpenConnection(m_settings, FileDsnSelected())) Connection().CloseConnection();
-  }
-  m_scan->FrameHelp->setVisible(m_scan->lvFolders->topLevelItemCount() == 0);
-}
 
 void TessarineProWindow::cmdTestingQuery_Click() {
   m_connection->txtResult->clear();

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QPixmap>
 
+#include "scan/Thumbnails.h"
+
 namespace tessarine {
 namespace {
 
@@ -75,7 +77,11 @@ void WindowUserPort::SetBusy(bool busy) {
   }
 }
 
-void WindowUserPort::AddLogLine(std::string_view line) { m_log->insertItem(0, FromUtf8(line)); }
+void WindowUserPort::AddLogLine(std::string_view line) {
+  // Newest first; the oldest line goes once the log holds more than its 100 lines.
+  m_log->insertItem(0, FromUtf8(line));
+  while (m_log->count() > kLogLines) delete m_log->takeItem(m_log->count() - 1);
+}
 
 void WindowUserPort::ShowPreview(const PreviewImage& image) {
   if (image.width <= 0 || image.height <= 0 ||
@@ -84,9 +90,10 @@ void WindowUserPort::ShowPreview(const PreviewImage& image) {
     return;
   }
   const QImage picture(image.rgb.data(), image.width, image.height, image.width * 3, QImage::Format_RGB888);
-  // Fitted inside the preview box, proportions kept.
-  m_preview->setPixmap(QPixmap::fromImage(picture.copy()).scaled(m_preview->size(), Qt::KeepAspectRatio,
-                                                                 Qt::SmoothTransformation));
+  // Shown at the size the preview box gives it (a picture wider than the box's 3:2 is squeezed).
+  const PreviewSize size = StretchImageThumb(image.width, image.height);
+  m_preview->setPixmap(QPixmap::fromImage(
+      picture.scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
 }
 
 void WindowUserPort::ProcessEvents() { QCoreApplication::processEvents(); }

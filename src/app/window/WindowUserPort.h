@@ -25,6 +25,9 @@ using MessageAnswerer = std::function<MessageAnswer(const MessageRequest&)>;
 
 class WindowUserPort final : public UserPort {
  public:
+  // The scan log keeps this many lines, newest first.
+  static constexpr int kLogLines = 100;
+
   WindowUserPort(QWidget* window, QLabel* status, QListWidget* log, QLabel* preview);
   ~WindowUserPort() override;
 
