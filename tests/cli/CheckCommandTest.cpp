@@ -1,0 +1,86 @@
+// tessarine check, run as a user would on an SQLite file data source holding a scanned folder.
+
+#include <gtest/gtest.h>
+
+#include "db/CatalogueConnection.h"
+#include "db/CatalogueStatements.h"
+#include "db/SqlDialect.h"
+#include "scan/FolderList.h"
+#include "scan/ScanDriver.h"
+#include "support/RecordingUserPort.h"
+#include "support/RunTool.h"
+#include "support/TempDir.h"
+
+namespace tessarine::test {
+namespace {
+
+class CheckCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(folder / "catalogue.dsn", "[ODBC]\nDRIVER=SQLite3\nDatabase=" + (folder / "c.db").string() + "\n");
+    WriteFile(ini, "[Connection]\nDSN=" + (folder / "catalogue.dsn").string() +
+                       "\nFileDSN=1\n[Database]\nDBMS=3\nFolders=Dirs\nImages=Pics\n");
+    std::filesystem::create_directories(photos);
+    for (const char* name : {"kept.txt", "gone.txt", "it's.txt"}) WriteFile(photos / name, name);
+
+    RecordingUserPort port;
+    CatalogueConnection connection(port);
+    const Settings settings = LoadSettings(ini);
+    ASSERT_TRUE(connection.OpenConnection(settings, true));
+    connection.SendStatement(FoldersTableStatement(settings.folders));
+    connection.SendStatement(ImagesTableStatement(settings.images, SqlDialectFor(settings.dbms)));
+    AddFolderToScan(connection, port, settings, true, photos.string(), {});
+    auto entries = LoadFolderEntries(connection, port, settings, true).entries;
+    for (auto& e : entries) e.checked = true;
+    ScanFolders(connection, port, settings, true, ini, entries, {});
+    ASSERT_TRUE(port.messages.empty()) << port.messages.front().text;
+  }
+
+  ToolRun Check(const std::string& options = "") {
+    return RunTool(TESSARINE_EXECUTABLE, "check " + options + " --settings '" + ini.string() + "'", ToolStderr::Drop);
+  }
+
+  TempDir folder;
+  std::filesystem::path ini = folder / "Tessarine PRO.ini";
+  std::filesystem::path photos = folder / "photos";
+};
+
+TEST_F(CheckCommand, PrintsBothListsAndDeletesOnlyWhenAsked) {
+  std::filesystem::remove(photos / "gone.txt");
+  WriteFile(photos / "new'one.txt", "new");
+  const std::string root = photos.string() + "/";
+  const std::string lists = "Files without corresponding lines in images table: 1\n" + root + "\tnew'one.txt\n" +
+                            "Lines in images table without corresponding files: 1\n" + root + "\tgone.txt\n" +
+                            "Total files:3 - Elapsed time: 0 h 0 min ";
+
+  ToolRun run = Check();
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind(lists, 0), 0u) << run.out;
+  EXPECT_TRUE(std::filesystem::exists(photos / "new'one.txt"));
+
+  run = Check("--delete-lines --delete-files");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind(lists, 0), 0u) << run.out;
+  EXPECT_NE(run.out.find("\nDeleted files: 1\nDeleted lines: 1\n"), std::string::npos) << run.out;
+  EXPECT_FALSE(std::filesystem::exists(photos / "new'one.txt"));
+
+  run = Check();
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("Files without corresponding lines in images table: 0\n"
+                          "Lines in images table without corresponding files: 0\nTotal files:2 - ",
+                          0),
+            0u)
+      << run.out;
+}
+
+TEST_F(CheckCommand, FailsWhenTheImagesTableCannotBeRead) {
+  WriteFile(ini, "[Connection]\nDSN=" + (folder / "catalogue.dsn").string() +
+                     "\nFileDSN=1\n[Database]\nDBMS=3\nFolders=Dirs\nImages=Missing\n");
+  const ToolRun run = RunTool(TESSARINE_EXECUTABLE, "check --delete-lines --settings '" + ini.string() + "'");
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.out.find("Error "), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("Deleted lines"), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace tessarine::test
