@@ -30,6 +30,9 @@ struct SqliteWindow : WindowFixture {
   SqliteWindow() : WindowFixture() {
     tessarine::test::WriteFile(settingsFile, SqliteSettings(dir));
     Open();
+    // The start-up load found no folders table yet and beeped; the tests count from here.
+    beeps = 0;
+    events.clear();
     ClickTab(2);
   }
 
