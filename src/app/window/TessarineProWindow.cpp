@@ -46,6 +46,7 @@ TessarineProWindow::TessarineProWindow(std::filesystem::path settingsFile, const
   if (prepare) prepare(*this);
   Form_Load();
   ConnectHandlers();
+  ConnectVerifyHandlers();
 }
 
 TessarineProWindow::~TessarineProWindow() = default;
@@ -213,6 +214,11 @@ bool TessarineProWindow::Form_QueryUnload() {
   // While a scan runs its "Stop" button is shown: closing then only asks the scan to stop.
   if (!m_scan->cmdCancel->isHidden()) {
     m_stopRequested = true;
+    return false;
+  }
+  // Likewise during a check, whose "Cancel" button is shown.
+  if (!m_verify->cmdCancelCheck->isHidden()) {
+    m_checkCancelRequested = true;
     return false;
   }
   return true;

@@ -12,6 +12,8 @@
 
 #include "app/Settings.h"
 #include "db/CatalogueTables.h"
+#include "verify/ConsistencyCheck.h"
+#include "verify/VerifyBrowser.h"
 #include "scan/FolderEntry.h"
 
 class QCloseEvent;
@@ -134,6 +136,17 @@ class TessarineProWindow : public QWidget {
   void LockForScan(bool locked);
   std::optional<std::string> ChooseFolderWithDialog();
 
+  // Tab 6: the verify browser and the consistency check.
+  void ConnectVerifyHandlers();
+  DisplayFields DisplayMode() const;
+  void ShowVerifyRow(const VerifyView& view);
+  void cmdVerifyQuery_Click();
+  void MoveVerifyRow(VerifyMove move);
+  void cmdCheck_Click();
+  void LockForCheck(bool running);
+  void cmdDeleteFiles_Click();
+  void cmdDeleteLines_Click();
+
   void cmdOK_Click();
   void RunDialog(QDialog& dialog);
 
@@ -157,6 +170,11 @@ class TessarineProWindow : public QWidget {
 
   std::unique_ptr<WindowUserPort> m_port;
   std::unique_ptr<CatalogueConnection> m_catalogue;
+  // The browser keeps its rows on a connection of its own; the check's lists keep the bytes of
+  // each listed file.
+  std::unique_ptr<VerifyBrowser> m_browser;
+  std::vector<CheckedFile> m_filesWithoutLines;
+  std::vector<CheckedLine> m_linesWithoutFiles;
   DialogRunner m_runDialog;
   DocumentOpener m_openDocument;
   FolderListLoader m_folderListLoader;
