@@ -18,12 +18,6 @@ std::string FolderArgumentText(std::string_view argument) {
   return FolderListText(path.lexically_normal().native());
 }
 
-bool IsForbiddenFolderText(std::string_view folderText) {
-  if (folderText == "/") return true;
-  return std::ranges::any_of(std::initializer_list<std::string_view>{"/proc/", "/sys/", "/dev/"},
-                             [&](std::string_view system) { return folderText.starts_with(system); });
-}
-
 std::vector<FolderEntry> EntriesToScan(std::vector<FolderEntry> listed, const std::vector<std::string>& folderTexts) {
   if (folderTexts.empty()) {
     for (FolderEntry& entry : listed) entry.checked = true;

@@ -13,9 +13,6 @@ namespace tessarine {
 // and ".." resolved by text (links are not followed), "/" separators and one trailing "/".
 std::string FolderArgumentText(std::string_view argument);
 
-// The root and the kernel's pseudo file systems, as the folder list refuses them.
-bool IsForbiddenFolderText(std::string_view folderText);
-
 // The entries a scan of the named folders takes, all ticked and in the order named after the
 // listed ones: a listed folder is its own entry; a subfolder of a listed folder becomes a
 // subfolder-to-update entry pointing at the first listed folder that holds it; any other folder

@@ -68,7 +68,7 @@ int RunList(const FoldersOptions& options) {
 int RunAdd(const FoldersOptions& options) {
   const std::string folder = FolderArgumentText(options.folder);
   std::error_code ec;
-  if (!IsForbiddenFolderText(folder) && !std::filesystem::is_directory(folder, ec)) {
+  if (!IsForbiddenFolder(folder) && !std::filesystem::is_directory(folder, ec)) {
     std::cerr << "Not a folder: " << NameToText(options.folder) << '\n';
     return 2;
   }

@@ -134,7 +134,7 @@ int RunScan(const ScanOptions& options) {
   std::vector<std::string> folders;
   for (const std::string& argument : options.folders) {
     const std::string folder = FolderArgumentText(argument);
-    if (IsForbiddenFolderText(folder)) {
+    if (IsForbiddenFolder(folder)) {
       std::cerr << "Forbidden Folder\n" << folder << '\n';
       return 2;
     }

@@ -15,15 +15,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// The root and the kernel's pseudo file systems: nothing to catalogue, and /proc never ends.
-bool IsForbiddenFolder(std::string_view folderText) {
-  if (folderText == "/") return true;
-  for (std::string_view system : {"/proc/", "/sys/", "/dev/"}) {
-    if (StartsWith(folderText, system)) return true;
-  }
-  return false;
-}
-
 // Closes the connection at the end of an operation, whatever path it takes.
 class ConnectionScope {
  public:
@@ -37,6 +28,14 @@ class ConnectionScope {
 };
 
 }  // namespace
+
+bool IsForbiddenFolder(std::string_view folderText) {
+  if (folderText == "/") return true;
+  for (std::string_view system : {"/proc/", "/sys/", "/dev/"}) {
+    if (StartsWith(folderText, system)) return true;
+  }
+  return false;
+}
 
 std::string FolderListText(std::string_view path) {
   std::string text(path);
@@ -54,7 +53,8 @@ FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port
                                  bool fileDsnSelected) {
   BusyPointer busy(port);
   FolderListLoad load;
-  if (!connection.OpenConnection(settings, fileDsnSelected)) return load;
+  load.connected = connection.OpenConnection(settings, fileDsnSelected);
+  if (!load.connected) return load;
   ConnectionScope scope(connection);
   try {
     std::unique_ptr<ResultSet> rows = connection.ExecuteStatement("select * from " + settings.folders + ";");

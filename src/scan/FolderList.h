@@ -17,6 +17,7 @@ class CatalogueConnection;
 
 struct FolderListLoad {
   std::vector<FolderEntry> entries;  // in the order the server returned them, all unticked
+  bool connected = false;            // false: the connection reported its failure, nothing was read
   bool tableReadable = false;        // add and remove are enabled only then
 };
 
@@ -50,6 +51,10 @@ enum class RemoveFolderOutcome { NothingSelected, Declined, Removed, ListOnly, F
 // then deletes its folders-table row and the image rows of the folder and its subfolders.
 RemoveFolderOutcome RemoveFolderToScan(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                        bool fileDsnSelected, const FolderEntry* selected, bool ask = true);
+
+// The root and the kernel's pseudo file systems (/proc, /sys, /dev and below), which the folder
+// list refuses: nothing to catalogue there, and /proc never ends.
+bool IsForbiddenFolder(std::string_view folderText);
 
 // "OK" when the folder exists on disk, "Unknown" otherwise.
 std::string FolderStatus(std::string_view folderText);

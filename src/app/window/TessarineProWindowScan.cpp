@@ -87,8 +87,11 @@ void TessarineProWindow::LoadFolderList() {
   } else {
     const FolderListLoad load = LoadFolderEntries(Connection(), *m_port, m_settings, FileDsnSelected());
     ShowFolderEntries(load.entries);
-    m_scan->cmdAddFolder->setEnabled(load.tableReadable);
-    m_scan->cmdRemoveFolder->setEnabled(load.tableReadable);
+    // A connection that fails leaves the buttons as they were; a table that cannot be read disables them.
+    if (load.connected) {
+      m_scan->cmdAddFolder->setEnabled(load.tableReadable);
+      m_scan->cmdRemoveFolder->setEnabled(load.tableReadable);
+    }
   }
   // Every entry starts unticked.
   m_scan->cmdScan->setEnabled(false);
