@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/IniFile.h"
 #include "support/RunTool.h"
-#include "support/TempDir.h"
+#include "support/SqliteCatalogue.h"
 
 namespace tessarine::test {
 namespace {
@@ -13,9 +14,8 @@ ToolRun Tessarine(const std::string& arguments) { return RunTool(TESSARINE_EXECU
 class DbCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFile(folder / "catalogue.dsn", "[ODBC]\nDRIVER=SQLite3\nDatabase=" + (folder / "c.db").string() + "\n");
-    WriteFile(ini, "[Connection]\nDSN=" + (folder / "catalogue.dsn").string() +
-                       "\nFileDSN=1\nLogin=me\nPassword=s3cret\n[Database]\nDBMS=3\nFolders=Dirs\nImages=Pics\n");
+    WriteSqliteSettings(ini, "Folders=Dirs\nImages=Pics\n");
+    WriteSetting(ini, "Connection", "Password", "s3cret");
   }
   std::string Settings() const { return "--settings '" + ini.string() + "'"; }
   TempDir folder;
@@ -40,7 +40,7 @@ TEST_F(DbCommands, TestWithoutADataSourceFails) {
 TEST_F(DbCommands, CreateRefusesWithoutYesAndCreatesWithIt) {
   ToolRun run = Tessarine("db create " + Settings());
   EXPECT_EQ(run.status, 2) << run.out;
-  EXPECT_FALSE(std::filesystem::exists(folder / "c.db"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "catalogue.sqlite"));
 
   run = Tessarine("db create --yes " + Settings());
   EXPECT_EQ(run.status, 0) << run.out;
@@ -57,10 +57,9 @@ TEST_F(DbCommands, CreateRefusesWithoutYesAndCreatesWithIt) {
 TEST_F(DbCommands, SqlPrintsTheCreateStatementOfOneTable) {
   ToolRun run = Tessarine("db sql --folders " + Settings());
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "create table Dirs (Folder varchar(255) not null,Files varchar(255),LastScan char(19));\n");
+  EXPECT_EQ(run.out, FoldersTableStatement("Dirs") + "\n");
   run = Tessarine("db sql --images " + Settings());
-  EXPECT_TRUE(run.out.starts_with("create table Pics (Folder varchar(255) not null,")) << run.out;
-  EXPECT_TRUE(run.out.ends_with("primary key(Folder,FileName));\n")) << run.out;
+  EXPECT_EQ(run.out, ImagesTableStatement("Pics", SqlDialectFor(DbmsKind::Sqlite)) + "\n");
   EXPECT_NE(Tessarine("db sql " + Settings()).status, 0);
 }
 

@@ -36,12 +36,9 @@ TEST_F(ShowCommandTest, PrintsAllColumnsAsJsonWithTheSettingsFileRules) {
   ASSERT_EQ(out.status, 0);
   const auto object = nlohmann::ordered_json::parse(out.out);
   EXPECT_EQ(object.size(), 166u);
+  // The values are ImageMetadataReaderTest's and RealFilesTest's; here the settings file and the format.
   EXPECT_EQ(object["ObjectName"], "IIM title");  // IIM first, as the settings file says
   EXPECT_EQ(object["Caption"], "line1\r\nline2");
-  EXPECT_EQ(object["SupportIPTC"], "1");
-  EXPECT_EQ(object["FileName"], "a.jpg");
-  EXPECT_EQ(object["Folder"], m_dir.path().string() + "/");
-  EXPECT_EQ(object["XMPCustom100"], "");
   EXPECT_EQ(object.begin().key(), "Folder");  // columns in table order
 }
 

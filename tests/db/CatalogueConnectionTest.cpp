@@ -7,7 +7,6 @@
 
 #include "DatabaseFixture.h"
 #include "app/WindowTitle.h"
-#include "db/EscapeSqlValue.h"
 #include "db/ReportDatabaseError.h"
 
 namespace tessarine::test {
@@ -131,20 +130,6 @@ TEST_P(CatalogueConnectionOn, NewOpenReplacesTheEarlierConnection) {
   Open();
   EXPECT_EQ(connection.Result(), nullptr);
   EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
-}
-
-TEST_P(CatalogueConnectionOn, SendsUtf8TextAndReadsItBackByteExact) {
-  Open();
-  const std::string t = Table("Utf8");
-  connection.SendStatement("create table " + t + " (Id integer not null,Value text,primary key(Id));");
-  const std::vector<std::string> values = {"Zürich", "東京 – ½ €", "😀𝄞", "ÀÉÎÕÜ çñ ß", std::string(20000, 'x') + "é"};
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    connection.SendStatement("insert into " + t + " (Id,Value) values (" + std::to_string(i) + ",'" +
-                             EscapeSqlValue(values[i]) + "');");
-  }
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    EXPECT_EQ(QueryValue("select Value from " + t + " where Id=" + std::to_string(i) + ";"), values[i]) << i;
-  }
 }
 
 TEST_P(CatalogueConnectionOn, AStatementHoldingANulIsRefusedBeforeItIsSent) {

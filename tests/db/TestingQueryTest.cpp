@@ -57,6 +57,7 @@ TEST_P(TestingQueryOn, ARejectedQueryBeepsThenReports) {
   ASSERT_EQ(port.messages.size(), 1u);
   EXPECT_TRUE(port.messages[0].text.starts_with("Error ")) << port.messages[0].text;
   EXPECT_EQ(port.messages[0].title, kWindowTitle);
+  EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
   EXPECT_FALSE(connection.IsOpen());
 }
 

@@ -16,13 +16,11 @@
 #include "db/EscapeSqlValue.h"
 #include "scan/ScanStatements.h"
 #include "db/TestDatabase.h"
-#include "db/DatabaseFixture.h"
 #include "metadata/FileRowReader.h"
 #include "metadata/ImageBytes.h"
 #include "metadata/XmpParser.h"
 #include "scan/FolderCataloguer.h"
-#include "scan/FolderList.h"
-#include "scan/ScanDriver.h"
+#include "scan/CatalogueFixture.h"
 
 namespace tessarine {
 namespace {
@@ -35,38 +33,11 @@ const std::string kPacket = Packet(
     "<dc:subject><rdf:Bag><rdf:li>it's</rdf:li><rdf:li>back\\slash</rdf:li></rdf:Bag></dc:subject>"
     "</rdf:Description>");
 
-class ScanEndToEnd : public DatabaseFixture {
+class ScanEndToEnd : public CatalogueFixture {
  protected:
   void SetUp() override {
-    DatabaseFixture::SetUp();
-    if (IsSkipped() || HasFailure()) return;
-    m_settings.dsn = Db().userDsn.dsn;
-    m_settings.login = Db().userDsn.login;
-    m_settings.password = Db().userDsn.password;
-    m_settings.dbms = Db().kind;
-    m_settings.folders = Table("F");
-    m_settings.images = Table("I");
+    CatalogueFixture::SetUp();
     m_settings.createThumbnails = true;
-    CatalogueConnection& c = Open();
-    c.SendStatement(FoldersTableStatement(m_settings.folders));
-    c.SendStatement(ImagesTableStatement(m_settings.images, Dialect()));
-    c.CloseConnection();
-    m_root = m_tree.path() / "it's photos";
-    std::filesystem::create_directories(m_root);
-  }
-
-  // Adds a folder through the folder-list operation and returns the list as loaded.
-  std::vector<FolderEntry> AddAndLoad(const std::filesystem::path& folder) {
-    const auto load = LoadFolderEntries(connection, port, m_settings, false);
-    EXPECT_EQ(AddFolderToScan(connection, port, m_settings, false, folder.string(), load.entries).outcome,
-              AddFolderOutcome::Inserted)
-        << DescribeMessages();
-    return LoadFolderEntries(connection, port, m_settings, false).entries;
-  }
-
-  ScanResult Scan(std::vector<FolderEntry> entries, const ScanHooks& hooks = {}) {
-    for (auto& e : entries) e.checked = true;
-    return ScanFolders(connection, port, m_settings, false, m_tree / "Tessarine PRO.ini", entries, hooks);
   }
 
   // Every stored row, keyed by FileName, as name -> 166 values.
@@ -94,12 +65,6 @@ class ScanEndToEnd : public DatabaseFixture {
     connection.CloseConnection();
     return values;
   }
-
-  std::string Text(const std::filesystem::path& p) { return FolderListText(p.string()); }
-
-  TempDir m_tree;
-  std::filesystem::path m_root;
-  Settings m_settings;
 };
 
 TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {

@@ -10,12 +10,11 @@
 #include <set>
 #include <utility>
 
+#include "app/WindowTitle.h"
 #include "db/CatalogueStatements.h"
-#include "db/DatabaseFixture.h"
 #include "db/ImageColumns.h"
 #include "metadata/MetadataRecord.h"
-#include "scan/FolderList.h"
-#include "scan/ScanDriver.h"
+#include "scan/CatalogueFixture.h"
 #include "scan/ScanStatements.h"
 #include "verify/ConsistencyCheck.h"
 #include "verify/VerifyBrowser.h"
@@ -38,37 +37,10 @@ Pairs AsPairs(const Entries& entries) {
   return pairs;
 }
 
-class VerifyOnDatabase : public DatabaseFixture {
+class VerifyOnDatabase : public CatalogueFixture {
  protected:
-  void SetUp() override {
-    DatabaseFixture::SetUp();
-    if (IsSkipped() || HasFailure()) return;
-    m_settings.dsn = Db().userDsn.dsn;
-    m_settings.login = Db().userDsn.login;
-    m_settings.password = Db().userDsn.password;
-    m_settings.dbms = Db().kind;
-    m_settings.folders = Table("F");
-    m_settings.images = Table("I");
-    m_settings.createThumbnails = false;
-    CatalogueConnection& c = Open();
-    c.SendStatement(FoldersTableStatement(m_settings.folders));
-    c.SendStatement(ImagesTableStatement(m_settings.images, Dialect()));
-    c.CloseConnection();
-    m_root = m_tree.path() / "it's photos";
-    std::filesystem::create_directories(m_root);
-  }
-
-  void AddFolder(const std::filesystem::path& folder) {
-    const auto load = LoadFolderEntries(connection, port, m_settings, false);
-    ASSERT_EQ(AddFolderToScan(connection, port, m_settings, false, folder.string(), load.entries).outcome,
-              AddFolderOutcome::Inserted)
-        << DescribeMessages();
-  }
-
   void ScanAll() {
-    auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
-    for (auto& e : entries) e.checked = true;
-    const ScanResult result = ScanFolders(connection, port, m_settings, false, m_tree / "t.ini", entries, {});
+    const ScanResult result = Scan(LoadFolderEntries(connection, port, m_settings, false).entries);
     ASSERT_TRUE(result.connected && !result.databaseError) << DescribeMessages();
   }
 
@@ -83,12 +55,6 @@ class VerifyOnDatabase : public DatabaseFixture {
     connection.CloseConnection();
     return value;
   }
-
-  std::string Text(const std::filesystem::path& p) { return FolderListText(p.string()); }
-
-  TempDir m_tree;
-  std::filesystem::path m_root;
-  Settings m_settings;
 };
 
 TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes) {
@@ -183,8 +149,8 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   WriteFile(m_root / "_Thumbs_" / "u.txt", "walked");
   std::filesystem::create_symlink(m_root / "a.txt", m_root / "link.txt");
   std::filesystem::create_directory_symlink("..", sub / "loop");
-  AddFolder(m_root);
-  AddFolder(other);
+  AddAndLoad(m_root);
+  AddAndLoad(other);
   ScanAll();
 
   // After the scan: a file removed, a folder removed, a backslash name removed, a folder dropped
@@ -231,6 +197,8 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   EXPECT_EQ(second.linesWithoutFiles.size(), 4u);
   EXPECT_EQ(second.filesWithoutLines.size(), 3u);
   EXPECT_EQ(port.messages.back().text, "Delete 3 files without corresponding lines in images table");
+  EXPECT_EQ(port.messages.back().icon, MessageIcon::Question);
+  EXPECT_EQ(port.messages.back().title, kWindowTitle);
   EXPECT_EQ(port.messages[port.messages.size() - 2].text,
             "Delete 4 lines from images table '" + m_settings.images + "'");
   EXPECT_TRUE(std::filesystem::exists(m_root / "new'one.txt"));
@@ -259,7 +227,7 @@ TEST_P(VerifyOnDatabase, CancelStopsTheWalkAndSkipsTheRowQueryAndErrorsEndOnlyTh
     std::filesystem::create_directories(m_root / folder);
     WriteFile(m_root / folder / "1.txt", "1");
     WriteFile(m_root / folder / "2.txt", "2");
-    AddFolder(m_root / folder);
+    AddAndLoad(m_root / folder);
   }
   ScanAll();
   std::filesystem::remove(m_root / "two" / "2.txt");  // a row without its file, not listed when cancelled

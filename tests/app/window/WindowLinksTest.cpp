@@ -144,7 +144,6 @@ class WindowLinksTest : public QObject {
     QCOMPARE(f.Find<QPlainTextEdit>("txtXMPCustomized")->toPlainText(),
              QStringLiteral("Custom fields defined: 1\nXMP Schemas defined: 1"));
     QCOMPARE(f.Setting("XMPCustomized", "DBFieldName1_1"), std::string("07"));
-    QCOMPARE(f.Setting("XMPCustomized", "Prefix1"), std::string("studio"));
     QCOMPARE(f.window->CurrentSettings().custom.schemas[0].properties[0].dbFieldName, std::string("07"));
   }
 

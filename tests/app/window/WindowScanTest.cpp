@@ -1,8 +1,6 @@
 // Tab "5 - Scan folders" against the embedded SQLite catalogue: the folder list, adding and
 // removing folders, and the scan with its window lock, observed from inside the scan.
 
-#include <QCheckBox>
-#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -13,9 +11,7 @@
 
 #include "WindowFixture.h"
 #include "app/WindowTitle.h"
-#include "db/CatalogueConnection.h"
-#include "db/CatalogueTables.h"
-#include "support/RecordingUserPort.h"
+#include "support/SqliteCatalogue.h"
 
 using tessarine::MessageButtons;
 using tessarine::MessageIcon;
@@ -29,14 +25,8 @@ std::string Slash(const std::filesystem::path& folder) { return folder.string() 
 // The window on a SQLite catalogue with both tables, showing tab 5; a photos folder beside it.
 struct ScanWindow : WindowFixture {
   explicit ScanWindow(const std::string& moreSettings = "") {
-    WriteFile(dir / "catalogue.dsn", "[ODBC]\nDriver=SQLite3\nDatabase=" + (dir / "c.sqlite").string() + "\n");
-    WriteFile(settingsFile, "[Connection]\nDSN=" + (dir / "catalogue.dsn").string() +
-                                "\nFileDSN=1\n[Database]\nDBMS=3\n" + moreSettings);
-    for (auto table : {tessarine::CatalogueTable::Folders, tessarine::CatalogueTable::Images}) {
-      tessarine::Settings settings = tessarine::LoadSettings(settingsFile);
-      tessarine::TableNameBoxes boxes{settings.folders, settings.images};
-      tessarine::CreateCatalogueTable(Catalogue(), port, settings, boxes, {table, true, settingsFile, nullptr});
-    }
+    tessarine::test::WriteSqliteSettings(settingsFile, moreSettings);
+    tessarine::test::CreateSqliteCatalogue(settingsFile);
     std::filesystem::create_directories(photos / "sub");
     Open();
     window->SetFolderChooser([this] { return chosen; });
@@ -93,7 +83,6 @@ class WindowScanTest : public QObject {
     f.AddRow(f.photos);
     f.AddRow(f.dir / "gone");
     f.Reload();
-    QCOMPARE(f.List()->headerItem()->text(0), QStringLiteral("Folders to scan (as stored in table 'Folders')"));
     QCOMPARE(f.List()->topLevelItemCount(), 2);
     QCOMPARE(f.Row(0)->text(0).toStdString(), Slash(f.photos));
     QCOMPARE(f.Row(0)->text(1), QStringLiteral("OK"));
@@ -248,43 +237,14 @@ class WindowScanTest : public QObject {
     QVERIFY(f.Find("cmdCancel")->isHidden());
     QVERIFY(!f.Row(0)->font(0).bold());
 
-    // The preview keeps the thumbnail of the scan's one image.
+    // The preview keeps the thumbnail of the scan's one image, fitted as Thumbnails.StretchFitsThePreviewBox says.
     const QPixmap preview = f.Find<QLabel>("imgDest")->pixmap();
     QCOMPARE(preview.size(), QSize(120, 80));
     QVERIFY(std::filesystem::exists(f.photos / "_thumbs_" / "a.jpg"));
     QVERIFY(f.window->close());
   }
 
-  void stopEndsTheScanAfterTheFolderInProgress() {
-    ScanWindow f;
-    const std::filesystem::path folders[] = {f.dir / "a", f.dir / "b", f.dir / "c"};
-    for (const auto& folder : folders) {
-      std::filesystem::create_directory(folder);
-      for (int i = 0; i < 3; ++i) WriteFile(folder / ("f" + std::to_string(i) + ".txt"), "text");
-      f.AddRow(folder);
-    }
-    f.Reload();
-    for (int i = 0; i < 3; ++i) f.Tick(i, true);
-
-    // Stop is pressed once the second folder is being worked on.
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (f.Row(1)->font(0).bold()) f.Click("cmdCancel");
-    });
-    watch.start(0);
-    f.Click("cmdScan");
-    watch.stop();
-
-    QCOMPARE(f.Row(0)->text(2), QStringLiteral("3"));
-    QCOMPARE(f.Row(1)->text(2).toStdString(),
-             f.Sql("select count(*) from Images where Folder = '" + Slash(folders[1]) + "';"));
-    QVERIFY(f.Row(1)->text(2).toInt() < 3);
-    QVERIFY(!f.Row(1)->text(3).isEmpty());
-    QCOMPARE(f.Row(2)->text(3), QString());
-    QCOMPARE(f.Sql("select count(*) from Images where Folder = '" + Slash(folders[2]) + "';"), std::string("0"));
-  }
-
-  void theLogKeepsTheNewestHundredLinesAndThePreviewFitsItsBox() {
+  void theLogKeepsTheNewestHundredLines() {
     WindowFixture f;
     tessarine::WindowUserPort& port = f.window->WindowPort();
     for (int i = 1; i <= 150; ++i) port.AddLogLine(std::to_string(i) + " -> file");
@@ -292,18 +252,6 @@ class WindowScanTest : public QObject {
     QCOMPARE(log->count(), 100);
     QCOMPARE(log->item(0)->text(), QStringLiteral("150 -> file"));
     QCOMPARE(log->item(99)->text(), QStringLiteral("51 -> file"));
-
-    // Too wide: the box; too tall: the box height, proportions kept; small: as it is.
-    const std::pair<QSize, QSize> fits[] = {
-        {{160, 106}, {120, 80}}, {{120, 160}, {60, 80}}, {{100, 60}, {100, 60}}};
-    for (const auto& [picture, shown] : fits) {
-      tessarine::PreviewImage image;
-      image.width = picture.width();
-      image.height = picture.height();
-      image.rgb.assign(static_cast<std::size_t>(image.width * image.height * 3), 0x80);
-      port.ShowPreview(image);
-      QCOMPARE(f.Find<QLabel>("imgDest")->pixmap().size(), shown);
-    }
   }
 };
 

@@ -1,0 +1,46 @@
+#pragma once
+// An SQLite catalogue on a file data source of the test's own, beside its settings file.
+
+#include <filesystem>
+#include <string>
+
+#include "app/Settings.h"
+#include "db/CatalogueConnection.h"
+#include "db/CatalogueStatements.h"
+#include "db/SqlDialect.h"
+#include "scan/FolderList.h"
+#include "scan/ScanDriver.h"
+#include "support/RecordingUserPort.h"
+#include "support/TempDir.h"
+
+namespace tessarine::test {
+
+// Writes a file data source for catalogue.sqlite beside the settings file, and the settings file
+// naming it, followed by `more` (keys of [Database], then further sections).
+inline void WriteSqliteSettings(const std::filesystem::path& settingsFile, const std::string& more = "") {
+  const auto folder = settingsFile.parent_path();
+  WriteFile(folder / "catalogue.dsn", "[ODBC]\nDriver=SQLite3\nDatabase=" + (folder / "catalogue.sqlite").string() + "\n");
+  WriteFile(settingsFile, "[Connection]\nDSN=" + (folder / "catalogue.dsn").string() +
+                              "\nFileDSN=1\n[Database]\nDBMS=3\n" + more);
+}
+
+// Creates the folders and images tables the settings file names; when `scanned` is given, adds it
+// to the folders table and scans it. Returns the first message shown, "" when there was none.
+inline std::string CreateSqliteCatalogue(const std::filesystem::path& settingsFile,
+                                         const std::filesystem::path& scanned = {}) {
+  RecordingUserPort port;
+  CatalogueConnection connection(port);
+  const Settings settings = LoadSettings(settingsFile);
+  if (!connection.OpenConnection(settings, true)) return "no catalogue: " + port.LastStatus();
+  connection.SendStatement(FoldersTableStatement(settings.folders));
+  connection.SendStatement(ImagesTableStatement(settings.images, SqlDialectFor(settings.dbms)));
+  if (!scanned.empty()) {
+    AddFolderToScan(connection, port, settings, true, scanned.string(), {});
+    auto entries = LoadFolderEntries(connection, port, settings, true).entries;
+    for (auto& e : entries) e.checked = true;
+    ScanFolders(connection, port, settings, true, settingsFile, entries, {});
+  }
+  return port.messages.empty() ? std::string() : port.messages.front().text;
+}
+
+}  // namespace tessarine::test
