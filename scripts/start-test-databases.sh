@@ -66,6 +66,9 @@ Servername=127.0.0.1
 Port=$port
 Database=tessarine
 ConnSettings=set client_encoding to 'UTF8'
+# Debian's driver entry turns the communication log on: one file per process in /tmp.
+CommLog=0
+Debug=0
 
 INI
   cat >"$run/postgresql.dsn" <<INI
@@ -75,6 +78,8 @@ SERVERNAME=127.0.0.1
 PORT=$port
 DATABASE=tessarine
 CONNSETTINGS=set client_encoding to 'UTF8'
+COMMLOG=0
+DEBUG=0
 INI
   cat >>"$env_file" <<ENV
 export TESSARINE_PGSQL_DSN=TessarinePg TESSARINE_PGSQL_FILEDSN='$run/postgresql.dsn'
