@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/UserPort.h"
-#include "db/CatalogueConnection.h"
-#include "db/CatalogueStatements.h"
-#include "db/SqlDialect.h"
+#include "catalogue/CatalogueConnection.h"
+#include "catalogue/CatalogueStatements.h"
+#include "catalogue/SqlDialect.h"
+#include "core/UserPort.h"
 #include "metadata/ImageBytes.h"
-#include "scan/FolderList.h"
-#include "scan/ScanDriver.h"
 #include "support/TempDir.h"
+#include "workflows/folders/FolderList.h"
+#include "workflows/scan/ScanDriver.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ build=${TESSARINE_BUILD_DIR:-"$root/build"}
 
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$build"
-program="$build/src/app/window/tessarine-pro"
+program="$build/src/gui/tessarine-pro"
 
 # Under sudo the catalogue and the window belong to the user who called it, not to root.
 user=$(id -un)

@@ -7,13 +7,9 @@
 #include <iostream>
 #include <memory>
 
-#include "app/Settings.h"
-#include "app/SettingsLocation.h"
+#include "cli/CommandContext.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleUserPort.h"
-#include "db/CatalogueConnection.h"
-#include "scan/FolderList.h"
-#include "verify/ConsistencyCheck.h"
+#include "workflows/verify/ConsistencyCheck.h"
 
 namespace tessarine {
 namespace {
@@ -31,35 +27,27 @@ void PrintList(const char* caption, std::size_t count, const auto& entries) {
 }
 
 int RunCheck(const CheckOptions& options) {
-  const std::filesystem::path settingsFile =
-      options.settingsFile.empty() ? DefaultSettingsFile() : std::filesystem::path(options.settingsFile);
-  const Settings settings = LoadSettings(settingsFile);
-  ConsoleUserPort port(options.verbose);
-  CatalogueConnection connection(port);
+  CommandContext context(options.settingsFile, ConsoleOptions{.verbose = options.verbose});
+  const Settings& settings = context.CurrentSettings();
+  ConsoleUserPort& port = context.Port();
+  CatalogueConnection& connection = context.Connection();
 
   // The folder list, reloaded from the folders table as the window does first.
-  const FolderListLoad load = LoadFolderEntries(connection, port, settings, settings.fileDsn);
-  if (!load.tableReadable) {
-    if (port.LastStatus() == "DSN not defined") {
-      std::cerr << "DSN not defined (section Connection of " << settingsFile.string() << ")\n";
-    } else if (!port.LastStatus().empty()) {
-      std::cerr << port.LastStatus() << '\n';
-    }
-    return 1;
-  }
+  const auto folders = context.LoadFolders();
+  if (!folders) return kFailedStatus;
 
-  CheckResult result = RunConsistencyCheck(connection, port, settings, settings.fileDsn, load.entries);
-  if (!result.connected) return 1;
-  if (result.failed) {
-    std::cerr << port.LastStatus() << '\n';
-    return 1;
+  CheckResult result = RunConsistencyCheck(connection, port, settings, settings.fileDsn, *folders);
+  if (!result.status) {
+    // A refused connection was reported as it happened; a refused query only in the status line.
+    if (result.status.Is(ErrorKind::Database)) std::cerr << port.LastStatus() << '\n';
+    return context.ExplainFailure(result.status);
   }
   PrintList("Files without corresponding lines in images table", result.filesWithoutLines.size(),
             result.filesWithoutLines);
   PrintList("Lines in images table without corresponding files", result.linesWithoutFiles.size(),
             result.linesWithoutFiles);
   std::cout << port.LastStatus() << '\n';
-  int status = result.folderErrors > 0 ? 1 : 0;
+  int status = result.folderErrors > 0 ? kFailedStatus : 0;
 
   if (options.deleteFiles) {
     const int deleted = DeleteFilesWithoutLines(port, result.filesWithoutLines);
@@ -72,7 +60,7 @@ int RunCheck(const CheckOptions& options) {
     } else {
       const int sent = DeleteLinesWithoutFiles(connection, port, settings, settings.fileDsn, result.linesWithoutFiles);
       std::cout << "Deleted lines: " << sent << '\n';
-      if (!result.linesWithoutFiles.empty()) status = 1;
+      if (!result.linesWithoutFiles.empty()) status = kFailedStatus;
     }
   }
   return status;

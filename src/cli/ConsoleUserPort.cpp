@@ -6,21 +6,28 @@ namespace tessarine {
 
 void ConsoleUserPort::SetStatus(std::string_view text) {
   m_status = std::string(text);
-  if (m_verbose && !text.empty()) std::cerr << text << '\n';
+  if (m_options.verbose && !text.empty()) {
+    BeforeOutput();
+    std::cerr << text << '\n';
+  }
 }
 
 MessageAnswer ConsoleUserPort::ShowMessage(std::string_view text, MessageIcon, std::string_view,
                                            MessageButtons buttons) {
+  if (buttons == MessageButtons::YesNo && m_options.silentConfirmations) return MessageAnswer::Yes;
   ++m_messages;
   // The core breaks lines with CR LF, as its message boxes want them.
   std::string line(text);
   for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, "\n");
+  BeforeOutput();
   std::cerr << line << '\n';
   return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 
 void ConsoleUserPort::AddLogLine(std::string_view line) {
-  if (m_verbose) std::cerr << line << '\n';
+  if (!m_options.verbose) return;
+  BeforeOutput();
+  std::cerr << line << '\n';
 }
 
 }  // namespace tessarine

@@ -1,15 +1,24 @@
 #pragma once
 
-#include "app/UserPort.h"
+#include <functional>
+#include <string>
+
+#include "core/UserPort.h"
 
 namespace tessarine {
+
+struct ConsoleOptions {
+  bool verbose = false;               // print the status line and the log lines too
+  bool silentConfirmations = false;   // answer Yes without printing the question
+  std::function<void()> beforeOutput = {};  // run before each line printed (ends a progress line)
+};
 
 // The user port of the command-line tool: message boxes become lines on stderr,
 // confirmations are answered Yes (the tool is only run when the user asked for the action),
 // the status line is printed only when verbose.
 class ConsoleUserPort final : public UserPort {
  public:
-  explicit ConsoleUserPort(bool verbose = false) : m_verbose(verbose) {}
+  explicit ConsoleUserPort(ConsoleOptions options = {}) : m_options(std::move(options)) {}
 
   void SetStatus(std::string_view text) override;
   MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
@@ -24,7 +33,11 @@ class ConsoleUserPort final : public UserPort {
   const std::string& LastStatus() const { return m_status; }
 
  private:
-  bool m_verbose;
+  void BeforeOutput() const {
+    if (m_options.beforeOutput) m_options.beforeOutput();
+  }
+
+  ConsoleOptions m_options;
   int m_messages = 0;
   std::string m_status;
 };

@@ -5,85 +5,52 @@
 
 #include <iostream>
 
-#include "app/Settings.h"
-#include "app/SettingsLocation.h"
+#include "catalogue/ConnectString.h"
+#include "catalogue/SqlDialect.h"
+#include "cli/CommandContext.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleUserPort.h"
-#include "db/CatalogueTables.h"
-#include "db/ConnectString.h"
-#include "db/SqlDialect.h"
-#include "db/TestingQuery.h"
+#include "workflows/connection/CatalogueTables.h"
+#include "workflows/connection/TestingQuery.h"
 
 namespace tessarine {
 namespace {
 
-std::filesystem::path SettingsFileOf(const std::string& option) {
-  return option.empty() ? DefaultSettingsFile() : std::filesystem::path(option);
-}
-
-// The tool's port for actions the user asked for on the command line: questions are answered Yes
-// without being printed; everything else goes to the console port.
-class ConfirmingPort final : public UserPort {
- public:
-  explicit ConfirmingPort(ConsoleUserPort& console) : m_console(console) {}
-  void SetStatus(std::string_view text) override { m_console.SetStatus(text); }
-  MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
-                            MessageButtons buttons) override {
-    if (buttons == MessageButtons::YesNo) return MessageAnswer::Yes;
-    return m_console.ShowMessage(text, icon, title, buttons);
-  }
-  void Beep() override { m_console.Beep(); }
-  void SetBusy(bool busy) override { m_console.SetBusy(busy); }
-  void AddLogLine(std::string_view line) override { m_console.AddLogLine(line); }
-  void ShowPreview(const PreviewImage& image) override { m_console.ShowPreview(image); }
-  void ProcessEvents() override { m_console.ProcessEvents(); }
-
- private:
-  ConsoleUserPort& m_console;
-};
-
 int RunTest(const std::string& settingsOption, const std::string& queryOption) {
-  const auto settingsFile = SettingsFileOf(settingsOption);
-  Settings settings = LoadSettings(settingsFile);
-  ConsoleUserPort port;
-  CatalogueConnection connection(port);
+  CommandContext context(settingsOption);
+  Settings& settings = context.CurrentSettings();
   const std::string query = queryOption.empty() ? SqlDialectFor(settings.dbms).TestQuery() : queryOption;
   const ConnectionBoxes boxes{settings.dsn, settings.fileDsn, settings.login, settings.password};
-  const std::string result = TestingQuery(connection, port, settings, settingsFile, boxes, query);
-  if (port.LastStatus() == "DSN not defined") {
-    std::cerr << "DSN not defined (section Connection of " << settingsFile.string() << ")\n";
-    return 1;
-  }
-  if (!connection.CompletedConnectString().empty()) {
-    std::cout << "Connected: " << MaskPassword(connection.CompletedConnectString(), settings.password) << '\n';
-  }
-  std::cout << "Result: " << result << '\n';
-  return port.MessageCount() == 0 && !connection.CompletedConnectString().empty() ? 0 : 1;
+  const Expected<std::string> result =
+      TestingQuery(context.Connection(), context.Port(), settings, context.SettingsFile(), boxes, query);
+  if (result.Is(ErrorKind::NoDataSource)) return context.ExplainFailure(result.GetStatus());
+  const std::string& completed = context.Connection().CompletedConnectString();
+  if (!completed.empty()) std::cout << "Connected: " << MaskPassword(completed, settings.password) << '\n';
+  std::cout << "Result: " << (result ? *result : std::string()) << '\n';
+  return result ? 0 : kFailedStatus;
 }
 
 int RunCreate(const std::string& settingsOption, bool folders, bool images, bool yes) {
   if (!yes) {
     std::cerr << "Creating a table drops it first with all its rows: add --yes to go ahead\n";
-    return 2;
+    return kUsageStatus;
   }
   if (!folders && !images) folders = images = true;
-  const auto settingsFile = SettingsFileOf(settingsOption);
-  Settings settings = LoadSettings(settingsFile);
-  ConsoleUserPort console;
-  ConfirmingPort port(console);
-  CatalogueConnection connection(port);
+  // The user confirmed on the command line: the window's questions are answered without a word.
+  CommandContext context(settingsOption, ConsoleOptions{.silentConfirmations = true});
+  Settings& settings = context.CurrentSettings();
   TableNameBoxes boxes{settings.folders, settings.images};
   int status = 0;
   for (CatalogueTable table : {CatalogueTable::Folders, CatalogueTable::Images}) {
     if ((table == CatalogueTable::Folders && !folders) || (table == CatalogueTable::Images && !images)) continue;
-    const CreateTableRequest request{table, settings.fileDsn, settingsFile, nullptr};
-    const CreateTableOutcome outcome = CreateCatalogueTable(connection, port, settings, boxes, request);
+    const CreateTableRequest request{table, settings.fileDsn, context.SettingsFile(), nullptr};
+    const Expected<CreateTableOutcome> outcome =
+        CreateCatalogueTable(context.Connection(), context.Port(), settings, boxes, request);
     const std::string& name = table == CatalogueTable::Folders ? boxes.folders : boxes.images;
-    if (outcome == CreateTableOutcome::Created) {
+    if (outcome && *outcome == CreateTableOutcome::Created) {
       std::cout << "Created table " << name << (table == CatalogueTable::Images ? " and its index" : "") << '\n';
     } else {
-      if (console.LastStatus() == "DSN not defined") std::cerr << "DSN not defined\n";
-      status = 1;
+      context.ExplainFailure(outcome ? Status() : outcome.GetStatus());
+      status = kFailedStatus;
     }
   }
   return status;
@@ -92,13 +59,14 @@ int RunCreate(const std::string& settingsOption, bool folders, bool images, bool
 int RunSql(const std::string& settingsOption, bool folders, bool images) {
   if (folders == images) {
     std::cerr << "Name one table: --folders or --images\n";
-    return 2;
+    return kUsageStatus;
   }
-  Settings settings = LoadSettings(SettingsFileOf(settingsOption));
-  ConsoleUserPort port;
+  CommandContext context(settingsOption);
+  Settings& settings = context.CurrentSettings();
   TableNameBoxes boxes{settings.folders, settings.images};
-  const auto shown = DisplayTableStatement(port, settings, boxes, folders ? CatalogueTable::Folders : CatalogueTable::Images);
-  if (!shown) return 1;
+  const auto shown =
+      DisplayTableStatement(context.Port(), settings, boxes, folders ? CatalogueTable::Folders : CatalogueTable::Images);
+  if (!shown) return kFailedStatus;
   std::cout << shown->statement << '\n';
   return 0;
 }

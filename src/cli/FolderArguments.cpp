@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "scan/FolderList.h"
+#include "workflows/folders/FolderList.h"
 
 namespace tessarine {
 

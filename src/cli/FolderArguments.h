@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scan/FolderEntry.h"
+#include "workflows/folders/FolderEntry.h"
 
 namespace tessarine {
 

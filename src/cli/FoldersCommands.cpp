@@ -6,14 +6,11 @@
 #include <iostream>
 #include <optional>
 
-#include "app/Settings.h"
-#include "app/SettingsLocation.h"
+#include "cli/CommandContext.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleUserPort.h"
 #include "cli/FolderArguments.h"
-#include "db/CatalogueConnection.h"
-#include "metadata/TextDecoding.h"
-#include "scan/FolderList.h"
+#include "core/TextDecoding.h"
+#include "workflows/folders/FolderList.h"
 
 namespace tessarine {
 namespace {
@@ -23,41 +20,10 @@ struct FoldersOptions {
   std::string folder;
 };
 
-// The settings, a connection and the folder list as the folders table holds it now.
-class FolderTable {
- public:
-  explicit FolderTable(const std::string& settingsOption)
-      : m_settingsFile(settingsOption.empty() ? DefaultSettingsFile() : std::filesystem::path(settingsOption)),
-        m_settings(LoadSettings(m_settingsFile)),
-        m_connection(m_port) {}
-
-  // Loads the list; on failure says why on stderr and returns nothing.
-  std::optional<std::vector<FolderEntry>> Load() {
-    FolderListLoad load = LoadFolderEntries(m_connection, m_port, m_settings, m_settings.fileDsn);
-    if (load.tableReadable) return std::move(load.entries);
-    if (m_port.LastStatus() == "DSN not defined") {
-      std::cerr << "DSN not defined (section Connection of " << m_settingsFile.string() << ")\n";
-    } else if (!m_port.LastStatus().empty()) {
-      std::cerr << m_port.LastStatus() << '\n';
-    }
-    return std::nullopt;
-  }
-
-  ConsoleUserPort& Port() { return m_port; }
-  CatalogueConnection& Connection() { return m_connection; }
-  const Settings& CurrentSettings() const { return m_settings; }
-
- private:
-  std::filesystem::path m_settingsFile;
-  Settings m_settings;
-  ConsoleUserPort m_port;
-  CatalogueConnection m_connection;
-};
-
 int RunList(const FoldersOptions& options) {
-  FolderTable table(options.settingsFile);
-  const auto entries = table.Load();
-  if (!entries) return 1;
+  CommandContext table(options.settingsFile);
+  const auto entries = table.LoadFolders();
+  if (!entries) return kFailedStatus;
   for (const FolderEntry& entry : *entries) {
     std::cout << NameToText(entry.text) << '\t' << entry.status << '\t' << entry.files << '\t' << entry.lastScan
               << '\n';
@@ -70,13 +36,14 @@ int RunAdd(const FoldersOptions& options) {
   std::error_code ec;
   if (!IsForbiddenFolder(folder) && !std::filesystem::is_directory(folder, ec)) {
     std::cerr << "Not a folder: " << NameToText(options.folder) << '\n';
-    return 2;
+    return kUsageStatus;
   }
-  FolderTable table(options.settingsFile);
-  const auto entries = table.Load();
-  if (!entries) return 1;
+  CommandContext table(options.settingsFile);
+  const auto entries = table.LoadFolders();
+  if (!entries) return kFailedStatus;
   const AddFolderResult added = AddFolderToScan(table.Connection(), table.Port(), table.CurrentSettings(),
                                                 table.CurrentSettings().fileDsn, folder, *entries);
+  if (!added.status) return table.ExplainFailure(added.status);
   switch (added.outcome) {
     case AddFolderOutcome::Inserted:
       std::cout << "Added " << NameToText(folder) << '\n';
@@ -85,29 +52,29 @@ int RunAdd(const FoldersOptions& options) {
       // The window would list it for one scan; the table keeps only the folder that holds it.
       std::cerr << "Subfolder of a listed folder, nothing added: scan it with tessarine scan "
                 << NameToText(folder) << '\n';
-      return 1;
+      return kFailedStatus;
     case AddFolderOutcome::Forbidden:
     case AddFolderOutcome::AlreadyListed:
-    case AddFolderOutcome::Failed:
       break;
   }
-  return 1;
+  return kFailedStatus;
 }
 
 int RunRemove(const FoldersOptions& options) {
   // The folder may be gone from the disk: it is looked up by its text only.
   const std::string folder = FolderArgumentText(options.folder);
-  FolderTable table(options.settingsFile);
-  const auto entries = table.Load();
-  if (!entries) return 1;
+  CommandContext table(options.settingsFile);
+  const auto entries = table.LoadFolders();
+  if (!entries) return kFailedStatus;
   const auto entry = std::ranges::find(*entries, folder, &FolderEntry::text);
   if (entry == entries->end()) {
     std::cerr << "Not in table '" << table.CurrentSettings().folders << "': " << NameToText(folder) << '\n';
-    return 1;
+    return kFailedStatus;
   }
-  const RemoveFolderOutcome outcome = RemoveFolderToScan(table.Connection(), table.Port(), table.CurrentSettings(),
-                                                         table.CurrentSettings().fileDsn, &*entry, false);
-  if (outcome != RemoveFolderOutcome::Removed) return 1;
+  const Expected<RemoveFolderOutcome> outcome = RemoveFolderToScan(
+      table.Connection(), table.Port(), table.CurrentSettings(), table.CurrentSettings().fileDsn, &*entry, false);
+  if (!outcome) return table.ExplainFailure(outcome.GetStatus());
+  if (*outcome != RemoveFolderOutcome::Removed) return kFailedStatus;
   std::cout << "Removed " << NameToText(folder) << " and its rows\n";
   return 0;
 }

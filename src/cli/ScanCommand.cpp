@@ -13,15 +13,12 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/Settings.h"
-#include "app/SettingsLocation.h"
+#include "cli/CommandContext.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleUserPort.h"
 #include "cli/FolderArguments.h"
-#include "db/CatalogueConnection.h"
-#include "metadata/TextDecoding.h"
-#include "scan/FolderList.h"
-#include "scan/ScanDriver.h"
+#include "core/TextDecoding.h"
+#include "workflows/folders/FolderList.h"
+#include "workflows/scan/ScanDriver.h"
 
 namespace tessarine {
 namespace {
@@ -96,30 +93,6 @@ class ProgressLine {
   Clock::time_point m_lastShown{};
 };
 
-// The console port with the progress line closed before each message.
-class ScanPort final : public UserPort {
- public:
-  ScanPort(ConsoleUserPort& console, ProgressLine& progress) : m_console(console), m_progress(progress) {}
-  void SetStatus(std::string_view text) override { m_console.SetStatus(text); }
-  MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
-                            MessageButtons buttons) override {
-    m_progress.End();
-    return m_console.ShowMessage(text, icon, title, buttons);
-  }
-  void Beep() override {}
-  void SetBusy(bool) override {}
-  void AddLogLine(std::string_view line) override {
-    m_progress.End();
-    m_console.AddLogLine(line);
-  }
-  void ShowPreview(const PreviewImage&) override {}
-  void ProcessEvents() override {}
-
- private:
-  ConsoleUserPort& m_console;
-  ProgressLine& m_progress;
-};
-
 struct ScanOptions {
   std::string settingsFile;
   std::vector<std::string> folders;
@@ -127,40 +100,30 @@ struct ScanOptions {
 };
 
 int RunScan(const ScanOptions& options) {
-  const std::filesystem::path settingsFile =
-      options.settingsFile.empty() ? DefaultSettingsFile() : std::filesystem::path(options.settingsFile);
-  const Settings settings = LoadSettings(settingsFile);
-
   std::vector<std::string> folders;
   for (const std::string& argument : options.folders) {
     const std::string folder = FolderArgumentText(argument);
     if (IsForbiddenFolder(folder)) {
       std::cerr << "Forbidden Folder\n" << folder << '\n';
-      return 2;
+      return kUsageStatus;
     }
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) {
       std::cerr << "Not a folder: " << NameToText(argument) << '\n';
-      return 2;
+      return kUsageStatus;
     }
     folders.push_back(folder);
   }
 
-  ConsoleUserPort console(options.verbose);
   ProgressLine progress;
-  ScanPort port(console, progress);
-  CatalogueConnection connection(port);
+  // The progress line is closed before any message or log line.
+  CommandContext context(options.settingsFile,
+                         ConsoleOptions{.verbose = options.verbose, .beforeOutput = [&progress] { progress.End(); }});
+  const Settings& settings = context.CurrentSettings();
 
-  const FolderListLoad load = LoadFolderEntries(connection, port, settings, settings.fileDsn);
-  if (!load.tableReadable) {
-    if (console.LastStatus() == "DSN not defined") {
-      std::cerr << "DSN not defined (section Connection of " << settingsFile.string() << ")\n";
-    } else if (!console.LastStatus().empty()) {
-      std::cerr << console.LastStatus() << '\n';
-    }
-    return 1;
-  }
-  const std::vector<FolderEntry> entries = EntriesToScan(load.entries, folders);
+  const auto listed = context.LoadFolders();
+  if (!listed) return kFailedStatus;
+  const std::vector<FolderEntry> entries = EntriesToScan(*listed, folders);
   if (entries.empty()) {
     std::cerr << "No folders to scan: table '" << settings.folders << "' is empty and no folder was named\n";
     return 0;
@@ -178,15 +141,14 @@ int RunScan(const ScanOptions& options) {
   ScanResult result;
   {
     StopOnInterrupt stop;
-    result = ScanFolders(connection, port, settings, settings.fileDsn, settingsFile, entries, hooks);
+    result = ScanFolders(context.Connection(), context.Port(), settings, settings.fileDsn, context.SettingsFile(),
+                         entries, hooks);
   }
   progress.End();
-  if (!result.connected && console.LastStatus() == "DSN not defined") {
-    std::cerr << "DSN not defined (section Connection of " << settingsFile.string() << ")\n";
-  }
+  context.ExplainFailure(result.status);
   std::cerr << result.files << " files catalogued" << (result.stopped ? ", stopped" : "") << "."
             << ElapsedTimeText(result.elapsed) << '\n';
-  if (!result.connected || result.databaseError) return 1;
+  if (!result.status) return kFailedStatus;
   return result.stopped ? kStoppedStatus : 0;
 }
 

@@ -5,12 +5,13 @@
 
 #include <iostream>
 
-#include "app/Settings.h"
-#include "app/SettingsLocation.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleUserPort.h"
+#include "core/Settings.h"
+#include "core/SettingsLocation.h"
 #include "metadata/FileRowReader.h"
 #include "metadata/XmpParser.h"
+#include "workflows/scan/ReadAlerts.h"
 
 namespace tessarine {
 namespace {
@@ -39,7 +40,7 @@ int RunShow(const ShowOptions& options) {
   const Settings settings = LoadSettings(settingsFile);
   ConsoleUserPort port;
   const XmpParser parser(settings.custom);
-  const MetadataReadContext context{settings.onlyIptc, &parser, &port, ParsingErrorDumpFile(settingsFile)};
+  const MetadataReadContext context{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile)};
   const auto& columns = ImageColumns();
 
   int status = 0;
@@ -51,6 +52,7 @@ int RunShow(const ShowOptions& options) {
       continue;
     }
     const FileRow row = ReadFileRow(std::filesystem::absolute(file), context, settings.xmpOverIptc);
+    ShowReadAlerts(port, row.alerts);
     for (const std::string& problem : row.problems) std::cerr << file << ": " << problem << '\n';
     if (options.json) {
       nlohmann::ordered_json object;

@@ -2,8 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "app/WindowTitle.h"
 #include "cli/Commands.h"
+#include "core/WindowTitle.h"
 
 int main(int argc, char** argv) {
   CLI::App app{std::string(tessarine::kWindowTitle) + ": catalogue the metadata of image files", "tessarine"};

@@ -1,8 +1,8 @@
 #include "metadata/FileRowReader.h"
 
+#include "core/TextDecoding.h"
 #include "metadata/FileFacts.h"
 #include "metadata/RecordAssembly.h"
-#include "metadata/TextDecoding.h"
 
 namespace tessarine {
 
@@ -22,6 +22,7 @@ FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext
   ReadImageMetadata(path, ext, context, record);
   AssembleColumns(record, xmpOverIptc, row.columns);
   row.problems = std::move(record.problems);
+  row.alerts = std::move(record.alerts);
 
   const std::string workArgument = workArgumentFor ? workArgumentFor(record.supportIptc) : std::string();
   ScanImage image = LoadImageForScan(path, record.supportIptc, ext, context.imageDecoder, workArgument);

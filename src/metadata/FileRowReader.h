@@ -17,6 +17,7 @@ struct FileRow {
   ColumnValues columns;  // Folder, FileName and every file-derived column; ModifyTime left empty
   PreviewImage preview;  // what the work on the decoded image sent back (a thumbnail)
   std::vector<std::string> problems;
+  std::vector<ReadAlert> alerts;  // for message boxes
 };
 
 // Reads the file at path for its row. Folder is the text of the folder's path with "/" and a

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/UserPort.h"
+#include "core/PreviewImage.h"
 
 struct FIBITMAP;
 

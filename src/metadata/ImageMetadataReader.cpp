@@ -7,7 +7,6 @@
 #include <fstream>
 #include <vector>
 
-#include "app/WindowTitle.h"
 #include "metadata/IimDecoder.h"
 #include "metadata/XmpParser.h"
 
@@ -62,9 +61,7 @@ void ReadXmp(Bytes bytes, bool isJpeg, const MetadataReadContext& context, Metad
     record.custom = {};
     const std::string message = ParseErrorMessage(*error);
     record.problems.push_back(message);
-    if (context.port) {
-      context.port->ShowMessage(message, MessageIcon::None, kApplicationTitle, MessageButtons::Ok);
-    }
+    record.alerts.push_back({ReadAlert::Kind::XmpParseError, message});
     WriteDump(context.dumpFile, *packet);
     return;
   }
@@ -116,15 +113,15 @@ void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, 
   buffer.resize(size);
   const std::size_t read = ReadFully(fd.get(), buffer.data(), size, 0);
   std::vector<std::string> problems;
+  std::vector<ReadAlert> alerts;
   if (read != size) {
     buffer.resize(read);
     problems.push_back("Short read: " + std::to_string(read) + " of " + std::to_string(size) + " bytes");
-    if (context.port) {
-      context.port->ShowMessage("Error reading file ...", MessageIcon::Critical, kWindowTitle, MessageButtons::Ok);
-    }
+    alerts.push_back({ReadAlert::Kind::ReadError, "Error reading file ..."});
   }
   ReadImageMetadataFromBytes(buffer, ext, context, record);
   record.problems.insert(record.problems.begin(), problems.begin(), problems.end());
+  record.alerts.insert(record.alerts.begin(), alerts.begin(), alerts.end());
 }
 
 }  // namespace tessarine

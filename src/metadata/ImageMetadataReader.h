@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/UserPort.h"
 #include "metadata/ContainerReader.h"
 #include "metadata/MetadataRecord.h"
 
@@ -16,7 +15,6 @@ class XmpParser;
 struct MetadataReadContext {
   bool onlyIptc = false;
   const XmpParser* parser = nullptr;  // created once per scan; XMP is skipped without one
-  UserPort* port = nullptr;           // receives the read and parse error boxes
   std::filesystem::path dumpFile;     // the packet that failed to parse is written here
   ImageDecoder* imageDecoder = nullptr;  // the scan's decoder; without one, the thread's own
 };

@@ -5,17 +5,25 @@
 #include <string>
 #include <vector>
 
-#include "db/ImageColumns.h"
+#include "core/ImageColumns.h"
 
 namespace tessarine {
-
-using ColumnValues = std::array<std::string, kImageColumnCount>;
 
 enum class XmpState {
   NotSearched,  // IPTC/IIM only, or a file of no supported kind
   NoPacket,     // searched, none found
   Parsed,
   ParseError,
+};
+
+// A failure the user is told of in a message box (the scan shows it at once; see ShowReadAlerts).
+struct ReadAlert {
+  enum class Kind {
+    ReadError,      // the file could not be read to its end: "Error reading file ..."
+    XmpParseError,  // the packet did not parse: the text is the parser's message
+  };
+  Kind kind;
+  std::string text;
 };
 
 struct MetadataRecord {
@@ -28,6 +36,7 @@ struct MetadataRecord {
   // What went wrong while reading (a block cut off by the end of the file, a short read...),
   // for the scan log. The values read before the problem are kept.
   std::vector<std::string> problems;
+  std::vector<ReadAlert> alerts;
 
   void Clear() { *this = MetadataRecord(); }
 };

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/CustomXmpDefinition.h"
+#include "core/CustomXmpDefinition.h"
 
 namespace tessarine {
 

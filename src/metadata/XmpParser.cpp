@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "metadata/TextDecoding.h"
+#include "core/TextDecoding.h"
 
 namespace tessarine {
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CustomXmpDefinition.h"
+#include "core/CustomXmpDefinition.h"
 #include "metadata/LibXml.h"
 #include "metadata/MetadataRecord.h"
 #include "metadata/XmpNamespaces.h"

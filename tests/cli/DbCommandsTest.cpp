@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 #include "support/RunTool.h"
 #include "support/SqliteCatalogue.h"
 

@@ -4,26 +4,12 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/TextDecoding.h"
 #include "metadata/ImageMetadataReader.h"
 #include "metadata/RecordAssembly.h"
-#include "metadata/TextDecoding.h"
 #include "metadata/XmpParser.h"
 
 namespace {
-
-class SilentPort final : public tessarine::UserPort {
- public:
-  void SetStatus(std::string_view) override {}
-  tessarine::MessageAnswer ShowMessage(std::string_view, tessarine::MessageIcon, std::string_view,
-                                       tessarine::MessageButtons) override {
-    return tessarine::MessageAnswer::Ok;
-  }
-  void Beep() override {}
-  void SetBusy(bool) override {}
-  void AddLogLine(std::string_view) override {}
-  void ShowPreview(const tessarine::PreviewImage&) override {}
-  void ProcessEvents() override {}
-};
 
 tessarine::CustomXmpDefinition CustomSchemas() {
   tessarine::CustomXmpDefinition custom;
@@ -38,8 +24,7 @@ tessarine::CustomXmpDefinition CustomSchemas() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const tessarine::XmpParser parser(CustomSchemas());
-  static SilentPort port;
-  static const tessarine::MetadataReadContext context{false, &parser, &port, {}};
+  static const tessarine::MetadataReadContext context{false, &parser, {}};
   static const char* const kExtensions[] = {"JPG", "TIF", "PSD", "DAT"};
 
   tessarine::MetadataRecord record;

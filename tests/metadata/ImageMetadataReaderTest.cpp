@@ -4,7 +4,6 @@
 
 #include "metadata/ImageBytes.h"
 #include "metadata/XmpParser.h"
-#include "support/RecordingUserPort.h"
 #include "support/TempDir.h"
 
 namespace tessarine {
@@ -15,7 +14,7 @@ using namespace test;
 class ImageMetadataReaderTest : public ::testing::Test {
  protected:
   MetadataReadContext Context(bool onlyIptc = false) {
-    return MetadataReadContext{onlyIptc, &m_parser, &m_port, m_dir / "ParsingError.xmp"};
+    return MetadataReadContext{onlyIptc, &m_parser, m_dir / "ParsingError.xmp"};
   }
   MetadataRecord ReadImage(const std::string& name, const std::string& bytes, bool onlyIptc = false) {
     WriteFile(m_dir / name, bytes);
@@ -26,7 +25,6 @@ class ImageMetadataReaderTest : public ::testing::Test {
 
   TempDir m_dir;
   XmpParser m_parser{CustomXmpDefinition{}};
-  RecordingUserPort m_port;
 };
 
 const std::string kTitlePacket = Packet(
@@ -39,13 +37,13 @@ TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpOfAJpeg) {
   EXPECT_EQ(r.iim[col::ObjectName], "IIM title");
   EXPECT_EQ(r.xmp[col::ObjectName], "XMP title");
   EXPECT_EQ(r.xmpState, XmpState::Parsed);
-  EXPECT_TRUE(m_port.messages.empty());
+  EXPECT_TRUE(r.alerts.empty());
 }
 
 TEST_F(ImageMetadataReaderTest, OnlyIptcSearchesNoPacket) {
   const MetadataRecord r = ReadImage("a.jpg", Jpeg(App1Xmp(Packet("<broken"))), true);
   EXPECT_EQ(r.xmpState, XmpState::NotSearched);
-  EXPECT_TRUE(m_port.messages.empty());
+  EXPECT_TRUE(r.alerts.empty());
 }
 
 TEST_F(ImageMetadataReaderTest, AFileOfNoSupportedKindIsNotSearched) {
@@ -66,17 +64,16 @@ TEST_F(ImageMetadataReaderTest, ReadsThePacketOfATiffAndAPsdAndTheirIimWhenInAnA
   EXPECT_EQ(psd.xmp[col::ObjectName], "XMP title");
 }
 
-TEST_F(ImageMetadataReaderTest, AMalformedPacketShowsOneBoxWritesTheDumpAndKeepsIim) {
+TEST_F(ImageMetadataReaderTest, AMalformedPacketRaisesOneAlertWritesTheDumpAndKeepsIim) {
   std::string packet = kTitlePacket.substr(0, kTitlePacket.size() / 2);
   packet.append("\xE9\xFF", 2);
   const MetadataRecord r = ReadImage("cut.jpg", Jpeg(App13(Resource(0x0404, Iim(5, "kept"))) + App1Xmp(packet)));
   EXPECT_EQ(r.xmpState, XmpState::ParseError);
   EXPECT_EQ(r.iim[col::ObjectName], "kept");
   EXPECT_EQ(r.xmp[col::ObjectName], "");
-  ASSERT_EQ(m_port.messages.size(), 1u);
-  EXPECT_EQ(m_port.messages[0].text.rfind("Parsing error:Line: ", 0), 0u);
-  EXPECT_EQ(m_port.messages[0].title, "TessarinePro");
-  EXPECT_EQ(m_port.messages[0].icon, MessageIcon::None);
+  ASSERT_EQ(r.alerts.size(), 1u);
+  EXPECT_EQ(r.alerts[0].kind, ReadAlert::Kind::XmpParseError);
+  EXPECT_EQ(r.alerts[0].text.rfind("Parsing error:Line: ", 0), 0u);
   EXPECT_EQ(ReadFile(m_dir / "ParsingError.xmp"), packet + "\n");  // the packet's bytes as they stand
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UserPort.h"
+#include "core/UserPort.h"
 
 namespace tessarine::test {
 

@@ -4,14 +4,14 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Settings.h"
-#include "db/CatalogueConnection.h"
-#include "db/CatalogueStatements.h"
-#include "db/SqlDialect.h"
-#include "scan/FolderList.h"
-#include "scan/ScanDriver.h"
+#include "catalogue/CatalogueConnection.h"
+#include "catalogue/CatalogueStatements.h"
+#include "catalogue/SqlDialect.h"
+#include "core/Settings.h"
 #include "support/RecordingUserPort.h"
 #include "support/TempDir.h"
+#include "workflows/folders/FolderList.h"
+#include "workflows/scan/ScanDriver.h"
 
 namespace tessarine::test {
 
@@ -29,9 +29,13 @@ inline void WriteSqliteSettings(const std::filesystem::path& settingsFile, const
 inline std::string CreateSqliteCatalogue(const std::filesystem::path& settingsFile,
                                          const std::filesystem::path& scanned = {}) {
   RecordingUserPort port;
-  CatalogueConnection connection(port);
+  CatalogueConnection connection;
   const Settings settings = LoadSettings(settingsFile);
-  if (!connection.OpenConnection(settings, true)) return "no catalogue: " + port.LastStatus();
+  try {
+    connection.OpenConnection(DataSourceOf(settings, true));
+  } catch (const Error& error) {
+    return std::string("no catalogue: ") + error.what();
+  }
   connection.SendStatement(FoldersTableStatement(settings.folders));
   connection.SendStatement(ImagesTableStatement(settings.images, SqlDialectFor(settings.dbms)));
   if (!scanned.empty()) {

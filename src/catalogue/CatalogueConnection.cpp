@@ -1,0 +1,79 @@
+#include "catalogue/CatalogueConnection.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include <odbcinst.h>
+
+#include "catalogue/OdbcConnection.h"
+
+namespace tessarine {
+namespace {
+
+// The driver manager reads a file data source by the path as given, adding ".dsn" when the name
+// lacks it, and looks for a bare name in its file data source folder.
+bool FileDataSourceExists(const std::string& dsn) {
+  std::error_code ec;
+  std::vector<std::filesystem::path> candidates;
+  std::filesystem::path path(dsn);
+  candidates.push_back(path);
+  if (path.extension() != ".dsn") candidates.emplace_back(dsn + ".dsn");
+  if (dsn.find('/') == std::string::npos) {
+    char folder[1024] = {};
+    SQLGetPrivateProfileString("ODBC", "FILEDSNPATH", "/etc/ODBCDataSources", folder, sizeof folder, "odbcinst.ini");
+    const std::filesystem::path base(folder);
+    for (std::size_t i = 0, n = candidates.size(); i < n; ++i) candidates.push_back(base / candidates[i]);
+  }
+  for (const auto& candidate : candidates) {
+    if (std::filesystem::is_regular_file(candidate, ec)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+DataSource DataSourceOf(const Settings& settings, bool fileDsnSelected) {
+  return DataSource{settings.dsn, fileDsnSelected, settings.login, settings.password};
+}
+
+CatalogueConnection::~CatalogueConnection() { CloseConnection(); }
+
+void CatalogueConnection::OpenConnection(const DataSource& source) {
+  if (source.dsn.empty()) throw Error(ErrorKind::NoDataSource, "DSN not defined");
+  m_connectString = tessarine::ConnectString(source);
+  // A new open replaces the connection kept before.
+  CloseConnection();
+  m_completedConnectString.clear();
+  // The driver manager leaves an empty file behind when a file data source is missing.
+  if (source.fileDsn && !FileDataSourceExists(source.dsn)) {
+    throw DatabaseError(0, "IM002", "File data source not found: " + source.dsn, ErrorKind::Connection);
+  }
+  auto connection = std::make_shared<OdbcConnection>();
+  try {
+    m_completedConnectString = connection->Connect(DriverConnectString(m_connectString));
+  } catch (const DatabaseError& error) {
+    throw DatabaseError(error.NativeError(), error.SqlState(), error.Description(), ErrorKind::Connection);
+  }
+  m_connection = std::move(connection);
+}
+
+std::unique_ptr<ResultSet> CatalogueConnection::ExecuteStatement(std::string_view sql, CursorChoice cursor) {
+  m_statementText = std::string(sql);
+  if (!m_connection) throw DatabaseError(0, "08003", "The database connection is not open");
+  auto statement = std::make_unique<OdbcStatement>(m_connection, cursor, kQueryTimeoutSeconds);
+  if (!statement->Execute(sql)) return nullptr;
+  return std::make_unique<ResultSet>(std::move(statement));
+}
+
+void CatalogueConnection::SendStatement(std::string_view sql) { ExecuteStatement(sql, CursorChoice::ForwardOnly); }
+
+void CatalogueConnection::KeepResult(std::unique_ptr<ResultSet> result) { m_result = std::move(result); }
+
+void CatalogueConnection::CloseConnection() noexcept {
+  m_result.reset();
+  // A result set a caller still holds keeps the connection until it goes.
+  m_connection.reset();
+}
+
+}  // namespace tessarine

@@ -1,0 +1,62 @@
+#pragma once
+// The catalogue's database connection: opened by an operation at its start and closed at its end
+// (the verify browser keeps one of its own open while the user pages). Every statement is sent
+// as a request for a result set; statements without rows simply give none.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "catalogue/ConnectString.h"
+#include "catalogue/ResultSet.h"
+#include "catalogue/StatementSink.h"
+#include "core/Settings.h"
+
+namespace tessarine {
+
+class OdbcConnection;
+
+class CatalogueConnection final : public StatementSink {
+ public:
+  static constexpr unsigned long kQueryTimeoutSeconds = 600;
+
+  CatalogueConnection() = default;
+  ~CatalogueConnection() override;
+  CatalogueConnection(const CatalogueConnection&) = delete;
+  CatalogueConnection& operator=(const CatalogueConnection&) = delete;
+
+  // Replaces any earlier connection by a new one opened without prompting. Throws an Error of kind
+  // NoDataSource when no DSN is named, a DatabaseError of kind Connection when it cannot be opened.
+  void OpenConnection(const DataSource& source);
+
+  // Sends one statement; returns its rows, or nullptr when it has none. Throws DatabaseError.
+  std::unique_ptr<ResultSet> ExecuteStatement(std::string_view sql, CursorChoice cursor = CursorChoice::Scrollable);
+  // ExecuteStatement with the rows dropped.
+  void SendStatement(std::string_view sql) override;
+
+  // The shared result set that callers read rows from; replaced by KeepResult, released on close.
+  void KeepResult(std::unique_ptr<ResultSet> result);
+  ResultSet* Result() const { return m_result.get(); }
+
+  // Releases the shared result set and the connection; errors are ignored.
+  void CloseConnection() noexcept;
+
+  bool IsOpen() const { return m_connection != nullptr; }
+  // The text of the statement being sent, kept for the callers' error reports.
+  const std::string& StatementText() const { return m_statementText; }
+  // The connect string built by the last OpenConnection, and the one the driver completed.
+  const std::string& ConnectString() const { return m_connectString; }
+  const std::string& CompletedConnectString() const { return m_completedConnectString; }
+
+ private:
+  std::shared_ptr<OdbcConnection> m_connection;
+  std::unique_ptr<ResultSet> m_result;
+  std::string m_statementText;
+  std::string m_connectString;
+  std::string m_completedConnectString;
+};
+
+// The data source of the settings with the given DSN kind.
+DataSource DataSourceOf(const Settings& settings, bool fileDsnSelected);
+
+}  // namespace tessarine

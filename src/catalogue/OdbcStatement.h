@@ -1,0 +1,48 @@
+#pragma once
+// One ODBC statement on a shared connection: executes SQL text and reads its rows as text.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "catalogue/OdbcConnection.h"
+
+namespace tessarine {
+
+enum class CursorChoice {
+  Scrollable,   // ask for a static (scrollable) cursor; drivers without one fall back silently
+  ForwardOnly,  // rows are read once, in order
+};
+
+class OdbcStatement {
+ public:
+  OdbcStatement(std::shared_ptr<OdbcConnection> connection, CursorChoice cursor, unsigned long queryTimeoutSeconds);
+
+  // Sends the text. Returns true when the statement produced a result with columns.
+  // SQL_NO_DATA (an UPDATE or DELETE that matched no row) is success.
+  bool Execute(std::string_view sql);
+
+  // The cursor the driver really gave us.
+  bool IsScrollable() const { return m_scrollable; }
+  std::size_t ColumnCount() const { return m_columnCount; }
+  std::string ColumnName(std::size_t position) const;  // position from 0
+  long long RowCount() const;
+
+  // SQLFetchScroll (or SQLFetch on a forward-only cursor); false when there is no such row.
+  bool Fetch(SQLSMALLINT orientation = SQL_FETCH_NEXT);
+  // The value of a column of the current row as text, std::nullopt for SQL NULL; read once per row,
+  // in column order.
+  std::optional<std::string> ReadText(std::size_t position);
+
+  void Close() noexcept;
+
+ private:
+  std::shared_ptr<OdbcConnection> m_connection;  // keeps the connection alive while we exist
+  OdbcHandle m_statement;
+  bool m_scrollable = false;
+  std::size_t m_columnCount = 0;
+};
+
+}  // namespace tessarine

@@ -1,0 +1,54 @@
+#include "catalogue/SqlDialect.h"
+
+namespace tessarine {
+namespace {
+
+constexpr SqlDialect kMySqlPostgreSqlEtc{
+    "select 1;", "select * from ", " limit 20;", "start transaction;", "commit;", "text", "bigint"};
+constexpr SqlDialect kOracle{
+    "select 1 from dual;", "select * from ", " where rownum <= 20;", std::nullopt, std::nullopt, "varchar(2000)",
+    "integer"};
+constexpr SqlDialect kSqlServer{
+    "select 1;", "select top 20 * from ", ";", "begin transaction;", "commit;", "text", "bigint"};
+// SQLite rejects "start transaction;".
+constexpr SqlDialect kSqlite{
+    "select 1;", "select * from ", " limit 20;", "begin transaction;", "commit;", "text", "bigint"};
+
+}  // namespace
+
+std::string SqlDialect::FirstRowsQuery(std::string_view imagesTable) const {
+  std::string query(firstRowsPrefix);
+  query += imagesTable;
+  query += firstRowsSuffix;
+  return query;
+}
+
+const SqlDialect& SqlDialectFor(DbmsKind kind) {
+  switch (kind) {
+    case DbmsKind::Oracle:
+      return kOracle;
+    case DbmsKind::SqlServer:
+      return kSqlServer;
+    case DbmsKind::Sqlite:
+      return kSqlite;
+    case DbmsKind::MySqlPostgreSqlEtc:
+      break;
+  }
+  return kMySqlPostgreSqlEtc;
+}
+
+std::string_view DbmsCaption(DbmsKind kind) {
+  switch (kind) {
+    case DbmsKind::Oracle:
+      return "Oracle";
+    case DbmsKind::SqlServer:
+      return "SQL Server";
+    case DbmsKind::Sqlite:
+      return "SQLite (embedded)";
+    case DbmsKind::MySqlPostgreSqlEtc:
+      break;
+  }
+  return "MySQL, PostgreSQL, etc.";
+}
+
+}  // namespace tessarine

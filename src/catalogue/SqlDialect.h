@@ -1,0 +1,33 @@
+#pragma once
+// The few statement pieces that differ between kinds of database server. Nothing else of the
+// program tests the kind.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/DbmsKind.h"
+
+namespace tessarine {
+
+struct SqlDialect {
+  std::string_view testQuery;
+  std::string_view firstRowsPrefix;  // FirstRowsQuery = prefix + table + suffix
+  std::string_view firstRowsSuffix;
+  std::optional<std::string_view> transactionStart;  // nullopt: no statement is sent at all
+  std::optional<std::string_view> transactionEnd;
+  std::string_view longTextType;
+  std::string_view modifyTimeType;
+
+  std::string TestQuery() const { return std::string(testQuery); }
+  // The verify tab's query: the first 20 rows of the images table, named as it stands.
+  std::string FirstRowsQuery(std::string_view imagesTable) const;
+};
+
+// The dialect of a kind; a pure function of the kind.
+const SqlDialect& SqlDialectFor(DbmsKind kind);
+
+// The caption of the kind's option on the database tab.
+std::string_view DbmsCaption(DbmsKind kind);
+
+}  // namespace tessarine

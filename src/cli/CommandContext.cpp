@@ -1,0 +1,35 @@
+#include "cli/CommandContext.h"
+
+#include <iostream>
+
+#include "core/SettingsLocation.h"
+#include "workflows/folders/FolderList.h"
+
+namespace tessarine {
+
+std::filesystem::path SettingsFileOf(const std::string& settingsOption) {
+  return settingsOption.empty() ? DefaultSettingsFile() : std::filesystem::path(settingsOption);
+}
+
+CommandContext::CommandContext(const std::string& settingsOption, ConsoleOptions console)
+    : m_settingsFile(SettingsFileOf(settingsOption)),
+      m_settings(LoadSettings(m_settingsFile)),
+      m_port(std::move(console)) {}
+
+std::optional<std::vector<FolderEntry>> CommandContext::LoadFolders() {
+  FolderListLoad load = LoadFolderEntries(m_connection, m_port, m_settings, m_settings.fileDsn);
+  if (load.status) return std::move(load.entries);
+  ExplainFailure(load.status);
+  // A folders table that cannot be read is told in the status line only.
+  if (load.status.Is(ErrorKind::Database) && !m_port.LastStatus().empty()) std::cerr << m_port.LastStatus() << '\n';
+  return std::nullopt;
+}
+
+int CommandContext::ExplainFailure(const Status& status) const {
+  if (status.Is(ErrorKind::NoDataSource)) {
+    std::cerr << "DSN not defined (section Connection of " << m_settingsFile.string() << ")\n";
+  }
+  return status ? 0 : kFailedStatus;
+}
+
+}  // namespace tessarine

@@ -1,0 +1,138 @@
+#include "core/Settings.h"
+
+#include <vector>
+
+#include "core/IniFile.h"
+
+namespace tessarine {
+namespace {
+
+constexpr std::string_view kConnection = "Connection";
+constexpr std::string_view kDatabase = "Database";
+constexpr std::string_view kConfiguration = "Configuration";
+constexpr std::string_view kMetadata = "Metadata";
+constexpr std::string_view kXmpCustomized = "XMPCustomized";
+
+const char* Flag(bool on) { return on ? "1" : "0"; }
+
+std::string Numbered(std::string_view name, int i) { return std::string(name) + std::to_string(i); }
+std::string Numbered(std::string_view name, int i, int j) {
+  return std::string(name) + std::to_string(i) + "_" + std::to_string(j);
+}
+
+DbmsKind DbmsFromText(const std::string& text) {
+  if (text == "1") return DbmsKind::Oracle;
+  if (text == "2") return DbmsKind::SqlServer;
+  if (text == "3") return DbmsKind::Sqlite;
+  return DbmsKind::MySqlPostgreSqlEtc;
+}
+
+}  // namespace
+
+std::string TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return std::string(text);
+}
+
+Settings LoadSettings(const std::filesystem::path& file) {
+  // One read of the file; every key is then looked up in its text.
+  const std::string text = ReadIniText(file);
+  auto read = [&](std::string_view section, std::string_view key) { return ReadSettingFromText(text, section, key); };
+  auto orDefault = [](std::string value, const char* fallback) { return value.empty() ? std::string(fallback) : value; };
+
+  Settings s;
+  s.dsn = read(kConnection, "DSN");
+  s.fileDsn = read(kConnection, "FileDSN") == "1";
+  s.login = read(kConnection, "Login");
+  s.password = read(kConnection, "Password");
+
+  s.dbms = DbmsFromText(read(kDatabase, "DBMS"));
+  s.folders = orDefault(read(kDatabase, "Folders"), "Folders");
+  s.images = orDefault(read(kDatabase, "Images"), "Images");
+
+  s.createThumbnails = read(kConfiguration, "CreateThumbnails") == "1";
+  s.reCreateThumbnails = read(kConfiguration, "ReCreateThumbnails") == "1";
+
+  s.onlyIptc = read(kMetadata, "OnlyIPTC") == "1";
+  s.xmpOverIptc = read(kMetadata, "XMPOverIPTC") != "0";
+  if (s.onlyIptc) s.xmpOverIptc = false;
+
+  for (int i = 1; i <= kCustomSchemaCount; ++i) {
+    CustomXmpSchema& schema = s.custom.schemas[i - 1];
+    schema.description = read(kXmpCustomized, Numbered("Description", i));
+    schema.ns = read(kXmpCustomized, Numbered("NS", i));
+    schema.prefix = read(kXmpCustomized, Numbered("Prefix", i));
+    for (int j = 1; j <= kCustomPropertyCount; ++j) {
+      CustomXmpProperty& property = schema.properties[j - 1];
+      property.xmpFieldName = read(kXmpCustomized, Numbered("XMPFieldName", i, j));
+      property.dbFieldName = read(kXmpCustomized, Numbered("DBFieldName", i, j));
+    }
+  }
+  return s;
+}
+
+void SaveConnection(Settings& settings, const std::filesystem::path& file, std::string_view dsnBox,
+                    bool fileDsnSelected, std::string_view loginBox, std::string_view passwordBox) {
+  settings.dsn = TrimSpaces(dsnBox);
+  settings.fileDsn = fileDsnSelected;
+  settings.login = TrimSpaces(loginBox);
+  settings.password = TrimSpaces(passwordBox);
+  WriteSettings(file, kConnection,
+                {{"DSN", settings.dsn},
+                 {"FileDSN", Flag(settings.fileDsn)},
+                 {"Login", settings.login},
+                 {"Password", settings.password}});
+}
+
+void SaveTables(Settings& settings, const std::filesystem::path& file, std::string_view foldersBox,
+                std::string_view imagesBox) {
+  settings.folders = TrimSpaces(foldersBox);
+  settings.images = TrimSpaces(imagesBox);
+  WriteSettings(file, kDatabase, {{"Folders", settings.folders}, {"Images", settings.images}});
+}
+
+void StoreDbms(Settings& settings, const std::filesystem::path& file, DbmsKind kind) {
+  settings.dbms = kind;
+  WriteSetting(file, kDatabase, "DBMS", std::to_string(static_cast<int>(kind)));
+}
+
+void StoreCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.createThumbnails = on;
+  WriteSetting(file, kConfiguration, "CreateThumbnails", Flag(on));
+}
+
+void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.reCreateThumbnails = on;
+  WriteSetting(file, kConfiguration, "ReCreateThumbnails", Flag(on));
+}
+
+void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.onlyIptc = on;
+  WriteSetting(file, kMetadata, "OnlyIPTC", Flag(on));
+}
+
+void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.xmpOverIptc = on;
+  WriteSetting(file, kMetadata, "XMPOverIPTC", Flag(on));
+}
+
+void SaveCustomXmp(Settings& settings, const std::filesystem::path& file, const CustomXmpDefinition& definition) {
+  settings.custom = definition;
+  std::vector<SettingEntry> entries;
+  entries.reserve(230);
+  for (int i = 1; i <= kCustomSchemaCount; ++i) {
+    const CustomXmpSchema& schema = definition.schemas[i - 1];
+    entries.push_back({Numbered("Description", i), schema.description});
+    entries.push_back({Numbered("NS", i), schema.ns});
+    entries.push_back({Numbered("Prefix", i), schema.prefix});
+    for (int j = 1; j <= kCustomPropertyCount; ++j) {
+      const CustomXmpProperty& property = schema.properties[j - 1];
+      entries.push_back({Numbered("XMPFieldName", i, j), property.xmpFieldName});
+      entries.push_back({Numbered("DBFieldName", i, j), property.dbFieldName});
+    }
+  }
+  WriteSettings(file, kXmpCustomized, entries);
+}
+
+}  // namespace tessarine

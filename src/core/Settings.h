@@ -1,0 +1,58 @@
+#pragma once
+// The configuration model and its settings file. Every option is written back the
+// moment it changes; the connection and table names at a few fixed moments.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/CustomXmpDefinition.h"
+#include "core/DbmsKind.h"
+
+namespace tessarine {
+
+struct Settings {
+  // [Connection]
+  std::string dsn;
+  bool fileDsn = false;
+  std::string login;
+  std::string password;
+  // [Database]
+  DbmsKind dbms = DbmsKind::MySqlPostgreSqlEtc;
+  std::string folders = "Folders";
+  std::string images = "Images";
+  // [Configuration]
+  bool createThumbnails = false;
+  bool reCreateThumbnails = false;
+  // [Metadata]
+  bool onlyIptc = false;
+  bool xmpOverIptc = true;
+  // [XMPCustomized]
+  CustomXmpDefinition custom;
+};
+
+// Fills every field from the file, with the defaults for whatever is missing. Never writes.
+Settings LoadSettings(const std::filesystem::path& file);
+
+// Removes spaces at both ends, as the boxes' texts are stored.
+std::string TrimSpaces(std::string_view text);
+
+// Takes the connection boxes (trimmed) into settings and writes DSN, FileDSN, Login, Password.
+void SaveConnection(Settings& settings, const std::filesystem::path& file, std::string_view dsnBox,
+                    bool fileDsnSelected, std::string_view loginBox, std::string_view passwordBox);
+
+// Takes the two table-name boxes (trimmed) into settings and writes Folders, then Images.
+void SaveTables(Settings& settings, const std::filesystem::path& file, std::string_view foldersBox,
+                std::string_view imagesBox);
+
+// The option stores, one per option control.
+void StoreDbms(Settings& settings, const std::filesystem::path& file, DbmsKind kind);
+void StoreCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
+void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
+void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on);
+void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on);
+
+// Sets the custom definitions and writes all 230 keys of [XMPCustomized], empty ones included.
+void SaveCustomXmp(Settings& settings, const std::filesystem::path& file, const CustomXmpDefinition& definition);
+
+}  // namespace tessarine

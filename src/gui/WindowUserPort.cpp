@@ -1,0 +1,101 @@
+#include "gui/WindowUserPort.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPixmap>
+
+#include "workflows/scan/Thumbnails.h"
+
+namespace tessarine {
+namespace {
+
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Critical: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+WindowUserPort::WindowUserPort(QWidget* window, QLabel* status, QListWidget* log, QLabel* preview)
+    : m_window(window), m_status(status), m_log(log), m_preview(preview) {}
+
+WindowUserPort::~WindowUserPort() {
+  while (m_busyDepth > 0) SetBusy(false);
+}
+
+void WindowUserPort::SetStatus(std::string_view text) { m_status->setText(FromUtf8(text)); }
+
+MessageAnswer WindowUserPort::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
+                                          MessageButtons buttons) {
+  MessageRequest request{std::string(text), icon, std::string(title), buttons};
+  return m_answerer ? m_answerer(request) : AskWithMessageBox(request);
+}
+
+MessageAnswer WindowUserPort::AskWithMessageBox(const MessageRequest& request) {
+  const QMessageBox::StandardButtons buttons =
+      request.buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
+  // Core texts break lines with CR LF; a Qt label wants a bare line feed.
+  QString text = FromUtf8(request.text);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(ToQtIcon(request.icon), FromUtf8(request.title), text, buttons, m_window);
+  // A question must be answered before the hourglass makes sense again.
+  const bool busy = m_busyDepth > 0;
+  if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  const int answer = box.exec();
+  if (busy) QApplication::restoreOverrideCursor();
+  if (answer == QMessageBox::Yes) return MessageAnswer::Yes;
+  if (answer == QMessageBox::No) return MessageAnswer::No;
+  return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+}
+
+void WindowUserPort::Beep() {
+  if (m_beeper) {
+    m_beeper();
+  } else {
+    QApplication::beep();
+  }
+}
+
+void WindowUserPort::SetBusy(bool busy) {
+  if (busy) {
+    ++m_busyDepth;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else if (m_busyDepth > 0) {
+    --m_busyDepth;
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void WindowUserPort::AddLogLine(std::string_view line) {
+  // Newest first; the oldest line goes once the log holds more than its 100 lines.
+  m_log->insertItem(0, FromUtf8(line));
+  while (m_log->count() > kLogLines) delete m_log->takeItem(m_log->count() - 1);
+}
+
+void WindowUserPort::ShowPreview(const PreviewImage& image) {
+  if (image.width <= 0 || image.height <= 0 ||
+      image.rgb.size() < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3) {
+    m_preview->clear();
+    return;
+  }
+  const QImage picture(image.rgb.data(), image.width, image.height, image.width * 3, QImage::Format_RGB888);
+  // Shown at the size the preview box gives it (a picture wider than the box's 3:2 is squeezed).
+  const PreviewSize size = StretchImageThumb(image.width, image.height);
+  m_preview->setPixmap(QPixmap::fromImage(
+      picture.scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+void WindowUserPort::ProcessEvents() { QCoreApplication::processEvents(); }
+
+}  // namespace tessarine

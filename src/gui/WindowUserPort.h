@@ -1,0 +1,60 @@
+#pragma once
+// The window's side of UserPort: status line, message boxes, beep, busy pointer, scan log,
+// thumbnail preview and one turn of the event loop. Message boxes go through an answerer
+// that tests replace, so nothing modal blocks an offscreen run.
+
+#include <functional>
+#include <string>
+
+#include "core/UserPort.h"
+
+class QLabel;
+class QListWidget;
+class QWidget;
+
+namespace tessarine {
+
+struct MessageRequest {
+  std::string text;
+  MessageIcon icon;
+  std::string title;
+  MessageButtons buttons;
+};
+
+using MessageAnswerer = std::function<MessageAnswer(const MessageRequest&)>;
+
+class WindowUserPort final : public UserPort {
+ public:
+  // The scan log keeps this many lines, newest first.
+  static constexpr int kLogLines = 100;
+
+  WindowUserPort(QWidget* window, QLabel* status, QListWidget* log, QLabel* preview);
+  ~WindowUserPort() override;
+
+  void SetStatus(std::string_view text) override;
+  MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
+                            MessageButtons buttons) override;
+  void Beep() override;
+  void SetBusy(bool busy) override;
+  void AddLogLine(std::string_view line) override;
+  void ShowPreview(const PreviewImage& image) override;
+  void ProcessEvents() override;
+
+  // Replaces the modal QMessageBox (tests answer here).
+  void SetMessageAnswerer(MessageAnswerer answerer) { m_answerer = std::move(answerer); }
+  // Replaces the system beep (tests count here).
+  void SetBeeper(std::function<void()> beeper) { m_beeper = std::move(beeper); }
+
+ private:
+  MessageAnswer AskWithMessageBox(const MessageRequest& request);
+
+  QWidget* m_window;
+  QLabel* m_status;
+  QListWidget* m_log;
+  QLabel* m_preview;
+  MessageAnswerer m_answerer;
+  std::function<void()> m_beeper;
+  int m_busyDepth = 0;
+};
+
+}  // namespace tessarine

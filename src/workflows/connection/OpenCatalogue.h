@@ -1,0 +1,17 @@
+#pragma once
+// How every operation opens the catalogue connection at its start.
+
+#include "catalogue/CatalogueConnection.h"
+#include "core/Error.h"
+#include "core/Settings.h"
+#include "core/UserPort.h"
+
+namespace tessarine {
+
+// Clears the status line and opens the connection. With no DSN, "DSN not defined" is shown in the
+// status line; a data source that cannot be opened is reported in the common form.
+Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const DataSource& source);
+// The data source of the settings, with the DSN kind the window's option shows now.
+Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Settings& settings, bool fileDsnSelected);
+
+}  // namespace tessarine

@@ -1,0 +1,153 @@
+#include "workflows/folders/FolderList.h"
+
+#include <system_error>
+
+#include "catalogue/CatalogueConnection.h"
+#include "catalogue/ScanStatements.h"
+#include "core/DatabaseError.h"
+#include "core/WindowTitle.h"
+#include "workflows/connection/OpenCatalogue.h"
+#include "workflows/connection/ReportDatabaseError.h"
+
+namespace tessarine {
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Closes the connection at the end of an operation, whatever path it takes.
+class ConnectionScope {
+ public:
+  explicit ConnectionScope(CatalogueConnection& connection) : m_connection(connection) {}
+  ~ConnectionScope() { m_connection.CloseConnection(); }
+  ConnectionScope(const ConnectionScope&) = delete;
+  ConnectionScope& operator=(const ConnectionScope&) = delete;
+
+ private:
+  CatalogueConnection& m_connection;
+};
+
+}  // namespace
+
+bool IsForbiddenFolder(std::string_view folderText) {
+  if (folderText == "/") return true;
+  for (std::string_view system : {"/proc/", "/sys/", "/dev/"}) {
+    if (StartsWith(folderText, system)) return true;
+  }
+  return false;
+}
+
+std::string FolderListText(std::string_view path) {
+  std::string text(path);
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
+std::string FolderStatus(std::string_view folderText) {
+  std::error_code ec;
+  return std::filesystem::is_directory(std::filesystem::path(std::string(folderText)), ec) ? "OK" : "Unknown";
+}
+
+FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                                 bool fileDsnSelected) {
+  BusyPointer busy(port);
+  FolderListLoad load;
+  load.status = OpenCatalogue(connection, port, settings, fileDsnSelected);
+  if (!load.status) return load;
+  ConnectionScope scope(connection);
+  try {
+    std::unique_ptr<ResultSet> rows = connection.ExecuteStatement("select * from " + settings.folders + ";");
+    load.tableReadable = true;
+    for (; rows && !rows->IsEof(); rows->MoveNext()) {
+      auto field = [&](std::size_t i) {
+        return i < rows->FieldCount() ? rows->FieldValue(i).value_or(std::string()) : std::string();
+      };
+      FolderEntry entry;
+      entry.text = field(0);
+      entry.status = FolderStatus(entry.text);
+      entry.files = field(1);
+      entry.lastScan = field(2);
+      load.entries.push_back(std::move(entry));
+    }
+  } catch (const DatabaseError& error) {
+    load.entries.clear();
+    load.status = error;
+    if (!load.tableReadable) {
+      port.SetStatus("Table '" + settings.folders + "' Error: " + std::to_string(error.NativeError()) + ": " +
+                     error.Description());
+      port.Beep();
+    }
+  }
+  return load;
+}
+
+AddFolderResult AddFolderToScan(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                                bool fileDsnSelected, const std::string& chosenFolder,
+                                const std::vector<FolderEntry>& entries) {
+  AddFolderResult result;
+  const std::string folder = FolderListText(chosenFolder);
+  if (IsForbiddenFolder(folder)) {
+    port.ShowMessage("Forbidden Folder\r\n" + chosenFolder, MessageIcon::Critical, kWindowTitle, MessageButtons::Ok);
+    result.outcome = AddFolderOutcome::Forbidden;
+    return result;
+  }
+  // Paths are compared as prefixes: a folder is related to a listed one only when one lies inside
+  // the other (/backup/photos/ is no subfolder of /photos/).
+  std::size_t container = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (StartsWith(entries[i].text, folder)) {
+      port.ShowMessage("Subfolder already in list\r\n" + entries[i].text, MessageIcon::Critical, kWindowTitle,
+                       MessageButtons::Ok);
+      result.outcome = AddFolderOutcome::AlreadyListed;
+      return result;
+    }
+    if (StartsWith(folder, entries[i].text)) {
+      container = i + 1;
+      break;
+    }
+  }
+  if (container != 0) {
+    result.outcome = AddFolderOutcome::SubfolderToUpdate;
+    result.entry.text = folder;
+    result.entry.status = FolderStatus(folder);
+    result.entry.checked = true;
+    result.entry.tag = std::to_string(container);
+    return result;
+  }
+
+  BusyPointer busy(port);
+  result.status = OpenCatalogue(connection, port, settings, fileDsnSelected);
+  if (!result.status) return result;
+  ConnectionScope scope(connection);
+  result.status = SendOrReport(connection, port, InsertFolderRow(settings.folders, folder));
+  result.outcome = AddFolderOutcome::Inserted;
+  return result;
+}
+
+Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                                       bool fileDsnSelected, const FolderEntry* selected, bool ask) {
+  if (selected == nullptr) {
+    port.ShowMessage("Select Folder to remove", MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
+    return RemoveFolderOutcome::NothingSelected;
+  }
+  if (ask && port.ShowMessage("Remove folder to scan\r\n" + selected->text, MessageIcon::Question, kWindowTitle,
+                              MessageButtons::YesNo) != MessageAnswer::Yes) {
+    return RemoveFolderOutcome::Declined;
+  }
+  if (selected->IsSubfolderToUpdate()) return RemoveFolderOutcome::ListOnly;
+
+  BusyPointer busy(port);
+  if (Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected); !opened) return opened.GetError();
+  ConnectionScope scope(connection);
+  if (Status sent = SendOrReport(connection, port, DeleteFolderRow(settings.folders, selected->text)); !sent) {
+    return sent.GetError();
+  }
+  if (Status sent = SendOrReport(connection, port, DeleteFolderRows(settings.images, selected->text)); !sent) {
+    return sent.GetError();
+  }
+  return RemoveFolderOutcome::Removed;
+}
+
+}  // namespace tessarine

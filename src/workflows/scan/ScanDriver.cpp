@@ -1,0 +1,115 @@
+#include "workflows/scan/ScanDriver.h"
+
+#include "catalogue/CatalogueConnection.h"
+#include "catalogue/ScanStatements.h"
+#include "core/DatabaseError.h"
+#include "core/SettingsLocation.h"
+#include "metadata/ImageLoader.h"
+#include "metadata/XmpParser.h"
+#include "workflows/connection/OpenCatalogue.h"
+#include "workflows/connection/ReportDatabaseError.h"
+#include "workflows/scan/FolderCataloguer.h"
+#include "workflows/scan/Thumbnails.h"
+
+namespace tessarine {
+namespace {
+
+// The rows stored for a folder and its subfolders, or nothing when the count gave no row.
+std::optional<long long> CountRows(CatalogueConnection& connection, const std::string& sql) {
+  std::unique_ptr<ResultSet> rows = connection.ExecuteStatement(sql);
+  if (!rows || rows->IsEof() || rows->FieldCount() == 0) return std::nullopt;
+  const std::optional<std::string>& value = rows->FieldValue(0);
+  if (!value) return std::nullopt;
+  try {
+    return std::stoll(*value);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+// The text of the entry whose row a ticked entry updates: its own, or that of the listed
+// folder its tag points to.
+const std::string& RowFolder(const std::vector<FolderEntry>& entries, const FolderEntry& entry) {
+  if (!entry.IsSubfolderToUpdate()) return entry.text;
+  try {
+    const std::size_t position = std::stoul(entry.tag);
+    if (position >= 1 && position <= entries.size()) return entries[position - 1].text;
+  } catch (const std::exception&) {
+  }
+  return entry.text;
+}
+
+}  // namespace
+
+std::string ElapsedTimeText(std::chrono::seconds elapsed) {
+  long long s = elapsed.count();
+  long long m = s / 60;
+  s %= 60;
+  long long h = 0;
+  if (m >= 60) {
+    h = m / 60;
+    m %= 60;
+  }
+  return " Elapsed time: " + std::to_string(h) + " h " + std::to_string(m) + " min " + std::to_string(s) + " s";
+}
+
+ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                       bool fileDsnSelected, const std::filesystem::path& settingsFile,
+                       const std::vector<FolderEntry>& entries, const ScanHooks& hooks) {
+  const auto start = std::chrono::steady_clock::now();
+  ScanResult result;
+  auto stopped = [&] { return hooks.stopRequested && hooks.stopRequested(); };
+
+  // One parser for the whole scan, with the custom schemas as they are now.
+  const XmpParser parser(settings.custom);
+  // One decoder process for the whole scan; it writes the thumbnails from the images it decodes.
+  ImageDecoder decoder([](FIBITMAP* image, const std::string& thumbnailFile) {
+    return MakeThumbnail(image, thumbnailFile);
+  });
+  const MetadataReadContext read{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile), &decoder};
+
+  result.status = OpenCatalogue(connection, port, settings, fileDsnSelected);
+  if (result.status) {
+    FolderCataloguer cataloguer(connection, port, settings, read, hooks);
+    const std::size_t count = entries.size();
+    bool failed = false;
+    for (std::size_t i = 0; i < count && !failed; ++i) {
+      const FolderEntry& entry = entries[i];
+      if (!entry.checked) continue;
+      if (hooks.markEntry) hooks.markEntry(i, true);
+      try {
+        port.SetStatus("removing previous stored lines");
+        connection.SendStatement(DeleteFolderRows(settings.images, entry.text));
+
+        cataloguer.ResetFolderFileCount();
+        port.SetStatus("analyzing");
+        cataloguer.CatalogueFolder(std::filesystem::path(entry.text));
+
+        const std::string& rowFolder = RowFolder(entries, entry);
+        port.SetStatus("counting lines in table '" + settings.images + "'");
+        const long long files =
+            CountRows(connection, CountFolderRows(settings.images, rowFolder)).value_or(cataloguer.FolderFileCount());
+        connection.SendStatement(UpdateFolderRow(settings.folders, rowFolder, files, LastScanStamp()));
+      } catch (const DatabaseError& error) {
+        ReportDatabaseError(port, error);
+        if (result.status) result.status = error;
+        failed = true;
+      }
+      port.ProcessEvents();
+      if (hooks.markEntry) hooks.markEntry(i, false);
+      if (stopped()) {
+        result.stopped = true;
+        break;
+      }
+    }
+    result.reloadFolderList = !failed;
+    result.files = cataloguer.ScanFileCount();
+    if (result.status) result.status = cataloguer.FirstError();
+    connection.CloseConnection();
+  }
+  result.elapsed = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+  port.SetStatus(ElapsedTimeText(result.elapsed));
+  return result;
+}
+
+}  // namespace tessarine

@@ -1,0 +1,185 @@
+// The connection, its statements and its error reports, on every real database.
+
+#include "catalogue/CatalogueConnection.h"
+
+#include <filesystem>
+
+#include "support/DatabaseFixture.h"
+
+namespace tessarine::test {
+namespace {
+
+using CatalogueConnectionOn = DatabaseFixture;
+TESSARINE_ON_EVERY_DATABASE(CatalogueConnectionOn);
+
+TEST_P(CatalogueConnectionOn, OpensAUserDataSourceReportsTheCompletedConnectStringAndAnswersQueries) {
+  ASSERT_TRUE(Open().IsOpen());
+  EXPECT_EQ(connection.ConnectString(), ConnectString(Db().userDsn));
+  EXPECT_FALSE(connection.CompletedConnectString().empty());
+  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
+  EXPECT_EQ(QueryValue("select 2;"), "2");
+}
+
+TEST_P(CatalogueConnectionOn, OpensAFileDataSource) {
+  const std::optional<Error> error = OpenError(Db().fileDsn);
+  ASSERT_FALSE(error) << error->what();
+  EXPECT_TRUE(connection.ConnectString().starts_with("ODBC;FileDSN=" + Db().fileDsn.dsn + ";UID="));
+  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
+}
+
+TEST_P(CatalogueConnectionOn, FailuresToOpenAreTypedErrors) {
+  DataSource none = Db().userDsn;
+  none.dsn.clear();
+  const std::optional<Error> unnamed = OpenError(none);
+  ASSERT_TRUE(unnamed);
+  EXPECT_EQ(unnamed->Kind(), ErrorKind::NoDataSource);
+  EXPECT_STREQ(unnamed->what(), "DSN not defined");
+  DataSource missing = Db().userDsn;
+  missing.dsn = "TessarineNoSuchSource";
+  const std::optional<Error> refused = OpenError(missing);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->Kind(), ErrorKind::Connection);
+  EXPECT_TRUE(std::string(refused->what()).starts_with("Error ")) << refused->what();
+  EXPECT_FALSE(connection.IsOpen());
+}
+
+TEST_P(CatalogueConnectionOn, ARefusedStatementCarriesTheDriversDiagnostics) {
+  Open();
+  const std::string t = Table("Dup");
+  connection.SendStatement("create table " + t + " (Folder varchar(255) not null,FileName varchar(255) not null,"
+                           "primary key(Folder,FileName));");
+  const std::string insert = "insert into " + t + " (Folder,FileName) values ('/p/','a.jpg');";
+  connection.SendStatement(insert);
+  try {
+    connection.SendStatement(insert);
+    ADD_FAILURE() << "the second insert was accepted";
+  } catch (const DatabaseError& error) {
+    EXPECT_EQ(error.Kind(), ErrorKind::Database);
+    // The servers' drivers say "integrity violation"; the SQLite driver only says HY000.
+    if (Db().kind != DbmsKind::Sqlite) {
+      EXPECT_EQ(error.SqlState().substr(0, 2), "23") << error.SqlState();
+    }
+    EXPECT_EQ(error.CommonText(), "Error " + std::to_string(error.NativeError()) + ": " + error.Description());
+    EXPECT_EQ(connection.StatementText(), insert);
+  }
+}
+
+TEST_P(CatalogueConnectionOn, UpdateOrDeleteMatchingNoRowIsSuccess) {
+  Open();
+  const std::string t = Table("NoRow");
+  connection.SendStatement("create table " + t + " (Folder varchar(255) not null,Files varchar(255));");
+  EXPECT_NO_THROW(connection.SendStatement("update " + t + " set Files='1' where Folder='none';"));
+  EXPECT_NO_THROW(connection.SendStatement("delete from " + t + " where Folder='none';"));
+  EXPECT_EQ(connection.ExecuteStatement("delete from " + t + ";"), nullptr);
+}
+
+TEST_P(CatalogueConnectionOn, StatementOnAClosedConnectionIsAnError) {
+  Open();
+  connection.CloseConnection();
+  EXPECT_FALSE(connection.IsOpen());
+  EXPECT_THROW(connection.SendStatement(Dialect().TestQuery()), DatabaseError);
+  connection.CloseConnection();  // closing twice is harmless
+}
+
+TEST_P(CatalogueConnectionOn, NewOpenReplacesTheEarlierConnection) {
+  Open();
+  connection.KeepResult(connection.ExecuteStatement(Dialect().TestQuery()));
+  ASSERT_NE(connection.Result(), nullptr);
+  Open();
+  EXPECT_EQ(connection.Result(), nullptr);
+  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
+}
+
+TEST_P(CatalogueConnectionOn, AStatementHoldingANulIsRefusedBeforeItIsSent) {
+  Open();
+  const std::string t = Table("Nul");
+  connection.SendStatement("create table " + t + " (Value text);");
+  const std::string sql = "insert into " + t + " (Value) values ('a" + std::string(1, '\0') + "b');";
+  EXPECT_THROW(connection.SendStatement(sql), DatabaseError);
+  EXPECT_EQ(QueryValue("select count(*) from " + t + ";"), "0");
+}
+
+TEST_P(CatalogueConnectionOn, WalksTheRowsBothWaysOnEitherCursor) {
+  Open();
+  const std::string t = Table("Walk");
+  connection.SendStatement("create table " + t + " (Id integer not null,Name varchar(20),primary key(Id));");
+  for (int i = 1; i <= 5; ++i) {
+    const std::string name = i == 3 ? "null" : "'n" + std::to_string(i) + "'";
+    connection.SendStatement("insert into " + t + " (Id,Name) values (" + std::to_string(i) + "," + name + ");");
+  }
+  for (CursorChoice cursor : {CursorChoice::Scrollable, CursorChoice::ForwardOnly}) {
+    SCOPED_TRACE(cursor == CursorChoice::Scrollable ? "scrollable" : "forward-only");
+    auto rows = connection.ExecuteStatement("select Id,Name from " + t + " order by Id;", cursor);
+    ASSERT_NE(rows, nullptr);
+    const long long reported = rows->RecordCount();
+    EXPECT_TRUE(reported == 0 || reported == 5) << reported;  // SQLite reports 0 after a select
+    ASSERT_EQ(rows->FieldCount(), 2u);
+    EXPECT_EQ(rows->FieldName(0) == "Id" || rows->FieldName(0) == "id", true) << rows->FieldName(0);
+    EXPECT_FALSE(rows->IsBof());
+    EXPECT_EQ(rows->FieldValue(0), "1");
+
+    rows->MovePrevious();
+    EXPECT_TRUE(rows->IsBof());
+    EXPECT_FALSE(rows->IsEof());
+    EXPECT_THROW(rows->FieldValue(0), DatabaseError);
+    rows->MoveNext();
+    EXPECT_EQ(rows->FieldValue(0), "1");
+
+    rows->MoveNext();
+    rows->MoveNext();
+    EXPECT_EQ(rows->FieldValue(0), "3");
+    EXPECT_TRUE(rows->IsNull(1));
+    EXPECT_FALSE(rows->IsNull(0));
+
+    rows->MoveLast();
+    EXPECT_EQ(rows->FieldValue(0), "5");
+    EXPECT_EQ(rows->FieldValue(1), "n5");
+    rows->MoveNext();
+    EXPECT_TRUE(rows->IsEof());
+    rows->MoveNext();  // stays past the end
+    EXPECT_TRUE(rows->IsEof());
+    rows->MovePrevious();
+    EXPECT_EQ(rows->FieldValue(0), "5");
+    rows->MovePrevious();
+    EXPECT_EQ(rows->FieldValue(0), "4");
+    rows->MoveFirst();
+    EXPECT_EQ(rows->FieldValue(0), "1");
+    EXPECT_THROW(rows->FieldValue(2), DatabaseError);
+    EXPECT_THROW(rows->FieldName(2), DatabaseError);
+
+    int walked = 0;
+    for (rows->MoveFirst(); !rows->IsEof(); rows->MoveNext()) ++walked;
+    EXPECT_EQ(walked, 5);
+    rows->Close();
+    EXPECT_THROW(rows->MoveFirst(), DatabaseError);
+  }
+}
+
+TEST_P(CatalogueConnectionOn, AnEmptyResultIsAtBothEnds) {
+  Open();
+  const std::string t = Table("Empty");
+  connection.SendStatement("create table " + t + " (Id integer);");
+  for (CursorChoice cursor : {CursorChoice::Scrollable, CursorChoice::ForwardOnly}) {
+    auto rows = connection.ExecuteStatement("select Id from " + t + ";", cursor);
+    ASSERT_NE(rows, nullptr);
+    EXPECT_TRUE(rows->IsBof());
+    EXPECT_TRUE(rows->IsEof());
+    rows->MoveLast();
+    rows->MovePrevious();
+    EXPECT_TRUE(rows->IsBof() && rows->IsEof());
+    EXPECT_THROW(rows->FieldValue(0), DatabaseError);
+  }
+}
+
+TEST_P(CatalogueConnectionOn, AResultHeldPastCloseStaysReadable) {
+  Open();
+  auto rows = connection.ExecuteStatement(Dialect().TestQuery());
+  connection.CloseConnection();
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(rows->FieldValue(0), "1");
+  rows->MoveNext();
+  EXPECT_TRUE(rows->IsEof());
+}
+
+}  // namespace
+}  // namespace tessarine::test

@@ -1,0 +1,69 @@
+#include "core/TextDecoding.h"
+
+#include <gtest/gtest.h>
+
+namespace tessarine {
+namespace {
+
+TEST(NormalizeLineBreaks, TrimsSpacesOnlyAndWritesEveryBreakAsCrLf) {
+  EXPECT_EQ(NormalizeLineBreaks("  a\tb \t "), "a\tb \t");
+  EXPECT_EQ(NormalizeLineBreaks("a\nb"), "a\r\nb");
+  EXPECT_EQ(NormalizeLineBreaks("a\rb"), "a\r\nb");
+  EXPECT_EQ(NormalizeLineBreaks("a\r\nb"), "a\r\nb");
+  EXPECT_EQ(NormalizeLineBreaks(""), "");
+}
+
+TEST(NormalizeLineBreaks, CollapsesBareLfPairsButKeepsAnEmptyCrLfLine) {
+  EXPECT_EQ(NormalizeLineBreaks("a\n\nb"), "a\r\nb");
+  EXPECT_EQ(NormalizeLineBreaks("a\n\n\nb"), "a\r\n\r\nb");
+  EXPECT_EQ(NormalizeLineBreaks("a\r\n\r\nb"), "a\r\n\r\nb");
+  EXPECT_EQ(NormalizeLineBreaks(" \nx\n "), "\r\nx\r\n");
+}
+
+std::string Latin1AsParserText(std::string_view bytes) {
+  // What libxml2 returns for a packet read as ISO-8859-1: each byte as a character.
+  std::string out;
+  for (char c : bytes) AppendUtf8(out, static_cast<unsigned char>(c));
+  return out;
+}
+
+TEST(DecodeUtf8, DecodesTheBytesThatTheParserCharactersStandFor) {
+  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("caf\xC3\xA9")), "caf\xC3\xA9");
+  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("\xE2\x82\xAC")), "\xE2\x82\xAC");
+  EXPECT_EQ(DecodeUtf8(""), "");
+}
+
+TEST(DecodeUtf8, KeepsFourByteCharactersAndNeverEmitsInvalidUtf8) {
+  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("a\xF0\x9F\x98\x80z")), "a\xF0\x9F\x98\x80z");
+  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("\xED\xA0\x80")), "\xEF\xBF\xBD");  // a surrogate
+  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("caf\xE9")), "caf");                 // lone Latin-1 byte
+  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("\xC0\xAF\xF5\x80\x80\x80\xF4\x90\x80\x80")), "");
+  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("\xE2\x82")), "");  // cut-off sequence
+}
+
+TEST(DecodeUtf8, KeepsCharactersAboveLatin1FromCharacterReferences) {
+  EXPECT_EQ(DecodeUtf8("\xE2\x98\xBA"), "\xE2\x98\xBA");  // U+263A as the parser returns it
+}
+
+TEST(DecodeUtf8, AnyByteSequenceGivesValidUtf8) {
+  for (int seed = 0; seed < 2000; ++seed) {
+    std::string bytes;
+    unsigned state = static_cast<unsigned>(seed) * 2654435761u + 1;
+    for (int i = 0; i < 24; ++i) {
+      state = state * 1103515245u + 12345u;
+      bytes.push_back(static_cast<char>((state >> 16) & 0xFF));
+    }
+    ASSERT_TRUE(IsValidUtf8(DecodeUtf8Bytes(bytes)));
+    ASSERT_TRUE(IsValidUtf8(DecodeUtf8(Latin1AsParserText(bytes))));
+    ASSERT_TRUE(IsValidUtf8(DecodeWindows1252(bytes)));
+  }
+}
+
+TEST(DecodeWindows1252, MapsHighBytesToTheirCharacters) {
+  EXPECT_EQ(DecodeWindows1252("\xE9t\xE9"), "\xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(DecodeWindows1252("\x80\x99\x9F"), "\xE2\x82\xAC\xE2\x84\xA2\xC5\xB8");
+  EXPECT_EQ(DecodeWindows1252("\x81"), "\xC2\x81");
+}
+
+}  // namespace
+}  // namespace tessarine

@@ -1,0 +1,56 @@
+#pragma once
+// A catalogue of its own on each real database, both tables created, and a tree under
+// "it's photos" to fill and scan.
+
+#include <filesystem>
+#include <vector>
+
+#include "catalogue/CatalogueStatements.h"
+#include "support/DatabaseFixture.h"
+#include "workflows/folders/FolderList.h"
+#include "workflows/scan/ScanDriver.h"
+
+namespace tessarine::test {
+
+class CatalogueFixture : public DatabaseFixture {
+ protected:
+  void SetUp() override {
+    DatabaseFixture::SetUp();
+    if (IsSkipped() || HasFailure()) return;
+    m_settings.dsn = Db().userDsn.dsn;
+    m_settings.login = Db().userDsn.login;
+    m_settings.password = Db().userDsn.password;
+    m_settings.dbms = Db().kind;
+    m_settings.folders = Table("F");
+    m_settings.images = Table("I");
+    CatalogueConnection& c = Open();
+    c.SendStatement(FoldersTableStatement(m_settings.folders));
+    c.SendStatement(ImagesTableStatement(m_settings.images, Dialect()));
+    c.CloseConnection();
+    m_root = m_tree.path() / "it's photos";
+    std::filesystem::create_directories(m_root);
+  }
+
+  // Adds a folder through the folder-list operation and returns the list as loaded.
+  std::vector<FolderEntry> AddAndLoad(const std::filesystem::path& folder) {
+    const auto load = LoadFolderEntries(connection, port, m_settings, false);
+    EXPECT_EQ(AddFolderToScan(connection, port, m_settings, false, folder.string(), load.entries).outcome,
+              AddFolderOutcome::Inserted)
+        << DescribeMessages();
+    return LoadFolderEntries(connection, port, m_settings, false).entries;
+  }
+
+  // Scans every entry, all ticked.
+  ScanResult Scan(std::vector<FolderEntry> entries, const ScanHooks& hooks = {}) {
+    for (auto& e : entries) e.checked = true;
+    return ScanFolders(connection, port, m_settings, false, m_tree / "Tessarine PRO.ini", entries, hooks);
+  }
+
+  std::string Text(const std::filesystem::path& p) { return FolderListText(p.string()); }
+
+  TempDir m_tree;
+  std::filesystem::path m_root;
+  Settings m_settings;
+};
+
+}  // namespace tessarine::test

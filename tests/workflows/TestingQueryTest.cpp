@@ -1,0 +1,76 @@
+// "Testing Query" on every real database.
+
+#include "workflows/connection/TestingQuery.h"
+
+#include "core/IniFile.h"
+#include "core/WindowTitle.h"
+#include "support/DatabaseFixture.h"
+
+namespace tessarine::test {
+namespace {
+
+class TestingQueryOn : public DatabaseFixture {
+ protected:
+  Expected<std::string> Run(const ConnectionBoxes& boxes, std::string_view query) {
+    return TestingQuery(connection, port, settings, ini(), boxes, query);
+  }
+  ConnectionBoxes UserBoxes() const {
+    return {"  " + Db().userDsn.dsn + " ", false, Db().userDsn.login, Db().userDsn.password};
+  }
+  std::filesystem::path ini() const { return m_folder / "Tessarine PRO.ini"; }
+  Settings settings;
+};
+TESSARINE_ON_EVERY_DATABASE(TestingQueryOn);
+
+TEST_P(TestingQueryOn, ShowsOneAndTheCompletedConnectString) {
+  EXPECT_EQ(Run(UserBoxes(), Dialect().TestQuery()), "1");
+  EXPECT_TRUE(port.messages.empty()) << DescribeMessages();
+  EXPECT_EQ(port.LastStatus(), connection.CompletedConnectString());
+  EXPECT_FALSE(port.LastStatus().empty());
+  EXPECT_FALSE(connection.IsOpen());
+  EXPECT_EQ(port.busyDepth, 0);
+  // The trimmed connection boxes reached the settings and the file first.
+  EXPECT_EQ(settings.dsn, Db().userDsn.dsn);
+  EXPECT_EQ(ReadSetting(ini(), "Connection", "DSN"), Db().userDsn.dsn);
+  EXPECT_EQ(ReadSetting(ini(), "Connection", "FileDSN"), "0");
+  // Any typed query shows what it selects.
+  EXPECT_EQ(Run(UserBoxes(), "select 2;"), "2");
+}
+
+TEST_P(TestingQueryOn, WorksThroughAFileDataSource) {
+  const DataSource& f = Db().fileDsn;
+  EXPECT_EQ(Run({f.dsn, true, f.login, f.password}, Dialect().TestQuery()), "1") << DescribeMessages();
+  EXPECT_EQ(ReadSetting(ini(), "Connection", "FileDSN"), "1");
+}
+
+TEST_P(TestingQueryOn, EmptyDsnSavesTheBoxesAndSaysDsnNotDefined) {
+  EXPECT_TRUE(Run({"   ", false, "me", "pw"}, Dialect().TestQuery()).Is(ErrorKind::NoDataSource));
+  EXPECT_EQ(port.LastStatus(), "DSN not defined");
+  EXPECT_TRUE(port.messages.empty());
+  EXPECT_EQ(ReadSetting(ini(), "Connection", "Login"), "me");
+  EXPECT_EQ(ReadSetting(ini(), "Connection", "Password"), "pw");
+}
+
+TEST_P(TestingQueryOn, ARejectedQueryBeepsThenReports) {
+  EXPECT_TRUE(Run(UserBoxes(), "select nothing from nowhere_at_all;").Is(ErrorKind::Database));
+  EXPECT_EQ(port.events, (std::vector<std::string>{"beep", "message"}));
+  ASSERT_EQ(port.messages.size(), 1u);
+  EXPECT_TRUE(port.messages[0].text.starts_with("Error ")) << port.messages[0].text;
+  EXPECT_EQ(port.messages[0].title, kWindowTitle);
+  EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_FALSE(connection.IsOpen());
+}
+
+TEST_P(TestingQueryOn, NoRowOrANullLeavesTheResultEmptyWithoutAMessage) {
+  Open();
+  const std::string t = Table("Probe");
+  connection.SendStatement("create table " + t + " (Value varchar(10));");
+  connection.CloseConnection();
+  EXPECT_EQ(Run(UserBoxes(), "select Value from " + t + ";"), "");
+  EXPECT_EQ(Run(UserBoxes(), "select null;"), "");
+  EXPECT_EQ(Run(UserBoxes(), "delete from " + t + ";"), "");
+  EXPECT_TRUE(port.messages.empty()) << DescribeMessages();
+}
+
+}  // namespace
+}  // namespace tessarine::test

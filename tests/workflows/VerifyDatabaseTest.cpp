@@ -1,0 +1,267 @@
+// The verify browser and the consistency check against each real database: rows browsed as the
+// scan wrote them, and a scanned tree changed on disk afterwards, checked and cleaned up.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <regex>
+#include <set>
+#include <utility>
+
+#include "catalogue/CatalogueStatements.h"
+#include "catalogue/ScanStatements.h"
+#include "core/ImageColumns.h"
+#include "core/WindowTitle.h"
+#include "metadata/MetadataRecord.h"
+#include "workflows/CatalogueFixture.h"
+#include "workflows/verify/ConsistencyCheck.h"
+#include "workflows/verify/VerifyBrowser.h"
+
+namespace tessarine {
+namespace {
+
+using namespace test;
+using Pairs = std::set<std::pair<std::string, std::string>>;
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+template <class Entries>
+Pairs AsPairs(const Entries& entries) {
+  Pairs pairs;
+  for (const auto& e : entries) pairs.emplace(e.folder, e.file);
+  return pairs;
+}
+
+class VerifyOnDatabase : public CatalogueFixture {
+ protected:
+  void ScanAll() {
+    const ScanResult result = Scan(LoadFolderEntries(connection, port, m_settings, false).entries);
+    ASSERT_TRUE(result.status) << DescribeMessages();
+  }
+
+  CheckResult Check(const CheckHooks& hooks = {}) {
+    const auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
+    return RunConsistencyCheck(connection, port, m_settings, false, entries, hooks);
+  }
+
+  std::string Scalar(const std::string& sql) {
+    Open();
+    std::string value = QueryValue(sql).value_or("");
+    connection.CloseConnection();
+    return value;
+  }
+};
+
+TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes) {
+  Open();
+  for (int i = 1; i <= 25; ++i) {
+    ColumnValues row;
+    row[col::Folder] = "/b/";
+    row[col::FileName] = "f" + std::to_string(i);
+    row[col::ModifyTime] = "1";
+    row[col::Checked] = "0";
+    connection.SendStatement(InsertImageRow(m_settings.images, row));
+  }
+  connection.SendStatement("insert into " + m_settings.images +
+                           " (Folder,FileName,ModifyTime,Keywords,Contact) values ('/b/','nul',1,'   ',' lead');");
+  connection.CloseConnection();
+
+  VerifyBrowser browser(port);
+  const DataSource source = Db().userDsn;
+  auto view = browser.RunQuery(source, Dialect().FirstRowsQuery(m_settings.images), DisplayFields::NonEmptyOnly);
+  ASSERT_TRUE(view) << DescribeMessages() << port.LastStatus();
+  EXPECT_EQ(view->label, "Result 1/20");
+
+  // Another operation opening and closing its connection leaves the browser's rows alone.
+  Open();
+  connection.CloseConnection();
+
+  struct Step {
+    VerifyMove move;
+    std::optional<std::string> label;  // nothing: the move is refused by its bound
+  };
+  const Step steps[] = {{VerifyMove::First, {}},          {VerifyMove::Previous, {}},
+                        {VerifyMove::Next, "Result 2/20"}, {VerifyMove::Last, "Result 20/20"},
+                        {VerifyMove::Next, {}},            {VerifyMove::Last, {}},
+                        {VerifyMove::Previous, "Result 19/20"}, {VerifyMove::First, "Result 1/20"}};
+  for (const Step& step : steps) {
+    const auto moved = browser.Move(step.move, DisplayFields::NonEmptyOnly);
+    EXPECT_EQ(moved ? moved->label : std::nullopt, step.label) << static_cast<int>(step.move);
+  }
+
+  // Twenty different rows, one per move.
+  std::set<std::string> names;
+  for (int i = 0; i < 20; ++i) {
+    const auto shown = i == 0 ? browser.ShowVerifyRow(DisplayFields::All) : *browser.Move(VerifyMove::Next, DisplayFields::All);
+    const auto at = Lower(shown.text).find("\r\nfilename=");
+    ASSERT_NE(at, std::string::npos) << shown.text;
+    names.insert(shown.text.substr(at + 11, shown.text.find("\r\n", at + 2) - at - 11));
+  }
+  EXPECT_EQ(names.size(), 20u);
+
+  // An edited query: null, blank and leading-blank values in both modes.
+  const std::string edited =
+      "select Folder, FileName, Caption, Keywords, Contact from " + m_settings.images + " where FileName='nul';";
+  view = browser.RunQuery(source, edited, DisplayFields::NonEmptyOnly);
+  ASSERT_TRUE(view);
+  EXPECT_EQ(Lower(view->text), "folder=/b/\r\nfilename=nul\r\ncontact= lead\r\n");
+  EXPECT_EQ(view->label, "Result 1/1");
+  view = browser.RunQuery(source, edited, DisplayFields::All);
+  EXPECT_EQ(Lower(view->text), "folder=/b/\r\nfilename=nul\r\ncaption=\r\nkeywords=   \r\ncontact= lead\r\n");
+
+  // No rows: "No lines", the caption left as it was.
+  view = browser.RunQuery(source, "select * from " + m_settings.images + " where FileName='none';",
+                          DisplayFields::All);
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->text, "No lines");
+  EXPECT_FALSE(view->label);
+  EXPECT_FALSE(browser.Move(VerifyMove::Next, DisplayFields::All));
+
+  // A refused query: "Erreur " in the status line and a beep, no message box.
+  const auto messages = port.messages.size();
+  const int beeps = port.beeps;
+  EXPECT_FALSE(browser.RunQuery(source, "select * from no_such_table_here;", DisplayFields::All));
+  EXPECT_EQ(port.LastStatus().rfind("Erreur ", 0), 0u) << port.LastStatus();
+  EXPECT_EQ(port.beeps, beeps + 1);
+  EXPECT_EQ(port.messages.size(), messages);
+  EXPECT_FALSE(browser.Move(VerifyMove::Next, DisplayFields::All));
+}
+
+TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWhenAsked) {
+  const auto sub = m_root / "sub";
+  const auto gone = m_root / "gone";
+  const auto other = m_tree.path() / "other";
+  for (const auto& d : {sub, gone, other, m_root / "_Thumbs_", m_root / "_thumbs_", m_root / ".cache"}) {
+    std::filesystem::create_directories(d);
+  }
+  for (const char* name : {"a.txt", "O'Brien.txt", "back\\slash.txt", "caf\xE9.txt", "x\\y.txt"}) {
+    WriteFile(m_root / name, name);
+  }
+  WriteFile(sub / "b.txt", "b");
+  WriteFile(gone / "c.txt", "c");
+  WriteFile(gone / "d.txt", "d");
+  WriteFile(other / "e.txt", "e");
+  WriteFile(m_root / "_Thumbs_" / "u.txt", "walked");
+  std::filesystem::create_symlink(m_root / "a.txt", m_root / "link.txt");
+  std::filesystem::create_directory_symlink("..", sub / "loop");
+  AddAndLoad(m_root);
+  AddAndLoad(other);
+  ScanAll();
+
+  // After the scan: a file removed, a folder removed, a backslash name removed, a folder dropped
+  // from the list, a row whose Checked is null; files added, of which only visible ones count.
+  std::filesystem::remove(sub / "b.txt");
+  std::filesystem::remove(m_root / "x\\y.txt");
+  std::filesystem::remove_all(gone);
+  Open();
+  connection.SendStatement(DeleteFolderRow(m_settings.folders, Text(other)));
+  connection.SendStatement("update " + m_settings.images + " set Checked=null where FileName='d.txt'");
+  connection.CloseConnection();
+  WriteFile(m_root / "new'one.txt", "new");
+  WriteFile(m_root / "caf\xE9 2.txt", "not UTF-8");
+  WriteFile(m_root / ".hidden.txt", "hidden");
+  WriteFile(m_root / "_thumbs_" / "t.jpg", "thumb");
+  WriteFile(m_root / ".cache" / "z.txt", "cache");
+  std::filesystem::create_symlink(m_root / "a.txt", m_root / "newlink.txt");
+
+  const std::string root = Text(m_root);
+  const Pairs expectedFiles = {{root, "new'one.txt"}, {root, "caf\xC3\xA9 2.txt"}, {root, "newlink.txt"}};
+  const Pairs expectedLines = {{Text(sub), "b.txt"}, {root, "x\\y.txt"}, {Text(gone), "c.txt"}, {Text(other), "e.txt"}};
+
+  CheckResult first = Check();
+  ASSERT_TRUE(first.status && first.folderErrors == 0) << DescribeMessages();
+  EXPECT_EQ(AsPairs(first.filesWithoutLines), expectedFiles);
+  EXPECT_EQ(AsPairs(first.linesWithoutFiles), expectedLines);
+  EXPECT_TRUE(std::regex_match(first.stamp, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << first.stamp;
+  // Counted: the 5 visible files of the root left after the removals, 3 new ones, _Thumbs_/u.txt.
+  EXPECT_EQ(first.files, 9);
+  EXPECT_EQ(port.LastStatus().rfind("Total files:9 - Elapsed time: 0 h 0 min ", 0), 0u) << port.LastStatus();
+  EXPECT_EQ(Scalar("select count(*) from " + m_settings.images + " where Checked='" + first.stamp + "';"), "6");
+
+  // A second run in the same second still takes a stamp of its own and finds the same.
+  CheckResult second = Check();
+  EXPECT_NE(second.stamp, first.stamp);
+  EXPECT_EQ(second.stamp.size(), 19u);
+  EXPECT_EQ(AsPairs(second.linesWithoutFiles), expectedLines);
+  EXPECT_EQ(AsPairs(second.filesWithoutLines), expectedFiles);
+
+  // No changes nothing; Yes deletes exactly the listed rows and files (a link as a link).
+  port.answerYes = false;
+  EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, second.linesWithoutFiles), 0);
+  EXPECT_EQ(DeleteFilesWithoutLines(port, second.filesWithoutLines), 0);
+  EXPECT_EQ(second.linesWithoutFiles.size(), 4u);
+  EXPECT_EQ(second.filesWithoutLines.size(), 3u);
+  EXPECT_EQ(port.messages.back().text, "Delete 3 files without corresponding lines in images table");
+  EXPECT_EQ(port.messages.back().icon, MessageIcon::Question);
+  EXPECT_EQ(port.messages.back().title, kWindowTitle);
+  EXPECT_EQ(port.messages[port.messages.size() - 2].text,
+            "Delete 4 lines from images table '" + m_settings.images + "'");
+  EXPECT_TRUE(std::filesystem::exists(m_root / "new'one.txt"));
+
+  port.answerYes = true;
+  const auto rowsBefore = std::stoi(Scalar("select count(*) from " + m_settings.images + ";"));
+  EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, second.linesWithoutFiles), 4);
+  EXPECT_EQ(DeleteFilesWithoutLines(port, second.filesWithoutLines), 3);
+  EXPECT_TRUE(second.linesWithoutFiles.empty() && second.filesWithoutLines.empty());
+  EXPECT_EQ(std::stoi(Scalar("select count(*) from " + m_settings.images + ";")), rowsBefore - 4);
+  for (const char* name : {"new'one.txt", "caf\xE9 2.txt", "newlink.txt"}) {
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(m_root / name))) << name;
+  }
+  EXPECT_EQ(ReadFile(m_root / "a.txt"), "a.txt");
+  EXPECT_TRUE(std::filesystem::is_symlink(m_root / "link.txt"));
+
+  // Nothing is left to list but the row whose Checked is null, which no run lists.
+  const CheckResult third = Check();
+  EXPECT_TRUE(third.filesWithoutLines.empty());
+  EXPECT_TRUE(third.linesWithoutFiles.empty());
+  EXPECT_EQ(Scalar("select count(*) from " + m_settings.images + " where FileName='d.txt';"), "1");
+}
+
+TEST_P(VerifyOnDatabase, CancelStopsTheWalkAndSkipsTheRowQueryAndErrorsEndOnlyTheirFolder) {
+  for (const char* folder : {"one", "two"}) {
+    std::filesystem::create_directories(m_root / folder);
+    WriteFile(m_root / folder / "1.txt", "1");
+    WriteFile(m_root / folder / "2.txt", "2");
+    AddAndLoad(m_root / folder);
+  }
+  ScanAll();
+  std::filesystem::remove(m_root / "two" / "2.txt");  // a row without its file, not listed when cancelled
+  WriteFile(m_root / "two" / "3.txt", "3");
+  std::filesystem::remove(m_root / "one" / "1.txt");
+  std::filesystem::remove(m_root / "one" / "2.txt");
+  WriteFile(m_root / "one" / "new.txt", "new");  // found before the cancel
+
+  CheckHooks hooks;
+  std::vector<std::string> progress;
+  hooks.progress = [&](const std::string& line) { progress.push_back(line); };
+  hooks.cancelRequested = [&] { return !progress.empty(); };
+  const CheckResult cancelled = Check(hooks);
+  EXPECT_TRUE(cancelled.cancelled);
+  EXPECT_EQ(cancelled.files, 1);
+  EXPECT_EQ(AsPairs(cancelled.filesWithoutLines), (Pairs{{Text(m_root / "one"), "new.txt"}}));
+  EXPECT_TRUE(cancelled.linesWithoutFiles.empty());
+  EXPECT_EQ(progress.front(), "1 -> " + Text(m_root / "one") + "new.txt");
+  EXPECT_EQ(progress.back(), "");
+  EXPECT_EQ(port.LastStatus().rfind("Total files:1 - Elapsed time: ", 0), 0u) << port.LastStatus();
+
+  // A refused statement ends its folder with a report; the next folder is still walked.
+  m_settings.images = "no_such_images_table";
+  const auto messages = port.messages.size();
+  const CheckResult failed = Check();
+  EXPECT_EQ(failed.folderErrors, 2);
+  EXPECT_EQ(port.messages.size(), messages + 2);
+  EXPECT_EQ(port.messages.back().text.rfind("Error ", 0), 0u);
+  EXPECT_EQ(port.messages.back().icon, MessageIcon::Exclamation);
+  EXPECT_TRUE(failed.status.Is(ErrorKind::Database));  // then the row query fails: "Error ..." in the status line
+  EXPECT_EQ(port.LastStatus().rfind("Error ", 0), 0u) << port.LastStatus();
+}
+
+TESSARINE_ON_EVERY_DATABASE(VerifyOnDatabase);
+
+}  // namespace
+}  // namespace tessarine
