@@ -37,28 +37,28 @@ std::string FolderLikePrefix(std::string_view folderText) {
   return prefix;
 }
 
-std::string DeleteFolderRows(std::string_view imagesTable, std::string_view folderText) {
-  return "delete from " + std::string(imagesTable) + " where (Folder like '" + FolderLikePrefix(folderText) +
+std::string DeleteFolderRows(std::string_view imagesTable, const FolderKey& folder) {
+  return "delete from " + std::string(imagesTable) + " where (Folder like '" + FolderLikePrefix(folder.Text()) +
          "%' escape '!');";
 }
 
-std::string CountFolderRows(std::string_view imagesTable, std::string_view folderText) {
-  return "select count(*) from " + std::string(imagesTable) + " where(Folder like '" + FolderLikePrefix(folderText) +
+std::string CountFolderRows(std::string_view imagesTable, const FolderKey& folder) {
+  return "select count(*) from " + std::string(imagesTable) + " where(Folder like '" + FolderLikePrefix(folder.Text()) +
          "%' escape '!');";
 }
 
-std::string UpdateFolderRow(std::string_view foldersTable, std::string_view folderText, long long files,
+std::string UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
                             std::string_view lastScan) {
   return "update " + std::string(foldersTable) + " set Files='" + std::to_string(files) + "', LastScan='" +
-         std::string(lastScan) + "' where (Folder=" + Quoted(folderText) + ");";
+         std::string(lastScan) + "' where (Folder=" + Quoted(folder.Text()) + ");";
 }
 
-std::string InsertFolderRow(std::string_view foldersTable, std::string_view folderText) {
-  return "insert into " + std::string(foldersTable) + " values(" + Quoted(folderText) + ", '','');";
+std::string InsertFolderRow(std::string_view foldersTable, const FolderKey& folder) {
+  return "insert into " + std::string(foldersTable) + " values(" + Quoted(folder.Text()) + ", '','');";
 }
 
-std::string DeleteFolderRow(std::string_view foldersTable, std::string_view folderText) {
-  return "delete from " + std::string(foldersTable) + " where Folder=" + Quoted(folderText) + ";";
+std::string DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder) {
+  return "delete from " + std::string(foldersTable) + " where Folder=" + Quoted(folder.Text()) + ";";
 }
 
 std::string InsertImageRow(std::string_view imagesTable, const ColumnValues& columns) {

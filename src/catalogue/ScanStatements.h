@@ -1,9 +1,11 @@
 #pragma once
-// The statements of the scan, built from the table names and the images-table columns.
+// The statements of the scan and the folder list, built from the table names, the folders' texts
+// (FolderKey) and the images-table columns.
 
 #include <string>
 #include <string_view>
 
+#include "core/FolderKey.h"
 #include "core/ImageColumns.h"
 
 namespace tessarine {
@@ -13,16 +15,16 @@ namespace tessarine {
 std::string FolderLikePrefix(std::string_view folderText);
 
 // "delete from <images> where (Folder like '<prefix>%' escape '!');"
-std::string DeleteFolderRows(std::string_view imagesTable, std::string_view folderText);
+std::string DeleteFolderRows(std::string_view imagesTable, const FolderKey& folder);
 // "select count(*) from <images> where(Folder like '<prefix>%' escape '!');"
-std::string CountFolderRows(std::string_view imagesTable, std::string_view folderText);
+std::string CountFolderRows(std::string_view imagesTable, const FolderKey& folder);
 // "update <folders> set Files='<n>', LastScan='<stamp>' where (Folder='<folder>');"
-std::string UpdateFolderRow(std::string_view foldersTable, std::string_view folderText, long long files,
+std::string UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
                             std::string_view lastScan);
 // "insert into <folders> values('<folder>', '','');"
-std::string InsertFolderRow(std::string_view foldersTable, std::string_view folderText);
+std::string InsertFolderRow(std::string_view foldersTable, const FolderKey& folder);
 // "delete from <folders> where Folder='<folder>';"
-std::string DeleteFolderRow(std::string_view foldersTable, std::string_view folderText);
+std::string DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder);
 
 // "insert into <images> values('<Folder>','<FileName>',<ModifyTime>,'<...>',...,'<XMPCustom100>');"
 // with every text value escaped and ModifyTime bare.

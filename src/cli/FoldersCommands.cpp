@@ -25,16 +25,16 @@ int RunList(const FoldersOptions& options) {
   const auto entries = table.LoadFolders();
   if (!entries) return kFailedStatus;
   for (const FolderEntry& entry : *entries) {
-    std::cout << NameToText(entry.text) << '\t' << entry.status << '\t' << entry.files << '\t' << entry.lastScan
+    std::cout << entry.folder.Text() << '\t' << entry.status << '\t' << entry.files << '\t' << entry.lastScan
               << '\n';
   }
   return 0;
 }
 
 int RunAdd(const FoldersOptions& options) {
-  const std::string folder = FolderArgumentText(options.folder);
+  const FolderKey folder = FolderArgument(options.folder);
   std::error_code ec;
-  if (!IsForbiddenFolder(folder) && !std::filesystem::is_directory(folder, ec)) {
+  if (!IsForbiddenFolder(folder.Text()) && !std::filesystem::is_directory(folder.Bytes(), ec)) {
     std::cerr << "Not a folder: " << NameToText(options.folder) << '\n';
     return kUsageStatus;
   }
@@ -42,16 +42,16 @@ int RunAdd(const FoldersOptions& options) {
   const auto entries = table.LoadFolders();
   if (!entries) return kFailedStatus;
   const AddFolderResult added = AddFolderToScan(table.Connection(), table.Port(), table.CurrentSettings(),
-                                                table.CurrentSettings().fileDsn, folder, *entries);
+                                                table.CurrentSettings().fileDsn, folder.Bytes(), *entries);
   if (!added.status) return table.ExplainFailure(added.status);
   switch (added.outcome) {
     case AddFolderOutcome::Inserted:
-      std::cout << "Added " << NameToText(folder) << '\n';
+      std::cout << "Added " << folder.Text() << '\n';
       return 0;
     case AddFolderOutcome::SubfolderToUpdate:
       // The window would list it for one scan; the table keeps only the folder that holds it.
       std::cerr << "Subfolder of a listed folder, nothing added: scan it with tessarine scan "
-                << NameToText(folder) << '\n';
+                << folder.Text() << '\n';
       return kFailedStatus;
     case AddFolderOutcome::Forbidden:
     case AddFolderOutcome::AlreadyListed:
@@ -62,20 +62,20 @@ int RunAdd(const FoldersOptions& options) {
 
 int RunRemove(const FoldersOptions& options) {
   // The folder may be gone from the disk: it is looked up by its text only.
-  const std::string folder = FolderArgumentText(options.folder);
+  const FolderKey folder = FolderArgument(options.folder);
   CommandContext table(options.settingsFile);
   const auto entries = table.LoadFolders();
   if (!entries) return kFailedStatus;
-  const auto entry = std::ranges::find(*entries, folder, &FolderEntry::text);
+  const auto entry = std::ranges::find(*entries, folder, &FolderEntry::folder);
   if (entry == entries->end()) {
-    std::cerr << "Not in table '" << table.CurrentSettings().folders << "': " << NameToText(folder) << '\n';
+    std::cerr << "Not in table '" << table.CurrentSettings().folders << "': " << folder.Text() << '\n';
     return kFailedStatus;
   }
   const Expected<RemoveFolderOutcome> outcome = RemoveFolderToScan(
       table.Connection(), table.Port(), table.CurrentSettings(), table.CurrentSettings().fileDsn, &*entry, false);
   if (!outcome) return table.ExplainFailure(outcome.GetStatus());
   if (*outcome != RemoveFolderOutcome::Removed) return kFailedStatus;
-  std::cout << "Removed " << NameToText(folder) << " and its rows\n";
+  std::cout << "Removed " << folder.Text() << " and its rows\n";
   return 0;
 }
 

@@ -100,15 +100,15 @@ struct ScanOptions {
 };
 
 int RunScan(const ScanOptions& options) {
-  std::vector<std::string> folders;
+  std::vector<FolderKey> folders;
   for (const std::string& argument : options.folders) {
-    const std::string folder = FolderArgumentText(argument);
-    if (IsForbiddenFolder(folder)) {
-      std::cerr << "Forbidden Folder\n" << folder << '\n';
+    const FolderKey folder = FolderArgument(argument);
+    if (IsForbiddenFolder(folder.Text())) {
+      std::cerr << "Forbidden Folder\n" << folder.Text() << '\n';
       return kUsageStatus;
     }
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
+    if (!std::filesystem::is_directory(folder.Bytes(), ec)) {
       std::cerr << "Not a folder: " << NameToText(argument) << '\n';
       return kUsageStatus;
     }
@@ -134,7 +134,7 @@ int RunScan(const ScanOptions& options) {
   hooks.markEntry = [&](std::size_t index, bool working) {
     if (!working || index >= entries.size()) return;
     progress.End();
-    std::cerr << "Scanning " << NameToText(entries[index].text) << '\n';
+    std::cerr << "Scanning " << entries[index].folder.Text() << '\n';
   };
   hooks.progress = [&](const ScanProgress& done) { progress.Show(done); };
 

@@ -108,7 +108,7 @@ void TessarineProWindow::ShowFolderEntries(const std::vector<FolderEntry>& entri
 QTreeWidgetItem* TessarineProWindow::AddFolderItem(const FolderEntry& entry) {
   // The row is complete before it joins the list, so adding it is not taken for a tick.
   auto* item = new QTreeWidgetItem;
-  item->setText(0, Text(NameToText(entry.text)));
+  item->setText(0, Text(entry.folder.Text()));
   item->setText(1, Text(entry.status));
   item->setText(2, Text(entry.files));
   item->setText(3, Text(entry.lastScan));

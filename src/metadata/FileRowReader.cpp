@@ -6,16 +6,10 @@
 
 namespace tessarine {
 
-std::string FolderText(const std::filesystem::path& folder) {
-  std::string text = NameToText(folder.native());
-  if (text.empty() || text.back() != '/') text += '/';
-  return text;
-}
-
-FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc,
-                    const DecodedImageWork& workArgumentFor) {
+FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const MetadataReadContext& context,
+                    bool xmpOverIptc, const DecodedImageWork& workArgumentFor) {
   FileRow row;
-  const std::string name = path.filename().native();
+  const std::filesystem::path path = folder.Bytes() + name;
   const std::string ext = UpperExtension(name);
 
   MetadataRecord record;
@@ -32,10 +26,14 @@ FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext
   if (!image.problem.empty()) row.problems.push_back(image.problem);
 
   if (auto facts = ReadFileFacts(path)) FillFileColumns(*facts, row.columns);
-  row.columns[col::Folder] = FolderText(path.parent_path());
+  row.columns[col::Folder] = folder.Text();
   row.columns[col::FileName] = NameToText(name);
   row.columns[col::Checked] = "0";
   return row;
+}
+
+FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc) {
+  return ReadFileRow(FolderKey::FromPath(path.parent_path().native()), path.filename().native(), context, xmpOverIptc);
 }
 
 }  // namespace tessarine

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FolderKey.h"
 #include "metadata/ImageLoader.h"
 #include "metadata/ImageMetadataReader.h"
 #include "metadata/MetadataRecord.h"
@@ -20,15 +21,14 @@ struct FileRow {
   std::vector<ReadAlert> alerts;  // for message boxes
 };
 
-// Reads the file at path for its row. Folder is the text of the folder's path with "/" and a
-// trailing "/"; FileName the text of the name (see NameToText); Checked "0".
+// Reads the file `nameBytes` of the folder for its row. Folder is the folder's text; FileName the
+// text of the name (see NameToText); Checked "0".
 // workArgumentFor, when given, is asked with the file's support code for the argument of the
 // decoder's work on its decoded image (the thumbnail file); an empty argument asks for none.
 using DecodedImageWork = std::function<std::string(const std::string& supportIptc)>;
-FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc,
-                    const DecodedImageWork& workArgumentFor = {});
-
-// The Folder column's text of a folder path: "/" separators, one trailing "/".
-std::string FolderText(const std::filesystem::path& folder);
+FileRow ReadFileRow(const FolderKey& folder, const std::string& nameBytes, const MetadataReadContext& context,
+                    bool xmpOverIptc, const DecodedImageWork& workArgumentFor = {});
+// The same for the file at an absolute path.
+FileRow ReadFileRow(const std::filesystem::path& path, const MetadataReadContext& context, bool xmpOverIptc);
 
 }  // namespace tessarine

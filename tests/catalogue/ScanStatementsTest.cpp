@@ -6,14 +6,14 @@ namespace tessarine {
 namespace {
 
 TEST(ScanStatements, MatchAFolderAndItsSubfoldersAsAnEscapedPrefix) {
-  EXPECT_EQ(DeleteFolderRows("Images", "/it's/my_pics/"),
+  EXPECT_EQ(DeleteFolderRows("Images", FolderKey::FromPath("/it's/my_pics/")),
             "delete from Images where (Folder like '/it''s/my!_pics/%' escape '!');");
-  EXPECT_EQ(CountFolderRows("Images", "/100%!/"),
+  EXPECT_EQ(CountFolderRows("Images", FolderKey::FromPath("/100%!/")),
             "select count(*) from Images where(Folder like '/100!%!!/%' escape '!');");
-  EXPECT_EQ(UpdateFolderRow("Folders", "/it's/", 12, "2007-03-15 14:25:01"),
+  EXPECT_EQ(UpdateFolderRow("Folders", FolderKey::FromPath("/it's/"), 12, "2007-03-15 14:25:01"),
             "update Folders set Files='12', LastScan='2007-03-15 14:25:01' where (Folder='/it''s/');");
-  EXPECT_EQ(InsertFolderRow("Folders", "/a\\b/"), "insert into Folders values('/a/b/', '','');");
-  EXPECT_EQ(DeleteFolderRow("Folders", "/it's/"), "delete from Folders where Folder='/it''s/';");
+  EXPECT_EQ(InsertFolderRow("Folders", FolderKey::FromPath("/a\\b/")), "insert into Folders values('/a/b/', '','');");
+  EXPECT_EQ(DeleteFolderRow("Folders", FolderKey::FromPath("/it's/")), "delete from Folders where Folder='/it''s/';");
 }
 
 TEST(ScanStatements, InsertImageRowQuotesEveryValueButTheStamp) {

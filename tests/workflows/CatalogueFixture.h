@@ -46,7 +46,7 @@ class CatalogueFixture : public DatabaseFixture {
     return ScanFolders(connection, port, m_settings, false, m_tree / "Tessarine PRO.ini", entries, hooks);
   }
 
-  std::string Text(const std::filesystem::path& p) { return FolderListText(p.string()); }
+  std::string Text(const std::filesystem::path& p) { return FolderKey::FromPath(p.string()).Text(); }
 
   TempDir m_tree;
   std::filesystem::path m_root;

@@ -21,6 +21,7 @@
 #include "support/TestDatabase.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/scan/FolderCataloguer.h"
+#include "workflows/verify/ConsistencyCheck.h"
 
 namespace tessarine {
 namespace {
@@ -162,6 +163,31 @@ TEST_P(ScanEndToEnd, ARescanReplacesTheRowsAndKeepsExistingThumbnails) {
   EXPECT_NE(std::filesystem::last_write_time(thumbnail), firstThumbnailTime);
 }
 
+TEST_P(ScanEndToEnd, AListedFolderWhoseNameIsNotUtf8IsRescannedAndChecked) {
+  // "café" written in Windows-1252: the tables store its text, the disk keeps its bytes.
+  const std::filesystem::path latin = m_root / "caf\xE9";
+  std::filesystem::create_directories(latin / "sub");
+  WriteFile(latin / "a.txt", "a");
+  WriteFile(latin / "sub" / "b.txt", "b");
+  const auto entries = AddAndLoad(latin);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].folder.Bytes(), latin.string() + "/");
+  EXPECT_EQ(entries[0].status, "OK");
+  for (int scan = 0; scan < 2; ++scan) {
+    EXPECT_TRUE(Scan(entries).status) << "scan " << scan << ": " << DescribeMessages();
+  }
+  const std::string text = Text(m_root) + "caf\xC3\xA9/";
+  EXPECT_EQ(Rows().size(), 2u);
+  EXPECT_EQ(FolderRow(text).at(1), "2");
+
+  RecordingUserPort checkPort;
+  const CheckResult check = RunConsistencyCheck(connection, checkPort, m_settings, false, entries);
+  EXPECT_TRUE(check.status);
+  EXPECT_EQ(check.files, 2);
+  EXPECT_TRUE(check.filesWithoutLines.empty());
+  EXPECT_TRUE(check.linesWithoutFiles.empty());
+}
+
 TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
   // /x/my_pics/ must neither delete nor count the rows of /x/myXpics/ or /backup/x/my_pics/.
   const auto pics = m_root / "my_pics";
@@ -226,13 +252,13 @@ TEST_P(ScanEndToEnd, ARefusedRowEndsItsFolderAndTheNextFolderStartsClean) {
   const ScanHooks hooks;
   Open();
   FolderCataloguer cataloguer(connection, port, m_settings, read, hooks);
-  EXPECT_TRUE(cataloguer.CatalogueFolder(a));
-  EXPECT_FALSE(cataloguer.CatalogueFolder(a));  // no delete before: a duplicate key
+  EXPECT_TRUE(cataloguer.CatalogueFolder(FolderKey::FromPath(a.string())));
+  EXPECT_FALSE(cataloguer.CatalogueFolder(FolderKey::FromPath(a.string())));  // no delete before: a duplicate key
   ASSERT_EQ(port.messages.size(), 1u);
   EXPECT_EQ(port.messages[0].text.rfind("Error ", 0), 0u);
   EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(port.beeps, 1);
-  EXPECT_TRUE(cataloguer.CatalogueFolder(b)) << DescribeMessages();
+  EXPECT_TRUE(cataloguer.CatalogueFolder(FolderKey::FromPath(b.string()))) << DescribeMessages();
   connection.CloseConnection();
   EXPECT_EQ(Rows().size(), 2u);
 }

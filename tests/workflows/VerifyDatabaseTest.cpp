@@ -159,7 +159,7 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   std::filesystem::remove(m_root / "x\\y.txt");
   std::filesystem::remove_all(gone);
   Open();
-  connection.SendStatement(DeleteFolderRow(m_settings.folders, Text(other)));
+  connection.SendStatement(DeleteFolderRow(m_settings.folders, FolderKey::FromPath(other.string())));
   connection.SendStatement("update " + m_settings.images + " set Checked=null where FileName='d.txt'");
   connection.CloseConnection();
   WriteFile(m_root / "new'one.txt", "new");

@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "core/FolderKey.h"
+
 namespace tessarine {
 
 // One folder of the folder list, as loaded from the folders table or added for one scan.
 struct FolderEntry {
-  std::string text;      // the folder as stored: absolute, "/" separators, a trailing "/"
+  FolderKey folder;      // its bytes on disk and its text in the tables
   std::string status;    // "OK" when the folder exists, "Unknown" when it cannot be found
   std::string files;     // "Count Files": rows stored at the last scan
   std::string lastScan;  // "Last Analyse"

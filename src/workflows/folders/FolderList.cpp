@@ -5,6 +5,7 @@
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/ScanStatements.h"
 #include "core/DatabaseError.h"
+#include "core/TextDecoding.h"
 #include "core/WindowTitle.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
@@ -38,16 +39,9 @@ bool IsForbiddenFolder(std::string_view folderText) {
   return false;
 }
 
-std::string FolderListText(std::string_view path) {
-  std::string text(path);
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  if (text.empty() || text.back() != '/') text += '/';
-  return text;
-}
-
-std::string FolderStatus(std::string_view folderText) {
+std::string FolderStatus(const FolderKey& folder) {
   std::error_code ec;
-  return std::filesystem::is_directory(std::filesystem::path(std::string(folderText)), ec) ? "OK" : "Unknown";
+  return std::filesystem::is_directory(std::filesystem::path(folder.Bytes()), ec) ? "OK" : "Unknown";
 }
 
 FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port, const Settings& settings,
@@ -65,8 +59,8 @@ FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port
         return i < rows->FieldCount() ? rows->FieldValue(i).value_or(std::string()) : std::string();
       };
       FolderEntry entry;
-      entry.text = field(0);
-      entry.status = FolderStatus(entry.text);
+      entry.folder = FolderKey::FromStoredText(field(0));
+      entry.status = FolderStatus(entry.folder);
       entry.files = field(1);
       entry.lastScan = field(2);
       load.entries.push_back(std::move(entry));
@@ -87,9 +81,10 @@ AddFolderResult AddFolderToScan(CatalogueConnection& connection, UserPort& port,
                                 bool fileDsnSelected, const std::string& chosenFolder,
                                 const std::vector<FolderEntry>& entries) {
   AddFolderResult result;
-  const std::string folder = FolderListText(chosenFolder);
-  if (IsForbiddenFolder(folder)) {
-    port.ShowMessage("Forbidden Folder\r\n" + chosenFolder, MessageIcon::Critical, kWindowTitle, MessageButtons::Ok);
+  const FolderKey folder = FolderKey::FromPath(chosenFolder);
+  if (IsForbiddenFolder(folder.Text())) {
+    port.ShowMessage("Forbidden Folder\r\n" + NameToText(chosenFolder), MessageIcon::Critical, kWindowTitle,
+                     MessageButtons::Ok);
     result.outcome = AddFolderOutcome::Forbidden;
     return result;
   }
@@ -97,20 +92,20 @@ AddFolderResult AddFolderToScan(CatalogueConnection& connection, UserPort& port,
   // the other (/backup/photos/ is no subfolder of /photos/).
   std::size_t container = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (StartsWith(entries[i].text, folder)) {
-      port.ShowMessage("Subfolder already in list\r\n" + entries[i].text, MessageIcon::Critical, kWindowTitle,
-                       MessageButtons::Ok);
+    if (folder.Contains(entries[i].folder)) {
+      port.ShowMessage("Subfolder already in list\r\n" + entries[i].folder.Text(), MessageIcon::Critical,
+                       kWindowTitle, MessageButtons::Ok);
       result.outcome = AddFolderOutcome::AlreadyListed;
       return result;
     }
-    if (StartsWith(folder, entries[i].text)) {
+    if (entries[i].folder.Contains(folder)) {
       container = i + 1;
       break;
     }
   }
   if (container != 0) {
     result.outcome = AddFolderOutcome::SubfolderToUpdate;
-    result.entry.text = folder;
+    result.entry.folder = folder;
     result.entry.status = FolderStatus(folder);
     result.entry.checked = true;
     result.entry.tag = std::to_string(container);
@@ -132,7 +127,7 @@ Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection
     port.ShowMessage("Select Folder to remove", MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
     return RemoveFolderOutcome::NothingSelected;
   }
-  if (ask && port.ShowMessage("Remove folder to scan\r\n" + selected->text, MessageIcon::Question, kWindowTitle,
+  if (ask && port.ShowMessage("Remove folder to scan\r\n" + selected->folder.Text(), MessageIcon::Question, kWindowTitle,
                               MessageButtons::YesNo) != MessageAnswer::Yes) {
     return RemoveFolderOutcome::Declined;
   }
@@ -141,10 +136,10 @@ Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection
   BusyPointer busy(port);
   if (Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected); !opened) return opened.GetError();
   ConnectionScope scope(connection);
-  if (Status sent = SendOrReport(connection, port, DeleteFolderRow(settings.folders, selected->text)); !sent) {
+  if (Status sent = SendOrReport(connection, port, DeleteFolderRow(settings.folders, selected->folder)); !sent) {
     return sent.GetError();
   }
-  if (Status sent = SendOrReport(connection, port, DeleteFolderRows(settings.images, selected->text)); !sent) {
+  if (Status sent = SendOrReport(connection, port, DeleteFolderRows(settings.images, selected->folder)); !sent) {
     return sent.GetError();
   }
   return RemoveFolderOutcome::Removed;

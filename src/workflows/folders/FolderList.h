@@ -43,7 +43,7 @@ struct AddFolderResult {
   Status status;      // no connection, or the insert was refused (reported); the outcome is then moot
 };
 
-// Adds a chosen folder (an absolute path, with or without a trailing "/") as the
+// Adds a chosen folder (an absolute path's bytes, with or without a trailing "/") as the
 // "Add folder to scan" button does, comparing it with the listed entries.
 AddFolderResult AddFolderToScan(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                 bool fileDsnSelected, const std::string& chosenFolder,
@@ -61,9 +61,6 @@ Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection
 bool IsForbiddenFolder(std::string_view folderText);
 
 // "OK" when the folder exists on disk, "Unknown" otherwise.
-std::string FolderStatus(std::string_view folderText);
-
-// A folder as the list shows and stores it: "/" separators, exactly one trailing "/".
-std::string FolderListText(std::string_view path);
+std::string FolderStatus(const FolderKey& folder);
 
 }  // namespace tessarine

@@ -27,16 +27,15 @@ std::optional<long long> CountRows(CatalogueConnection& connection, const std::s
   }
 }
 
-// The text of the entry whose row a ticked entry updates: its own, or that of the listed
-// folder its tag points to.
-const std::string& RowFolder(const std::vector<FolderEntry>& entries, const FolderEntry& entry) {
-  if (!entry.IsSubfolderToUpdate()) return entry.text;
+// The folder whose row a ticked entry updates: its own, or the listed folder its tag points to.
+const FolderKey& RowFolder(const std::vector<FolderEntry>& entries, const FolderEntry& entry) {
+  if (!entry.IsSubfolderToUpdate()) return entry.folder;
   try {
     const std::size_t position = std::stoul(entry.tag);
-    if (position >= 1 && position <= entries.size()) return entries[position - 1].text;
+    if (position >= 1 && position <= entries.size()) return entries[position - 1].folder;
   } catch (const std::exception&) {
   }
-  return entry.text;
+  return entry.folder;
 }
 
 }  // namespace
@@ -79,13 +78,13 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
       if (hooks.markEntry) hooks.markEntry(i, true);
       try {
         port.SetStatus("removing previous stored lines");
-        connection.SendStatement(DeleteFolderRows(settings.images, entry.text));
+        connection.SendStatement(DeleteFolderRows(settings.images, entry.folder));
 
         cataloguer.ResetFolderFileCount();
         port.SetStatus("analyzing");
-        cataloguer.CatalogueFolder(std::filesystem::path(entry.text));
+        cataloguer.CatalogueFolder(entry.folder);
 
-        const std::string& rowFolder = RowFolder(entries, entry);
+        const FolderKey& rowFolder = RowFolder(entries, entry);
         port.SetStatus("counting lines in table '" + settings.images + "'");
         const long long files =
             CountRows(connection, CountFolderRows(settings.images, rowFolder)).value_or(cataloguer.FolderFileCount());

@@ -9,27 +9,21 @@
 #include <optional>
 
 #include "catalogue/CatalogueConnection.h"
-#include "catalogue/EscapeSqlValue.h"
+#include "catalogue/CheckStatements.h"
 #include "catalogue/SqlDialect.h"
 #include "core/DatabaseError.h"
 #include "core/TextDecoding.h"
 #include "core/WindowTitle.h"
-#include "metadata/FileRowReader.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
-#include "workflows/scan/DirectoryListing.h"
+#include "workflows/folders/FolderWalk.h"
 #include "workflows/verify/CheckStamp.h"
 
 namespace tessarine {
 namespace {
 
-std::string WithTrailingSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
-// One check run's walk: CheckFolder and what it shares across levels.
-class FolderChecker {
+// One check run's walk: what it does in each folder and what it shares across folders.
+class FolderChecker final : public FolderVisitor {
  public:
   FolderChecker(CatalogueConnection& connection, UserPort& port, const Settings& settings, const std::string& stamp,
                 const CheckHooks& hooks, CheckResult& result)
@@ -41,66 +35,55 @@ class FolderChecker {
         m_hooks(hooks),
         m_result(result) {}
 
-  bool Cancelled() const { return m_hooks.cancelRequested && m_hooks.cancelRequested(); }
+  bool Stopped() const override { return m_hooks.cancelRequested && m_hooks.cancelRequested(); }
 
-  // One level: `folder` is the folder's bytes ending in "/".
-  void CheckFolder(const std::string& folder) {
-    const std::string folderKey = CheckFolderKey(folder);
-    DirectoryListing listing{std::filesystem::path(folder)};
-    if (!listing.IsOpen()) return;  // missing or unreadable: nothing for it, no subfolders
+  bool EnterFolder(const FolderKey&) override {
+    return !m_dialect.transactionStart || Send([&] { m_connection.SendStatement(*m_dialect.transactionStart); });
+  }
 
-    std::vector<std::string> subfolders;
-    bool inTransaction = false;
-    try {
-      if (m_dialect.transactionStart) {
-        m_connection.SendStatement(*m_dialect.transactionStart);
-        inTransaction = true;
-      }
-      while (!Cancelled()) {
-        const std::optional<DirectoryEntry> entry = listing.Next();
-        if (!entry) break;
-        if (entry->kind == EntryKind::Folder) {
-          if (!IsSkippedFolder(entry->name)) subfolders.push_back(entry->name);
-        } else if (!IsHiddenFile(entry->name)) {
-          CheckFile(folder, folderKey, entry->name);
-        }
-      }
-      listing.Close();
-      if (m_dialect.transactionEnd) {
-        inTransaction = false;
-        m_connection.SendStatement(*m_dialect.transactionEnd);
-      }
-    } catch (const DatabaseError& error) {
-      ReportDatabaseError(m_port, error);
-      ++m_result.folderErrors;
-      // The marks already sent are kept and the next folder starts outside a transaction: a server
-      // that refuses every statement of a failed transaction would otherwise fail all the others.
-      if (inTransaction && m_dialect.transactionEnd) SendIgnoringErrors(m_connection, *m_dialect.transactionEnd);
-      return;
-    }
+  bool VisitFile(const FolderKey& folder, const std::string& name) override {
+    return Send([&] { CheckFile(folder, name); });
+  }
 
-    if (Cancelled()) return;
-    for (const std::string& name : subfolders) CheckFolder(folder + name + "/");
+  bool LeaveFolder(const FolderKey&, bool complete) override {
+    if (!m_dialect.transactionEnd) return complete;
+    if (complete) return Send([&] { m_connection.SendStatement(*m_dialect.transactionEnd); });
+    // The marks already sent are kept and the next folder starts outside a transaction: a server
+    // that refuses every statement of a failed transaction would otherwise fail all the others.
+    SendIgnoringErrors(m_connection, *m_dialect.transactionEnd);
+    return false;
   }
 
  private:
-  void CheckFile(const std::string& folder, const std::string& folderKey, const std::string& name) {
+  // Runs statements; a refused one is reported and ends the folder.
+  template <typename Statements>
+  bool Send(Statements statements) {
+    try {
+      statements();
+      return true;
+    } catch (const DatabaseError& error) {
+      ReportDatabaseError(m_port, error);
+      ++m_result.folderErrors;
+      return false;
+    }
+  }
+
+  void CheckFile(const FolderKey& folder, const std::string& name) {
     ++m_result.files;
-    const std::string nameKey = CheckNameKey(name);
     bool found = false;
     {
-      const auto rows = m_connection.ExecuteStatement(SelectCheckedRow(m_settings.images, folderKey, nameKey),
+      const auto rows = m_connection.ExecuteStatement(SelectCheckedRow(m_settings.images, folder, name),
                                                       CursorChoice::ForwardOnly);
       found = rows && !rows->IsEof();
     }
     if (found) {
-      m_connection.SendStatement(UpdateCheckedRow(m_settings.images, m_stamp, folderKey, nameKey));
+      m_connection.SendStatement(UpdateCheckedRow(m_settings.images, m_stamp, folder, name));
     } else {
-      CheckedFile file{NameToText(folder), NameToText(name), folder, name};
+      CheckedFile file{folder.Text(), NameToText(name), folder.Bytes(), name};
       if (m_hooks.fileWithoutLine) m_hooks.fileWithoutLine(file);
       m_result.filesWithoutLines.push_back(std::move(file));
     }
-    if (m_hooks.progress) m_hooks.progress(std::to_string(m_result.files) + " -> " + NameToText(folder + name));
+    if (m_hooks.progress) m_hooks.progress(std::to_string(m_result.files) + " -> " + NameToText(folder.Bytes() + name));
     m_port.ProcessEvents();
   }
 
@@ -117,8 +100,7 @@ class FolderChecker {
 // same second). A failure here says nothing: the walk reports its own.
 bool StampInUse(CatalogueConnection& connection, const std::string& imagesTable, const std::string& stamp) {
   try {
-    const auto rows = connection.ExecuteStatement(
-        "select count(*) from " + imagesTable + " where Checked='" + stamp + "';", CursorChoice::ForwardOnly);
+    const auto rows = connection.ExecuteStatement(CountStampedRows(imagesTable, stamp), CursorChoice::ForwardOnly);
     if (!rows || rows->IsEof()) return false;
     const std::string count = rows->FieldValue(0).value_or("0");
     return count.find_first_not_of("0 ") != std::string::npos;
@@ -128,33 +110,6 @@ bool StampInUse(CatalogueConnection& connection, const std::string& imagesTable,
 }
 
 }  // namespace
-
-std::string CheckFolderKey(std::string_view folderBytes) {
-  return EscapeSqlValue(FolderText(std::filesystem::path(std::string(folderBytes))));
-}
-
-std::string CheckNameKey(std::string_view nameBytes) { return EscapeSqlValue(NameToText(nameBytes)); }
-
-std::string SelectCheckedRow(std::string_view imagesTable, std::string_view folderKey, std::string_view nameKey) {
-  return "select Checked from " + std::string(imagesTable) + " where Folder='" + std::string(folderKey) +
-         "' and FileName='" + std::string(nameKey) + "'";
-}
-
-std::string UpdateCheckedRow(std::string_view imagesTable, std::string_view stamp, std::string_view folderKey,
-                             std::string_view nameKey) {
-  return "update " + std::string(imagesTable) + " set Checked='" + std::string(stamp) + "' where Folder='" +
-         std::string(folderKey) + "' and FileName='" + std::string(nameKey) + "'";
-}
-
-std::string SelectUncheckedRows(std::string_view imagesTable, std::string_view stamp) {
-  return "select Folder,FileName from " + std::string(imagesTable) + " where Checked != '" + std::string(stamp) +
-         "';";
-}
-
-std::string DeleteCheckedLine(std::string_view imagesTable, std::string_view folder, std::string_view file) {
-  return "delete from " + std::string(imagesTable) + " where Folder='" + EscapeSqlValue(folder) +
-         "' and FileName='" + EscapeSqlValue(file) + "'";
-}
 
 CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                 bool fileDsnSelected, const std::vector<FolderEntry>& folders,
@@ -170,9 +125,9 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
 
   FolderChecker checker(connection, port, settings, result.stamp, hooks, result);
   for (const FolderEntry& entry : folders) {
-    checker.CheckFolder(WithTrailingSlash(entry.text));
+    WalkFolder(entry.folder, checker);
     port.ProcessEvents();
-    if (checker.Cancelled()) {
+    if (checker.Stopped()) {
       result.cancelled = true;
       break;
     }

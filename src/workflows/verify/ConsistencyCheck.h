@@ -1,8 +1,8 @@
 #pragma once
 // The consistency check: walks every folder of the folder list, marks with the run's stamp each
 // images-table row whose file it finds, lists the files that have no row, then lists the rows the
-// run did not mark (their file is gone). The walk follows the scan's rules (DirectoryListing), and
-// its keys are built exactly as the scan stored Folder and FileName, so a scanned file is found.
+// run did not mark (their file is gone). The walk is the scan's own (WalkFolder), and its keys are
+// the scan's (FolderKey), so a scanned file is found.
 
 #include <functional>
 #include <string>
@@ -71,17 +71,5 @@ int DeleteFilesWithoutLines(UserPort& port, std::vector<CheckedFile>& files);
 // went through.
 int DeleteLinesWithoutFiles(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                             bool fileDsnSelected, std::vector<CheckedLine>& lines);
-
-// The statements of the check; keys already escaped.
-std::string SelectCheckedRow(std::string_view imagesTable, std::string_view folderKey, std::string_view nameKey);
-std::string UpdateCheckedRow(std::string_view imagesTable, std::string_view stamp, std::string_view folderKey,
-                             std::string_view nameKey);
-std::string SelectUncheckedRows(std::string_view imagesTable, std::string_view stamp);
-// The delete of one listed line, from the texts shown.
-std::string DeleteCheckedLine(std::string_view imagesTable, std::string_view folder, std::string_view file);
-
-// The keys of a folder path ending in "/" and of a bare name: what the scan stored, escaped.
-std::string CheckFolderKey(std::string_view folderBytes);
-std::string CheckNameKey(std::string_view nameBytes);
 
 }  // namespace tessarine

@@ -1,4 +1,4 @@
-#include "workflows/scan/DirectoryListing.h"
+#include "workflows/folders/DirectoryListing.h"
 
 #include <sys/stat.h>
 
