@@ -1,5 +1,6 @@
 #pragma once
-// Tab "2 - Connection": ODBC driver links, the data source, login and the test query.
+// The widgets of tab "2 - Connection": ODBC driver links, the data source, login and the test query.
+// Their handlers live in ConnectionTab, which derives from this frame.
 
 #include <QFrame>
 

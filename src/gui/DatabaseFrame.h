@@ -1,5 +1,6 @@
 #pragma once
-// Tab "1 - Database": the kind of database server, help and about.
+// The widgets of tab "1 - Database": the kind of database server, help and about.
+// Their handlers live in DatabaseTab, which derives from this frame.
 
 #include <QFrame>
 

@@ -1,5 +1,6 @@
 #pragma once
-// Tab "4 - Metadata": which metadata to collect, IIM/XMP precedence and custom XMP fields.
+// The widgets of tab "4 - Metadata": which metadata to collect, IIM/XMP precedence and custom XMP fields.
+// Their handlers live in MetadataTab, which derives from this frame.
 
 #include <QFrame>
 

@@ -1,5 +1,6 @@
 #pragma once
-// Tab "5 - Scan folders": the folder list, scan buttons, thumbnail options and the scan log.
+// The widgets of tab "5 - Scan folders": the folder list, scan buttons, thumbnail options and the scan log.
+// Their handlers live in ScanTab, which derives from this frame.
 
 #include <QFrame>
 

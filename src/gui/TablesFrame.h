@@ -1,5 +1,6 @@
 #pragma once
-// Tab "3 - Tables": names of the folders and images tables and their creation.
+// The widgets of tab "3 - Tables": names of the folders and images tables and their creation.
+// Their handlers live in TablesTab, which derives from this frame.
 
 #include <QFrame>
 

@@ -1,38 +1,33 @@
 #pragma once
-// frmTessarinePro: the wizard window of six tabs. Handlers keep the control and event
-// names of the window description; the work behind the buttons lives in the core.
+// frmTessarinePro: the wizard window of six tabs. It composes the tabs, each of which owns its
+// page and the handlers of its controls, and keeps what lies between them: the tab strip, the
+// status line, Exit, the start-up and the closing. Handlers keep the control and event names of
+// the window description; the work behind the buttons lives in the workflows.
 
 #include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
-#include "core/Settings.h"
-#include "workflows/connection/CatalogueTables.h"
+#include "gui/WindowContext.h"
 #include "workflows/folders/FolderEntry.h"
-#include "workflows/verify/ConsistencyCheck.h"
-#include "workflows/verify/VerifyBrowser.h"
 
 class QCloseEvent;
-class QDialog;
 class QLabel;
 class QPushButton;
 class QTabBar;
-class QTreeWidgetItem;
 
 namespace tessarine {
 
 class CatalogueConnection;
-class ConnectionFrame;
-class DatabaseFrame;
-class MetadataFrame;
-class ScanFrame;
-class TablesFrame;
+class ConnectionTab;
+class DatabaseTab;
+class MetadataTab;
+class ScanTab;
+class TablesTab;
 class UserPort;
-class VerifyFrame;
+class VerifyTab;
 class WindowUserPort;
 
 class TessarineProWindow : public QWidget {
@@ -49,138 +44,65 @@ class TessarineProWindow : public QWidget {
 
   static constexpr int kTabCount = 6;
 
-  // Shows a modal dialog; tests replace it to drive the dialog without blocking.
-  using DialogRunner = std::function<void(QDialog&)>;
-  // Opens a file or web address with the desktop's default application.
-  using DocumentOpener = std::function<bool(const QString&)>;
-  // Rebuilds the folder list from the folders table (start-up, tab 5, after table creation).
+  using DialogRunner = WindowContext::DialogRunner;
+  using DocumentOpener = WindowContext::DocumentOpener;
+  using FolderChooser = WindowContext::FolderChooser;
   using FolderListLoader = std::function<void()>;
-  // The folder-browse dialog of "Add folder to scan": the chosen folder's path as bytes for the
-  // disk, nothing when cancelled. Tests replace it.
-  using FolderChooser = std::function<std::optional<std::string>()>;
 
-  void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
-  void SetDocumentOpener(DocumentOpener opener) { m_openDocument = std::move(opener); }
-  void SetFolderListLoader(FolderListLoader loader) { m_folderListLoader = std::move(loader); }
-  void SetFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
+  // The hooks tests replace, kept by the context and the scan tab.
+  void SetDialogRunner(DialogRunner runner) { m_context.SetDialogRunner(std::move(runner)); }
+  void SetDocumentOpener(DocumentOpener opener) { m_context.SetDocumentOpener(std::move(opener)); }
+  void SetFolderListLoader(FolderListLoader loader);
+  void SetFolderChooser(FolderChooser chooser) { m_context.SetFolderChooser(std::move(chooser)); }
   // The folder that holds Help/ and license-fi.txt; the executable's folder unless a test moves it.
-  void SetProgramFolder(std::filesystem::path folder) { m_programFolder = std::move(folder); }
+  void SetProgramFolder(std::filesystem::path folder) { m_context.SetProgramFolder(std::move(folder)); }
 
   UserPort& Port();
-  WindowUserPort& WindowPort() { return *m_port; }
-  Settings& CurrentSettings() { return m_settings; }
-  const std::filesystem::path& SettingsFile() const { return m_settingsFile; }
+  WindowUserPort& WindowPort() { return m_context.Port(); }
+  Settings& CurrentSettings() { return m_context.CurrentSettings(); }
+  const std::filesystem::path& SettingsFile() const { return m_context.SettingsFile(); }
   int CurrentTab() const { return m_currentTab; }
-  bool StopRequested() const { return m_stopRequested; }
-  void ClearStopRequest() { m_stopRequested = false; }
-  bool CheckCancelRequested() const { return m_checkCancelRequested; }
-  void ClearCheckCancelRequest() { m_checkCancelRequested = false; }
-
-  // The one shared catalogue connection, created on first use.
-  CatalogueConnection& Connection();
-  // The DSN kind the connection tab shows now (the next connection uses it).
-  bool FileDsnSelected() const;
+  bool StopRequested() const { return m_context.StopRequested(); }
+  void ClearStopRequest() { m_context.ClearStopRequest(); }
+  bool CheckCancelRequested() const { return m_context.CheckCancelRequested(); }
+  void ClearCheckCancelRequest() { m_context.ClearCheckCancelRequest(); }
+  CatalogueConnection& Connection() { return m_context.Connection(); }
+  bool FileDsnSelected() const { return m_context.FileDsnSelected(); }
 
   // The folder list reload of the start-up and of tab 5.
   void LoadFolderList();
-  // The custom XMP summary in txtXMPCustomized, from the current definitions.
-  void ShowCustomXmpSummary();
   // The entries of lvFolders, one per row in list order, with their ticks as shown.
   std::vector<FolderEntry> FolderEntries() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWindow();
   void ConnectHandlers();
   void Form_Load();
-  void ApplySettingsToControls();
-  void ApplyThumbnailSettings();
   bool Form_QueryUnload();
   void Form_Unload();
 
   void TabStripMain_Click(int tab);
   void lblNextStep_Click(int index);
-
-  void optDatabase_Click(int index);
-  void chkOnlyIPTC_Click();
-  void optXMPOverIPTC_Click(int index);
-  void chkThumbnails_Click();
-  void optThumbnails_Click(int index);
-  void ApplyOnlyIptcRule(bool onlyIptc);
-  void ApplyThumbnailRule(bool createThumbnails);
-  void txtTableFolders_Change();
-  void txtTableImages_Change();
-
-  void cmdHelp_Click();
-  void cmdAbout_Click();
-  void OpenLinkFromToolTip(QWidget* link);
-  void lblRunODBCAdministrator_Click();
-  void cmdXMPCustomized_Click();
-
-  void cmdTestingQuery_Click();
-  void cmdCreateTableFolders_Click(int index);
-  void cmdCreateTableImages_Click(int index);
-  void RunTableAction(CatalogueTable table, int index);
-
-  // Tab 5: the folder list and the scan.
-  void ConnectScanHandlers();
-  void ShowFolderEntries(const std::vector<FolderEntry>& entries);
-  QTreeWidgetItem* AddFolderItem(const FolderEntry& entry);
-  void cmdAddFolder_Click();
-  void cmdRemoveFolder_Click();
-  void lvFolders_ItemCheck();
-  void ScanFolders();
-  void LockForScan(bool locked);
-  std::optional<std::string> ChooseFolderWithDialog();
-
-  // Tab 6: the verify browser and the consistency check.
-  void ConnectVerifyHandlers();
-  DisplayFields DisplayMode() const;
-  void ShowVerifyRow(const VerifyView& view);
-  void cmdVerifyQuery_Click();
-  void MoveVerifyRow(VerifyMove move);
-  void cmdCheck_Click();
-  void LockForCheck(bool running);
-  void cmdDeleteFiles_Click();
-  void cmdDeleteLines_Click();
-
+  // While the scan runs, the tab strip and Exit are locked.
+  void LockForScan(bool running);
   void cmdOK_Click();
-  void RunDialog(QDialog& dialog);
 
-  std::filesystem::path m_settingsFile;
-  std::filesystem::path m_programFolder;
-  Settings m_settings;
+  WindowContext m_context;
   int m_currentTab = 0;
-  bool m_stopRequested = false;
-  bool m_checkCancelRequested = false;
 
   QTabBar* m_tabStrip = nullptr;
-  QWidget* m_frames[kTabCount + 1] = {};  // FrameMain_1..6
-  DatabaseFrame* m_database = nullptr;
-  ConnectionFrame* m_connection = nullptr;
-  TablesFrame* m_tables = nullptr;
-  MetadataFrame* m_metadata = nullptr;
-  ScanFrame* m_scan = nullptr;
-  VerifyFrame* m_verify = nullptr;
+  QWidget* m_frames[kTabCount + 1] = {};  // FrameMain_1..6, the tabs in strip order
+  DatabaseTab* m_database = nullptr;
+  ConnectionTab* m_connection = nullptr;
+  TablesTab* m_tables = nullptr;
+  MetadataTab* m_metadata = nullptr;
+  ScanTab* m_scan = nullptr;
+  VerifyTab* m_verify = nullptr;
   QLabel* m_status = nullptr;
   QPushButton* m_exit = nullptr;
-
-  std::unique_ptr<WindowUserPort> m_port;
-  std::unique_ptr<CatalogueConnection> m_catalogue;
-  // The browser keeps its rows on a connection of its own; the check's lists keep the bytes of
-  // each listed file.
-  std::unique_ptr<VerifyBrowser> m_browser;
-  std::vector<CheckedFile> m_filesWithoutLines;
-  std::vector<CheckedLine> m_linesWithoutFiles;
-  DialogRunner m_runDialog;
-  DocumentOpener m_openDocument;
-  FolderListLoader m_folderListLoader;
-  FolderChooser m_chooseFolder;
-  // The folder entries behind the rows of lvFolders (texts kept as bytes, ticks kept by the rows).
-  std::vector<FolderEntry> m_folderEntries;
 };
 
 }  // namespace tessarine

@@ -1,5 +1,6 @@
 #pragma once
-// Tab "Verify / Check": the row browser and the check of the images table against the disk.
+// The widgets of tab "Verify / Check": the row browser and the check of the images table against the disk.
+// The sub-tab switch is the frame's own; the other handlers live in VerifyTab, which derives from it.
 
 #include <QFrame>
 

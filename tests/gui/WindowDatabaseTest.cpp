@@ -1,35 +1,31 @@
-// The database buttons of tabs 2 and 3 against the embedded SQLite catalogue, reached through
-// its ODBC driver on a file data source of the test's own.
+// Tabs 2 and 3 on the embedded SQLite catalogue: the test query's result in its box, the table
+// buttons with what they mean to the other tabs, and the statement in its dialog.
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
-#include "support/SqliteCatalogue.h"
+#include "support/RecordingUserPort.h"
+#include "workflows/connection/CatalogueTables.h"
 #include "WindowFixture.h"
 
-using tessarine::test::WindowFixture;
+using tessarine::test::SqliteWindow;
 
 namespace {
 
-// Opens the window on an SQLite catalogue, on the connection tab. What the buttons do to the
-// database is TestingQueryOn and CreateTablesOnDb; here the boxes and the results go both ways.
-struct SqliteWindow : WindowFixture {
-  SqliteWindow() : WindowFixture() {
-    tessarine::test::WriteSqliteSettings(settingsFile);
-    Open();
-    // The start-up load found no folders table yet and beeped; the tests count from here.
-    beeps = 0;
-    ClickTab(2);
-  }
+// What TestingQuery and CreateCatalogueTable do to the database is tested with them; here the
+// boxes go in and the results come out.
+struct TablesWindow : SqliteWindow {
+  TablesWindow() : SqliteWindow(false) {}
 
   QString Run(const QString& query) {
+    ClickTab(2);
     Find<QPlainTextEdit>("txtQuery")->setPlainText(query);
     Click("cmdTestingQuery");
-    return Find<QLineEdit>("txtResult")->text();
+    return Result();
   }
+  QString Result() const { return Find<QLineEdit>("txtResult")->text(); }
 };
 
 }  // namespace
@@ -39,48 +35,38 @@ class WindowDatabaseTest : public QObject {
 
  private slots:
   void testingQueryShowsTheResultOrEmptiesItAfterAnError() {
-    SqliteWindow f;
-    QCOMPARE(f.Find<QPlainTextEdit>("txtQuery")->toPlainText(), QStringLiteral("select 1;"));
-    f.Click("cmdTestingQuery");
-    QCOMPARE(f.Find<QLineEdit>("txtResult")->text(), QStringLiteral("1"));
-    QVERIFY(!f.Find<QLabel>("lblStatus")->text().isEmpty());  // the connect string the driver completed
+    TablesWindow f;
+    QCOMPARE(f.Run(QStringLiteral("select 6 * 7;")), QStringLiteral("42"));
     QVERIFY(f.messages.empty());
     QCOMPARE(f.Run(QStringLiteral("select from nowhere;")), QString());
     QCOMPARE(f.messages.size(), std::size_t(1));
-    QCOMPARE(f.beeps, 1);
   }
 
-  void anInvalidTableNameIsRefusedByBothButtons() {
-    SqliteWindow f;
-    f.ClickTab(3);
-    f.Find<QLineEdit>("txtTableImages")->setText(QStringLiteral("My Pics"));
-    f.Click("cmdCreateTableImages_0");
-    QCOMPARE(f.messages.size(), std::size_t(1));
-    QCOMPARE(f.messages[0].text, std::string("Invalid table name"));
-    f.Find<QLineEdit>("txtTableFolders")->clear();
-    f.Click("cmdCreateTableFolders_1");
-    QCOMPARE(f.messages.size(), std::size_t(2));
-    QVERIFY(f.dialogs.empty());
-  }
-
-  void creatingTheTablesEnablesTheFolderButtonsAndReloadsTheList() {
-    SqliteWindow f;
+  void creatingTheTablesReachesTheScanAndConnectionTabs() {
+    TablesWindow f;
+    QCOMPARE(f.Run(QStringLiteral("select 1;")), QStringLiteral("1"));
     f.ClickTab(3);
     f.Find<QPushButton>("cmdAddFolder")->setEnabled(false);
+    f.Find<QPushButton>("cmdRemoveFolder")->setEnabled(false);
+    f.answerYes = false;
     f.Click("cmdCreateTableFolders_0");
-    QVERIFY(f.Find<QPushButton>("cmdAddFolder")->isEnabled());
-    QVERIFY(f.Find<QPushButton>("cmdRemoveFolder")->isEnabled());
+    QCOMPARE(f.Result(), QStringLiteral("1"));  // declined: the result stays
+    QVERIFY(!f.Enabled("cmdAddFolder"));
+
+    f.answerYes = true;
+    f.Click("cmdCreateTableFolders_0");
+    QCOMPARE(f.Result(), QString());
+    QVERIFY(f.Enabled("cmdAddFolder") && f.Enabled("cmdRemoveFolder"));
     int loads = 0;
     f.window->SetFolderListLoader([&loads] { ++loads; });
     f.Click("cmdCreateTableImages_0");
-    QCOMPARE(loads, 1);  // the images table reloads the folder list
-    QCOMPARE(f.messages.size(), std::size_t(2));
-    f.ClickTab(2);
+    QCOMPARE(loads, 1);
     QCOMPARE(f.Run(QStringLiteral("select count(*) from Images;")), QStringLiteral("0"));
+    QCOMPARE(f.Run(QStringLiteral("select count(*) from Folders;")), QStringLiteral("0"));
   }
 
-  void displaySqlStatementShowsTheStatementInItsDialog() {
-    SqliteWindow f;
+  void displaySqlStatementShowsTheTrimmedBoxesStatementInItsDialog() {
+    TablesWindow f;
     f.ClickTab(3);
     f.Find<QLineEdit>("txtTableImages")->setText(QStringLiteral("Pics"));
     QString caption;
@@ -92,9 +78,19 @@ class WindowDatabaseTest : public QObject {
     };
     f.Click("cmdCreateTableImages_1");
     QCOMPARE(f.dialogs, (std::vector<QString>{QStringLiteral("frmDisplaySQLStatement")}));
-    QCOMPARE(caption, QStringLiteral("SQL statement to create table 'Pics'"));
-    const auto& sqlite = tessarine::SqlDialectFor(tessarine::DbmsKind::Sqlite);
-    QCOMPARE(statement, QString::fromStdString(tessarine::ImagesTableStatement("Pics", sqlite)));
+    tessarine::test::RecordingUserPort port;
+    tessarine::Settings settings = tessarine::LoadSettings(f.settingsFile);
+    tessarine::TableNameBoxes boxes{"Folders", "Pics"};
+    const auto expected = tessarine::DisplayTableStatement(port, settings, boxes, tessarine::CatalogueTable::Images);
+    QVERIFY(expected.has_value());
+    QCOMPARE(caption.toStdString(), expected->caption);
+    QCOMPARE(statement.toStdString(), expected->statement);
+
+    // A name the action refuses shows no dialog.
+    f.Find<QLineEdit>("txtTableFolders")->setText(QStringLiteral("My Folders"));
+    f.Click("cmdCreateTableFolders_1");
+    QCOMPARE(f.dialogs.size(), std::size_t(1));
+    QCOMPARE(f.messages.size(), std::size_t(1));
   }
 };
 

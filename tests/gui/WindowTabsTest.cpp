@@ -1,5 +1,6 @@
-// The tab switch: same tab does nothing, queries refilled from the dialect, captions naming the
-// images table, table names saved only on tab 5, next-step links, and the verify sub-tabs.
+// The tab switch: one frame shown, the shown tab does nothing, queries refilled for the chosen
+// kind of server, the table names taken at each switch and written on tab 5, the next-step links
+// and the verify sub-tabs.
 
 #include <QGroupBox>
 #include <QLabel>
@@ -8,131 +9,98 @@
 #include <QTest>
 
 #include "catalogue/SqlDialect.h"
-#include "core/Settings.h"
 #include "WindowFixture.h"
 
 using tessarine::test::WindowFixture;
 
+namespace {
+
+QString Query(const WindowFixture& f) { return f.Find<QPlainTextEdit>("txtQuery")->toPlainText(); }
+QString VerifyQuery(const WindowFixture& f) { return f.Find<QPlainTextEdit>("txtVerifyQuery")->toPlainText(); }
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+int VisibleFrame(const WindowFixture& f) {
+  int shown = 0;
+  for (int i = 1; i <= 6; ++i) {
+    if (f.Hidden(QStringLiteral("FrameMain_%1").arg(i))) continue;
+    if (shown != 0) return -1;  // two frames shown
+    shown = i;
+  }
+  return shown;
+}
+
+}  // namespace
+
 class WindowTabsTest : public QObject {
   Q_OBJECT
 
- private:
-  static QString Query(const WindowFixture& f) { return f.Find<QPlainTextEdit>("txtQuery")->toPlainText(); }
-  static QString VerifyQuery(const WindowFixture& f) { return f.Find<QPlainTextEdit>("txtVerifyQuery")->toPlainText(); }
-  static int VisibleFrame(const WindowFixture& f) {
-    int shown = 0;
-    for (int i = 1; i <= 6; ++i) {
-      if (!f.Hidden(QStringLiteral("FrameMain_%1").arg(i))) {
-        if (shown != 0) return -1;  // two frames shown
-        shown = i;
-      }
-    }
-    return shown;
-  }
-
  private slots:
-  void theFirstClickOnTabOneRunsTheFullSwitchAndClearsTheStatusLine() {
+  void queriesAreRefilledForTheChosenKindOnlyWhenTheTabChanges() {
     WindowFixture f;
-    QCOMPARE(f.Find<QLabel>("lblStatus")->text(), QStringLiteral("DSN not defined"));
-    f.ClickTab(1);
+    QVERIFY(!f.Status().isEmpty());
+    f.ClickTab(1);  // already shown, but never switched to: the full switch runs
     QCOMPARE(f.window->CurrentTab(), 1);
-    QCOMPARE(Query(f), QStringLiteral("select 1;"));
-    QCOMPARE(VerifyQuery(f), QStringLiteral("select * from Images limit 20;"));
-    QCOMPARE(f.Find<QLabel>("lblStatus")->text(), QString());
-  }
-
-  void eachTabShowsOnlyItsOwnFrame() {
-    WindowFixture f;
-    for (int t : {3, 6, 2, 4, 1}) {
-      f.ClickTab(t);
-      QCOMPARE(VisibleFrame(f), t);
-    }
-  }
-
-  void clickingTheShownTabKeepsATypedQuery() {
-    WindowFixture f;
+    QCOMPARE(f.Status(), QString());
+    const auto& first = tessarine::SqlDialectFor(tessarine::DbmsKind::MySqlPostgreSqlEtc);
+    QCOMPARE(Query(f), Text(first.TestQuery()));
+    f.Click("optDatabase_1");
+    QCOMPARE(Query(f), Text(first.TestQuery()));
     f.ClickTab(2);
+    const auto& oracle = tessarine::SqlDialectFor(tessarine::DbmsKind::Oracle);
+    QCOMPARE(Query(f), Text(oracle.TestQuery()));
+    QCOMPARE(VerifyQuery(f), Text(oracle.FirstRowsQuery("Images")));
     f.Find<QPlainTextEdit>("txtQuery")->setPlainText(QStringLiteral("select 2;"));
     f.ClickTab(2);
     QCOMPARE(Query(f), QStringLiteral("select 2;"));
-    f.ClickTab(3);
-    QCOMPARE(Query(f), QStringLiteral("select 1;"));
   }
 
-  // Each option's kind is WindowOptionsTest.choosingADatabaseKindWritesItsNumber; its queries, SqlDialectTest.
-  void queriesFollowTheChosenKindAtTheNextSwitch() {
+  void tableNamesAreTakenAtEachSwitchAndWrittenOnTabFive() {
     WindowFixture f;
-    f.ClickTab(1);
-    f.Click("optDatabase_1");
-    QCOMPARE(Query(f), QStringLiteral("select 1;"));  // no refill until the next switch
-    f.ClickTab(2);
-    const tessarine::SqlDialect& oracle = tessarine::SqlDialectFor(tessarine::DbmsKind::Oracle);
-    QCOMPARE(Query(f), QString::fromStdString(oracle.TestQuery()));
-    QCOMPARE(VerifyQuery(f), QString::fromStdString(oracle.FirstRowsQuery("Images")));
-  }
-
-  void aStoredKindAndImagesTableShapeTheVerifyQuery() {
-    WindowFixture f("[Database]\nDBMS=2\nImages=Pictures\n");
-    f.ClickTab(6);
-    const auto& dialect = tessarine::SqlDialectFor(tessarine::DbmsKind::SqlServer);
-    QCOMPARE(VerifyQuery(f), QString::fromStdString(dialect.FirstRowsQuery("Pictures")));
-  }
-
-  void tableNameBoxesDropBlanksAsTheyAreTyped() {
-    WindowFixture f;
+    int loads = 0;
+    f.window->SetFolderListLoader([&loads] { ++loads; });
     f.ClickTab(3);
     auto* images = f.Find<QLineEdit>("txtTableImages");
     images->clear();
     QTest::keyClicks(images, QStringLiteral(" Images2 "));
     QCOMPARE(images->text(), QStringLiteral("Images2"));
-    auto* folders = f.Find<QLineEdit>("txtTableFolders");
-    folders->setText(QStringLiteral("  Folders2  "));
-    QCOMPARE(folders->text(), QStringLiteral("Folders2"));
-    // The memory follows the boxes at the next switch; the captions name the new table.
+    f.Find<QLineEdit>("txtTableFolders")->setText(QStringLiteral("  Folders2  "));
+    QCOMPARE(f.Find<QLineEdit>("txtTableFolders")->text(), QStringLiteral("Folders2"));
+
     f.ClickTab(6);
     QCOMPARE(f.window->CurrentSettings().images, std::string("Images2"));
     QCOMPARE(f.window->CurrentSettings().folders, std::string("Folders2"));
+    QCOMPARE(VerifyQuery(f), Text(tessarine::SqlDialectFor(f.window->CurrentSettings().dbms).FirstRowsQuery("Images2")));
     QCOMPARE(f.Find<QLabel>("lblVerifyQuery")->text(), QStringLiteral("Query - get first 20 lines of images table 'Images2'"));
     QCOMPARE(f.Find<QGroupBox>("FrameVerify_2")->title(),
              QStringLiteral("Check already scanned files and corresponding lines in images table 'Images2'"));
-    // Only tab 5 writes the names.
     QVERIFY(!std::filesystem::exists(f.settingsFile));
-  }
+    QCOMPARE(loads, 0);
 
-  void tabFiveSavesTheTableNamesAndReloadsTheFolderList() {
-    WindowFixture f;
-    int loads = 0;
-    f.window->SetFolderListLoader([&loads] { ++loads; });
-    f.Find<QLineEdit>("txtTableFolders")->setText(QStringLiteral("Folders3"));
     f.ClickTab(5);
     QCOMPARE(loads, 1);
-    QCOMPARE(f.Setting("Database", "Folders"), std::string("Folders3"));
-    QCOMPARE(f.Setting("Database", "Images"), std::string("Images"));
+    QCOMPARE(f.Setting("Database", "Folders"), std::string("Folders2"));
+    QCOMPARE(f.Setting("Database", "Images"), std::string("Images2"));
     f.ClickTab(5);
-    QCOMPARE(loads, 1);  // the shown tab changes nothing
+    QCOMPARE(loads, 1);
   }
 
-  void nextStepLinksSelectTheFollowingTab() {
+  void tabsAndNextStepLinksShowOneFrameEach() {
     WindowFixture f;
+    f.ClickTab(4);
+    QCOMPARE(VisibleFrame(f), 4);
+    f.ClickTab(1);
+    QCOMPARE(VisibleFrame(f), 1);
     auto* strip = f.Find<QTabBar>("TabStripMain");
     for (int k = 1; k <= 5; ++k) {
       const QByteArray name = QStringLiteral("lblNextStep_%1").arg(k).toLatin1();
-      f.ClickTab(k);
       f.ClickLabel(name.constData());
       QCOMPARE(f.window->CurrentTab(), k + 1);
       QCOMPARE(strip->currentIndex(), k);
       QCOMPARE(VisibleFrame(f), k + 1);
     }
-  }
-
-  void verifySubTabsShowOnePanelEach() {
-    WindowFixture f;
-    f.ClickTab(6);
-    auto* strip = f.Find<QTabBar>("TabStripVerify");
-    QCOMPARE(strip->tabText(0), QStringLiteral("Verify"));
-    QCOMPARE(strip->tabText(1), QStringLiteral("Check"));
+    auto* verify = f.Find<QTabBar>("TabStripVerify");
     for (int k : {1, 0}) {
-      QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(k).center());
+      QTest::mouseClick(verify, Qt::LeftButton, {}, verify->tabRect(k).center());
       QCOMPARE(f.Hidden("FrameVerify_1"), k == 1);
       QCOMPARE(f.Hidden("FrameVerify_2"), k == 0);
     }

@@ -1,4 +1,7 @@
-// The custom XMP editor and its column chooser, driven by object name.
+// The custom XMP editor and its column chooser, driven by object name: the boxes show the
+// definition, the check's verdict shows in the status box, the chooser's options follow
+// OpenColumnChooser and write the row's column box. The rules themselves are CustomXmpCheck's
+// and ColumnChooser's, tested with them.
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +14,8 @@
 
 #include "gui/xmpcustom/DbFieldNameDialog.h"
 #include "gui/xmpcustom/XmpCustomizedDialog.h"
+#include "workflows/xmpcustom/ColumnChooser.h"
+#include "workflows/xmpcustom/CustomXmpCheck.h"
 
 using tessarine::CustomXmpDefinition;
 using tessarine::XmpCustomizedDialog;
@@ -21,7 +26,6 @@ CustomXmpDefinition Stored() {
   CustomXmpDefinition definition;
   definition.schemas[0] = {"Studio", "http://ns.example.com/s/", "studio", {}};
   definition.schemas[0].properties[0] = {"Shoot", "01"};
-  definition.schemas[0].properties[1] = {"Client", "02"};
   definition.schemas[0].properties[4] = {"Agency", "05"};
   definition.schemas[2] = {"Archive", "http://ns.example.com/a#", "arc", {}};
   definition.schemas[2].properties[0] = {"Box", "100"};
@@ -43,12 +47,12 @@ QString Status(const XmpCustomizedDialog& dialog) {
   return Find<QPlainTextEdit>(&dialog, QStringLiteral("lblStatus"))->toPlainText();
 }
 
-void Save(XmpCustomizedDialog& dialog) { Find<QPushButton>(&dialog, QStringLiteral("cmdOK"))->click(); }
+void Click(const QObject* dialog, const QString& name) { Find<QPushButton>(dialog, name)->click(); }
 
 // Opens the column chooser of a row, handing it to `run` instead of showing it.
 void Choose(XmpCustomizedDialog& dialog, int row, std::function<void(QDialog&)> run) {
   dialog.SetDialogRunner(std::move(run));
-  Find<QPushButton>(&dialog, QStringLiteral("cmdChoose_%1").arg(row))->click();
+  Click(&dialog, QStringLiteral("cmdChoose_%1").arg(row));
 }
 
 QRadioButton* Option(const QDialog& chooser, int n) {
@@ -61,127 +65,87 @@ class XmpCustomizedDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void loadingShowsEachSchemaWithItsColumnNames() {
+  void loadingShowsEachSchemaAndAnEmptyDescriptionGreysItsSchema() {
     XmpCustomizedDialog dialog(Stored());
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Define Customized XMP fields"));
     auto* tabs = Find<QTabBar>(&dialog, QStringLiteral("TabStripCustomized"));
-    QCOMPARE(tabs->count(), 10);
     QCOMPARE(tabs->tabText(0), QStringLiteral("Studio"));
-    QCOMPARE(tabs->tabText(1), QStringLiteral("Description #2"));
     QCOMPARE(tabs->tabText(2), QStringLiteral("Archive"));
     QCOMPARE(Box(&dialog, "txtDBFieldName", 4)->text(), QStringLiteral("XMPCustom05"));
     QCOMPARE(Box(&dialog, "txtDBFieldName", 20)->text(), QStringLiteral("XMPCustom100"));
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text(), QString());
-    QCOMPARE(Find<QWidget>(&dialog, QStringLiteral("lblDescription_3"))->property("text").toString(),
-             QStringLiteral("Description\n#4"));
-    QVERIFY(!Find<QWidget>(&dialog, QStringLiteral("FrameCustomized_0"))->isHidden());
-    QVERIFY(Find<QWidget>(&dialog, QStringLiteral("FrameCustomized_2"))->isHidden());
-    QVERIFY(Find<QWidget>(&dialog, QStringLiteral("lstControlNS"))->isHidden());
-  }
+    tabs->setCurrentIndex(2);
+    for (int k = 0; k < 10; ++k) QCOMPARE(Find<QWidget>(&dialog, QStringLiteral("FrameCustomized_%1").arg(k))->isHidden(), k != 2);
 
-  void anEmptyDescriptionDisablesTheSchemaAndExplains() {
-    XmpCustomizedDialog dialog(Stored());
     QVERIFY(!Box(&dialog, "txtNameSpace", 1)->isEnabled());
     QVERIFY(!Find<QWidget>(&dialog, QStringLiteral("cmdChoose_15"))->isEnabled());
-    QVERIFY(Box(&dialog, "txtDescriptionName", 1)->isEnabled());
     Box(&dialog, "txtDescriptionName", 1)->setText(QStringLiteral("People"));
-    QCOMPARE(Find<QTabBar>(&dialog, QStringLiteral("TabStripCustomized"))->tabText(1), QStringLiteral("People"));
-    QVERIFY(Box(&dialog, "txtNameSpace", 1)->isEnabled());
-    QVERIFY(Box(&dialog, "txtXMPFieldName", 19)->isEnabled());
+    QCOMPARE(tabs->tabText(1), QStringLiteral("People"));
+    QVERIFY(Box(&dialog, "txtNameSpace", 1)->isEnabled() && Box(&dialog, "txtXMPFieldName", 19)->isEnabled());
     QCOMPARE(Status(dialog), QString());
     Box(&dialog, "txtDescriptionName", 1)->clear();
     QVERIFY(!Box(&dialog, "txtPrefix", 1)->isEnabled());
-    QCOMPARE(Status(dialog), QStringLiteral("Type a description name to define XMP custom fields\n"
-                                            "in schema described by 'Name Space' and 'Prefix'"));
+    QVERIFY(Box(&dialog, "txtDescriptionName", 1)->isEnabled());
+    QVERIFY(!Status(dialog).isEmpty());  // says what to type
   }
 
-  void tabsShowTheirOwnPanel() {
-    XmpCustomizedDialog dialog(Stored());
-    Find<QTabBar>(&dialog, QStringLiteral("TabStripCustomized"))->setCurrentIndex(2);
-    for (int k = 0; k < 10; ++k) {
-      QCOMPARE(Find<QWidget>(&dialog, QStringLiteral("FrameCustomized_%1").arg(k))->isHidden(), k != 2);
-    }
-  }
-
-  void aFailedCheckKeepsTheDialogOpenWithItsMessage() {
+  void saveShowsTheChecksVerdictOrTakesTheBoxes() {
     XmpCustomizedDialog dialog(Stored());
     Box(&dialog, "txtPrefix", 0)->setText(QStringLiteral("dc"));
-    Save(dialog);
-    QCOMPARE(Status(dialog), QStringLiteral("Invalid Name: Prefix -> dc"));
+    Box(&dialog, "txtDBFieldName", 4)->setText(QStringLiteral("XMPCustom01"));
+    const tessarine::CustomXmpCheckResult refused = tessarine::CheckCustomXmpBoxes(dialog.Boxes());
+    QVERIFY(!refused.Passed());
+    Click(&dialog, QStringLiteral("cmdOK"));
+    QCOMPARE(Status(dialog).toStdString(), refused.message);
+    QCOMPARE(Find<QListWidget>(&dialog, QStringLiteral("lstControlNS"))->count(), int(refused.controlEntries.size()));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(dialog.Definition().schemas[0].prefix, std::string("studio"));  // nothing taken
 
-    // A duplicate also shows the bound rows (their order is CustomXmpCheck's).
     Box(&dialog, "txtPrefix", 0)->setText(QStringLiteral("studio"));
-    Box(&dialog, "txtDBFieldName", 1)->setText(QStringLiteral("XMPCustom01"));
-    Save(dialog);
-    QCOMPARE(Find<QListWidget>(&dialog, QStringLiteral("lstControlNS"))->count(), 4);
-  }
-
-  void saveTakesEveryBoxAsTypedAndTheNumbersOnly() {
-    XmpCustomizedDialog dialog(Stored());
+    Box(&dialog, "txtDBFieldName", 4)->setText(QStringLiteral("XMPCustom07"));
     Box(&dialog, "txtDescriptionName", 1)->setText(QStringLiteral(" People "));
     Box(&dialog, "txtNameSpace", 1)->setText(QStringLiteral("http://ns.example.com/p/"));
     Box(&dialog, "txtPrefix", 1)->setText(QStringLiteral("p"));
-    Box(&dialog, "txtXMPFieldName", 10)->setText(QStringLiteral("Model"));
-    Box(&dialog, "txtDBFieldName", 10)->setText(QStringLiteral("XMPCustom07"));
-    Box(&dialog, "txtXMPFieldName", 55)->setText(QStringLiteral("kept though undefined"));
-    Save(dialog);
+    Click(&dialog, QStringLiteral("cmdOK"));
     QCOMPARE(Status(dialog), QString());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    const CustomXmpDefinition& saved = dialog.Definition();
-    QCOMPARE(saved.schemas[1].description, std::string(" People "));
-    QCOMPARE(saved.schemas[1].properties[0].dbFieldName, std::string("07"));
-    QCOMPARE(saved.schemas[0].properties[4].dbFieldName, std::string("05"));
-    QCOMPARE(saved.schemas[5].properties[5].xmpFieldName, std::string("kept though undefined"));
+    QCOMPARE(dialog.Definition().schemas[1].description, std::string(" People "));
+    QCOMPARE(dialog.Definition().schemas[0].properties[4].dbFieldName, std::string("07"));
   }
 
-  void chooserBlocksBoundColumnsAndSelectsTheRowsOwn() {
+  void chooserOptionsFollowTheRowsStateAndWriteItsBox() {
     XmpCustomizedDialog dialog(Stored());
+    const int row = 4;
+    const auto state = tessarine::OpenColumnChooser(tessarine::ColumnBoxesOf(dialog.Boxes()), row, true);
     bool ran = false;
-    Choose(dialog, 4, [&](QDialog& chooser) {
+    Choose(dialog, row, [&](QDialog& chooser) {
       ran = true;
-      QCOMPARE(chooser.objectName(), QStringLiteral("frmDBFieldName"));
-      QCOMPARE(chooser.windowTitle(), QStringLiteral("Select DB Field name"));
-      QCOMPARE(Option(chooser, 99)->text(), QStringLiteral("100"));
-      QVERIFY(Option(chooser, 4)->isChecked());
-      QVERIFY(Option(chooser, 4)->isEnabled());
-      for (int bound : {0, 1, 99}) QVERIFY(!Option(chooser, bound)->isEnabled());  // 100 is bound in another schema
-      QVERIFY(Option(chooser, 2)->isEnabled());
+      for (int n = 0; n < tessarine::kCustomRowCount; ++n) {
+        QCOMPARE(Option(chooser, n)->isEnabled(), state.enabled[n]);
+        QCOMPARE(Option(chooser, n)->isChecked(), n == state.selected);
+      }
       Option(chooser, 6)->click();
-      QCOMPARE(Box(&dialog, "txtDBFieldName", 4)->text(), QStringLiteral("XMPCustom07"));
-      Find<QPushButton>(&chooser, QStringLiteral("cmdOK"))->click();
+      QCOMPARE(Box(&dialog, "txtDBFieldName", row)->text(), QStringLiteral("XMPCustom07"));
+      Click(&chooser, QStringLiteral("cmdOK"));
     });
     QVERIFY(ran);
-    QCOMPARE(dialog.CurrentRow(), 4);
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 4)->text(), QStringLiteral("XMPCustom07"));
-  }
+    QCOMPARE(dialog.CurrentRow(), row);
+    QCOMPARE(Box(&dialog, "txtDBFieldName", row)->text(), QStringLiteral("XMPCustom07"));
 
-  void aNewPropertyGetsTheFirstFreeColumnOnOpening() {
-    XmpCustomizedDialog dialog(Stored());
+    // A new property is given its column on opening; Cancel restores what the row had then, Clear empties it.
     Box(&dialog, "txtXMPFieldName", 2)->setText(QStringLiteral("Rating"));
+    const auto fresh = tessarine::OpenColumnChooser(tessarine::ColumnBoxesOf(dialog.Boxes()), 2, true);
+    QVERIFY(fresh.bindsAtOnce);
     Choose(dialog, 2, [&](QDialog& chooser) {
-      QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text(), QStringLiteral("XMPCustom03"));
-      QVERIFY(Option(chooser, 2)->isChecked());
+      QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text().toStdString(),
+               tessarine::ColumnBoxText(tessarine::ColumnOptionCaption(fresh.selected)));
+      Click(&chooser, QStringLiteral("cmdCancel"));
     });
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text(), QStringLiteral("XMPCustom03"));
-  }
-
-  void clearEmptiesTheRow() {
-    XmpCustomizedDialog dialog(Stored());
-    Choose(dialog, 1, [](QDialog& chooser) { Find<QPushButton>(&chooser, QStringLiteral("cmdClear"))->click(); });
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 1)->text(), QString());
-  }
-
-  void cancelRestoresTheColumnTheRowHadOnOpening() {
-    XmpCustomizedDialog dialog(Stored());
+    QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text(), QString());
     Choose(dialog, 0, [&](QDialog& chooser) {
       Option(chooser, 40)->click();
-      QCOMPARE(Box(&dialog, "txtDBFieldName", 0)->text(), QStringLiteral("XMPCustom41"));
-      Find<QPushButton>(&chooser, QStringLiteral("cmdCancel"))->click();
-      QCOMPARE(chooser.result(), int(QDialog::Rejected));
+      Click(&chooser, QStringLiteral("cmdCancel"));
     });
     QCOMPARE(Box(&dialog, "txtDBFieldName", 0)->text(), QStringLiteral("XMPCustom01"));
+    Choose(dialog, 0, [](QDialog& chooser) { Click(&chooser, QStringLiteral("cmdClear")); });
+    QCOMPARE(Box(&dialog, "txtDBFieldName", 0)->text(), QString());
   }
 };
 

@@ -1,0 +1,47 @@
+#include "gui/DatabaseTab.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QPushButton>
+
+#include "core/WindowTitle.h"
+#include "gui/AboutDialog.h"
+#include "gui/WindowContext.h"
+#include "gui/WindowUserPort.h"
+
+namespace tessarine {
+
+DatabaseTab::DatabaseTab(WindowContext& context, QWidget* parent) : DatabaseFrame(parent), m_context(context) {}
+
+void DatabaseTab::ShowSettings() {
+  optDatabase->button(static_cast<int>(m_context.CurrentSettings().dbms))->setChecked(true);
+}
+
+void DatabaseTab::ConnectHandlers() {
+  connect(optDatabase, &QButtonGroup::idClicked, this, &DatabaseTab::optDatabase_Click);
+  connect(cmdHelp, &QPushButton::clicked, this, &DatabaseTab::cmdHelp_Click);
+  connect(cmdAbout, &QPushButton::clicked, this, &DatabaseTab::cmdAbout_Click);
+}
+
+void DatabaseTab::optDatabase_Click(int index) {
+  StoreDbms(m_context.CurrentSettings(), m_context.SettingsFile(), static_cast<DbmsKind>(index));
+}
+
+void DatabaseTab::cmdHelp_Click() {
+  const std::filesystem::path path = m_context.ProgramFolder() / "Help" / "TessarinePro.pdf";
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    m_context.Port().ShowMessage("Missing help file:\n" + path.string(), MessageIcon::Exclamation, kWindowTitle,
+                                 MessageButtons::Ok);
+    return;
+  }
+  m_context.OpenDocument(QString::fromStdString(path.string()));
+}
+
+void DatabaseTab::cmdAbout_Click() {
+  AboutDialog about(QString::fromStdString((m_context.ProgramFolder() / "license-fi.txt").string()),
+                    [this](const QString& target) { return m_context.OpenDocument(target); }, window());
+  m_context.RunDialog(about);
+}
+
+}  // namespace tessarine

@@ -1,0 +1,281 @@
+#include "gui/ScanTab.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <exception>
+
+#include "catalogue/CatalogueConnection.h"
+#include "core/WindowTitle.h"
+#include "gui/LinkLabel.h"
+#include "gui/WindowContext.h"
+#include "gui/WindowUserPort.h"
+#include "workflows/folders/FolderList.h"
+#include "workflows/scan/ScanDriver.h"
+
+namespace tessarine {
+namespace {
+
+// The colours of the folder list: a folder not found on disk, and a subfolder to update.
+const QColor kLightRed(255, 128, 128);
+const QColor kLightBlue(128, 128, 255);
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+void SetBold(QTreeWidgetItem* item, bool bold) {
+  for (int column = 0; column < item->columnCount(); ++column) {
+    QFont font = item->font(column);
+    font.setBold(bold);
+    item->setFont(column, font);
+  }
+}
+
+// An exclusive group refuses to leave every option clear; lift that for the moment of clearing.
+void ClearOptions(QButtonGroup* group) {
+  group->setExclusive(false);
+  for (QAbstractButton* button : group->buttons()) button->setChecked(false);
+  group->setExclusive(true);
+}
+
+}  // namespace
+
+ScanTab::ScanTab(WindowContext& context, QWidget* parent) : ScanFrame(parent), m_context(context) {}
+
+void ScanTab::ShowSettings() {
+  const Settings& settings = m_context.CurrentSettings();
+  SetFoldersHeader(Text(settings.folders));
+  QPalette blue = lblSubFolder->palette();
+  blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  lblSubFolder->setPalette(blue);
+  optThumbnails->button(settings.reCreateThumbnails ? 0 : 1)->setChecked(true);
+  chkThumbnails->setChecked(settings.createThumbnails);
+  ApplyThumbnailRule(settings.createThumbnails);
+}
+
+void ScanTab::ConnectHandlers() {
+  connect(chkThumbnails, &QCheckBox::clicked, this, &ScanTab::chkThumbnails_Click);
+  connect(optThumbnails, &QButtonGroup::idClicked, this, &ScanTab::optThumbnails_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, [this] { m_context.RequestStop(); });
+  connect(cmdAddFolder, &QPushButton::clicked, this, &ScanTab::cmdAddFolder_Click);
+  connect(cmdRemoveFolder, &QPushButton::clicked, this, &ScanTab::cmdRemoveFolder_Click);
+  connect(cmdScan, &QPushButton::clicked, this, &ScanTab::ScanFolders);
+  connect(lvFolders, &QTreeWidget::itemChanged, this, &ScanTab::lvFolders_ItemCheck);
+  lvFolders->installEventFilter(this);
+}
+
+bool ScanTab::eventFilter(QObject* watched, QEvent* event) {
+  // The Delete key in the folder list removes the selected entry as the button does.
+  if (watched == lvFolders && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && cmdRemoveFolder->isEnabled()) {
+    cmdRemoveFolder_Click();
+    return true;
+  }
+  return ScanFrame::eventFilter(watched, event);
+}
+
+std::vector<FolderEntry> ScanTab::FolderEntries() const {
+  std::vector<FolderEntry> entries = m_folderEntries;
+  const int rows = lvFolders->topLevelItemCount();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int row = static_cast<int>(i);
+    entries[i].checked = row < rows && lvFolders->topLevelItem(row)->checkState(0) == Qt::Checked;
+  }
+  return entries;
+}
+
+void ScanTab::EnableFolderButtons() {
+  cmdAddFolder->setEnabled(true);
+  cmdRemoveFolder->setEnabled(true);
+}
+
+bool ScanTab::ScanRunning() const { return !cmdCancel->isHidden(); }
+
+void ScanTab::LoadFolderList() {
+  lvFolders->clear();
+  m_folderEntries.clear();
+  lblSubFolder->setVisible(false);
+  SetFoldersHeader(Text(m_context.CurrentSettings().folders));
+  if (m_folderListLoader) {
+    m_folderListLoader();
+  } else {
+    const FolderListLoad load = LoadFolderEntries(m_context.Connection(), m_context.Port(),
+                                                  m_context.CurrentSettings(), m_context.FileDsnSelected());
+    ShowFolderEntries(load.entries);
+    // A connection that fails leaves the buttons as they were; a table that cannot be read disables them.
+    if (load.Connected()) {
+      cmdAddFolder->setEnabled(load.tableReadable);
+      cmdRemoveFolder->setEnabled(load.tableReadable);
+    }
+  }
+  // Every entry starts unticked.
+  cmdScan->setEnabled(false);
+  FrameHelp->setVisible(lvFolders->topLevelItemCount() == 0);
+}
+
+void ScanTab::ShowFolderEntries(const std::vector<FolderEntry>& entries) {
+  for (const FolderEntry& entry : entries) {
+    m_folderEntries.push_back(entry);
+    AddFolderItem(entry);
+  }
+}
+
+QTreeWidgetItem* ScanTab::AddFolderItem(const FolderEntry& entry) {
+  // The row is complete before it joins the list, so adding it is not taken for a tick.
+  auto* item = new QTreeWidgetItem;
+  item->setText(0, Text(entry.folder.Text()));
+  item->setText(1, Text(entry.status));
+  item->setText(2, Text(entry.files));
+  item->setText(3, Text(entry.lastScan));
+  item->setTextAlignment(1, Qt::AlignCenter);
+  item->setTextAlignment(2, Qt::AlignCenter);
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+  item->setCheckState(0, entry.checked ? Qt::Checked : Qt::Unchecked);
+  if (entry.IsSubfolderToUpdate()) {
+    item->setForeground(0, kLightBlue);
+  } else if (entry.status != "OK") {
+    item->setForeground(0, kLightRed);
+  }
+  lvFolders->addTopLevelItem(item);
+  return item;
+}
+
+void ScanTab::lvFolders_ItemCheck() {
+  // During a scan only the weight of the rows changes; the Scan button is hidden then.
+  if (ScanRunning()) return;
+  bool anyTicked = false;
+  for (int row = 0; row < lvFolders->topLevelItemCount() && !anyTicked; ++row) {
+    anyTicked = lvFolders->topLevelItem(row)->checkState(0) == Qt::Checked;
+  }
+  cmdScan->setEnabled(anyTicked);
+}
+
+void ScanTab::cmdAddFolder_Click() {
+  sqlOutPut->clear();
+  const std::optional<std::string> chosen = m_context.ChooseFolder(window(), cmdAddFolder->text());
+  if (!chosen || chosen->empty()) return;
+
+  const AddFolderResult added = AddFolderToScan(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
+                                                m_context.FileDsnSelected(), *chosen, FolderEntries());
+  switch (added.outcome) {
+    case AddFolderOutcome::Forbidden:
+    case AddFolderOutcome::AlreadyListed:
+      return;
+    case AddFolderOutcome::SubfolderToUpdate:
+      // For this scan only: nothing is written, the next load drops it.
+      m_folderEntries.push_back(added.entry);
+      AddFolderItem(added.entry);
+      lblSubFolder->setVisible(true);
+      FrameHelp->setVisible(false);
+      cmdScan->setEnabled(true);
+      return;
+    case AddFolderOutcome::Inserted:  // or refused: the list shows what the table holds
+      break;
+  }
+  cmdScan->setEnabled(false);
+  LoadFolderList();
+}
+
+void ScanTab::cmdRemoveFolder_Click() {
+  sqlOutPut->clear();
+  std::optional<FolderEntry> selected;
+  const QList<QTreeWidgetItem*> items = lvFolders->selectedItems();
+  if (!items.isEmpty()) {
+    const int row = lvFolders->indexOfTopLevelItem(items.front());
+    if (row >= 0 && static_cast<std::size_t>(row) < m_folderEntries.size()) {
+      selected = m_folderEntries[static_cast<std::size_t>(row)];
+    }
+  }
+  const Expected<RemoveFolderOutcome> outcome =
+      RemoveFolderToScan(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
+                         m_context.FileDsnSelected(), selected ? &*selected : nullptr);
+  if (outcome && (*outcome == RemoveFolderOutcome::NothingSelected || *outcome == RemoveFolderOutcome::Declined)) {
+    return;
+  }
+  cmdScan->setEnabled(false);
+  LoadFolderList();
+}
+
+void ScanTab::LockForScan(bool locked) {
+  cmdCancel->setVisible(locked);
+  cmdScan->setVisible(!locked);
+  lblNextStep->setEnabled(!locked);
+  cmdAddFolder->setEnabled(!locked);
+  cmdRemoveFolder->setEnabled(!locked);
+  chkThumbnails->setEnabled(!locked);
+  const bool thumbnailOptions = !locked && chkThumbnails->isChecked();
+  frameThumbnails->setEnabled(thumbnailOptions);
+  for (QAbstractButton* option : optThumbnails->buttons()) option->setEnabled(thumbnailOptions);
+  lvFolders->setEnabled(!locked);
+  // Enabled again when an entry is ticked.
+  if (!locked) cmdScan->setEnabled(false);
+  emit scanRunning(locked);
+}
+
+void ScanTab::ScanFolders() {
+  if (ScanRunning()) return;  // a scan is running already
+  sqlOutPut->clear();
+  m_context.ClearStopRequest();
+
+  LockForScan(true);
+  m_context.Port().SetStatus("");
+  imgDest->clear();
+
+  ScanHooks hooks;
+  hooks.stopRequested = [this] { return m_context.StopRequested(); };
+  hooks.markEntry = [this](std::size_t index, bool working) {
+    QTreeWidgetItem* item = lvFolders->topLevelItem(static_cast<int>(index));
+    if (item == nullptr) return;
+    SetBold(item, working);
+    lvFolders->viewport()->repaint();
+  };
+
+  WindowUserPort& port = m_context.Port();
+  ScanResult result;
+  try {
+    result = tessarine::ScanFolders(m_context.Connection(), port, m_context.CurrentSettings(),
+                                    m_context.FileDsnSelected(), m_context.SettingsFile(), FolderEntries(), hooks);
+  } catch (const std::exception& error) {
+    // Nothing the workflow lets through may end the program; the window is unlocked below.
+    m_context.Connection().CloseConnection();
+    port.ShowMessage(error.what(), MessageIcon::Critical, kWindowTitle, MessageButtons::Ok);
+  }
+
+  LockForScan(false);
+  if (result.reloadFolderList) {
+    LoadFolderList();
+    // The reload's connection clears the status line: the elapsed time is the last word.
+    port.SetStatus(ElapsedTimeText(result.elapsed));
+  }
+}
+
+void ScanTab::chkThumbnails_Click() {
+  Settings& settings = m_context.CurrentSettings();
+  const bool create = chkThumbnails->isChecked();
+  StoreCreateThumbnails(settings, m_context.SettingsFile(), create);
+  ApplyThumbnailRule(create);
+  if (create) {
+    optThumbnails->button(1)->setChecked(true);
+    StoreReCreateThumbnails(settings, m_context.SettingsFile(), false);
+  }
+}
+
+void ScanTab::ApplyThumbnailRule(bool createThumbnails) {
+  frameThumbnails->setEnabled(createThumbnails);
+  for (QAbstractButton* option : optThumbnails->buttons()) option->setEnabled(createThumbnails);
+  // Unticked: neither option shows; ReCreateThumbnails keeps its stored value.
+  if (!createThumbnails) ClearOptions(optThumbnails);
+}
+
+void ScanTab::optThumbnails_Click(int index) {
+  StoreReCreateThumbnails(m_context.CurrentSettings(), m_context.SettingsFile(), index == 0);
+}
+
+}  // namespace tessarine

@@ -1,0 +1,64 @@
+#pragma once
+// Tab "5 - Scan folders": the folder list from the folders table, adding and removing folders,
+// the thumbnail options, and the scan with its lock. The window locks what lies outside the tab.
+
+#include <functional>
+#include <vector>
+
+#include "gui/ScanFrame.h"
+#include "workflows/folders/FolderEntry.h"
+
+class QTreeWidgetItem;
+
+namespace tessarine {
+
+class WindowContext;
+
+class ScanTab : public ScanFrame {
+  Q_OBJECT
+ public:
+  // Rebuilds the folder list in place of the folders table; tests replace the load with it.
+  using FolderListLoader = std::function<void()>;
+
+  explicit ScanTab(WindowContext& context, QWidget* parent = nullptr);
+
+  // The list header and the thumbnail options from the settings, nothing stored.
+  void ShowSettings();
+  void ConnectHandlers();
+
+  void SetFolderListLoader(FolderListLoader loader) { m_folderListLoader = std::move(loader); }
+  // The folder list reload of the start-up, tab 5, the check and table creation.
+  void LoadFolderList();
+  // The entries of lvFolders, one per row in list order, with their ticks as shown.
+  std::vector<FolderEntry> FolderEntries() const;
+  // The folders table exists now: add and remove may be used.
+  void EnableFolderButtons();
+  // A scan runs while its "Stop" button is shown.
+  bool ScanRunning() const;
+
+ signals:
+  // The scan starts (true) or has ended (false); the window locks the rest of itself meanwhile.
+  void scanRunning(bool running);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ShowFolderEntries(const std::vector<FolderEntry>& entries);
+  QTreeWidgetItem* AddFolderItem(const FolderEntry& entry);
+  void cmdAddFolder_Click();
+  void cmdRemoveFolder_Click();
+  void lvFolders_ItemCheck();
+  void ScanFolders();
+  void LockForScan(bool locked);
+  void chkThumbnails_Click();
+  void optThumbnails_Click(int index);
+  void ApplyThumbnailRule(bool createThumbnails);
+
+  WindowContext& m_context;
+  FolderListLoader m_folderListLoader;
+  // The folder entries behind the rows of lvFolders (texts kept as bytes, ticks kept by the rows).
+  std::vector<FolderEntry> m_folderEntries;
+};
+
+}  // namespace tessarine

@@ -1,0 +1,142 @@
+#include "gui/VerifyTab.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTreeWidget>
+
+#include "catalogue/CatalogueConnection.h"
+#include "catalogue/SqlDialect.h"
+#include "gui/WindowContext.h"
+#include "gui/WindowUserPort.h"
+
+namespace tessarine {
+namespace {
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+void AddCheckedItem(QTreeWidget* list, const std::string& folder, const std::string& file) {
+  // Added without a selection.
+  auto* item = new QTreeWidgetItem({Text(folder), Text(file)});
+  list->addTopLevelItem(item);
+  item->setSelected(false);
+}
+
+}  // namespace
+
+VerifyTab::VerifyTab(WindowContext& context, QWidget* parent) : VerifyFrame(parent), m_context(context) {}
+
+VerifyTab::~VerifyTab() = default;
+
+void VerifyTab::ConnectHandlers() {
+  m_browser = std::make_unique<VerifyBrowser>(m_context.Port());
+  connect(cmdVerifyQuery, &QPushButton::clicked, this, &VerifyTab::cmdVerifyQuery_Click);
+  connect(cmdBegin, &QPushButton::clicked, this, [this] { MoveVerifyRow(VerifyMove::First); });
+  connect(cmdPrevious, &QPushButton::clicked, this, [this] { MoveVerifyRow(VerifyMove::Previous); });
+  connect(cmdNext, &QPushButton::clicked, this, [this] { MoveVerifyRow(VerifyMove::Next); });
+  connect(cmdEnd, &QPushButton::clicked, this, [this] { MoveVerifyRow(VerifyMove::Last); });
+  connect(cmdCheck, &QPushButton::clicked, this, &VerifyTab::cmdCheck_Click);
+  connect(cmdCancelCheck, &QPushButton::clicked, this, [this] { m_context.RequestCheckCancel(); });
+  connect(cmdDeleteFiles, &QPushButton::clicked, this, &VerifyTab::cmdDeleteFiles_Click);
+  connect(cmdDeleteLines, &QPushButton::clicked, this, &VerifyTab::cmdDeleteLines_Click);
+  // Both delete buttons wait for a run that lists something.
+  cmdDeleteFiles->setEnabled(false);
+  cmdDeleteLines->setEnabled(false);
+}
+
+void VerifyTab::ShowImagesTable(const SqlDialect& dialect, const std::string& images) {
+  txtVerifyQuery->setPlainText(Text(dialect.FirstRowsQuery(images)));
+  FrameVerify[2]->setTitle(
+      QStringLiteral("Check already scanned files and corresponding lines in images table '%1'").arg(Text(images)));
+  lblVerifyQuery->setText(QStringLiteral("Query - get first 20 lines of images table '%1'").arg(Text(images)));
+}
+
+void VerifyTab::ClearResult() {
+  lblVerifyResult->setText(QStringLiteral("Result"));
+  txtVerifyResult->clear();
+}
+
+bool VerifyTab::CheckRunning() const { return !cmdCancelCheck->isHidden(); }
+
+DisplayFields VerifyTab::DisplayMode() const {
+  return optDisplayFields->checkedId() == 1 ? DisplayFields::All : DisplayFields::NonEmptyOnly;
+}
+
+void VerifyTab::ShowVerifyRow(const VerifyView& view) {
+  // The browser ends each line with CR LF; the box breaks lines on LF.
+  QString text = Text(view.text);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  txtVerifyResult->setPlainText(text);
+  if (view.label) lblVerifyResult->setText(Text(*view.label));
+}
+
+void VerifyTab::cmdVerifyQuery_Click() {
+  txtVerifyResult->clear();
+  BusyPointer busy(m_context.Port());
+  const std::optional<VerifyView> view =
+      m_browser->RunQuery(DataSourceOf(m_context.CurrentSettings(), m_context.FileDsnSelected()),
+                          txtVerifyQuery->toPlainText().toStdString(), DisplayMode());
+  if (view) ShowVerifyRow(*view);
+}
+
+void VerifyTab::MoveVerifyRow(VerifyMove move) {
+  if (const std::optional<VerifyView> view = m_browser->Move(move, DisplayMode())) ShowVerifyRow(*view);
+}
+
+void VerifyTab::LockForCheck(bool running) {
+  cmdCancelCheck->setVisible(running);
+  cmdCheck->setVisible(!running);
+  TabStripVerify->setEnabled(!running);
+  if (running) {
+    cmdDeleteFiles->setEnabled(false);
+    cmdDeleteLines->setEnabled(false);
+  }
+  emit checkRunning(running);
+}
+
+void VerifyTab::cmdCheck_Click() {
+  const std::vector<FolderEntry> folders = m_folderSource ? m_folderSource() : std::vector<FolderEntry>{};
+  m_context.ClearCheckCancelRequest();
+  LockForCheck(true);
+  for (QTreeWidget* list : lvCheckedFiles) list->clear();
+  m_filesWithoutLines.clear();
+  m_linesWithoutFiles.clear();
+
+  CheckHooks hooks;
+  hooks.cancelRequested = [this] { return m_context.CheckCancelRequested(); };
+  hooks.progress = [this](const std::string& line) { txtCheckedFile->setText(Text(line)); };
+  hooks.fileWithoutLine = [this](const CheckedFile& file) {
+    AddCheckedItem(lvCheckedFiles[0], file.folder, file.file);
+  };
+  hooks.lineWithoutFile = [this](const CheckedLine& line) {
+    AddCheckedItem(lvCheckedFiles[1], line.folder, line.file);
+  };
+  CheckResult result = RunConsistencyCheck(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
+                                           m_context.FileDsnSelected(), folders, hooks);
+  m_filesWithoutLines = std::move(result.filesWithoutLines);
+  m_linesWithoutFiles = std::move(result.linesWithoutFiles);
+
+  LockForCheck(false);
+  if (result.status) {
+    cmdDeleteFiles->setEnabled(!m_filesWithoutLines.empty());
+    cmdDeleteLines->setEnabled(!m_linesWithoutFiles.empty());
+  }
+}
+
+void VerifyTab::cmdDeleteFiles_Click() {
+  // The files removed are the listed entries' own bytes, never a path rebuilt from the shown text.
+  DeleteFilesWithoutLines(m_context.Port(), m_filesWithoutLines);
+  if (m_filesWithoutLines.empty()) lvCheckedFiles[0]->clear();
+}
+
+void VerifyTab::cmdDeleteLines_Click() {
+  DeleteLinesWithoutFiles(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
+                          m_context.FileDsnSelected(), m_linesWithoutFiles);
+  if (m_linesWithoutFiles.empty()) lvCheckedFiles[1]->clear();
+}
+
+}  // namespace tessarine

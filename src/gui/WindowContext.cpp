@@ -1,0 +1,44 @@
+#include "gui/WindowContext.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QString>
+
+#include "catalogue/CatalogueConnection.h"
+#include "gui/OpenDocument.h"
+#include "gui/WindowUserPort.h"
+
+namespace tessarine {
+
+WindowContext::WindowContext(std::filesystem::path settingsFile, std::filesystem::path programFolder)
+    : m_settingsFile(std::move(settingsFile)),
+      m_programFolder(std::move(programFolder)),
+      m_openDocument([](const QString& target) { return tessarine::OpenDocument(target); }) {}
+
+WindowContext::~WindowContext() = default;
+
+void WindowContext::SetPort(std::unique_ptr<WindowUserPort> port) { m_port = std::move(port); }
+
+CatalogueConnection& WindowContext::Connection() {
+  if (!m_catalogue) m_catalogue = std::make_unique<CatalogueConnection>();
+  return *m_catalogue;
+}
+
+void WindowContext::RunDialog(QDialog& dialog) const {
+  if (m_runDialog) {
+    m_runDialog(dialog);
+  } else {
+    dialog.exec();
+  }
+}
+
+std::optional<std::string> WindowContext::ChooseFolder(QWidget* parent, const QString& caption) const {
+  if (m_chooseFolder) return m_chooseFolder();
+  const QString folder = QFileDialog::getExistingDirectory(parent, caption, QString(), QFileDialog::ShowDirsOnly);
+  if (folder.isEmpty()) return std::nullopt;
+  // The path as the disk names it.
+  return QFile::encodeName(folder).toStdString();
+}
+
+}  // namespace tessarine

@@ -1,0 +1,84 @@
+#pragma once
+// What the tabs of the main window share: the settings and their file, the user port, the one
+// catalogue connection, the DSN kind the connection tab shows, the dialog runner, document opener
+// and folder chooser that tests replace, and the Stop and Cancel requests of the scan and the check.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/Settings.h"
+
+class QDialog;
+class QString;
+class QWidget;
+
+namespace tessarine {
+
+class CatalogueConnection;
+class WindowUserPort;
+
+class WindowContext {
+ public:
+  // Shows a modal dialog; tests replace it to drive the dialog without blocking.
+  using DialogRunner = std::function<void(QDialog&)>;
+  // Opens a file or web address with the desktop's default application.
+  using DocumentOpener = std::function<bool(const QString&)>;
+  // The folder-browse dialog of "Add folder to scan": the chosen folder's path as bytes for the
+  // disk, nothing when cancelled.
+  using FolderChooser = std::function<std::optional<std::string>()>;
+
+  WindowContext(std::filesystem::path settingsFile, std::filesystem::path programFolder);
+  ~WindowContext();
+  WindowContext(const WindowContext&) = delete;
+  WindowContext& operator=(const WindowContext&) = delete;
+
+  Settings& CurrentSettings() { return m_settings; }
+  const std::filesystem::path& SettingsFile() const { return m_settingsFile; }
+  // The folder that holds Help/ and license-fi.txt.
+  const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
+  void SetProgramFolder(std::filesystem::path folder) { m_programFolder = std::move(folder); }
+
+  // The port exists once the window has its status line and the scan tab its log.
+  WindowUserPort& Port() { return *m_port; }
+  void SetPort(std::unique_ptr<WindowUserPort> port);
+
+  // The one shared catalogue connection, created on first use.
+  CatalogueConnection& Connection();
+
+  // The DSN kind the connection tab shows now (the next connection uses it).
+  bool FileDsnSelected() const { return m_fileDsnSelected && m_fileDsnSelected(); }
+  void SetFileDsnSelected(std::function<bool()> selected) { m_fileDsnSelected = std::move(selected); }
+
+  void RunDialog(QDialog& dialog) const;
+  void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+  bool OpenDocument(const QString& target) const { return m_openDocument(target); }
+  void SetDocumentOpener(DocumentOpener opener) { m_openDocument = std::move(opener); }
+  // The chooser a test installed, else the folder dialog over `parent` with the given caption.
+  std::optional<std::string> ChooseFolder(QWidget* parent, const QString& caption) const;
+  void SetFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
+
+  bool StopRequested() const { return m_stopRequested; }
+  void RequestStop() { m_stopRequested = true; }
+  void ClearStopRequest() { m_stopRequested = false; }
+  bool CheckCancelRequested() const { return m_checkCancelRequested; }
+  void RequestCheckCancel() { m_checkCancelRequested = true; }
+  void ClearCheckCancelRequest() { m_checkCancelRequested = false; }
+
+ private:
+  std::filesystem::path m_settingsFile;
+  std::filesystem::path m_programFolder;
+  Settings m_settings;
+  std::unique_ptr<WindowUserPort> m_port;
+  std::unique_ptr<CatalogueConnection> m_catalogue;
+  std::function<bool()> m_fileDsnSelected;
+  DialogRunner m_runDialog;
+  DocumentOpener m_openDocument;
+  FolderChooser m_chooseFolder;
+  bool m_stopRequested = false;
+  bool m_checkCancelRequested = false;
+};
+
+}  // namespace tessarine
