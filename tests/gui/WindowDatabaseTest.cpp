@@ -7,8 +7,8 @@
 #include <QTest>
 
 #include "support/RecordingUserPort.h"
-#include "workflows/connection/CatalogueTables.h"
 #include "WindowFixture.h"
+#include "workflows/connection/CatalogueTables.h"
 
 using tessarine::test::SqliteWindow;
 

@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "gui/OpenDocument.h"
-#include "workflows/xmpcustom/CustomXmpSummary.h"
 #include "WindowFixture.h"
+#include "workflows/xmpcustom/CustomXmpSummary.h"
 
 using tessarine::test::WindowFixture;
 

@@ -65,9 +65,9 @@ class WindowScanTest : public QObject {
     const std::vector<tessarine::FolderEntry> entries = f.window->FolderEntries();
     QCOMPARE(f.List()->topLevelItemCount(), 2);
     QCOMPARE(entries.size(), std::size_t(2));
-    QCOMPARE(entries[0].text, Slash(f.photos));
+    QCOMPARE(entries[0].folder.Text(), Slash(f.photos));
     for (int i = 0; i < 2; ++i) {
-      QCOMPARE(f.Row(i)->text(0).toStdString(), entries[i].text);
+      QCOMPARE(f.Row(i)->text(0).toStdString(), entries[i].folder.Text());
       QCOMPARE(f.Row(i)->text(1).toStdString(), entries[i].status);
     }
     QVERIFY(IsLight(f.Row(1)->foreground(0).color(), 0));  // not on disk: light red

