@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "catalogue/SqlDialect.h"
 #include "gui/Bullet.h"
 #include "gui/FrameLayout.h"
 #include "gui/LinkLabel.h"
@@ -42,9 +43,10 @@ DatabaseFrame::DatabaseFrame(QWidget* parent) : QFrame(parent) {
   optDatabase->setObjectName(QStringLiteral("optDatabase"));
   auto* options = new QHBoxLayout;
   options->setContentsMargins(IndentOfStepText(), 0, 0, 0);
-  const char* captions[] = {"MySQL, PostgreSQL, etc.", "Oracle", "SQL Server", "SQLite (embedded)"};
   for (int i = 0; i < 4; ++i) {
-    auto* option = Named(new QRadioButton(QString::fromLatin1(captions[i]), this), "optDatabase", i);
+    const std::string_view caption = DbmsCaption(static_cast<DbmsKind>(i));
+    auto* option = Named(new QRadioButton(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())), this),
+                         "optDatabase", i);
     optDatabase->addButton(option, i);
     options->addWidget(option);
   }
