@@ -77,7 +77,7 @@ void VerifyTab::ShowVerifyRow(const VerifyView& view) {
 void VerifyTab::cmdVerifyQuery_Click() {
   txtVerifyResult->clear();
   BusyPointer busy(m_context.Port());
-  const std::optional<VerifyView> view =
+  const Expected<VerifyView> view =
       m_browser->RunQuery(DataSourceOf(m_context.CurrentSettings(), m_context.FileDsnSelected()),
                           txtVerifyQuery->toPlainText().toStdString(), DisplayMode());
   if (view) ShowVerifyRow(*view);

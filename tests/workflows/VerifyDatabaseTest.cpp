@@ -125,7 +125,7 @@ TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes)
   // A refused query: "Erreur " in the status line and a beep, no message box.
   const auto messages = port.messages.size();
   const int beeps = port.beeps;
-  EXPECT_FALSE(browser.RunQuery(source, "select * from no_such_table_here;", DisplayFields::All));
+  EXPECT_TRUE(browser.RunQuery(source, "select * from no_such_table_here;", DisplayFields::All).Is(ErrorKind::Database));
   EXPECT_EQ(port.LastStatus().rfind("Erreur ", 0), 0u) << port.LastStatus();
   EXPECT_EQ(port.beeps, beeps + 1);
   EXPECT_EQ(port.messages.size(), messages);

@@ -21,18 +21,18 @@ void VerifyBrowser::ReportQueryError(long number, std::string_view description) 
   m_port.Beep();
 }
 
-std::optional<VerifyView> VerifyBrowser::RunQuery(const DataSource& source, std::string_view query,
+Expected<VerifyView> VerifyBrowser::RunQuery(const DataSource& source, std::string_view query,
                                                   DisplayFields fields) {
   // The previous result goes with the connection it lived on.
   m_result.reset();
   m_rowCount = 0;
   m_currentRow = 0;
-  if (!OpenCatalogue(m_connection, m_port, source)) return std::nullopt;
+  if (Status opened = OpenCatalogue(m_connection, m_port, source); !opened) return opened.GetError();
   try {
     m_result = m_connection.ExecuteStatement(query, CursorChoice::Scrollable);
   } catch (const DatabaseError& error) {
     ReportQueryError(error.NativeError(), error.Description());
-    return std::nullopt;
+    return error;
   }
   if (!m_result) {
     // A statement without columns (an update typed into the box): nothing to browse.
@@ -47,11 +47,11 @@ std::optional<VerifyView> VerifyBrowser::RunQuery(const DataSource& source, std:
     }
     m_rowCount = count;
     if (count > 0) m_result->MoveFirst();
-  } catch (const DatabaseError&) {
+  } catch (const DatabaseError& error) {
     // The run ends without a display and without a message.
     m_result.reset();
     m_rowCount = 0;
-    return std::nullopt;
+    return error;
   }
   m_currentRow = 1;
   return ShowVerifyRow(fields);

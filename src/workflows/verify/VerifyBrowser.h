@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "catalogue/CatalogueConnection.h"
+#include "core/Error.h"
 #include "core/UserPort.h"
 
 namespace tessarine {
@@ -29,9 +30,9 @@ class VerifyBrowser {
   explicit VerifyBrowser(UserPort& port);
 
   // cmdVerifyQuery_Click: opens the browser's connection, runs the query text unchanged and shows
-  // row 1. Nothing when the connection could not be opened (already reported), when the query
+  // row 1. The error when the connection could not be opened (already reported), when the query
   // failed ("Erreur <n>: <text>" in the status line and a beep) or when counting the rows failed.
-  std::optional<VerifyView> RunQuery(const DataSource& source, std::string_view query, DisplayFields fields);
+  Expected<VerifyView> RunQuery(const DataSource& source, std::string_view query, DisplayFields fields);
 
   // A move button; nothing when there is no result or the move is refused by its bound.
   std::optional<VerifyView> Move(VerifyMove move, DisplayFields fields);
