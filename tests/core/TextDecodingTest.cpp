@@ -41,6 +41,9 @@ TEST(DecodeUtf8, DecodesTheBytesTheParserCharactersStandForAndNeverEmitsInvalidU
 }
 
 TEST(DecodeUtf8, AnyByteSequenceGivesValidUtf8) {
+  // The check itself refuses an encoded surrogate and an overlong form.
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));
+  EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));
   for (int seed = 0; seed < 2000; ++seed) {
     std::string bytes;
     unsigned state = static_cast<unsigned>(seed) * 2654435761u + 1;
