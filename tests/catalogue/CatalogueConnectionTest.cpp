@@ -12,15 +12,10 @@ namespace {
 using CatalogueConnectionOn = DatabaseFixture;
 TESSARINE_ON_EVERY_DATABASE(CatalogueConnectionOn);
 
-TEST_P(CatalogueConnectionOn, OpensAUserDataSourceReportsTheCompletedConnectStringAndAnswersQueries) {
+TEST_P(CatalogueConnectionOn, OpensAUserOrAFileDataSourceAndAnswersQueries) {
   ASSERT_TRUE(Open().IsOpen());
-  EXPECT_EQ(connection.ConnectString(), ConnectString(Db().userDsn));
   EXPECT_FALSE(connection.CompletedConnectString().empty());
-  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
   EXPECT_EQ(QueryValue("select 2;"), "2");
-}
-
-TEST_P(CatalogueConnectionOn, OpensAFileDataSource) {
   const std::optional<Error> error = OpenError(Db().fileDsn);
   ASSERT_FALSE(error) << error->what();
   EXPECT_TRUE(connection.ConnectString().starts_with("ODBC;FileDSN=" + Db().fileDsn.dsn + ";UID="));
@@ -59,6 +54,7 @@ TEST_P(CatalogueConnectionOn, ARefusedStatementCarriesTheDriversDiagnostics) {
     if (Db().kind != DbmsKind::Sqlite) {
       EXPECT_EQ(error.SqlState().substr(0, 2), "23") << error.SqlState();
     }
+    EXPECT_FALSE(error.Description().empty());
     EXPECT_EQ(error.CommonText(), "Error " + std::to_string(error.NativeError()) + ": " + error.Description());
     EXPECT_EQ(connection.StatementText(), insert);
   }
@@ -73,21 +69,21 @@ TEST_P(CatalogueConnectionOn, UpdateOrDeleteMatchingNoRowIsSuccess) {
   EXPECT_EQ(connection.ExecuteStatement("delete from " + t + ";"), nullptr);
 }
 
-TEST_P(CatalogueConnectionOn, StatementOnAClosedConnectionIsAnError) {
-  Open();
-  connection.CloseConnection();
-  EXPECT_FALSE(connection.IsOpen());
-  EXPECT_THROW(connection.SendStatement(Dialect().TestQuery()), DatabaseError);
-  connection.CloseConnection();  // closing twice is harmless
-}
-
-TEST_P(CatalogueConnectionOn, NewOpenReplacesTheEarlierConnection) {
+TEST_P(CatalogueConnectionOn, AReopenDropsTheKeptResultAndAResultHeldPastCloseStaysReadable) {
   Open();
   connection.KeepResult(connection.ExecuteStatement(Dialect().TestQuery()));
   ASSERT_NE(connection.Result(), nullptr);
   Open();
   EXPECT_EQ(connection.Result(), nullptr);
-  EXPECT_EQ(QueryValue(Dialect().TestQuery()), "1");
+  auto rows = connection.ExecuteStatement(Dialect().TestQuery());
+  connection.CloseConnection();
+  EXPECT_FALSE(connection.IsOpen());
+  EXPECT_THROW(connection.SendStatement(Dialect().TestQuery()), DatabaseError);
+  connection.CloseConnection();  // closing twice is harmless
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(rows->FieldValue(0), "1");
+  rows->MoveNext();
+  EXPECT_TRUE(rows->IsEof());
 }
 
 TEST_P(CatalogueConnectionOn, AStatementHoldingANulIsRefusedBeforeItIsSent) {
@@ -99,10 +95,12 @@ TEST_P(CatalogueConnectionOn, AStatementHoldingANulIsRefusedBeforeItIsSent) {
   EXPECT_EQ(QueryValue("select count(*) from " + t + ";"), "0");
 }
 
-TEST_P(CatalogueConnectionOn, WalksTheRowsBothWaysOnEitherCursor) {
+TEST_P(CatalogueConnectionOn, WalksTheRowsBothWaysOnEitherCursorAndAnEmptyResultIsAtBothEnds) {
   Open();
   const std::string t = Table("Walk");
+  const std::string empty = Table("Empty");
   connection.SendStatement("create table " + t + " (Id integer not null,Name varchar(20),primary key(Id));");
+  connection.SendStatement("create table " + empty + " (Id integer);");
   for (int i = 1; i <= 5; ++i) {
     const std::string name = i == 3 ? "null" : "'n" + std::to_string(i) + "'";
     connection.SendStatement("insert into " + t + " (Id,Name) values (" + std::to_string(i) + "," + name + ");");
@@ -152,33 +150,15 @@ TEST_P(CatalogueConnectionOn, WalksTheRowsBothWaysOnEitherCursor) {
     EXPECT_EQ(walked, 5);
     rows->Close();
     EXPECT_THROW(rows->MoveFirst(), DatabaseError);
-  }
-}
 
-TEST_P(CatalogueConnectionOn, AnEmptyResultIsAtBothEnds) {
-  Open();
-  const std::string t = Table("Empty");
-  connection.SendStatement("create table " + t + " (Id integer);");
-  for (CursorChoice cursor : {CursorChoice::Scrollable, CursorChoice::ForwardOnly}) {
-    auto rows = connection.ExecuteStatement("select Id from " + t + ";", cursor);
-    ASSERT_NE(rows, nullptr);
-    EXPECT_TRUE(rows->IsBof());
-    EXPECT_TRUE(rows->IsEof());
-    rows->MoveLast();
-    rows->MovePrevious();
-    EXPECT_TRUE(rows->IsBof() && rows->IsEof());
-    EXPECT_THROW(rows->FieldValue(0), DatabaseError);
+    auto none = connection.ExecuteStatement("select Id from " + empty + ";", cursor);
+    ASSERT_NE(none, nullptr);
+    EXPECT_TRUE(none->IsBof() && none->IsEof());
+    none->MoveLast();
+    none->MovePrevious();
+    EXPECT_TRUE(none->IsBof() && none->IsEof());
+    EXPECT_THROW(none->FieldValue(0), DatabaseError);
   }
-}
-
-TEST_P(CatalogueConnectionOn, AResultHeldPastCloseStaysReadable) {
-  Open();
-  auto rows = connection.ExecuteStatement(Dialect().TestQuery());
-  connection.CloseConnection();
-  ASSERT_NE(rows, nullptr);
-  EXPECT_EQ(rows->FieldValue(0), "1");
-  rows->MoveNext();
-  EXPECT_TRUE(rows->IsEof());
 }
 
 }  // namespace

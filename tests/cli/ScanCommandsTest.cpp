@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "metadata/ImageBytes.h"
 #include "support/RunTool.h"
 #include "support/SqliteCatalogue.h"
 
@@ -16,15 +15,12 @@ namespace {
 
 ToolRun Tessarine(const std::string& arguments) { return RunTool(TESSARINE_EXECUTABLE, arguments); }
 
-// A JPEG whose IIM object name (2:05) is the given title.
-std::string TitledJpeg(std::string_view title) { return Jpeg(App13(Resource(0x0404, Iim(5, title)))); }
-
 class ScanCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteSqliteSettings(ini);
     std::filesystem::create_directories(photos / "sub");
-    WriteFile(photos / "one.jpg", TitledJpeg("Sunset"));
+    WriteFile(photos / "one.jpg", "x");
     WriteFile(photos / "notes.txt", "not an image");
     WriteFile(photos / "sub" / "two.jpg", "x");
   }
@@ -57,17 +53,15 @@ class ScanCommands : public ::testing::Test {
   std::filesystem::path photos = dir / "photos";
 };
 
-TEST_F(ScanCommands, FoldersAddListAndRemoveFollowTheFolderListRules) {
+// Which folders may be added and what a removal deletes is FolderList's; here the command's answers.
+TEST_F(ScanCommands, FoldersAddListAndRemove) {
   CreateTables();
   ToolRun run = Run("folders add" + Quoted(photos));
   EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_NE(Run("folders add" + Quoted(photos / "sub")).status, 0);  // a subfolder is never stored
+  EXPECT_EQ(Run("folders add" + Quoted(photos / "sub")).status, 1);  // a subfolder is never stored
   run = Run("folders add" + Quoted(photos));
-  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("Subfolder already in list\n" + Text(photos)), std::string::npos) << run.out;
-  run = Run("folders add /proc/self");
-  EXPECT_NE(run.status, 0);
-  EXPECT_NE(run.out.find("Forbidden Folder"), std::string::npos) << run.out;
   EXPECT_EQ(Run("folders add" + Quoted(dir / "missing")).status, 2);
 
   // A folder gone from the disk is listed as Unknown.
@@ -76,31 +70,25 @@ TEST_F(ScanCommands, FoldersAddListAndRemoveFollowTheFolderListRules) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, Text(photos) + "\tOK\t\t\n" + Text(dir / "gone") + "\tUnknown\t\t\n");
 
-  // Remove asks nothing and takes the folder's rows along.
-  ASSERT_EQ(Run("scan" + Quoted(photos)).status, 0);
-  ASSERT_NE(RowsUnder(photos), "0");
+  // Remove asks nothing.
   run = Run("folders remove" + Quoted(photos));
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(run.out.find("Remove folder to scan"), std::string::npos) << run.out;
-  EXPECT_EQ(RowsUnder(photos), "0");
   EXPECT_EQ(Run("folders list").out, Text(dir / "gone") + "\tUnknown\t\t\n");
-  EXPECT_NE(Run("folders remove" + Quoted(photos)).status, 0);
+  EXPECT_EQ(Run("folders remove" + Quoted(photos)).status, 1);
 }
 
-TEST_F(ScanCommands, ScanWritesARowPerVisibleFileAndRecordsTheCount) {
+// Which files get rows, and their values, is ScanEndToEnd.StoresOneRowPerVisibleFileWithWhatTheFileHolds;
+// here which folders the command scans.
+TEST_F(ScanCommands, ScanCataloguesTheListedFoldersOrTheNamedOnes) {
   CreateTables();
   ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
   ToolRun run = Run("scan");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("Scanning " + Text(photos)), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Elapsed time: "), std::string::npos) << run.out;
-
-  // Which files get rows, and their values, is ScanEndToEnd.StoresOneRowPerVisibleFileWithWhatTheFileHolds.
   EXPECT_EQ(RowsUnder(photos), "3");
-  EXPECT_EQ(Query("select ObjectName from Images where FileName = 'one.jpg';"), "Sunset");
   EXPECT_EQ(FolderColumn(photos, "Files"), "3");
-  const std::string firstScan = FolderColumn(photos, "LastScan");
-  EXPECT_EQ(firstScan.size(), 19u) << firstScan;
 
   // A subfolder named on the command line updates the listed folder's count.
   WriteFile(photos / "sub" / "three.jpg", "x");
@@ -115,7 +103,6 @@ TEST_F(ScanCommands, ScanWritesARowPerVisibleFileAndRecordsTheCount) {
   EXPECT_EQ(Run("scan" + Quoted(other)).status, 0);
   EXPECT_EQ(RowsUnder(other), "1");
   EXPECT_EQ(Query("select count(*) from Folders;"), "1");
-  EXPECT_EQ(RowsUnder(photos), "4");  // a rescan replaced the rows, none doubled
 }
 
 TEST_F(ScanCommands, FailuresEndWithANonZeroStatus) {

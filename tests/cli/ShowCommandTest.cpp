@@ -31,23 +31,21 @@ class ShowCommandTest : public ::testing::Test {
   tessarine::test::TempDir m_dir;
 };
 
-TEST_F(ShowCommandTest, PrintsAllColumnsAsJsonWithTheSettingsFileRules) {
-  const ToolRun out = Show("--json " + Settings() + " " + File("a.jpg"));
-  ASSERT_EQ(out.status, 0);
-  const auto object = nlohmann::ordered_json::parse(out.out);
+TEST_F(ShowCommandTest, PrintsAllColumnsAsJsonOrTheNonEmptyOnesOnePerLineWithTheSettingsFileRules) {
+  const ToolRun json = Show("--json " + Settings() + " " + File("a.jpg"));
+  ASSERT_EQ(json.status, 0);
+  const auto object = nlohmann::ordered_json::parse(json.out);
   EXPECT_EQ(object.size(), 166u);
   // The values are ImageMetadataReaderTest's and RealFilesTest's; here the settings file and the format.
   EXPECT_EQ(object["ObjectName"], "IIM title");  // IIM first, as the settings file says
   EXPECT_EQ(object["Caption"], "line1\r\nline2");
   EXPECT_EQ(object.begin().key(), "Folder");  // columns in table order
-}
 
-TEST_F(ShowCommandTest, PrintsNonEmptyColumnsOnePerLine) {
-  const ToolRun out = Show(Settings() + " " + File("a.jpg"));
-  ASSERT_EQ(out.status, 0);
-  EXPECT_NE(out.out.find("\nObjectName=IIM title\n"), std::string::npos);
-  EXPECT_NE(out.out.find("\nCaption=line1\\r\\nline2\n"), std::string::npos);
-  EXPECT_EQ(out.out.find("Headline="), std::string::npos);
+  const ToolRun lines = Show(Settings() + " " + File("a.jpg"));
+  ASSERT_EQ(lines.status, 0);
+  EXPECT_NE(lines.out.find("\nObjectName=IIM title\n"), std::string::npos);
+  EXPECT_NE(lines.out.find("\nCaption=line1\\r\\nline2\n"), std::string::npos);
+  EXPECT_EQ(lines.out.find("Headline="), std::string::npos);
 }
 
 TEST_F(ShowCommandTest, FailsForAMissingFileAndGoesOnWithTheOthers) {

@@ -7,46 +7,37 @@
 namespace tessarine {
 namespace {
 
-TEST(IniFile, MatchesSectionAndKeyNamesWithoutRegardToCase) {
-  const std::string text = "[connection]\ndsn=Pictures\n[Database]\nIMAGES=Pics\n";
-  EXPECT_EQ(ReadSettingFromText(text, "Connection", "DSN"), "Pictures");
-  EXPECT_EQ(ReadSettingFromText(text, "DATABASE", "Images"), "Pics");
-  EXPECT_EQ(ReadSettingFromText(text, "Database", "DSN"), "");  // a key of another section
-}
-
-TEST(IniFile, IgnoresBlanksAroundNamesAndValues) {
-  const std::string text = "  [ Metadata ]  \r\n\t OnlyIPTC \t=\t 1 \t\r\n";
-  EXPECT_EQ(ReadSettingFromText(text, "Metadata", "OnlyIPTC"), "1");
-}
-
-TEST(IniFile, KeepsBlanksInsideValuesAndEqualsSignsAfterTheFirst) {
-  EXPECT_EQ(ReadSettingFromText("[C]\nPassword= a=b; c \n", "C", "Password"), "a=b; c");
+TEST(IniFile, ReadsNamesWithoutRegardToCaseAndValuesWithoutTheirSurroundingBlanks) {
+  const struct {
+    std::string text, section, key, expected;
+  } cases[] = {
+      {"[connection]\ndsn=Pictures\n[Database]\nIMAGES=Pics\n", "DATABASE", "Images", "Pics"},
+      {"[connection]\ndsn=Pictures\n[Database]\nIMAGES=Pics\n", "Database", "DSN", ""},  // a key of another section
+      {"  [ Metadata ]  \r\n\t OnlyIPTC \t=\t 1 \t\r\n", "Metadata", "OnlyIPTC", "1"},
+      {"[C]\nPassword= a=b; c \n", "C", "Password", "a=b; c"},  // inner blanks and later "=" stay
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReadSettingFromText(c.text, c.section, c.key), c.expected) << c.text;
 }
 
 TEST(IniFile, CutsReadsAfter254CharactersWithoutSplittingACharacter) {
-  std::string text = "[S]\nK=" + std::string(300, 'x') + "\n";
-  EXPECT_EQ(ReadSettingFromText(text, "S", "K").size(), kMaxSettingLength);
-
+  EXPECT_EQ(ReadSettingFromText("[S]\nK=" + std::string(300, 'x') + "\n", "S", "K").size(), kMaxSettingLength);
   // 253 ASCII letters and a two-byte é make 254 characters; the next é is cut off.
   std::string value = std::string(253, 'a') + "\xC3\xA9\xC3\xA9";
   EXPECT_EQ(ReadSettingFromText("[S]\nK=" + value, "S", "K"), std::string(253, 'a') + "\xC3\xA9");
 }
 
-TEST(IniFile, ReplacesAnExistingKeyOnItsOwnLineAndLeavesEveryOtherByte) {
-  const std::string text = "; my comment\r\n[Connection]\r\nDSN = old\r\nLogin=me\r\ngarbage line\r\n";
-  EXPECT_EQ(WriteSettingToText(text, "connection", "dsn", "new"),
-            "; my comment\r\n[Connection]\r\ndsn=new\r\nLogin=me\r\ngarbage line\r\n");
-}
-
-TEST(IniFile, AppendsANewKeyAfterTheLastEntryOfItsSection) {
-  const std::string text = "[A]\nx=1\n\n[B]\ny=2\n";
-  EXPECT_EQ(WriteSettingToText(text, "A", "z", "3"), "[A]\nx=1\nz=3\n\n[B]\ny=2\n");
-  EXPECT_EQ(WriteSettingToText(text, "B", "z", "3"), "[A]\nx=1\n\n[B]\ny=2\nz=3\n");
-}
-
-TEST(IniFile, AppendsANewSectionAtTheEndAndWritesEmptyValuesAsKeyEquals) {
-  EXPECT_EQ(WriteSettingToText("", "Connection", "Password", ""), "[Connection]\nPassword=\n");
-  EXPECT_EQ(WriteSettingToText("[A]\nx=1", "B", "y", "2"), "[A]\nx=1\n[B]\ny=2\n");
+TEST(IniFile, WritesAKeyOnItsOwnLineAtTheEndOfItsSectionAndLeavesEveryOtherByte) {
+  const struct {
+    std::string text, section, key, value, expected;
+  } cases[] = {
+      {"; my comment\r\n[Connection]\r\nDSN = old\r\nLogin=me\r\ngarbage line\r\n", "connection", "dsn", "new",
+       "; my comment\r\n[Connection]\r\ndsn=new\r\nLogin=me\r\ngarbage line\r\n"},
+      {"[A]\nx=1\n\n[B]\ny=2\n", "A", "z", "3", "[A]\nx=1\nz=3\n\n[B]\ny=2\n"},
+      {"[A]\nx=1\n\n[B]\ny=2\n", "B", "z", "3", "[A]\nx=1\n\n[B]\ny=2\nz=3\n"},
+      {"", "Connection", "Password", "", "[Connection]\nPassword=\n"},
+      {"[A]\nx=1", "B", "y", "2", "[A]\nx=1\n[B]\ny=2\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WriteSettingToText(c.text, c.section, c.key, c.value), c.expected) << c.text;
 }
 
 TEST(IniFile, KeepsAValueWithLineBreaksOnOneLine) {
@@ -55,7 +46,7 @@ TEST(IniFile, KeepsAValueWithLineBreaksOnOneLine) {
   EXPECT_EQ(text.find("\n[Evil]"), std::string::npos);
 }
 
-TEST(IniFile, CreatesTheFileOnFirstWriteAndReadsBackWhatItWrote) {
+TEST(IniFile, CreatesTheFileOnFirstWriteReadsBackWhatItWroteAndReportsAFailedWrite) {
   test::TempDir dir;
   auto file = dir / "sub" / "Tessarine PRO.ini";
   EXPECT_EQ(ReadSetting(file, "Connection", "DSN"), "");
@@ -64,12 +55,7 @@ TEST(IniFile, CreatesTheFileOnFirstWriteAndReadsBackWhatItWrote) {
   ASSERT_TRUE(WriteSetting(file, "Connection", "DSN", "Other"));
   EXPECT_EQ(test::ReadFile(file), "[Connection]\nDSN=Other\nLogin=scan\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "sub" / ("Tessarine PRO.ini.tmp" + std::to_string(::getpid()))));
-}
-
-TEST(IniFile, ReportsAFailedWriteWithoutThrowing) {
-  test::TempDir dir;
-  test::WriteFile(dir / "file", "x");
-  EXPECT_FALSE(WriteSetting(dir / "file" / "settings.ini", "S", "K", "v"));
+  EXPECT_FALSE(WriteSetting(file / "settings.ini", "S", "K", "v"));  // under a file, not a folder
 }
 
 TEST(IniFile, ReadsBinaryGarbageAsMissingKeys) {

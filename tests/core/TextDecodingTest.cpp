@@ -5,19 +5,17 @@
 namespace tessarine {
 namespace {
 
-TEST(NormalizeLineBreaks, TrimsSpacesOnlyAndWritesEveryBreakAsCrLf) {
-  EXPECT_EQ(NormalizeLineBreaks("  a\tb \t "), "a\tb \t");
-  EXPECT_EQ(NormalizeLineBreaks("a\nb"), "a\r\nb");
-  EXPECT_EQ(NormalizeLineBreaks("a\rb"), "a\r\nb");
-  EXPECT_EQ(NormalizeLineBreaks("a\r\nb"), "a\r\nb");
-  EXPECT_EQ(NormalizeLineBreaks(""), "");
-}
+struct TextCase {
+  std::string input;
+  std::string expected;
+};
 
-TEST(NormalizeLineBreaks, CollapsesBareLfPairsButKeepsAnEmptyCrLfLine) {
-  EXPECT_EQ(NormalizeLineBreaks("a\n\nb"), "a\r\nb");
-  EXPECT_EQ(NormalizeLineBreaks("a\n\n\nb"), "a\r\n\r\nb");
-  EXPECT_EQ(NormalizeLineBreaks("a\r\n\r\nb"), "a\r\n\r\nb");
-  EXPECT_EQ(NormalizeLineBreaks(" \nx\n "), "\r\nx\r\n");
+TEST(NormalizeLineBreaks, TrimsSpacesOnlyAndCollapsesBareLfPairsButKeepsAnEmptyCrLfLine) {
+  const TextCase cases[] = {
+      {"  a\tb \t ", "a\tb \t"}, {"a\nb", "a\r\nb"},        {"a\rb", "a\r\nb"},           {"a\r\nb", "a\r\nb"},
+      {"a\n\nb", "a\r\nb"},      {"a\n\n\nb", "a\r\n\r\nb"}, {"a\r\n\r\nb", "a\r\n\r\nb"}, {" \nx\n ", "\r\nx\r\n"},
+  };
+  for (const TextCase& c : cases) EXPECT_EQ(NormalizeLineBreaks(c.input), c.expected) << c.input;
 }
 
 std::string Latin1AsParserText(std::string_view bytes) {
@@ -27,25 +25,25 @@ std::string Latin1AsParserText(std::string_view bytes) {
   return out;
 }
 
-TEST(DecodeUtf8, DecodesTheBytesThatTheParserCharactersStandFor) {
-  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("caf\xC3\xA9")), "caf\xC3\xA9");
-  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("\xE2\x82\xAC")), "\xE2\x82\xAC");
-  EXPECT_EQ(DecodeUtf8(""), "");
-}
-
-TEST(DecodeUtf8, KeepsFourByteCharactersAndNeverEmitsInvalidUtf8) {
-  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("a\xF0\x9F\x98\x80z")), "a\xF0\x9F\x98\x80z");
-  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("\xED\xA0\x80")), "\xEF\xBF\xBD");  // a surrogate
-  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("caf\xE9")), "caf");                 // lone Latin-1 byte
-  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("\xC0\xAF\xF5\x80\x80\x80\xF4\x90\x80\x80")), "");
-  EXPECT_EQ(DecodeUtf8(Latin1AsParserText("\xE2\x82")), "");  // cut-off sequence
-}
-
-TEST(DecodeUtf8, KeepsCharactersAboveLatin1FromCharacterReferences) {
-  EXPECT_EQ(DecodeUtf8("\xE2\x98\xBA"), "\xE2\x98\xBA");  // U+263A as the parser returns it
+TEST(DecodeUtf8, DecodesTheBytesTheParserCharactersStandForAndNeverEmitsInvalidUtf8) {
+  const TextCase cases[] = {
+      {"caf\xC3\xA9", "caf\xC3\xA9"},
+      {"\xE2\x82\xAC", "\xE2\x82\xAC"},
+      {"a\xF0\x9F\x98\x80z", "a\xF0\x9F\x98\x80z"},       // four bytes, outside the basic plane
+      {"\xED\xA0\x80", "\xEF\xBF\xBD"},                     // a surrogate
+      {"caf\xE9", "caf"},                                   // a lone Latin-1 byte
+      {"\xC0\xAF\xF5\x80\x80\x80\xF4\x90\x80\x80", ""},     // overlong, past U+10FFFF
+      {"\xE2\x82", ""},                                     // cut off
+  };
+  for (const TextCase& c : cases) EXPECT_EQ(DecodeUtf8(Latin1AsParserText(c.input)), c.expected) << c.input;
+  // A character above Latin-1 can only come from a character reference: it is kept.
+  EXPECT_EQ(DecodeUtf8("\xE2\x98\xBA"), "\xE2\x98\xBA");
 }
 
 TEST(DecodeUtf8, AnyByteSequenceGivesValidUtf8) {
+  // The check itself refuses an encoded surrogate and an overlong form.
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));
+  EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));
   for (int seed = 0; seed < 2000; ++seed) {
     std::string bytes;
     unsigned state = static_cast<unsigned>(seed) * 2654435761u + 1;

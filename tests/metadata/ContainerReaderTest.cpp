@@ -11,7 +11,6 @@ using namespace test;
 
 TEST(SupportCode, ContentWinsOverTheExtension) {
   EXPECT_EQ(SupportCode(AsBytes("\xFF\xD8rest"), "DAT"), "1");
-  EXPECT_EQ(SupportCode(AsBytes("II*\0"), "TIF"), "2");
   EXPECT_EQ(SupportCode(AsBytes("\x89PNG"), "JPG"), "2");
   EXPECT_EQ(SupportCode(AsBytes("hello"), "TXT"), "0");
   EXPECT_EQ(SupportCode(AsBytes("\xFF\xFE"), "tif"), "0");  // the caller upper-cases
@@ -20,12 +19,14 @@ TEST(SupportCode, ContentWinsOverTheExtension) {
 
 std::string IimResourceBytes() { return Resource(0x0404, Iim(5, "Title")); }
 
-TEST(FindIimBlock, LocatesTheDataOfAnUnnamedResource) {
-  const std::string file = Jpeg(App13(Resource(0x03ED, "xxxx") + IimResourceBytes()));
-  IimSearch found = FindIimBlock(AsBytes(file));
-  ASSERT_TRUE(found.block);
-  EXPECT_FALSE(found.truncated);
-  EXPECT_EQ(file.substr(found.block->start, found.block->size), Iim(5, "Title"));
+TEST(FindIimBlock, LocatesTheDataOfTheIimResourceInTheFirstPhotoSegmentThatHoldsIt) {
+  for (const std::string& file : {Jpeg(App13(Resource(0x03ED, "xxxx") + IimResourceBytes())),
+                                  Jpeg(App13(Resource(0x03ED, "xx")) + App13(IimResourceBytes()))}) {
+    IimSearch found = FindIimBlock(AsBytes(file));
+    ASSERT_TRUE(found.block);
+    EXPECT_FALSE(found.truncated);
+    EXPECT_EQ(file.substr(found.block->start, found.block->size), Iim(5, "Title"));
+  }
 }
 
 TEST(FindIimBlock, LocatesTheDataOfANamedResourceAfterItsPaddedName) {
@@ -45,13 +46,6 @@ TEST(FindIimBlock, SearchesSegmentsStartingBelowOffset149999Only) {
   }
 }
 
-TEST(FindIimBlock, PassesOverAPhotoSegmentWithoutTheIimResource) {
-  const std::string file = Jpeg(App13(Resource(0x03ED, "xx")) + App13(IimResourceBytes()));
-  IimSearch found = FindIimBlock(AsBytes(file));
-  ASSERT_TRUE(found.block);
-  EXPECT_EQ(file.substr(found.block->start, found.block->size), Iim(5, "Title"));
-}
-
 TEST(FindIimBlock, MarksAResourceCutOffByTheEndOfTheFile) {
   const std::string whole = Jpeg(App13(IimResourceBytes()));
   const std::size_t header = whole.find("8BIM");
@@ -64,73 +58,46 @@ TEST(FindIimBlock, MarksAResourceCutOffByTheEndOfTheFile) {
   EXPECT_TRUE(overrun.truncated);
 }
 
-TEST(FindXmpPacket, FindsThePacketBeforeOrAfterTheExifSegment) {
+struct PacketCase {
+  const char* what;
+  std::string file;
+  std::optional<std::string> expected;
+};
+
+TEST(FindXmpPacket, InAJpegTakesTheApp1PacketThroughItsTrailerOrTheEndOfItsSegment) {
   const std::string packet = Packet("<rdf:Description/>");
-  const auto before = FindXmpPacket(AsBytes(Jpeg(App1Xmp(packet) + App1Exif())), true);
-  const auto after = FindXmpPacket(AsBytes(Jpeg(App1Exif() + App1Xmp(packet))), true);
-  ASSERT_TRUE(before && after);
-  EXPECT_EQ(*before, packet);
-  EXPECT_EQ(*after, packet);
+  const std::string padded = Packet("<rdf:Description/>", std::string(2000, ' '));
+  const std::string bare = "<?xpacket begin=\"\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>";
+  std::string overrun = Jpeg(App1Xmp("<?xpacket begin=\"\"?><a>text"));
+  overrun.resize(overrun.size() - 2);  // no EOI
+  overrun[4] = '\x7F';                 // the length now claims far more than the file holds
+  std::string zeroLength = Jpeg(App1Xmp(Packet("")));
+  zeroLength[4] = zeroLength[5] = '\0';
+  const PacketCase cases[] = {
+      {"before the Exif segment", Jpeg(App1Xmp(packet) + App1Exif()), packet},
+      {"after the Exif segment", Jpeg(App1Exif() + App1Xmp(packet)), packet},
+      {"bytes after the trailer", Jpeg(App1Xmp(padded + "garbage after the trailer")), padded},
+      {"no trailer", Jpeg(App1Xmp(bare) + App1Exif()), bare},
+      {"length past the end of the file", overrun, "<?xpacket begin=\"\"?><a>text"},
+      {"zero length", zeroLength, std::nullopt},
+      {"not 29 bytes after the length",
+       Jpeg(Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0 ", 30) + Packet(""))), std::nullopt},
+      {"not in an APP1 segment", Jpeg(Segment(0xE2, std::string(29, 'x') + Packet(""))), std::nullopt},
+  };
+  for (const PacketCase& c : cases) EXPECT_EQ(FindXmpPacket(AsBytes(c.file), true), c.expected) << c.what;
 }
 
-TEST(FindXmpPacket, IgnoresAPacketThatDoesNotStart29BytesAfterTheLength) {
-  const std::string shifted = Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0 ", 30) + Packet(""));
-  EXPECT_FALSE(FindXmpPacket(AsBytes(Jpeg(shifted)), true));
-  EXPECT_FALSE(FindXmpPacket(AsBytes(Jpeg(Segment(0xE2, std::string(29, 'x') + Packet("")))), true));
-}
-
-TEST(FindXmpPacket, CutsTheBytesAfterTheTrailerAndKeepsThePaddingBeforeIt) {
-  const std::string packet = Packet("<rdf:Description/>", std::string(2000, ' '));
-  const auto found = FindXmpPacket(AsBytes(Jpeg(App1Xmp(packet + "garbage after the trailer"))), true);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(*found, packet);
-}
-
-TEST(FindXmpPacket, KeepsEverythingUpToTheSegmentEndWithoutATrailer) {
-  const std::string body = "<?xpacket begin=\"\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>";
-  const auto found = FindXmpPacket(AsBytes(Jpeg(App1Xmp(body) + App1Exif())), true);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(*found, body);
-}
-
-TEST(FindXmpPacket, AnOverrunningSegmentLengthYieldsThePacketUpToTheEndOfTheFile) {
-  std::string file = Jpeg(App1Xmp("<?xpacket begin=\"\"?><a>text"));
-  file = file.substr(0, file.size() - 2);  // no EOI
-  file[4] = '\x7F';                         // the length now claims far more than the file holds
-  const auto found = FindXmpPacket(AsBytes(file), true);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(*found, "<?xpacket begin=\"\"?><a>text");
-}
-
-TEST(FindXmpPacket, SkipsASegmentWhoseLengthBytesAreZero) {
-  std::string file = Jpeg(App1Xmp(Packet("")));
-  file[4] = file[5] = '\0';
-  EXPECT_FALSE(FindXmpPacket(AsBytes(file), true));
-}
-
-TEST(FindXmpPacket, InOtherFilesThePacketMustStartAtOffset33OrLater) {
+TEST(FindXmpPacket, InOtherFilesTakesAPacketFromOffset33AndLeavesOutTheLastFourBytesWithoutATrailer) {
   const std::string packet = Packet("<rdf:Description/>");
-  const std::string at40 = "II*\0" + std::string(36, '\0') + packet + "TAIL";
-  const std::string at20 = "II*\0" + std::string(16, '\0') + packet + "TAIL";
-  const auto found = FindXmpPacket(AsBytes(at40), false);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(*found, packet);
-  EXPECT_FALSE(FindXmpPacket(AsBytes(at20), false));
-}
-
-TEST(FindXmpPacket, InOtherFilesThePacketWithoutTrailerLeavesOutTheLastFourBytes) {
-  const std::string file = std::string(40, '\0') + "<?xpacket begin=\"\"?><a/>ABCD";
-  const auto found = FindXmpPacket(AsBytes(file), false);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(*found, "<?xpacket begin=\"\"?><a/>");
-}
-
-TEST(FindXmpPacket, NeedsAByteAfterTheHeader) {
-  const std::string exact = std::string(33, '\0') + "<?xpacket begin=";
-  EXPECT_FALSE(FindXmpPacket(AsBytes(exact), false));
-  const auto found = FindXmpPacket(AsBytes(exact + "x"), false);
-  ASSERT_TRUE(found);  // the extent stops four bytes before the end of the file
-  EXPECT_EQ(*found, "<?xpacket beg");
+  const std::string header = std::string(33, '\0') + "<?xpacket begin=";
+  const PacketCase cases[] = {
+      {"at 40", "II*\0" + std::string(36, '\0') + packet + "TAIL", packet},
+      {"at 20", "II*\0" + std::string(16, '\0') + packet + "TAIL", std::nullopt},
+      {"no trailer", std::string(40, '\0') + "<?xpacket begin=\"\"?><a/>ABCD", "<?xpacket begin=\"\"?><a/>"},
+      {"nothing after the header", header, std::nullopt},
+      {"one byte after the header", header + "x", "<?xpacket beg"},
+  };
+  for (const PacketCase& c : cases) EXPECT_EQ(FindXmpPacket(AsBytes(c.file), false), c.expected) << c.what;
 }
 
 }  // namespace

@@ -16,50 +16,47 @@ MetadataRecord Decode(const std::string& datasets, std::string_view before = "",
   return record;
 }
 
-TEST(IimDecoder, JoinsRepeatedKeywordsWithSemicolons) {
-  EXPECT_EQ(Decode(Iim(25, "sea") + Iim(25, "sun") + Iim(25, "sand")).iim[col::Keywords], "sea; sun; sand");
-  EXPECT_EQ(Decode(Iim(25, "") + Iim(25, "sun")).iim[col::Keywords], "sun");
-  EXPECT_EQ(Decode(Iim(25, "sea") + Iim(25, "")).iim[col::Keywords], "sea; ");
-  EXPECT_EQ(Decode(Iim(80, "Ann") + Iim(80, "Bob")).iim[col::Byline], "Ann; Bob");
+TEST(IimDecoder, StoresEachValueByTheRulesOfItsDataset) {
+  const std::string zeroInside = Iim(105, std::string("ab\0cd", 5)) + Iim(5, "next");
+  const std::string utf8 = Dataset(1, 90, "\x1B%G");
+  const struct Case { std::string datasets; std::size_t column; std::string expected; } cases[] = {
+      // Repeated keywords join with semicolons, an empty first value aside; single values keep the last.
+      {Iim(25, "sea") + Iim(25, "sun") + Iim(25, "sand"), col::Keywords, "sea; sun; sand"},
+      {Iim(25, "") + Iim(25, "sun"), col::Keywords, "sun"},
+      {Iim(25, "sea") + Iim(25, ""), col::Keywords, "sea; "},
+      {Iim(5, "A") + Iim(5, "B"), col::ObjectName, "B"},
+      // Time Created, and only it, becomes hh:mm:ss without its zone.
+      {Iim(60, "143005+0100"), col::CreatedTime, "14:30:05"},
+      {Iim(60, "1430"), col::CreatedTime, "1430"},
+      {Iim(60, "  143005  "), col::CreatedTime, "14:30:05"},
+      {Iim(35, "101010"), col::ReleaseTime, "101010"},
+      // Line breaks are normalised; a value ends at its first zero byte, the next dataset is read.
+      {Iim(120, " a\nb "), col::Caption, "a\r\nb"},
+      {zeroInside, col::Headline, "ab"},
+      {zeroInside, col::ObjectName, "next"},
+      // Windows-1252 unless record 1 declares UTF-8 (ESC % G); then a byte that is not UTF-8 is dropped.
+      {Iim(5, "caf\xE9"), col::ObjectName, "caf\xC3\xA9"},
+      {Iim(5, "caf\xC3\xA9"), col::ObjectName, "caf\xC3\x83\xC2\xA9"},
+      {utf8 + Iim(5, "caf\xC3\xA9"), col::ObjectName, "caf\xC3\xA9"},
+      {utf8 + Iim(5, "caf\xE9"), col::ObjectName, "caf"},
+      {Dataset(1, 90, "\x1B-A") + Iim(5, "caf\xE9"), col::ObjectName, "caf\xC3\xA9"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.datasets));
+    const MetadataRecord r = Decode(c.datasets);
+    EXPECT_EQ(r.iim[c.column], c.expected);
+    EXPECT_EQ(r.iim[col::Customized], "");
+  }
 }
 
-TEST(IimDecoder, KeepsTheLastOfRepeatedSingleValues) {
-  EXPECT_EQ(Decode(Iim(5, "A") + Iim(5, "B")).iim[col::ObjectName], "B");
-  EXPECT_EQ(Decode(Iim(120, "one") + Iim(120, "two")).iim[col::Caption], "two");
-}
-
-TEST(IimDecoder, ReformatsTimeCreatedAndDropsTheZone) {
-  EXPECT_EQ(Decode(Iim(60, "143005+0100")).iim[col::CreatedTime], "14:30:05");
-  EXPECT_EQ(Decode(Iim(60, "1430")).iim[col::CreatedTime], "1430");
-  EXPECT_EQ(Decode(Iim(60, "  143005  ")).iim[col::CreatedTime], "14:30:05");
-  EXPECT_EQ(Decode(Iim(35, "101010")).iim[col::ReleaseTime], "101010");  // only Time Created is reformatted
-}
-
-TEST(IimDecoder, NormalisesLineBreaksAndEndsAValueAtAZeroByte) {
-  EXPECT_EQ(Decode(Iim(120, " a\nb ")).iim[col::Caption], "a\r\nb");
-  EXPECT_EQ(Decode(Iim(120, "a\n\nb")).iim[col::Caption], "a\r\nb");
-  EXPECT_EQ(Decode(Iim(105, std::string("ab\0cd", 5)) + Iim(5, "next")).iim[col::Headline], "ab");
-  EXPECT_EQ(Decode(Iim(105, std::string("ab\0cd", 5)) + Iim(5, "next")).iim[col::ObjectName], "next");
-}
-
-TEST(IimDecoder, WritesUnknownDatasetsAsCustomizedLines) {
+TEST(IimDecoder, WritesUnknownDatasetsAsCustomizedLinesAndSkipsRecordOneAndTheRecordVersion) {
   const MetadataRecord r = Decode(Iim(12, "IPTC:01000000") + Iim(135, "fr") + Iim(200, "x\ny"));
   EXPECT_EQ(r.iim[col::Customized], "Field: 12: IPTC:01000000\r\nField: 135: fr\r\nField: 200: x\r\ny\r\n");
   EXPECT_EQ(r.iim[col::Keywords], "");
-}
-
-TEST(IimDecoder, SkipsRecordOneAndTheRecordVersion) {
-  const MetadataRecord r = Decode(Dataset(1, 0, "\x00\x04") + Dataset(1, 5, "env") + Iim(0, "\x00\x04") + Iim(5, "T"));
-  EXPECT_EQ(r.iim[col::ObjectName], "T");
-  EXPECT_EQ(r.iim[col::Customized], "");
-}
-
-TEST(IimDecoder, DecodesWindows1252UnlessRecordOneDeclaresUtf8) {
-  EXPECT_EQ(Decode(Iim(5, "caf\xE9")).iim[col::ObjectName], "caf\xC3\xA9");
-  EXPECT_EQ(Decode(Iim(5, "caf\xC3\xA9")).iim[col::ObjectName], "caf\xC3\x83\xC2\xA9");  // UTF-8 read as 1252
-  EXPECT_EQ(Decode(Dataset(1, 90, "\x1B%G") + Iim(5, "caf\xC3\xA9")).iim[col::ObjectName], "caf\xC3\xA9");
-  EXPECT_EQ(Decode(Dataset(1, 90, "\x1B%G") + Iim(5, "caf\xE9")).iim[col::ObjectName], "caf");
-  EXPECT_EQ(Decode(Dataset(1, 90, "\x1B-A") + Iim(5, "caf\xE9")).iim[col::ObjectName], "caf\xC3\xA9");
+  const MetadataRecord skipped =
+      Decode(Dataset(1, 0, "\x00\x04") + Dataset(1, 5, "env") + Iim(0, "\x00\x04") + Iim(5, "T"));
+  EXPECT_EQ(skipped.iim[col::ObjectName], "T");
+  EXPECT_EQ(skipped.iim[col::Customized], "");
 }
 
 TEST(IimDecoder, StopsAtADatasetCutOffByTheEndOfTheFileAndKeepsWhatWasRead) {

@@ -1,74 +1,50 @@
 #include "metadata/ImageLoader.h"
 
-#include <FreeImage.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "support/TempDir.h"
+#include "support/TestImages.h"
 
 namespace tessarine {
 namespace {
 
-// Writes a width x height picture in the given format with the image library itself.
-void SaveImage(const std::filesystem::path& path, FREE_IMAGE_FORMAT format, unsigned width, unsigned height) {
-  Bitmap bitmap(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24));
-  ASSERT_TRUE(bitmap);
-  // Noise, so that the compressed data outweighs the headers.
-  unsigned state = 12345;
-  for (unsigned y = 0; y < height; ++y) {
-    BYTE* line = FreeImage_GetScanLine(bitmap.get(), static_cast<int>(y));
-    for (unsigned x = 0; x < width * 3; ++x) {
-      state = state * 1103515245u + 12345u;
-      line[x] = static_cast<BYTE>(state >> 16);
-    }
-  }
-  ASSERT_TRUE(FreeImage_Save(format, bitmap.get(), path.c_str(), 0));
-}
+using test::SaveImage;
 
-TEST(LoadImageForScan, DecodesByTheSupportCodeAndTheExtension) {
+TEST(LoadImageForScan, DecodesByTheSupportCodeAndTheExtensionAndSurvivesADamagedJpeg) {
   test::TempDir dir;
-  SaveImage(dir / "a.jpg", FIF_JPEG, 160, 120);
-  SaveImage(dir / "b.tif", FIF_TIFF, 100, 50);
-
-  ScanImage jpeg = LoadImageForScan(dir / "a.jpg", "1", "JPG");
-  EXPECT_EQ(jpeg.width, "160");
-  EXPECT_EQ(jpeg.height, "120");
-  EXPECT_EQ(jpeg.problem, "");
-
-  ScanImage tiff = LoadImageForScan(dir / "b.tif", "2", "TIF");
-  EXPECT_EQ(tiff.width, "100");
-  EXPECT_EQ(tiff.height, "50");
-}
-
-TEST(LoadImageForScan, APngNamedTifGivesZeroAndAnUndecodedKindGivesDashes) {
-  test::TempDir dir;
-  SaveImage(dir / "photo.tif", FIF_PNG, 10, 10);
-  ScanImage png = LoadImageForScan(dir / "photo.tif", "2", "TIF");
-  EXPECT_EQ(png.width, "0");
-  EXPECT_EQ(png.height, "0");
-
+  ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 160, 120));
+  ASSERT_TRUE(SaveImage(dir / "b.tif", FIF_TIFF, 100, 50));
+  ASSERT_TRUE(SaveImage(dir / "photo.tif", FIF_PNG, 10, 10));
   test::WriteFile(dir / "photo.jpg", "not a jpeg");
-  ScanImage notJpeg = LoadImageForScan(dir / "photo.jpg", "2", "JPG");
-  EXPECT_EQ(notJpeg.width, "-");
-  EXPECT_EQ(notJpeg.height, "-");
-  EXPECT_EQ(LoadImageForScan(dir / "photo.jpg", "0", "TXT").width, "-");
-}
-
-TEST(LoadImageForScan, SurvivesADamagedJpeg) {
-  test::TempDir dir;
-  SaveImage(dir / "a.jpg", FIF_JPEG, 64, 64);
   const std::string whole = test::ReadFile(dir / "a.jpg");
   test::WriteFile(dir / "cut.jpg", whole.substr(0, whole.size() * 3 / 4));
   test::WriteFile(dir / "head.jpg", whole.substr(0, 4));
-  ScanImage cut = LoadImageForScan(dir / "cut.jpg", "1", "JPG");
-  EXPECT_EQ(cut.width, "64");  // a cut JPEG still decodes, its lower half grey
-  ScanImage head = LoadImageForScan(dir / "head.jpg", "1", "JPG");
-  EXPECT_EQ(head.width, "0");
+
+  const struct {
+    const char* name;
+    const char* supportIptc;
+    const char* ext;
+    const char* width;
+    const char* height;
+  } cases[] = {
+      {"a.jpg", "1", "JPG", "160", "120"},    {"b.tif", "2", "TIF", "100", "50"},
+      {"photo.tif", "2", "TIF", "0", "0"},    // a PNG named .tif
+      {"photo.jpg", "2", "JPG", "-", "-"},    // a kind that is not decoded
+      {"photo.jpg", "0", "TXT", "-", "-"},
+      {"cut.jpg", "1", "JPG", "160", "120"},  // a cut JPEG still decodes, its lower part grey
+      {"head.jpg", "1", "JPG", "0", "0"},
+  };
+  for (const auto& c : cases) {
+    const ScanImage image = LoadImageForScan(dir / c.name, c.supportIptc, c.ext);
+    EXPECT_EQ(image.width, c.width) << c.name;
+    EXPECT_EQ(image.height, c.height) << c.name;
+  }
+  EXPECT_EQ(LoadImageForScan(dir / "a.jpg", "1", "JPG").problem, "");
 }
 
 TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
   test::TempDir dir;
-  SaveImage(dir / "a.jpg", FIF_JPEG, 32, 16);
+  ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 32, 16));
   ImageDecoder decoder(
       [](FIBITMAP* bitmap, const std::string& argument) -> DecodedImageResult {
         if (argument == "crash") std::abort();
@@ -98,7 +74,7 @@ TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
 
 TEST(ImageDecoder, TwoDecodersEndCleanly) {
   test::TempDir dir;
-  SaveImage(dir / "a.jpg", FIF_JPEG, 8, 8);
+  ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 8, 8));
   auto first = std::make_unique<ImageDecoder>();
   ImageDecoder second;
   EXPECT_EQ(first->Decode(dir / "a.jpg", "1", "JPG").width, "8");

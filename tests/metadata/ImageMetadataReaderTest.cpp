@@ -13,13 +13,10 @@ using namespace test;
 
 class ImageMetadataReaderTest : public ::testing::Test {
  protected:
-  MetadataReadContext Context(bool onlyIptc = false) {
-    return MetadataReadContext{onlyIptc, &m_parser, m_dir / "ParsingError.xmp"};
-  }
   MetadataRecord ReadImage(const std::string& name, const std::string& bytes, bool onlyIptc = false) {
     WriteFile(m_dir / name, bytes);
     MetadataRecord record;
-    ReadImageMetadata(m_dir / name, UpperExtension(name), Context(onlyIptc), record);
+    ReadImageMetadata(m_dir / name, UpperExtension(name), {onlyIptc, &m_parser, m_dir / "ParsingError.xmp"}, record);
     return record;
   }
 
@@ -31,37 +28,35 @@ const std::string kTitlePacket = Packet(
     "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
     "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">XMP title</rdf:li></rdf:Alt></dc:title></rdf:Description>");
 
-TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpOfAJpeg) {
-  const MetadataRecord r = ReadImage("a.jpg", Jpeg(App13(Resource(0x0404, Iim(5, "IIM title"))) + App1Xmp(kTitlePacket)));
+TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpOfAJpegAndNoPacketUnderOnlyIptc) {
+  const std::string jpeg = Jpeg(App13(Resource(0x0404, Iim(5, "IIM title"))) + App1Xmp(kTitlePacket));
+  const MetadataRecord r = ReadImage("a.jpg", jpeg);
   EXPECT_EQ(r.supportIptc, "1");
   EXPECT_EQ(r.iim[col::ObjectName], "IIM title");
   EXPECT_EQ(r.xmp[col::ObjectName], "XMP title");
   EXPECT_EQ(r.xmpState, XmpState::Parsed);
   EXPECT_TRUE(r.alerts.empty());
+  const MetadataRecord onlyIptc = ReadImage("a.jpg", jpeg, true);
+  EXPECT_EQ(onlyIptc.iim[col::ObjectName], "IIM title");
+  EXPECT_EQ(onlyIptc.xmpState, XmpState::NotSearched);
+  EXPECT_EQ(onlyIptc.xmp[col::ObjectName], "");
 }
 
-TEST_F(ImageMetadataReaderTest, OnlyIptcSearchesNoPacket) {
-  const MetadataRecord r = ReadImage("a.jpg", Jpeg(App1Xmp(Packet("<broken"))), true);
-  EXPECT_EQ(r.xmpState, XmpState::NotSearched);
-  EXPECT_TRUE(r.alerts.empty());
-}
-
-TEST_F(ImageMetadataReaderTest, AFileOfNoSupportedKindIsNotSearched) {
-  const MetadataRecord r = ReadImage("notes.txt", "text " + App13(Resource(0x0404, Iim(5, "x"))));
-  EXPECT_EQ(r.supportIptc, "0");
-  EXPECT_EQ(r.iim[col::ObjectName], "");
-  EXPECT_EQ(ReadImage("empty.jpg", "").supportIptc, "0");
-  MetadataRecord missing;
-  ReadImageMetadata(m_dir / "missing.jpg", "JPG", Context(), missing);
-  EXPECT_EQ(missing.supportIptc, "0");
-}
-
-TEST_F(ImageMetadataReaderTest, ReadsThePacketOfATiffAndAPsdAndTheirIimWhenInAnApp13) {
+TEST_F(ImageMetadataReaderTest, ReadsThePacketOfATiffAndAPsdButNothingOfAFileOfNoSupportedKind) {
   const MetadataRecord tiff = ReadImage("a.TIF", "II*\0" + std::string(60, '\0') + kTitlePacket + "tail");
   EXPECT_EQ(tiff.supportIptc, "2");
   EXPECT_EQ(tiff.xmp[col::ObjectName], "XMP title");
   const MetadataRecord psd = ReadImage("a.psd", "8BPS" + std::string(60, '\0') + kTitlePacket + "tail");
   EXPECT_EQ(psd.xmp[col::ObjectName], "XMP title");
+
+  const MetadataRecord text = ReadImage("notes.txt", "text " + App13(Resource(0x0404, Iim(5, "x"))) + kTitlePacket);
+  EXPECT_EQ(text.supportIptc, "0");
+  EXPECT_EQ(text.iim[col::ObjectName], "");
+  EXPECT_EQ(text.xmp[col::ObjectName], "");
+  EXPECT_EQ(ReadImage("empty.jpg", "").supportIptc, "0");
+  MetadataRecord missing;
+  ReadImageMetadata(m_dir / "missing.jpg", "JPG", {false, &m_parser, {}}, missing);
+  EXPECT_EQ(missing.supportIptc, "0");
 }
 
 TEST_F(ImageMetadataReaderTest, AMalformedPacketRaisesOneAlertWritesTheDumpAndKeepsIim) {
