@@ -57,6 +57,17 @@ TEST(DecodeUtf8, AnyByteSequenceGivesValidUtf8) {
   }
 }
 
+TEST(AppendUtf8, WritesTheReplacementCharacterForWhatIsNoCharacter) {
+  for (const char32_t cp : {char32_t{0xD800}, char32_t{0xDFFF}, char32_t{0x110000}}) {
+    std::string out;
+    AppendUtf8(out, cp);
+    EXPECT_EQ(out, "\xEF\xBF\xBD") << static_cast<unsigned>(cp);
+  }
+  std::string out;
+  AppendUtf8(out, 0x10FFFF);
+  EXPECT_EQ(out, "\xF4\x8F\xBF\xBF");
+}
+
 TEST(DecodeWindows1252, MapsHighBytesToTheirCharacters) {
   EXPECT_EQ(DecodeWindows1252("\xE9t\xE9"), "\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(DecodeWindows1252("\x80\x99\x9F"), "\xE2\x82\xAC\xE2\x84\xA2\xC5\xB8");

@@ -69,6 +69,12 @@ TEST(IimDecoder, StopsAtADatasetCutOffByTheEndOfTheFileAndKeepsWhatWasRead) {
   ASSERT_EQ(record.problems.size(), 1u);
   EXPECT_NE(record.problems[0].find("2:120"), std::string::npos);
 
+  // Cut by exactly one byte: nothing past the end is read as the value's last byte.
+  MetadataRecord oneShort;
+  DecodeIim(AsBytes(datasets.substr(0, datasets.size() - 1)), IimBlock{0, datasets.size()}, oneShort);
+  EXPECT_EQ(oneShort.iim[col::Caption], "");
+  EXPECT_EQ(oneShort.problems.size(), 1u);
+
   MetadataRecord headerCut;
   const std::string shortHeader = Iim(5, "kept") + std::string("\x1C\x02\x78\x00", 4);
   DecodeIim(AsBytes(shortHeader), IimBlock{0, 100}, headerCut);
