@@ -1,11 +1,15 @@
 #include "WindowFixture.h"
 
-#include <QLabel>
+#include <QGroupBox>
 
 #include "core/IniFile.h"
 #include "support/SqliteCatalogue.h"
 
 namespace tessarine::test {
+
+void SetTexts(const QObject* parent, NamedTexts boxes) {
+  for (const auto& [name, text] : boxes) FindIn<QLineEdit>(parent, QString::fromLatin1(name))->setText(text);
+}
 
 void WindowFixture::Open() {
   // The hooks go in before the start-up, so its folder-list load already answers through them.
@@ -31,21 +35,56 @@ void WindowFixture::Open() {
   window->show();
 }
 
-QString WindowFixture::Status() const { return Find<QLabel>("lblStatus")->text(); }
+QStringList WindowFixture::EnabledAmong(const std::vector<const char*>& names, bool enabled) const {
+  QStringList found;
+  for (const char* name : names) {
+    if (Enabled(QString::fromLatin1(name)) == enabled) found << QString::fromLatin1(name);
+  }
+  return found;
+}
+
+QString WindowFixture::TextOf(const char* name) const {
+  QWidget* widget = Find(name);
+  if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->text();
+  if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) return box->toPlainText();
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+  if (auto* group = qobject_cast<QGroupBox*>(widget)) return group->title();
+  qFatal("%s shows no text", name);
+  return {};
+}
+
+void WindowFixture::ExpectTexts(NamedTexts expected) const {
+  for (const auto& [name, text] : expected) QVERIFY2(TextOf(name) == text, qPrintable(name + (": " + TextOf(name))));
+}
+
+int WindowFixture::ShownFrame() const {
+  int shown = 0;
+  for (int i = 1; i <= 6; ++i) {
+    if (!Hidden(QStringLiteral("FrameMain_%1").arg(i))) shown = shown == 0 ? i : -1;
+  }
+  return shown;
+}
+
+void WindowFixture::ExpectXmpControlsEnabled(bool enabled) const {
+  QCOMPARE(EnabledAmong({"optXMPOverIPTC_0", "optXMPOverIPTC_1", "cmdXMPCustomized", "txtXMPCustomized",
+                         "lblHelpMetadata_6", "lblHelpMetadata_7", "lblHelpMetadata_8", "lblHelpMetadata_9",
+                         "lblHelpMetadata_10", "lblHelpMetadata_11"}, !enabled), QStringList());
+  QVERIFY(Enabled("lblHelpMetadata_5") && !Hidden("ImagePuceMetadata_1"));
+  QVERIFY(Hidden("ImagePuceMetadata_2") == !enabled && Hidden("ImagePuceMetadata_3") == !enabled);
+}
 
 std::string WindowFixture::Setting(const char* section, const char* key) const {
   return ReadSetting(settingsFile, section, key);
 }
 
-void WindowFixture::ExpectXmpControlsEnabled(bool enabled) const {
-  for (const char* name : {"optXMPOverIPTC_0", "optXMPOverIPTC_1", "cmdXMPCustomized", "txtXMPCustomized"}) {
-    QVERIFY2(Enabled(name) == enabled, name);
-  }
-  for (int i = 6; i <= 11; ++i) QCOMPARE(Enabled(QStringLiteral("lblHelpMetadata_%1").arg(i)), enabled);
-  QVERIFY(Enabled("lblHelpMetadata_5"));
-  QCOMPARE(Hidden("ImagePuceMetadata_2"), !enabled);
-  QCOMPARE(Hidden("ImagePuceMetadata_3"), !enabled);
-  QVERIFY(!Hidden("ImagePuceMetadata_1"));
+void WindowFixture::ExpectSettings(const char* section, std::initializer_list<std::pair<const char*, const char*>> keys) const {
+  for (const auto& [key, value] : keys) QVERIFY2(Setting(section, key) == value, (key + ("=" + Setting(section, key))).c_str());
+}
+
+void WindowFixture::ExpectMessages(std::size_t count, MessageIcon icon) const {
+  QCOMPARE(messages.size(), count);
+  QVERIFY(count > 0 && messages.back().icon == icon);
 }
 
 SqliteWindow::SqliteWindow(bool createTables, const std::string& moreSettings,

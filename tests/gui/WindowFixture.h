@@ -1,15 +1,23 @@
 #pragma once
 // A main window on a settings file of the test's own, with its message boxes, beeps, modal
 // dialogs and opened documents captured instead of shown; and the same window on an SQLite
-// catalogue of its own.
+// catalogue of its own. Also the lookups by object name the dialog tests share.
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/CatalogueConnection.h"
@@ -19,6 +27,19 @@
 
 namespace tessarine::test {
 
+template <class Widget = QWidget>
+Widget* FindIn(const QObject* parent, const QString& name) {
+  Widget* widget = parent->findChild<Widget*>(name);
+  if (!widget) qFatal("no widget named %s", qPrintable(name));
+  return widget;
+}
+
+inline void ClickCentre(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+
+using NamedTexts = std::initializer_list<std::pair<const char*, QString>>;
+// Sets each QLineEdit named under `parent` to its text.
+void SetTexts(const QObject* parent, NamedTexts boxes);
+
 class WindowFixture {
  public:
   // Writes the settings text (nothing when null) and, unless told not to, opens the window on it.
@@ -26,23 +47,24 @@ class WindowFixture {
     if (settingsText) WriteFile(settingsFile, settingsText);
     if (open) Open();
   }
-
   void Open();
 
   template <class Widget = QWidget>
   Widget* Find(const QString& name) const {
-    Widget* widget = window->findChild<Widget*>(name);
-    if (!widget) qFatal("no widget named %s", qPrintable(name));
-    return widget;
+    return FindIn<Widget>(window.get(), name);
   }
-  template <class Widget = QWidget>
-  Widget* Find(const char* name) const {
-    return Find<Widget>(QString::fromLatin1(name));
-  }
-  bool Checked(const char* name) const { return Find<QAbstractButton>(name)->isChecked(); }
+  bool Checked(const QString& name) const { return Find<QAbstractButton>(name)->isChecked(); }
   bool Enabled(const QString& name) const { return Find(name)->isEnabled(); }
   bool Hidden(const QString& name) const { return Find(name)->isHidden(); }
-  QString Status() const;
+  // The names among `names` whose control is enabled (or, with false, disabled).
+  QStringList EnabledAmong(const std::vector<const char*>& names, bool enabled = true) const;
+  QString Status() const { return Find<QLabel>("lblStatus")->text(); }
+  // What the line box, text box, label, button or group box of that name shows.
+  QString TextOf(const char* name) const;
+  void SetTexts(NamedTexts boxes) const { tessarine::test::SetTexts(window.get(), boxes); }
+  void ExpectTexts(NamedTexts expected) const;
+  // The one main frame shown (1..6), 0 for none, -1 for more than one.
+  int ShownFrame() const;
 
   // The controls that only matter when XMP is read (Only IPTC unticked): enabled and their bullets
   // shown, or greyed and their bullets hidden.
@@ -53,14 +75,14 @@ class WindowFixture {
     auto* strip = Find<QTabBar>("TabStripMain");
     QTest::mouseClick(strip, Qt::LeftButton, {}, strip->tabRect(t - 1).center());
   }
-  void ClickLabel(const char* name) const {
-    QWidget* label = Find<QWidget>(name);
-    QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
-  }
-  void Click(const char* name) const { Find<QAbstractButton>(name)->click(); }
+  void ClickLabel(const QString& name) const { ClickCentre(Find(name)); }
+  void Click(const QString& name) const { Find<QAbstractButton>(name)->click(); }
 
   std::string Setting(const char* section, const char* key) const;
+  void ExpectSettings(const char* section, std::initializer_list<std::pair<const char*, const char*>> keys) const;
   std::string SettingsText() const { return ReadFile(settingsFile); }
+  // The window has shown `count` messages, the last with `icon`.
+  void ExpectMessages(std::size_t count, MessageIcon icon) const;
 
   TempDir dir;
   std::filesystem::path settingsFile = dir / "Tessarine PRO.ini";
@@ -85,6 +107,7 @@ class SqliteWindow : public WindowFixture {
 
   // The first value of the first row the statement gives, "" without one.
   std::string Sql(const std::string& statement);
+  std::string Count(const char* table) { return Sql(std::string("select count(*) from ") + table + ";"); }
 
   std::filesystem::path photos = dir / "photos";
 
