@@ -1,12 +1,6 @@
 // What the window opens: the manual beside the program, the about box, the web links, the
 // data-source editor and the custom XMP editor.
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
-
 #include "gui/OpenDocument.h"
 #include "WindowFixture.h"
 #include "workflows/xmpcustom/CustomXmpSummary.h"
@@ -17,14 +11,13 @@ class WindowLinksTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void helpOpensTheManualBesideTheProgramOrNamesItsPath() {
+  void helpAndAboutOpenTheManualAndTheAboutBoxBesideTheProgram() {
     WindowFixture f;
     f.window->SetProgramFolder(f.dir.path());
     const auto manual = f.dir / "Help" / "TessarinePro.pdf";
     f.Click("cmdHelp");
-    QCOMPARE(f.messages.size(), std::size_t(1));
+    f.ExpectMessages(1, tessarine::MessageIcon::Exclamation);
     QCOMPARE(f.messages[0].text, "Missing help file:\n" + manual.string());
-    QCOMPARE(f.messages[0].icon, tessarine::MessageIcon::Exclamation);
     QVERIFY(f.opened.empty());
 
     std::filesystem::create_directories(manual.parent_path());
@@ -32,6 +25,25 @@ class WindowLinksTest : public QObject {
     f.Click("cmdHelp");
     QCOMPARE(f.messages.size(), std::size_t(1));
     QCOMPARE(f.opened, (std::vector<QString>{QString::fromStdString(manual.string())}));
+
+    // The about box and the title take the version from the same build.
+    f.opened.clear();
+    QString versionLine;
+    f.onDialog = [&](QDialog& about) {
+      versionLine = about.findChild<QLabel*>(QStringLiteral("lblHelpAbout_0"))->text();
+      for (const char* name : {"lblLinkIPTCIIM", "lbLinkIPTCCore", "lbLinkXMP", "lblFreeImageLicense", "ImageLogo"}) {
+        tessarine::test::ClickCentre(tessarine::test::FindIn(&about, QString::fromLatin1(name)));
+      }
+      about.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    };
+    f.Click("cmdAbout");
+    QCOMPARE(f.dialogs, (std::vector<QString>{QStringLiteral("frmAbout")}));
+    const QString prefix = QStringLiteral("Tessarine PRO version ");
+    QVERIFY2(versionLine.startsWith(prefix) && versionLine.size() > prefix.size(), qPrintable(versionLine));
+    QVERIFY(f.window->windowTitle().endsWith(QStringLiteral(" - ") + versionLine.mid(prefix.size())));
+    QCOMPARE(f.opened.size(), std::size_t(5));
+    QCOMPARE(f.opened[3], QString::fromStdString((f.dir / "license-fi.txt").string()));
+    for (std::size_t i : {0u, 1u, 2u, 4u}) QVERIFY(f.opened[i].startsWith(QStringLiteral("https://")));
   }
 
   void theBuiltManualIsARealPdf() {
@@ -48,9 +60,8 @@ class WindowLinksTest : public QObject {
 
   void linkLabelsOpenTheAddressInTheirTooltip() {
     WindowFixture f;
-    const std::pair<int, const char*> links[] = {{2, "lblLinkMySQLODBC"}, {2, "lblLinkPostgresODBC"},
-                                                 {4, "lblLinkIPTCIIM"},   {4, "lbLinkXMP"},
-                                                 {4, "lbLinkIPTCCore"}};
+    const std::pair<int, const char*> links[] = {
+        {2, "lblLinkMySQLODBC"}, {2, "lblLinkPostgresODBC"}, {4, "lblLinkIPTCIIM"}, {4, "lbLinkXMP"}, {4, "lbLinkIPTCCore"}};
     for (const auto& [tab, name] : links) {
       f.ClickTab(tab);
       auto* label = f.Find<QLabel>(name);
@@ -61,30 +72,6 @@ class WindowLinksTest : public QObject {
     }
     QVERIFY(!tessarine::OpenDocument(QString()));
     QVERIFY(!tessarine::OpenDocument(QStringLiteral("   ")));
-  }
-
-  void aboutBoxShowsTheBuildsVersionAndOpensItsTargets() {
-    WindowFixture f;
-    f.window->SetProgramFolder(f.dir.path());
-    QString versionLine;
-    f.onDialog = [&](QDialog& about) {
-      versionLine = about.findChild<QLabel*>(QStringLiteral("lblHelpAbout_0"))->text();
-      for (const char* name : {"lblLinkIPTCIIM", "lbLinkIPTCCore", "lbLinkXMP", "lblFreeImageLicense", "ImageLogo"}) {
-        QWidget* link = about.findChild<QWidget*>(QString::fromLatin1(name));
-        QVERIFY(link);
-        QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
-      }
-      about.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-    };
-    f.Click("cmdAbout");
-    QCOMPARE(f.dialogs, (std::vector<QString>{QStringLiteral("frmAbout")}));
-    // The about box and the title take the version from the same build.
-    const QString prefix = QStringLiteral("Tessarine PRO version ");
-    QVERIFY2(versionLine.startsWith(prefix) && versionLine.size() > prefix.size(), qPrintable(versionLine));
-    QVERIFY(f.window->windowTitle().endsWith(QStringLiteral(" - ") + versionLine.mid(prefix.size())));
-    QCOMPARE(f.opened.size(), std::size_t(5));
-    QCOMPARE(f.opened[3], QString::fromStdString((f.dir / "license-fi.txt").string()));
-    for (std::size_t i : {0u, 1u, 2u, 4u}) QVERIFY(f.opened[i].startsWith(QStringLiteral("https://")));
   }
 
   void odbcAdministratorStartsAnEditorOnThePathElseOpensTheUsersDataSourceFile() {
@@ -116,27 +103,24 @@ class WindowLinksTest : public QObject {
     f.ClickTab(4);
     bool accept = false;
     f.onDialog = [&accept](QDialog& editor) {
-      editor.findChild<QLineEdit*>(QStringLiteral("txtDescriptionName_0"))->setText(QStringLiteral("Studio"));
-      editor.findChild<QLineEdit*>(QStringLiteral("txtNameSpace_0"))->setText(QStringLiteral("http://ns.example.com/s/"));
-      editor.findChild<QLineEdit*>(QStringLiteral("txtPrefix_0"))->setText(QStringLiteral("studio"));
-      editor.findChild<QLineEdit*>(QStringLiteral("txtXMPFieldName_0"))->setText(QStringLiteral("Shoot"));
-      editor.findChild<QLineEdit*>(QStringLiteral("txtDBFieldName_0"))->setText(QStringLiteral("XMPCustom07"));
+      tessarine::test::SetTexts(&editor, {{"txtDescriptionName_0", "Studio"}, {"txtNameSpace_0", "http://ns.example.com/s/"},
+                                          {"txtPrefix_0", "studio"}, {"txtXMPFieldName_0", "Shoot"},
+                                          {"txtDBFieldName_0", "XMPCustom07"}});
       editor.findChild<QPushButton*>(accept ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))->click();
     };
-    auto* summary = f.Find<QPlainTextEdit>("txtXMPCustomized");
-    const QString before = summary->toPlainText();
+    const QString before = f.TextOf("txtXMPCustomized");
     f.Click("cmdXMPCustomized");
     QVERIFY(!std::filesystem::exists(f.settingsFile));
     QCOMPARE(f.window->CurrentSettings().custom.schemas[0].description, std::string());
-    QCOMPARE(summary->toPlainText(), before);
+    QCOMPARE(f.TextOf("txtXMPCustomized"), before);
 
     accept = true;
     f.Click("cmdXMPCustomized");
     QCOMPARE(f.dialogs, (std::vector<QString>(2, QStringLiteral("frmXMPCustomized"))));
-    QCOMPARE(f.Setting("XMPCustomized", "DBFieldName1_1"), std::string("07"));
+    f.ExpectSettings("XMPCustomized", {{"DBFieldName1_1", "07"}});
     QCOMPARE(f.window->CurrentSettings().custom.schemas[0].properties[0].dbFieldName, std::string("07"));
-    QCOMPARE(summary->toPlainText().toStdString(), tessarine::CustomXmpSummary(f.window->CurrentSettings().custom));
-    QVERIFY(summary->toPlainText() != before);
+    QCOMPARE(f.TextOf("txtXMPCustomized").toStdString(), tessarine::CustomXmpSummary(f.window->CurrentSettings().custom));
+    QVERIFY(f.TextOf("txtXMPCustomized") != before);
   }
 };
 
