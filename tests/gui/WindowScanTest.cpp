@@ -1,19 +1,13 @@
 // Tab "5 - Scan folders" on the embedded SQLite catalogue: the folder list as the folders table
 // holds it, adding and removing folders, and the scan with its lock, observed from inside it.
+// The folder-list rules and their messages are FolderList's, tested with it.
 
 #include <QImage>
-#include <QLabel>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include "WindowFixture.h"
 
-using tessarine::MessageButtons;
-using tessarine::test::SqliteWindow;
-using tessarine::test::WindowFixture;
+using tessarine::MessageIcon;
 using tessarine::test::WriteFile;
 
 namespace {
@@ -21,22 +15,30 @@ namespace {
 std::string Slash(const std::filesystem::path& folder) { return folder.string() + "/"; }
 
 // Both tables created, tab 5 shown; the photos folder and its subfolder still unlisted.
-struct ScanWindow : SqliteWindow {
+struct ScanWindow : tessarine::test::SqliteWindow {
   explicit ScanWindow(const std::string& moreSettings = "") : SqliteWindow(true, moreSettings) {
     window->SetFolderChooser([this] { return chosen; });
     ClickTab(5);
   }
 
-  void AddRow(const std::filesystem::path& folder) { Sql("insert into Folders values('" + Slash(folder) + "', '','');"); }
+  void AddRows(std::initializer_list<std::filesystem::path> folders) {
+    for (const auto& folder : folders) Sql("insert into Folders values('" + Slash(folder) + "', '','');");
+    Reload();
+  }
   void Reload() {
     ClickTab(4);
     ClickTab(5);
   }
+  void Add(std::optional<std::string> folder) {
+    chosen = std::move(folder);
+    Click("cmdAddFolder");
+  }
   QTreeWidget* List() const { return Find<QTreeWidget>("lvFolders"); }
+  int Rows() const { return List()->topLevelItemCount(); }
   QTreeWidgetItem* Row(int i) const { return List()->topLevelItem(i); }
   void Tick(int i, bool on) const { Row(i)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked); }
-  bool ScanEnabled() const { return Enabled(QStringLiteral("cmdScan")); }
-  std::string Count(const char* table) { return Sql(std::string("select count(*) from ") + table + ";"); }
+  bool ScanEnabled() const { return Enabled("cmdScan"); }
+  bool HelpShown() const { return Find("FrameHelp")->isVisible(); }
 
   std::optional<std::string> chosen;
 };
@@ -45,10 +47,10 @@ bool IsLight(const QColor& color, int hue) {
   return color.hslHue() == hue && color.lightness() > 127 && color.hslSaturation() > 0;
 }
 
-// Every control the scan locks, by name.
-const char* const kLockedControls[] = {"TabStripMain", "lblNextStep_5", "cmdAddFolder", "cmdRemoveFolder",
-                                       "chkThumbnails", "frameThumbnails", "optThumbnails_0", "optThumbnails_1",
-                                       "cmdOK", "lvFolders"};
+const std::vector<const char*> kFolderButtons = {"cmdAddFolder", "cmdRemoveFolder"};
+const std::vector<const char*> kLockedControls = {"TabStripMain",    "lblNextStep_5",   "cmdAddFolder", "cmdRemoveFolder",
+                                                  "chkThumbnails",   "frameThumbnails", "optThumbnails_0",
+                                                  "optThumbnails_1", "cmdOK",           "lvFolders"};
 
 }  // namespace
 
@@ -58,105 +60,79 @@ class WindowScanTest : public QObject {
  private slots:
   void theListShowsTheFoldersTableAndTicksEnableTheScan() {
     ScanWindow f;
-    QVERIFY(f.Find("FrameHelp")->isVisible());
-    f.AddRow(f.photos);
-    f.AddRow(f.dir / "gone");
-    f.Reload();
+    QVERIFY(f.HelpShown());
+    f.AddRows({f.photos, f.dir / "gone"});
     const std::vector<tessarine::FolderEntry> entries = f.window->FolderEntries();
-    QCOMPARE(f.List()->topLevelItemCount(), 2);
-    QCOMPARE(entries.size(), std::size_t(2));
+    QVERIFY(f.Rows() == 2 && entries.size() == 2);
     QCOMPARE(entries[0].folder.Text(), Slash(f.photos));
     for (int i = 0; i < 2; ++i) {
       QCOMPARE(f.Row(i)->text(0).toStdString(), entries[i].folder.Text());
       QCOMPARE(f.Row(i)->text(1).toStdString(), entries[i].status);
     }
     QVERIFY(IsLight(f.Row(1)->foreground(0).color(), 0));  // not on disk: light red
-    QVERIFY(!f.Find("FrameHelp")->isVisible());
-    QVERIFY(f.Enabled("cmdAddFolder") && f.Enabled("cmdRemoveFolder"));
+    QVERIFY(!f.HelpShown());
+    QCOMPARE(f.EnabledAmong(kFolderButtons, false), QStringList());
 
-    QVERIFY(!f.ScanEnabled());
-    f.Tick(0, true);
-    QVERIFY(f.ScanEnabled());
-    f.Tick(1, true);
-    f.Tick(0, false);
-    QVERIFY(f.ScanEnabled());
-    f.Tick(1, false);
-    QVERIFY(!f.ScanEnabled());
+    const std::pair<int, bool> ticks[] = {{-1, false}, {0, true}, {1, true}, {0, false}, {1, false}};
+    for (const auto& [row, on] : ticks) {
+      if (row >= 0) f.Tick(row, on);
+      QCOMPARE(f.ScanEnabled(), f.Row(0)->checkState(0) == Qt::Checked || f.Row(1)->checkState(0) == Qt::Checked);
+    }
 
     // A folders table that cannot be read: said in the status line, add and remove disabled.
     f.Sql("drop table Folders;");
     f.Reload();
-    QVERIFY2(f.Status().startsWith(QStringLiteral("Table 'Folders' Error: ")), qPrintable(f.Status()));
-    QCOMPARE(f.beeps, 1);
-    QVERIFY(!f.Enabled("cmdAddFolder") && !f.Enabled("cmdRemoveFolder"));
-    QVERIFY(f.Find("FrameHelp")->isVisible());
+    QVERIFY(!f.Status().isEmpty() && f.beeps == 1 && f.HelpShown());
+    QCOMPARE(f.EnabledAmong(kFolderButtons), QStringList());
   }
 
   void addingListsAStoredFolderOrASubfolderForOneScan() {
     ScanWindow f;
     auto* log = f.Find<QListWidget>("sqlOutPut");
     log->addItem(QStringLiteral("earlier"));
-    f.chosen = f.photos.string();
-    f.Click("cmdAddFolder");
+    f.Add(f.photos.string());
     QCOMPARE(log->count(), 0);
     QCOMPARE(f.Sql("select Folder from Folders;"), Slash(f.photos));
-    QCOMPARE(f.List()->topLevelItemCount(), 1);
+    QCOMPARE(f.Rows(), 1);
     QCOMPARE(f.Row(0)->checkState(0), Qt::Unchecked);
 
     // A subfolder of a listed folder: ticked, in light blue, nothing written.
-    f.chosen = (f.photos / "sub").string();
-    f.Click("cmdAddFolder");
-    QCOMPARE(f.List()->topLevelItemCount(), 2);
+    f.Add((f.photos / "sub").string());
+    QCOMPARE(f.Rows(), 2);
     QCOMPARE(f.Row(1)->checkState(0), Qt::Checked);
     QVERIFY(IsLight(f.Row(1)->foreground(0).color(), 240));
     QVERIFY(f.window->FolderEntries()[1].IsSubfolderToUpdate());
-    QVERIFY(f.Find("lblSubFolder")->isVisible());
-    QVERIFY(f.ScanEnabled());
-    QCOMPARE(f.Count("Folders"), std::string("1"));
-    QVERIFY(f.messages.empty());
+    QVERIFY(f.Find("lblSubFolder")->isVisible() && f.ScanEnabled());
+    QVERIFY(f.Count("Folders") == "1" && f.messages.empty());
 
     // A folder holding the listed one is refused, and a cancelled choice does nothing: the list stays.
-    f.chosen = f.dir.path().string();
-    f.Click("cmdAddFolder");
+    f.Add(f.dir.path().string());
+    f.ExpectMessages(1, MessageIcon::Critical);
+    f.Add(std::nullopt);
     QCOMPARE(f.messages.size(), std::size_t(1));
-    QCOMPARE(f.messages[0].icon, tessarine::MessageIcon::Critical);
-    f.chosen.reset();
-    f.Click("cmdAddFolder");
-    QCOMPARE(f.messages.size(), std::size_t(1));
-    QCOMPARE(f.List()->topLevelItemCount(), 2);
-    QCOMPARE(f.Count("Folders"), std::string("1"));
+    QVERIFY(f.Rows() == 2 && f.Count("Folders") == "1");
   }
 
   void removingAsksAboutTheSelectedFolderThenReloads() {
     ScanWindow f;
-    const auto other = f.dir / "other";
-    f.AddRow(f.photos);
-    f.AddRow(other);
-    f.Reload();
-
+    f.AddRows({f.photos, f.dir / "other"});
     f.Click("cmdRemoveFolder");
-    QCOMPARE(f.messages.back().text, std::string("Select Folder to remove"));
+    f.ExpectMessages(1, MessageIcon::Information);  // nothing selected
 
     f.Row(1)->setSelected(true);
-    f.answerYes = false;
-    f.Click("cmdRemoveFolder");
-    QCOMPARE(f.messages.back().text, "Remove folder to scan\r\n" + Slash(other));
-    QCOMPARE(f.messages.back().buttons, MessageButtons::YesNo);
-    QCOMPARE(f.Count("Folders"), std::string("2"));
-    QCOMPARE(f.List()->topLevelItemCount(), 2);
-
-    f.answerYes = true;
-    f.Click("cmdRemoveFolder");
+    for (bool yes : {false, true}) {
+      f.answerYes = yes;
+      f.Click("cmdRemoveFolder");
+      f.ExpectMessages(yes ? 3 : 2, MessageIcon::Question);
+      QVERIFY(f.Rows() == (yes ? 1 : 2) && f.Count("Folders") == (yes ? "1" : "2"));
+    }
     QCOMPARE(f.Sql("select Folder from Folders;"), Slash(f.photos));
-    QCOMPARE(f.List()->topLevelItemCount(), 1);
 
     // The Delete key in the list does as the button.
     f.Row(0)->setSelected(true);
     QTest::keyClick(f.List(), Qt::Key_Delete);
-    QCOMPARE(f.messages.back().text, "Remove folder to scan\r\n" + Slash(f.photos));
-    QCOMPARE(f.Count("Folders"), std::string("0"));
-    QCOMPARE(f.List()->topLevelItemCount(), 0);
-    QVERIFY(f.Find("FrameHelp")->isVisible());
+    f.ExpectMessages(4, MessageIcon::Question);
+    QVERIFY(f.Rows() == 0 && f.Count("Folders") == "0" && f.HelpShown());
   }
 
   void theScanLocksTheWindowAndClosingCountsAsStop() {
@@ -168,32 +144,23 @@ class WindowScanTest : public QObject {
     QVERIFY(picture.save(QString::fromStdString((f.photos / "a.jpg").string()), "JPG"));
     WriteFile(f.photos / "sub" / "b.txt", "text");
     WriteFile(f.photos / "sub" / "c.txt", "text");
-    f.AddRow(f.photos);
-    f.Reload();
+    f.AddRows({f.photos});
     f.Tick(0, true);
     f.Find<QListWidget>("sqlOutPut")->addItem(QStringLiteral("earlier"));
     f.Find<QPlainTextEdit>("txtVerifyResult")->setPlainText(QStringLiteral("old row"));
 
     // Runs at the scan's first turn of the event loop, after the first file.
     QStringList stillEnabled;
-    bool stopShown = false, scanHidden = false, bold = false, closed = true;
+    bool locked = false, closed = true;
     QTimer::singleShot(0, f.window.get(), [&] {
-      for (const char* name : kLockedControls) {
-        if (f.Find(name)->isEnabled()) stillEnabled << QString::fromLatin1(name);
-      }
-      stopShown = f.Find("cmdCancel")->isVisible();
-      scanHidden = f.Find("cmdScan")->isHidden();
-      bold = f.Row(0)->font(0).bold();
+      stillEnabled = f.EnabledAmong(kLockedControls);
+      locked = f.Find("cmdCancel")->isVisible() && f.Hidden("cmdScan") && f.Row(0)->font(0).bold();
       closed = f.window->close();
     });
     f.Click("cmdScan");
-
     QCOMPARE(stillEnabled, QStringList());
-    QVERIFY(stopShown && scanHidden && bold);
-    QVERIFY(!closed);
-    QVERIFY(f.window->isVisible());
-    QCOMPARE(f.Find<QLabel>("lblVerifyResult")->text(), QStringLiteral("Result"));
-    QCOMPARE(f.Find<QPlainTextEdit>("txtVerifyResult")->toPlainText(), QString());
+    QVERIFY(locked && !closed && f.window->isVisible());
+    f.ExpectTexts({{"lblVerifyResult", "Result"}, {"txtVerifyResult", ""}});
 
     // The close stopped the scan after the file in progress; the list was reloaded with the count.
     QCOMPARE(f.Count("Images"), std::string("1"));
@@ -203,10 +170,8 @@ class WindowScanTest : public QObject {
     QCOMPARE(f.Find<QListWidget>("sqlOutPut")->count(), 1);
 
     // Unlocked: everything enabled again but the Scan button, shown until a folder is ticked.
-    for (const char* name : kLockedControls) QVERIFY2(f.Find(name)->isEnabled(), name);
-    QVERIFY(f.Find("cmdScan")->isVisible() && !f.ScanEnabled());
-    QVERIFY(f.Find("cmdCancel")->isHidden());
-    QVERIFY(!f.Row(0)->font(0).bold());
+    QCOMPARE(f.EnabledAmong(kLockedControls, false), QStringList());
+    QVERIFY(f.Find("cmdScan")->isVisible() && !f.ScanEnabled() && f.Hidden("cmdCancel") && !f.Row(0)->font(0).bold());
 
     // The preview keeps the scan's one image, fitted as Thumbnails.StretchFitsThePreviewBox says.
     QCOMPARE(f.Find<QLabel>("imgDest")->pixmap().size(), QSize(120, 80));
@@ -214,9 +179,8 @@ class WindowScanTest : public QObject {
   }
 
   void theLogKeepsTheNewestHundredLines() {
-    WindowFixture f;
-    tessarine::WindowUserPort& port = f.window->WindowPort();
-    for (int i = 1; i <= 150; ++i) port.AddLogLine(std::to_string(i) + " -> file");
+    tessarine::test::WindowFixture f;
+    for (int i = 1; i <= 150; ++i) f.window->WindowPort().AddLogLine(std::to_string(i) + " -> file");
     auto* log = f.Find<QListWidget>("sqlOutPut");
     QCOMPARE(log->count(), 100);
     QCOMPARE(log->item(0)->text(), QStringLiteral("150 -> file"));
