@@ -3,27 +3,20 @@
 // OpenColumnChooser and write the row's column box. The rules themselves are CustomXmpCheck's
 // and ColumnChooser's, tested with them.
 
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
-#include <QTest>
-#include <functional>
 
+#include "WindowFixture.h"
 #include "gui/xmpcustom/DbFieldNameDialog.h"
 #include "gui/xmpcustom/XmpCustomizedDialog.h"
 #include "workflows/xmpcustom/ColumnChooser.h"
 #include "workflows/xmpcustom/CustomXmpCheck.h"
 
-using tessarine::CustomXmpDefinition;
-using tessarine::XmpCustomizedDialog;
+using tessarine::test::FindIn;
 
 namespace {
 
-CustomXmpDefinition Stored() {
-  CustomXmpDefinition definition;
+tessarine::CustomXmpDefinition Stored() {
+  tessarine::CustomXmpDefinition definition;
   definition.schemas[0] = {"Studio", "http://ns.example.com/s/", "studio", {}};
   definition.schemas[0].properties[0] = {"Shoot", "01"};
   definition.schemas[0].properties[4] = {"Agency", "05"};
@@ -32,31 +25,25 @@ CustomXmpDefinition Stored() {
   return definition;
 }
 
-template <class Widget>
-Widget* Find(const QObject* parent, const QString& name) {
-  Widget* widget = parent->findChild<Widget*>(name);
-  if (!widget) qFatal("no widget %s", qPrintable(name));
-  return widget;
-}
+void Click(const QObject* dialog, const char* name) { FindIn<QPushButton>(dialog, QString::fromLatin1(name))->click(); }
 
-QLineEdit* Box(const QObject* dialog, const char* name, int index) {
-  return Find<QLineEdit>(dialog, QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
-}
-
-QString Status(const XmpCustomizedDialog& dialog) {
-  return Find<QPlainTextEdit>(&dialog, QStringLiteral("lblStatus"))->toPlainText();
-}
-
-void Click(const QObject* dialog, const QString& name) { Find<QPushButton>(dialog, name)->click(); }
-
-// Opens the column chooser of a row, handing it to `run` instead of showing it.
-void Choose(XmpCustomizedDialog& dialog, int row, std::function<void(QDialog&)> run) {
-  dialog.SetDialogRunner(std::move(run));
-  Click(&dialog, QStringLiteral("cmdChoose_%1").arg(row));
-}
+// The editor on Stored(), its boxes by name and index.
+struct Editor : tessarine::XmpCustomizedDialog {
+  Editor() : XmpCustomizedDialog(Stored()) {}
+  QLineEdit* Box(const char* name, int index) const {
+    return FindIn<QLineEdit>(this, QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
+  }
+  QString Column(int row) const { return Box("txtDBFieldName", row)->text(); }
+  QString Status() const { return FindIn<QPlainTextEdit>(this, QStringLiteral("lblStatus"))->toPlainText(); }
+  // Opens the column chooser of a row, handing it to `run` instead of showing it.
+  void Choose(int row, std::function<void(QDialog&)> run) {
+    SetDialogRunner(std::move(run));
+    FindIn<QPushButton>(this, QStringLiteral("cmdChoose_%1").arg(row))->click();
+  }
+};
 
 QRadioButton* Option(const QDialog& chooser, int n) {
-  return Find<QRadioButton>(&chooser, QStringLiteral("optFieldNumber_%1").arg(n));
+  return FindIn<QRadioButton>(&chooser, QStringLiteral("optFieldNumber_%1").arg(n));
 }
 
 }  // namespace
@@ -66,86 +53,80 @@ class XmpCustomizedDialogTest : public QObject {
 
  private slots:
   void loadingShowsEachSchemaAndAnEmptyDescriptionGreysItsSchema() {
-    XmpCustomizedDialog dialog(Stored());
-    auto* tabs = Find<QTabBar>(&dialog, QStringLiteral("TabStripCustomized"));
+    Editor dialog;
+    auto* tabs = FindIn<QTabBar>(&dialog, QStringLiteral("TabStripCustomized"));
     QCOMPARE(tabs->tabText(0), QStringLiteral("Studio"));
     QCOMPARE(tabs->tabText(2), QStringLiteral("Archive"));
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 4)->text(), QStringLiteral("XMPCustom05"));
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 20)->text(), QStringLiteral("XMPCustom100"));
+    QCOMPARE(dialog.Column(4), QStringLiteral("XMPCustom05"));
+    QCOMPARE(dialog.Column(20), QStringLiteral("XMPCustom100"));
     tabs->setCurrentIndex(2);
-    for (int k = 0; k < 10; ++k) QCOMPARE(Find<QWidget>(&dialog, QStringLiteral("FrameCustomized_%1").arg(k))->isHidden(), k != 2);
+    for (int k = 0; k < 10; ++k) QCOMPARE(FindIn(&dialog, QStringLiteral("FrameCustomized_%1").arg(k))->isHidden(), k != 2);
 
-    QVERIFY(!Box(&dialog, "txtNameSpace", 1)->isEnabled());
-    QVERIFY(!Find<QWidget>(&dialog, QStringLiteral("cmdChoose_15"))->isEnabled());
-    Box(&dialog, "txtDescriptionName", 1)->setText(QStringLiteral("People"));
+    QVERIFY(!dialog.Box("txtNameSpace", 1)->isEnabled());
+    QVERIFY(!FindIn(&dialog, QStringLiteral("cmdChoose_15"))->isEnabled());
+    dialog.Box("txtDescriptionName", 1)->setText(QStringLiteral("People"));
     QCOMPARE(tabs->tabText(1), QStringLiteral("People"));
-    QVERIFY(Box(&dialog, "txtNameSpace", 1)->isEnabled() && Box(&dialog, "txtXMPFieldName", 19)->isEnabled());
-    QCOMPARE(Status(dialog), QString());
-    Box(&dialog, "txtDescriptionName", 1)->clear();
-    QVERIFY(!Box(&dialog, "txtPrefix", 1)->isEnabled());
-    QVERIFY(Box(&dialog, "txtDescriptionName", 1)->isEnabled());
-    QVERIFY(!Status(dialog).isEmpty());  // says what to type
+    QVERIFY(dialog.Box("txtNameSpace", 1)->isEnabled() && dialog.Box("txtXMPFieldName", 19)->isEnabled());
+    QCOMPARE(dialog.Status(), QString());
+    dialog.Box("txtDescriptionName", 1)->clear();
+    QVERIFY(!dialog.Box("txtPrefix", 1)->isEnabled() && dialog.Box("txtDescriptionName", 1)->isEnabled());
+    QVERIFY(!dialog.Status().isEmpty());  // says what to type
   }
 
   void saveShowsTheChecksVerdictOrTakesTheBoxes() {
-    XmpCustomizedDialog dialog(Stored());
-    Box(&dialog, "txtPrefix", 0)->setText(QStringLiteral("dc"));
-    Box(&dialog, "txtDBFieldName", 4)->setText(QStringLiteral("XMPCustom01"));
+    Editor dialog;
+    tessarine::test::SetTexts(&dialog, {{"txtPrefix_0", "dc"}, {"txtDBFieldName_4", "XMPCustom01"}});
     const tessarine::CustomXmpCheckResult refused = tessarine::CheckCustomXmpBoxes(dialog.Boxes());
     QVERIFY(!refused.Passed());
-    Click(&dialog, QStringLiteral("cmdOK"));
-    QCOMPARE(Status(dialog).toStdString(), refused.message);
-    QCOMPARE(Find<QListWidget>(&dialog, QStringLiteral("lstControlNS"))->count(), int(refused.controlEntries.size()));
+    Click(&dialog, "cmdOK");
+    QCOMPARE(dialog.Status().toStdString(), refused.message);
+    QCOMPARE(FindIn<QListWidget>(&dialog, QStringLiteral("lstControlNS"))->count(), int(refused.controlEntries.size()));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
 
-    Box(&dialog, "txtPrefix", 0)->setText(QStringLiteral("studio"));
-    Box(&dialog, "txtDBFieldName", 4)->setText(QStringLiteral("XMPCustom07"));
-    Box(&dialog, "txtDescriptionName", 1)->setText(QStringLiteral(" People "));
-    Box(&dialog, "txtNameSpace", 1)->setText(QStringLiteral("http://ns.example.com/p/"));
-    Box(&dialog, "txtPrefix", 1)->setText(QStringLiteral("p"));
-    Click(&dialog, QStringLiteral("cmdOK"));
-    QCOMPARE(Status(dialog), QString());
+    tessarine::test::SetTexts(&dialog, {{"txtPrefix_0", "studio"}, {"txtDBFieldName_4", "XMPCustom07"},
+                                        {"txtDescriptionName_1", " People "},
+                                        {"txtNameSpace_1", "http://ns.example.com/p/"}, {"txtPrefix_1", "p"}});
+    Click(&dialog, "cmdOK");
+    QCOMPARE(dialog.Status(), QString());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.Definition().schemas[1].description, std::string(" People "));
     QCOMPARE(dialog.Definition().schemas[0].properties[4].dbFieldName, std::string("07"));
   }
 
   void chooserOptionsFollowTheRowsStateAndWriteItsBox() {
-    XmpCustomizedDialog dialog(Stored());
-    const int row = 4;
-    const auto state = tessarine::OpenColumnChooser(tessarine::ColumnBoxesOf(dialog.Boxes()), row, true);
+    Editor dialog;
+    const auto state = tessarine::OpenColumnChooser(tessarine::ColumnBoxesOf(dialog.Boxes()), 4, true);
     bool ran = false;
-    Choose(dialog, row, [&](QDialog& chooser) {
+    dialog.Choose(4, [&](QDialog& chooser) {
       ran = true;
       for (int n = 0; n < tessarine::kCustomRowCount; ++n) {
         QCOMPARE(Option(chooser, n)->isEnabled(), state.enabled[n]);
         QCOMPARE(Option(chooser, n)->isChecked(), n == state.selected);
       }
       Option(chooser, 6)->click();
-      QCOMPARE(Box(&dialog, "txtDBFieldName", row)->text(), QStringLiteral("XMPCustom07"));
-      Click(&chooser, QStringLiteral("cmdOK"));
+      QCOMPARE(dialog.Column(4), QStringLiteral("XMPCustom07"));
+      Click(&chooser, "cmdOK");
     });
     QVERIFY(ran);
-    QCOMPARE(dialog.CurrentRow(), row);
-    QCOMPARE(Box(&dialog, "txtDBFieldName", row)->text(), QStringLiteral("XMPCustom07"));
+    QCOMPARE(dialog.CurrentRow(), 4);
+    QCOMPARE(dialog.Column(4), QStringLiteral("XMPCustom07"));
 
     // A new property is given its column on opening; Cancel restores what the row had then, Clear empties it.
-    Box(&dialog, "txtXMPFieldName", 2)->setText(QStringLiteral("Rating"));
+    dialog.Box("txtXMPFieldName", 2)->setText(QStringLiteral("Rating"));
     const auto fresh = tessarine::OpenColumnChooser(tessarine::ColumnBoxesOf(dialog.Boxes()), 2, true);
     QVERIFY(fresh.bindsAtOnce);
-    Choose(dialog, 2, [&](QDialog& chooser) {
-      QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text().toStdString(),
-               tessarine::ColumnBoxText(tessarine::ColumnOptionCaption(fresh.selected)));
-      Click(&chooser, QStringLiteral("cmdCancel"));
+    dialog.Choose(2, [&](QDialog& chooser) {
+      QCOMPARE(dialog.Column(2).toStdString(), tessarine::ColumnBoxText(tessarine::ColumnOptionCaption(fresh.selected)));
+      Click(&chooser, "cmdCancel");
     });
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 2)->text(), QString());
-    Choose(dialog, 0, [&](QDialog& chooser) {
+    QCOMPARE(dialog.Column(2), QString());
+    dialog.Choose(0, [&](QDialog& chooser) {
       Option(chooser, 40)->click();
-      Click(&chooser, QStringLiteral("cmdCancel"));
+      Click(&chooser, "cmdCancel");
     });
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 0)->text(), QStringLiteral("XMPCustom01"));
-    Choose(dialog, 0, [](QDialog& chooser) { Click(&chooser, QStringLiteral("cmdClear")); });
-    QCOMPARE(Box(&dialog, "txtDBFieldName", 0)->text(), QString());
+    QCOMPARE(dialog.Column(0), QStringLiteral("XMPCustom01"));
+    dialog.Choose(0, [](QDialog& chooser) { Click(&chooser, "cmdClear"); });
+    QCOMPARE(dialog.Column(0), QString());
   }
 };
 
