@@ -50,7 +50,7 @@ std::string CountFolderRows(std::string_view imagesTable, const FolderKey& folde
 std::string UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
                             std::string_view lastScan) {
   return "update " + std::string(foldersTable) + " set Files='" + std::to_string(files) + "', LastScan='" +
-         std::string(lastScan) + "' where (Folder=" + Quoted(folder.Text()) + ");";
+         std::string(lastScan) + "' where (Folder=" + Quoted(folder.StoredText()) + ");";
 }
 
 std::string InsertFolderRow(std::string_view foldersTable, const FolderKey& folder) {
@@ -58,7 +58,7 @@ std::string InsertFolderRow(std::string_view foldersTable, const FolderKey& fold
 }
 
 std::string DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder) {
-  return "delete from " + std::string(foldersTable) + " where Folder=" + Quoted(folder.Text()) + ";";
+  return "delete from " + std::string(foldersTable) + " where Folder=" + Quoted(folder.StoredText()) + ";";
 }
 
 std::string InsertImageRow(std::string_view imagesTable, const ColumnValues& columns) {

@@ -61,17 +61,22 @@ std::optional<std::string> EncodeWindows1252(std::string_view text) {
 FolderKey FolderKey::FromPath(std::string_view pathBytes) {
   std::string bytes = WithOneTrailingSlash(pathBytes);
   std::string text = NameToText(bytes);
-  return FolderKey(std::move(bytes), std::move(text));
+  std::string stored = text;
+  return FolderKey(std::move(bytes), std::move(text), std::move(stored));
 }
 
 FolderKey FolderKey::FromStoredText(std::string_view stored) {
   const std::string text = WithOneTrailingSlash(stored);
-  if (!IsValidUtf8(text)) return FromPath(text);
+  if (!IsValidUtf8(text)) {
+    FolderKey legacy = FromPath(text);
+    legacy.m_stored = std::string(stored);
+    return legacy;
+  }
   if (!IsFolder(text)) {
     const std::optional<std::string> bytes = EncodeWindows1252(text);
-    if (bytes && NameToText(*bytes) == text && IsFolder(*bytes)) return FolderKey(*bytes, text);
+    if (bytes && NameToText(*bytes) == text && IsFolder(*bytes)) return FolderKey(*bytes, text, std::string(stored));
   }
-  return FolderKey(text, text);
+  return FolderKey(text, text, std::string(stored));
 }
 
 FolderKey FolderKey::Child(std::string_view nameBytes) const {

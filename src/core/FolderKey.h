@@ -23,6 +23,9 @@ class FolderKey {
 
   const std::string& Bytes() const { return m_bytes; }
   const std::string& Text() const { return m_text; }
+  // The folders-table row's own value: the text, except for a row an earlier version wrote as the
+  // path's bytes, which is addressed as it stands.
+  const std::string& StoredText() const { return m_stored; }
   bool Empty() const { return m_bytes.empty(); }
 
   // The subfolder of the given name (its bytes).
@@ -33,10 +36,12 @@ class FolderKey {
   friend bool operator==(const FolderKey& a, const FolderKey& b) { return a.m_text == b.m_text; }
 
  private:
-  FolderKey(std::string bytes, std::string text) : m_bytes(std::move(bytes)), m_text(std::move(text)) {}
+  FolderKey(std::string bytes, std::string text, std::string stored)
+      : m_bytes(std::move(bytes)), m_text(std::move(text)), m_stored(std::move(stored)) {}
 
   std::string m_bytes;
   std::string m_text;
+  std::string m_stored;
 };
 
 }  // namespace tessarine

@@ -37,6 +37,8 @@ TEST(FolderKey, AStoredTextFindsTheBytesOfTheFolderOnDisk) {
   const FolderKey legacy = FolderKey::FromStoredText(base + "/caf\xE9/");
   EXPECT_EQ(legacy.Bytes(), base + "/caf\xE9/");
   EXPECT_EQ(legacy.Text(), found.Text());
+  EXPECT_EQ(legacy.StoredText(), base + "/caf\xE9/");
+  EXPECT_EQ(found.StoredText(), found.Text());
 }
 
 TEST(FolderKey, ContainsComparesWholeFolderNames) {

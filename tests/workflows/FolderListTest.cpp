@@ -7,6 +7,7 @@
 #include "core/WindowTitle.h"
 #include "support/TempDir.h"
 #include "workflows/CatalogueFixture.h"
+#include "workflows/scan/ScanDriver.h"
 
 namespace tessarine::test {
 namespace {
@@ -90,6 +91,32 @@ TEST_P(FolderListOn, RemovingAsksThenDeletesTheFolderRowAndTheRowsOfItsTree) {
   forOneScan.tag = "1";
   EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &forOneScan), RemoveFolderOutcome::ListOnly);
   EXPECT_EQ(Count(m_settings.folders), "1");
+}
+
+TEST_P(FolderListOn, ARowAnEarlierVersionWroteAsThePathsBytesIsRescannedAndRemoved) {
+  // Only the embedded database kept a name that is not UTF-8; the servers refused it.
+  if (Db().kind != DbmsKind::Sqlite) GTEST_SKIP() << "the servers never stored such a row";
+  const std::filesystem::path latin = m_root / "caf\xE9";
+  std::filesystem::create_directories(latin);
+  WriteFile(latin / "a.txt", "a");
+  Open();
+  connection.SendStatement("insert into " + m_settings.folders + " values('" + EscapeSqlValue(latin.string() + "/") +
+                           "', '','');");
+  connection.CloseConnection();
+  auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].status, "OK");
+  for (auto& e : entries) e.checked = true;
+  ASSERT_TRUE(ScanFolders(connection, port, m_settings, false, m_tree / "t.ini", entries, {}).status)
+      << DescribeMessages();
+  ASSERT_TRUE(ScanFolders(connection, port, m_settings, false, m_tree / "t.ini", entries, {}).status)
+      << DescribeMessages();
+  Open();
+  EXPECT_EQ(QueryValue("select Files from " + m_settings.folders + ";"), "1");
+  connection.CloseConnection();
+  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &entries[0], false), RemoveFolderOutcome::Removed);
+  EXPECT_EQ(Count(m_settings.folders), "0");
+  EXPECT_EQ(Count(m_settings.images), "0");
 }
 
 TEST_P(FolderListOn, AFoldersTableThatCannotBeReadIsTheStatusLinesErrorAndDisablesAddAndRemove) {
