@@ -11,6 +11,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/SqlDialect.h"
+#include "core/Settings.h"
 #include "support/RecordingUserPort.h"
 #include "TestDatabase.h"
 
@@ -44,6 +45,15 @@ class DatabaseFixture : public ::testing::TestWithParam<std::string> {
   }
 
   const TestDatabase& Db() const { return m_db; }
+  // Settings that name this database's user data source and kind.
+  Settings SettingsOfDb() const {
+    Settings settings;
+    settings.dsn = m_db.userDsn.dsn;
+    settings.login = m_db.userDsn.login;
+    settings.password = m_db.userDsn.password;
+    settings.dbms = m_db.kind;
+    return settings;
+  }
   const SqlDialect& Dialect() const { return SqlDialectFor(m_db.kind); }
 
   // Opens the shared test connection on the user data source; the test stops when it fails.

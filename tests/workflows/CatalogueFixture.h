@@ -17,10 +17,7 @@ class CatalogueFixture : public DatabaseFixture {
   void SetUp() override {
     DatabaseFixture::SetUp();
     if (IsSkipped() || HasFailure()) return;
-    m_settings.dsn = Db().userDsn.dsn;
-    m_settings.login = Db().userDsn.login;
-    m_settings.password = Db().userDsn.password;
-    m_settings.dbms = Db().kind;
+    m_settings = SettingsOfDb();
     m_settings.folders = Table("F");
     m_settings.images = Table("I");
     CatalogueConnection& c = Open();

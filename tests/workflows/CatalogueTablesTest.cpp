@@ -87,10 +87,7 @@ class CreateTablesOnDb : public DatabaseFixture {
   void SetUp() override {
     DatabaseFixture::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    settings.dsn = Db().userDsn.dsn;
-    settings.login = Db().userDsn.login;
-    settings.password = Db().userDsn.password;
-    settings.dbms = Db().kind;
+    settings = SettingsOfDb();
     boxes = {Table("Folders"), Table("Images")};
   }
   Expected<CreateTableOutcome> Create(CatalogueTable table) {
