@@ -26,7 +26,7 @@ struct FolderListLoad {
 };
 
 // Reads the folders table. A select that fails shows "Table '<folders>' Error: <n>: <text>" in the
-// status line and beeps; a connection that cannot be opened is reported by the connection.
+// status line and beeps; a connection that cannot be opened is reported as OpenCatalogue does.
 FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                  bool fileDsnSelected);
 
