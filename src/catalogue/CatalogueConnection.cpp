@@ -55,18 +55,32 @@ void CatalogueConnection::OpenConnection(const DataSource& source) {
   } catch (const DatabaseError& error) {
     throw DatabaseError(error.NativeError(), error.SqlState(), error.Description(), ErrorKind::Connection);
   }
+  m_dbmsName = connection->DbmsName();
   m_connection = std::move(connection);
 }
 
-std::unique_ptr<ResultSet> CatalogueConnection::ExecuteStatement(std::string_view sql, CursorChoice cursor) {
-  m_statementText = std::string(sql);
+std::unique_ptr<ResultSet> CatalogueConnection::ExecuteStatement(const SqlStatement& sql, CursorChoice cursor) {
+  m_statementText = sql.text;
   if (!m_connection) throw DatabaseError(0, "08003", "The database connection is not open");
   auto statement = std::make_unique<OdbcStatement>(m_connection, cursor, kQueryTimeoutSeconds);
-  if (!statement->Execute(sql)) return nullptr;
+  if (!statement->Execute(sql.text, sql.values)) return nullptr;
   return std::make_unique<ResultSet>(std::move(statement));
 }
 
-void CatalogueConnection::SendStatement(std::string_view sql) { ExecuteStatement(sql, CursorChoice::ForwardOnly); }
+void CatalogueConnection::Send(const SqlStatement& sql) {
+  m_statementText = sql.text;
+  m_changedRows = -1;
+  if (!m_connection) throw DatabaseError(0, "08003", "The database connection is not open");
+  OdbcStatement statement(m_connection, CursorChoice::ForwardOnly, kQueryTimeoutSeconds);
+  statement.Execute(sql.text, sql.values);
+  try {
+    m_changedRows = statement.RowCount();
+  } catch (const DatabaseError&) {
+    m_changedRows = -1;  // a statement without a row count
+  }
+}
+
+bool CatalogueConnection::IsAlive() const { return m_connection && m_connection->IsAlive(); }
 
 void CatalogueConnection::KeepResult(std::unique_ptr<ResultSet> result) { m_result = std::move(result); }
 
@@ -74,6 +88,7 @@ void CatalogueConnection::CloseConnection() noexcept {
   m_result.reset();
   // A result set a caller still holds keeps the connection until it goes.
   m_connection.reset();
+  m_dbmsName.clear();
 }
 
 }  // namespace tessarine

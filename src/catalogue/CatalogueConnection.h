@@ -30,9 +30,19 @@ class CatalogueConnection final : public StatementSink {
   void OpenConnection(const DataSource& source);
 
   // Sends one statement; returns its rows, or nullptr when it has none. Throws DatabaseError.
-  std::unique_ptr<ResultSet> ExecuteStatement(std::string_view sql, CursorChoice cursor = CursorChoice::Scrollable);
+  std::unique_ptr<ResultSet> ExecuteStatement(const SqlStatement& statement,
+                                              CursorChoice cursor = CursorChoice::Scrollable);
   // ExecuteStatement with the rows dropped.
-  void SendStatement(std::string_view sql) override;
+  void Send(const SqlStatement& statement) override;
+  // The number of rows the last statement sent through Send changed (-1 when the driver cannot
+  // tell).
+  long long ChangedRows() const { return m_changedRows; }
+
+  // The server's own name for its kind (ODBC's SQL_DBMS_NAME: "SQLite", "PostgreSQL", "MariaDB",
+  // ...), read when the connection opened.
+  const std::string& DbmsName() const { return m_dbmsName; }
+  // False once the driver says the connection is gone (or when it is not open).
+  bool IsAlive() const;
 
   // The shared result set that callers read rows from; replaced by KeepResult, released on close.
   void KeepResult(std::unique_ptr<ResultSet> result);
@@ -54,6 +64,8 @@ class CatalogueConnection final : public StatementSink {
   std::string m_statementText;
   std::string m_connectString;
   std::string m_completedConnectString;
+  std::string m_dbmsName;
+  long long m_changedRows = -1;
 };
 
 // The data source of the settings with the given DSN kind.

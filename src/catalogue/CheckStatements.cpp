@@ -1,41 +1,45 @@
 #include "catalogue/CheckStatements.h"
 
-#include "catalogue/EscapeSqlValue.h"
+#include "catalogue/ScanStatements.h"
 #include "core/TextDecoding.h"
 
 namespace tessarine {
 namespace {
 
-// The keys of a row: the folder's text and the name's text as the scan stored them, escaped.
-std::string RowKeys(const FolderKey& folder, std::string_view nameBytes) {
-  return "Folder='" + EscapeSqlValue(folder.Text()) + "' and FileName='" + EscapeSqlValue(NameToText(nameBytes)) +
-         "'";
+// Binds the keys of a row as the scan stored them.
+SqlStatement& BindKeys(SqlStatement& statement, const FolderKey& folder, std::string_view nameBytes) {
+  return statement.Bind(FolderKeyText(folder)).Bind(KeyText(NameToText(nameBytes)));
 }
 
 }  // namespace
 
-std::string SelectCheckedRow(std::string_view imagesTable, const FolderKey& folder, std::string_view nameBytes) {
-  return "select Checked from " + std::string(imagesTable) + " where " + RowKeys(folder, nameBytes);
+SqlStatement SelectCheckedRow(std::string_view imagesTable, const FolderKey& folder, std::string_view nameBytes) {
+  SqlStatement statement("select Checked from " + std::string(imagesTable) + " where Folder=? and FileName=?");
+  return BindKeys(statement, folder, nameBytes);
 }
 
-std::string UpdateCheckedRow(std::string_view imagesTable, std::string_view stamp, const FolderKey& folder,
-                             std::string_view nameBytes) {
-  return "update " + std::string(imagesTable) + " set Checked='" + std::string(stamp) + "' where " +
-         RowKeys(folder, nameBytes);
+SqlStatement UpdateCheckedRow(std::string_view imagesTable, std::string_view stamp, const FolderKey& folder,
+                              std::string_view nameBytes) {
+  SqlStatement statement("update " + std::string(imagesTable) + " set Checked=? where Folder=? and FileName=?");
+  statement.Bind(stamp);
+  return BindKeys(statement, folder, nameBytes);
 }
 
-std::string SelectUncheckedRows(std::string_view imagesTable, std::string_view stamp) {
-  return "select Folder,FileName from " + std::string(imagesTable) + " where Checked != '" + std::string(stamp) +
-         "';";
+SqlStatement SelectUncheckedRows(std::string_view imagesTable, std::string_view stamp, const FolderKey& tree) {
+  return SqlStatement("select Folder,FileName from " + std::string(imagesTable) +
+                      " where Checked != ? and Folder like ? escape '!';")
+      .Bind(stamp)
+      .Bind(FolderTreePattern(FolderKeyText(tree)));
 }
 
-std::string CountStampedRows(std::string_view imagesTable, std::string_view stamp) {
-  return "select count(*) from " + std::string(imagesTable) + " where Checked='" + std::string(stamp) + "';";
+SqlStatement CountStampedRows(std::string_view imagesTable, std::string_view stamp) {
+  return SqlStatement("select count(*) from " + std::string(imagesTable) + " where Checked=?;").Bind(stamp);
 }
 
-std::string DeleteCheckedLine(std::string_view imagesTable, std::string_view folder, std::string_view file) {
-  return "delete from " + std::string(imagesTable) + " where Folder='" + EscapeSqlValue(folder) +
-         "' and FileName='" + EscapeSqlValue(file) + "'";
+SqlStatement DeleteCheckedLine(std::string_view imagesTable, std::string_view folderKey, std::string_view fileKey) {
+  return SqlStatement("delete from " + std::string(imagesTable) + " where Folder=? and FileName=?")
+      .Bind(folderKey)
+      .Bind(fileKey);
 }
 
 }  // namespace tessarine

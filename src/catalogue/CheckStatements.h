@@ -1,24 +1,26 @@
 #pragma once
 // The statements of the consistency check: find and mark the row of a file found on disk, list the
-// rows the run did not mark, delete a listed row.
+// rows the run did not mark, delete a listed row. Values are bound.
 
 #include <string>
 #include <string_view>
 
+#include "catalogue/SqlStatement.h"
 #include "core/FolderKey.h"
 
 namespace tessarine {
 
-// "select Checked from <images> where Folder='<folder>' and FileName='<name>'"
-std::string SelectCheckedRow(std::string_view imagesTable, const FolderKey& folder, std::string_view nameBytes);
-// "update <images> set Checked='<stamp>' where Folder='<folder>' and FileName='<name>'"
-std::string UpdateCheckedRow(std::string_view imagesTable, std::string_view stamp, const FolderKey& folder,
-                             std::string_view nameBytes);
-// "select Folder,FileName from <images> where Checked != '<stamp>';"
-std::string SelectUncheckedRows(std::string_view imagesTable, std::string_view stamp);
-// "select count(*) from <images> where Checked='<stamp>';"
-std::string CountStampedRows(std::string_view imagesTable, std::string_view stamp);
-// The delete of one listed line, from the texts shown.
-std::string DeleteCheckedLine(std::string_view imagesTable, std::string_view folder, std::string_view file);
+// "select Checked from <images> where Folder=? and FileName=?"
+SqlStatement SelectCheckedRow(std::string_view imagesTable, const FolderKey& folder, std::string_view nameBytes);
+// "update <images> set Checked=? where Folder=? and FileName=?"
+SqlStatement UpdateCheckedRow(std::string_view imagesTable, std::string_view stamp, const FolderKey& folder,
+                              std::string_view nameBytes);
+// "select Folder,FileName from <images> where Checked != ? and Folder like ? escape '!';" the rows
+// of one listed tree the run did not mark.
+SqlStatement SelectUncheckedRows(std::string_view imagesTable, std::string_view stamp, const FolderKey& tree);
+// "select count(*) from <images> where Checked=?;"
+SqlStatement CountStampedRows(std::string_view imagesTable, std::string_view stamp);
+// "delete from <images> where Folder=? and FileName=?" the row of a listed line, by its stored keys.
+SqlStatement DeleteCheckedLine(std::string_view imagesTable, std::string_view folderKey, std::string_view fileKey);
 
 }  // namespace tessarine

@@ -33,6 +33,24 @@ std::string OdbcConnection::Connect(std::string_view driverConnectString) {
   return m_completed;
 }
 
+std::string OdbcConnection::DbmsName() const {
+  std::vector<SQLCHAR> name(256);
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfo(m_connection.Get(), SQL_DBMS_NAME, name.data(),
+                                static_cast<SQLSMALLINT>(name.size()), &length))) {
+    return {};
+  }
+  const auto size = std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)), name.size() - 1);
+  return std::string(reinterpret_cast<const char*>(name.data()), size);
+}
+
+bool OdbcConnection::IsAlive() const {
+  if (!m_connected) return false;
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  if (!SQL_SUCCEEDED(SQLGetConnectAttr(m_connection.Get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr))) return true;
+  return dead != SQL_CD_TRUE;
+}
+
 void OdbcConnection::Disconnect() noexcept {
   if (m_connected) {
     SQLDisconnect(m_connection.Get());

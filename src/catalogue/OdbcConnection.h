@@ -26,6 +26,12 @@ class OdbcConnection {
   bool IsConnected() const { return m_connected; }
   const std::string& CompletedConnectString() const { return m_completed; }
 
+  // SQLGetInfo(SQL_DBMS_NAME) of the connected driver; empty when it does not say.
+  std::string DbmsName() const;
+  // SQL_ATTR_CONNECTION_DEAD: false once the driver knows the connection is gone. A driver that
+  // cannot tell is taken at its word that the connection lives.
+  bool IsAlive() const;
+
   // Disconnects; errors are ignored.
   void Disconnect() noexcept;
 

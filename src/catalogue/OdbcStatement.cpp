@@ -1,6 +1,7 @@
 #include "catalogue/OdbcStatement.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 #include <vector>
 
@@ -8,6 +9,26 @@ namespace tessarine {
 namespace {
 
 SQLUSMALLINT ColumnNumber(std::size_t position) { return static_cast<SQLUSMALLINT>(position + 1); }
+
+// Texts longer than this are bound as long texts: some drivers refuse a VARCHAR parameter beyond
+// the server's VARCHAR limit.
+constexpr std::size_t kLongTextThreshold = 4000;
+
+// What one bound value points to while the statement runs.
+struct BoundValue {
+  SQLLEN length = 0;
+  SQLBIGINT integer = 0;
+};
+
+SQLBIGINT ParseInteger(const std::string& digits) {
+  SQLBIGINT number = 0;
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, number);
+  if (digits.empty() || error != std::errc() || stop != end) {
+    throw DatabaseError(0, "22018", "Not a whole number: '" + digits + "'");
+  }
+  return number;
+}
 
 }  // namespace
 
@@ -24,7 +45,7 @@ OdbcStatement::OdbcStatement(std::shared_ptr<OdbcConnection> connection, CursorC
   }
 }
 
-bool OdbcStatement::Execute(std::string_view sql) {
+bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& values) {
   // SQL text ends at a NUL for some drivers whatever length we pass: refuse it rather than send
   // a statement other than the one built.
   if (sql.find('\0') != std::string_view::npos) {
@@ -33,9 +54,38 @@ bool OdbcStatement::Execute(std::string_view sql) {
   if (sql.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
     throw DatabaseError(0, "HY090", "The statement is too long");
   }
+  if (values.size() > std::numeric_limits<SQLUSMALLINT>::max()) {
+    throw DatabaseError(0, "07002", "Too many values for one statement");
+  }
+  std::vector<BoundValue> bound(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const SqlValue& value = values[i];
+    const auto number = static_cast<SQLUSMALLINT>(i + 1);
+    if (value.integer) {
+      bound[i].integer = ParseInteger(value.text);
+      m_statement.Check("SQLBindParameter",
+                        SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
+                                         &bound[i].integer, 0, nullptr));
+      continue;
+    }
+    if (value.text.find('\0') != std::string::npos) {
+      throw DatabaseError(0, "22024", "A value holds a NUL character and was not sent");
+    }
+    if (value.text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
+      throw DatabaseError(0, "22001", "A value is too long to be sent");
+    }
+    bound[i].length = static_cast<SQLLEN>(value.text.size());
+    const SQLSMALLINT type = value.text.size() > kLongTextThreshold ? SQL_LONGVARCHAR : SQL_VARCHAR;
+    m_statement.Check("SQLBindParameter",
+                      SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_CHAR, type,
+                                       std::max<SQLULEN>(value.text.size(), 1), 0,
+                                       const_cast<char*>(value.text.data()), bound[i].length, &bound[i].length));
+  }
   std::string text(sql);
   m_statement.Check("SQLExecDirect", SQLExecDirect(m_statement.Get(), reinterpret_cast<SQLCHAR*>(text.data()),
                                                    static_cast<SQLINTEGER>(text.size())));
+  // The values are ours and go out of scope: the driver must not keep pointing at them.
+  if (!values.empty()) SQLFreeStmt(m_statement.Get(), SQL_RESET_PARAMS);
   SQLSMALLINT columns = 0;
   m_statement.Check("SQLNumResultCols", SQLNumResultCols(m_statement.Get(), &columns));
   m_columnCount = columns > 0 ? static_cast<std::size_t>(columns) : 0;

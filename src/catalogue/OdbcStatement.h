@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "catalogue/OdbcConnection.h"
+#include "catalogue/SqlStatement.h"
 
 namespace tessarine {
 
@@ -20,9 +21,11 @@ class OdbcStatement {
  public:
   OdbcStatement(std::shared_ptr<OdbcConnection> connection, CursorChoice cursor, unsigned long queryTimeoutSeconds);
 
-  // Sends the text. Returns true when the statement produced a result with columns.
-  // SQL_NO_DATA (an UPDATE or DELETE that matched no row) is success.
-  bool Execute(std::string_view sql);
+  // Sends the text with the values bound to its "?" marks, in order. Returns true when the
+  // statement produced a result with columns. SQL_NO_DATA (an UPDATE or DELETE that matched no
+  // row) is success. A value holding a NUL, or an integer value that is not a number, is refused
+  // before anything is sent: drivers cut texts at a NUL without a word.
+  bool Execute(std::string_view sql, const std::vector<SqlValue>& values = {});
 
   // The cursor the driver really gave us.
   bool IsScrollable() const { return m_scrollable; }

@@ -1,15 +1,12 @@
 #include "catalogue/ScanStatements.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 
-#include "catalogue/EscapeSqlValue.h"
-
 namespace tessarine {
 namespace {
-
-std::string Quoted(std::string_view value) { return "'" + EscapeSqlValue(value) + "'"; }
 
 struct LocalNow {
   std::tm fields{};
@@ -26,50 +23,114 @@ LocalNow Now() {
   return result;
 }
 
+std::string Table(std::string_view table) { return std::string(table); }
+
+// Binds one column's value: the keys in their stored form, the stamp as a number.
+void BindColumn(SqlStatement& statement, const ColumnValues& columns, std::size_t c) {
+  if (c == col::ModifyTime) {
+    statement.BindInteger(columns[c]);
+  } else if (c == col::Folder || c == col::FileName) {
+    statement.Bind(KeyText(columns[c]));
+  } else {
+    statement.Bind(columns[c]);
+  }
+}
+
 }  // namespace
 
-std::string FolderLikePrefix(std::string_view folderText) {
-  std::string prefix;
-  for (char c : EscapeSqlValue(folderText)) {
-    if (c == '!' || c == '%' || c == '_') prefix += '!';
-    prefix += c;
+std::string KeyText(std::string_view text) {
+  std::string key(text);
+  std::replace(key.begin(), key.end(), '\\', '/');
+  return key;
+}
+
+std::string FolderTreePattern(std::string_view folderKeyText) {
+  std::string pattern;
+  pattern.reserve(folderKeyText.size() + 8);
+  for (char c : folderKeyText) {
+    if (c == '!' || c == '%' || c == '_') pattern += '!';
+    pattern += c;
   }
-  return prefix;
+  return pattern + '%';
 }
 
-std::string DeleteFolderRows(std::string_view imagesTable, const FolderKey& folder) {
-  return "delete from " + std::string(imagesTable) + " where (Folder like '" + FolderLikePrefix(folder.Text()) +
-         "%' escape '!');";
+SqlStatement DeleteFolderRows(std::string_view imagesTable, const FolderKey& folder) {
+  return SqlStatement("delete from " + Table(imagesTable) + " where Folder like ? escape '!';")
+      .Bind(FolderTreePattern(FolderKeyText(folder)));
 }
 
-std::string CountFolderRows(std::string_view imagesTable, const FolderKey& folder) {
-  return "select count(*) from " + std::string(imagesTable) + " where(Folder like '" + FolderLikePrefix(folder.Text()) +
-         "%' escape '!');";
+SqlStatement CountFolderRows(std::string_view imagesTable, const FolderKey& folder) {
+  return SqlStatement("select count(*) from " + Table(imagesTable) + " where Folder like ? escape '!';")
+      .Bind(FolderTreePattern(FolderKeyText(folder)));
 }
 
-std::string UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
-                            std::string_view lastScan) {
-  return "update " + std::string(foldersTable) + " set Files='" + std::to_string(files) + "', LastScan='" +
-         std::string(lastScan) + "' where (Folder=" + Quoted(folder.StoredText()) + ");";
+SqlStatement UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
+                             std::string_view lastScan) {
+  return SqlStatement("update " + Table(foldersTable) + " set Files=?, LastScan=? where Folder=?;")
+      .Bind(std::to_string(files))
+      .Bind(lastScan)
+      .Bind(folder.StoredText());
 }
 
-std::string InsertFolderRow(std::string_view foldersTable, const FolderKey& folder) {
-  return "insert into " + std::string(foldersTable) + " values(" + Quoted(folder.Text()) + ", '','');";
+SqlStatement InsertFolderRow(std::string_view foldersTable, const FolderKey& folder) {
+  return SqlStatement("insert into " + Table(foldersTable) + " values(?, '', '');").Bind(FolderKeyText(folder));
 }
 
-std::string DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder) {
-  return "delete from " + std::string(foldersTable) + " where Folder=" + Quoted(folder.StoredText()) + ";";
+SqlStatement DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder) {
+  return SqlStatement("delete from " + Table(foldersTable) + " where Folder=?;").Bind(folder.StoredText());
 }
 
-std::string InsertImageRow(std::string_view imagesTable, const ColumnValues& columns) {
-  std::string sql = "insert into " + std::string(imagesTable) + " values(";
-  sql.reserve(4096);
+SqlStatement InsertImageRow(std::string_view imagesTable, const ColumnValues& columns) {
+  std::string text = "insert into " + Table(imagesTable) + " values(";
+  for (std::size_t c = 0; c < kImageColumnCount; ++c) text += c == 0 ? "?" : ",?";
+  SqlStatement statement(text + ");");
+  statement.values.reserve(kImageColumnCount);
+  for (std::size_t c = 0; c < kImageColumnCount; ++c) BindColumn(statement, columns, c);
+  return statement;
+}
+
+SqlStatement UpdateImageRow(std::string_view imagesTable, const ColumnValues& columns) {
+  std::string text = "update " + Table(imagesTable) + " set ";
   for (std::size_t c = 0; c < kImageColumnCount; ++c) {
-    if (c > 0) sql += ',';
-    // ModifyTime is a number and stands bare; every other value is a quoted, escaped text.
-    sql += c == col::ModifyTime ? columns[c] : Quoted(columns[c]);
+    if (c > 0) text += ", ";
+    text += ImageColumns()[c].name;
+    text += "=?";
   }
-  return sql + ");";
+  SqlStatement statement(text + " where Folder=? and FileName=?;");
+  statement.values.reserve(kImageColumnCount + 2);
+  for (std::size_t c = 0; c < kImageColumnCount; ++c) BindColumn(statement, columns, c);
+  return statement.Bind(KeyText(columns[col::Folder])).Bind(KeyText(columns[col::FileName]));
+}
+
+SqlStatement SelectFolderRows(std::string_view imagesTable, std::string_view folderKeyText) {
+  return SqlStatement("select Folder,FileName from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
+}
+
+SqlStatement SelectImageRow(std::string_view imagesTable, std::string_view folderKeyText,
+                            std::string_view fileKeyText) {
+  return SqlStatement("select Folder,FileName from " + Table(imagesTable) + " where Folder=? and FileName=?;")
+      .Bind(folderKeyText)
+      .Bind(fileKeyText);
+}
+
+SqlStatement DeleteImageRow(std::string_view imagesTable, std::string_view folderKeyText,
+                            std::string_view fileKeyText) {
+  return SqlStatement("delete from " + Table(imagesTable) + " where Folder=? and FileName=?;")
+      .Bind(folderKeyText)
+      .Bind(fileKeyText);
+}
+
+SqlStatement SelectStoredFolders(std::string_view imagesTable, std::string_view folderKeyText) {
+  return SqlStatement("select distinct Folder from " + Table(imagesTable) + " where Folder like ? escape '!';")
+      .Bind(FolderTreePattern(folderKeyText));
+}
+
+SqlStatement SelectStoredFolder(std::string_view imagesTable, std::string_view folderKeyText) {
+  return SqlStatement("select distinct Folder from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
+}
+
+SqlStatement DeleteStoredFolderRows(std::string_view imagesTable, std::string_view folderKeyText) {
+  return SqlStatement("delete from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
 }
 
 std::string RowStamp() {

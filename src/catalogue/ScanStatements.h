@@ -1,34 +1,62 @@
 #pragma once
 // The statements of the scan and the folder list, built from the table names, the folders' texts
-// (FolderKey) and the images-table columns.
+// (FolderKey) and the images-table columns. Every value is bound, never spliced into the text.
 
 #include <string>
 #include <string_view>
 
+#include "catalogue/SqlStatement.h"
 #include "core/FolderKey.h"
 #include "core/ImageColumns.h"
 
 namespace tessarine {
 
-// EscapeSqlValue of the folder text with "!", "%" and "_" each preceded by "!", for
-// "like '<pattern>%' escape '!'": the folder and its subfolders, and nothing else.
-std::string FolderLikePrefix(std::string_view folderText);
+// A key (Folder, FileName) as the tables store it: the text with every "\" turned into "/", the
+// form catalogues have always held, so that rows written by earlier versions are found.
+std::string KeyText(std::string_view text);
+// The Folder key of a folder.
+inline std::string FolderKeyText(const FolderKey& folder) { return KeyText(folder.Text()); }
 
-// "delete from <images> where (Folder like '<prefix>%' escape '!');"
-std::string DeleteFolderRows(std::string_view imagesTable, const FolderKey& folder);
-// "select count(*) from <images> where(Folder like '<prefix>%' escape '!');"
-std::string CountFolderRows(std::string_view imagesTable, const FolderKey& folder);
-// "update <folders> set Files='<n>', LastScan='<stamp>' where (Folder='<folder>');"
-std::string UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
-                            std::string_view lastScan);
-// "insert into <folders> values('<folder>', '','');"
-std::string InsertFolderRow(std::string_view foldersTable, const FolderKey& folder);
-// "delete from <folders> where Folder='<folder>';"
-std::string DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder);
+// The LIKE pattern, for "escape '!'", of a stored folder key and every folder below it: the key
+// with "!", "%" and "_" each preceded by "!", then "%".
+std::string FolderTreePattern(std::string_view folderKeyText);
 
-// "insert into <images> values('<Folder>','<FileName>',<ModifyTime>,'<...>',...,'<XMPCustom100>');"
-// with every text value escaped and ModifyTime bare.
-std::string InsertImageRow(std::string_view imagesTable, const ColumnValues& columns);
+// "delete from <images> where Folder like ? escape '!';" the folder and its subfolders.
+SqlStatement DeleteFolderRows(std::string_view imagesTable, const FolderKey& folder);
+// "select count(*) from <images> where Folder like ? escape '!';"
+SqlStatement CountFolderRows(std::string_view imagesTable, const FolderKey& folder);
+// "update <folders> set Files=?, LastScan=? where Folder=?;"
+SqlStatement UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
+                             std::string_view lastScan);
+// "insert into <folders> values(?, '', '');"
+SqlStatement InsertFolderRow(std::string_view foldersTable, const FolderKey& folder);
+// "delete from <folders> where Folder=?;"
+SqlStatement DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder);
+
+// "insert into <images> values(?,...,?);" the 166 values in column order; Folder and FileName in
+// their key form, ModifyTime as a number, every other value exactly as given.
+SqlStatement InsertImageRow(std::string_view imagesTable, const ColumnValues& columns);
+// "update <images> set Folder=?, FileName=?, ModifyTime=?, ... where Folder=? and FileName=?;"
+// every column from the values; the row is the one the server matches to the keys (its own
+// comparison, which may ignore letter case), and it takes the keys' present spelling.
+SqlStatement UpdateImageRow(std::string_view imagesTable, const ColumnValues& columns);
+
+// "select Folder,FileName from <images> where Folder=?;" the rows stored for one folder.
+SqlStatement SelectFolderRows(std::string_view imagesTable, std::string_view folderKeyText);
+// "select Folder,FileName from <images> where Folder=? and FileName=?;" the rows the server
+// matches to one key.
+SqlStatement SelectImageRow(std::string_view imagesTable, std::string_view folderKeyText,
+                            std::string_view fileKeyText);
+// "delete from <images> where Folder=? and FileName=?;"
+SqlStatement DeleteImageRow(std::string_view imagesTable, std::string_view folderKeyText,
+                            std::string_view fileKeyText);
+// "select distinct Folder from <images> where Folder like ? escape '!';" the stored folders of a
+// tree (the server's LIKE may also match folders that differ in letter case).
+SqlStatement SelectStoredFolders(std::string_view imagesTable, std::string_view folderKeyText);
+// "select distinct Folder from <images> where Folder=?;"
+SqlStatement SelectStoredFolder(std::string_view imagesTable, std::string_view folderKeyText);
+// "delete from <images> where Folder=?;" the rows of one folder (not of its subfolders).
+SqlStatement DeleteStoredFolderRows(std::string_view imagesTable, std::string_view folderKeyText);
 
 // The ModifyTime of a row: local yyyymmddhhmmssmmm (17 digits) of the moment it is built.
 std::string RowStamp();

@@ -1,8 +1,10 @@
 #pragma once
-// Where statements whose rows nobody reads are sent (the scan's inserts, the transaction words).
-// The catalogue connection is one; tests put a fake in its place to make a statement fail.
+// Where statements whose rows nobody reads are sent (the transaction words, the folder list's
+// changes). The catalogue connection is one.
 
 #include <string_view>
+
+#include "catalogue/SqlStatement.h"
 
 namespace tessarine {
 
@@ -10,7 +12,9 @@ class StatementSink {
  public:
   virtual ~StatementSink() = default;
   // Sends one statement; throws DatabaseError when the server or the driver refuses it.
-  virtual void SendStatement(std::string_view sql) = 0;
+  virtual void Send(const SqlStatement& statement) = 0;
+  // A statement without values.
+  void SendStatement(std::string_view sql) { Send(SqlStatement(std::string(sql))); }
 };
 
 }  // namespace tessarine

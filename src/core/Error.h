@@ -17,6 +17,8 @@ enum class ErrorKind {
   NoDataSource,  // the settings name no data source: "DSN not defined"
   Connection,    // the data source could not be opened
   Database,      // the driver or the server refused a statement
+  WrongKind,     // the data source is not the kind of database the settings name: nothing was done
+  Busy,          // another scan or check holds the catalogue: nothing was done
 };
 
 class Error : public std::runtime_error {

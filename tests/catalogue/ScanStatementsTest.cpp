@@ -2,34 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tessarine {
 namespace {
 
-TEST(ScanStatements, MatchAFolderAndItsSubfoldersAsAnEscapedPrefix) {
-  EXPECT_EQ(DeleteFolderRows("Images", FolderKey::FromPath("/it's/my_pics/")),
-            "delete from Images where (Folder like '/it''s/my!_pics/%' escape '!');");
-  EXPECT_EQ(CountFolderRows("Images", FolderKey::FromPath("/100%!/")),
-            "select count(*) from Images where(Folder like '/100!%!!/%' escape '!');");
-  EXPECT_EQ(UpdateFolderRow("Folders", FolderKey::FromPath("/it's/"), 12, "2007-03-15 14:25:01"),
-            "update Folders set Files='12', LastScan='2007-03-15 14:25:01' where (Folder='/it''s/');");
-  EXPECT_EQ(InsertFolderRow("Folders", FolderKey::FromPath("/a\\b/")), "insert into Folders values('/a/b/', '','');");
-  EXPECT_EQ(DeleteFolderRow("Folders", FolderKey::FromPath("/it's/")), "delete from Folders where Folder='/it''s/';");
+TEST(ScanStatements, FolderPatternsTakeWildcardsLiterallyAndKeysKeepTheirSlashForm) {
+  EXPECT_EQ(FolderTreePattern("/it's/my_pics/"), "/it's/my!_pics/%");
+  EXPECT_EQ(FolderTreePattern("/100%!/"), "/100!%!!/%");
+  EXPECT_EQ(KeyText("/a\\b/O'Brien\\.jpg"), "/a/b/O'Brien/.jpg");
 }
 
-TEST(ScanStatements, InsertImageRowQuotesEveryValueButTheStamp) {
+TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
   ColumnValues columns;
   columns[col::Folder] = "/It's/";
   columns[col::FileName] = "O'Brien\\.jpg";
   columns[col::ModifyTime] = "20070315142501009";
   columns[col::Caption] = "a\\b";
-  columns[CustomColumnIndex(100)] = "last";
-  const std::string sql = InsertImageRow("Pics", columns);
-  EXPECT_EQ(sql.rfind("insert into Pics values('/It''s/','O''Brien/.jpg',20070315142501009,'',", 0), 0u);
-  EXPECT_NE(sql.find(",'a/b',"), std::string::npos);
-  EXPECT_TRUE(sql.ends_with(",'last');"));
-  std::size_t quotedValues = 0;
-  for (std::size_t at = sql.find("values(") + 7; at < sql.size(); ++at) quotedValues += sql[at] == ',' ? 1 : 0;
-  EXPECT_EQ(quotedValues, kImageColumnCount - 1);  // no comma inside these values
+  for (const SqlStatement& statement : {InsertImageRow("Pics", columns), UpdateImageRow("Pics", columns)}) {
+    ASSERT_GE(statement.values.size(), kImageColumnCount);
+    EXPECT_EQ(std::count(statement.text.begin(), statement.text.end(), '?'), static_cast<long>(statement.values.size()));
+    EXPECT_EQ(statement.text.find('\''), std::string::npos) << "no value is spliced into the text";
+    EXPECT_EQ(statement.values[col::FileName].text, "O'Brien/.jpg");
+    EXPECT_EQ(statement.values[col::Caption].text, "a\\b");
+    for (std::size_t c = 0; c < statement.values.size(); ++c) EXPECT_EQ(statement.values[c].integer, c == col::ModifyTime);
+  }
 }
 
 TEST(ScanStatements, StampsHaveTheirFixedWidths) {

@@ -1,0 +1,15 @@
+#pragma once
+// Whether the server behind a connection is of the kind the settings name: the statements of a
+// kind (its transaction words above all) are only right for servers of that kind.
+
+#include <string_view>
+
+#include "core/DbmsKind.h"
+
+namespace tessarine {
+
+// dbmsName is the driver's SQL_DBMS_NAME. A driver that names no kind is taken at the settings'
+// word; "MySQL, PostgreSQL, etc." fits every server but SQLite, Oracle and SQL Server.
+bool KindFitsServer(DbmsKind kind, std::string_view dbmsName);
+
+}  // namespace tessarine
