@@ -36,7 +36,11 @@ int RunCheck(const CheckOptions& options) {
   const auto folders = context.LoadFolders();
   if (!folders) return kFailedStatus;
 
-  CheckResult result = RunConsistencyCheck(connection, port, settings, settings.fileDsn, *folders);
+  CheckHooks hooks;
+  hooks.problem = [&](const std::string& text) {
+    if (!options.verbose) std::cerr << text << '\n';
+  };
+  CheckResult result = RunConsistencyCheck(connection, port, settings, settings.fileDsn, *folders, hooks);
   if (!result.status) {
     // A refused connection was reported as it happened; a refused query only in the status line.
     if (result.status.Is(ErrorKind::Database)) std::cerr << port.LastStatus() << '\n';
@@ -46,20 +50,27 @@ int RunCheck(const CheckOptions& options) {
             result.filesWithoutLines);
   PrintList("Lines in images table without corresponding files", result.linesWithoutFiles.size(),
             result.linesWithoutFiles);
+  if (!result.unreachable.empty()) {
+    std::cout << "Folders that could not be read (their lines are kept): " << result.unreachable.size() << '\n';
+    for (const std::string& folder : result.unreachable) std::cout << folder << '\n';
+  }
   std::cout << port.LastStatus() << '\n';
-  int status = result.folderErrors > 0 ? kFailedStatus : 0;
+  const bool incomplete = result.folderErrors > 0 || !result.unreachable.empty() || result.unreadable > 0;
+  int status = incomplete ? kFailedStatus : 0;
 
   if (options.deleteFiles) {
-    const int deleted = DeleteFilesWithoutLines(port, result.filesWithoutLines);
-    std::cout << "Deleted files: " << deleted << '\n';
+    const int deleted =
+        DeleteFilesWithoutLines(connection, port, settings, settings.fileDsn, result.filesWithoutLines);
+    std::cout << "Files moved to the trash: " << deleted << '\n';
   }
   if (options.deleteLines) {
     // A folder whose walk failed left its rows unmarked although their files exist: keep them.
     if (result.folderErrors > 0) {
       std::cerr << "Lines not deleted: the check met database errors\n";
     } else {
-      const int sent = DeleteLinesWithoutFiles(connection, port, settings, settings.fileDsn, result.linesWithoutFiles);
-      std::cout << "Deleted lines: " << sent << '\n';
+      const int deleted =
+          DeleteLinesWithoutFiles(connection, port, settings, settings.fileDsn, result.linesWithoutFiles);
+      std::cout << "Deleted lines: " << deleted << '\n';
       if (!result.linesWithoutFiles.empty()) status = kFailedStatus;
     }
   }
@@ -74,7 +85,7 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
       "check", "Check the images table against the folders on disk: files without rows, rows without files");
   check->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
   check->add_flag("--delete-lines", options->deleteLines, "Delete the rows whose file is gone");
-  check->add_flag("--delete-files", options->deleteFiles, "Delete the files that have no row");
+  check->add_flag("--delete-files", options->deleteFiles, "Move the files that have no row to the trash");
   check->add_flag("-v,--verbose", options->verbose, "Print every status as the check goes");
   check->callback([options, &exitStatus] { exitStatus = RunCheck(*options); });
 }

@@ -137,6 +137,12 @@ int RunScan(const ScanOptions& options) {
     std::cerr << "Scanning " << entries[index].folder.Text() << '\n';
   };
   hooks.progress = [&](const ScanProgress& done) { progress.Show(done); };
+  // Problems are always told (with --verbose they come with the log).
+  hooks.problem = [&](const std::string& text) {
+    if (options.verbose) return;
+    progress.End();
+    std::cerr << text << '\n';
+  };
 
   ScanResult result;
   {
@@ -146,10 +152,12 @@ int RunScan(const ScanOptions& options) {
   }
   progress.End();
   context.ExplainFailure(result.status);
-  std::cerr << result.files << " files catalogued" << (result.stopped ? ", stopped" : "") << "."
-            << ElapsedTimeText(result.elapsed) << '\n';
+  const std::string problems = ScanProblemsText(result);
+  std::cerr << result.files << " files catalogued" << (result.stopped ? ", stopped" : "")
+            << (problems.empty() ? "" : ", " + problems) << "." << ElapsedTimeText(result.elapsed) << '\n';
   if (!result.status) return kFailedStatus;
-  return result.stopped ? kStoppedStatus : 0;
+  if (result.stopped) return kStoppedStatus;
+  return result.Incomplete() ? kFailedStatus : 0;
 }
 
 }  // namespace

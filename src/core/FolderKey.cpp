@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <optional>
+#include <vector>
 
 #include "core/TextDecoding.h"
 
@@ -32,8 +33,10 @@ char32_t NextCodePoint(std::string_view text, std::size_t& at) {
   return cp;
 }
 
+}  // namespace
+
 // The Windows-1252 bytes of a UTF-8 text, or nothing when a character has no such byte.
-std::optional<std::string> EncodeWindows1252(std::string_view text) {
+std::optional<std::string> TextToWindows1252(std::string_view text) {
   std::string bytes;
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t start = at;
@@ -56,7 +59,13 @@ std::optional<std::string> EncodeWindows1252(std::string_view text) {
   return bytes;
 }
 
-}  // namespace
+std::vector<std::string> NameBytesOf(std::string_view text) {
+  std::vector<std::string> names{std::string(text)};
+  if (const std::optional<std::string> bytes = TextToWindows1252(text); bytes && *bytes != text && NameToText(*bytes) == text) {
+    names.push_back(*bytes);
+  }
+  return names;
+}
 
 FolderKey FolderKey::FromPath(std::string_view pathBytes) {
   std::string bytes = WithOneTrailingSlash(pathBytes);
@@ -73,7 +82,7 @@ FolderKey FolderKey::FromStoredText(std::string_view stored) {
     return legacy;
   }
   if (!IsFolder(text)) {
-    const std::optional<std::string> bytes = EncodeWindows1252(text);
+    const std::optional<std::string> bytes = TextToWindows1252(text);
     if (bytes && NameToText(*bytes) == text && IsFolder(*bytes)) return FolderKey(*bytes, text, std::string(stored));
   }
   return FolderKey(text, text, std::string(stored));

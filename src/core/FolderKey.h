@@ -5,8 +5,10 @@
 // exactly one trailing "/". Every statement that names a folder takes its text from here, so the
 // folders table, the images table's Folder column and the check agree on every folder.
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessarine {
 
@@ -43,5 +45,11 @@ class FolderKey {
   std::string m_text;
   std::string m_stored;
 };
+
+// The Windows-1252 bytes of a UTF-8 text, or nothing when a character has no such byte.
+std::optional<std::string> TextToWindows1252(std::string_view text);
+// The byte forms a name stored as text may have on disk: the text itself and, when it differs and
+// reads back as the same text, its Windows-1252 bytes.
+std::vector<std::string> NameBytesOf(std::string_view text);
 
 }  // namespace tessarine

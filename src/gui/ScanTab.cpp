@@ -1,5 +1,7 @@
 #include "gui/ScanTab.h"
 
+#include <map>
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -238,10 +240,11 @@ void ScanTab::ScanFolders() {
   };
 
   WindowUserPort& port = m_context.Port();
+  const std::vector<FolderEntry> entries = FolderEntries();
   ScanResult result;
   try {
     result = tessarine::ScanFolders(m_context.Connection(), port, m_context.CurrentSettings(),
-                                    m_context.FileDsnSelected(), m_context.SettingsFile(), FolderEntries(), hooks);
+                                    m_context.FileDsnSelected(), m_context.SettingsFile(), entries, hooks);
   } catch (const std::exception& error) {
     // Nothing the workflow lets through may end the program; the window is unlocked below.
     m_context.Connection().CloseConnection();
@@ -251,8 +254,26 @@ void ScanTab::ScanFolders() {
   LockForScan(false);
   if (result.reloadFolderList) {
     LoadFolderList();
+    ShowUnfinishedEntries(entries, result.entries);
     // The reload's connection clears the status line: the elapsed time is the last word.
-    port.SetStatus(ElapsedTimeText(result.elapsed));
+    port.SetStatus(ScanEndText(result));
+  }
+}
+
+void ScanTab::ShowUnfinishedEntries(const std::vector<FolderEntry>& scanned, const std::vector<EntryOutcome>& outcomes) {
+  // The reloaded list shows the table's counts; an entry the scan did not finish says why instead
+  // of "OK" (its count and time are those of its last finished scan).
+  std::map<std::string, std::string> unfinished;
+  for (const EntryOutcome& outcome : outcomes) {
+    if (outcome.status != "OK" && outcome.index < scanned.size()) {
+      unfinished[scanned[outcome.index].folder.Text()] = outcome.status;
+    }
+  }
+  const std::vector<FolderEntry> shown = FolderEntries();
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const auto found = unfinished.find(shown[i].folder.Text());
+    QTreeWidgetItem* item = lvFolders->topLevelItem(static_cast<int>(i));
+    if (found != unfinished.end() && item != nullptr) item->setText(1, Text(found->second));
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "gui/ScanFrame.h"
 #include "workflows/folders/FolderEntry.h"
+#include "workflows/scan/ScanDriver.h"
 
 class QTreeWidgetItem;
 
@@ -45,6 +46,7 @@ class ScanTab : public ScanFrame {
 
  private:
   void ShowFolderEntries(const std::vector<FolderEntry>& entries);
+  void ShowUnfinishedEntries(const std::vector<FolderEntry>& scanned, const std::vector<EntryOutcome>& outcomes);
   QTreeWidgetItem* AddFolderItem(const FolderEntry& entry);
   void cmdAddFolder_Click();
   void cmdRemoveFolder_Click();

@@ -129,7 +129,8 @@ void VerifyTab::cmdCheck_Click() {
 
 void VerifyTab::cmdDeleteFiles_Click() {
   // The files removed are the listed entries' own bytes, never a path rebuilt from the shown text.
-  DeleteFilesWithoutLines(m_context.Port(), m_filesWithoutLines);
+  DeleteFilesWithoutLines(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
+                          m_context.FileDsnSelected(), m_filesWithoutLines);
   if (m_filesWithoutLines.empty()) lvCheckedFiles[0]->clear();
 }
 

@@ -49,6 +49,11 @@ MessageAnswer WindowUserPort::AskWithMessageBox(const MessageRequest& request) {
   QString text = FromUtf8(request.text);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   QMessageBox box(ToQtIcon(request.icon), FromUtf8(request.title), text, buttons, m_window);
+  // Every question here leads to a change (a deletion, a dropped table): Enter must not make it.
+  if (request.buttons == MessageButtons::YesNo) {
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+  }
   // A question must be answered before the hourglass makes sense again.
   const bool busy = m_busyDepth > 0;
   if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);

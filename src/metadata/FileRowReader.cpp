@@ -14,6 +14,12 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
 
   MetadataRecord record;
   ReadImageMetadata(path, ext, context, record);
+  row.openError = record.openError;
+  if (row.openError != 0) {
+    row.columns[col::Folder] = folder.Text();
+    row.columns[col::FileName] = NameToText(name);
+    return row;
+  }
   AssembleColumns(record, xmpOverIptc, row.columns);
   row.problems = std::move(record.problems);
   row.alerts = std::move(record.alerts);

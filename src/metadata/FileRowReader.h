@@ -19,6 +19,7 @@ struct FileRow {
   PreviewImage preview;  // what the work on the decoded image sent back (a thumbnail)
   std::vector<std::string> problems;
   std::vector<ReadAlert> alerts;  // for message boxes
+  int openError = 0;              // the file could not be opened (errno): the row holds nothing read
 };
 
 // Reads the file `nameBytes` of the folder for its row. Folder is the folder's text; FileName the

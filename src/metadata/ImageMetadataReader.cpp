@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <vector>
 
+#include "core/FileSystemFaults.h"
 #include "metadata/IimDecoder.h"
 #include "metadata/XmpParser.h"
 
@@ -97,9 +99,17 @@ void ReadImageMetadataFromBytes(Bytes bytes, std::string_view ext, const Metadat
 void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, const MetadataReadContext& context,
                        MetadataRecord& record) {
   record.Clear();
+  if (const int fault = InjectedFileSystemFault("open", path.native())) {
+    record.openError = fault;
+    return;
+  }
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || info.st_size < 1) return;
+  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
+    record.openError = errno != 0 ? errno : EIO;
+    return;
+  }
+  if (info.st_size < 1) return;
   const auto size = static_cast<std::size_t>(info.st_size);
 
   // The first two bytes decide whether the file is searched at all.

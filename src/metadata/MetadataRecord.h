@@ -37,6 +37,8 @@ struct MetadataRecord {
   // for the scan log. The values read before the problem are kept.
   std::vector<std::string> problems;
   std::vector<ReadAlert> alerts;
+  // The errno of a file that could not be opened (gone, no permission...): nothing was read.
+  int openError = 0;
 
   void Clear() { *this = MetadataRecord(); }
 };

@@ -43,7 +43,7 @@ TEST_F(CheckCommand, PrintsBothListsAndDeletesOnlyWhenAsked) {
   run = Check("--delete-lines --delete-files");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind(lists, 0), 0u) << run.out;
-  EXPECT_NE(run.out.find("\nDeleted files: 1\nDeleted lines: 1\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nFiles moved to the trash: 1\nDeleted lines: 1\n"), std::string::npos) << run.out;
   EXPECT_FALSE(std::filesystem::exists(photos / "new'one.txt"));
 }
 

@@ -162,9 +162,11 @@ class WindowScanTest : public QObject {
     QVERIFY(locked && !closed && f.window->isVisible());
     f.ExpectTexts({{"lblVerifyResult", "Result"}, {"txtVerifyResult", ""}});
 
-    // The close stopped the scan after the file in progress; the list was reloaded with the count.
+    // The close stopped the scan after the file in progress; the list was reloaded, and the
+    // unfinished entry keeps its count (none yet) and says it was stopped.
     QCOMPARE(f.Count("Images"), std::string("1"));
-    QCOMPARE(f.Row(0)->text(2), QStringLiteral("1"));
+    QCOMPARE(f.Row(0)->text(1), QStringLiteral("Stopped"));
+    QCOMPARE(f.Row(0)->text(2), QString());
     // The reload's connection clears the status line; the elapsed time is written after it.
     QVERIFY2(f.Status().startsWith(QStringLiteral(" Elapsed time: ")), qPrintable(f.Status()));
     QCOMPARE(f.Find<QListWidget>("sqlOutPut")->count(), 1);

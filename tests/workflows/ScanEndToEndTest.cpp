@@ -110,14 +110,15 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   for (std::size_t c = 0; c < kImageColumnCount; ++c) {
     if (c == col::ModifyTime) continue;
     std::string expected = file.columns[c];
-    std::replace(expected.begin(), expected.end(), '\\', '/');  // no backslash reaches the database
+    // Values are stored exactly; only the keys keep their old form, "\\" as "/".
+    if (c == col::Folder || c == col::FileName) std::replace(expected.begin(), expected.end(), '\\', '/');
     std::string value = stored[c];
     // A char(19) column comes back padded with spaces on some servers.
     if (ImageColumns()[c].kind == ColumnKind::Checked) value.erase(value.find_last_not_of(' ') + 1);
     EXPECT_EQ(value, expected) << ImageColumns()[c].name;
   }
   EXPECT_EQ(stored[col::ObjectName], "Titre \xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80");
-  EXPECT_EQ(stored[col::Keywords], "it's; back/slash");
+  EXPECT_EQ(stored[col::Keywords], "it's; back\\slash");
   EXPECT_EQ(stored[col::Contact], "a\r\nb");  // no XMP source: the IIM value stays
   EXPECT_EQ(stored[col::Width], "400");
   EXPECT_EQ(stored[col::ModifyTime].size(), 17u);
@@ -201,7 +202,7 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
     columns[col::Folder] = folder;
     columns[col::FileName] = "keep.txt";
     columns[col::ModifyTime] = "1";
-    connection.SendStatement(InsertImageRow(m_settings.images, columns));
+    connection.Send(InsertImageRow(m_settings.images, columns));
   }
   connection.CloseConnection();
 
@@ -236,31 +237,12 @@ TEST_P(ScanEndToEnd, StopInTheSecondOfThreeFoldersFinishesThatFolderOnly) {
   EXPECT_EQ(countIn(folders[0]), 3u);
   EXPECT_EQ(countIn(folders[1]), 1u);  // the file in progress was written, then nothing else
   EXPECT_EQ(countIn(folders[2]), 0u);
-  EXPECT_EQ(FolderRow(Text(folders[1]))[1], "1");
+  // An unfinished entry keeps the count and the time it had (none here).
+  EXPECT_EQ(FolderRow(Text(folders[0]))[1], "3");
+  EXPECT_EQ(FolderRow(Text(folders[1]))[1], "");
   EXPECT_EQ(FolderRow(Text(folders[2]))[1], "");
-}
-
-TEST_P(ScanEndToEnd, ARefusedRowEndsItsFolderAndTheNextFolderStartsClean) {
-  const auto a = m_root / "a";
-  const auto b = m_root / "b";
-  std::filesystem::create_directories(a);
-  std::filesystem::create_directories(b);
-  WriteFile(a / "1.txt", "1");
-  WriteFile(b / "2.txt", "2");
-  const XmpParser parser{CustomXmpDefinition{}};
-  const MetadataReadContext read{false, &parser, {}};
-  const ScanHooks hooks;
-  Open();
-  FolderCataloguer cataloguer(connection, port, m_settings, read, hooks);
-  EXPECT_TRUE(cataloguer.CatalogueFolder(FolderKey::FromPath(a.string())));
-  EXPECT_FALSE(cataloguer.CatalogueFolder(FolderKey::FromPath(a.string())));  // no delete before: a duplicate key
-  ASSERT_EQ(port.messages.size(), 1u);
-  EXPECT_EQ(port.messages[0].text.rfind("Error ", 0), 0u);
-  EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_EQ(port.beeps, 1);
-  EXPECT_TRUE(cataloguer.CatalogueFolder(FolderKey::FromPath(b.string()))) << DescribeMessages();
-  connection.CloseConnection();
-  EXPECT_EQ(Rows().size(), 2u);
+  ASSERT_EQ(result.entries.size(), 2u);
+  EXPECT_EQ(result.entries[1].status, "Stopped");
 }
 
 TESSARINE_ON_EVERY_DATABASE(ScanEndToEnd);

@@ -1,6 +1,9 @@
 #include "workflows/connection/OpenCatalogue.h"
 
+#include "catalogue/ServerKind.h"
+#include "catalogue/SqlDialect.h"
 #include "core/DatabaseError.h"
+#include "core/WindowTitle.h"
 #include "workflows/connection/ReportDatabaseError.h"
 
 namespace tessarine {
@@ -21,6 +24,25 @@ Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Data
 
 Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Settings& settings, bool fileDsnSelected) {
   return OpenCatalogue(connection, port, DataSourceOf(settings, fileDsnSelected));
+}
+
+}  // namespace tessarine
+
+namespace tessarine {
+
+Status OpenCatalogueToChange(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                             bool fileDsnSelected) {
+  Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected);
+  if (!opened) return opened;
+  if (KindFitsServer(settings.dbms, connection.DbmsName())) return {};
+  const std::string text = "The data source '" + settings.dsn + "' is a " + connection.DbmsName() +
+                           " database, but the settings name the kind '" + std::string(DbmsCaption(settings.dbms)) +
+                           "'. Nothing was changed: choose the kind of the database on tab 1.";
+  connection.CloseConnection();
+  port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  port.Beep();
+  port.SetStatus(text);
+  return Error(ErrorKind::WrongKind, text);
 }
 
 }  // namespace tessarine

@@ -14,4 +14,10 @@ Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Data
 // The data source of the settings, with the DSN kind the window's option shows now.
 Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Settings& settings, bool fileDsnSelected);
 
+// OpenCatalogue for an operation that changes or deletes rows (the scan, the check and its
+// deletions): the server must be of the kind the settings name, or nothing is done. A mismatch is
+// reported (message box, beep) and the connection closed.
+Status OpenCatalogueToChange(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                             bool fileDsnSelected);
+
 }  // namespace tessarine

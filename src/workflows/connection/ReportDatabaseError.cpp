@@ -14,9 +14,9 @@ void ReportDatabaseError(UserPort& port, const DatabaseError& error) {
   ReportDatabaseError(port, error.NativeError(), error.Description());
 }
 
-Status SendOrReport(StatementSink& sink, UserPort& port, std::string_view sql) {
+Status SendOrReport(StatementSink& sink, UserPort& port, const SqlStatement& sql) {
   try {
-    sink.SendStatement(sql);
+    sink.Send(sql);
     return {};
   } catch (const DatabaseError& error) {
     ReportDatabaseError(port, error);
@@ -24,9 +24,9 @@ Status SendOrReport(StatementSink& sink, UserPort& port, std::string_view sql) {
   }
 }
 
-void SendIgnoringErrors(StatementSink& sink, std::string_view sql) {
+void SendIgnoringErrors(StatementSink& sink, const SqlStatement& sql) {
   try {
-    sink.SendStatement(sql);
+    sink.Send(sql);
   } catch (const DatabaseError&) {
     // the caller expects this statement may fail
   }

@@ -15,9 +15,9 @@ void ReportDatabaseError(UserPort& port, long number, std::string_view descripti
 void ReportDatabaseError(UserPort& port, const DatabaseError& error);
 
 // Sends one statement; a database error is reported and returned.
-Status SendOrReport(StatementSink& sink, UserPort& port, std::string_view sql);
+Status SendOrReport(StatementSink& sink, UserPort& port, const SqlStatement& sql);
 
 // Sends one statement and ignores any database error (a drop of a table that may not exist).
-void SendIgnoringErrors(StatementSink& sink, std::string_view sql);
+void SendIgnoringErrors(StatementSink& sink, const SqlStatement& sql);
 
 }  // namespace tessarine

@@ -1,6 +1,8 @@
 #pragma once
 // One folder's entries, as the scan and the check walk them: names as bytes, links to folders
-// never followed, links to files taken as files, anything but files and folders passed over.
+// never followed, links to files taken as files. Entries of any other kind (a FIFO, a device, a
+// link to a folder, an entry gone before it could be looked at) are listed as Other: their names
+// still say that the folder holds something of that name.
 
 #include <dirent.h>
 
@@ -11,7 +13,7 @@
 
 namespace tessarine {
 
-enum class EntryKind { File, Folder };
+enum class EntryKind { File, Folder, Other };
 
 struct DirectoryEntry {
   std::string name;  // the name's bytes, as on disk
@@ -23,7 +25,10 @@ class DirectoryListing {
   // Opens the listing; IsOpen() is false when the folder is missing or cannot be read.
   explicit DirectoryListing(const std::filesystem::path& folder);
   bool IsOpen() const { return m_dir != nullptr; }
-  // The next file or folder ("." and ".." included as folders), or nothing at the end.
+  // The errno of the open or of a read that broke the listing off; 0 while all went well.
+  int Error() const { return m_error; }
+  // The next entry ("." and ".." included, as folders), or nothing at the end of the listing or
+  // when reading it failed (Error() then tells).
   std::optional<DirectoryEntry> Next();
   void Close() { m_dir.reset(); }
 
@@ -33,6 +38,7 @@ class DirectoryListing {
   };
   std::filesystem::path m_folder;
   std::unique_ptr<DIR, Closer> m_dir;
+  int m_error = 0;
 };
 
 // A folder that is never entered: a name beginning with "." (".", ".." and hidden folders) or

@@ -3,11 +3,23 @@
 // listing order, then its subfolders, depth first. Hidden entries (a name beginning with "."),
 // "_thumbs_" folders and links to folders are passed over (see DirectoryListing).
 
+#include <set>
 #include <string>
 
 #include "core/FolderKey.h"
 
 namespace tessarine {
+
+// What one folder's listing showed, once it has been read.
+struct FolderListing {
+  // The listing was read to its end and every file was visited: what is not in it is gone.
+  bool complete = false;
+  // The texts (NameToText) of the names of every entry that is not a plain file: folders, passed
+  // over or not, and anything else. A stored folder whose name is not among them is gone.
+  std::set<std::string> otherEntries;
+  // Entries other than "." and "..", of any kind.
+  long long entryCount = 0;
+};
 
 // What the walk does at each step; each answer says whether the walk goes on at that level.
 class FolderVisitor {
@@ -19,13 +31,21 @@ class FolderVisitor {
   virtual bool EnterFolder(const FolderKey& folder) = 0;
   // One visible file; false ends the folder's files and skips its subfolders.
   virtual bool VisitFile(const FolderKey& folder, const std::string& nameBytes) = 0;
-  // After the folder's files; `complete` is false when a VisitFile said so. False skips its
-  // subfolders.
-  virtual bool LeaveFolder(const FolderKey& folder, bool complete) = 0;
+  // After the folder's files (all of them, or up to one VisitFile said no), with what its listing
+  // showed. False skips its subfolders.
+  virtual bool LeaveFolder(const FolderKey& folder, const FolderListing& listing) = 0;
+  // The folder could not be listed (missing, no permission, an I/O error), or its listing broke
+  // off (then LeaveFolder follows with an incomplete listing). `error` is the errno.
+  virtual void FolderUnreadable(const FolderKey& folder, int error) = 0;
 };
 
-// Walks the folder and, unless stopped, its subfolders. A folder that is missing or cannot be read
-// is passed over. Returns false when the folder's own walk was ended by its visitor.
-bool WalkFolder(const FolderKey& folder, FolderVisitor& visitor);
+enum class WalkOutcome {
+  Walked,      // the folder was listed (its subfolders were walked unless stopped)
+  Unreadable,  // the folder could not be listed: nothing was visited
+  Ended,       // the visitor ended the folder's own walk
+};
+
+// Walks the folder and, unless stopped, its subfolders.
+WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor);
 
 }  // namespace tessarine

@@ -1,51 +1,98 @@
 #include "workflows/scan/FolderCataloguer.h"
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
-#include <memory>
-#include <vector>
 
 #include "catalogue/ScanStatements.h"
+#include "catalogue/ServerFailure.h"
 #include "catalogue/SqlDialect.h"
-#include "catalogue/StatementSink.h"
 #include "core/TextDecoding.h"
 #include "metadata/FileFacts.h"
 #include "metadata/FileRowReader.h"
-#include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/ReadAlerts.h"
 #include "workflows/scan/Thumbnails.h"
 
 namespace tessarine {
+namespace {
 
-FolderCataloguer::FolderCataloguer(StatementSink& sink, UserPort& port, const Settings& settings,
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+}  // namespace
+
+FolderCataloguer::FolderCataloguer(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                    const MetadataReadContext& read, const ScanHooks& hooks)
-    : m_sink(sink),
+    : m_connection(connection),
       m_port(port),
       m_settings(settings),
       m_dialect(SqlDialectFor(settings.dbms)),
       m_read(read),
       m_hooks(hooks) {}
 
-bool FolderCataloguer::Send(std::string_view sql) {
-  Status sent = SendOrReport(m_sink, m_port, sql);
-  if (sent) return true;
-  if (m_firstError) m_firstError = std::move(sent);
+TreeEnd FolderCataloguer::CatalogueTree(const FolderKey& top) {
+  m_top = top;
+  m_unreachable = false;
+  m_storedFolders.reset();
+  if (m_lost) return TreeEnd::Lost;
+  try {
+    m_storedFolders.emplace(m_connection, m_settings.images, top);
+  } catch (const DatabaseError& error) {
+    Refused(error, top.Text());
+    if (m_lost) return TreeEnd::Lost;
+    // Without the stored folders nothing can be told gone: scan, but delete nothing.
+  }
+  WalkFolder(top, *this);
+  if (m_lost) return TreeEnd::Lost;
+  if (m_unreachable) return TreeEnd::Unreachable;
+  if (m_hooks.stopRequested && m_hooks.stopRequested()) return TreeEnd::Stopped;
+  return TreeEnd::Complete;
+}
+
+bool FolderCataloguer::Stopped() const { return m_lost || (m_hooks.stopRequested && m_hooks.stopRequested()); }
+
+void FolderCataloguer::Problem(const std::string& text) {
+  m_port.AddLogLine(text);
+  if (m_hooks.problem) m_hooks.problem(text);
+}
+
+bool FolderCataloguer::Refused(const DatabaseError& error, const std::string& what) {
+  switch (ScopeOf(error, m_connection)) {
+    case FailureScope::Statement:
+      Problem("   " + what + ": " + error.CommonText());
+      return true;
+    case FailureScope::Transaction:
+      Problem("   " + what + ": " + error.CommonText() + " (the folder's changes were rolled back)");
+      m_folderRolledBack = true;
+      return false;
+    case FailureScope::Connection:
+      if (!m_lost) m_lost = error;
+      return false;
+  }
   return false;
 }
 
-bool FolderCataloguer::EnterFolder(const FolderKey&) {
-  return !m_dialect.transactionStart || Send(*m_dialect.transactionStart);
-}
-
-bool FolderCataloguer::LeaveFolder(const FolderKey&, bool complete) {
-  if (!m_dialect.transactionEnd) return complete;
-  if (complete) return Send(*m_dialect.transactionEnd);
-  // Keep the rows already sent and leave the connection clean for the next folder.
-  SendIgnoringErrors(m_sink, *m_dialect.transactionEnd);
-  return false;
+bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
+  if (Stopped()) return false;
+  m_rows.reset();
+  m_folderRows = 0;
+  m_folderRolledBack = false;
+  try {
+    if (m_dialect.transactionStart) m_connection.SendStatement(*m_dialect.transactionStart);
+  } catch (const DatabaseError& error) {
+    Refused(error, folder.Text());
+    return false;
+  }
+  try {
+    m_rows.emplace(m_connection, m_settings.images, folder);
+  } catch (const DatabaseError& error) {
+    Refused(error, folder.Text());
+    EndTransaction(folder);
+    return false;
+  }
+  return true;
 }
 
 bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& name) {
-  ++m_folderFileCount;
   ++m_scanFileCount;
   const std::string pathText = NameToText(folder.Bytes() + name);
   m_port.AddLogLine(std::to_string(m_scanFileCount) + " -> " + pathText);
@@ -72,15 +119,86 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
     row.columns[col::SupportIPTC] = "0";
     row.columns[col::Checked] = "0";
   }
+  if (row.openError == ENOENT || row.openError == ENOTDIR) {
+    // Gone since the listing: no row (an earlier one goes with the folder's gone files).
+    Problem("   " + pathText + ": gone before it could be read, no row written");
+    return true;
+  }
+  if (row.openError != 0) {
+    ++m_unreadable;
+    m_rows->Keep(NameToText(name));
+    Problem("   " + pathText + ": cannot be read (" + ErrnoText(row.openError) + "), its row is kept as it was");
+    return true;
+  }
   ShowReadAlerts(m_port, row.alerts);
   for (const std::string& problem : row.problems) m_port.AddLogLine("   " + pathText + ": " + problem);
   if (row.preview.width > 0) m_port.ShowPreview(row.preview);
   m_port.ProcessEvents();
 
   row.columns[col::ModifyTime] = RowStamp();
-  const bool sent = Send(InsertImageRow(m_settings.images, row.columns));
+  bool goOn = true;
+  try {
+    if (const std::optional<std::string> refused = m_rows->Write(row.columns)) {
+      ++m_failedRows;
+      Problem("   " + pathText + ": row not written: " + *refused);
+    } else {
+      ++m_folderRows;
+    }
+  } catch (const DatabaseError& error) {
+    ++m_failedRows;
+    m_rows->Keep(NameToText(name));
+    goOn = Refused(error, pathText + ": row not written");
+  }
   if (m_hooks.progress) m_hooks.progress({m_scanFileCount, folder.Text(), pathText});
-  return sent;
+  return goOn;
+}
+
+bool FolderCataloguer::LeaveFolder(const FolderKey& folder, const FolderListing& listing) {
+  if (m_lost) return false;
+  const bool isTop = folder == m_top;
+  if (isTop && listing.entryCount == 0 && m_storedFolders && m_storedFolders->Any()) {
+    // An empty mount point looks like this: a folder that held files is never taken as emptied.
+    m_unreachable = true;
+    Problem("   " + folder.Text() + ": the folder is empty while the table holds rows for it; its rows are kept");
+  } else if (listing.complete && !m_folderRolledBack && m_rows && m_storedFolders) {
+    try {
+      m_rows->DeleteRowsOfGoneFiles();
+      m_storedFolders->DeleteGoneSubfolders(folder, listing.otherEntries);
+    } catch (const DatabaseError& error) {
+      Refused(error, folder.Text() + ": rows of gone files not deleted");
+    }
+  }
+  EndTransaction(folder);
+  m_rows.reset();
+  return !Stopped();
+}
+
+void FolderCataloguer::EndTransaction(const FolderKey& folder) {
+  if (m_lost) return;
+  const long long written = m_folderRows;
+  m_folderRows = 0;
+  try {
+    if (m_dialect.transactionEnd) m_connection.SendStatement(*m_dialect.transactionEnd);
+  } catch (const DatabaseError& error) {
+    Refused(error, folder.Text() + ": the folder's rows were not committed");
+    m_failedRows += written;
+    return;
+  }
+  if (m_folderRolledBack) {
+    m_failedRows += written;
+  } else {
+    m_committedRows += written;
+  }
+}
+
+void FolderCataloguer::FolderUnreadable(const FolderKey& folder, int error) {
+  if (folder == m_top && !m_rows) {
+    m_unreachable = true;
+    Problem("   " + folder.Text() + ": cannot be read (" + ErrnoText(error) + "); its rows are kept");
+    return;
+  }
+  ++m_unreadable;
+  Problem("   " + folder.Text() + ": cannot be read (" + ErrnoText(error) + "); its rows are kept");
 }
 
 }  // namespace tessarine

@@ -1,9 +1,14 @@
 #pragma once
-// Turns one folder tree into rows of the images table: one INSERT per visible file, one
-// transaction per folder, the folder's listing closed before its subfolders are entered.
+// Turns one listed folder tree into rows of the images table: a row per visible file, one
+// transaction per folder, the folder's listing closed before its subfolders are entered. A file's
+// row is replaced once the file has been read; rows of files and folders gone from disk are
+// deleted only after the folder above them was listed completely. Whatever ends the work early
+// (Stop, a lost connection, an unreadable folder), every file keeps a row, new or old.
 
+#include <optional>
 #include <string>
 
+#include "catalogue/CatalogueConnection.h"
 #include "core/Error.h"
 #include "core/FolderKey.h"
 #include "core/Settings.h"
@@ -11,44 +16,70 @@
 #include "metadata/ImageMetadataReader.h"
 #include "workflows/folders/FolderWalk.h"
 #include "workflows/scan/ScanDriver.h"
+#include "workflows/scan/FolderRows.h"
+#include "workflows/scan/StoredFolders.h"
 
 namespace tessarine {
 
-class StatementSink;
 struct SqlDialect;
+
+// How the scan of one listed tree ended.
+enum class TreeEnd {
+  Complete,     // every folder was walked (some files or folders may still have failed)
+  Stopped,      // Stop was asked for
+  Unreachable,  // the listed folder could not be read, or was empty while the table holds rows for it
+  Lost,         // the connection was lost (see ConnectionLoss)
+};
 
 class FolderCataloguer final : private FolderVisitor {
  public:
-  FolderCataloguer(StatementSink& sink, UserPort& port, const Settings& settings, const MetadataReadContext& read,
-                   const ScanHooks& hooks);
+  FolderCataloguer(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                   const MetadataReadContext& read, const ScanHooks& hooks);
 
-  // Catalogues the folder and, unless stopped, its subfolders. A refused statement is reported;
-  // it ends that folder (its transaction committed, its subfolders skipped) and returns false.
-  bool CatalogueFolder(const FolderKey& folder) { return WalkFolder(folder, *this); }
+  TreeEnd CatalogueTree(const FolderKey& top);
 
-  long long ScanFileCount() const { return m_scanFileCount; }
-  long long FolderFileCount() const { return m_folderFileCount; }
-  void ResetFolderFileCount() { m_folderFileCount = 0; }
-  // The first statement refused (and reported) since the scan started; Ok when none was.
-  const Status& FirstError() const { return m_firstError; }
+  long long ScanFileCount() const { return m_scanFileCount; }  // files taken up (the log's numbers)
+  long long CommittedRows() const { return m_committedRows; }  // rows written and committed
+  long long FailedRows() const { return m_failedRows; }        // files whose row could not be written
+  long long Unreadable() const { return m_unreadable; }        // files and folders that could not be read
+  // The error that ended the scan: the connection was lost.
+  const std::optional<DatabaseError>& ConnectionLoss() const { return m_lost; }
 
  private:
-  bool Stopped() const override { return m_hooks.stopRequested && m_hooks.stopRequested(); }
+  bool Stopped() const override;
   bool EnterFolder(const FolderKey& folder) override;
-  // Reads one file and sends its row; false when the row was refused.
   bool VisitFile(const FolderKey& folder, const std::string& nameBytes) override;
-  bool LeaveFolder(const FolderKey& folder, bool complete) override;
-  bool Send(std::string_view sql);
+  bool LeaveFolder(const FolderKey& folder, const FolderListing& listing) override;
+  void FolderUnreadable(const FolderKey& folder, int error) override;
 
-  StatementSink& m_sink;
+  // A problem with a file or a folder: the log, and the scan's problem hook.
+  void Problem(const std::string& text);
+  // Sorts a refused statement: false when it ended the folder (its transaction or the connection
+  // is gone).
+  bool Refused(const DatabaseError& error, const std::string& what);
+  void EndTransaction(const FolderKey& folder);
+
+  CatalogueConnection& m_connection;
   UserPort& m_port;
   const Settings& m_settings;
   const SqlDialect& m_dialect;
   const MetadataReadContext& m_read;
   const ScanHooks& m_hooks;
+
+  // The tree being scanned.
+  FolderKey m_top;
+  std::optional<StoredFolders> m_storedFolders;
+  bool m_unreachable = false;
+  // The folder being scanned.
+  std::optional<FolderRows> m_rows;
+  long long m_folderRows = 0;  // rows written in the folder's open transaction
+  bool m_folderRolledBack = false;
+
   long long m_scanFileCount = 0;
-  long long m_folderFileCount = 0;
-  Status m_firstError;
+  long long m_committedRows = 0;
+  long long m_failedRows = 0;
+  long long m_unreadable = 0;
+  std::optional<DatabaseError> m_lost;
 };
 
 }  // namespace tessarine

@@ -15,7 +15,7 @@ namespace tessarine {
 namespace {
 
 // The rows stored for a folder and its subfolders, or nothing when the count gave no row.
-std::optional<long long> CountRows(CatalogueConnection& connection, const std::string& sql) {
+std::optional<long long> CountRows(CatalogueConnection& connection, const SqlStatement& sql) {
   std::unique_ptr<ResultSet> rows = connection.ExecuteStatement(sql);
   if (!rows || rows->IsEof() || rows->FieldCount() == 0) return std::nullopt;
   const std::optional<std::string>& value = rows->FieldValue(0);
@@ -52,6 +52,24 @@ std::string ElapsedTimeText(std::chrono::seconds elapsed) {
   return " Elapsed time: " + std::to_string(h) + " h " + std::to_string(m) + " min " + std::to_string(s) + " s";
 }
 
+std::string ScanProblemsText(const ScanResult& result) {
+  std::string text;
+  auto add = [&](long long count, const char* one, const char* many) {
+    if (count == 0) return;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(count) + " " + (count == 1 ? one : many);
+  };
+  add(result.failedRows, "row not written", "rows not written");
+  add(result.unreadable, "file or folder unreadable", "files or folders unreadable");
+  add(result.unreachable, "folder unreachable", "folders unreachable");
+  return text.empty() ? text : text + " (see the log)";
+}
+
+std::string ScanEndText(const ScanResult& result) {
+  const std::string problems = ScanProblemsText(result);
+  return ElapsedTimeText(result.elapsed) + (problems.empty() ? "" : " - " + problems);
+}
+
 ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                        bool fileDsnSelected, const std::filesystem::path& settingsFile,
                        const std::vector<FolderEntry>& entries, const ScanHooks& hooks) {
@@ -67,33 +85,42 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   });
   const MetadataReadContext read{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile), &decoder};
 
-  result.status = OpenCatalogue(connection, port, settings, fileDsnSelected);
+  result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
   if (result.status) {
     FolderCataloguer cataloguer(connection, port, settings, read, hooks);
-    const std::size_t count = entries.size();
     bool failed = false;
-    for (std::size_t i = 0; i < count && !failed; ++i) {
+    for (std::size_t i = 0; i < entries.size() && !failed; ++i) {
       const FolderEntry& entry = entries[i];
       if (!entry.checked) continue;
       if (hooks.markEntry) hooks.markEntry(i, true);
-      try {
-        port.SetStatus("removing previous stored lines");
-        connection.SendStatement(DeleteFolderRows(settings.images, entry.folder));
-
-        cataloguer.ResetFolderFileCount();
-        port.SetStatus("analyzing");
-        cataloguer.CatalogueFolder(entry.folder);
-
-        const FolderKey& rowFolder = RowFolder(entries, entry);
-        port.SetStatus("counting lines in table '" + settings.images + "'");
-        const long long files =
-            CountRows(connection, CountFolderRows(settings.images, rowFolder)).value_or(cataloguer.FolderFileCount());
-        connection.SendStatement(UpdateFolderRow(settings.folders, rowFolder, files, LastScanStamp()));
-      } catch (const DatabaseError& error) {
+      port.SetStatus("analyzing");
+      const TreeEnd end = cataloguer.CatalogueTree(entry.folder);
+      EntryOutcome outcome{i, "OK"};
+      if (end == TreeEnd::Lost) {
+        const DatabaseError& error = *cataloguer.ConnectionLoss();
         ReportDatabaseError(port, error);
-        if (result.status) result.status = error;
+        result.status = error;
+        outcome.status = "Failed";
         failed = true;
+      } else if (end == TreeEnd::Unreachable) {
+        ++result.unreachable;
+        outcome.status = "Unreachable";
+      } else if (end == TreeEnd::Stopped) {
+        outcome.status = "Stopped";
+      } else {
+        try {
+          const FolderKey& rowFolder = RowFolder(entries, entry);
+          port.SetStatus("counting lines in table '" + settings.images + "'");
+          const long long files = CountRows(connection, CountFolderRows(settings.images, rowFolder)).value_or(0);
+          connection.Send(UpdateFolderRow(settings.folders, rowFolder, files, LastScanStamp()));
+        } catch (const DatabaseError& error) {
+          ReportDatabaseError(port, error);
+          result.status = error;
+          outcome.status = "Failed";
+          failed = true;
+        }
       }
+      result.entries.push_back(outcome);
       port.ProcessEvents();
       if (hooks.markEntry) hooks.markEntry(i, false);
       if (stopped()) {
@@ -102,12 +129,13 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
       }
     }
     result.reloadFolderList = !failed;
-    result.files = cataloguer.ScanFileCount();
-    if (result.status) result.status = cataloguer.FirstError();
+    result.files = cataloguer.CommittedRows();
+    result.failedRows = cataloguer.FailedRows();
+    result.unreadable = cataloguer.Unreadable();
     connection.CloseConnection();
   }
   result.elapsed = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
-  port.SetStatus(ElapsedTimeText(result.elapsed));
+  port.SetStatus(ScanEndText(result));
   return result;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// "Scan checked folders": for each ticked entry, delete its earlier rows, catalogue it, count the
-// rows stored and record the count and the time in the folders table.
+// "Scan checked folders": for each ticked entry, catalogue its tree (each file's row replaced once
+// the file is read, rows of files gone from disk deleted), count the rows stored and record the
+// count and the time in the folders table. An entry that was not finished (stopped, unreachable)
+// keeps its count and time.
 
 #include <chrono>
 #include <filesystem>
@@ -30,14 +32,31 @@ struct ScanHooks {
   std::function<void(std::size_t index, bool working)> markEntry;
   // After each file.
   std::function<void(const ScanProgress&)> progress;
+  // A file or folder that could not be read or written, named in the text (also in the log).
+  std::function<void(const std::string&)> problem;
+};
+
+// How a ticked entry ended, as its "Status" column tells after the scan.
+struct EntryOutcome {
+  std::size_t index = 0;  // in the entries given to ScanFolders
+  std::string status;     // "OK", "Stopped", "Unreachable" or "Failed"
 };
 
 struct ScanResult {
-  Status status;                   // the first failure: no connection, or a statement refused
+  // What ended the scan early: no connection, the wrong kind of database, a lost connection, or a
+  // refused statement of the folders table.
+  Status status;
   bool stopped = false;
   bool reloadFolderList = false;   // the loop ended normally or by Stop
-  long long files = 0;
+  long long files = 0;             // rows written and committed
+  long long failedRows = 0;        // files whose row could not be written (each one logged)
+  long long unreadable = 0;        // files and subfolders that could not be read (their rows kept)
+  long long unreachable = 0;       // ticked entries whose folder could not be read (rows kept)
+  std::vector<EntryOutcome> entries;
   std::chrono::seconds elapsed{0};
+
+  // True when some file or folder was not catalogued although the scan ran to its end.
+  bool Incomplete() const { return failedRows > 0 || unreadable > 0 || unreachable > 0; }
 };
 
 // Scans the ticked entries of the list (entries with a tag update the row of the entry they
@@ -49,5 +68,10 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
 
 // " Elapsed time: <h> h <m> min <s> s"
 std::string ElapsedTimeText(std::chrono::seconds elapsed);
+// What the scan could not do, for the status line and the summary: "" when it did everything,
+// else for example "2 rows not written, 1 folder unreachable (see the log)".
+std::string ScanProblemsText(const ScanResult& result);
+// The status line at the end of a scan: the elapsed time, then the problems if there were any.
+std::string ScanEndText(const ScanResult& result);
 
 }  // namespace tessarine

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -10,6 +13,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/CheckStatements.h"
+#include "catalogue/ScanStatements.h"
 #include "catalogue/SqlDialect.h"
 #include "core/DatabaseError.h"
 #include "core/TextDecoding.h"
@@ -18,6 +22,8 @@
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/folders/FolderWalk.h"
 #include "workflows/verify/CheckStamp.h"
+#include "workflows/verify/ProvenGone.h"
+#include "workflows/verify/Trash.h"
 
 namespace tessarine {
 namespace {
@@ -45,14 +51,49 @@ class FolderChecker final : public FolderVisitor {
     return Send([&] { CheckFile(folder, name); });
   }
 
-  bool LeaveFolder(const FolderKey&, bool complete) override {
-    if (!m_dialect.transactionEnd) return complete;
-    if (complete) return Send([&] { m_connection.SendStatement(*m_dialect.transactionEnd); });
-    // The marks already sent are kept and the next folder starts outside a transaction: a server
-    // that refuses every statement of a failed transaction would otherwise fail all the others.
-    SendIgnoringErrors(m_connection, *m_dialect.transactionEnd);
-    return false;
+  bool LeaveFolder(const FolderKey& folder, const FolderListing& listing) override {
+    bool complete = listing.complete;
+    if (m_dialect.transactionEnd) {
+      if (complete) {
+        complete = Send([&] { m_connection.SendStatement(*m_dialect.transactionEnd); });
+      } else {
+        // The marks already sent are kept and the next folder starts outside a transaction: a
+        // server that refuses every statement of a failed transaction would otherwise fail all.
+        SendIgnoringErrors(m_connection, std::string(*m_dialect.transactionEnd));
+      }
+    }
+    if (!complete) return false;
+    if (folder == m_top && listing.entryCount == 0) {
+      // An empty listed folder proves nothing: it may be a mount point without its disk.
+      m_topEmpty = true;
+      return true;
+    }
+    std::set<std::string> entryKeys;
+    for (const std::string& text : listing.otherEntries) entryKeys.insert(KeyText(text));
+    m_gone.Listed(FolderKeyText(folder), std::move(entryKeys));
+    return true;
   }
+
+  void FolderUnreadable(const FolderKey& folder, int error) override {
+    const std::string text = "   " + folder.Text() + ": cannot be read (" + std::strerror(error) + "); its rows are kept";
+    m_port.AddLogLine(text);
+    if (m_hooks.problem) m_hooks.problem(text);
+    if (folder == m_top) {
+      m_topUnreadable = true;
+    } else {
+      ++m_result.unreadable;
+    }
+  }
+
+  // Starts the walk of a listed folder.
+  void StartTree(const FolderKey& top) {
+    m_top = top;
+    m_topEmpty = false;
+    m_topUnreadable = false;
+  }
+  bool TopUnreadable() const { return m_topUnreadable; }
+  bool TopEmpty() const { return m_topEmpty; }
+  const ProvenGone& Gone() const { return m_gone; }
 
  private:
   // Runs statements; a refused one is reported and ends the folder.
@@ -77,7 +118,7 @@ class FolderChecker final : public FolderVisitor {
       found = rows && !rows->IsEof();
     }
     if (found) {
-      m_connection.SendStatement(UpdateCheckedRow(m_settings.images, m_stamp, folder, name));
+      m_connection.Send(UpdateCheckedRow(m_settings.images, m_stamp, folder, name));
     } else {
       CheckedFile file{folder.Text(), NameToText(name), folder.Bytes(), name};
       if (m_hooks.fileWithoutLine) m_hooks.fileWithoutLine(file);
@@ -94,6 +135,10 @@ class FolderChecker final : public FolderVisitor {
   const std::string& m_stamp;
   const CheckHooks& m_hooks;
   CheckResult& m_result;
+  ProvenGone m_gone;
+  FolderKey m_top;
+  bool m_topEmpty = false;
+  bool m_topUnreadable = false;
 };
 
 // True when rows of the images table already carry the stamp (a run of another process in the
@@ -116,7 +161,7 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
                                 const CheckHooks& hooks) {
   CheckResult result;
   const auto start = CheckClock::now();
-  result.status = OpenCatalogue(connection, port, settings, fileDsnSelected);
+  result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
   if (!result.status) return result;
   result.stamp = MakeCheckStamp(start, [&](const std::string& stamp) {
     return StampInUse(connection, settings.images, stamp);
@@ -124,8 +169,15 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
   port.SetStatus("analyzing");
 
   FolderChecker checker(connection, port, settings, result.stamp, hooks, result);
+  std::vector<const FolderEntry*> reachable;
   for (const FolderEntry& entry : folders) {
+    checker.StartTree(entry.folder);
     WalkFolder(entry.folder, checker);
+    if (checker.TopUnreadable() || (checker.TopEmpty() && !checker.Stopped())) {
+      result.unreachable.push_back(entry.folder.Text());
+    } else {
+      reachable.push_back(&entry);
+    }
     port.ProcessEvents();
     if (checker.Stopped()) {
       result.cancelled = true;
@@ -137,13 +189,23 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
   if (!result.cancelled) {
     port.SetStatus("checking images table");
     try {
-      auto rows = connection.ExecuteStatement(SelectUncheckedRows(settings.images, result.stamp),
-                                              CursorChoice::ForwardOnly);
-      for (; rows && !rows->IsEof(); rows->MoveNext()) {
-        CheckedLine line{rows->FieldValue(0).value_or(""), rows->FieldValue(1).value_or("")};
-        std::replace(line.file.begin(), line.file.end(), '/', '\\');
-        if (hooks.lineWithoutFile) hooks.lineWithoutFile(line);
-        result.linesWithoutFiles.push_back(std::move(line));
+      for (const FolderEntry* entry : reachable) {
+        auto rows = connection.ExecuteStatement(SelectUncheckedRows(settings.images, result.stamp, entry->folder),
+                                                CursorChoice::ForwardOnly);
+        const std::string treeKey = FolderKeyText(entry->folder);
+        for (; rows && !rows->IsEof(); rows->MoveNext()) {
+          CheckedLine line;
+          line.folderKey = rows->FieldValue(0).value_or("");
+          line.fileKey = rows->FieldValue(1).value_or("");
+          // The server's LIKE may ignore letter case; only rows of this very tree, and only those
+          // whose file the walk proved gone.
+          if (!line.folderKey.starts_with(treeKey) || !checker.Gone().FileGone(line.folderKey)) continue;
+          line.folder = line.folderKey;
+          line.file = line.fileKey;
+          std::replace(line.file.begin(), line.file.end(), '/', '\\');
+          if (hooks.lineWithoutFile) hooks.lineWithoutFile(line);
+          result.linesWithoutFiles.push_back(std::move(line));
+        }
       }
     } catch (const DatabaseError& error) {
       port.SetStatus(error.CommonText());
@@ -160,20 +222,63 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
   return result;
 }
 
-int DeleteFilesWithoutLines(UserPort& port, std::vector<CheckedFile>& files) {
+namespace {
+
+// True when something of this name is on disk again at the row's place (under either byte form
+// its texts may have).
+bool PresentOnDisk(const CheckedLine& line) {
+  const FolderKey folder = FolderKey::FromStoredText(line.folderKey);
+  std::string name = line.fileKey;
+  std::replace(name.begin(), name.end(), '/', '\\');
+  for (const std::string& bytes : NameBytesOf(name)) {
+    struct stat info {};
+    if (::lstat((folder.Bytes() + bytes).c_str(), &info) == 0) return true;
+    // A folder that cannot be looked into proves nothing: keep the row.
+    if (errno != ENOENT && errno != ENOTDIR) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                            bool fileDsnSelected, std::vector<CheckedFile>& files) {
   const std::string question =
       "Delete " + std::to_string(files.size()) + " files without corresponding lines in images table";
   if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
     return 0;
   }
+  if (files.empty()) return 0;
+  if (!OpenCatalogueToChange(connection, port, settings, fileDsnSelected)) return 0;
   int deleted = 0;
   for (const CheckedFile& file : files) {
     const std::string path = file.PathBytes();
+    const std::string shown = NameToText(path);
     struct stat info {};
-    // The listed path itself: a link is removed as a link (unlink never follows it), a folder never.
-    if (file.nameBytes.empty() || ::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) continue;
-    if (::unlink(path.c_str()) == 0) ++deleted;
+    // The listed path itself (a link as a link), and only a file: a folder, a FIFO or a device never.
+    if (file.nameBytes.empty() || ::lstat(path.c_str(), &info) != 0) continue;
+    if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) continue;
+    try {
+      // A scan may have catalogued the file since the list was made.
+      const auto rows = connection.ExecuteStatement(
+          SelectCheckedRow(settings.images, FolderKey::FromPath(file.folderBytes), file.nameBytes),
+          CursorChoice::ForwardOnly);
+      if (rows && !rows->IsEof()) {
+        port.AddLogLine("   " + shown + ": kept, it has a line now");
+        continue;
+      }
+    } catch (const DatabaseError& error) {
+      ReportDatabaseError(port, error);
+      break;
+    }
+    std::string reason;
+    if (MoveToTrash(path, reason)) {
+      ++deleted;
+    } else {
+      port.AddLogLine("   " + shown + ": not moved to the trash: " + reason);
+    }
   }
+  connection.CloseConnection();
   files.clear();
   return deleted;
 }
@@ -185,19 +290,23 @@ int DeleteLinesWithoutFiles(CatalogueConnection& connection, UserPort& port, con
   if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
     return 0;
   }
-  if (!OpenCatalogue(connection, port, settings, fileDsnSelected)) return 0;
-  int sent = 0;
+  if (!OpenCatalogueToChange(connection, port, settings, fileDsnSelected)) return 0;
+  int deleted = 0;
   bool failed = false;
   for (const CheckedLine& line : lines) {
-    if (!SendOrReport(connection, port, DeleteCheckedLine(settings.images, line.folder, line.file))) {
+    if (PresentOnDisk(line)) {
+      port.AddLogLine("   " + line.folder + line.file + ": kept, its file is there again");
+      continue;
+    }
+    if (!SendOrReport(connection, port, DeleteCheckedLine(settings.images, line.folderKey, line.fileKey))) {
       failed = true;
       break;
     }
-    ++sent;
+    deleted += static_cast<int>(std::max(connection.ChangedRows(), 0LL));
   }
   if (!failed) lines.clear();
   connection.CloseConnection();
-  return sent;
+  return deleted;
 }
 
 }  // namespace tessarine

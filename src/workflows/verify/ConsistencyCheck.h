@@ -2,7 +2,9 @@
 // The consistency check: walks every folder of the folder list, marks with the run's stamp each
 // images-table row whose file it finds, lists the files that have no row, then lists the rows the
 // run did not mark (their file is gone). The walk is the scan's own (WalkFolder), and its keys are
-// the scan's (FolderKey), so a scanned file is found.
+// the scan's (FolderKey), so a scanned file is found. Only rows whose file the walk proved gone are
+// listed: rows under folders that could not be read, were not reached or lie outside the listed
+// folders never are. Both deletions look again at the moment they act.
 
 #include <functional>
 #include <string>
@@ -34,6 +36,8 @@ struct CheckedFile {
 struct CheckedLine {
   std::string folder;
   std::string file;
+  std::string folderKey;  // the row's keys, as stored
+  std::string fileKey;
 };
 
 struct CheckHooks {
@@ -41,6 +45,7 @@ struct CheckHooks {
   std::function<void(const std::string&)> progress;          // txtCheckedFile ("" clears it)
   std::function<void(const CheckedFile&)> fileWithoutLine;   // an entry joins the first list
   std::function<void(const CheckedLine&)> lineWithoutFile;   // an entry joins the second list
+  std::function<void(const std::string&)> problem;           // a folder that could not be read
 };
 
 struct CheckResult {
@@ -49,6 +54,10 @@ struct CheckResult {
   Status status;
   bool cancelled = false;
   int folderErrors = 0;    // walk levels ended by a reported database error
+  // Listed folders that could not be read (missing, unreadable, or empty while the table holds
+  // rows for them): their rows are kept and never listed.
+  std::vector<std::string> unreachable;
+  long long unreadable = 0;  // subfolders that could not be read: their rows are never listed
   std::string stamp;
   long long files = 0;
   long long elapsedSeconds = 0;
@@ -62,13 +71,15 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
                                 bool fileDsnSelected, const std::vector<FolderEntry>& folders,
                                 const CheckHooks& hooks = {});
 
-// "Delete files": asks, then deletes each listed path (its bytes; a link as a link; a folder never).
-// Failures are passed over silently. Returns the number of files deleted; clears the list on Yes.
-int DeleteFilesWithoutLines(UserPort& port, std::vector<CheckedFile>& files);
+// "Delete files": asks (No by default), then moves each listed file to the trash, but only while it
+// still has no row and is still a plain file. Returns the number of files moved; clears the list
+// on Yes. Files left in place are logged with the reason.
+int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                            bool fileDsnSelected, std::vector<CheckedFile>& files);
 
-// "Delete lines": asks, then deletes the row of each entry. A refused delete is reported and stops
-// the deletion with the list kept. Returns the number of statements sent; clears the list when all
-// went through.
+// "Delete lines": asks (No by default), then deletes the row of each entry, but only while its
+// file is still absent from disk. A refused delete is reported and stops the deletion with the
+// list kept. Returns the number of rows deleted; clears the list when all went through.
 int DeleteLinesWithoutFiles(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                             bool fileDsnSelected, std::vector<CheckedLine>& lines);
 

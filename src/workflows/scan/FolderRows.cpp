@@ -1,0 +1,112 @@
+#include "workflows/scan/FolderRows.h"
+
+#include <vector>
+
+#include "catalogue/ScanStatements.h"
+#include "catalogue/ServerFailure.h"
+
+namespace tessarine {
+namespace {
+
+struct StoredKey {
+  std::string folder;
+  std::string file;
+};
+
+std::vector<StoredKey> StoredKeys(CatalogueConnection& connection, const SqlStatement& select) {
+  std::vector<StoredKey> keys;
+  auto rows = connection.ExecuteStatement(select, CursorChoice::ForwardOnly);
+  for (; rows && !rows->IsEof(); rows->MoveNext()) {
+    keys.push_back({rows->FieldValue(0).value_or(""), rows->FieldValue(1).value_or("")});
+  }
+  return keys;
+}
+
+}  // namespace
+
+FolderRows::FolderRows(CatalogueConnection& connection, const std::string& imagesTable, const FolderKey& folder)
+    : m_connection(connection),
+      m_imagesTable(imagesTable),
+      m_folderKey(FolderKeyText(folder)),
+      m_savepoints(FailedStatementSpoilsTransaction(connection)) {
+  for (StoredKey& key : StoredKeys(connection, SelectFolderRows(imagesTable, m_folderKey))) {
+    m_folderHadRows = true;
+    if (key.folder == m_folderKey) m_stored.insert(std::move(key.file));
+  }
+}
+
+template <typename Work>
+void FolderRows::UnderSavepoint(Work work) {
+  if (!m_savepoints) {
+    work();
+    return;
+  }
+  m_connection.SendStatement("savepoint tessarine_row;");
+  try {
+    work();
+  } catch (const DatabaseError&) {
+    m_connection.SendStatement("rollback to savepoint tessarine_row;");
+    m_connection.SendStatement("release savepoint tessarine_row;");
+    throw;
+  }
+  m_connection.SendStatement("release savepoint tessarine_row;");
+}
+
+std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
+  const std::string name = KeyText(columns[col::FileName]);
+  if (m_written.contains(name)) return "another file of this folder has a name that reads as the same text";
+
+  std::optional<std::string> refused;
+  UnderSavepoint([&] {
+    // The fast paths: a folder the server holds no row for, and a name stored exactly as it is.
+    if (!m_folderHadRows) {
+      m_connection.Send(InsertImageRow(m_imagesTable, columns));
+      return;
+    }
+    if (m_stored.contains(name)) {
+      m_connection.Send(UpdateImageRow(m_imagesTable, columns));
+      if (m_connection.ChangedRows() != 0) return;
+    }
+    // Ask the server which rows it takes this key for: none, this file's own (perhaps spelt
+    // differently), or a row this scan wrote for another file.
+    const std::vector<StoredKey> matched = StoredKeys(m_connection, SelectImageRow(m_imagesTable, m_folderKey, name));
+    for (const StoredKey& key : matched) {
+      if (key.folder != m_folderKey || m_written.contains(key.file)) {
+        refused = "the database takes its name for that of " + key.folder + key.file;
+        return;
+      }
+    }
+    if (matched.empty()) {
+      m_connection.Send(InsertImageRow(m_imagesTable, columns));
+      return;
+    }
+    m_connection.Send(UpdateImageRow(m_imagesTable, columns));
+    // The row now holds this spelling of the name; the old spelling no longer names a row.
+    for (const StoredKey& key : matched) m_stored.erase(key.file);
+  });
+  if (refused) return refused;
+  m_written.insert(name);
+  m_stored.insert(name);
+  return std::nullopt;
+}
+
+void FolderRows::Keep(const std::string& fileNameText) { m_kept.insert(KeyText(fileNameText)); }
+
+long long FolderRows::DeleteRowsOfGoneFiles() {
+  long long deleted = 0;
+  for (const std::string& name : m_stored) {
+    if (m_written.contains(name) || m_kept.contains(name)) continue;
+    UnderSavepoint([&] {
+      // The delete hits every row the server matches to the key: only when all of them are rows
+      // of gone files.
+      for (const StoredKey& key : StoredKeys(m_connection, SelectImageRow(m_imagesTable, m_folderKey, name))) {
+        if (key.folder != m_folderKey || m_written.contains(key.file) || m_kept.contains(key.file)) return;
+      }
+      m_connection.Send(DeleteImageRow(m_imagesTable, m_folderKey, name));
+      deleted += std::max(m_connection.ChangedRows(), 0LL);
+    });
+  }
+  return deleted;
+}
+
+}  // namespace tessarine

@@ -1,0 +1,46 @@
+#pragma once
+// The rows of one folder while the scan writes it: a file's row is replaced only once the file has
+// been read, and the rows of files gone from the folder are deleted only after the whole folder
+// was listed. Keys are compared as the server compares them (it may ignore letter case or
+// accents): a row is never overwritten or deleted because another name matches it.
+
+#include <optional>
+#include <set>
+#include <string>
+
+#include "catalogue/CatalogueConnection.h"
+#include "core/FolderKey.h"
+#include "core/ImageColumns.h"
+
+namespace tessarine {
+
+class FolderRows {
+ public:
+  // Reads the names the folder's rows hold now. Throws DatabaseError.
+  FolderRows(CatalogueConnection& connection, const std::string& imagesTable, const FolderKey& folder);
+
+  // Replaces (or adds) the row of the file named in the columns. Returns why it was not written
+  // when another file already holds that key; throws DatabaseError when the server refused it
+  // (on a server where that spoils the transaction, the row's savepoint is rolled back first).
+  std::optional<std::string> Write(const ColumnValues& columns);
+  // The file is there but was not read: its row, if any, stays as it is.
+  void Keep(const std::string& fileNameText);
+  // Deletes the rows whose files the folder no longer holds; call only once every file of a
+  // completely listed folder has been written or kept. Returns the rows deleted. Throws.
+  long long DeleteRowsOfGoneFiles();
+
+ private:
+  template <typename Work>
+  void UnderSavepoint(Work work);
+
+  CatalogueConnection& m_connection;
+  const std::string& m_imagesTable;
+  std::string m_folderKey;
+  bool m_savepoints;
+  bool m_folderHadRows = false;     // the server matched rows to the folder's key
+  std::set<std::string> m_stored;   // FileName keys of the rows stored for exactly this folder
+  std::set<std::string> m_written;  // keys whose rows this scan wrote
+  std::set<std::string> m_kept;     // keys of files found but not read
+};
+
+}  // namespace tessarine

@@ -1,0 +1,55 @@
+#include "workflows/scan/StoredFolders.h"
+
+#include <vector>
+
+#include "catalogue/ScanStatements.h"
+
+namespace tessarine {
+namespace {
+
+std::vector<std::string> FolderColumn(CatalogueConnection& connection, const SqlStatement& select) {
+  std::vector<std::string> folders;
+  auto rows = connection.ExecuteStatement(select, CursorChoice::ForwardOnly);
+  for (; rows && !rows->IsEof(); rows->MoveNext()) folders.push_back(rows->FieldValue(0).value_or(""));
+  return folders;
+}
+
+}  // namespace
+
+StoredFolders::StoredFolders(CatalogueConnection& connection, const std::string& imagesTable, const FolderKey& top)
+    : m_connection(connection), m_imagesTable(imagesTable) {
+  const std::string topKey = FolderKeyText(top);
+  // The server's LIKE may ignore letter case: keep only the folders below this very spelling.
+  for (std::string& folder : FolderColumn(connection, SelectStoredFolders(imagesTable, topKey))) {
+    if (folder.starts_with(topKey)) m_folders.insert(std::move(folder));
+  }
+}
+
+long long StoredFolders::DeleteGoneSubfolders(const FolderKey& folder, const std::set<std::string>& entryTexts) {
+  const std::string key = FolderKeyText(folder);
+  std::set<std::string> entryKeys;
+  for (const std::string& text : entryTexts) entryKeys.insert(KeyText(text));
+
+  std::set<std::string> gone;
+  for (auto it = m_folders.upper_bound(key); it != m_folders.end() && it->starts_with(key); ++it) {
+    const std::size_t end = it->find('/', key.size());
+    if (end == std::string::npos) continue;  // not a folder key
+    if (!entryKeys.contains(it->substr(key.size(), end - key.size()))) gone.insert(*it);
+  }
+
+  long long deleted = 0;
+  for (const std::string& stored : gone) {
+    // The delete hits every folder the server matches to the key: only when all are gone.
+    bool onlyGone = true;
+    for (const std::string& matched : FolderColumn(m_connection, SelectStoredFolder(m_imagesTable, stored))) {
+      onlyGone = onlyGone && gone.contains(matched);
+    }
+    if (!onlyGone) continue;
+    m_connection.Send(DeleteStoredFolderRows(m_imagesTable, stored));
+    deleted += std::max(m_connection.ChangedRows(), 0LL);
+    m_folders.erase(stored);
+  }
+  return deleted;
+}
+
+}  // namespace tessarine

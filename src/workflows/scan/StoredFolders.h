@@ -1,0 +1,33 @@
+#pragma once
+// The folders of one listed tree that the images table holds rows for, so that the rows of a
+// subfolder gone from disk can be deleted, and only those: a stored folder is gone when a folder
+// above it was listed completely and holds no entry of the name that leads to it.
+
+#include <set>
+#include <string>
+
+#include "catalogue/CatalogueConnection.h"
+#include "core/FolderKey.h"
+
+namespace tessarine {
+
+class StoredFolders {
+ public:
+  // Reads the stored folders of the tree (the folder and everything below it). Throws.
+  StoredFolders(CatalogueConnection& connection, const std::string& imagesTable, const FolderKey& top);
+
+  // True when the table holds rows for the tree.
+  bool Any() const { return !m_folders.empty(); }
+
+  // The folder was listed completely; `entryTexts` are the texts of its entries that are not plain
+  // files. Deletes the rows of each stored folder below it that the listing no longer leads to.
+  // Returns the rows deleted. Throws DatabaseError.
+  long long DeleteGoneSubfolders(const FolderKey& folder, const std::set<std::string>& entryTexts);
+
+ private:
+  CatalogueConnection& m_connection;
+  const std::string& m_imagesTable;
+  std::set<std::string> m_folders;  // Folder keys, exactly as stored
+};
+
+}  // namespace tessarine

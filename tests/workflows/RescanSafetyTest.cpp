@@ -1,0 +1,255 @@
+// A rescan replaces rows only as files are read, and deletes only rows whose files it proved gone:
+// whatever ends it early, and whatever it cannot read, every file keeps a row. On each real
+// database.
+
+// The image library's BOOL must be declared before the ODBC headers define theirs.
+#include "support/TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+#include "catalogue/ScanStatements.h"
+#include "core/FileSystemFaults.h"
+#include "metadata/ImageBytes.h"
+#include "support/TestDatabase.h"
+#include "workflows/CatalogueFixture.h"
+
+namespace tessarine {
+namespace {
+
+using namespace test;
+
+// The file-system faults of a test: a call fails with `error` for paths that contain `part`.
+struct Fault {
+  std::string call;
+  std::string part;
+  int error = 0;
+};
+std::vector<Fault> g_faults;
+
+int InjectFaults(std::string_view call, std::string_view path) {
+  for (const Fault& fault : g_faults) {
+    if (call == fault.call && path.find(fault.part) != std::string_view::npos) return fault.error;
+  }
+  return 0;
+}
+
+class RescanSafety : public CatalogueFixture {
+ protected:
+  void SetUp() override {
+    CatalogueFixture::SetUp();
+    if (IsSkipped() || HasFailure()) return;
+    // The root holds two files and three subfolders of four files each.
+    WriteFile(m_root / "r0.txt", "r0");
+    WriteFile(m_root / "r1.txt", "r1");
+    for (const char* sub : {"s1", "s2", "s3"}) {
+      std::filesystem::create_directories(m_root / sub);
+      for (int i = 0; i < 4; ++i) WriteFile(m_root / sub / ("f" + std::to_string(i) + ".txt"), sub);
+    }
+    m_entries = AddAndLoad(m_root);
+    ASSERT_TRUE(Scan(m_entries).status) << DescribeMessages();
+    ASSERT_EQ(RowCount(), 14);
+    m_folderRow = FolderRow();
+  }
+
+  void TearDown() override {
+    SetFileSystemFaultHook(nullptr);
+    g_faults.clear();
+    CatalogueFixture::TearDown();
+  }
+
+  void FailOn(const std::string& call, const std::string& part, int error) {
+    g_faults.push_back({call, part, error});
+    SetFileSystemFaultHook(InjectFaults);
+  }
+
+  // The rows of the table, of one folder, or of one file.
+  long long RowCount(const std::optional<std::filesystem::path>& folder = std::nullopt, const std::string& name = "") {
+    SqlStatement count("select count(*) from " + m_settings.images + " where 1=1");
+    if (folder) count.text += " and Folder=?", count.Bind(Text(*folder));
+    if (!name.empty()) count.text += " and FileName=?", count.Bind(name);
+    Open();
+    auto rows = connection.ExecuteStatement(count);
+    const std::string value = rows && !rows->IsEof() ? rows->FieldValue(0).value_or("-1") : "-1";
+    connection.CloseConnection();
+    return std::stoll(value);
+  }
+
+  // The folders-table row of the root: its count and its time.
+  std::pair<std::string, std::string> FolderRow() {
+    Open();
+    auto rows = connection.ExecuteStatement("select Files, LastScan from " + m_settings.folders + ";");
+    std::pair<std::string, std::string> row;
+    if (rows && !rows->IsEof()) row = {rows->FieldValue(0).value_or(""), rows->FieldValue(1).value_or("")};
+    connection.CloseConnection();
+    return row;
+  }
+
+  std::string ModifyTimeOf(const std::filesystem::path& folder, const std::string& name) {
+    Open();
+    auto rows = connection.ExecuteStatement(
+        SqlStatement("select ModifyTime from " + m_settings.images + " where Folder=? and FileName=?;")
+            .Bind(Text(folder))
+            .Bind(name));
+    const std::string value = rows && !rows->IsEof() ? rows->FieldValue(0).value_or("") : "";
+    connection.CloseConnection();
+    return value;
+  }
+
+  bool IsServer() const { return GetParam() != "SQLite"; }
+
+  std::vector<FolderEntry> m_entries;
+  std::pair<std::string, std::string> m_folderRow;
+};
+
+TEST_P(RescanSafety, AStoppedRescanKeepsEveryRowAndTheEntrysCountAndTime) {
+  ::sleep(1);  // a new scan time would differ from the first one
+  long long filesSeen = 0;
+  ScanHooks hooks;
+  hooks.stopRequested = [&] { return filesSeen >= 3; };
+  hooks.progress = [&](const ScanProgress& progress) { filesSeen = progress.filesDone; };
+  const ScanResult result = Scan(m_entries, hooks);
+  EXPECT_TRUE(result.status);
+  EXPECT_TRUE(result.stopped);
+  ASSERT_EQ(result.entries.size(), 1u);
+  EXPECT_EQ(result.entries[0].status, "Stopped");
+  EXPECT_EQ(RowCount(), 14);
+  EXPECT_EQ(FolderRow(), m_folderRow);
+}
+
+TEST_P(RescanSafety, ALostConnectionEndsTheScanWithOneMessageAndLosesNoRow) {
+  if (!IsServer()) GTEST_SKIP() << "an embedded file has no connection to lose";
+  const bool postgres = GetParam() == "PostgreSQL";
+  const std::string ownId = postgres ? "select pg_backend_pid();" : "select connection_id();";
+  ScanHooks hooks;
+  hooks.progress = [&](const ScanProgress& progress) {
+    if (progress.filesDone != 5) return;
+    // The scan's own server session is ended from another connection, in the middle of a folder.
+    const std::string id = connection.ExecuteStatement(ownId)->FieldValue(0).value_or("");
+    CatalogueConnection killer;
+    killer.OpenConnection(DataSourceOf(m_settings, false));
+    killer.ExecuteStatement(postgres ? "select pg_terminate_backend(" + id + ");" : "kill " + id + ";");
+  };
+  port.messages.clear();
+  const ScanResult result = Scan(m_entries, hooks);
+  EXPECT_FALSE(result.status);
+  EXPECT_EQ(port.messages.size(), 1u) << DescribeMessages();
+  EXPECT_EQ(RowCount(), 14);
+  EXPECT_EQ(FolderRow(), m_folderRow);
+}
+
+TEST_P(RescanSafety, AMissingOrEmptyListedFolderKeepsItsRowsAndIsReported) {
+  const auto moved = m_tree.path() / "moved away";
+  std::filesystem::rename(m_root, moved);
+  std::vector<std::string> problems;
+  ScanHooks hooks;
+  hooks.problem = [&](const std::string& text) { problems.push_back(text); };
+  for (const char* state : {"missing", "an empty mount point"}) {
+    problems.clear();
+    const ScanResult result = Scan(m_entries, hooks);
+    EXPECT_TRUE(result.status) << state;
+    EXPECT_EQ(result.unreachable, 1) << state;
+    ASSERT_EQ(result.entries.size(), 1u);
+    EXPECT_EQ(result.entries[0].status, "Unreachable") << state;
+    ASSERT_EQ(problems.size(), 1u) << state;
+    EXPECT_NE(problems[0].find(Text(m_root)), std::string::npos) << problems[0];
+    EXPECT_EQ(RowCount(), 14) << state;
+    EXPECT_EQ(FolderRow(), m_folderRow) << state;
+    std::filesystem::create_directories(m_root);
+  }
+}
+
+TEST_P(RescanSafety, OnlyFilesAndFoldersProvenGoneLoseTheirRows) {
+  std::filesystem::remove(m_root / "s1" / "f0.txt");
+  std::filesystem::remove_all(m_root / "s3");
+  WriteFile(m_root / "s1" / "new.txt", "new");
+  // s2 cannot be listed: its four rows stay, although its files cannot be seen.
+  FailOn("opendir", "/s2/", EACCES);
+  const ScanResult result = Scan(m_entries);
+  EXPECT_TRUE(result.status);
+  EXPECT_EQ(result.unreadable, 1);
+  EXPECT_EQ(RowCount(), 14 - 1 - 4 + 1);
+  EXPECT_EQ(RowCount(m_root / "s2"), 4);
+  EXPECT_EQ(RowCount(m_root / "s3"), 0);
+  EXPECT_EQ(RowCount(m_root / "s1", "f0.txt"), 0);
+  EXPECT_EQ(RowCount(m_root / "s1", "new.txt"), 1);
+}
+
+TEST_P(RescanSafety, ALimitedListingDeletesNothing) {
+  // The listing of s1 breaks off after its first entries: none of its rows may go.
+  std::filesystem::remove(m_root / "s1" / "f3.txt");
+  FailOn("readdir", "/s1/", EIO);
+  const ScanResult result = Scan(m_entries);
+  EXPECT_EQ(result.unreadable, 1);
+  EXPECT_EQ(RowCount(m_root / "s1"), 4);
+}
+
+TEST_P(RescanSafety, AFileThatCannotBeOpenedKeepsItsRowAndOneGoneSinceTheListingGetsNone) {
+  const std::string rootText = Text(m_root);
+  const std::string before = ModifyTimeOf(m_root, "r0.txt");
+  ASSERT_FALSE(before.empty());
+  FailOn("open", "/r0.txt", EACCES);
+  FailOn("open", "/r1.txt", ENOENT);
+  std::vector<std::string> problems;
+  ScanHooks hooks;
+  hooks.problem = [&](const std::string& text) { problems.push_back(text); };
+  const ScanResult result = Scan(m_entries, hooks);
+  EXPECT_TRUE(result.status);
+  EXPECT_EQ(result.unreadable, 1);
+  EXPECT_EQ(ModifyTimeOf(m_root, "r0.txt"), before);  // kept as it was, not emptied
+  EXPECT_EQ(RowCount(m_root, "r1.txt"), 0);          // no phantom row
+  ASSERT_EQ(problems.size(), 2u);
+  const std::string told = problems[0] + problems[1];
+  EXPECT_NE(told.find(rootText + "r0.txt"), std::string::npos) << told;
+  EXPECT_NE(told.find(rootText + "r1.txt"), std::string::npos) << told;
+  EXPECT_EQ(result.files, 12);  // committed rows only
+}
+
+TEST_P(RescanSafety, ARowThatCannotBeWrittenIsLoggedAndTheFolderAndItsSubfoldersGoOn) {
+  // Two names that read as the same text: the second cannot have a row of its own.
+  WriteFile(m_root / "caf\xE9.txt", "latin");
+  WriteFile(m_root / "caf\xC3\xA9.txt", "utf-8");
+  long long expectedFailures = 1;
+  if (GetParam() == "MariaDB") {
+    // A caption longer than the column holds, in a file searched for its packet to its end.
+    const std::string caption(90'000, 'c');
+    WriteFile(m_root / "long.psd",
+              std::string(64, ' ') +
+                  Packet("<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                         "<dc:description><rdf:Alt><rdf:li xml:lang=\"x-default\">" +
+                         caption + "</rdf:li></rdf:Alt></dc:description></rdf:Description>") +
+                  "tail");
+    ++expectedFailures;
+  }
+  std::filesystem::remove(m_root / "s1" / "f0.txt");
+  std::vector<std::string> problems;
+  ScanHooks hooks;
+  hooks.problem = [&](const std::string& text) { problems.push_back(text); };
+  const ScanResult result = Scan(m_entries, hooks);
+  EXPECT_TRUE(result.status) << DescribeMessages();
+  EXPECT_EQ(result.failedRows, expectedFailures);
+  EXPECT_EQ(problems.size(), static_cast<std::size_t>(expectedFailures));
+  for (const std::string& problem : problems) EXPECT_NE(problem.find(Text(m_root)), std::string::npos) << problem;
+  // Every other file has its row, the gone one none, and the folders go on after the failure.
+  EXPECT_EQ(RowCount(), 14 - 1 + 1);
+  EXPECT_EQ(RowCount(m_root / "s3"), 4);
+  EXPECT_NE(FolderRow().second, "");
+}
+
+TEST_P(RescanSafety, TheWrongKindOfDatabaseInTheSettingsChangesNothing) {
+  m_settings.dbms = GetParam() == "SQLite" ? DbmsKind::MySqlPostgreSqlEtc : DbmsKind::Sqlite;
+  std::filesystem::remove_all(m_root / "s3");
+  const ScanResult result = Scan(m_entries);
+  EXPECT_TRUE(result.status.Is(ErrorKind::WrongKind));
+  ASSERT_FALSE(port.messages.empty());
+  EXPECT_NE(port.messages.back().text.find("Nothing was changed"), std::string::npos);
+  EXPECT_EQ(RowCount(), 14);
+}
+
+TESSARINE_ON_EVERY_DATABASE(RescanSafety);
+
+}  // namespace
+}  // namespace tessarine
