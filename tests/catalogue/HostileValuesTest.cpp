@@ -1,9 +1,8 @@
-// Random hostile texts pass through EscapeSqlValue into a text column and come back exactly as
-// sent, except that "\" becomes "/"; nothing but the inserts is executed.
+// Random hostile texts, bound as statement values, go into a text column and come back exactly as
+// sent; nothing but the inserts is executed.
 
 #include <random>
 
-#include "catalogue/EscapeSqlValue.h"
 #include "support/DatabaseFixture.h"
 
 namespace tessarine::test {
@@ -12,7 +11,7 @@ namespace {
 constexpr int kValueCount = 10000;
 
 // Pieces chosen to break naive quoting: quotes, backslashes, comment and statement breaks,
-// control characters (no NUL: SQL text cannot carry it), and 2-, 3- and 4-byte UTF-8.
+// parameter marks, control characters (no NUL: drivers cut texts there), and 2-, 3- and 4-byte UTF-8.
 const std::vector<std::string>& Pieces() {
   static const std::vector<std::string> pieces = {
       "'", "''", "\\", "\\'", "\"", ";", "--", "/*", "*/", "%", "_", "!", "$$", "`", "?", ":name",
@@ -34,18 +33,10 @@ std::string RandomValue(std::mt19937& random) {
   return value;
 }
 
-std::string Expected(const std::string& sent) {
-  std::string expected = sent;
-  for (char& c : expected) {
-    if (c == '\\') c = '/';
-  }
-  return expected;
-}
-
 using HostileValuesOn = DatabaseFixture;
 TESSARINE_ON_EVERY_DATABASE(HostileValuesOn);
 
-TEST_P(HostileValuesOn, ComeBackExactlyAsSentExceptBackslashes) {
+TEST_P(HostileValuesOn, ComeBackExactlyAsSent) {
   Open();
   const std::string values = Table("Hostile");
   const std::string sentinel = Table("Sentinel");
@@ -64,8 +55,8 @@ TEST_P(HostileValuesOn, ComeBackExactlyAsSentExceptBackslashes) {
       value.replace(at, 8, sentinel);
     }
     sent.push_back(value);
-    ASSERT_NO_THROW(connection.SendStatement("insert into " + values + " (Id,Value) values (" + std::to_string(id) +
-                                             ",'" + EscapeSqlValue(value) + "');"))
+    ASSERT_NO_THROW(connection.Send(
+        SqlStatement("insert into " + values + " (Id,Value) values (?,?);").BindInteger(std::to_string(id)).Bind(value)))
         << "value " << id;
   }
   connection.SendStatement(*Dialect().transactionEnd);
@@ -76,7 +67,7 @@ TEST_P(HostileValuesOn, ComeBackExactlyAsSentExceptBackslashes) {
   for (; !rows->IsEof(); rows->MoveNext(), ++id) {
     ASSERT_LT(id, kValueCount);
     ASSERT_EQ(rows->FieldValue(0), std::to_string(id));
-    ASSERT_EQ(rows->FieldValue(1).value_or("<null>"), Expected(sent[static_cast<std::size_t>(id)])) << "value " << id;
+    ASSERT_EQ(rows->FieldValue(1).value_or("<null>"), sent[static_cast<std::size_t>(id)]) << "value " << id;
   }
   EXPECT_EQ(id, kValueCount);
   EXPECT_EQ(QueryValue("select count(*) from " + sentinel + ";"), "1");

@@ -3,7 +3,6 @@
 
 #include "workflows/folders/FolderList.h"
 
-#include "catalogue/EscapeSqlValue.h"
 #include "core/WindowTitle.h"
 #include "support/TempDir.h"
 #include "workflows/CatalogueFixture.h"
@@ -64,8 +63,9 @@ TEST_P(FolderListOn, RemovingAsksThenDeletesTheFolderRowAndTheRowsOfItsTree) {
   ASSERT_EQ(entries.size(), 2u);
   Open();
   for (const auto& folder : {m_root / "sub", std::filesystem::path(sibling)}) {
-    connection.SendStatement("insert into " + m_settings.images + " (Folder,FileName,ModifyTime) values('" +
-                             EscapeSqlValue(Text(folder)) + "','a.jpg',1);");
+    connection.Send(SqlStatement("insert into " + m_settings.images +
+                                 " (Folder,FileName,ModifyTime) values(?,'a.jpg',1);")
+                        .Bind(Text(folder)));
   }
   connection.CloseConnection();
   const FolderEntry& root = entries[0].folder == FolderKey::FromPath(m_root.string()) ? entries[0] : entries[1];
@@ -100,8 +100,8 @@ TEST_P(FolderListOn, ARowAnEarlierVersionWroteAsThePathsBytesIsRescannedAndRemov
   std::filesystem::create_directories(latin);
   WriteFile(latin / "a.txt", "a");
   Open();
-  connection.SendStatement("insert into " + m_settings.folders + " values('" + EscapeSqlValue(latin.string() + "/") +
-                           "', '','');");
+  // Bound as bytes: the row holds the path's Windows-1252 bytes, as an earlier version wrote it.
+  connection.Send(SqlStatement("insert into " + m_settings.folders + " values(?, '','');").Bind(latin.string() + "/"));
   connection.CloseConnection();
   auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
   ASSERT_EQ(entries.size(), 1u);

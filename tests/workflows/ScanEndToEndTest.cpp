@@ -13,7 +13,6 @@
 #include <set>
 
 #include "catalogue/CatalogueStatements.h"
-#include "catalogue/EscapeSqlValue.h"
 #include "catalogue/ScanStatements.h"
 #include "metadata/FileRowReader.h"
 #include "metadata/ImageBytes.h"
@@ -42,10 +41,13 @@ class ScanEndToEnd : public CatalogueFixture {
   }
 
   // Every stored row, keyed by FileName, as name -> 166 values.
-  std::map<std::string, std::vector<std::string>> Rows(const std::string& where = "") {
+  // Every stored row, or those of one folder.
+  std::map<std::string, std::vector<std::string>> Rows(const std::string& folderText = "") {
     std::map<std::string, std::vector<std::string>> rows;
     Open();
-    auto result = connection.ExecuteStatement("select * from " + m_settings.images + where + ";");
+    SqlStatement select("select * from " + m_settings.images);
+    if (!folderText.empty()) select.text += " where Folder=?", select.Bind(folderText);
+    auto result = connection.ExecuteStatement(select);
     for (; result && !result->IsEof(); result->MoveNext()) {
       std::vector<std::string> values;
       for (std::size_t i = 0; i < result->FieldCount(); ++i) values.push_back(result->FieldValue(i).value_or(""));
@@ -57,8 +59,8 @@ class ScanEndToEnd : public CatalogueFixture {
 
   std::vector<std::string> FolderRow(const std::string& folderText) {
     Open();
-    auto result = connection.ExecuteStatement("select * from " + m_settings.folders + " where Folder='" +
-                                              EscapeSqlValue(folderText) + "';");
+    auto result = connection.ExecuteStatement(
+        SqlStatement("select * from " + m_settings.folders + " where Folder=?;").Bind(folderText));
     std::vector<std::string> values;
     if (result && !result->IsEof()) {
       for (std::size_t i = 0; i < result->FieldCount(); ++i) values.push_back(result->FieldValue(i).value_or(""));
@@ -232,7 +234,7 @@ TEST_P(ScanEndToEnd, StopInTheSecondOfThreeFoldersFinishesThatFolderOnly) {
   EXPECT_TRUE(result.stopped);
 
   auto countIn = [&](const std::filesystem::path& folder) {
-    return Rows(" where Folder='" + EscapeSqlValue(Text(folder)) + "'").size();
+    return Rows(Text(folder)).size();
   };
   EXPECT_EQ(countIn(folders[0]), 3u);
   EXPECT_EQ(countIn(folders[1]), 1u);  // the file in progress was written, then nothing else

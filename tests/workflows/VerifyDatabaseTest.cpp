@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <regex>
 #include <set>
 #include <utility>
 
 #include "catalogue/CatalogueStatements.h"
 #include "catalogue/ScanStatements.h"
+#include "core/FileSystemFaults.h"
 #include "core/ImageColumns.h"
 #include "core/WindowTitle.h"
 #include "metadata/MetadataRecord.h"
@@ -221,6 +224,68 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   EXPECT_TRUE(third.filesWithoutLines.empty());
   EXPECT_TRUE(third.linesWithoutFiles.empty());
   EXPECT_EQ(Scalar("select count(*) from " + m_settings.images + " where FileName='d.txt';"), "1");
+}
+
+TEST_P(VerifyOnDatabase, DeletionsLookAgainAtTheMomentTheyActAndFilesGoToTheTrash) {
+  WriteFile(m_root / "kept.txt", "kept");
+  WriteFile(m_root / "back.txt", "back");
+  AddAndLoad(m_root);
+  ScanAll();
+  std::filesystem::remove(m_root / "back.txt");
+  WriteFile(m_root / "new.txt", "new");
+  CheckResult result = Check();
+  ASSERT_EQ(result.linesWithoutFiles.size(), 1u);
+  ASSERT_EQ(result.filesWithoutLines.size(), 1u);
+
+  // Between the check and the deletions the file came back and a scan catalogued the new one.
+  WriteFile(m_root / "back.txt", "back");
+  ScanAll();
+  port.answerYes = true;
+  EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, result.linesWithoutFiles), 0);
+  EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, result.filesWithoutLines), 0);
+  EXPECT_EQ(Scalar("select count(*) from " + m_settings.images + ";"), "3");
+  EXPECT_TRUE(std::filesystem::exists(m_root / "new.txt"));
+
+  // A file without a line goes to the trash, not to nothing.
+  WriteFile(m_root / "unwanted.txt", "unwanted");
+  result = Check();
+  ASSERT_EQ(result.filesWithoutLines.size(), 1u);
+  EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, result.filesWithoutLines), 1);
+  EXPECT_FALSE(std::filesystem::exists(m_root / "unwanted.txt"));
+  if (const char* dataHome = std::getenv("XDG_DATA_HOME")) {
+    bool inTrash = false;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(dataHome) / "Trash" / "files")) {
+      inTrash = inTrash || (entry.path().filename().string().starts_with("unwanted") && ReadFile(entry.path()) == "unwanted");
+    }
+    EXPECT_TRUE(inTrash);
+  }
+}
+
+int UnreadablePhotos(std::string_view call, std::string_view path) {
+  return call == "opendir" && path.ends_with("it's photos/") ? EACCES : 0;
+}
+
+TEST_P(VerifyOnDatabase, AFolderThatCannotBeReadIsReportedAndItsLinesAreNeverOffered) {
+  WriteFile(m_root / "a.txt", "a");
+  std::filesystem::create_directories(m_root / "sub");
+  WriteFile(m_root / "sub" / "b.txt", "b");
+  AddAndLoad(m_root);
+  ScanAll();
+
+  SetFileSystemFaultHook(UnreadablePhotos);
+  const CheckResult unreadable = Check();
+  SetFileSystemFaultHook(nullptr);
+  EXPECT_TRUE(unreadable.status);
+  EXPECT_EQ(unreadable.unreachable, std::vector<std::string>{Text(m_root)});
+  EXPECT_TRUE(unreadable.linesWithoutFiles.empty());
+
+  // An empty folder (a mount point without its disk) proves nothing either.
+  std::filesystem::rename(m_root, m_tree.path() / "elsewhere");
+  std::filesystem::create_directories(m_root);
+  const CheckResult empty = Check();
+  EXPECT_EQ(empty.unreachable, std::vector<std::string>{Text(m_root)});
+  EXPECT_TRUE(empty.linesWithoutFiles.empty());
+  EXPECT_EQ(Scalar("select count(*) from " + m_settings.images + ";"), "2");
 }
 
 TEST_P(VerifyOnDatabase, CancelStopsTheWalkAndSkipsTheRowQueryAndErrorsEndOnlyTheirFolder) {
