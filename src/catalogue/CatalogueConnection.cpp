@@ -6,6 +6,7 @@
 
 #include <odbcinst.h>
 
+#include "catalogue/CatalogueLock.h"
 #include "catalogue/OdbcConnection.h"
 
 namespace tessarine {
@@ -36,6 +37,8 @@ bool FileDataSourceExists(const std::string& dsn) {
 DataSource DataSourceOf(const Settings& settings, bool fileDsnSelected) {
   return DataSource{settings.dsn, fileDsnSelected, settings.login, settings.password};
 }
+
+CatalogueConnection::CatalogueConnection() = default;
 
 CatalogueConnection::~CatalogueConnection() { CloseConnection(); }
 
@@ -84,8 +87,14 @@ bool CatalogueConnection::IsAlive() const { return m_connection && m_connection-
 
 void CatalogueConnection::KeepResult(std::unique_ptr<ResultSet> result) { m_result = std::move(result); }
 
+std::optional<std::string> CatalogueConnection::TakeCatalogueLock(const std::string& imagesTable) {
+  if (m_lock) return std::nullopt;
+  return CatalogueLock::Take(*this, imagesTable, m_lock);
+}
+
 void CatalogueConnection::CloseConnection() noexcept {
   m_result.reset();
+  m_lock.reset();
   // A result set a caller still holds keeps the connection until it goes.
   m_connection.reset();
   m_dbmsName.clear();

@@ -4,6 +4,7 @@
 // as a request for a result set; statements without rows simply give none.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,13 +15,14 @@
 
 namespace tessarine {
 
+class CatalogueLock;
 class OdbcConnection;
 
 class CatalogueConnection final : public StatementSink {
  public:
   static constexpr unsigned long kQueryTimeoutSeconds = 600;
 
-  CatalogueConnection() = default;
+  CatalogueConnection();
   ~CatalogueConnection() override;
   CatalogueConnection(const CatalogueConnection&) = delete;
   CatalogueConnection& operator=(const CatalogueConnection&) = delete;
@@ -44,6 +46,10 @@ class CatalogueConnection final : public StatementSink {
   // False once the driver says the connection is gone (or when it is not open).
   bool IsAlive() const;
 
+  // Takes the lock that lets one scan or check at a time change the images table's catalogue;
+  // kept until the connection closes. Returns who holds it when someone else does. Throws.
+  std::optional<std::string> TakeCatalogueLock(const std::string& imagesTable);
+
   // The shared result set that callers read rows from; replaced by KeepResult, released on close.
   void KeepResult(std::unique_ptr<ResultSet> result);
   ResultSet* Result() const { return m_result.get(); }
@@ -60,6 +66,7 @@ class CatalogueConnection final : public StatementSink {
 
  private:
   std::shared_ptr<OdbcConnection> m_connection;
+  std::unique_ptr<CatalogueLock> m_lock;
   std::unique_ptr<ResultSet> m_result;
   std::string m_statementText;
   std::string m_connectString;

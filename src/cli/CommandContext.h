@@ -19,6 +19,8 @@ namespace tessarine {
 inline constexpr int kFailedStatus = 1;
 // The exit status of a command given arguments it cannot use.
 inline constexpr int kUsageStatus = 2;
+// The exit status of a scan or check that did not start because another one holds the catalogue.
+inline constexpr int kBusyStatus = 3;
 
 // The settings file named by --settings, else the program's own.
 std::filesystem::path SettingsFileOf(const std::string& settingsOption);

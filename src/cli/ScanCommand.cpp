@@ -155,7 +155,7 @@ int RunScan(const ScanOptions& options) {
   const std::string problems = ScanProblemsText(result);
   std::cerr << result.files << " files catalogued" << (result.stopped ? ", stopped" : "")
             << (problems.empty() ? "" : ", " + problems) << "." << ElapsedTimeText(result.elapsed) << '\n';
-  if (!result.status) return kFailedStatus;
+  if (!result.status) return result.status.Is(ErrorKind::Busy) ? kBusyStatus : kFailedStatus;
   if (result.stopped) return kStoppedStatus;
   return result.Incomplete() ? kFailedStatus : 0;
 }

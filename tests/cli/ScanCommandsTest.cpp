@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "support/RunTool.h"
 #include "support/SqliteCatalogue.h"
 
@@ -121,9 +123,10 @@ TEST_F(ScanCommands, FailuresEndWithANonZeroStatus) {
   EXPECT_NE(run.out.find("DSN not defined"), std::string::npos) << run.out;
 }
 
-// Runs `tessarine scan` and sends SIGINT once it announces the folder; returns the exit status
-// (-1 when it did not exit normally) and everything it printed.
-ToolRun ScanInterruptedAt(const std::string& settingsFile, const std::string& announcement) {
+// Runs `tessarine scan` and acts on it (with its process id) once it announces the folder; returns
+// the exit status (-1 when it did not exit normally) and everything it printed.
+ToolRun ScanActingAt(const std::string& settingsFile, const std::string& announcement,
+                     const std::function<void(pid_t)>& act) {
   ToolRun run;
   int out[2];
   if (::pipe(out) != 0) return run;
@@ -146,7 +149,7 @@ ToolRun ScanInterruptedAt(const std::string& settingsFile, const std::string& an
     }
     run.out.append(buffer, static_cast<std::size_t>(n));
     if (!signalled && run.out.find(announcement) != std::string::npos) {
-      ::kill(child, SIGINT);
+      act(child);
       signalled = true;
     }
   }
@@ -172,7 +175,7 @@ TEST_F(ScanCommands, SigintStopsAfterTheFolderInProgress) {
   constexpr int kSecondFolderFiles = 3000;
   for (int i = 0; i < kSecondFolderFiles; ++i) WriteFile(second / ("file" + std::to_string(i) + ".txt"), "text");
 
-  const ToolRun run = ScanInterruptedAt(ini.string(), "Scanning " + Text(second));
+  const ToolRun run = ScanActingAt(ini.string(), "Scanning " + Text(second), [](pid_t scan) { ::kill(scan, SIGINT); });
   EXPECT_EQ(run.status, 128 + SIGINT) << run.out;
   EXPECT_NE(run.out.find("stopped"), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("Error "), std::string::npos) << run.out;
@@ -180,6 +183,26 @@ TEST_F(ScanCommands, SigintStopsAfterTheFolderInProgress) {
   // Stopped in the second folder; what a stop keeps is ScanEndToEnd.StopInTheSecondOfThreeFoldersFinishesThatFolderOnly.
   EXPECT_LT(std::stoi(RowsUnder(second)), kSecondFolderFiles);
   EXPECT_EQ(RowsUnder(third), "0");
+}
+
+TEST_F(ScanCommands, AScanWhileAnotherHoldsTheCatalogueIsRefusedAndToldWho) {
+  CreateTables();
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  ToolRun second;
+  pid_t firstProcess = 0;
+  // The first scan holds the catalogue while it is held still; a second one is refused.
+  const ToolRun first = ScanActingAt(ini.string(), "Scanning " + Text(photos), [&](pid_t scan) {
+    firstProcess = scan;
+    ::kill(scan, SIGSTOP);
+    second = Run("scan");
+    ::kill(scan, SIGCONT);
+  });
+  EXPECT_EQ(first.status, 0) << first.out;
+  EXPECT_EQ(second.status, 3) << second.out;
+  EXPECT_NE(second.out.find("process " + std::to_string(firstProcess)), std::string::npos) << second.out;
+  EXPECT_EQ(RowsUnder(photos), "3");
+  // Once the first has ended, the catalogue is free again.
+  EXPECT_EQ(Run("scan").status, 0);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "metadata/ImageBytes.h"
 #include "support/TestDatabase.h"
 #include "workflows/CatalogueFixture.h"
+#include "workflows/connection/OpenCatalogue.h"
 
 namespace tessarine {
 namespace {
@@ -247,6 +248,24 @@ TEST_P(RescanSafety, TheWrongKindOfDatabaseInTheSettingsChangesNothing) {
   ASSERT_FALSE(port.messages.empty());
   EXPECT_NE(port.messages.back().text.find("Nothing was changed"), std::string::npos);
   EXPECT_EQ(RowCount(), 14);
+}
+
+TEST_P(RescanSafety, OneScanOrCheckAtATimePerCatalogue) {
+  CatalogueConnection other;
+  RecordingUserPort otherPort;
+  ASSERT_TRUE(OpenCatalogueToChange(other, otherPort, m_settings, false)) << otherPort.LastStatus();
+  std::filesystem::remove_all(m_root / "s3");
+  const ScanResult refused = Scan(m_entries);
+  EXPECT_TRUE(refused.status.Is(ErrorKind::Busy));
+  ASSERT_FALSE(port.messages.empty());
+  // Who holds it: the process on PostgreSQL and SQLite, the connection on MariaDB.
+  const std::string who = GetParam() == "MariaDB" ? "connection " : "process " + std::to_string(::getpid());
+  EXPECT_NE(port.messages.back().text.find(who), std::string::npos) << port.messages.back().text;
+  EXPECT_EQ(RowCount(), 14);
+
+  other.CloseConnection();
+  EXPECT_TRUE(Scan(m_entries).status) << DescribeMessages();
+  EXPECT_EQ(RowCount(), 10);
 }
 
 TESSARINE_ON_EVERY_DATABASE(RescanSafety);

@@ -30,11 +30,34 @@ Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Sett
 
 namespace tessarine {
 
+namespace {
+
+Status TakeCatalogueLock(CatalogueConnection& connection, UserPort& port, const Settings& settings) {
+  std::optional<std::string> holder;
+  try {
+    holder = connection.TakeCatalogueLock(settings.images);
+  } catch (const DatabaseError& error) {
+    connection.CloseConnection();
+    ReportDatabaseError(port, error);
+    return error;
+  }
+  if (!holder) return {};
+  const std::string text = "Another scan or check is working on table '" + settings.images + "' (" + *holder +
+                           "). Nothing was changed: try again when it has ended.";
+  connection.CloseConnection();
+  port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  port.Beep();
+  port.SetStatus(text);
+  return Error(ErrorKind::Busy, text);
+}
+
+}  // namespace
+
 Status OpenCatalogueToChange(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                              bool fileDsnSelected) {
   Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected);
   if (!opened) return opened;
-  if (KindFitsServer(settings.dbms, connection.DbmsName())) return {};
+  if (KindFitsServer(settings.dbms, connection.DbmsName())) return TakeCatalogueLock(connection, port, settings);
   const std::string text = "The data source '" + settings.dsn + "' is a " + connection.DbmsName() +
                            " database, but the settings name the kind '" + std::string(DbmsCaption(settings.dbms)) +
                            "'. Nothing was changed: choose the kind of the database on tab 1.";

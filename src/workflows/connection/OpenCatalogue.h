@@ -15,8 +15,9 @@ Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Data
 Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Settings& settings, bool fileDsnSelected);
 
 // OpenCatalogue for an operation that changes or deletes rows (the scan, the check and its
-// deletions): the server must be of the kind the settings name, or nothing is done. A mismatch is
-// reported (message box, beep) and the connection closed.
+// deletions): the server must be of the kind the settings name, and no other such operation may
+// hold the catalogue, or nothing is done (ErrorKind WrongKind or Busy, reported with a message box
+// and a beep, the connection closed). The catalogue's lock is kept until the connection closes.
 Status OpenCatalogueToChange(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                              bool fileDsnSelected);
 
