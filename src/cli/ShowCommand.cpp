@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <cstring>
 #include <iostream>
 
 #include "cli/Commands.h"
@@ -52,6 +53,11 @@ int RunShow(const ShowOptions& options) {
       continue;
     }
     const FileRow row = ReadFileRow(std::filesystem::absolute(file), context, settings.xmpOverIptc);
+    if (row.openError != 0) {
+      std::cerr << "Cannot read " << file << ": " << std::strerror(row.openError) << '\n';
+      status = 1;
+      continue;
+    }
     ShowReadAlerts(port, row.alerts);
     for (const std::string& problem : row.problems) std::cerr << file << ": " << problem << '\n';
     if (options.json) {
