@@ -270,6 +270,9 @@ TEST_P(VerifyOnDatabase, AFolderThatCannotBeReadIsReportedAndItsLinesAreNeverOff
   std::filesystem::create_directories(m_root / "sub");
   WriteFile(m_root / "sub" / "b.txt", "b");
   AddAndLoad(m_root);
+  // An empty folder without rows is nothing to report.
+  std::filesystem::create_directories(m_tree.path() / "empty");
+  AddAndLoad(m_tree.path() / "empty");
   ScanAll();
 
   SetFileSystemFaultHook(UnreadablePhotos);

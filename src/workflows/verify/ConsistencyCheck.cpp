@@ -169,14 +169,15 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
   port.SetStatus("analyzing");
 
   FolderChecker checker(connection, port, settings, result.stamp, hooks, result);
-  std::vector<const FolderEntry*> reachable;
+  // The listed folders whose rows are looked at, and whether each was found empty.
+  std::vector<std::pair<const FolderEntry*, bool>> walked;
   for (const FolderEntry& entry : folders) {
     checker.StartTree(entry.folder);
     WalkFolder(entry.folder, checker);
-    if (checker.TopUnreadable() || (checker.TopEmpty() && !checker.Stopped())) {
+    if (checker.TopUnreadable()) {
       result.unreachable.push_back(entry.folder.Text());
     } else {
-      reachable.push_back(&entry);
+      walked.emplace_back(&entry, checker.TopEmpty());
     }
     port.ProcessEvents();
     if (checker.Stopped()) {
@@ -189,23 +190,31 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
   if (!result.cancelled) {
     port.SetStatus("checking images table");
     try {
-      for (const FolderEntry* entry : reachable) {
+      for (const auto& [entry, empty] : walked) {
         auto rows = connection.ExecuteStatement(SelectUncheckedRows(settings.images, result.stamp, entry->folder),
                                                 CursorChoice::ForwardOnly);
         const std::string treeKey = FolderKeyText(entry->folder);
+        bool rowsOfEmptyFolder = false;
         for (; rows && !rows->IsEof(); rows->MoveNext()) {
           CheckedLine line;
           line.folderKey = rows->FieldValue(0).value_or("");
           line.fileKey = rows->FieldValue(1).value_or("");
-          // The server's LIKE may ignore letter case; only rows of this very tree, and only those
-          // whose file the walk proved gone.
-          if (!line.folderKey.starts_with(treeKey) || !checker.Gone().FileGone(line.folderKey)) continue;
+          // The server's LIKE may ignore letter case: only rows of this very tree.
+          if (!line.folderKey.starts_with(treeKey)) continue;
+          // An empty listed folder holding rows may be a disk not mounted: its rows are kept.
+          if (empty) {
+            rowsOfEmptyFolder = true;
+            continue;
+          }
+          // Only rows whose file the walk proved gone.
+          if (!checker.Gone().FileGone(line.folderKey)) continue;
           line.folder = line.folderKey;
           line.file = line.fileKey;
           std::replace(line.file.begin(), line.file.end(), '/', '\\');
           if (hooks.lineWithoutFile) hooks.lineWithoutFile(line);
           result.linesWithoutFiles.push_back(std::move(line));
         }
+        if (rowsOfEmptyFolder) result.unreachable.push_back(entry->folder.Text());
       }
     } catch (const DatabaseError& error) {
       port.SetStatus(error.CommonText());
