@@ -287,6 +287,7 @@ TEST_P(VerifyOnDatabase, AFolderThatCannotBeReadIsReportedAndItsLinesAreNeverOff
   std::filesystem::create_directories(m_root);
   const CheckResult empty = Check();
   EXPECT_EQ(empty.unreachable, std::vector<std::string>{Text(m_root)});
+  EXPECT_NE(port.LastStatus().find("1 folder could not be read"), std::string::npos) << port.LastStatus();
   EXPECT_TRUE(empty.linesWithoutFiles.empty());
   EXPECT_EQ(Scalar("select count(*) from " + m_settings.images + ";"), "2");
 }

@@ -226,7 +226,16 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
   }
 
   result.elapsedSeconds = std::chrono::duration_cast<std::chrono::seconds>(CheckClock::now() - start).count();
-  port.SetStatus(CheckTotalText(result.files, result.elapsedSeconds));
+  std::string status = CheckTotalText(result.files, result.elapsedSeconds);
+  const auto unread = static_cast<long long>(result.unreachable.size()) + result.unreadable;
+  if (unread > 0) {
+    status += " - " + std::to_string(unread) + (unread == 1 ? " folder" : " folders") +
+              " could not be read, their lines are kept (see the log)";
+    for (const std::string& folder : result.unreachable) {
+      port.AddLogLine("   " + folder + ": the listed folder could not be read or is empty; its lines are kept");
+    }
+  }
+  port.SetStatus(status);
   connection.CloseConnection();
   return result;
 }
