@@ -79,13 +79,15 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
   try {
     if (m_dialect.transactionStart) m_connection.SendStatement(*m_dialect.transactionStart);
   } catch (const DatabaseError& error) {
-    Refused(error, folder.Text());
+    ++m_failedFolders;
+    Refused(error, folder.Text() + ": not scanned");
     return false;
   }
   try {
     m_rows.emplace(m_connection, m_settings.images, folder);
   } catch (const DatabaseError& error) {
-    Refused(error, folder.Text());
+    ++m_failedFolders;
+    Refused(error, folder.Text() + ": not scanned");
     EndTransaction(folder);
     return false;
   }

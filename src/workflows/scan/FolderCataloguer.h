@@ -42,6 +42,7 @@ class FolderCataloguer final : private FolderVisitor {
   long long CommittedRows() const { return m_committedRows; }  // rows written and committed
   long long FailedRows() const { return m_failedRows; }        // files whose row could not be written
   long long Unreadable() const { return m_unreadable; }        // files and folders that could not be read
+  long long FailedFolders() const { return m_failedFolders; }  // folders the database refused to start
   // The error that ended the scan: the connection was lost.
   const std::optional<DatabaseError>& ConnectionLoss() const { return m_lost; }
 
@@ -79,6 +80,7 @@ class FolderCataloguer final : private FolderVisitor {
   long long m_committedRows = 0;
   long long m_failedRows = 0;
   long long m_unreadable = 0;
+  long long m_failedFolders = 0;
   std::optional<DatabaseError> m_lost;
 };
 

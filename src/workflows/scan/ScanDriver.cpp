@@ -62,6 +62,7 @@ std::string ScanProblemsText(const ScanResult& result) {
   add(result.failedRows, "row not written", "rows not written");
   add(result.unreadable, "file or folder unreadable", "files or folders unreadable");
   add(result.unreachable, "folder unreachable", "folders unreachable");
+  add(result.failedFolders, "folder not scanned", "folders not scanned");
   return text.empty() ? text : text + " (see the log)";
 }
 
@@ -132,6 +133,7 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
     result.files = cataloguer.CommittedRows();
     result.failedRows = cataloguer.FailedRows();
     result.unreadable = cataloguer.Unreadable();
+    result.failedFolders = cataloguer.FailedFolders();
     connection.CloseConnection();
   }
   result.elapsed = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);

@@ -52,11 +52,12 @@ struct ScanResult {
   long long failedRows = 0;        // files whose row could not be written (each one logged)
   long long unreadable = 0;        // files and subfolders that could not be read (their rows kept)
   long long unreachable = 0;       // ticked entries whose folder could not be read (rows kept)
+  long long failedFolders = 0;     // folders the database refused to start (rows kept)
   std::vector<EntryOutcome> entries;
   std::chrono::seconds elapsed{0};
 
   // True when some file or folder was not catalogued although the scan ran to its end.
-  bool Incomplete() const { return failedRows > 0 || unreadable > 0 || unreachable > 0; }
+  bool Incomplete() const { return failedRows > 0 || unreadable > 0 || unreachable > 0 || failedFolders > 0; }
 };
 
 // Scans the ticked entries of the list (entries with a tag update the row of the entry they
