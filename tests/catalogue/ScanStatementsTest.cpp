@@ -4,8 +4,12 @@
 
 #include <algorithm>
 
+#include "support/ValidName.h"
+
 namespace tessarine {
 namespace {
+
+using test::ValidName;
 
 TEST(ScanStatements, FolderPatternsTakeWildcardsLiterallyAndKeysKeepTheirSlashForm) {
   EXPECT_EQ(FolderTreePattern("/it's/my_pics/"), "/it's/my!_pics/%");
@@ -19,7 +23,8 @@ TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
   columns[col::FileName] = "O'Brien\\.jpg";
   columns[col::ModifyTime] = "20070315142501009";
   columns[col::Caption] = "a\\b";
-  for (const SqlStatement& statement : {InsertImageRow("Pics", columns), UpdateImageRow("Pics", columns)}) {
+  const TableName pics = ValidName("Pics");
+  for (const SqlStatement& statement : {InsertImageRow(pics, columns), UpdateImageRow(pics, columns)}) {
     ASSERT_GE(statement.values.size(), kImageColumnCount);
     EXPECT_EQ(std::count(statement.text.begin(), statement.text.end(), '?'), static_cast<long>(statement.values.size()));
     EXPECT_EQ(statement.text.find('\''), std::string::npos) << "no value is spliced into the text";
