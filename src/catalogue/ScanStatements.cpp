@@ -72,6 +72,8 @@ SqlStatement UpdateFolderRow(const TableName& foldersTable, const FolderKey& fol
       .Bind(folder.StoredText());
 }
 
+SqlStatement SelectFolderList(const TableName& foldersTable) { return "select * from " + Table(foldersTable) + ";"; }
+
 SqlStatement InsertFolderRow(const TableName& foldersTable, const FolderKey& folder) {
   return SqlStatement("insert into " + Table(foldersTable) + " values(?, '', '');").Bind(FolderKeyText(folder));
 }

@@ -30,6 +30,8 @@ SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& fold
 // "update <folders> set Files=?, LastScan=? where Folder=?;"
 SqlStatement UpdateFolderRow(const TableName& foldersTable, const FolderKey& folder, long long files,
                              std::string_view lastScan);
+// "select * from <folders>;" the folder list.
+SqlStatement SelectFolderList(const TableName& foldersTable);
 // "insert into <folders> values(?, '', '');"
 SqlStatement InsertFolderRow(const TableName& foldersTable, const FolderKey& folder);
 // "delete from <folders> where Folder=?;"

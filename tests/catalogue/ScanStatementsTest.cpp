@@ -17,6 +17,18 @@ TEST(ScanStatements, FolderPatternsTakeWildcardsLiterallyAndKeysKeepTheirSlashFo
   EXPECT_EQ(KeyText("/a\\b/O'Brien\\.jpg"), "/a/b/O'Brien/.jpg");
 }
 
+TEST(ScanStatements, FolderStatementsNameTheCheckedTableAndBindTheFolder) {
+  const TableName folders = ValidName("Folders");
+  EXPECT_EQ(SelectFolderList(folders).text, "select * from Folders;");
+  EXPECT_TRUE(SelectFolderList(folders).values.empty());
+  const SqlStatement insert = InsertFolderRow(folders, FolderKey::FromPath("/it's/"));
+  EXPECT_EQ(insert.text, "insert into Folders values(?, '', '');");
+  ASSERT_EQ(insert.values.size(), 1u);
+  EXPECT_EQ(insert.values[0].text, "/it's/");
+  EXPECT_EQ(DeleteFolderRows(ValidName("Pics"), FolderKey::FromPath("/a/")).text,
+            "delete from Pics where Folder like ? escape '!';");
+}
+
 TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
   ColumnValues columns;
   columns[col::Folder] = "/It's/";

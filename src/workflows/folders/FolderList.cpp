@@ -64,7 +64,7 @@ FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port
   if (!load.status) return load;
   ConnectionScope scope(connection);
   try {
-    std::unique_ptr<ResultSet> rows = connection.ExecuteStatement("select * from " + folders->Text() + ";");
+    std::unique_ptr<ResultSet> rows = connection.ExecuteStatement(SelectFolderList(*folders));
     load.tableReadable = true;
     for (; rows && !rows->IsEof(); rows->MoveNext()) {
       auto field = [&](std::size_t i) {
