@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Starts throwaway PostgreSQL and MariaDB servers on loopback for the tests: data folders under
 # RUN_DIR, no systemd, free ports, a database "tessarine" and a user "tessarine" on each, user
-# data sources in RUN_DIR/odbc.ini and file data sources beside it. Writes RUN_DIR/env.sh, which
-# exports ODBCINI and TESSARINE_{PGSQL,MARIADB}_{DSN,FILEDSN,LOGIN,PASSWORD} for the tests.
+# data sources in RUN_DIR/odbc.ini and file data sources beside it. A second user,
+# "tessarine_punct", has a password holding the connect string's own punctuation (; { } =).
+# Writes RUN_DIR/env.sh, which exports ODBCINI, TESSARINE_{PGSQL,MARIADB}_{DSN,FILEDSN,LOGIN,PASSWORD}
+# and TESSARINE_{PGSQL,MARIADB}_PUNCT_{LOGIN,PASSWORD} for the tests.
 # Run as root, the servers run as the unprivileged postgres and mysql users.
 # A server that cannot start is left out of env.sh (its tests then skip), unless
 # TESSARINE_REQUIRE_SERVERS=1, where it is an error.
@@ -13,6 +15,7 @@ mkdir -p "$run"
 run=$(cd "$run" && pwd)
 chmod 755 "$run"  # the server users must reach their folders
 password="Tessarine-test-7"
+punct_password="semi;colon}brace{eq=7"
 require=${TESSARINE_REQUIRE_SERVERS:-0}
 env_file="$run/env.sh"
 odbc_ini="$run/odbc.ini"
@@ -56,6 +59,7 @@ start_postgresql() {
     { fail "PostgreSQL did not start, see $home/pg.log"; return 1; }
   as_user postgres "$bin/psql" -h "$sock" -p "$port" -U postgres -d postgres -q -v ON_ERROR_STOP=1 \
     -c "create user tessarine password '$password';" \
+    -c "create user tessarine_punct password '$punct_password';" \
     -c "create database tessarine owner tessarine encoding 'UTF8' template template0;" >/dev/null ||
     { fail "could not create the PostgreSQL database"; return 1; }
   # The ANSI driver passes UTF-8 text through byte for byte.
@@ -84,6 +88,7 @@ INI
   cat >>"$env_file" <<ENV
 export TESSARINE_PGSQL_DSN=TessarinePg TESSARINE_PGSQL_FILEDSN='$run/postgresql.dsn'
 export TESSARINE_PGSQL_LOGIN=tessarine TESSARINE_PGSQL_PASSWORD='$password'
+export TESSARINE_PGSQL_PUNCT_LOGIN=tessarine_punct TESSARINE_PGSQL_PUNCT_PASSWORD='$punct_password'
 ENV
   echo "start-test-databases: PostgreSQL on 127.0.0.1:$port" >&2
 }
@@ -113,7 +118,12 @@ start_mariadb() {
     create user 'tessarine'@'127.0.0.1' identified by '$password';
     create user 'tessarine'@'localhost' identified by '$password';
     grant all on tessarine.* to 'tessarine'@'127.0.0.1';
-    grant all on tessarine.* to 'tessarine'@'localhost';" || { fail "could not create the MariaDB database"; return 1; }
+    grant all on tessarine.* to 'tessarine'@'localhost';
+    create user 'tessarine_punct'@'127.0.0.1' identified by '$punct_password';
+    create user 'tessarine_punct'@'localhost' identified by '$punct_password';
+    grant all on tessarine.* to 'tessarine_punct'@'127.0.0.1';
+    grant all on tessarine.* to 'tessarine_punct'@'localhost';" ||
+    { fail "could not create the MariaDB database"; return 1; }
   cat >>"$odbc_ini" <<INI
 [TessarineMaria]
 Driver=MariaDB Unicode
@@ -134,6 +144,7 @@ INI
   cat >>"$env_file" <<ENV
 export TESSARINE_MARIADB_DSN=TessarineMaria TESSARINE_MARIADB_FILEDSN='$run/mariadb.dsn'
 export TESSARINE_MARIADB_LOGIN=tessarine TESSARINE_MARIADB_PASSWORD='$password'
+export TESSARINE_MARIADB_PUNCT_LOGIN=tessarine_punct TESSARINE_MARIADB_PUNCT_PASSWORD='$punct_password'
 ENV
   echo "start-test-databases: MariaDB on 127.0.0.1:$port" >&2
 }

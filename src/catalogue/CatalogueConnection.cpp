@@ -7,6 +7,7 @@
 #include <odbcinst.h>
 
 #include "catalogue/CatalogueLock.h"
+#include "catalogue/DataSourceDriver.h"
 #include "catalogue/OdbcConnection.h"
 
 namespace tessarine {
@@ -44,13 +45,18 @@ CatalogueConnection::~CatalogueConnection() { CloseConnection(); }
 
 void CatalogueConnection::OpenConnection(const DataSource& source) {
   if (source.dsn.empty()) throw Error(ErrorKind::NoDataSource, "DSN not defined");
-  m_connectString = tessarine::ConnectString(source);
+  const BracedValues braced = BracedValuesOf(source);
+  m_connectString = tessarine::ConnectString(source, braced);
   // A new open replaces the connection kept before.
   CloseConnection();
   m_completedConnectString.clear();
   // The driver manager leaves an empty file behind when a file data source is missing.
   if (source.fileDsn && !FileDataSourceExists(source.dsn)) {
     throw DatabaseError(0, "IM002", "File data source not found: " + source.dsn, ErrorKind::Connection);
+  }
+  // A value the driver would split is never handed to it.
+  if (const std::string_view key = UnsafeConnectValue(source, braced); !key.empty()) {
+    throw DatabaseError(0, "08001", UnsafeValueText(source, key), ErrorKind::Connection);
   }
   auto connection = std::make_shared<OdbcConnection>();
   try {

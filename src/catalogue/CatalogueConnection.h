@@ -28,7 +28,9 @@ class CatalogueConnection final : public StatementSink {
   CatalogueConnection& operator=(const CatalogueConnection&) = delete;
 
   // Replaces any earlier connection by a new one opened without prompting. Throws an Error of kind
-  // NoDataSource when no DSN is named, a DatabaseError of kind Connection when it cannot be opened.
+  // NoDataSource when no DSN is named, a DatabaseError of kind Connection when it cannot be opened,
+  // or when a value of the source holds what its driver would read as further entries (nothing is
+  // then handed to the driver manager).
   void OpenConnection(const DataSource& source);
 
   // Sends one statement; returns its rows, or nullptr when it has none. Throws DatabaseError.

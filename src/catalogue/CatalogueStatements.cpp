@@ -22,16 +22,16 @@ std::string_view ColumnType(ColumnKind kind, const SqlDialect& dialect) {
 
 }  // namespace
 
-std::string FoldersTableStatement(std::string_view name) {
+std::string FoldersTableStatement(const TableName& name) {
   std::string sql = "create table ";
-  sql += name;
+  sql += name.Text();
   sql += " (Folder varchar(255) not null,Files varchar(255),LastScan char(19));";
   return sql;
 }
 
-std::string ImagesTableStatement(std::string_view name, const SqlDialect& dialect) {
+std::string ImagesTableStatement(const TableName& name, const SqlDialect& dialect) {
   std::string sql = "create table ";
-  sql += name;
+  sql += name.Text();
   sql += " (";
   for (const ImageColumn& column : ImageColumns()) {
     sql += column.name;
@@ -43,18 +43,18 @@ std::string ImagesTableStatement(std::string_view name, const SqlDialect& dialec
   return sql;
 }
 
-std::string ImagesIndexStatement(std::string_view name) {
+std::string ImagesIndexStatement(const TableName& name) {
   std::string sql = "create index ";
-  sql += name;
+  sql += name.Text();
   sql += "Index on ";
-  sql += name;
+  sql += name.Text();
   sql += "(ModifyTime);";
   return sql;
 }
 
-std::string DropTableStatement(std::string_view name) {
+std::string DropTableStatement(const TableName& name) {
   std::string sql = "drop table ";
-  sql += name;
+  sql += name.Text();
   sql += ';';
   return sql;
 }

@@ -13,31 +13,31 @@ SqlStatement& BindKeys(SqlStatement& statement, const FolderKey& folder, std::st
 
 }  // namespace
 
-SqlStatement SelectCheckedRow(std::string_view imagesTable, const FolderKey& folder, std::string_view nameBytes) {
-  SqlStatement statement("select Checked from " + std::string(imagesTable) + " where Folder=? and FileName=?");
+SqlStatement SelectCheckedRow(const TableName& imagesTable, const FolderKey& folder, std::string_view nameBytes) {
+  SqlStatement statement("select Checked from " + imagesTable.Text() + " where Folder=? and FileName=?");
   return BindKeys(statement, folder, nameBytes);
 }
 
-SqlStatement UpdateCheckedRow(std::string_view imagesTable, std::string_view stamp, const FolderKey& folder,
+SqlStatement UpdateCheckedRow(const TableName& imagesTable, std::string_view stamp, const FolderKey& folder,
                               std::string_view nameBytes) {
-  SqlStatement statement("update " + std::string(imagesTable) + " set Checked=? where Folder=? and FileName=?");
+  SqlStatement statement("update " + imagesTable.Text() + " set Checked=? where Folder=? and FileName=?");
   statement.Bind(stamp);
   return BindKeys(statement, folder, nameBytes);
 }
 
-SqlStatement SelectUncheckedRows(std::string_view imagesTable, std::string_view stamp, const FolderKey& tree) {
-  return SqlStatement("select Folder,FileName from " + std::string(imagesTable) +
+SqlStatement SelectUncheckedRows(const TableName& imagesTable, std::string_view stamp, const FolderKey& tree) {
+  return SqlStatement("select Folder,FileName from " + imagesTable.Text() +
                       " where Checked != ? and Folder like ? escape '!';")
       .Bind(stamp)
       .Bind(FolderTreePattern(FolderKeyText(tree)));
 }
 
-SqlStatement CountStampedRows(std::string_view imagesTable, std::string_view stamp) {
-  return SqlStatement("select count(*) from " + std::string(imagesTable) + " where Checked=?;").Bind(stamp);
+SqlStatement CountStampedRows(const TableName& imagesTable, std::string_view stamp) {
+  return SqlStatement("select count(*) from " + imagesTable.Text() + " where Checked=?;").Bind(stamp);
 }
 
-SqlStatement DeleteCheckedLine(std::string_view imagesTable, std::string_view folderKey, std::string_view fileKey) {
-  return SqlStatement("delete from " + std::string(imagesTable) + " where Folder=? and FileName=?")
+SqlStatement DeleteCheckedLine(const TableName& imagesTable, std::string_view folderKey, std::string_view fileKey) {
+  return SqlStatement("delete from " + imagesTable.Text() + " where Folder=? and FileName=?")
       .Bind(folderKey)
       .Bind(fileKey);
 }

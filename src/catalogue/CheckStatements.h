@@ -7,20 +7,21 @@
 
 #include "catalogue/SqlStatement.h"
 #include "core/FolderKey.h"
+#include "core/TableName.h"
 
 namespace tessarine {
 
 // "select Checked from <images> where Folder=? and FileName=?"
-SqlStatement SelectCheckedRow(std::string_view imagesTable, const FolderKey& folder, std::string_view nameBytes);
+SqlStatement SelectCheckedRow(const TableName& imagesTable, const FolderKey& folder, std::string_view nameBytes);
 // "update <images> set Checked=? where Folder=? and FileName=?"
-SqlStatement UpdateCheckedRow(std::string_view imagesTable, std::string_view stamp, const FolderKey& folder,
+SqlStatement UpdateCheckedRow(const TableName& imagesTable, std::string_view stamp, const FolderKey& folder,
                               std::string_view nameBytes);
 // "select Folder,FileName from <images> where Checked != ? and Folder like ? escape '!';" the rows
 // of one listed tree the run did not mark.
-SqlStatement SelectUncheckedRows(std::string_view imagesTable, std::string_view stamp, const FolderKey& tree);
+SqlStatement SelectUncheckedRows(const TableName& imagesTable, std::string_view stamp, const FolderKey& tree);
 // "select count(*) from <images> where Checked=?;"
-SqlStatement CountStampedRows(std::string_view imagesTable, std::string_view stamp);
+SqlStatement CountStampedRows(const TableName& imagesTable, std::string_view stamp);
 // "delete from <images> where Folder=? and FileName=?" the row of a listed line, by its stored keys.
-SqlStatement DeleteCheckedLine(std::string_view imagesTable, std::string_view folderKey, std::string_view fileKey);
+SqlStatement DeleteCheckedLine(const TableName& imagesTable, std::string_view folderKey, std::string_view fileKey);
 
 }  // namespace tessarine

@@ -23,7 +23,7 @@ LocalNow Now() {
   return result;
 }
 
-std::string Table(std::string_view table) { return std::string(table); }
+std::string Table(const TableName& table) { return table.Text(); }
 
 // Binds one column's value: the keys in their stored form, the stamp as a number.
 void BindColumn(SqlStatement& statement, const ColumnValues& columns, std::size_t c) {
@@ -54,17 +54,17 @@ std::string FolderTreePattern(std::string_view folderKeyText) {
   return pattern + '%';
 }
 
-SqlStatement DeleteFolderRows(std::string_view imagesTable, const FolderKey& folder) {
+SqlStatement DeleteFolderRows(const TableName& imagesTable, const FolderKey& folder) {
   return SqlStatement("delete from " + Table(imagesTable) + " where Folder like ? escape '!';")
       .Bind(FolderTreePattern(FolderKeyText(folder)));
 }
 
-SqlStatement CountFolderRows(std::string_view imagesTable, const FolderKey& folder) {
+SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& folder) {
   return SqlStatement("select count(*) from " + Table(imagesTable) + " where Folder like ? escape '!';")
       .Bind(FolderTreePattern(FolderKeyText(folder)));
 }
 
-SqlStatement UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
+SqlStatement UpdateFolderRow(const TableName& foldersTable, const FolderKey& folder, long long files,
                              std::string_view lastScan) {
   return SqlStatement("update " + Table(foldersTable) + " set Files=?, LastScan=? where Folder=?;")
       .Bind(std::to_string(files))
@@ -72,15 +72,17 @@ SqlStatement UpdateFolderRow(std::string_view foldersTable, const FolderKey& fol
       .Bind(folder.StoredText());
 }
 
-SqlStatement InsertFolderRow(std::string_view foldersTable, const FolderKey& folder) {
+SqlStatement SelectFolderList(const TableName& foldersTable) { return "select * from " + Table(foldersTable) + ";"; }
+
+SqlStatement InsertFolderRow(const TableName& foldersTable, const FolderKey& folder) {
   return SqlStatement("insert into " + Table(foldersTable) + " values(?, '', '');").Bind(FolderKeyText(folder));
 }
 
-SqlStatement DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder) {
+SqlStatement DeleteFolderRow(const TableName& foldersTable, const FolderKey& folder) {
   return SqlStatement("delete from " + Table(foldersTable) + " where Folder=?;").Bind(folder.StoredText());
 }
 
-SqlStatement InsertImageRow(std::string_view imagesTable, const ColumnValues& columns) {
+SqlStatement InsertImageRow(const TableName& imagesTable, const ColumnValues& columns) {
   std::string text = "insert into " + Table(imagesTable) + " values(";
   for (std::size_t c = 0; c < kImageColumnCount; ++c) text += c == 0 ? "?" : ",?";
   SqlStatement statement(text + ");");
@@ -89,7 +91,7 @@ SqlStatement InsertImageRow(std::string_view imagesTable, const ColumnValues& co
   return statement;
 }
 
-SqlStatement UpdateImageRow(std::string_view imagesTable, const ColumnValues& columns) {
+SqlStatement UpdateImageRow(const TableName& imagesTable, const ColumnValues& columns) {
   std::string text = "update " + Table(imagesTable) + " set ";
   for (std::size_t c = 0; c < kImageColumnCount; ++c) {
     if (c > 0) text += ", ";
@@ -102,34 +104,34 @@ SqlStatement UpdateImageRow(std::string_view imagesTable, const ColumnValues& co
   return statement.Bind(KeyText(columns[col::Folder])).Bind(KeyText(columns[col::FileName]));
 }
 
-SqlStatement SelectFolderRows(std::string_view imagesTable, std::string_view folderKeyText) {
+SqlStatement SelectFolderRows(const TableName& imagesTable, std::string_view folderKeyText) {
   return SqlStatement("select Folder,FileName from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
 }
 
-SqlStatement SelectImageRow(std::string_view imagesTable, std::string_view folderKeyText,
+SqlStatement SelectImageRow(const TableName& imagesTable, std::string_view folderKeyText,
                             std::string_view fileKeyText) {
   return SqlStatement("select Folder,FileName from " + Table(imagesTable) + " where Folder=? and FileName=?;")
       .Bind(folderKeyText)
       .Bind(fileKeyText);
 }
 
-SqlStatement DeleteImageRow(std::string_view imagesTable, std::string_view folderKeyText,
+SqlStatement DeleteImageRow(const TableName& imagesTable, std::string_view folderKeyText,
                             std::string_view fileKeyText) {
   return SqlStatement("delete from " + Table(imagesTable) + " where Folder=? and FileName=?;")
       .Bind(folderKeyText)
       .Bind(fileKeyText);
 }
 
-SqlStatement SelectStoredFolders(std::string_view imagesTable, std::string_view folderKeyText) {
+SqlStatement SelectStoredFolders(const TableName& imagesTable, std::string_view folderKeyText) {
   return SqlStatement("select distinct Folder from " + Table(imagesTable) + " where Folder like ? escape '!';")
       .Bind(FolderTreePattern(folderKeyText));
 }
 
-SqlStatement SelectStoredFolder(std::string_view imagesTable, std::string_view folderKeyText) {
+SqlStatement SelectStoredFolder(const TableName& imagesTable, std::string_view folderKeyText) {
   return SqlStatement("select distinct Folder from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
 }
 
-SqlStatement DeleteStoredFolderRows(std::string_view imagesTable, std::string_view folderKeyText) {
+SqlStatement DeleteStoredFolderRows(const TableName& imagesTable, std::string_view folderKeyText) {
   return SqlStatement("delete from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The statements of the scan and the folder list, built from the table names, the folders' texts
-// (FolderKey) and the images-table columns. Every value is bound, never spliced into the text.
+// The statements of the scan and the folder list, built from the checked table names (TableName),
+// the folders' texts (FolderKey) and the images-table columns. Every value is bound, never spliced
+// into the text.
 
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "catalogue/SqlStatement.h"
 #include "core/FolderKey.h"
 #include "core/ImageColumns.h"
+#include "core/TableName.h"
 
 namespace tessarine {
 
@@ -22,41 +24,43 @@ inline std::string FolderKeyText(const FolderKey& folder) { return KeyText(folde
 std::string FolderTreePattern(std::string_view folderKeyText);
 
 // "delete from <images> where Folder like ? escape '!';" the folder and its subfolders.
-SqlStatement DeleteFolderRows(std::string_view imagesTable, const FolderKey& folder);
+SqlStatement DeleteFolderRows(const TableName& imagesTable, const FolderKey& folder);
 // "select count(*) from <images> where Folder like ? escape '!';"
-SqlStatement CountFolderRows(std::string_view imagesTable, const FolderKey& folder);
+SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& folder);
 // "update <folders> set Files=?, LastScan=? where Folder=?;"
-SqlStatement UpdateFolderRow(std::string_view foldersTable, const FolderKey& folder, long long files,
+SqlStatement UpdateFolderRow(const TableName& foldersTable, const FolderKey& folder, long long files,
                              std::string_view lastScan);
+// "select * from <folders>;" the folder list.
+SqlStatement SelectFolderList(const TableName& foldersTable);
 // "insert into <folders> values(?, '', '');"
-SqlStatement InsertFolderRow(std::string_view foldersTable, const FolderKey& folder);
+SqlStatement InsertFolderRow(const TableName& foldersTable, const FolderKey& folder);
 // "delete from <folders> where Folder=?;"
-SqlStatement DeleteFolderRow(std::string_view foldersTable, const FolderKey& folder);
+SqlStatement DeleteFolderRow(const TableName& foldersTable, const FolderKey& folder);
 
 // "insert into <images> values(?,...,?);" the 166 values in column order; Folder and FileName in
 // their key form, ModifyTime as a number, every other value exactly as given.
-SqlStatement InsertImageRow(std::string_view imagesTable, const ColumnValues& columns);
+SqlStatement InsertImageRow(const TableName& imagesTable, const ColumnValues& columns);
 // "update <images> set Folder=?, FileName=?, ModifyTime=?, ... where Folder=? and FileName=?;"
 // every column from the values; the row is the one the server matches to the keys (its own
 // comparison, which may ignore letter case), and it takes the keys' present spelling.
-SqlStatement UpdateImageRow(std::string_view imagesTable, const ColumnValues& columns);
+SqlStatement UpdateImageRow(const TableName& imagesTable, const ColumnValues& columns);
 
 // "select Folder,FileName from <images> where Folder=?;" the rows stored for one folder.
-SqlStatement SelectFolderRows(std::string_view imagesTable, std::string_view folderKeyText);
+SqlStatement SelectFolderRows(const TableName& imagesTable, std::string_view folderKeyText);
 // "select Folder,FileName from <images> where Folder=? and FileName=?;" the rows the server
 // matches to one key.
-SqlStatement SelectImageRow(std::string_view imagesTable, std::string_view folderKeyText,
+SqlStatement SelectImageRow(const TableName& imagesTable, std::string_view folderKeyText,
                             std::string_view fileKeyText);
 // "delete from <images> where Folder=? and FileName=?;"
-SqlStatement DeleteImageRow(std::string_view imagesTable, std::string_view folderKeyText,
+SqlStatement DeleteImageRow(const TableName& imagesTable, std::string_view folderKeyText,
                             std::string_view fileKeyText);
 // "select distinct Folder from <images> where Folder like ? escape '!';" the stored folders of a
 // tree (the server's LIKE may also match folders that differ in letter case).
-SqlStatement SelectStoredFolders(std::string_view imagesTable, std::string_view folderKeyText);
+SqlStatement SelectStoredFolders(const TableName& imagesTable, std::string_view folderKeyText);
 // "select distinct Folder from <images> where Folder=?;"
-SqlStatement SelectStoredFolder(std::string_view imagesTable, std::string_view folderKeyText);
+SqlStatement SelectStoredFolder(const TableName& imagesTable, std::string_view folderKeyText);
 // "delete from <images> where Folder=?;" the rows of one folder (not of its subfolders).
-SqlStatement DeleteStoredFolderRows(std::string_view imagesTable, std::string_view folderKeyText);
+SqlStatement DeleteStoredFolderRows(const TableName& imagesTable, std::string_view folderKeyText);
 
 // The ModifyTime of a row: local yyyymmddhhmmssmmm (17 digits) of the moment it is built.
 std::string RowStamp();

@@ -16,9 +16,9 @@ constexpr SqlDialect kSqlite{
 
 }  // namespace
 
-std::string SqlDialect::FirstRowsQuery(std::string_view imagesTable) const {
+std::string SqlDialect::FirstRowsQuery(const TableName& imagesTable) const {
   std::string query(firstRowsPrefix);
-  query += imagesTable;
+  query += imagesTable.Text();
   query += firstRowsSuffix;
   return query;
 }

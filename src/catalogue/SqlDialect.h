@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/DbmsKind.h"
+#include "core/TableName.h"
 
 namespace tessarine {
 
@@ -21,7 +22,7 @@ struct SqlDialect {
 
   std::string TestQuery() const { return std::string(testQuery); }
   // The verify tab's query: the first 20 rows of the images table, named as it stands.
-  std::string FirstRowsQuery(std::string_view imagesTable) const;
+  std::string FirstRowsQuery(const TableName& imagesTable) const;
 };
 
 // The dialect of a kind; a pure function of the kind.

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "core/SettingsLocation.h"
+#include "core/WindowTitle.h"
 #include "workflows/folders/FolderList.h"
 
 namespace tessarine {
@@ -14,14 +15,20 @@ std::filesystem::path SettingsFileOf(const std::string& settingsOption) {
 CommandContext::CommandContext(const std::string& settingsOption, ConsoleOptions console)
     : m_settingsFile(SettingsFileOf(settingsOption)),
       m_settings(LoadSettings(m_settingsFile)),
-      m_port(std::move(console)) {}
+      m_port(std::move(console)) {
+  for (const std::string& warning : InvalidTableNameWarnings(m_settings, m_settingsFile)) {
+    m_port.ShowMessage(warning, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  }
+}
 
 std::optional<std::vector<FolderEntry>> CommandContext::LoadFolders() {
   FolderListLoad load = LoadFolderEntries(m_connection, m_port, m_settings, m_settings.fileDsn);
   if (load.status) return std::move(load.entries);
   ExplainFailure(load.status);
-  // A folders table that cannot be read is told in the status line only.
-  if (load.status.Is(ErrorKind::Database) && !m_port.LastStatus().empty()) std::cerr << m_port.LastStatus() << '\n';
+  // A folders table that cannot be read, or whose name is refused, is told in the status line only.
+  if ((load.status.Is(ErrorKind::Database) || load.status.Is(ErrorKind::TableName)) && !m_port.LastStatus().empty()) {
+    std::cerr << m_port.LastStatus() << '\n';
+  }
   return std::nullopt;
 }
 

@@ -19,6 +19,7 @@ enum class ErrorKind {
   Database,      // the driver or the server refused a statement
   WrongKind,     // the data source is not the kind of database the settings name: nothing was done
   Busy,          // another scan or check holds the catalogue: nothing was done
+  TableName,     // a table name is not one a statement may carry: nothing was sent
 };
 
 class Error : public std::runtime_error {

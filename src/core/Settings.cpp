@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/IniFile.h"
+#include "core/TableName.h"
 
 namespace tessarine {
 namespace {
@@ -70,6 +71,18 @@ Settings LoadSettings(const std::filesystem::path& file) {
     }
   }
   return s;
+}
+
+std::vector<std::string> InvalidTableNameWarnings(const Settings& settings, const std::filesystem::path& file) {
+  std::vector<std::string> warnings;
+  for (const auto& [key, name] : {std::pair<const char*, const std::string&>{"Folders", settings.folders},
+                                  std::pair<const char*, const std::string&>{"Images", settings.images}}) {
+    if (IsValidTableName(name)) continue;
+    warnings.push_back("Settings file " + file.string() + ", [Database] " + key + ": invalid table name '" + name +
+                       "'; nothing is sent to this table until the name is corrected.\r\n" +
+                       std::string(kTableNameRule));
+  }
+  return warnings;
 }
 
 void SaveConnection(Settings& settings, const std::filesystem::path& file, std::string_view dsnBox,

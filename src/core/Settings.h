@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/CustomXmpDefinition.h"
 #include "core/DbmsKind.h"
@@ -19,6 +20,7 @@ struct Settings {
   std::string password;
   // [Database]
   DbmsKind dbms = DbmsKind::MySqlPostgreSqlEtc;
+  // The table names as typed or stored; a statement takes one only through TableName::Of.
   std::string folders = "Folders";
   std::string images = "Images";
   // [Configuration]
@@ -31,8 +33,16 @@ struct Settings {
   CustomXmpDefinition custom;
 };
 
-// Fills every field from the file, with the defaults for whatever is missing. Never writes.
+// Fills every field from the file, with the defaults for whatever is missing. Never writes. A table
+// name that is not a valid one (TableName) is kept as stored, not replaced by the default: the
+// default may name another catalogue's table, which a scan or a table creation would then change.
+// The file stays loadable; the operations refuse that table until the name is corrected, and
+// InvalidTableNameWarnings says so when the file is loaded.
 Settings LoadSettings(const std::filesystem::path& file);
+
+// One warning for each table name of the settings that is not a valid table name, naming the
+// settings file and its key, with the rule.
+std::vector<std::string> InvalidTableNameWarnings(const Settings& settings, const std::filesystem::path& file);
 
 // Removes spaces at both ends, as the boxes' texts are stored.
 std::string TrimSpaces(std::string_view text);

@@ -111,8 +111,9 @@ void ScanTab::LoadFolderList() {
     const FolderListLoad load = LoadFolderEntries(m_context.Connection(), m_context.Port(),
                                                   m_context.CurrentSettings(), m_context.FileDsnSelected());
     ShowFolderEntries(load.entries);
-    // A connection that fails leaves the buttons as they were; a table that cannot be read disables them.
-    if (load.Connected()) {
+    // A connection that fails leaves the buttons as they were; a table that cannot be read, or whose
+    // name is refused, disables them.
+    if (load.Connected() || load.status.Is(ErrorKind::TableName)) {
       cmdAddFolder->setEnabled(load.tableReadable);
       cmdRemoveFolder->setEnabled(load.tableReadable);
     }

@@ -107,6 +107,10 @@ void TessarineProWindow::Form_Load() {
   m_tables->ShowSettings();
   m_metadata->ShowSettings();
   m_scan->ShowSettings();
+  // A table name the file holds but no statement may carry is shown as stored, to be corrected.
+  for (const std::string& warning : InvalidTableNameWarnings(m_context.CurrentSettings(), m_context.SettingsFile())) {
+    m_context.Port().ShowMessage(warning, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  }
 
   m_scan->LoadFolderList();
 }

@@ -11,6 +11,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/SqlDialect.h"
+#include "core/TableName.h"
 #include "gui/WindowContext.h"
 #include "gui/WindowUserPort.h"
 
@@ -49,7 +50,9 @@ void VerifyTab::ConnectHandlers() {
 }
 
 void VerifyTab::ShowImagesTable(const SqlDialect& dialect, const std::string& images) {
-  txtVerifyQuery->setPlainText(Text(dialect.FirstRowsQuery(images)));
+  // A name that is not a valid table name gets no query: running the box would send it as it stands.
+  const std::optional<TableName> table = TableName::Of(images);
+  txtVerifyQuery->setPlainText(table ? Text(dialect.FirstRowsQuery(*table)) : QString());
   FrameVerify[2]->setTitle(
       QStringLiteral("Check already scanned files and corresponding lines in images table '%1'").arg(Text(images)));
   lblVerifyQuery->setText(QStringLiteral("Query - get first 20 lines of images table '%1'").arg(Text(images)));

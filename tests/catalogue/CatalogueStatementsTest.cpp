@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "core/ImageColumns.h"
+#include "support/ValidName.h"
 
 namespace tessarine {
 namespace {
+
+using test::ValidName;
 
 std::size_t Count(const std::string& text, std::string_view piece) {
   std::size_t n = 0;
@@ -17,7 +20,7 @@ TEST(CatalogueStatements, ImagesTableDefinesEveryColumnOnceInTableOrderWithItsDi
   for (DbmsKind kind : {DbmsKind::MySqlPostgreSqlEtc, DbmsKind::Oracle, DbmsKind::SqlServer, DbmsKind::Sqlite}) {
     const SqlDialect& d = SqlDialectFor(kind);
     const std::string text(d.longTextType);
-    const std::string sql = ImagesTableStatement("Images", d);
+    const std::string sql = ImagesTableStatement(ValidName("Images"), d);
     SCOPED_TRACE(sql);
     EXPECT_TRUE(sql.starts_with("create table Images (Folder varchar(255) not null,FileName varchar(255) not null,"
                                 "ModifyTime " + std::string(d.modifyTimeType) + ",ObjectName " + text + ","));
@@ -36,7 +39,7 @@ TEST(CatalogueStatements, ImagesTableDefinesEveryColumnOnceInTableOrderWithItsDi
     EXPECT_EQ(Count(sql, " " + text + ","), kImageColumnCount - 4);
     EXPECT_EQ(Count(sql, ","), 166u + 1u);
   }
-  EXPECT_EQ(ImagesIndexStatement("Pics"), "create index PicsIndex on Pics(ModifyTime);");
+  EXPECT_EQ(ImagesIndexStatement(ValidName("Pics")), "create index PicsIndex on Pics(ModifyTime);");
 }
 
 }  // namespace

@@ -4,13 +4,29 @@
 
 #include <algorithm>
 
+#include "support/ValidName.h"
+
 namespace tessarine {
 namespace {
+
+using test::ValidName;
 
 TEST(ScanStatements, FolderPatternsTakeWildcardsLiterallyAndKeysKeepTheirSlashForm) {
   EXPECT_EQ(FolderTreePattern("/it's/my_pics/"), "/it's/my!_pics/%");
   EXPECT_EQ(FolderTreePattern("/100%!/"), "/100!%!!/%");
   EXPECT_EQ(KeyText("/a\\b/O'Brien\\.jpg"), "/a/b/O'Brien/.jpg");
+}
+
+TEST(ScanStatements, FolderStatementsNameTheCheckedTableAndBindTheFolder) {
+  const TableName folders = ValidName("Folders");
+  EXPECT_EQ(SelectFolderList(folders).text, "select * from Folders;");
+  EXPECT_TRUE(SelectFolderList(folders).values.empty());
+  const SqlStatement insert = InsertFolderRow(folders, FolderKey::FromPath("/it's/"));
+  EXPECT_EQ(insert.text, "insert into Folders values(?, '', '');");
+  ASSERT_EQ(insert.values.size(), 1u);
+  EXPECT_EQ(insert.values[0].text, "/it's/");
+  EXPECT_EQ(DeleteFolderRows(ValidName("Pics"), FolderKey::FromPath("/a/")).text,
+            "delete from Pics where Folder like ? escape '!';");
 }
 
 TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
@@ -19,7 +35,8 @@ TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
   columns[col::FileName] = "O'Brien\\.jpg";
   columns[col::ModifyTime] = "20070315142501009";
   columns[col::Caption] = "a\\b";
-  for (const SqlStatement& statement : {InsertImageRow("Pics", columns), UpdateImageRow("Pics", columns)}) {
+  const TableName pics = ValidName("Pics");
+  for (const SqlStatement& statement : {InsertImageRow(pics, columns), UpdateImageRow(pics, columns)}) {
     ASSERT_GE(statement.values.size(), kImageColumnCount);
     EXPECT_EQ(std::count(statement.text.begin(), statement.text.end(), '?'), static_cast<long>(statement.values.size()));
     EXPECT_EQ(statement.text.find('\''), std::string::npos) << "no value is spliced into the text";

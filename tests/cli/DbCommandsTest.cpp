@@ -5,6 +5,7 @@
 #include "core/IniFile.h"
 #include "support/RunTool.h"
 #include "support/SqliteCatalogue.h"
+#include "support/ValidName.h"
 
 namespace tessarine::test {
 namespace {
@@ -52,8 +53,8 @@ TEST_F(DbCommands, CreateRefusesWithoutYesAndCreatesWithIt) {
 TEST_F(DbCommands, SqlPrintsTheCreateStatementOfTheOneTableNamed) {
   ToolRun run = Tessarine("db sql --folders " + Settings());
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, FoldersTableStatement("Dirs") + "\n");
-  const std::string images = ImagesTableStatement("Pics", SqlDialectFor(DbmsKind::Sqlite));
+  EXPECT_EQ(run.out, FoldersTableStatement(ValidName("Dirs")) + "\n");
+  const std::string images = ImagesTableStatement(ValidName("Pics"), SqlDialectFor(DbmsKind::Sqlite));
   EXPECT_EQ(Tessarine("db sql --images " + Settings()).out, images + "\n");
   EXPECT_EQ(Tessarine("db sql " + Settings()).status, 2);
   WriteFile(ini, "[Database]\nImages=My Pics\n");

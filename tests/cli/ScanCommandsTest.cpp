@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "core/TableName.h"
 #include "support/RunTool.h"
 #include "support/SqliteCatalogue.h"
 
@@ -121,6 +122,30 @@ TEST_F(ScanCommands, FailuresEndWithANonZeroStatus) {
   run = Run("scan");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("DSN not defined"), std::string::npos) << run.out;
+}
+
+// A settings file whose images-table name carries a statement: every command warns of it on
+// loading, scan and check refuse it before connecting, and the tables are as they were.
+TEST_F(ScanCommands, ATableNameCarryingAStatementIsWarnedOfAndRefused) {
+  CreateTables();
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  const std::string hostile = "Images; drop table Folders; --";
+  WriteSqliteSettings(ini, "Images=" + hostile + "\n");
+  for (const char* command : {"scan", "check"}) {
+    const ToolRun run = Run(command);
+    EXPECT_EQ(run.status, 1) << command << ": " << run.out;
+    EXPECT_NE(run.out.find("[Database] Images: invalid table name '" + hostile + "'"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Invalid table name '" + hostile + "'\n" + std::string(kTableNameRule)), std::string::npos)
+        << run.out;
+  }
+  // The folder list needs only the folders table: it still lists.
+  const ToolRun list = Run("folders list");
+  EXPECT_EQ(list.status, 0) << list.out;
+  EXPECT_NE(list.out.find(Text(photos)), std::string::npos) << list.out;
+
+  WriteSqliteSettings(ini);
+  EXPECT_EQ(Query("select count(*) from Folders;"), "1");
+  EXPECT_EQ(Query("select count(*) from Images;"), "0");
 }
 
 // Runs `tessarine scan` and acts on it (with its process id) once it announces the folder; returns

@@ -7,6 +7,7 @@
 
 #include "core/IniFile.h"
 #include "core/SettingsLocation.h"
+#include "core/TableName.h"
 #include "support/TempDir.h"
 
 namespace tessarine {
@@ -102,6 +103,28 @@ TEST_F(SettingsTest, SaveCustomXmpWrites230KeysAndRoundTrips) {
 
   SaveCustomXmp(s, m_file, def);  // a second save replaces, never duplicates
   EXPECT_EQ(test::ReadFile(m_file), text);
+}
+
+TEST_F(SettingsTest, InvalidTableNamesAreKeptAsStoredAndWarnedOfAndTheRestStillLoads) {
+  const Settings s = LoadFrom(
+      "[Connection]\nDSN=Pictures\n[Database]\nDBMS=3\nFolders=Folders;drop/**/table/**/Images;--\n"
+      "Images=Images; drop table Folders; --\n[Configuration]\nCreateThumbnails=1\n");
+  EXPECT_EQ(s.dsn, "Pictures");
+  EXPECT_EQ(s.dbms, DbmsKind::Sqlite);
+  EXPECT_TRUE(s.createThumbnails);
+  // Not replaced by the defaults: those may name another catalogue's tables.
+  EXPECT_EQ(s.folders, "Folders;drop/**/table/**/Images;--");
+  EXPECT_EQ(s.images, "Images; drop table Folders; --");
+
+  const std::vector<std::string> warnings = InvalidTableNameWarnings(s, m_file);
+  ASSERT_EQ(warnings.size(), 2u);
+  EXPECT_EQ(warnings[0], "Settings file " + m_file.string() +
+                             ", [Database] Folders: invalid table name 'Folders;drop/**/table/**/Images;--'; nothing is "
+                             "sent to this table until the name is corrected.\r\n" +
+                             std::string(kTableNameRule));
+  EXPECT_NE(warnings[1].find("[Database] Images: invalid table name 'Images; drop table Folders; --'"),
+            std::string::npos);
+  EXPECT_TRUE(InvalidTableNameWarnings(LoadFrom("[Database]\nFolders=Dirs\nImages=Pics_2\n"), m_file).empty());
 }
 
 TEST(SettingsLocation, TessarineHomeOverridesTheFolderAndTheDumpFileLivesBesideTheSettings) {

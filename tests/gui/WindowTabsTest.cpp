@@ -3,8 +3,10 @@
 // and the verify sub-tabs.
 
 #include "catalogue/SqlDialect.h"
+#include "support/ValidName.h"
 #include "WindowFixture.h"
 
+using tessarine::test::ValidName;
 using tessarine::test::WindowFixture;
 
 namespace {
@@ -29,7 +31,8 @@ class WindowTabsTest : public QObject {
     QCOMPARE(f.TextOf("txtQuery"), Q(first.TestQuery()));
     f.ClickTab(2);
     const auto& oracle = tessarine::SqlDialectFor(tessarine::DbmsKind::Oracle);
-    f.ExpectTexts({{"txtQuery", Q(oracle.TestQuery())}, {"txtVerifyQuery", Q(oracle.FirstRowsQuery("Images"))}});
+    f.ExpectTexts(
+        {{"txtQuery", Q(oracle.TestQuery())}, {"txtVerifyQuery", Q(oracle.FirstRowsQuery(ValidName("Images")))}});
     f.Find<QPlainTextEdit>("txtQuery")->setPlainText(QStringLiteral("select 2;"));
     f.ClickTab(2);
     QCOMPARE(f.TextOf("txtQuery"), QStringLiteral("select 2;"));
@@ -48,7 +51,8 @@ class WindowTabsTest : public QObject {
     f.ClickTab(6);
     QCOMPARE(f.window->CurrentSettings().images, std::string("Images2"));
     QCOMPARE(f.window->CurrentSettings().folders, std::string("Folders2"));
-    f.ExpectTexts({{"txtVerifyQuery", Q(tessarine::SqlDialectFor(f.window->CurrentSettings().dbms).FirstRowsQuery("Images2"))},
+    const auto& dialect = tessarine::SqlDialectFor(f.window->CurrentSettings().dbms);
+    f.ExpectTexts({{"txtVerifyQuery", Q(dialect.FirstRowsQuery(ValidName("Images2")))},
                    {"lblVerifyQuery", "Query - get first 20 lines of images table 'Images2'"},
                    {"FrameVerify_2", "Check already scanned files and corresponding lines in images table 'Images2'"}});
     QVERIFY(!std::filesystem::exists(f.settingsFile));

@@ -10,6 +10,7 @@
 #include "core/Settings.h"
 #include "support/RecordingUserPort.h"
 #include "support/TempDir.h"
+#include "support/ValidName.h"
 #include "workflows/folders/FolderList.h"
 #include "workflows/scan/ScanDriver.h"
 
@@ -36,8 +37,8 @@ inline std::string CreateSqliteCatalogue(const std::filesystem::path& settingsFi
   } catch (const Error& error) {
     return std::string("no catalogue: ") + error.what();
   }
-  connection.SendStatement(FoldersTableStatement(settings.folders));
-  connection.SendStatement(ImagesTableStatement(settings.images, SqlDialectFor(settings.dbms)));
+  connection.SendStatement(FoldersTableStatement(ValidName(settings.folders)));
+  connection.SendStatement(ImagesTableStatement(ValidName(settings.images), SqlDialectFor(settings.dbms)));
   if (!scanned.empty()) {
     AddFolderToScan(connection, port, settings, true, scanned.string(), {});
     auto entries = LoadFolderEntries(connection, port, settings, true).entries;

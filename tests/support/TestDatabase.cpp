@@ -15,7 +15,7 @@ std::string Environment(const char* name) {
 
 // A server's data source from TESSARINE_<PREFIX>_DSN, _LOGIN, _PASSWORD and _FILEDSN.
 TestDatabase ServerDatabase(const std::string& name, const std::string& prefix) {
-  TestDatabase db{name, DbmsKind::MySqlPostgreSqlEtc, {}, {}, {}};
+  TestDatabase db{name, DbmsKind::MySqlPostgreSqlEtc, {}, {}, {}, {}};
   const std::string dsn = Environment(("TESSARINE_" + prefix + "_DSN").c_str());
   const std::string login = Environment(("TESSARINE_" + prefix + "_LOGIN").c_str());
   const std::string password = Environment(("TESSARINE_" + prefix + "_PASSWORD").c_str());
@@ -27,6 +27,8 @@ TestDatabase ServerDatabase(const std::string& name, const std::string& prefix) 
   }
   db.userDsn = DataSource{dsn, false, login, password};
   db.fileDsn = DataSource{fileDsn, true, login, password};
+  db.punctUserDsn = DataSource{dsn, false, Environment(("TESSARINE_" + prefix + "_PUNCT_LOGIN").c_str()),
+                               Environment(("TESSARINE_" + prefix + "_PUNCT_PASSWORD").c_str())};
   return db;
 }
 
@@ -54,7 +56,7 @@ TestDatabase FindTestDatabase(const std::string& name, const TempDir& folder) {
   const auto database = folder / "catalogue.db";
   const auto dsnFile = folder / "catalogue.dsn";
   WriteFile(dsnFile, "[ODBC]\nDRIVER=SQLite3\nDatabase=" + database.string() + "\n");
-  TestDatabase db{"SQLite", DbmsKind::Sqlite, {}, {}, {}};
+  TestDatabase db{"SQLite", DbmsKind::Sqlite, {}, {}, {}, {}};
   db.fileDsn = DataSource{dsnFile.string(), true, "", ""};
   // The user data source is process-wide (see ProcessDataSources): tests name their tables apart.
   db.userDsn = DataSource{"TessarineSqlite", false, "", ""};

@@ -20,6 +20,9 @@ struct TestDatabase {
   DbmsKind kind;
   DataSource userDsn;  // a user data source (DSN=...)
   DataSource fileDsn;  // the same database as a file data source (FileDSN=...)
+  // The user data source with a second user whose password holds ";", "{", "}" and "=" (servers
+  // only; empty login when the environment does not name one).
+  DataSource punctUserDsn;
   std::string why;     // why it is unavailable, empty when it is there
 };
 

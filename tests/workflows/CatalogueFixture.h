@@ -7,6 +7,7 @@
 
 #include "catalogue/CatalogueStatements.h"
 #include "support/DatabaseFixture.h"
+#include "support/ValidName.h"
 #include "workflows/folders/FolderList.h"
 #include "workflows/scan/ScanDriver.h"
 
@@ -21,8 +22,8 @@ class CatalogueFixture : public DatabaseFixture {
     m_settings.folders = Table("F");
     m_settings.images = Table("I");
     CatalogueConnection& c = Open();
-    c.SendStatement(FoldersTableStatement(m_settings.folders));
-    c.SendStatement(ImagesTableStatement(m_settings.images, Dialect()));
+    c.SendStatement(FoldersTableStatement(ValidName(m_settings.folders)));
+    c.SendStatement(ImagesTableStatement(ValidName(m_settings.images), Dialect()));
     c.CloseConnection();
     m_root = m_tree.path() / "it's photos";
     std::filesystem::create_directories(m_root);

@@ -8,9 +8,12 @@
 #include "core/IniFile.h"
 #include "core/WindowTitle.h"
 #include "support/DatabaseFixture.h"
+#include "support/ValidName.h"
 
 namespace tessarine::test {
 namespace {
+
+const std::string kInvalidTableName = "Invalid table name\r\n" + std::string(kTableNameRule);
 
 class TableActions : public ::testing::Test {
  protected:
@@ -27,7 +30,7 @@ TEST_F(TableActions, NameWithASpaceIsRejectedAndNothingIsSaved) {
   CreateTableRequest request{CatalogueTable::Images, false, ini(), nullptr};
   EXPECT_EQ(CreateCatalogueTable(connection, port, settings, boxes, request), CreateTableOutcome::InvalidName);
   ASSERT_EQ(port.messages.size(), 1u);
-  EXPECT_EQ(port.messages[0].text, "Invalid table name");
+  EXPECT_EQ(port.messages[0].text, kInvalidTableName);
   EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
   EXPECT_EQ(port.messages[0].title, kWindowTitle);
   EXPECT_EQ(port.events, (std::vector<std::string>{"message", "beep"}));
@@ -37,14 +40,14 @@ TEST_F(TableActions, NameWithASpaceIsRejectedAndNothingIsSaved) {
 
 TEST_F(TableActions, NamesAreTrimmedInTheBoxAndTheSettingsAndABlankOneIsRejected) {
   boxes.folders = "  Dirs ";
-  EXPECT_EQ(AcceptTableName(port, settings, boxes, CatalogueTable::Folders), "Dirs");
+  EXPECT_EQ(AcceptTableName(port, settings, boxes, CatalogueTable::Folders), ValidName("Dirs"));
   EXPECT_EQ(boxes.folders, "Dirs");
   EXPECT_EQ(settings.folders, "Dirs");
   EXPECT_TRUE(port.messages.empty());
   boxes.folders = "   ";
   EXPECT_FALSE(AcceptTableName(port, settings, boxes, CatalogueTable::Folders).has_value());
   EXPECT_EQ(boxes.folders, "");
-  EXPECT_EQ(port.messages.at(0).text, "Invalid table name");
+  EXPECT_EQ(port.messages.at(0).text, kInvalidTableName);
 }
 
 TEST_F(TableActions, DisplayShowsOnlyTheCreateStatementAndSavesNothing) {
@@ -53,7 +56,7 @@ TEST_F(TableActions, DisplayShowsOnlyTheCreateStatementAndSavesNothing) {
   const auto shown = DisplayTableStatement(port, settings, boxes, CatalogueTable::Images);
   ASSERT_TRUE(shown.has_value());
   EXPECT_EQ(shown->caption, "SQL statement to create table 'Pics'");
-  EXPECT_EQ(shown->statement, ImagesTableStatement("Pics", SqlDialectFor(DbmsKind::Oracle)));
+  EXPECT_EQ(shown->statement, ImagesTableStatement(ValidName("Pics"), SqlDialectFor(DbmsKind::Oracle)));
   EXPECT_FALSE(std::filesystem::exists(ini()));
   EXPECT_TRUE(port.statuses.empty());  // no connection was attempted
 }
@@ -121,7 +124,7 @@ TEST_P(CreateTablesOnDb, CreatesTheImagesTableWithAll166ColumnsAndItsIndex) {
   EXPECT_EQ(rows->FieldCount(), kImageColumnCount);
   EXPECT_TRUE(rows->IsEof());
   // The index is there: creating it again fails.
-  EXPECT_THROW(connection.SendStatement(ImagesIndexStatement(boxes.images)), DatabaseError);
+  EXPECT_THROW(connection.SendStatement(ImagesIndexStatement(ValidName(boxes.images))), DatabaseError);
 }
 
 TEST_P(CreateTablesOnDb, RecreatingDropsTheRows) {
@@ -144,6 +147,42 @@ TEST_P(CreateTablesOnDb, ACreateErrorIsReportedAndTheListStillReloads) {
   EXPECT_EQ(reloads, 1);
   EXPECT_FALSE(connection.IsOpen());
   EXPECT_EQ(port.busyDepth, 0);
+}
+
+// Names that would end the statement: the first fails the old rule (a space), the second passed it
+// and dropped the other table with the one it named. Both are refused before anything is sent, in
+// either box, whether created or only displayed.
+TEST_P(CreateTablesOnDb, NamesThatWouldRunAnotherStatementAreRefusedAndBothTablesSurvive) {
+  const std::string folders = boxes.folders;
+  const std::string images = boxes.images;
+  Open();
+  connection.SendStatement(FoldersTableStatement(ValidName(folders)));
+  connection.SendStatement(ImagesTableStatement(ValidName(images), Dialect()));
+  connection.SendStatement("insert into " + folders + " (Folder) values ('/a/');");
+  connection.SendStatement("insert into " + images + " (Folder,FileName) values ('/a/','1.jpg');");
+  connection.CloseConnection();
+
+  const std::string hostile[] = {images + "; drop table " + folders + "; --",
+                                 folders + ";drop/**/table/**/" + images + ";--"};
+  for (CatalogueTable table : {CatalogueTable::Folders, CatalogueTable::Images}) {
+    for (const std::string& name : hostile) {
+      port = RecordingUserPort();
+      boxes = {folders, images};
+      (table == CatalogueTable::Folders ? boxes.folders : boxes.images) = name;
+      EXPECT_EQ(Create(table), CreateTableOutcome::InvalidName) << name;
+      EXPECT_FALSE(DisplayTableStatement(port, settings, boxes, table).has_value()) << name;
+      ASSERT_EQ(port.messages.size(), 2u) << DescribeMessages();
+      EXPECT_EQ(port.messages[0].text, kInvalidTableName);
+      EXPECT_TRUE(port.statuses.empty()) << name;  // no connection was attempted
+    }
+  }
+  EXPECT_EQ(settings.folders, SettingsOfDb().folders);
+  EXPECT_EQ(settings.images, SettingsOfDb().images);
+  EXPECT_FALSE(std::filesystem::exists(m_folder / "Tessarine PRO.ini"));
+
+  Open();
+  EXPECT_EQ(QueryValue("select count(*) from " + folders + ";"), "1");
+  EXPECT_EQ(QueryValue("select count(*) from " + images + ";"), "1");
 }
 
 }  // namespace

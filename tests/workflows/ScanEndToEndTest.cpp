@@ -204,7 +204,7 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
     columns[col::Folder] = folder;
     columns[col::FileName] = "keep.txt";
     columns[col::ModifyTime] = "1";
-    connection.Send(InsertImageRow(m_settings.images, columns));
+    connection.Send(InsertImageRow(ValidName(m_settings.images), columns));
   }
   connection.CloseConnection();
 

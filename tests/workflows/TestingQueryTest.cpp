@@ -2,6 +2,7 @@
 
 #include "workflows/connection/TestingQuery.h"
 
+#include "catalogue/DataSourceDriver.h"
 #include "core/IniFile.h"
 #include "core/WindowTitle.h"
 #include "support/DatabaseFixture.h"
@@ -49,6 +50,24 @@ TEST_P(TestingQueryOn, EmptyDsnSavesTheBoxesAndSaysDsnNotDefined) {
   EXPECT_TRUE(port.messages.empty());
   EXPECT_EQ(ReadSetting(ini(), "Connection", "Login"), "me");
   EXPECT_EQ(ReadSetting(ini(), "Connection", "Password"), "pw");
+}
+
+// The password that opened (and created) another SQLite database: refused in the common form
+// where the driver would split it, kept in the settings as typed, and no file is made.
+TEST_P(TestingQueryOn, APasswordTheDriverWouldSplitIsRefusedAndKept) {
+  const std::filesystem::path other = m_folder / "other.sqlite";
+  ConnectionBoxes boxes = UserBoxes();
+  boxes.password = "x;Database=" + other.string();
+  EXPECT_TRUE(Run(boxes, Dialect().TestQuery()).Is(ErrorKind::Connection));
+  ASSERT_EQ(port.messages.size(), 1u) << DescribeMessages();
+  if (!BracedValuesOf(Db().userDsn).password) {
+    const DataSource source{Db().userDsn.dsn, false, boxes.login, boxes.password};
+    EXPECT_EQ(port.messages[0].text, "Error 0: " + UnsafeValueText(source, "PWD"));
+  }
+  EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(ReadSetting(ini(), "Connection", "Password"), boxes.password);
+  EXPECT_FALSE(std::filesystem::exists(other));
+  EXPECT_FALSE(connection.IsOpen());
 }
 
 TEST_P(TestingQueryOn, ARejectedQueryBeepsThenReports) {

@@ -68,7 +68,7 @@ TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes)
     row[col::FileName] = "f" + std::to_string(i);
     row[col::ModifyTime] = "1";
     row[col::Checked] = "0";
-    connection.Send(InsertImageRow(m_settings.images, row));
+    connection.Send(InsertImageRow(ValidName(m_settings.images), row));
   }
   connection.SendStatement("insert into " + m_settings.images +
                            " (Folder,FileName,ModifyTime,Keywords,Contact) values ('/b/','nul',1,'   ',' lead');");
@@ -76,7 +76,8 @@ TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes)
 
   VerifyBrowser browser(port);
   const DataSource source = Db().userDsn;
-  auto view = browser.RunQuery(source, Dialect().FirstRowsQuery(m_settings.images), DisplayFields::NonEmptyOnly);
+  auto view =
+      browser.RunQuery(source, Dialect().FirstRowsQuery(ValidName(m_settings.images)), DisplayFields::NonEmptyOnly);
   ASSERT_TRUE(view) << DescribeMessages() << port.LastStatus();
   EXPECT_EQ(view->label, "Result 1/20");
 
@@ -162,7 +163,7 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   std::filesystem::remove(m_root / "x\\y.txt");
   std::filesystem::remove_all(gone);
   Open();
-  connection.Send(DeleteFolderRow(m_settings.folders, FolderKey::FromPath(other.string())));
+  connection.Send(DeleteFolderRow(ValidName(m_settings.folders), FolderKey::FromPath(other.string())));
   connection.SendStatement("update " + m_settings.images + " set Checked=null where FileName='d.txt'");
   connection.CloseConnection();
   WriteFile(m_root / "new'one.txt", "new");

@@ -14,31 +14,33 @@ std::string& BoxOf(TableNameBoxes& boxes, CatalogueTable table) {
 
 }  // namespace
 
-std::optional<std::string> AcceptTableName(UserPort& port, Settings& settings, TableNameBoxes& boxes,
-                                           CatalogueTable table) {
+std::optional<TableName> AcceptTableName(UserPort& port, Settings& settings, TableNameBoxes& boxes,
+                                         CatalogueTable table) {
   std::string& box = BoxOf(boxes, table);
   box = TrimSpaces(box);
-  if (box.empty() || box.find(' ') != std::string::npos) {
-    port.ShowMessage("Invalid table name", MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  std::optional<TableName> name = TableName::Of(box);
+  if (!name) {
+    port.ShowMessage("Invalid table name\r\n" + std::string(kTableNameRule), MessageIcon::Exclamation, kWindowTitle,
+                     MessageButtons::Ok);
     port.Beep();
     return std::nullopt;
   }
   (table == CatalogueTable::Folders ? settings.folders : settings.images) = box;
-  return box;
+  return name;
 }
 
-std::string CreationStatement(const Settings& settings, CatalogueTable table, const std::string& name) {
+std::string CreationStatement(const Settings& settings, CatalogueTable table, const TableName& name) {
   return table == CatalogueTable::Folders ? FoldersTableStatement(name)
                                           : ImagesTableStatement(name, SqlDialectFor(settings.dbms));
 }
 
 Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connection, UserPort& port, Settings& settings,
                                         TableNameBoxes& boxes, const CreateTableRequest& request) {
-  const std::optional<std::string> name = AcceptTableName(port, settings, boxes, request.table);
+  const std::optional<TableName> name = AcceptTableName(port, settings, boxes, request.table);
   if (!name) return CreateTableOutcome::InvalidName;
   const std::string statement = CreationStatement(settings, request.table, *name);
 
-  const std::string question = "Table '" + *name + "' and its content will be removed\r\nPlease confirm";
+  const std::string question = "Table '" + name->Text() + "' and its content will be removed\r\nPlease confirm";
   if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
     return CreateTableOutcome::Declined;
   }
@@ -61,9 +63,10 @@ Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connectio
 
 std::optional<DisplayedStatement> DisplayTableStatement(UserPort& port, Settings& settings, TableNameBoxes& boxes,
                                                         CatalogueTable table) {
-  const std::optional<std::string> name = AcceptTableName(port, settings, boxes, table);
+  const std::optional<TableName> name = AcceptTableName(port, settings, boxes, table);
   if (!name) return std::nullopt;
-  return DisplayedStatement{"SQL statement to create table '" + *name + "'", CreationStatement(settings, table, *name)};
+  return DisplayedStatement{"SQL statement to create table '" + name->Text() + "'",
+                            CreationStatement(settings, table, *name)};
 }
 
 }  // namespace tessarine

@@ -10,6 +10,7 @@
 #include "catalogue/CatalogueConnection.h"
 #include "core/Error.h"
 #include "core/Settings.h"
+#include "core/TableName.h"
 #include "core/UserPort.h"
 
 namespace tessarine {
@@ -35,13 +36,13 @@ struct CreateTableRequest {
   std::function<void()> reloadFolderList;  // run after an images-table attempt, whatever happened
 };
 
-// Trims the box, checks the name and stores it in settings. Shows "Invalid table name" (with a
-// beep) and returns nullopt when it is empty or holds a space.
-std::optional<std::string> AcceptTableName(UserPort& port, Settings& settings, TableNameBoxes& boxes,
-                                           CatalogueTable table);
+// Trims the box, checks the name (TableName) and stores it in settings. Shows "Invalid table name"
+// and the rule (with a beep) and returns nullopt when it is not a valid table name.
+std::optional<TableName> AcceptTableName(UserPort& port, Settings& settings, TableNameBoxes& boxes,
+                                         CatalogueTable table);
 
 // The creation statement of the table under the current dialect.
-std::string CreationStatement(const Settings& settings, CatalogueTable table, const std::string& name);
+std::string CreationStatement(const Settings& settings, CatalogueTable table, const TableName& name);
 
 // Asks for confirmation, then drops (errors ignored) and creates the table, and for the images
 // table its index; reports any other error in the common form and returns it (the connection, or

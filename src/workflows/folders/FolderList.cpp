@@ -5,8 +5,10 @@
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/ScanStatements.h"
 #include "core/DatabaseError.h"
+#include "core/TableName.h"
 #include "core/TextDecoding.h"
 #include "core/WindowTitle.h"
+#include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
 
@@ -48,11 +50,21 @@ FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port
                                  bool fileDsnSelected) {
   BusyPointer busy(port);
   FolderListLoad load;
+  // A folders-table name that is not valid is told in the status line, on one line, as a table that
+  // cannot be read is; nothing is connected.
+  const std::optional<TableName> folders = TableName::Of(settings.folders);
+  if (!folders) {
+    const std::string text = "Invalid table name '" + settings.folders + "': " + std::string(kTableNameRule);
+    port.SetStatus(text);
+    port.Beep();
+    load.status = Error(ErrorKind::TableName, text);
+    return load;
+  }
   load.status = OpenCatalogue(connection, port, settings, fileDsnSelected);
   if (!load.status) return load;
   ConnectionScope scope(connection);
   try {
-    std::unique_ptr<ResultSet> rows = connection.ExecuteStatement("select * from " + settings.folders + ";");
+    std::unique_ptr<ResultSet> rows = connection.ExecuteStatement(SelectFolderList(*folders));
     load.tableReadable = true;
     for (; rows && !rows->IsEof(); rows->MoveNext()) {
       auto field = [&](std::size_t i) {
@@ -112,11 +124,16 @@ AddFolderResult AddFolderToScan(CatalogueConnection& connection, UserPort& port,
     return result;
   }
 
+  const Expected<TableName> folders = CheckedTableName(port, settings.folders);
+  if (!folders) {
+    result.status = folders.GetStatus();
+    return result;
+  }
   BusyPointer busy(port);
   result.status = OpenCatalogue(connection, port, settings, fileDsnSelected);
   if (!result.status) return result;
   ConnectionScope scope(connection);
-  result.status = SendOrReport(connection, port, InsertFolderRow(settings.folders, folder));
+  result.status = SendOrReport(connection, port, InsertFolderRow(*folders, folder));
   result.outcome = AddFolderOutcome::Inserted;
   return result;
 }
@@ -127,6 +144,17 @@ Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection
     port.ShowMessage("Select Folder to remove", MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
     return RemoveFolderOutcome::NothingSelected;
   }
+  // Both tables' names are checked before the question: a refused name asks nothing.
+  std::optional<TableName> folders;
+  std::optional<TableName> images;
+  if (!selected->IsSubfolderToUpdate()) {
+    Expected<TableName> checked = CheckedTableName(port, settings.folders);
+    if (!checked) return checked.GetError();
+    folders = *checked;
+    checked = CheckedTableName(port, settings.images);
+    if (!checked) return checked.GetError();
+    images = *checked;
+  }
   if (ask && port.ShowMessage("Remove folder to scan\r\n" + selected->folder.Text(), MessageIcon::Question, kWindowTitle,
                               MessageButtons::YesNo) != MessageAnswer::Yes) {
     return RemoveFolderOutcome::Declined;
@@ -136,10 +164,10 @@ Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection
   BusyPointer busy(port);
   if (Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected); !opened) return opened.GetError();
   ConnectionScope scope(connection);
-  if (Status sent = SendOrReport(connection, port, DeleteFolderRow(settings.folders, selected->folder)); !sent) {
+  if (Status sent = SendOrReport(connection, port, DeleteFolderRow(*folders, selected->folder)); !sent) {
     return sent.GetError();
   }
-  if (Status sent = SendOrReport(connection, port, DeleteFolderRows(settings.images, selected->folder)); !sent) {
+  if (Status sent = SendOrReport(connection, port, DeleteFolderRows(*images, selected->folder)); !sent) {
     return sent.GetError();
   }
   return RemoveFolderOutcome::Removed;

@@ -26,7 +26,9 @@ struct FolderListLoad {
 };
 
 // Reads the folders table. A select that fails shows "Table '<folders>' Error: <n>: <text>" in the
-// status line and beeps; a connection that cannot be opened is reported as OpenCatalogue does.
+// status line and beeps, and so does a folders-table name that is not valid ("Invalid table name
+// '<folders>': " and the rule, before connecting); a connection that cannot be opened is reported as
+// OpenCatalogue does.
 FolderListLoad LoadFolderEntries(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                  bool fileDsnSelected);
 

@@ -21,10 +21,11 @@ std::string ErrnoText(int error) { return std::strerror(error); }
 }  // namespace
 
 FolderCataloguer::FolderCataloguer(CatalogueConnection& connection, UserPort& port, const Settings& settings,
-                                   const MetadataReadContext& read, const ScanHooks& hooks)
+                                   TableName images, const MetadataReadContext& read, const ScanHooks& hooks)
     : m_connection(connection),
       m_port(port),
       m_settings(settings),
+      m_images(std::move(images)),
       m_dialect(SqlDialectFor(settings.dbms)),
       m_read(read),
       m_hooks(hooks) {}
@@ -35,7 +36,7 @@ TreeEnd FolderCataloguer::CatalogueTree(const FolderKey& top) {
   m_storedFolders.reset();
   if (m_lost) return TreeEnd::Lost;
   try {
-    m_storedFolders.emplace(m_connection, m_settings.images, top);
+    m_storedFolders.emplace(m_connection, m_images, top);
   } catch (const DatabaseError& error) {
     Refused(error, top.Text());
     if (m_lost) return TreeEnd::Lost;
@@ -84,7 +85,7 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
     return false;
   }
   try {
-    m_rows.emplace(m_connection, m_settings.images, folder);
+    m_rows.emplace(m_connection, m_images, folder);
   } catch (const DatabaseError& error) {
     ++m_failedFolders;
     Refused(error, folder.Text() + ": not scanned");

@@ -12,6 +12,7 @@
 #include "core/Error.h"
 #include "core/FolderKey.h"
 #include "core/Settings.h"
+#include "core/TableName.h"
 #include "core/UserPort.h"
 #include "metadata/ImageMetadataReader.h"
 #include "workflows/folders/FolderWalk.h"
@@ -33,7 +34,8 @@ enum class TreeEnd {
 
 class FolderCataloguer final : private FolderVisitor {
  public:
-  FolderCataloguer(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+  // The rows go to the images table of the given (checked) name.
+  FolderCataloguer(CatalogueConnection& connection, UserPort& port, const Settings& settings, TableName images,
                    const MetadataReadContext& read, const ScanHooks& hooks);
 
   TreeEnd CatalogueTree(const FolderKey& top);
@@ -63,6 +65,7 @@ class FolderCataloguer final : private FolderVisitor {
   CatalogueConnection& m_connection;
   UserPort& m_port;
   const Settings& m_settings;
+  const TableName m_images;
   const SqlDialect& m_dialect;
   const MetadataReadContext& m_read;
   const ScanHooks& m_hooks;

@@ -24,7 +24,7 @@ std::vector<StoredKey> StoredKeys(CatalogueConnection& connection, const SqlStat
 
 }  // namespace
 
-FolderRows::FolderRows(CatalogueConnection& connection, const std::string& imagesTable, const FolderKey& folder)
+FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const FolderKey& folder)
     : m_connection(connection),
       m_imagesTable(imagesTable),
       m_folderKey(FolderKeyText(folder)),

@@ -11,13 +11,14 @@
 #include "catalogue/CatalogueConnection.h"
 #include "core/FolderKey.h"
 #include "core/ImageColumns.h"
+#include "core/TableName.h"
 
 namespace tessarine {
 
 class FolderRows {
  public:
   // Reads the names the folder's rows hold now. Throws DatabaseError.
-  FolderRows(CatalogueConnection& connection, const std::string& imagesTable, const FolderKey& folder);
+  FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const FolderKey& folder);
 
   // Replaces (or adds) the row of the file named in the columns. Returns why it was not written
   // when another file already holds that key; throws DatabaseError when the server refused it
@@ -34,7 +35,7 @@ class FolderRows {
   void UnderSavepoint(Work work);
 
   CatalogueConnection& m_connection;
-  const std::string& m_imagesTable;
+  const TableName& m_imagesTable;
   std::string m_folderKey;
   bool m_savepoints;
   bool m_folderHadRows = false;     // the server matched rows to the folder's key

@@ -6,6 +6,7 @@
 #include "core/SettingsLocation.h"
 #include "metadata/ImageLoader.h"
 #include "metadata/XmpParser.h"
+#include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/FolderCataloguer.h"
@@ -86,9 +87,13 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   });
   const MetadataReadContext read{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile), &decoder};
 
-  result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
+  // Both table names are checked before connecting: a refused one ends the scan before it starts.
+  const Expected<TableName> folders = CheckedTableName(port, settings.folders);
+  const Expected<TableName> images = folders ? CheckedTableName(port, settings.images) : folders;
+  result.status = images.GetStatus();
+  if (result.status) result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
   if (result.status) {
-    FolderCataloguer cataloguer(connection, port, settings, read, hooks);
+    FolderCataloguer cataloguer(connection, port, settings, *images, read, hooks);
     bool failed = false;
     for (std::size_t i = 0; i < entries.size() && !failed; ++i) {
       const FolderEntry& entry = entries[i];
@@ -111,9 +116,9 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
       } else {
         try {
           const FolderKey& rowFolder = RowFolder(entries, entry);
-          port.SetStatus("counting lines in table '" + settings.images + "'");
-          const long long files = CountRows(connection, CountFolderRows(settings.images, rowFolder)).value_or(0);
-          connection.Send(UpdateFolderRow(settings.folders, rowFolder, files, LastScanStamp()));
+          port.SetStatus("counting lines in table '" + images->Text() + "'");
+          const long long files = CountRows(connection, CountFolderRows(*images, rowFolder)).value_or(0);
+          connection.Send(UpdateFolderRow(*folders, rowFolder, files, LastScanStamp()));
         } catch (const DatabaseError& error) {
           ReportDatabaseError(port, error);
           result.status = error;

@@ -43,8 +43,8 @@ struct EntryOutcome {
 };
 
 struct ScanResult {
-  // What ended the scan early: no connection, the wrong kind of database, a lost connection, or a
-  // refused statement of the folders table.
+  // What ended the scan early: a refused table name, no connection, the wrong kind of database, a
+  // lost connection, or a refused statement of the folders table.
   Status status;
   bool stopped = false;
   bool reloadFolderList = false;   // the loop ended normally or by Stop

@@ -16,7 +16,7 @@ std::vector<std::string> FolderColumn(CatalogueConnection& connection, const Sql
 
 }  // namespace
 
-StoredFolders::StoredFolders(CatalogueConnection& connection, const std::string& imagesTable, const FolderKey& top)
+StoredFolders::StoredFolders(CatalogueConnection& connection, const TableName& imagesTable, const FolderKey& top)
     : m_connection(connection), m_imagesTable(imagesTable) {
   const std::string topKey = FolderKeyText(top);
   // The server's LIKE may ignore letter case: keep only the folders below this very spelling.

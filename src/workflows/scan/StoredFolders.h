@@ -8,13 +8,14 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "core/FolderKey.h"
+#include "core/TableName.h"
 
 namespace tessarine {
 
 class StoredFolders {
  public:
   // Reads the stored folders of the tree (the folder and everything below it). Throws.
-  StoredFolders(CatalogueConnection& connection, const std::string& imagesTable, const FolderKey& top);
+  StoredFolders(CatalogueConnection& connection, const TableName& imagesTable, const FolderKey& top);
 
   // True when the table holds rows for the tree.
   bool Any() const { return !m_folders.empty(); }
@@ -26,7 +27,7 @@ class StoredFolders {
 
  private:
   CatalogueConnection& m_connection;
-  const std::string& m_imagesTable;
+  const TableName& m_imagesTable;
   std::set<std::string> m_folders;  // Folder keys, exactly as stored
 };
 

@@ -18,6 +18,7 @@
 #include "core/DatabaseError.h"
 #include "core/TextDecoding.h"
 #include "core/WindowTitle.h"
+#include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/folders/FolderWalk.h"
@@ -31,11 +32,11 @@ namespace {
 // One check run's walk: what it does in each folder and what it shares across folders.
 class FolderChecker final : public FolderVisitor {
  public:
-  FolderChecker(CatalogueConnection& connection, UserPort& port, const Settings& settings, const std::string& stamp,
-                const CheckHooks& hooks, CheckResult& result)
+  FolderChecker(CatalogueConnection& connection, UserPort& port, const Settings& settings, const TableName& images,
+                const std::string& stamp, const CheckHooks& hooks, CheckResult& result)
       : m_connection(connection),
         m_port(port),
-        m_settings(settings),
+        m_images(images),
         m_dialect(SqlDialectFor(settings.dbms)),
         m_stamp(stamp),
         m_hooks(hooks),
@@ -113,12 +114,12 @@ class FolderChecker final : public FolderVisitor {
     ++m_result.files;
     bool found = false;
     {
-      const auto rows = m_connection.ExecuteStatement(SelectCheckedRow(m_settings.images, folder, name),
+      const auto rows = m_connection.ExecuteStatement(SelectCheckedRow(m_images, folder, name),
                                                       CursorChoice::ForwardOnly);
       found = rows && !rows->IsEof();
     }
     if (found) {
-      m_connection.Send(UpdateCheckedRow(m_settings.images, m_stamp, folder, name));
+      m_connection.Send(UpdateCheckedRow(m_images, m_stamp, folder, name));
     } else {
       CheckedFile file{folder.Text(), NameToText(name), folder.Bytes(), name};
       if (m_hooks.fileWithoutLine) m_hooks.fileWithoutLine(file);
@@ -130,7 +131,7 @@ class FolderChecker final : public FolderVisitor {
 
   CatalogueConnection& m_connection;
   UserPort& m_port;
-  const Settings& m_settings;
+  const TableName& m_images;
   const SqlDialect& m_dialect;
   const std::string& m_stamp;
   const CheckHooks& m_hooks;
@@ -143,7 +144,7 @@ class FolderChecker final : public FolderVisitor {
 
 // True when rows of the images table already carry the stamp (a run of another process in the
 // same second). A failure here says nothing: the walk reports its own.
-bool StampInUse(CatalogueConnection& connection, const std::string& imagesTable, const std::string& stamp) {
+bool StampInUse(CatalogueConnection& connection, const TableName& imagesTable, const std::string& stamp) {
   try {
     const auto rows = connection.ExecuteStatement(CountStampedRows(imagesTable, stamp), CursorChoice::ForwardOnly);
     if (!rows || rows->IsEof()) return false;
@@ -161,14 +162,17 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
                                 const CheckHooks& hooks) {
   CheckResult result;
   const auto start = CheckClock::now();
+  const Expected<TableName> images = CheckedTableName(port, settings.images);
+  result.status = images.GetStatus();
+  if (!result.status) return result;
   result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
   if (!result.status) return result;
   result.stamp = MakeCheckStamp(start, [&](const std::string& stamp) {
-    return StampInUse(connection, settings.images, stamp);
+    return StampInUse(connection, *images, stamp);
   });
   port.SetStatus("analyzing");
 
-  FolderChecker checker(connection, port, settings, result.stamp, hooks, result);
+  FolderChecker checker(connection, port, settings, *images, result.stamp, hooks, result);
   // The listed folders whose rows are looked at, and whether each was found empty.
   std::vector<std::pair<const FolderEntry*, bool>> walked;
   for (const FolderEntry& entry : folders) {
@@ -191,7 +195,7 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
     port.SetStatus("checking images table");
     try {
       for (const auto& [entry, empty] : walked) {
-        auto rows = connection.ExecuteStatement(SelectUncheckedRows(settings.images, result.stamp, entry->folder),
+        auto rows = connection.ExecuteStatement(SelectUncheckedRows(*images, result.stamp, entry->folder),
                                                 CursorChoice::ForwardOnly);
         const std::string treeKey = FolderKeyText(entry->folder);
         bool rowsOfEmptyFolder = false;
@@ -261,6 +265,8 @@ bool PresentOnDisk(const CheckedLine& line) {
 
 int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                             bool fileDsnSelected, std::vector<CheckedFile>& files) {
+  const Expected<TableName> images = CheckedTableName(port, settings.images);
+  if (!images) return 0;
   const std::string question =
       "Delete " + std::to_string(files.size()) + " files without corresponding lines in images table";
   if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
@@ -279,7 +285,7 @@ int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, con
     try {
       // A scan may have catalogued the file since the list was made.
       const auto rows = connection.ExecuteStatement(
-          SelectCheckedRow(settings.images, FolderKey::FromPath(file.folderBytes), file.nameBytes),
+          SelectCheckedRow(*images, FolderKey::FromPath(file.folderBytes), file.nameBytes),
           CursorChoice::ForwardOnly);
       if (rows && !rows->IsEof()) {
         port.AddLogLine("   " + shown + ": kept, it has a line now");
@@ -303,8 +309,10 @@ int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, con
 
 int DeleteLinesWithoutFiles(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                             bool fileDsnSelected, std::vector<CheckedLine>& lines) {
+  const Expected<TableName> images = CheckedTableName(port, settings.images);
+  if (!images) return 0;
   const std::string question =
-      "Delete " + std::to_string(lines.size()) + " lines from images table '" + settings.images + "'";
+      "Delete " + std::to_string(lines.size()) + " lines from images table '" + images->Text() + "'";
   if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
     return 0;
   }
@@ -316,7 +324,7 @@ int DeleteLinesWithoutFiles(CatalogueConnection& connection, UserPort& port, con
       port.AddLogLine("   " + line.folder + line.file + ": kept, its file is there again");
       continue;
     }
-    if (!SendOrReport(connection, port, DeleteCheckedLine(settings.images, line.folderKey, line.fileKey))) {
+    if (!SendOrReport(connection, port, DeleteCheckedLine(*images, line.folderKey, line.fileKey))) {
       failed = true;
       break;
     }

@@ -49,8 +49,9 @@ struct CheckHooks {
 };
 
 struct CheckResult {
-  // The failure that left the lists incomplete (already reported): no connection, or the
-  // lines-without-files query ("Error ..." in the status line).
+  // The failure that left the lists incomplete (already reported): an images-table name that is not
+  // valid (CheckedTableName, nothing connected), no connection, or the lines-without-files query
+  // ("Error ..." in the status line).
   Status status;
   bool cancelled = false;
   int folderErrors = 0;    // walk levels ended by a reported database error
@@ -73,13 +74,16 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
 
 // "Delete files": asks (No by default), then moves each listed file to the trash, but only while it
 // still has no row and is still a plain file. Returns the number of files moved; clears the list
-// on Yes. Files left in place are logged with the reason.
+// on Yes. Files left in place are logged with the reason. An images-table name that is not valid is
+// reported before the question (CheckedTableName) and nothing is moved.
 int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                             bool fileDsnSelected, std::vector<CheckedFile>& files);
 
 // "Delete lines": asks (No by default), then deletes the row of each entry, but only while its
 // file is still absent from disk. A refused delete is reported and stops the deletion with the
-// list kept. Returns the number of rows deleted; clears the list when all went through.
+// list kept; an images-table name that is not valid is reported before the question
+// (CheckedTableName) and nothing is deleted. Returns the number of rows deleted; clears the list
+// when all went through.
 int DeleteLinesWithoutFiles(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                             bool fileDsnSelected, std::vector<CheckedLine>& lines);
 

@@ -1,0 +1,109 @@
+// What a connect-string value can do on the real drivers: a value that one of them would split is
+// refused before the driver manager sees it, and a password holding ";", "{", "}" and "=" works as
+// a password wherever the driver reads it braced.
+
+#include "catalogue/DataSourceDriver.h"
+
+#include <filesystem>
+
+#include "catalogue/CatalogueConnection.h"
+#include "support/DatabaseFixture.h"
+
+namespace tessarine::test {
+namespace {
+
+using DataSourceDriverOn = DatabaseFixture;
+TESSARINE_ON_EVERY_DATABASE(DataSourceDriverOn);
+
+std::string LibraryName(const std::string& dsn) {
+  return std::filesystem::path(DataSourceDriverLibrary(dsn)).filename().string();
+}
+
+TEST_P(DataSourceDriverOn, FindsTheDriverOfTheUserDataSourceAndTheValuesItReadsBraced) {
+  const std::string library = LibraryName(Db().userDsn.dsn);
+  const BracedValues braced = BracedValuesOf(Db().userDsn);
+  const auto flags = [](const BracedValues& b) { return std::vector<bool>{b.dsn, b.login, b.password}; };
+  if (Db().kind == DbmsKind::Sqlite) {
+    EXPECT_EQ(library, "libsqlite3odbc.so");
+    EXPECT_EQ(flags(braced), (std::vector<bool>{false, false, false}));
+  } else if (Db().name == "PostgreSQL") {
+    EXPECT_TRUE(library.starts_with("psqlodbc")) << library;
+    EXPECT_EQ(flags(braced), (std::vector<bool>{false, false, true}));
+  } else {
+    EXPECT_EQ(library, "libmaodbc.so");
+    EXPECT_EQ(flags(braced), (std::vector<bool>{true, true, true}));
+  }
+  // The driver manager hands a file data source's values on without braces; an unknown source has
+  // no driver to trust.
+  EXPECT_EQ(flags(BracedValuesOf(Db().fileDsn)), (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(DataSourceDriverLibrary("TessarineNoSuchSource"), "");
+  EXPECT_EQ(flags(BracedValuesOf({"TessarineNoSuchSource", false, "", ""})), (std::vector<bool>{false, false, false}));
+}
+
+// The values that made a driver open another SQLite file: refused, with the reason, before anything
+// reaches the driver manager; the file does not exist afterwards. On the servers the same values
+// name another database.
+TEST_P(DataSourceDriverOn, AValueTheDriverWouldSplitIsRefusedAndOpensNothing) {
+  const std::filesystem::path other = m_folder / "other.sqlite";
+  for (const std::string& value : {"x;Database=" + other.string(), "{x;Database=" + other.string() + "}"}) {
+    for (const DataSource& base : {Db().userDsn, Db().fileDsn}) {
+      const BracedValues braced = BracedValuesOf(base);
+      DataSource source = base;
+      source.password = value;
+      // Where the driver reads the value braced, it is one (wrong) password the server refuses.
+      std::optional<Error> refused = OpenError(source);
+      ASSERT_TRUE(refused) << value;
+      EXPECT_EQ(refused->Kind(), ErrorKind::Connection);
+      if (!braced.password) EXPECT_EQ(refused->what(), "Error 0: " + UnsafeValueText(source, "PWD"));
+      EXPECT_FALSE(connection.IsOpen());
+
+      source = base;
+      source.login = value;
+      refused = OpenError(source);
+      ASSERT_TRUE(refused) << value;
+      EXPECT_EQ(refused->Kind(), ErrorKind::Connection);
+      if (!braced.login) EXPECT_EQ(refused->what(), "Error 0: " + UnsafeValueText(source, "UID"));
+      EXPECT_FALSE(connection.IsOpen());
+    }
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(m_folder.path())) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("other.sqlite")) << entry.path();
+  }
+}
+
+// A real password holding ";", "{", "}" and "=": it logs in through a user data source of a driver
+// that reads it braced, is refused clearly through a file data source, and never shows when the
+// completed connect string is printed.
+TEST_P(DataSourceDriverOn, APasswordWithTheConnectStringsPunctuationLogsInOrIsRefusedClearly) {
+  if (Db().kind == DbmsKind::Sqlite) GTEST_SKIP() << "SQLite has no logins";
+  const DataSource& punct = Db().punctUserDsn;
+  if (punct.login.empty()) {
+    if (ServersRequired()) FAIL() << "no TESSARINE_*_PUNCT_LOGIN: restart scripts/start-test-databases.sh";
+    GTEST_SKIP() << "no TESSARINE_*_PUNCT_LOGIN";
+  }
+  ASSERT_NE(punct.password.find_first_of(";{}"), std::string::npos);
+
+  const std::optional<Error> error = OpenError(punct);
+  ASSERT_FALSE(error) << error->what();
+  const std::string user = QueryValue(Db().name == "PostgreSQL" ? "select current_user;" : "select current_user();")
+                               .value_or("");
+  EXPECT_TRUE(user.starts_with(punct.login)) << user;
+  const std::string masked = MaskPassword(connection.CompletedConnectString(), punct.password);
+  for (const char* piece : {"semi", "colon", "brace", "eq"}) {
+    EXPECT_EQ(masked.find(piece), std::string::npos) << masked;
+  }
+  connection.CloseConnection();
+
+  DataSource file = Db().fileDsn;
+  file.login = punct.login;
+  file.password = punct.password;
+  const std::optional<Error> refused = OpenError(file);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->Kind(), ErrorKind::Connection);
+  EXPECT_EQ(refused->what(), "Error 0: " + UnsafeValueText(file, "PWD"));
+  EXPECT_NE(std::string(refused->what()).find("file data source"), std::string::npos);
+  EXPECT_FALSE(connection.IsOpen());
+}
+
+}  // namespace
+}  // namespace tessarine::test

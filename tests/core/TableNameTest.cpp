@@ -1,0 +1,37 @@
+#include "core/TableName.h"
+
+#include <gtest/gtest.h>
+
+namespace tessarine {
+namespace {
+
+TEST(TableName, AcceptsAsciiLettersDigitsAndUnderscoreNotBeginningWithADigit) {
+  for (std::string_view text : {"Images", "Folders", "a", "_", "_Pics_2024", "IMAGES_1", "x9"}) {
+    const std::optional<TableName> name = TableName::Of(text);
+    ASSERT_TRUE(name.has_value()) << text;
+    EXPECT_EQ(name->Text(), text);
+    EXPECT_TRUE(IsValidTableName(text)) << text;
+  }
+}
+
+TEST(TableName, RefusesEverythingThatCouldLeaveTheName) {
+  const std::string_view refused[] = {
+      "", "1Images", "My Pics", " Images", "Images ", "Images;", "Images; drop table Folders; --",
+      "Folders;drop/**/table/**/Images;--", "Images--", "Im/*x*/ages", "Images'", "\"Images\"", "`Images`",
+      "[Images]", "public.Images", "Images-2", "Images(", "Images)", "Images,x", "Images\t", "Images\n",
+      "Bilder_\xC3\xA4",  // a non-ASCII letter
+      "Images\xEF\xBC\x9B",  // a full-width semicolon
+      std::string_view("Images\0x", 8),
+  };
+  for (std::string_view text : refused) {
+    EXPECT_FALSE(TableName::Of(text).has_value()) << text;
+    EXPECT_FALSE(IsValidTableName(text)) << text;
+  }
+}
+
+TEST(TableName, TheReportNamesTheTextAndStatesTheRule) {
+  EXPECT_EQ(InvalidTableNameText("a;b"), "Invalid table name 'a;b'\r\n" + std::string(kTableNameRule));
+}
+
+}  // namespace
+}  // namespace tessarine
