@@ -32,7 +32,7 @@ std::string TypicalJpeg() {
 void ReadJpegMetadata(benchmark::State& state) {
   const std::string file = TypicalJpeg();
   const XmpParser parser{CustomXmpDefinition{}};
-  const MetadataReadContext context{false, &parser, nullptr, {}};
+  const MetadataReadContext context{false, &parser, {}, nullptr};
   MetadataRecord record;
   for (auto _ : state) {
     ReadImageMetadataFromBytes(AsBytes(file), "JPG", context, record);
@@ -46,7 +46,7 @@ BENCHMARK(ReadJpegMetadata);
 void ReadTiffMetadata(benchmark::State& state) {
   const std::string file = "II*\0" + std::string(16 << 20, '\x3C') + Packet("<rdf:Description/>");
   const XmpParser parser{CustomXmpDefinition{}};
-  const MetadataReadContext context{false, &parser, nullptr, {}};
+  const MetadataReadContext context{false, &parser, {}, nullptr};
   MetadataRecord record;
   for (auto _ : state) ReadImageMetadataFromBytes(AsBytes(file), "TIF", context, record);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(file.size()));
