@@ -21,9 +21,11 @@ server=/usr/sbin/mariadbd
 nodes="1 2 3"
 
 is_root() { [ "$(id -u)" -eq 0 ]; }
-# Stops whatever was started, keeps RUN_DIR and its logs, and exits.
+# Prints the message and the end of the log it names, stops whatever was started, keeps RUN_DIR
+# and its logs, and exits.
 fail() {
-  echo "start-galera-cluster: $*" >&2
+  echo "start-galera-cluster: $1${2:+, see $2}" >&2
+  [ -n "${2:-}" ] && [ -f "$2" ] && tail -n 20 "$2" >&2
   "$here/stop-galera-cluster.sh" "$run" --keep-logs
   exit 1
 }
@@ -108,14 +110,14 @@ done
 
 # The first node gets the system tables and founds the cluster; the others receive everything from it.
 mariadb-install-db --defaults-file="$run/node1/my.cnf" "${user_opt[@]}" --auth-root-authentication-method=normal \
-  --skip-test-db >"$run/install.log" 2>&1 || fail "mariadb-install-db failed, see $run/install.log"
+  --skip-test-db >"$run/install.log" 2>&1 || fail "mariadb-install-db failed" "$run/install.log"
 declare -A server_pid
 start_node() {
   "$server" --defaults-file="$run/node$1/my.cnf" "${user_opt[@]}" "${@:2}" >/dev/null 2>&1 &
   server_pid[$1]=$!
 }
 start_node 1 --wsrep-new-cluster
-wait_synced 1 60 || fail "node 1 did not found the cluster, see $run/node1/server.log"
+wait_synced 1 60 || fail "node 1 did not found the cluster" "$run/node1/server.log"
 sql 1 "
   create database tessarine character set utf8mb4 collate utf8mb4_bin;
   create user 'tessarine'@'127.0.0.1' identified by '$password';
@@ -126,7 +128,7 @@ sql 1 "
 # The joiners one after the other: each takes a full state transfer from a synced node.
 for n in 2 3; do
   start_node "$n"
-  wait_synced "$n" 90 || fail "node $n did not join the cluster, see $run/node$n/server.log"
+  wait_synced "$n" 90 || fail "node $n did not join the cluster" "$run/node$n/server.log"
 done
 size=$(status_of 1 wsrep_cluster_size)
 [ "$size" = 3 ] || fail "the cluster has $size nodes instead of 3"
