@@ -18,8 +18,21 @@ export QT_QPA_PLATFORM=offscreen
 # that does not start is a failure (TESSARINE_REQUIRE_SERVERS=0 lets its tests skip instead).
 export TESSARINE_REQUIRE_SERVERS=${TESSARINE_REQUIRE_SERVERS:-1}
 databases=$(mktemp -d /tmp/tessarine-databases.XXXXXX)
-trap '"$root/scripts/stop-test-databases.sh" "$databases"' EXIT
+galera=$(mktemp -d /tmp/tessarine-galera.XXXXXX)
+trap '"$root/scripts/stop-galera-cluster.sh" "$galera"; "$root/scripts/stop-test-databases.sh" "$databases"' EXIT
 "$root/scripts/start-test-databases.sh" "$databases"
+# A three-node Galera cluster for the scale-out tests, when Galera is installed. Its data sources
+# join the others in the one odbc.ini the tests read.
+if dpkg-query -W -f='${Status}' galera-4 2>/dev/null | grep -q 'install ok installed'; then
+  if "$root/scripts/start-galera-cluster.sh" "$galera"; then
+    cat "$galera/odbc.ini" >>"$databases/odbc.ini"
+    # shellcheck source=/dev/null
+    source "$galera/env.sh"
+  elif [ "$TESSARINE_REQUIRE_SERVERS" = "1" ]; then
+    echo "test: the Galera cluster did not start (TESSARINE_REQUIRE_SERVERS=0 lets its tests skip)" >&2
+    exit 1
+  fi
+fi
 # shellcheck source=/dev/null
 source "$databases/env.sh"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j "$(nproc)"
