@@ -5,7 +5,8 @@
 # joining it by rsync state transfer. Creates a database "tessarine" and a user "tessarine", writes
 # user data sources TessarineGalera1..3 (one per node) in RUN_DIR/odbc.ini and RUN_DIR/env.sh, which
 # exports ODBCINI, TESSARINE_GALERA_DSN1..3, TESSARINE_GALERA_LOGIN, TESSARINE_GALERA_PASSWORD and
-# TESSARINE_GALERA_PIDFILE1..3 (each node's server PID file, for a test that kills a node).
+# TESSARINE_GALERA_PIDFILE1..3 and TESSARINE_GALERA_START1..3 (each node's server PID file and
+# start command, for a test that kills a node and starts it again).
 # Run as root, the servers run as the unprivileged mysql user. Exits non-zero when the cluster does
 # not come up with three synced nodes (whatever was started is stopped again).
 # Usage: scripts/start-galera-cluster.sh RUN_DIR      stop with scripts/stop-galera-cluster.sh RUN_DIR
@@ -111,9 +112,16 @@ done
 # The first node gets the system tables and founds the cluster; the others receive everything from it.
 mariadb-install-db --defaults-file="$run/node1/my.cnf" "${user_opt[@]}" --auth-root-authentication-method=normal \
   --skip-test-db >"$run/install.log" 2>&1 || fail "mariadb-install-db failed" "$run/install.log"
+# Each node's start command, also for a test that restarts a node it killed: the server replaces
+# the script, so its PID is the server's.
+for n in $nodes; do
+  printf '#!/bin/sh\n# Runs node %s of the Galera cluster of %s; it joins the others.\nexec %s --defaults-file=%s %s "$@"\n' \
+    "$n" "$run" "$server" "$run/node$n/my.cnf" "${user_opt[*]}" >"$run/node$n/start"
+  chmod 755 "$run/node$n/start"
+done
 declare -A server_pid
 start_node() {
-  "$server" --defaults-file="$run/node$1/my.cnf" "${user_opt[@]}" "${@:2}" >/dev/null 2>&1 &
+  "$run/node$1/start" "${@:2}" >/dev/null 2>&1 </dev/null &
   server_pid[$1]=$!
 }
 start_node 1 --wsrep-new-cluster
@@ -149,6 +157,7 @@ Database=tessarine
 CHARSET=utf8mb4
 
 INI
-  echo "export TESSARINE_GALERA_DSN$n=TessarineGalera$n TESSARINE_GALERA_PIDFILE$n='$run/node$n/pid'" >>"$run/env.sh"
+  echo "export TESSARINE_GALERA_DSN$n=TessarineGalera$n TESSARINE_GALERA_PIDFILE$n='$run/node$n/pid'" \
+    "TESSARINE_GALERA_START$n='$run/node$n/start'" >>"$run/env.sh"
 done
 echo "start-galera-cluster: 3 nodes on 127.0.0.1:${client[1]},${client[2]},${client[3]}" >&2
