@@ -38,20 +38,20 @@ free_port() {
   taken="$taken$port "
   echo "$port"
 }
-# Runs an SQL statement as root on a node's socket; prints the result without headers.
+# Runs SQL statements as root on a node's socket; prints the result without headers.
 sql() {
   local node=$1
   shift
-  mariadb --no-defaults --socket="$run/node$node/sock" -uroot -N -B -e "$*" 2>/dev/null
+  mariadb --no-defaults --socket="$run/node$node/sock" -uroot -N -B -e "$*"
 }
-status_of() { sql "$1" "show global status like '$2'" | cut -f2; }
+# A status variable of the node; empty while the node does not answer.
+status_of() { sql "$1" "show global status like '$2'" 2>/dev/null | cut -f2; }
 # Waits up to $2 seconds until the node is synced with the cluster and ready for clients.
 wait_synced() {
   local node=$1 tries=$(($2 * 4)) i
   for ((i = 0; i < tries; i++)); do
-    if [ "$(status_of "$node" wsrep_ready)" = ON ] && [ "$(status_of "$node" wsrep_local_state_comment)" = Synced ]; then
+    [ "$(status_of "$node" wsrep_ready)" = ON ] && [ "$(status_of "$node" wsrep_local_state_comment)" = Synced ] &&
       return 0
-    fi
     # A server that died will not come back by waiting.
     kill -0 "${server_pid[$node]}" 2>/dev/null || return 1
     sleep 0.25
@@ -115,8 +115,11 @@ mariadb-install-db --defaults-file="$run/node1/my.cnf" "${user_opt[@]}" --auth-r
 # Each node's start command, also for a test that restarts a node it killed: the server replaces
 # the script, so its PID is the server's.
 for n in $nodes; do
-  printf '#!/bin/sh\n# Runs node %s of the Galera cluster of %s; it joins the others.\nexec %s --defaults-file=%s %s "$@"\n' \
-    "$n" "$run" "$server" "$run/node$n/my.cnf" "${user_opt[*]}" >"$run/node$n/start"
+  cat >"$run/node$n/start" <<SH
+#!/bin/sh
+# Runs node $n of the Galera cluster of $run; it joins the others.
+exec '$server' --defaults-file='$run/node$n/my.cnf' ${user_opt[*]} "\$@"
+SH
   chmod 755 "$run/node$n/start"
 done
 declare -A server_pid
