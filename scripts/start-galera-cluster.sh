@@ -65,11 +65,14 @@ command -v rsync >/dev/null || fail "rsync is not installed (the state transfer 
 user_opt=()
 if is_root; then user_opt=(--user=mysql); fi
 
+# The ports lie below the kernel's range for outgoing connections (32768 and up by default): there,
+# a client's port, or the others reconnecting to a killed node, could hold a port the node needs
+# when it is started again.
 declare -A client group ist sst
 address=""
 for n in $nodes; do
-  client[$n]=$(free_port $((33169 + 10 * (n - 1))))
-  group[$n]=$(free_port $((45670 + 10 * (n - 1))))
+  client[$n]=$(free_port $((23306 + 10 * (n - 1))))
+  group[$n]=$(free_port $((24567 + 10 * (n - 1))))
   ist[$n]=$(free_port $((group[$n] + 1)))
   sst[$n]=$(free_port $((group[$n] + 2)))
   address="$address${address:+,}127.0.0.1:${group[$n]}"
