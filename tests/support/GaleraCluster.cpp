@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 
@@ -61,6 +62,18 @@ bool GaleraCluster::IsWhole(int node) const {
          StatusValue(node, "wsrep_cluster_size") == std::to_string(kNodes);
 }
 
+bool GaleraCluster::WaitForMembers(int node, int members, std::chrono::seconds within) const {
+  const auto deadline = std::chrono::steady_clock::now() + within;
+  for (;;) {
+    if (StatusValue(node, "wsrep_local_state_comment") == "Synced" &&
+        StatusValue(node, "wsrep_cluster_size") == std::to_string(members)) {
+      return true;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+}
+
 std::string GaleraCluster::Describe(int node) const {
   const auto state = StatusValue(node, "wsrep_local_state_comment");
   if (!state) return "node " + std::to_string(node) + " (" + Dsn(node) + ") does not answer";
@@ -81,12 +94,8 @@ bool GaleraCluster::KillNode(int node) const {
 
 bool GaleraCluster::RestartNode(int node, std::chrono::seconds within) const {
   const auto deadline = std::chrono::steady_clock::now() + within;
-  // A node started while the others still count its killed self waits until they let it go.
-  const int other = node == 1 ? 2 : 1;
-  while (StatusValue(other, "wsrep_cluster_size") == std::to_string(kNodes)) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
-  }
+  // A node started while the others still count its killed self waits long until they let it go.
+  if (!WaitForMembers(node == 1 ? 2 : 1, kNodes - 1, within)) return false;
   const std::string command = m_nodes.at(node - 1).startCommand;
   // Twice forked so that the server belongs to no test process and outlives this one.
   const pid_t child = ::fork();
@@ -105,11 +114,8 @@ bool GaleraCluster::RestartNode(int node, std::chrono::seconds within) const {
   if (child < 0) return false;
   int status = 0;
   ::waitpid(child, &status, 0);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (IsWhole(node)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
-  }
-  return false;
+  const auto left = std::chrono::duration_cast<std::chrono::seconds>(deadline - std::chrono::steady_clock::now());
+  return WaitForMembers(node, kNodes, std::max(left, std::chrono::seconds(1)));
 }
 
 std::vector<std::pair<std::string, std::string>> GaleraCluster::Rows(int node, const std::string& table,

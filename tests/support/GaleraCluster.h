@@ -33,10 +33,15 @@ class GaleraCluster {
   // Why IsWhole is false for the node, for a failure message.
   std::string Describe(int node) const;
 
+  // Waits until the node answers, is synced and counts `members` nodes in the cluster; false when
+  // that did not happen within the time given.
+  bool WaitForMembers(int node, int members, std::chrono::seconds within) const;
+
   // Ends the node's server with SIGKILL; false when its PID file names no server of that node.
   bool KillNode(int node) const;
-  // Starts the node again, detached from this process, and waits until it is synced and the
-  // cluster whole; false when that did not happen within the time given.
+  // Once the other nodes have let the killed node go, starts it again, detached from this process,
+  // and waits until it is synced and the cluster whole; false when that did not happen within the
+  // time given.
   bool RestartNode(int node, std::chrono::seconds within) const;
 
   // The folder and file name of every row of the table whose folder begins with `prefix`, read on
