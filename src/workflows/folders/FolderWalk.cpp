@@ -7,16 +7,17 @@
 
 namespace tessarine {
 
-WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor) {
-  DirectoryListing listing{std::filesystem::path(folder.Bytes())};
-  if (!listing.IsOpen()) {
-    visitor.FolderUnreadable(folder, listing.Error());
-    return WalkOutcome::Unreadable;
-  }
-  if (!visitor.EnterFolder(folder)) return WalkOutcome::Ended;
+namespace {
 
-  FolderListing seen;
+// One listing of the folder, its files visited; the names of its subfolders to walk.
+struct FolderPass {
+  bool goOn = true;
   std::vector<std::string> subfolders;
+};
+
+FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, FolderVisitor& visitor) {
+  FolderPass pass;
+  FolderListing seen;
   bool visitedAll = true;
   bool listedAll = false;
   while (visitedAll && !visitor.Stopped()) {
@@ -29,7 +30,7 @@ WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor) {
     ++seen.entryCount;
     if (entry->kind != EntryKind::File) seen.otherEntries.insert(NameToText(entry->name));
     if (entry->kind == EntryKind::Folder) {
-      if (!IsSkippedFolder(entry->name)) subfolders.push_back(entry->name);
+      if (!IsSkippedFolder(entry->name)) pass.subfolders.push_back(entry->name);
     } else if (entry->kind == EntryKind::File && !IsHiddenFile(entry->name)) {
       visitedAll = visitor.VisitFile(folder, entry->name);
     }
@@ -38,7 +39,26 @@ WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor) {
   listing.Close();
   if (listingError != 0) visitor.FolderUnreadable(folder, listingError);
   seen.complete = visitedAll && listedAll;
-  if (!visitor.LeaveFolder(folder, seen)) return WalkOutcome::Ended;
+  pass.goOn = visitor.LeaveFolder(folder, seen);
+  return pass;
+}
+
+}  // namespace
+
+WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor) {
+  FolderPass pass;
+  for (bool first = true;; first = false) {
+    DirectoryListing listing{std::filesystem::path(folder.Bytes())};
+    if (!listing.IsOpen()) {
+      visitor.FolderUnreadable(folder, listing.Error());
+      return first ? WalkOutcome::Unreadable : WalkOutcome::Ended;
+    }
+    if (!visitor.EnterFolder(folder)) return WalkOutcome::Ended;
+    pass = ListAndVisit(folder, listing, visitor);
+    if (!visitor.WalkFolderAgain(folder)) break;
+  }
+  if (!pass.goOn) return WalkOutcome::Ended;
+  const std::vector<std::string>& subfolders = pass.subfolders;
 
   for (const std::string& name : subfolders) {
     if (visitor.Stopped()) break;

@@ -37,6 +37,9 @@ class FolderVisitor {
   // The folder could not be listed (missing, no permission, an I/O error), or its listing broke
   // off (then LeaveFolder follows with an incomplete listing). `error` is the errno.
   virtual void FolderUnreadable(const FolderKey& folder, int error) = 0;
+  // Asked after LeaveFolder: true walks the folder's own files once more, from a new listing (the
+  // database gave up the folder's work for a passing reason).
+  virtual bool WalkFolderAgain(const FolderKey& /*folder*/) { return false; }
 };
 
 enum class WalkOutcome {

@@ -1,8 +1,10 @@
 #include "workflows/scan/FolderCataloguer.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
+#include <thread>
 
 #include "catalogue/ScanStatements.h"
 #include "catalogue/ServerFailure.h"
@@ -10,6 +12,7 @@
 #include "core/TextDecoding.h"
 #include "metadata/FileFacts.h"
 #include "metadata/FileRowReader.h"
+#include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/ReadAlerts.h"
 #include "workflows/scan/Thumbnails.h"
 
@@ -17,6 +20,10 @@ namespace tessarine {
 namespace {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
+
+// A folder whose transaction the server gave up (a conflict with another node of a cluster, a
+// deadlock, a node leaving the cluster) is walked again, after a pause that grows: 1 s, then 2 s.
+constexpr int kFolderAttempts = 3;
 
 }  // namespace
 
@@ -62,8 +69,8 @@ bool FolderCataloguer::Refused(const DatabaseError& error, const std::string& wh
       Problem("   " + what + ": " + error.CommonText());
       return true;
     case FailureScope::Transaction:
-      Problem("   " + what + ": " + error.CommonText() + " (the folder's changes were rolled back)");
       m_folderRolledBack = true;
+      m_folderRollback = error;
       return false;
     case FailureScope::Connection:
       if (!m_lost) m_lost = error;
@@ -76,7 +83,11 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
   if (Stopped()) return false;
   m_rows.reset();
   m_folderRows = 0;
+  m_folderFailedRows = 0;
+  m_folderUnreadable = 0;
+  m_folderFirstFile = m_scanFileCount;
   m_folderRolledBack = false;
+  m_folderRollback.reset();
   try {
     if (m_dialect.transactionStart) m_connection.SendStatement(*m_dialect.transactionStart);
   } catch (const DatabaseError& error) {
@@ -93,6 +104,32 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
     return false;
   }
   return true;
+}
+
+bool FolderCataloguer::WalkFolderAgain(const FolderKey& folder) {
+  const bool again = m_folderRolledBack && !m_lost && m_folderAttempt + 1 < kFolderAttempts && !Stopped();
+  if (!again) {
+    if (m_folderRolledBack && m_folderRollback) {
+      Problem("   " + folder.Text() + ": " + m_folderRollback->CommonText() +
+              " (the folder's changes were rolled back; its rows are as before)");
+    }
+    // What this last walk of the folder came to counts.
+    m_failedRows += m_folderFailedRows;
+    m_unreadable += m_folderUnreadable;
+    m_folderAttempt = 0;
+    return false;
+  }
+  ++m_folderAttempt;
+  m_port.AddLogLine("   " + folder.Text() + ": " + (m_folderRollback ? m_folderRollback->CommonText() : "") +
+                    "; the folder is read again");
+  // The pause lets a cluster settle; a Stop cuts it short.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1 << (m_folderAttempt - 1));
+  while (std::chrono::steady_clock::now() < until && !Stopped()) {
+    m_port.ProcessEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  m_scanFileCount = m_folderFirstFile;
+  return !Stopped();
 }
 
 bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& name) {
@@ -128,7 +165,7 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
     return true;
   }
   if (row.openError != 0) {
-    ++m_unreadable;
+    ++m_folderUnreadable;
     m_rows->Keep(NameToText(name));
     Problem("   " + pathText + ": cannot be read (" + ErrnoText(row.openError) + "), its row is kept as it was");
     return true;
@@ -142,13 +179,13 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
   bool goOn = true;
   try {
     if (const std::optional<std::string> refused = m_rows->Write(row.columns)) {
-      ++m_failedRows;
+      ++m_folderFailedRows;
       Problem("   " + pathText + ": row not written: " + *refused);
     } else {
       ++m_folderRows;
     }
   } catch (const DatabaseError& error) {
-    ++m_failedRows;
+    ++m_folderFailedRows;
     m_rows->Keep(NameToText(name));
     goOn = Refused(error, pathText + ": row not written");
   }
@@ -180,18 +217,28 @@ void FolderCataloguer::EndTransaction(const FolderKey& folder) {
   if (m_lost) return;
   const long long written = m_folderRows;
   m_folderRows = 0;
-  try {
-    if (m_dialect.transactionEnd) m_connection.SendStatement(*m_dialect.transactionEnd);
-  } catch (const DatabaseError& error) {
-    Refused(error, folder.Text() + ": the folder's rows were not committed");
-    m_failedRows += written;
-    return;
+  if (!m_folderRolledBack) {
+    try {
+      if (m_dialect.transactionEnd) m_connection.SendStatement(*m_dialect.transactionEnd);
+      m_committedRows += written;
+      return;
+    } catch (const DatabaseError& error) {
+      // A refused commit leaves the folder as it was before this walk, like a rollback.
+      if (ScopeOf(error, m_connection) == FailureScope::Connection) {
+        if (!m_lost) m_lost = error;
+        return;
+      }
+      m_folderRolledBack = true;
+      m_folderRollback = error;
+    }
+  } else if (m_dialect.transactionEnd) {
+    // Ends what the server may still hold open, so the next folder starts clean.
+    SendIgnoringErrors(m_connection, SqlStatement("rollback;"));
   }
-  if (m_folderRolledBack) {
-    m_failedRows += written;
-  } else {
-    m_committedRows += written;
-  }
+  (void)folder;
+  // The rows of this walk are not in the table: they count as failed unless the folder is walked
+  // again (see WalkFolderAgain).
+  m_folderFailedRows += written;
 }
 
 void FolderCataloguer::FolderUnreadable(const FolderKey& folder, int error) {
@@ -200,7 +247,9 @@ void FolderCataloguer::FolderUnreadable(const FolderKey& folder, int error) {
     Problem("   " + folder.Text() + ": cannot be read (" + ErrnoText(error) + "); its rows are kept");
     return;
   }
-  ++m_unreadable;
+  // A listing that broke off belongs to the folder's walk; a subfolder that cannot be opened, to
+  // the scan.
+  ++(m_rows ? m_folderUnreadable : m_unreadable);
   Problem("   " + folder.Text() + ": cannot be read (" + ErrnoText(error) + "); its rows are kept");
 }
 

@@ -54,6 +54,7 @@ class FolderCataloguer final : private FolderVisitor {
   bool VisitFile(const FolderKey& folder, const std::string& nameBytes) override;
   bool LeaveFolder(const FolderKey& folder, const FolderListing& listing) override;
   void FolderUnreadable(const FolderKey& folder, int error) override;
+  bool WalkFolderAgain(const FolderKey& folder) override;
 
   // A problem with a file or a folder: the log, and the scan's problem hook.
   void Problem(const std::string& text);
@@ -74,10 +75,15 @@ class FolderCataloguer final : private FolderVisitor {
   FolderKey m_top;
   std::optional<StoredFolders> m_storedFolders;
   bool m_unreachable = false;
-  // The folder being scanned.
+  // The folder being scanned, in its present attempt.
   std::optional<FolderRows> m_rows;
-  long long m_folderRows = 0;  // rows written in the folder's open transaction
-  bool m_folderRolledBack = false;
+  long long m_folderRows = 0;        // rows written in the folder's open transaction
+  long long m_folderFailedRows = 0;  // rows refused in it
+  long long m_folderUnreadable = 0;  // files in it that could not be read
+  long long m_folderFirstFile = 0;   // the scan's file count when the folder was entered
+  bool m_folderRolledBack = false;   // the server gave up the folder's transaction
+  std::optional<DatabaseError> m_folderRollback;
+  int m_folderAttempt = 0;           // walks of the folder before this one
 
   long long m_scanFileCount = 0;
   long long m_committedRows = 0;
