@@ -213,6 +213,9 @@ TEST_F(ScanCommands, SigintStopsAfterTheFolderInProgress) {
 TEST_F(ScanCommands, AScanWhileAnotherHoldsTheCatalogueIsRefusedAndToldWho) {
   CreateTables();
   ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  // Enough files that the first scan is still at work when it is held still.
+  constexpr int kFiles = 2000;
+  for (int i = 0; i < kFiles; ++i) WriteFile(photos / "sub" / ("file" + std::to_string(i) + ".txt"), "text");
   ToolRun second;
   pid_t firstProcess = 0;
   // The first scan holds the catalogue while it is held still; a second one is refused.
@@ -225,7 +228,7 @@ TEST_F(ScanCommands, AScanWhileAnotherHoldsTheCatalogueIsRefusedAndToldWho) {
   EXPECT_EQ(first.status, 0) << first.out;
   EXPECT_EQ(second.status, 3) << second.out;
   EXPECT_NE(second.out.find("process " + std::to_string(firstProcess)), std::string::npos) << second.out;
-  EXPECT_EQ(RowsUnder(photos), "3");
+  EXPECT_EQ(RowsUnder(photos), std::to_string(3 + kFiles));
   // Once the first has ended, the catalogue is free again.
   EXPECT_EQ(Run("scan").status, 0);
 }
