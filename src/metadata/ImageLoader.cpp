@@ -13,6 +13,9 @@
 #include <cstring>
 #include <mutex>
 
+#include "metadata/RegularFile.h"
+#include "metadata/StdioImageIo.h"
+
 namespace tessarine {
 namespace {
 
@@ -101,7 +104,8 @@ bool IsDecoded(std::string_view supportIptc, std::string_view ext) {
 
     DecodeReply reply;
     DecodedImageResult result;
-    Bitmap bitmap = DecodeInProcess(fields[0], fields[1], fields[2]);
+    Bitmap bitmap = DecodeInProcess(fields[0], fields[1], fields[2], &result.problem);
+    if (!bitmap) std::strncpy(reply.problem, result.problem.c_str(), sizeof reply.problem - 1);
     if (bitmap) {
       reply.width = FreeImage_GetWidth(bitmap.get());
       reply.height = FreeImage_GetHeight(bitmap.get());
@@ -125,7 +129,8 @@ bool IsDecoded(std::string_view supportIptc, std::string_view ext) {
 
 void BitmapDeleter::operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
 
-Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext) {
+Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,
+                       std::string* problem) {
   InstallMessageHandler();
   FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
   int flags = 0;
@@ -138,7 +143,15 @@ Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view suppo
     format = FIF_PSD;
   }
   if (format == FIF_UNKNOWN) return nullptr;
-  return Bitmap(FreeImage_Load(format, path.c_str(), flags));
+  // Opened here, not by the library from the path: a FIFO must never hold the decoder.
+  RegularFile file(path);
+  const FileStream stream = file.ToStream();
+  if (!stream) {
+    if (problem != nullptr) *problem = "not decoded: " + (file.IsOpen() ? std::string("no stream") : file.Problem());
+    return nullptr;
+  }
+  FreeImageIO io = StdioImageIo();
+  return Bitmap(FreeImage_LoadFromHandle(format, &io, stream.get(), flags));
 }
 
 ImageDecoder::ImageDecoder(Work work, std::chrono::seconds timeout) : m_work(std::move(work)), m_timeout(timeout) {}
