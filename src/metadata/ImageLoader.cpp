@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -161,6 +162,7 @@ ImageDecoder::~ImageDecoder() { Stop(); }
 bool ImageDecoder::Start() {
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+  const pid_t parent = ::getpid();
   const pid_t child = ::fork();
   if (child < 0) {
     ::close(ends[0]);
@@ -168,6 +170,12 @@ bool ImageDecoder::Start() {
     return false;
   }
   if (child == 0) {
+    // Ctrl-C reaches the terminal's whole process group: the decoder finishes its file, as the scan
+    // does, and ends with the scan, when its requests end or the scan itself is gone.
+    ::signal(SIGINT, SIG_IGN);
+    ::signal(SIGTERM, SIG_IGN);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(0);
     // Keep only the standard streams and the request socket: an inherited end of another
     // decoder's socket would keep that decoder from ever seeing the end of its requests.
     ::close_range(3, static_cast<unsigned>(ends[1]) - 1, 0);

@@ -1,6 +1,7 @@
 #include "metadata/ImageLoader.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +72,21 @@ TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
     EXPECT_EQ(next.preview.rgb, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
   }
   EXPECT_EQ(decoder.Decode(dir / "a.jpg", "1", "JPG").problem, "");  // no argument, no work
+}
+
+// Ctrl-C at a terminal reaches the decoder too (one process group): like the scan, it finishes
+// the file in progress instead of dying with it.
+TEST(ImageDecoder, FinishesItsFileThroughCtrlCAndSigterm) {
+  test::TempDir dir;
+  ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 24, 12));
+  ImageDecoder decoder([](FIBITMAP* bitmap, const std::string&) -> DecodedImageResult {
+    ::raise(SIGINT);
+    ::raise(SIGTERM);
+    return {"work saw " + std::to_string(FreeImage_GetWidth(bitmap)), {}};
+  });
+  const ScanImage image = decoder.Decode(dir / "a.jpg", "1", "JPG", "signals");
+  EXPECT_EQ(image.width, "24");
+  EXPECT_EQ(image.problem, "work saw 24");
 }
 
 // A FIFO at the path of an image: the decoder opens it itself, without waiting, and refuses it.
