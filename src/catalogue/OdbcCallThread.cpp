@@ -10,6 +10,13 @@
 #include <system_error>
 
 namespace tessarine {
+namespace {
+
+std::mutex g_givenUpMutex;
+std::condition_variable g_givenUpEnded;
+std::size_t g_givenUp = 0;
+
+}  // namespace
 
 struct OdbcCallThread::State {
   std::mutex mutex;
@@ -19,6 +26,7 @@ struct OdbcCallThread::State {
   std::uint64_t queued = 0;
   std::uint64_t finished = 0;
   bool ownerGone = false;
+  bool gaveUp = false;
   // The SQLCancel of a call given up: it uses the statement handle the next work may free.
   std::thread cancel;
 };
@@ -27,7 +35,14 @@ void OdbcCallThread::Serve(const std::shared_ptr<State>& state) {
   std::unique_lock lock(state->mutex);
   for (;;) {
     state->wake.wait(lock, [&] { return state->ownerGone || !state->queue.empty(); });
-    if (state->queue.empty()) return;
+    if (state->queue.empty()) {
+      if (state->gaveUp) {
+        std::lock_guard count(g_givenUpMutex);
+        --g_givenUp;
+        g_givenUpEnded.notify_all();
+      }
+      return;
+    }
     std::function<void()> work = std::move(state->queue.front());
     state->queue.pop_front();
     lock.unlock();
@@ -81,6 +96,11 @@ std::optional<SQLRETURN> OdbcCallThread::Run(std::function<SQLRETURN()> call, st
   if (m_state->done.wait_for(lock, limit, [&] { return m_state->finished >= ticket; })) return *result;
 
   m_gaveUp = true;
+  m_state->gaveUp = true;
+  {
+    std::lock_guard count(g_givenUpMutex);
+    ++g_givenUp;
+  }
   if (statement != SQL_NULL_HSTMT) {
     // The server may still be there, only slow: ask it to drop the statement.
     try {
@@ -107,6 +127,16 @@ DatabaseError NoAnswerError(unsigned long seconds, ErrorKind kind) {
                        "The database did not answer within " + std::to_string(seconds) +
                            (seconds == 1 ? " second" : " seconds"),
                        kind);
+}
+
+std::size_t CallsGivenUpStillRunning() {
+  std::lock_guard count(g_givenUpMutex);
+  return g_givenUp;
+}
+
+void WaitForCallsGivenUp() {
+  std::unique_lock count(g_givenUpMutex);
+  g_givenUpEnded.wait(count, [] { return g_givenUp == 0; });
 }
 
 }  // namespace tessarine

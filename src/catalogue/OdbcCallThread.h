@@ -10,6 +10,7 @@
 #include <sql.h>
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -51,5 +52,12 @@ class OdbcCallThread {
 
 // The error of a call given up: "The database did not answer within N seconds" (SQLSTATE HYT00).
 DatabaseError NoAnswerError(unsigned long seconds, ErrorKind kind = ErrorKind::Database);
+
+// The threads of calls given up that have not ended yet, in the whole process. While there are
+// any, a process must not end by exit(): its library clean-ups (OpenSSL's) would run under a call
+// that goes on when the server comes back. The tool ends by _Exit then.
+std::size_t CallsGivenUpStillRunning();
+// Waits until every thread of a call given up has ended (the server answered, the handles freed).
+void WaitForCallsGivenUp();
 
 }  // namespace tessarine

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/CatalogueConnection.h"
+#include "catalogue/OdbcCallThread.h"
 #include "support/DatabaseFixture.h"
 #include "support/StoppedServer.h"
 
@@ -59,7 +60,10 @@ TEST_P(NoAnswerOn, AStatementTheServerDoesNotAnswerEndsWithTheTimeOutError) {
     EXPECT_EQ(ErrorOf([&] { held->MoveNext(); }, ErrorKind::Database), kNoAnswer);
     held.reset();
   }
-  // Once the server answers again, a new connection works as before.
+  // Once the server answers again, the call given up returns and its connection is freed (the
+  // process must not end before: see CallsGivenUpStillRunning), and a new connection works.
+  WaitForCallsGivenUp();
+  EXPECT_EQ(CallsGivenUpStillRunning(), 0u);
   ASSERT_NO_THROW(waiting.OpenConnection(Db().userDsn));
   auto rows = waiting.ExecuteStatement("select count(*) from " + t + " where Id = 1;");
   ASSERT_NE(rows, nullptr);
@@ -76,6 +80,7 @@ TEST_P(NoAnswerOn, AnOpenTheServerDoesNotAnswerEndsWithTheTimeOutError) {
     EXPECT_EQ(state, "HYT00");
     EXPECT_FALSE(waiting.IsOpen());
   }
+  WaitForCallsGivenUp();
   ASSERT_NO_THROW(waiting.OpenConnection(Db().userDsn));
   auto rows = waiting.ExecuteStatement("select 1;");
   ASSERT_NE(rows, nullptr);

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "catalogue/OdbcCallThread.h"
 #include "support/StoppedServer.h"
 #include "workflows/CatalogueFixture.h"
 
@@ -35,6 +36,8 @@ TEST_P(ScanNoAnswerOn, AServerThatStopsAnsweringEndsTheScanWithTheTimeOutError) 
   ASSERT_TRUE(stopped.has_value());
   EXPECT_EQ(stopped->Why(), "");
   stopped.reset();
+  // The insert given up returns once the server answers again; the process must not end before.
+  WaitForCallsGivenUp();
 
   const std::string noAnswer = "Error 0: The database did not answer within 3 seconds";
   ASSERT_FALSE(result.status);
