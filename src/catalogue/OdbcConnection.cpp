@@ -60,6 +60,7 @@ std::string OdbcConnection::Connect(std::string_view driverConnectString, unsign
   m_connection.Check("SQLDriverConnect", *result);
   m_connected = true;
   m_timeoutSeconds = timeoutSeconds;
+  m_inProcess = DbmsName().find("SQLite") != std::string::npos;
   const auto length = std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(texts->outLength, 0)),
                                             texts->out.size() - 1);
   m_completed.assign(reinterpret_cast<const char*>(texts->out.data()), length);
@@ -77,11 +78,17 @@ std::string OdbcConnection::DbmsName() const {
   return std::string(reinterpret_cast<const char*>(name.data()), size);
 }
 
+std::optional<SQLRETURN> OdbcConnection::CallServer(std::function<SQLRETURN()> call, std::chrono::milliseconds limit,
+                                                    SQLHSTMT statement) {
+  if (m_inProcess) return call();
+  return m_calls.Run(std::move(call), limit, statement);
+}
+
 bool OdbcConnection::IsAlive() {
   if (!m_connected || !Answers()) return false;
   auto dead = std::make_shared<SQLUINTEGER>(SQL_CD_FALSE);
   const SQLHDBC connection = m_connection.Get();
-  const std::optional<SQLRETURN> result = m_calls.Run(
+  const std::optional<SQLRETURN> result = CallServer(
       [connection, dead] { return SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, dead.get(), 0, nullptr); },
       std::chrono::seconds(m_timeoutSeconds));
   if (!result) return false;

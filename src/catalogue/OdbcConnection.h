@@ -5,7 +5,10 @@
 // the connection's own thread (see OdbcCallThread); once one of them was given up, the connection
 // no longer answers and its handles are freed behind that call.
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,8 +40,12 @@ class OdbcConnection {
   // driver asks the server: it is waited for no longer than a statement.
   bool IsAlive();
 
-  // Where the calls that wait for the server run.
-  OdbcCallThread& Calls() { return m_calls; }
+  // Runs a driver call that may wait for the server on the connection's thread, and waits for it
+  // at most `limit`; nothing when it was given up (see OdbcCallThread). The calls of an in-process
+  // driver (SQLite's), which has no server to wait for, run here: a thread's hand-over per call
+  // would more than double the time a scan of small files takes.
+  std::optional<SQLRETURN> CallServer(std::function<SQLRETURN()> call, std::chrono::milliseconds limit,
+                                      SQLHSTMT statement = SQL_NULL_HSTMT);
   // False once a call was given up: nothing may be sent on the connection any more.
   bool Answers() const { return !m_calls.GaveUp(); }
   // Frees a handle of this connection: now, or behind the call given up.
@@ -51,6 +58,7 @@ class OdbcConnection {
   OdbcHandle m_environment;
   OdbcHandle m_connection;  // declared after the environment: freed before it
   bool m_connected = false;
+  bool m_inProcess = false;  // the driver is SQLite's
   unsigned long m_timeoutSeconds = 0;
   std::string m_completed;
   OdbcCallThread m_calls;  // declared last: its thread ends before the handles are freed

@@ -57,7 +57,7 @@ void OdbcStatement::RequireAnswers() const {
 SQLRETURN OdbcStatement::CallServer(std::function<SQLRETURN()> call) {
   RequireAnswers();
   const std::optional<SQLRETURN> result =
-      m_connection->Calls().Run(std::move(call), std::chrono::seconds(m_timeoutSeconds), m_statement.Get());
+      m_connection->CallServer(std::move(call), std::chrono::seconds(m_timeoutSeconds), m_statement.Get());
   if (!result) throw NoAnswerError(m_timeoutSeconds);
   return *result;
 }
