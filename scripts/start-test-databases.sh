@@ -4,7 +4,9 @@
 # data sources in RUN_DIR/odbc.ini and file data sources beside it. A second user,
 # "tessarine_punct", has a password holding the connect string's own punctuation (; { } =).
 # Writes RUN_DIR/env.sh, which exports ODBCINI, TESSARINE_{PGSQL,MARIADB}_{DSN,FILEDSN,LOGIN,PASSWORD}
-# and TESSARINE_{PGSQL,MARIADB}_PUNCT_{LOGIN,PASSWORD} for the tests.
+# and TESSARINE_{PGSQL,MARIADB}_PUNCT_{LOGIN,PASSWORD} for the tests, and
+# TESSARINE_{PGSQL,MARIADB}_PIDFILE, which names the server process a test stops to see what a
+# silent server does.
 # Run as root, the servers run as the unprivileged postgres and mysql users.
 # A server that cannot start is left out of env.sh (its tests then skip), unless
 # TESSARINE_REQUIRE_SERVERS=1, where it is an error.
@@ -89,6 +91,7 @@ INI
 export TESSARINE_PGSQL_DSN=TessarinePg TESSARINE_PGSQL_FILEDSN='$run/postgresql.dsn'
 export TESSARINE_PGSQL_LOGIN=tessarine TESSARINE_PGSQL_PASSWORD='$password'
 export TESSARINE_PGSQL_PUNCT_LOGIN=tessarine_punct TESSARINE_PGSQL_PUNCT_PASSWORD='$punct_password'
+export TESSARINE_PGSQL_PIDFILE='$data/postmaster.pid'
 ENV
   echo "start-test-databases: PostgreSQL on 127.0.0.1:$port" >&2
 }
@@ -145,6 +148,7 @@ INI
 export TESSARINE_MARIADB_DSN=TessarineMaria TESSARINE_MARIADB_FILEDSN='$run/mariadb.dsn'
 export TESSARINE_MARIADB_LOGIN=tessarine TESSARINE_MARIADB_PASSWORD='$password'
 export TESSARINE_MARIADB_PUNCT_LOGIN=tessarine_punct TESSARINE_MARIADB_PUNCT_PASSWORD='$punct_password'
+export TESSARINE_MARIADB_PIDFILE='$home/pid'
 ENV
   echo "start-test-databases: MariaDB on 127.0.0.1:$port" >&2
 }

@@ -39,7 +39,7 @@ DataSource DataSourceOf(const Settings& settings, bool fileDsnSelected) {
   return DataSource{settings.dsn, fileDsnSelected, settings.login, settings.password};
 }
 
-CatalogueConnection::CatalogueConnection() = default;
+CatalogueConnection::CatalogueConnection(unsigned long queryTimeoutSeconds) : m_queryTimeoutSeconds(queryTimeoutSeconds) {}
 
 CatalogueConnection::~CatalogueConnection() { CloseConnection(); }
 
@@ -49,6 +49,7 @@ void CatalogueConnection::OpenConnection(const DataSource& source) {
   m_connectString = tessarine::ConnectString(source, braced);
   // A new open replaces the connection kept before.
   CloseConnection();
+  m_noAnswer.reset();
   m_completedConnectString.clear();
   // The driver manager leaves an empty file behind when a file data source is missing.
   if (source.fileDsn && !FileDataSourceExists(source.dsn)) {
@@ -60,7 +61,7 @@ void CatalogueConnection::OpenConnection(const DataSource& source) {
   }
   auto connection = std::make_shared<OdbcConnection>();
   try {
-    m_completedConnectString = connection->Connect(DriverConnectString(m_connectString));
+    m_completedConnectString = connection->Connect(DriverConnectString(m_connectString), m_queryTimeoutSeconds);
   } catch (const DatabaseError& error) {
     throw DatabaseError(error.NativeError(), error.SqlState(), error.Description(), ErrorKind::Connection);
   }
@@ -70,23 +71,46 @@ void CatalogueConnection::OpenConnection(const DataSource& source) {
 
 std::unique_ptr<ResultSet> CatalogueConnection::ExecuteStatement(const SqlStatement& sql, CursorChoice cursor) {
   m_statementText = sql.text;
-  if (!m_connection) throw DatabaseError(0, "08003", "The database connection is not open");
-  auto statement = std::make_unique<OdbcStatement>(m_connection, cursor, kQueryTimeoutSeconds);
-  if (!statement->Execute(sql.text, sql.values)) return nullptr;
-  return std::make_unique<ResultSet>(std::move(statement));
+  RequireOpen();
+  try {
+    auto statement = std::make_unique<OdbcStatement>(m_connection, cursor, m_queryTimeoutSeconds);
+    if (!statement->Execute(sql.text, sql.values)) return nullptr;
+    return std::make_unique<ResultSet>(std::move(statement));
+  } catch (const DatabaseError& error) {
+    AbandonWhenUnanswered(error);
+    throw;
+  }
 }
 
 void CatalogueConnection::Send(const SqlStatement& sql) {
   m_statementText = sql.text;
   m_changedRows = -1;
-  if (!m_connection) throw DatabaseError(0, "08003", "The database connection is not open");
-  OdbcStatement statement(m_connection, CursorChoice::ForwardOnly, kQueryTimeoutSeconds);
-  statement.Execute(sql.text, sql.values);
+  RequireOpen();
   try {
-    m_changedRows = statement.RowCount();
-  } catch (const DatabaseError&) {
-    m_changedRows = -1;  // a statement without a row count
+    OdbcStatement statement(m_connection, CursorChoice::ForwardOnly, m_queryTimeoutSeconds);
+    statement.Execute(sql.text, sql.values);
+    try {
+      m_changedRows = statement.RowCount();
+    } catch (const DatabaseError&) {
+      m_changedRows = -1;  // a statement without a row count
+    }
+  } catch (const DatabaseError& error) {
+    AbandonWhenUnanswered(error);
+    throw;
   }
+}
+
+void CatalogueConnection::RequireOpen() {
+  // A result set read after a call was given up finds it first: no new statement may be allocated.
+  if (m_connection && !m_connection->Answers()) AbandonWhenUnanswered(NoAnswerError(m_queryTimeoutSeconds));
+  if (m_noAnswer) throw *m_noAnswer;
+  if (!m_connection) throw DatabaseError(0, "08003", "The database connection is not open");
+}
+
+void CatalogueConnection::AbandonWhenUnanswered(const DatabaseError& error) {
+  if (!m_connection || m_connection->Answers()) return;
+  m_noAnswer = error;
+  CloseConnection();
 }
 
 bool CatalogueConnection::IsAlive() const { return m_connection && m_connection->IsAlive(); }

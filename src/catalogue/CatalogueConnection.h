@@ -1,7 +1,9 @@
 #pragma once
 // The catalogue's database connection: opened by an operation at its start and closed at its end
 // (the verify browser keeps one of its own open while the user pages). Every statement is sent
-// as a request for a result set; statements without rows simply give none.
+// as a request for a result set; statements without rows simply give none. A statement (or an
+// open) that the database does not answer within the query time-out ends with the NoAnswerError;
+// the connection is then closed and every later statement gets the same error until the next open.
 
 #include <memory>
 #include <optional>
@@ -22,7 +24,8 @@ class CatalogueConnection final : public StatementSink {
  public:
   static constexpr unsigned long kQueryTimeoutSeconds = 600;
 
-  CatalogueConnection();
+  // Tests wait a few seconds for a server they have stopped, not ten minutes.
+  explicit CatalogueConnection(unsigned long queryTimeoutSeconds = kQueryTimeoutSeconds);
   ~CatalogueConnection() override;
   CatalogueConnection(const CatalogueConnection&) = delete;
   CatalogueConnection& operator=(const CatalogueConnection&) = delete;
@@ -67,6 +70,13 @@ class CatalogueConnection final : public StatementSink {
   const std::string& CompletedConnectString() const { return m_completedConnectString; }
 
  private:
+  // Throws the error that dropped the connection, or "not open".
+  void RequireOpen();
+  // Drops the connection when a call of it was given up; the error is given to later statements.
+  void AbandonWhenUnanswered(const DatabaseError& error);
+
+  unsigned long m_queryTimeoutSeconds;
+  std::optional<DatabaseError> m_noAnswer;  // why the connection was dropped, until the next open
   std::shared_ptr<OdbcConnection> m_connection;
   std::unique_ptr<CatalogueLock> m_lock;
   std::unique_ptr<ResultSet> m_result;

@@ -5,6 +5,8 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <utility>
+
 #include "core/DatabaseError.h"
 
 namespace tessarine {
@@ -34,6 +36,8 @@ class OdbcHandle {
 
   // Frees the handle now; errors are ignored.
   void Reset() noexcept;
+  // Gives the handle up without freeing it; the caller frees it.
+  SQLHANDLE Release() noexcept { return std::exchange(m_handle, nullptr); }
 
  private:
   SQLSMALLINT m_type = 0;

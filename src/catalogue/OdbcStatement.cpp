@@ -34,9 +34,12 @@ SQLBIGINT ParseInteger(const std::string& digits) {
 
 OdbcStatement::OdbcStatement(std::shared_ptr<OdbcConnection> connection, CursorChoice cursor,
                              unsigned long queryTimeoutSeconds)
-    : m_connection(std::move(connection)), m_statement(SQL_HANDLE_STMT, m_connection->Handle().Get()) {
+    : m_connection(std::move(connection)),
+      m_statement(SQL_HANDLE_STMT, m_connection->Handle().Get()),
+      m_timeoutSeconds(queryTimeoutSeconds) {
   // Both attributes are wishes: drivers that ignore the time-out (SQLite, MariaDB) or have no
-  // scrollable cursor refuse them, and the statement still runs.
+  // scrollable cursor refuse them, and the statement still runs. psqlODBC and MariaDB's driver
+  // pass the time-out to the server, which cannot apply it once it has stopped: CallServer does.
   SQLSetStmtAttr(m_statement.Get(), SQL_ATTR_QUERY_TIMEOUT,
                  reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(queryTimeoutSeconds)), 0);
   if (cursor == CursorChoice::Scrollable) {
@@ -45,7 +48,22 @@ OdbcStatement::OdbcStatement(std::shared_ptr<OdbcConnection> connection, CursorC
   }
 }
 
+OdbcStatement::~OdbcStatement() { Close(); }
+
+void OdbcStatement::RequireAnswers() const {
+  if (!m_connection->Answers()) throw NoAnswerError(m_timeoutSeconds);
+}
+
+SQLRETURN OdbcStatement::CallServer(std::function<SQLRETURN()> call) {
+  RequireAnswers();
+  const std::optional<SQLRETURN> result =
+      m_connection->CallServer(std::move(call), std::chrono::seconds(m_timeoutSeconds), m_statement.Get());
+  if (!result) throw NoAnswerError(m_timeoutSeconds);
+  return *result;
+}
+
 bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& values) {
+  RequireAnswers();
   // SQL text ends at a NUL for some drivers whatever length we pass: refuse it rather than send
   // a statement other than the one built.
   if (sql.find('\0') != std::string_view::npos) {
@@ -57,15 +75,23 @@ bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& v
   if (values.size() > std::numeric_limits<SQLUSMALLINT>::max()) {
     throw DatabaseError(0, "07002", "Too many values for one statement");
   }
-  std::vector<BoundValue> bound(values.size());
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const SqlValue& value = values[i];
+  // The call may outlive this function when it is given up: it owns the text and the values the
+  // driver reads while it runs.
+  struct Sent {
+    std::string text;
+    std::vector<SqlValue> values;
+    std::vector<BoundValue> bound;
+  };
+  const auto sent = std::make_shared<Sent>(Sent{std::string(sql), values, std::vector<BoundValue>(values.size())});
+  for (std::size_t i = 0; i < sent->values.size(); ++i) {
+    const SqlValue& value = sent->values[i];
+    BoundValue& bound = sent->bound[i];
     const auto number = static_cast<SQLUSMALLINT>(i + 1);
     if (value.integer) {
-      bound[i].integer = ParseInteger(value.text);
+      bound.integer = ParseInteger(value.text);
       m_statement.Check("SQLBindParameter",
                         SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
-                                         &bound[i].integer, 0, nullptr));
+                                         &bound.integer, 0, nullptr));
       continue;
     }
     if (value.text.find('\0') != std::string::npos) {
@@ -74,17 +100,19 @@ bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& v
     if (value.text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
       throw DatabaseError(0, "22001", "A value is too long to be sent");
     }
-    bound[i].length = static_cast<SQLLEN>(value.text.size());
+    bound.length = static_cast<SQLLEN>(value.text.size());
     const SQLSMALLINT type = value.text.size() > kLongTextThreshold ? SQL_LONGVARCHAR : SQL_VARCHAR;
     m_statement.Check("SQLBindParameter",
                       SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_CHAR, type,
                                        std::max<SQLULEN>(value.text.size(), 1), 0,
-                                       const_cast<char*>(value.text.data()), bound[i].length, &bound[i].length));
+                                       const_cast<char*>(value.text.data()), bound.length, &bound.length));
   }
-  std::string text(sql);
-  m_statement.Check("SQLExecDirect", SQLExecDirect(m_statement.Get(), reinterpret_cast<SQLCHAR*>(text.data()),
-                                                   static_cast<SQLINTEGER>(text.size())));
-  // The values are ours and go out of scope: the driver must not keep pointing at them.
+  const SQLHSTMT statement = m_statement.Get();
+  m_statement.Check("SQLExecDirect", CallServer([statement, sent] {
+                      return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(sent->text.data()),
+                                           static_cast<SQLINTEGER>(sent->text.size()));
+                    }));
+  // The values go with this function: the driver must not keep pointing at them.
   if (!values.empty()) SQLFreeStmt(m_statement.Get(), SQL_RESET_PARAMS);
   SQLSMALLINT columns = 0;
   m_statement.Check("SQLNumResultCols", SQLNumResultCols(m_statement.Get(), &columns));
@@ -99,6 +127,7 @@ bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& v
 }
 
 std::string OdbcStatement::ColumnName(std::size_t position) const {
+  RequireAnswers();
   std::vector<SQLCHAR> name(256);
   for (int attempt = 0; attempt < 2; ++attempt) {
     SQLSMALLINT length = 0;
@@ -118,19 +147,25 @@ std::string OdbcStatement::ColumnName(std::size_t position) const {
 }
 
 long long OdbcStatement::RowCount() const {
+  RequireAnswers();
   SQLLEN count = 0;
   m_statement.Check("SQLRowCount", SQLRowCount(m_statement.Get(), &count));
   return static_cast<long long>(count);
 }
 
 bool OdbcStatement::Fetch(SQLSMALLINT orientation) {
-  const SQLRETURN result = m_scrollable
-                               ? m_statement.Check("SQLFetchScroll", SQLFetchScroll(m_statement.Get(), orientation, 0))
-                               : m_statement.Check("SQLFetch", SQLFetch(m_statement.Get()));
+  // A driver that reads rows as they are fetched waits for the server here.
+  const SQLHSTMT statement = m_statement.Get();
+  const SQLRETURN result =
+      m_scrollable ? m_statement.Check("SQLFetchScroll", CallServer([statement, orientation] {
+                                         return SQLFetchScroll(statement, orientation, 0);
+                                       }))
+                   : m_statement.Check("SQLFetch", CallServer([statement] { return SQLFetch(statement); }));
   return result != SQL_NO_DATA;
 }
 
 std::optional<std::string> OdbcStatement::ReadText(std::size_t position) {
+  RequireAnswers();
   std::string value;
   std::vector<char> buffer(8192);
   for (;;) {
@@ -150,7 +185,7 @@ std::optional<std::string> OdbcStatement::ReadText(std::size_t position) {
 }
 
 void OdbcStatement::Close() noexcept {
-  m_statement.Reset();
+  m_connection->Free(m_statement);
   m_columnCount = 0;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // One ODBC statement on a shared connection: executes SQL text and reads its rows as text.
+// Executing and fetching wait for the server at most the query time-out (see OdbcCallThread);
+// after a call was given up, every use throws the NoAnswerError.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +23,9 @@ enum class CursorChoice {
 class OdbcStatement {
  public:
   OdbcStatement(std::shared_ptr<OdbcConnection> connection, CursorChoice cursor, unsigned long queryTimeoutSeconds);
+  ~OdbcStatement();
+  OdbcStatement(const OdbcStatement&) = delete;
+  OdbcStatement& operator=(const OdbcStatement&) = delete;
 
   // Sends the text with the values bound to its "?" marks, in order. Returns true when the
   // statement produced a result with columns. SQL_NO_DATA (an UPDATE or DELETE that matched no
@@ -42,8 +48,15 @@ class OdbcStatement {
   void Close() noexcept;
 
  private:
+  // Throws the NoAnswerError once a call of the connection was given up.
+  void RequireAnswers() const;
+  // Runs a call that waits for the server on the connection's thread; throws the NoAnswerError
+  // when it does not return within the time-out.
+  SQLRETURN CallServer(std::function<SQLRETURN()> call);
+
   std::shared_ptr<OdbcConnection> m_connection;  // keeps the connection alive while we exist
   OdbcHandle m_statement;
+  unsigned long m_timeoutSeconds;
   bool m_scrollable = false;
   std::size_t m_columnCount = 0;
 };

@@ -1,6 +1,7 @@
 // tessarine check: the consistency check of the window's "Check" tab without a window. Prints the
 // files without rows and the rows without files (folder and file, tab-separated) and the totals;
-// deletes either list only when asked.
+// deletes either list only when asked. Ctrl-C (or SIGTERM) stops the walk after the file in
+// progress: nothing is printed as a list and nothing deleted; a second one ends the tool at once.
 
 #include <CLI/CLI.hpp>
 
@@ -9,6 +10,7 @@
 
 #include "cli/CommandContext.h"
 #include "cli/Commands.h"
+#include "cli/StopSignals.h"
 #include "workflows/verify/ConsistencyCheck.h"
 
 namespace tessarine {
@@ -27,6 +29,7 @@ void PrintList(const char* caption, std::size_t count, const auto& entries) {
 }
 
 int RunCheck(const CheckOptions& options) {
+  StopOnSignals stop;
   CommandContext context(options.settingsFile, ConsoleOptions{.verbose = options.verbose});
   const Settings& settings = context.CurrentSettings();
   ConsoleUserPort& port = context.Port();
@@ -37,6 +40,7 @@ int RunCheck(const CheckOptions& options) {
   if (!folders) return kFailedStatus;
 
   CheckHooks hooks;
+  hooks.cancelRequested = [] { return StopOnSignals::Requested(); };
   hooks.problem = [&](const std::string& text) {
     if (!options.verbose) std::cerr << text << '\n';
   };
@@ -45,6 +49,10 @@ int RunCheck(const CheckOptions& options) {
     // A refused connection was reported as it happened; a refused query only in the status line.
     if (result.status.Is(ErrorKind::Database)) std::cerr << port.LastStatus() << '\n';
     return context.ExplainFailure(result.status);
+  }
+  if (result.cancelled) {
+    std::cerr << "Check stopped: the lists are incomplete, nothing was printed or deleted\n";
+    return StopOnSignals::StoppedStatus();
   }
   PrintList("Files without corresponding lines in images table", result.filesWithoutLines.size(),
             result.filesWithoutLines);

@@ -1,14 +1,13 @@
 // tessarine scan: "Scan checked folders" without a window, for servers and scheduled runs.
-// SIGINT acts as "Stop": the file in progress is finished, the folder's transaction ended,
-// the folder's count and scan time recorded, and the tool exits; a second SIGINT ends it at once.
+// Ctrl-C (or SIGTERM) acts as "Stop": the file in progress is finished, the folder's transaction
+// ended, the folder's count and scan time recorded, and the tool exits; a second one ends it at
+// once (see StopOnSignals).
 
 #include <CLI/CLI.hpp>
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -16,43 +15,13 @@
 #include "cli/CommandContext.h"
 #include "cli/Commands.h"
 #include "cli/FolderArguments.h"
+#include "cli/StopSignals.h"
 #include "core/TextDecoding.h"
 #include "workflows/folders/FolderList.h"
 #include "workflows/scan/ScanDriver.h"
 
 namespace tessarine {
 namespace {
-
-// The exit status of a scan stopped by SIGINT, as shells report an interrupted command.
-constexpr int kStoppedStatus = 128 + SIGINT;
-
-volatile std::sig_atomic_t g_stopRequested = 0;
-
-extern "C" void RequestStop(int) { g_stopRequested = 1; }
-
-// SIGINT sets the stop flag for the time of the scan. The handler is reset by its first delivery,
-// so a second SIGINT ends the tool. Interrupted system calls are restarted: a stop must never
-// look like a failed read or a lost connection.
-class StopOnInterrupt {
- public:
-  StopOnInterrupt() {
-    g_stopRequested = 0;
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    m_installed = ::sigaction(SIGINT, &action, &m_previous) == 0;
-  }
-  ~StopOnInterrupt() {
-    if (m_installed) ::sigaction(SIGINT, &m_previous, nullptr);
-  }
-  StopOnInterrupt(const StopOnInterrupt&) = delete;
-  StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
-
- private:
-  struct sigaction m_previous {};
-  bool m_installed = false;
-};
 
 // Progress on stderr, at most four times a second: one line rewritten in place on a terminal,
 // a line per update otherwise (a log file of a scheduled run).
@@ -115,6 +84,9 @@ int RunScan(const ScanOptions& options) {
     folders.push_back(folder);
   }
 
+  // From here a stop is clean: one asked for while the folder list loads ends the tool before
+  // the scan starts.
+  StopOnSignals stop;
   ProgressLine progress;
   // The progress line is closed before any message or log line.
   CommandContext context(options.settingsFile,
@@ -123,6 +95,10 @@ int RunScan(const ScanOptions& options) {
 
   const auto listed = context.LoadFolders();
   if (!listed) return kFailedStatus;
+  if (StopOnSignals::Requested()) {
+    std::cerr << "Stopped before the scan began.\n";
+    return StopOnSignals::StoppedStatus();
+  }
   const std::vector<FolderEntry> entries = EntriesToScan(*listed, folders);
   if (entries.empty()) {
     std::cerr << "No folders to scan: table '" << settings.folders << "' is empty and no folder was named\n";
@@ -130,7 +106,7 @@ int RunScan(const ScanOptions& options) {
   }
 
   ScanHooks hooks;
-  hooks.stopRequested = [] { return g_stopRequested != 0; };
+  hooks.stopRequested = [] { return StopOnSignals::Requested(); };
   hooks.markEntry = [&](std::size_t index, bool working) {
     if (!working || index >= entries.size()) return;
     progress.End();
@@ -144,19 +120,15 @@ int RunScan(const ScanOptions& options) {
     std::cerr << text << '\n';
   };
 
-  ScanResult result;
-  {
-    StopOnInterrupt stop;
-    result = ScanFolders(context.Connection(), context.Port(), settings, settings.fileDsn, context.SettingsFile(),
-                         entries, hooks);
-  }
+  const ScanResult result = ScanFolders(context.Connection(), context.Port(), settings, settings.fileDsn,
+                                        context.SettingsFile(), entries, hooks);
   progress.End();
   context.ExplainFailure(result.status);
   const std::string problems = ScanProblemsText(result);
   std::cerr << result.files << " files catalogued" << (result.stopped ? ", stopped" : "")
             << (problems.empty() ? "" : ", " + problems) << "." << ElapsedTimeText(result.elapsed) << '\n';
   if (!result.status) return result.status.Is(ErrorKind::Busy) ? kBusyStatus : kFailedStatus;
-  if (result.stopped) return kStoppedStatus;
+  if (result.stopped) return StopOnSignals::StoppedStatus();
   return result.Incomplete() ? kFailedStatus : 0;
 }
 

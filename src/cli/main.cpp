@@ -2,6 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "catalogue/OdbcCallThread.h"
 #include "cli/Commands.h"
 #include "core/WindowTitle.h"
 
@@ -18,5 +23,13 @@ int main(int argc, char** argv) {
   tessarine::RegisterScanCommand(app, status);
 
   CLI11_PARSE(app, argc, argv);
+  // A statement the database never answered still runs in its driver: the process ends without
+  // the libraries' clean-ups, which that call would meet if the server came back now.
+  if (tessarine::CallsGivenUpStillRunning() > 0) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
   return status;
 }

@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "catalogue/OdbcCallThread.h"
 #include "core/SettingsLocation.h"
 #include "gui/ProgramIcon.h"
 #include "gui/TessarineProWindow.h"
@@ -16,5 +20,12 @@ int main(int argc, char* argv[]) {
   tessarine::TessarineProWindow window(tessarine::DefaultSettingsFile());
   window.resize(window.sizeHint().expandedTo(QSize(1000, 700)));
   window.show();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  // A statement the database never answered still runs in its driver: the process ends without
+  // the libraries' clean-ups, which that call would meet if the server came back now.
+  if (tessarine::CallsGivenUpStillRunning() > 0) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }

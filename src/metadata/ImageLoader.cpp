@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,9 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+
+#include "metadata/RegularFile.h"
+#include "metadata/StdioImageIo.h"
 
 namespace tessarine {
 namespace {
@@ -101,7 +105,8 @@ bool IsDecoded(std::string_view supportIptc, std::string_view ext) {
 
     DecodeReply reply;
     DecodedImageResult result;
-    Bitmap bitmap = DecodeInProcess(fields[0], fields[1], fields[2]);
+    Bitmap bitmap = DecodeInProcess(fields[0], fields[1], fields[2], &result.problem);
+    if (!bitmap) std::strncpy(reply.problem, result.problem.c_str(), sizeof reply.problem - 1);
     if (bitmap) {
       reply.width = FreeImage_GetWidth(bitmap.get());
       reply.height = FreeImage_GetHeight(bitmap.get());
@@ -125,7 +130,8 @@ bool IsDecoded(std::string_view supportIptc, std::string_view ext) {
 
 void BitmapDeleter::operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
 
-Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext) {
+Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,
+                       std::string* problem) {
   InstallMessageHandler();
   FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
   int flags = 0;
@@ -138,7 +144,15 @@ Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view suppo
     format = FIF_PSD;
   }
   if (format == FIF_UNKNOWN) return nullptr;
-  return Bitmap(FreeImage_Load(format, path.c_str(), flags));
+  // Opened here, not by the library from the path: a FIFO must never hold the decoder.
+  RegularFile file(path);
+  const FileStream stream = file.ToStream();
+  if (!stream) {
+    if (problem != nullptr) *problem = "not decoded: " + (file.IsOpen() ? std::string("no stream") : file.Problem());
+    return nullptr;
+  }
+  FreeImageIO io = StdioImageIo();
+  return Bitmap(FreeImage_LoadFromHandle(format, &io, stream.get(), flags));
 }
 
 ImageDecoder::ImageDecoder(Work work, std::chrono::seconds timeout) : m_work(std::move(work)), m_timeout(timeout) {}
@@ -148,6 +162,7 @@ ImageDecoder::~ImageDecoder() { Stop(); }
 bool ImageDecoder::Start() {
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+  const pid_t parent = ::getpid();
   const pid_t child = ::fork();
   if (child < 0) {
     ::close(ends[0]);
@@ -155,6 +170,12 @@ bool ImageDecoder::Start() {
     return false;
   }
   if (child == 0) {
+    // Ctrl-C reaches the terminal's whole process group: the decoder finishes its file, as the scan
+    // does, and ends with the scan, when its requests end or the scan itself is gone.
+    ::signal(SIGINT, SIG_IGN);
+    ::signal(SIGTERM, SIG_IGN);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(0);
     // Keep only the standard streams and the request socket: an inherited end of another
     // decoder's socket would keep that decoder from ever seeing the end of its requests.
     ::close_range(3, static_cast<unsigned>(ends[1]) - 1, 0);

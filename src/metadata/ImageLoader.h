@@ -71,6 +71,8 @@ ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view s
                            const std::string& workArgument = {});
 
 // The same decoding in this process, for the decoder process and for tests of the library itself.
-Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension);
+// The file is opened as a RegularFile: anything else is not decoded, and `problem` says why.
+Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
+                       std::string* problem = nullptr);
 
 }  // namespace tessarine

@@ -1,7 +1,5 @@
 #include "metadata/ImageMetadataReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,24 +8,11 @@
 
 #include "core/FileSystemFaults.h"
 #include "metadata/IimDecoder.h"
+#include "metadata/RegularFile.h"
 #include "metadata/XmpParser.h"
 
 namespace tessarine {
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : m_fd(fd) {}
-  ~FileDescriptor() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return m_fd; }
-
- private:
-  int m_fd;
-};
 
 // Reads up to count bytes at offset into buffer; returns how many were read.
 std::size_t ReadFully(int fd, std::uint8_t* buffer, std::size_t count, off_t offset) {
@@ -103,25 +88,25 @@ void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, 
     record.openError = fault;
     return;
   }
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat info {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
-    record.openError = errno != 0 ? errno : EIO;
+  const RegularFile file(path);
+  if (!file.IsOpen()) {
+    record.openError = file.Error();
     return;
   }
-  if (info.st_size < 1) return;
-  const auto size = static_cast<std::size_t>(info.st_size);
+  if (file.Size() < 1) return;
+  const auto size = static_cast<std::size_t>(file.Size());
+  const int fd = file.Descriptor();
 
   // The first two bytes decide whether the file is searched at all.
   std::vector<std::uint8_t> buffer(std::min<std::size_t>(size, 2));
-  buffer.resize(ReadFully(fd.get(), buffer.data(), buffer.size(), 0));
+  buffer.resize(ReadFully(fd, buffer.data(), buffer.size(), 0));
   if (SupportCode(buffer, ext) == "0") {
     record.supportIptc = "0";
     return;
   }
 
   buffer.resize(size);
-  const std::size_t read = ReadFully(fd.get(), buffer.data(), size, 0);
+  const std::size_t read = ReadFully(fd, buffer.data(), size, 0);
   std::vector<std::string> problems;
   std::vector<ReadAlert> alerts;
   if (read != size) {

@@ -20,7 +20,9 @@ struct MetadataReadContext {
 };
 
 // Clears the record, then fills its support code, IIM, XMP and custom values. Never throws
-// for a damaged file: what could be read is kept and the problems are listed in the record.
+// for a damaged file: what could be read is kept and the problems are listed in the record. A path
+// that cannot be opened, or is no regular file (a FIFO put there since the listing), is never
+// waited on: its openError says why (see RegularFile) and nothing is read.
 void ReadImageMetadata(const std::filesystem::path& path, std::string_view upperExtension,
                        const MetadataReadContext& context, MetadataRecord& record);
 

@@ -1,6 +1,8 @@
 #include "metadata/ImageLoader.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/TestImages.h"
@@ -70,6 +72,43 @@ TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
     EXPECT_EQ(next.preview.rgb, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
   }
   EXPECT_EQ(decoder.Decode(dir / "a.jpg", "1", "JPG").problem, "");  // no argument, no work
+}
+
+// Ctrl-C at a terminal reaches the decoder too (one process group): like the scan, it finishes
+// the file in progress instead of dying with it.
+TEST(ImageDecoder, FinishesItsFileThroughCtrlCAndSigterm) {
+  test::TempDir dir;
+  ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 24, 12));
+  ImageDecoder decoder([](FIBITMAP* bitmap, const std::string&) -> DecodedImageResult {
+    ::raise(SIGINT);
+    ::raise(SIGTERM);
+    return {"work saw " + std::to_string(FreeImage_GetWidth(bitmap)), {}};
+  });
+  const ScanImage image = decoder.Decode(dir / "a.jpg", "1", "JPG", "signals");
+  EXPECT_EQ(image.width, "24");
+  EXPECT_EQ(image.problem, "work saw 24");
+}
+
+// A FIFO at the path of an image: the decoder opens it itself, without waiting, and refuses it.
+// Handed the path, the image library would wait for a writer until the decoder was given up.
+TEST(ImageDecoder, AFifoIsNotDecodedAndNothingWaits) {
+  test::TempDir dir;
+  const auto fifo = dir / "a.jpg";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string problem;
+  EXPECT_EQ(DecodeInProcess(fifo, "1", "JPG", &problem), nullptr);
+  EXPECT_EQ(problem, "not decoded: not a regular file (a FIFO)");
+
+  ImageDecoder decoder({}, std::chrono::seconds(60));
+  const ScanImage image = decoder.Decode(fifo, "1", "JPG");
+  EXPECT_EQ(image.width, "0");
+  EXPECT_EQ(image.height, "0");
+  EXPECT_EQ(image.problem, "not decoded: not a regular file (a FIFO)");
+  // The decoder is still the same one, and serves the next file.
+  ASSERT_TRUE(SaveImage(dir / "b.jpg", FIF_JPEG, 8, 4));
+  const ScanImage next = decoder.Decode(dir / "b.jpg", "1", "JPG");
+  EXPECT_EQ(next.width, "8");
+  EXPECT_EQ(next.problem, "");
 }
 
 TEST(ImageDecoder, TwoDecodersEndCleanly) {

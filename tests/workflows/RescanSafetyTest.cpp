@@ -6,6 +6,8 @@
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <optional>
@@ -34,6 +36,17 @@ std::vector<Fault> g_faults;
 int InjectFaults(std::string_view call, std::string_view path) {
   for (const Fault& fault : g_faults) {
     if (call == fault.call && path.find(fault.part) != std::string_view::npos) return fault.error;
+  }
+  return 0;
+}
+
+// Replaces r0.txt by a FIFO as it is about to be opened, as another process could between the
+// folder listing and the read.
+int ReplaceByFifoOnOpen(std::string_view call, std::string_view path) {
+  if (call == "open" && path.ends_with("/r0.txt")) {
+    const std::string file(path);
+    ::unlink(file.c_str());
+    ::mkfifo(file.c_str(), 0600);
   }
   return 0;
 }
@@ -207,6 +220,25 @@ TEST_P(RescanSafety, AFileThatCannotBeOpenedKeepsItsRowAndOneGoneSinceTheListing
   EXPECT_NE(told.find(rootText + "r0.txt"), std::string::npos) << told;
   EXPECT_NE(told.find(rootText + "r1.txt"), std::string::npos) << told;
   EXPECT_EQ(result.files, 12);  // committed rows only
+}
+
+// Opened the ordinary way, the FIFO would hold the scan until a writer came: for ever (the test
+// harness's time-out would end the test).
+TEST_P(RescanSafety, AFileReplacedByAFifoAfterTheListingKeepsItsRowAndNothingWaits) {
+  const std::string before = ModifyTimeOf(m_root, "r0.txt");
+  ASSERT_FALSE(before.empty());
+  SetFileSystemFaultHook(ReplaceByFifoOnOpen);
+  std::vector<std::string> problems;
+  ScanHooks hooks;
+  hooks.problem = [&](const std::string& text) { problems.push_back(text); };
+  const ScanResult result = Scan(m_entries, hooks);
+  ASSERT_TRUE(std::filesystem::is_fifo(m_root / "r0.txt"));
+  EXPECT_TRUE(result.status);
+  EXPECT_EQ(result.unreadable, 1);
+  EXPECT_EQ(ModifyTimeOf(m_root, "r0.txt"), before);  // kept as it was
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find(Text(m_root) + "r0.txt: cannot be read"), std::string::npos) << problems[0];
+  EXPECT_EQ(result.files, 13);
 }
 
 TEST_P(RescanSafety, ARowThatCannotBeWrittenIsLoggedAndTheFolderAndItsSubfoldersGoOn) {

@@ -3,9 +3,12 @@
 #include <FreeImage.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <system_error>
 
 #include "metadata/ImageLoader.h"
+#include "metadata/RegularFile.h"
+#include "metadata/StdioImageIo.h"
 
 namespace tessarine {
 namespace {
@@ -64,9 +67,16 @@ DecodedImageResult MakeThumbnail(FIBITMAP* image, const std::filesystem::path& t
   result.preview = ToPreview(thumbnail.get());
   std::error_code ec;
   std::filesystem::create_directory(thumbnailFile.parent_path(), ec);
-  if (!FreeImage_Save(FIF_JPEG, thumbnail.get(), thumbnailFile.c_str(), JPEG_QUALITYGOOD)) {
-    result.problem = "thumbnail not saved";
+  // Opened here, not by the library from the path: a FIFO there must never hold the decoder.
+  RegularFile file(thumbnailFile, RegularFile::Mode::Write);
+  FileStream stream = file.ToStream();
+  if (!stream) {
+    result.problem = "thumbnail not saved: " + (file.IsOpen() ? std::string("no stream") : file.Problem());
+    return result;
   }
+  FreeImageIO io = StdioImageIo();
+  const bool saved = FreeImage_SaveToHandle(FIF_JPEG, thumbnail.get(), &io, stream.get(), JPEG_QUALITYGOOD);
+  if (!saved || std::fclose(stream.release()) != 0) result.problem = "thumbnail not saved";
   return result;
 }
 
