@@ -26,11 +26,16 @@ Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Sett
   return OpenCatalogue(connection, port, DataSourceOf(settings, fileDsnSelected));
 }
 
-}  // namespace tessarine
-
-namespace tessarine {
-
 namespace {
+
+// An operation that will not start: the connection is closed and the user told why.
+Status Refuse(CatalogueConnection& connection, UserPort& port, ErrorKind kind, const std::string& text) {
+  connection.CloseConnection();
+  port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  port.Beep();
+  port.SetStatus(text);
+  return Error(kind, text);
+}
 
 Status TakeCatalogueLock(CatalogueConnection& connection, UserPort& port, const Settings& settings) {
   std::optional<std::string> holder;
@@ -42,13 +47,9 @@ Status TakeCatalogueLock(CatalogueConnection& connection, UserPort& port, const 
     return error;
   }
   if (!holder) return {};
-  const std::string text = "Another scan or check is working on table '" + settings.images + "' (" + *holder +
-                           "). Nothing was changed: try again when it has ended.";
-  connection.CloseConnection();
-  port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
-  port.Beep();
-  port.SetStatus(text);
-  return Error(ErrorKind::Busy, text);
+  return Refuse(connection, port, ErrorKind::Busy,
+                "Another scan or check is working on table '" + settings.images + "' (" + *holder +
+                    "). Nothing was changed: try again when it has ended.");
 }
 
 }  // namespace
@@ -58,14 +59,10 @@ Status OpenCatalogueToChange(CatalogueConnection& connection, UserPort& port, co
   Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected);
   if (!opened) return opened;
   if (KindFitsServer(settings.dbms, connection.DbmsName())) return TakeCatalogueLock(connection, port, settings);
-  const std::string text = "The data source '" + settings.dsn + "' is a " + connection.DbmsName() +
-                           " database, but the settings name the kind '" + std::string(DbmsCaption(settings.dbms)) +
-                           "'. Nothing was changed: choose the kind of the database on tab 1.";
-  connection.CloseConnection();
-  port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
-  port.Beep();
-  port.SetStatus(text);
-  return Error(ErrorKind::WrongKind, text);
+  return Refuse(connection, port, ErrorKind::WrongKind,
+                "The data source '" + settings.dsn + "' is a " + connection.DbmsName() +
+                    " database, but the settings name the kind '" + std::string(DbmsCaption(settings.dbms)) +
+                    "'. Nothing was changed: choose the kind of the database on tab 1.");
 }
 
 }  // namespace tessarine
