@@ -54,7 +54,7 @@ int RunShow(const ShowOptions& options) {
     }
     const FileRow row = ReadFileRow(std::filesystem::absolute(file), context, settings.xmpOverIptc);
     if (row.openError != 0) {
-      std::cerr << "Cannot read " << file << ": " << std::strerror(row.openError) << '\n';
+      std::cerr << file << ": " << (row.openProblem.empty() ? std::strerror(row.openError) : row.openProblem) << '\n';
       status = 1;
       continue;
     }

@@ -15,6 +15,7 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
   MetadataRecord record;
   ReadImageMetadata(path, ext, context, record);
   row.openError = record.openError;
+  row.openProblem = record.openProblem;
   if (row.openError != 0) {
     row.columns[col::Folder] = folder.Text();
     row.columns[col::FileName] = NameToText(name);

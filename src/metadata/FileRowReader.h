@@ -20,6 +20,7 @@ struct FileRow {
   std::vector<std::string> problems;
   std::vector<ReadAlert> alerts;  // for message boxes
   int openError = 0;              // the file could not be opened (errno): the row holds nothing read
+  std::string openProblem;        // why, in words (empty when only the errno is known)
 };
 
 // Reads the file `nameBytes` of the folder for its row. Folder is the folder's text; FileName the

@@ -91,6 +91,7 @@ void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, 
   const RegularFile file(path);
   if (!file.IsOpen()) {
     record.openError = file.Error();
+    record.openProblem = file.Problem();
     return;
   }
   if (file.Size() < 1) return;

@@ -39,6 +39,7 @@ struct MetadataRecord {
   std::vector<ReadAlert> alerts;
   // The errno of a file that could not be opened (gone, no permission...): nothing was read.
   int openError = 0;
+  std::string openProblem;  // the same in words: "not a regular file (a FIFO)", "cannot be opened: ..."
 
   void Clear() { *this = MetadataRecord(); }
 };

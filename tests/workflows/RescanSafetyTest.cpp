@@ -237,7 +237,7 @@ TEST_P(RescanSafety, AFileReplacedByAFifoAfterTheListingKeepsItsRowAndNothingWai
   EXPECT_EQ(result.unreadable, 1);
   EXPECT_EQ(ModifyTimeOf(m_root, "r0.txt"), before);  // kept as it was
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_NE(problems[0].find(Text(m_root) + "r0.txt: cannot be read"), std::string::npos) << problems[0];
+  EXPECT_NE(problems[0].find(Text(m_root) + "r0.txt: not a regular file (a FIFO)"), std::string::npos) << problems[0];
   EXPECT_EQ(result.files, 13);
 }
 

@@ -167,7 +167,9 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
   if (row.openError != 0) {
     ++m_folderUnreadable;
     m_rows->Keep(NameToText(name));
-    Problem("   " + pathText + ": cannot be read (" + ErrnoText(row.openError) + "), its row is kept as it was");
+    const std::string why = row.openProblem.empty() ? "cannot be read (" + ErrnoText(row.openError) + ")"
+                                                    : row.openProblem;
+    Problem("   " + pathText + ": " + why + ", its row is kept as it was");
     return true;
   }
   ShowReadAlerts(m_port, row.alerts);
