@@ -54,11 +54,6 @@ std::string FolderTreePattern(std::string_view folderKeyText) {
   return pattern + '%';
 }
 
-SqlStatement DeleteFolderRows(const TableName& imagesTable, const FolderKey& folder) {
-  return SqlStatement("delete from " + Table(imagesTable) + " where Folder like ? escape '!';")
-      .Bind(FolderTreePattern(FolderKeyText(folder)));
-}
-
 SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& folder) {
   return SqlStatement("select count(*) from " + Table(imagesTable) + " where Folder like ? escape '!';")
       .Bind(FolderTreePattern(FolderKeyText(folder)));

@@ -23,8 +23,6 @@ inline std::string FolderKeyText(const FolderKey& folder) { return KeyText(folde
 // with "!", "%" and "_" each preceded by "!", then "%".
 std::string FolderTreePattern(std::string_view folderKeyText);
 
-// "delete from <images> where Folder like ? escape '!';" the folder and its subfolders.
-SqlStatement DeleteFolderRows(const TableName& imagesTable, const FolderKey& folder);
 // "select count(*) from <images> where Folder like ? escape '!';"
 SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& folder);
 // "update <folders> set Files=?, LastScan=? where Folder=?;"

@@ -25,8 +25,6 @@ TEST(ScanStatements, FolderStatementsNameTheCheckedTableAndBindTheFolder) {
   EXPECT_EQ(insert.text, "insert into Folders values(?, '', '');");
   ASSERT_EQ(insert.values.size(), 1u);
   EXPECT_EQ(insert.values[0].text, "/it's/");
-  EXPECT_EQ(DeleteFolderRows(ValidName("Pics"), FolderKey::FromPath("/a/")).text,
-            "delete from Pics where Folder like ? escape '!';");
 }
 
 TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {

@@ -11,6 +11,7 @@
 #include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
+#include "workflows/scan/StoredFolders.h"
 
 namespace tessarine {
 namespace {
@@ -162,13 +163,20 @@ Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection
   if (selected->IsSubfolderToUpdate()) return RemoveFolderOutcome::ListOnly;
 
   BusyPointer busy(port);
-  if (Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected); !opened) return opened.GetError();
+  // Rows are deleted: not while a scan or check works on the catalogue, not on a server of another kind.
+  if (Status opened = OpenCatalogueToChange(connection, port, settings, fileDsnSelected); !opened) {
+    return opened.GetError();
+  }
   ConnectionScope scope(connection);
   if (Status sent = SendOrReport(connection, port, DeleteFolderRow(*folders, selected->folder)); !sent) {
     return sent.GetError();
   }
-  if (Status sent = SendOrReport(connection, port, DeleteFolderRows(*images, selected->folder)); !sent) {
-    return sent.GetError();
+  try {
+    // The server's LIKE may ignore letter case: only the rows of this very folder's tree go.
+    StoredFolders(connection, *images, selected->folder).DeleteTree();
+  } catch (const DatabaseError& error) {
+    ReportDatabaseError(port, error);
+    return error;
   }
   return RemoveFolderOutcome::Removed;
 }

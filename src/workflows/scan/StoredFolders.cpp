@@ -37,6 +37,12 @@ long long StoredFolders::DeleteGoneSubfolders(const FolderKey& folder, const std
     if (!entryKeys.contains(it->substr(key.size(), end - key.size()))) gone.insert(*it);
   }
 
+  return DeleteFolders(gone);
+}
+
+long long StoredFolders::DeleteTree() { return DeleteFolders(std::set<std::string>(m_folders)); }
+
+long long StoredFolders::DeleteFolders(const std::set<std::string>& gone) {
   long long deleted = 0;
   for (const std::string& stored : gone) {
     // The delete hits every folder the server matches to the key: only when all are gone.

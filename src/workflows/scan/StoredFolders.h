@@ -25,7 +25,15 @@ class StoredFolders {
   // Returns the rows deleted. Throws DatabaseError.
   long long DeleteGoneSubfolders(const FolderKey& folder, const std::set<std::string>& entryTexts);
 
+  // Deletes the rows of the whole tree (the folder is removed from the list on purpose), folder by
+  // folder, each only when the server matches its key to folders of this tree alone. Returns the
+  // rows deleted. Throws DatabaseError.
+  long long DeleteTree();
+
  private:
+  // Deletes the rows of each of these stored folders whose key the server matches to none but them.
+  long long DeleteFolders(const std::set<std::string>& folders);
+
   CatalogueConnection& m_connection;
   const TableName& m_imagesTable;
   std::set<std::string> m_folders;  // Folder keys, exactly as stored
