@@ -82,6 +82,12 @@ std::unique_ptr<ResultSet> CatalogueConnection::ExecuteStatement(const SqlStatem
   }
 }
 
+std::optional<std::string> CatalogueConnection::FirstValue(const SqlStatement& query) {
+  const auto rows = ExecuteStatement(query, CursorChoice::ForwardOnly);
+  if (!rows || rows->IsEof() || rows->FieldCount() == 0) return std::nullopt;
+  return rows->FieldValue(0);
+}
+
 void CatalogueConnection::Send(const SqlStatement& sql) {
   m_statementText = sql.text;
   m_changedRows = -1;

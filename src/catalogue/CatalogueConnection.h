@@ -39,6 +39,8 @@ class CatalogueConnection final : public StatementSink {
   // Sends one statement; returns its rows, or nullptr when it has none. Throws DatabaseError.
   std::unique_ptr<ResultSet> ExecuteStatement(const SqlStatement& statement,
                                               CursorChoice cursor = CursorChoice::Scrollable);
+  // The first field of the first row of a query; nothing when it gives no row or SQL NULL.
+  std::optional<std::string> FirstValue(const SqlStatement& query);
   // ExecuteStatement with the rows dropped.
   void Send(const SqlStatement& statement) override;
   // The number of rows the last statement sent through Send changed (-1 when the driver cannot

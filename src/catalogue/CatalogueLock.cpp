@@ -24,9 +24,7 @@ std::int64_t LockKey(std::string_view text) {
 }
 
 std::string FirstValue(CatalogueConnection& connection, const SqlStatement& query) {
-  auto rows = connection.ExecuteStatement(query, CursorChoice::ForwardOnly);
-  if (!rows || rows->IsEof()) return {};
-  return rows->FieldValue(0).value_or("");
+  return connection.FirstValue(query).value_or("");
 }
 
 // A lock that lives as long as the server session: nothing to release but the session.

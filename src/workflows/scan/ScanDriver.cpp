@@ -17,9 +17,7 @@ namespace {
 
 // The rows stored for a folder and its subfolders, or nothing when the count gave no row.
 std::optional<long long> CountRows(CatalogueConnection& connection, const SqlStatement& sql) {
-  std::unique_ptr<ResultSet> rows = connection.ExecuteStatement(sql);
-  if (!rows || rows->IsEof() || rows->FieldCount() == 0) return std::nullopt;
-  const std::optional<std::string>& value = rows->FieldValue(0);
+  const std::optional<std::string> value = connection.FirstValue(sql);
   if (!value) return std::nullopt;
   try {
     return std::stoll(*value);

@@ -146,9 +146,7 @@ class FolderChecker final : public FolderVisitor {
 // same second). A failure here says nothing: the walk reports its own.
 bool StampInUse(CatalogueConnection& connection, const TableName& imagesTable, const std::string& stamp) {
   try {
-    const auto rows = connection.ExecuteStatement(CountStampedRows(imagesTable, stamp), CursorChoice::ForwardOnly);
-    if (!rows || rows->IsEof()) return false;
-    const std::string count = rows->FieldValue(0).value_or("0");
+    const std::string count = connection.FirstValue(CountStampedRows(imagesTable, stamp)).value_or("0");
     return count.find_first_not_of("0 ") != std::string::npos;
   } catch (const DatabaseError&) {
     return false;
