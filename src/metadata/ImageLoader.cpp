@@ -1,188 +1,116 @@
 #include "metadata/ImageLoader.h"
 
-#include <FreeImage.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <mutex>
+#include <cstdlib>
+#include <system_error>
 
-#include "metadata/RegularFile.h"
-#include "metadata/StdioImageIo.h"
+#include "metadata/DecoderPipe.h"
+
+extern char** environ;
 
 namespace tessarine {
 namespace {
 
-// FreeImage prints its complaints unless a handler takes them.
-void IgnoreMessage(FREE_IMAGE_FORMAT, const char*) {}
-
-void InstallMessageHandler() {
-  static std::once_flag once;
-  std::call_once(once, [] { FreeImage_SetOutputMessage(IgnoreMessage); });
-}
-
-// A request is a length and the texts path, support code, extension, work argument, each
-// followed by a zero byte.
-constexpr std::uint32_t kMaxRequest = 64 * 1024;
-
-// The answer: width, height, the work's problem text and the size of the preview picture whose
-// RGB bytes follow.
-struct DecodeReply {
-  unsigned width = 0;
-  unsigned height = 0;
-  char problem[200] = {};
-  int previewWidth = 0;
-  int previewHeight = 0;
-};
-
-// A preview larger than this is not a thumbnail: it is not sent.
-constexpr int kMaxPreviewSide = 4096;
-
-bool SendAll(int fd, const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    // MSG_NOSIGNAL: a decoder that died must not take the scan with it through SIGPIPE.
-    ssize_t n = ::send(fd, bytes, size, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-enum class Received { All, Closed, TimedOut };
-
-// Reads exactly size bytes; waits at most timeoutMs for each piece when it is not negative.
-Received ReceiveAll(int fd, void* data, std::size_t size, int timeoutMs = -1) {
-  auto* bytes = static_cast<char*>(data);
-  while (size > 0) {
-    if (timeoutMs >= 0) {
-      pollfd ready{fd, POLLIN, 0};
-      int polled = ::poll(&ready, 1, timeoutMs);
-      if (polled < 0 && errno == EINTR) continue;
-      if (polled == 0) return Received::TimedOut;
-      if (polled < 0) return Received::Closed;
-    }
-    ssize_t n = ::recv(fd, bytes, size, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return Received::Closed;
-    bytes += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return Received::All;
-}
+using namespace decoder_pipe;
 
 bool IsDecoded(std::string_view supportIptc, std::string_view ext) {
   if (supportIptc == "1") return true;
   return supportIptc == "2" && (ext == "TIF" || ext == "TIFF" || ext == "PSD");
 }
 
-// The decoder process: one request after another until the scan closes the socket.
-[[noreturn]] void ServeRequests(int fd, const ImageDecoder::Work& work) {
-  // The decoding libraries write warnings to stderr; the reply says all that matters.
-  if (int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0) ::dup2(null, STDERR_FILENO);
-  for (;;) {
-    std::uint32_t length = 0;
-    if (ReceiveAll(fd, &length, sizeof length) != Received::All || length > kMaxRequest) ::_exit(0);
-    std::string request(length, '\0');
-    if (ReceiveAll(fd, request.data(), length) != Received::All) ::_exit(0);
-    std::string fields[4];
-    std::size_t at = 0;
-    for (std::string& field : fields) {
-      const std::size_t end = request.find('\0', at);
-      if (end == std::string::npos) ::_exit(1);
-      field = request.substr(at, end - at);
-      at = end + 1;
-    }
+bool IsProgram(const std::filesystem::path& path) { return ::access(path.c_str(), X_OK) == 0; }
 
-    DecodeReply reply;
-    DecodedImageResult result;
-    Bitmap bitmap = DecodeInProcess(fields[0], fields[1], fields[2], &result.problem);
-    if (!bitmap) std::strncpy(reply.problem, result.problem.c_str(), sizeof reply.problem - 1);
-    if (bitmap) {
-      reply.width = FreeImage_GetWidth(bitmap.get());
-      reply.height = FreeImage_GetHeight(bitmap.get());
-      if (work && !fields[3].empty()) result = work(bitmap.get(), fields[3]);
-      bitmap.reset();
-      std::strncpy(reply.problem, result.problem.c_str(), sizeof reply.problem - 1);
-      const PreviewImage& preview = result.preview;
-      if (preview.width > 0 && preview.height > 0 && preview.width <= kMaxPreviewSide &&
-          preview.height <= kMaxPreviewSide &&
-          preview.rgb.size() == static_cast<std::size_t>(preview.width) * static_cast<std::size_t>(preview.height) * 3) {
-        reply.previewWidth = preview.width;
-        reply.previewHeight = preview.height;
-      }
-    }
-    if (!SendAll(fd, &reply, sizeof reply)) ::_exit(0);
-    if (reply.previewWidth > 0 && !SendAll(fd, result.preview.rgb.data(), result.preview.rgb.size())) ::_exit(0);
+// Owns the file actions and attributes of one posix_spawn.
+class SpawnSetup {
+ public:
+  SpawnSetup() {
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawnattr_init(&attributes);
   }
-}
+  ~SpawnSetup() {
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::posix_spawnattr_destroy(&attributes);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+};
 
 }  // namespace
 
-void BitmapDeleter::operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-
-Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,
-                       std::string* problem) {
-  InstallMessageHandler();
-  FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
-  int flags = 0;
-  if (supportIptc == "1") {
-    format = FIF_JPEG;
-    flags = JPEG_ACCURATE;
-  } else if (supportIptc == "2" && (ext == "TIF" || ext == "TIFF")) {
-    format = FIF_TIFF;
-  } else if (supportIptc == "2" && ext == "PSD") {
-    format = FIF_PSD;
+std::filesystem::path DecoderProgram() {
+  if (const char* chosen = std::getenv("TESSARINE_DECODER"); chosen != nullptr && *chosen != '\0') return chosen;
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    for (const std::filesystem::path& candidate :
+         {self.parent_path() / "tessarine-decoder",
+          self.parent_path().parent_path() / "libexec" / "tessarine" / "tessarine-decoder",  // from bin/
+          self.parent_path().parent_path() / "tessarine" / "tessarine-decoder"}) {          // from libexec/*/
+      if (IsProgram(candidate)) return candidate;
+    }
   }
-  if (format == FIF_UNKNOWN) return nullptr;
-  // Opened here, not by the library from the path: a FIFO must never hold the decoder.
-  RegularFile file(path);
-  const FileStream stream = file.ToStream();
-  if (!stream) {
-    if (problem != nullptr) *problem = "not decoded: " + (file.IsOpen() ? std::string("no stream") : file.Problem());
-    return nullptr;
-  }
-  FreeImageIO io = StdioImageIo();
-  return Bitmap(FreeImage_LoadFromHandle(format, &io, stream.get(), flags));
+  return TESSARINE_DECODER_BUILD_PATH;
 }
 
-ImageDecoder::ImageDecoder(Work work, std::chrono::seconds timeout) : m_work(std::move(work)), m_timeout(timeout) {}
+ImageDecoder::ImageDecoder(std::filesystem::path program, std::chrono::seconds timeout)
+    : m_program(std::move(program)), m_timeout(timeout) {}
 
 ImageDecoder::~ImageDecoder() { Stop(); }
 
 bool ImageDecoder::Start() {
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
-  const pid_t parent = ::getpid();
-  const pid_t child = ::fork();
-  if (child < 0) {
+  // The decoder's end must not already sit at the descriptor it is moved to: a dup2 onto itself
+  // would leave it closed on exec.
+  const int theirs = ::fcntl(ends[1], F_DUPFD_CLOEXEC, kSocketDescriptor + 1);
+  ::close(ends[1]);
+  if (theirs < 0) {
     ::close(ends[0]);
-    ::close(ends[1]);
     return false;
   }
-  if (child == 0) {
-    // Ctrl-C reaches the terminal's whole process group: the decoder finishes its file, as the scan
-    // does, and ends with the scan, when its requests end or the scan itself is gone.
-    ::signal(SIGINT, SIG_IGN);
-    ::signal(SIGTERM, SIG_IGN);
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != parent) ::_exit(0);
-    // Keep only the standard streams and the request socket: an inherited end of another
-    // decoder's socket would keep that decoder from ever seeing the end of its requests.
-    ::close_range(3, static_cast<unsigned>(ends[1]) - 1, 0);
-    ::close_range(static_cast<unsigned>(ends[1]) + 1, ~0U, 0);
-    ServeRequests(ends[1], m_work);
+
+  SpawnSetup setup;
+  // Only the standard streams (to /dev/null: the decoding libraries write warnings) and the
+  // request socket: an inherited end of another decoder's socket would keep that decoder from
+  // ever seeing the end of its requests, and a database socket is none of its business.
+  ::posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_addopen(&setup.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_addopen(&setup.actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_adddup2(&setup.actions, theirs, kSocketDescriptor);
+  ::posix_spawn_file_actions_addclosefrom_np(&setup.actions, kSocketDescriptor + 1);
+  // Ctrl-C and SIGTERM arrive blocked; the decoder ignores them before it unblocks them.
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGINT);
+  sigaddset(&blocked, SIGTERM);
+  ::posix_spawnattr_setsigmask(&setup.attributes, &blocked);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  ::posix_spawnattr_setsigdefault(&setup.attributes, &defaults);
+  ::posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  std::string program = m_program.native();
+  std::string parent = std::to_string(::getpid());
+  char* argv[] = {program.data(), parent.data(), nullptr};
+  pid_t child = -1;
+  const int spawned = ::posix_spawn(&child, program.c_str(), &setup.actions, &setup.attributes, argv, environ);
+  ::close(theirs);
+  if (spawned != 0) {
+    ::close(ends[0]);
+    return false;
   }
-  ::close(ends[1]);
   m_pid = child;
   m_socket = ends[0];
   return true;
@@ -200,7 +128,9 @@ void ImageDecoder::Stop() {
 ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,
                                const std::string& workArgument) {
   if (!IsDecoded(supportIptc, ext)) return {"-", "-", "", {}};
-  if (m_pid < 0 && !Start()) return {"0", "0", "the image decoder could not be started", {}};
+  if (m_pid < 0 && !Start()) {
+    return {"0", "0", "the image decoder " + m_program.native() + " could not be started", {}};
+  }
 
   std::string request = path.native();
   for (std::string_view field : {supportIptc, ext, std::string_view(workArgument)}) {

@@ -1,37 +1,21 @@
 #pragma once
-// Decodes images for their pixel size.
+// Decodes images for their pixel size, in a decoder process of its own (see DecoderService).
 //
-// The image library runs in a decoder process of its own: it has read past its buffers and
-// crashed on legitimate files (TIFFs with IPTC tags among them), and one such file must cost its
-// own width and height only, never the scan. The process is forked once and serves one file
-// after another; when it dies or hangs it is replaced for the next file. Work that needs the
-// decoded bitmap (a thumbnail) runs in that process too, chosen when the decoder is made.
+// The process is a small program of ours (tessarine-decoder) started with posix_spawn, never a
+// fork of the scan: the scan runs several threads, and a forked copy of a threaded process may
+// find a lock held forever. It serves one file after another; when it dies or hangs it is replaced
+// for the next file. Work that needs the decoded image (a thumbnail) runs in that process too.
 
 #include <sys/types.h>
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
-#include "core/PreviewImage.h"
-
-struct FIBITMAP;
+#include "metadata/DecoderService.h"
 
 namespace tessarine {
-
-struct BitmapDeleter {
-  void operator()(FIBITMAP* bitmap) const;
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
-
-// What the work on a decoded image sends back: a problem to log, a picture to preview.
-struct DecodedImageResult {
-  std::string problem;
-  PreviewImage preview;
-};
 
 struct ScanImage {
   std::string width;    // pixels, "-" for a kind that is not decoded, "0" when decoding failed
@@ -40,18 +24,20 @@ struct ScanImage {
   PreviewImage preview;
 };
 
+// The decoder program: $TESSARINE_DECODER when set; else tessarine-decoder beside this program,
+// or in libexec/tessarine/ of its installation; else the one of the build tree.
+std::filesystem::path DecoderProgram();
+
 class ImageDecoder {
  public:
-  // Runs in the decoder process on each decoded image whose request carries an argument.
-  using Work = std::function<DecodedImageResult(FIBITMAP* bitmap, const std::string& argument)>;
-
-  explicit ImageDecoder(Work work = {}, std::chrono::seconds timeout = std::chrono::seconds(120));
+  explicit ImageDecoder(std::filesystem::path program = DecoderProgram(),
+                        std::chrono::seconds timeout = std::chrono::seconds(120));
   ~ImageDecoder();
   ImageDecoder(const ImageDecoder&) = delete;
   ImageDecoder& operator=(const ImageDecoder&) = delete;
 
-  // Decodes by the support code alone: "1" JPEG (accurate), "2" with TIF/TIFF the TIFF decoder,
-  // "2" with PSD the Photoshop decoder; anything else is not decoded.
+  // The pixel size from the image's header (see DecoderService for the choice of decoder). With a
+  // work argument the image is decoded too and the decoder's work runs on it (a thumbnail).
   ScanImage Decode(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
                    const std::string& workArgument = {});
 
@@ -59,20 +45,15 @@ class ImageDecoder {
   bool Start();
   void Stop();
 
-  Work m_work;
+  std::filesystem::path m_program;
   std::chrono::seconds m_timeout;
   pid_t m_pid = -1;
   int m_socket = -1;
 };
 
-// The decoding of a scan: the given decoder, or one of this thread's own without work.
+// The decoding of a scan: the given decoder, or one of this thread's own.
 ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view supportIptc,
                            std::string_view upperExtension, ImageDecoder* decoder = nullptr,
                            const std::string& workArgument = {});
-
-// The same decoding in this process, for the decoder process and for tests of the library itself.
-// The file is opened as a RegularFile: anything else is not decoded, and `problem` says why.
-Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
-                       std::string* problem = nullptr);
 
 }  // namespace tessarine

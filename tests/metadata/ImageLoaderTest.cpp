@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/FaultyDecoder.h"
 #include "support/TestImages.h"
 
 namespace tessarine {
@@ -47,13 +48,7 @@ TEST(LoadImageForScan, DecodesByTheSupportCodeAndTheExtensionAndSurvivesADamaged
 TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
   test::TempDir dir;
   ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 32, 16));
-  ImageDecoder decoder(
-      [](FIBITMAP* bitmap, const std::string& argument) -> DecodedImageResult {
-        if (argument == "crash") std::abort();
-        if (argument == "hang") ::pause();
-        return {"work saw " + std::to_string(FreeImage_GetWidth(bitmap)), PreviewImage{2, 1, {1, 2, 3, 4, 5, 6}}};
-      },
-      std::chrono::seconds(1));
+  ImageDecoder decoder(test::FaultyDecoderProgram(), std::chrono::seconds(1));
 
   ScanImage crashed = decoder.Decode(dir / "a.jpg", "1", "JPG", "crash");
   EXPECT_EQ(crashed.width, "0");
@@ -67,7 +62,7 @@ TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
   for (int i = 0; i < 3; ++i) {  // a new decoder serves the next files, one after another
     ScanImage next = decoder.Decode(dir / "a.jpg", "1", "JPG", "thumbnail");
     EXPECT_EQ(next.width, "32");
-    EXPECT_EQ(next.problem, "work saw 32");
+    EXPECT_EQ(next.problem, "work saw 32x16");
     EXPECT_EQ(next.preview.width, 2);
     EXPECT_EQ(next.preview.rgb, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
   }
@@ -79,14 +74,10 @@ TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
 TEST(ImageDecoder, FinishesItsFileThroughCtrlCAndSigterm) {
   test::TempDir dir;
   ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 24, 12));
-  ImageDecoder decoder([](FIBITMAP* bitmap, const std::string&) -> DecodedImageResult {
-    ::raise(SIGINT);
-    ::raise(SIGTERM);
-    return {"work saw " + std::to_string(FreeImage_GetWidth(bitmap)), {}};
-  });
+  ImageDecoder decoder(test::FaultyDecoderProgram());
   const ScanImage image = decoder.Decode(dir / "a.jpg", "1", "JPG", "signals");
   EXPECT_EQ(image.width, "24");
-  EXPECT_EQ(image.problem, "work saw 24");
+  EXPECT_EQ(image.problem, "work saw 24x12");
 }
 
 // A FIFO at the path of an image: the decoder opens it itself, without waiting, and refuses it.
@@ -99,7 +90,7 @@ TEST(ImageDecoder, AFifoIsNotDecodedAndNothingWaits) {
   EXPECT_EQ(DecodeInProcess(fifo, "1", "JPG", &problem), nullptr);
   EXPECT_EQ(problem, "not decoded: not a regular file (a FIFO)");
 
-  ImageDecoder decoder({}, std::chrono::seconds(60));
+  ImageDecoder decoder(DecoderProgram(), std::chrono::seconds(60));
   const ScanImage image = decoder.Decode(fifo, "1", "JPG");
   EXPECT_EQ(image.width, "0");
   EXPECT_EQ(image.height, "0");

@@ -80,9 +80,7 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   // One parser for the whole scan, with the custom schemas as they are now.
   const XmpParser parser(settings.custom);
   // One decoder process for the whole scan; it writes the thumbnails from the images it decodes.
-  ImageDecoder decoder([](FIBITMAP* image, const std::string& thumbnailFile) {
-    return MakeThumbnail(image, thumbnailFile);
-  });
+  ImageDecoder decoder;
   const MetadataReadContext read{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile), &decoder};
 
   // Both table names are checked before connecting: a refused one ends the scan before it starts.

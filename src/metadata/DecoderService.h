@@ -1,0 +1,67 @@
+#pragma once
+// The decoding itself, run in a decoder process of its own (see ImageDecoder): the image library
+// has read past its buffers and crashed on legitimate files, and such a file must cost its own
+// width and height only, never the scan.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/PreviewImage.h"
+
+struct FIBITMAP;
+
+namespace tessarine {
+
+struct BitmapDeleter {
+  void operator()(FIBITMAP* bitmap) const;
+};
+using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+
+// What the work on a decoded image sends back: a problem to log, a picture to preview.
+struct DecodedImageResult {
+  std::string problem;
+  PreviewImage preview;
+};
+
+// Work run on each decoded image whose request carries an argument (a thumbnail file).
+using ImageWork = std::function<DecodedImageResult(FIBITMAP* bitmap, const std::string& argument)>;
+
+struct PixelSize {
+  unsigned width = 0;
+  unsigned height = 0;
+};
+
+// The decoder is chosen by the support code alone: "1" JPEG (accurate), "2" with TIF/TIFF the TIFF
+// decoder, "2" with PSD the Photoshop decoder; anything else is not decoded. The file is opened as
+// a RegularFile: anything else is not decoded, and `problem` says why.
+
+// The pixel size, and the decoded image when one is wanted. A JPEG's size comes from its frame
+// header alone (its pixels are decoded only for an image, DCT-scaled to imageSide); a TIFF's or a
+// PSD's from a full decode, whose failure on a damaged file gives 0 x 0 as it always has.
+struct ScanDecoding {
+  PixelSize size;
+  Bitmap image;  // when wanted and decoded
+};
+ScanDecoding DecodeForScan(const std::filesystem::path& path, std::string_view supportIptc,
+                           std::string_view upperExtension, bool wantImage, int imageSide,
+                           std::string* problem = nullptr);
+
+// The pixel size from the image's header, without decoding its pixels: 0 x 0 when the decoder
+// refuses the header.
+PixelSize ReadPixelSize(const std::filesystem::path& path, std::string_view supportIptc,
+                        std::string_view upperExtension, std::string* problem = nullptr);
+
+// The decoded image. With a smallest side, a JPEG is decoded DCT-scaled to the smallest size whose
+// longer side is not below it; other kinds at full size.
+Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
+                       std::string* problem = nullptr, int smallestSide = 0);
+
+// The main of a decoder process started by ImageDecoder: argv[1] is the pid of the process that
+// started it. Serves one request after another on its socket until the scan closes it; the work
+// gets images decoded with workImageSide as the smallest side (0: full size).
+int RunDecoderProcess(int argc, char** argv, const ImageWork& work, int workImageSide);
+
+}  // namespace tessarine

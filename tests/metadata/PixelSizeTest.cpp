@@ -1,0 +1,165 @@
+// The pixel size a scan stores comes from the image's header alone. These tests hold it against a
+// full decode, on images of many kinds and on damaged copies of them. Damaged images are decoded
+// in a decoder process, as a scan decodes them: the image library does not survive all of them.
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "metadata/DecoderService.h"
+#include "metadata/ImageLoader.h"
+#include "metadata/ImageMetadataReader.h"
+#include "support/FaultyDecoder.h"
+#include "support/TestImages.h"
+
+namespace tessarine {
+namespace {
+
+struct Sample {
+  std::string name;
+  std::string bytes;
+};
+
+std::string SupportOf(const std::string& bytes, const std::string& name) {
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xD8') return "1";
+  const std::string ext = UpperExtension(name);
+  return ext == "TIF" || ext == "TIFF" || ext == "PSD" ? "2" : "0";
+}
+
+// Images the library writes, and more kinds made by ImageMagick when it is installed.
+std::vector<Sample> MadeSamples(const test::TempDir& dir) {
+  std::vector<Sample> samples;
+  auto add = [&](const std::string& name) {
+    if (std::filesystem::exists(dir / name)) samples.push_back({name, test::ReadFile(dir / name)});
+  };
+  if (test::SaveImage(dir / "noise.jpg", FIF_JPEG, 64, 48)) add("noise.jpg");
+  if (test::SaveImage(dir / "odd.jpg", FIF_JPEG, 333, 17)) add("odd.jpg");
+  if (test::SaveImage(dir / "noise.tif", FIF_TIFF, 40, 30)) add("noise.tif");
+  if (std::system("command -v convert >/dev/null 2>&1") == 0) {
+    const std::string at = dir.path().string() + "/";
+    const char* commands[][2] = {
+        {"-size 48x40 gradient:red-blue -colorspace gray", "grey.jpg"},
+        {"-size 48x40 gradient:red-blue -colorspace cmyk", "cmyk.jpg"},
+        {"-size 64x40 gradient:red-blue -interlace plane", "progressive.jpg"},
+        {"-size 64x40 gradient:red-blue -sampling-factor 2x2", "subsampled.jpg"},
+        {"-size 30x20 gradient:red-blue -depth 16", "deep.tif"},
+        {"-size 30x20 gradient:red-blue -compress lzw", "lzw.tif"},
+        {"-size 30x20 gradient:red-blue -compress zip", "zip.tif"},
+        {"-size 30x20 gradient:red-blue -compress jpeg", "jpeg.tif"},
+        {"-size 30x20 xc:white -monochrome", "bilevel.tif"},
+        {"-size 30x20 gradient:red-blue", "plain.psd"},
+        {"-size 30x20 gradient:red-blue -colorspace gray", "grey.psd"},
+        {"-size 30x20 gradient:red-blue -compress rle", "rle.psd"},
+    };
+    for (const auto& [options, name] : commands) {
+      if (std::system(("convert " + std::string(options) + " '" + at + name + "' 2>/dev/null").c_str()) == 0) add(name);
+    }
+  }
+  return samples;
+}
+
+// The sample files of the shared corpus, when it is there (the tests never depend on it).
+std::vector<Sample> CorpusSamples() {
+  std::vector<Sample> samples;
+  const char* source = std::getenv("TESSARINE_SOURCE_DIR");
+  if (source == nullptr) return samples;
+  const std::filesystem::path corpus = std::filesystem::path(source) / ".." / "shared" / "corpus";
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(corpus, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (!it->is_regular_file() || it->file_size() > 64 * 1024 * 1024) continue;
+    samples.push_back({it->path().filename().string(), test::ReadFile(it->path())});
+  }
+  return samples;
+}
+
+// Damaged copies: cut at many lengths, and bytes changed at random, most of them in the header.
+std::vector<std::string> Variants(const std::string& bytes, unsigned seed) {
+  std::vector<std::string> variants{bytes};
+  for (std::size_t cut = 0; cut < bytes.size(); cut += cut < 400 ? 13 : bytes.size() / 25 + 1) {
+    variants.push_back(bytes.substr(0, cut));
+  }
+  std::mt19937 random(seed);
+  for (int i = 0; i < 120 && !bytes.empty(); ++i) {
+    std::string changed = bytes;
+    const std::size_t reach = i % 3 == 0 ? bytes.size() : std::min<std::size_t>(bytes.size(), 600);
+    for (int n = 0; n < 1 + i % 3; ++n) changed[random() % reach] = static_cast<char>(random());
+    variants.push_back(std::move(changed));
+  }
+  return variants;
+}
+
+// Where the full decode gives a size, the scan's gives the same. Where it gives none, only a JPEG
+// whose header is sound but whose image data is broken may have a size: the one its header declares.
+TEST(PixelSize, FromTheHeaderIsTheSizeOfTheFullDecode) {
+  test::TempDir dir;
+  std::vector<Sample> samples = MadeSamples(dir);
+  ASSERT_GE(samples.size(), 3U);
+  const std::vector<Sample> corpus = CorpusSamples();
+  samples.insert(samples.end(), corpus.begin(), corpus.end());
+
+  // Its work reports the size of the full decode: "work saw <width>x<height>".
+  ImageDecoder decoder(test::FaultyDecoderProgram(), std::chrono::seconds(20));
+  int compared = 0;
+  int declaredOnly = 0;
+  int died = 0;
+  unsigned seed = 1;
+  for (const Sample& sample : samples) {
+    const bool damage = sample.bytes.size() < 256 * 1024;  // big corpus files: as they are
+    for (const std::string& variant : damage ? Variants(sample.bytes, seed++) : std::vector{sample.bytes}) {
+      const std::string support = SupportOf(variant, sample.name);
+      if (support == "0") continue;
+      const std::string ext = UpperExtension(sample.name);
+      const auto path = dir / ("v." + ext);
+      test::WriteFile(path, variant);
+      const ScanImage image = decoder.Decode(path, support, ext, "size");
+      if (image.problem.starts_with("the image decoder")) {
+        ++died;  // the library gave up on it: no size either way
+        continue;
+      }
+      ++compared;
+      const std::string label = sample.name + " (" + std::to_string(variant.size()) + " bytes)";
+      if (image.problem.starts_with("work saw ")) {
+        EXPECT_EQ("work saw " + image.width + "x" + image.height, image.problem) << label;
+      } else if (image.width != "0" || image.height != "0") {
+        ++declaredOnly;
+        std::cout << label << ": sized by its header only\n";
+        EXPECT_EQ(support, "1") << label << ": a size although the image cannot be decoded";
+      }
+    }
+  }
+  std::cout << compared << " files compared, " << declaredOnly << " JPEGs with broken data sized by their header, "
+            << died << " that the image library did not survive\n";
+}
+
+// Without a thumbnail a JPEG's pixels are never decoded: one whose headers are sound but whose data
+// ends in a second frame header has the size its first frame header declares, where a full
+// decode fails.
+TEST(PixelSize, OfAJpegWithSoundHeadersButUndecodableDataIsTheDeclaredOne) {
+  test::TempDir dir;
+  ASSERT_TRUE(test::SaveImage(dir / "a.jpg", FIF_JPEG, 333, 17));
+  const std::string jpeg = test::ReadFile(dir / "a.jpg");
+  const std::size_t frame = jpeg.find("\xFF\xC0");
+  const std::size_t end = jpeg.rfind("\xFF\xD9");
+  ASSERT_NE(frame, std::string::npos);
+  ASSERT_NE(end, std::string::npos);
+  const std::size_t length = (std::size_t{static_cast<unsigned char>(jpeg[frame + 2])} << 8) |
+                             static_cast<unsigned char>(jpeg[frame + 3]);
+  test::WriteFile(dir / "broken.jpg", jpeg.substr(0, end) + jpeg.substr(frame, 2 + length) + jpeg.substr(end));
+  EXPECT_FALSE(DecodeInProcess(dir / "broken.jpg", "1", "JPG"));
+  const PixelSize size = ReadPixelSize(dir / "broken.jpg", "1", "JPG");
+  EXPECT_EQ(size.width, 333U);
+  EXPECT_EQ(size.height, 17U);
+
+  // A thumbnail is then not made, and the size is the same.
+  ImageDecoder decoder;
+  const ScanImage image = decoder.Decode(dir / "broken.jpg", "1", "JPG", (dir / "_thumbs_" / "broken.jpg").native());
+  EXPECT_EQ(image.width + "x" + image.height, "333x17");
+  EXPECT_EQ(image.problem, "the image's pixels could not be decoded: no thumbnail");
+  EXPECT_FALSE(std::filesystem::exists(dir / "_thumbs_" / "broken.jpg"));
+}
+
+}  // namespace
+}  // namespace tessarine
