@@ -18,9 +18,10 @@ struct FolderPass {
 FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, FolderVisitor& visitor) {
   FolderPass pass;
   FolderListing seen;
-  bool visitedAll = true;
+  // The whole listing is read before the first file is visited, so the visitor may read ahead.
+  std::vector<std::string> files;
   bool listedAll = false;
-  while (visitedAll && !visitor.Stopped()) {
+  while (!visitor.Stopped()) {
     const std::optional<DirectoryEntry> entry = listing.Next();
     if (!entry) {
       listedAll = listing.Error() == 0;
@@ -32,11 +33,20 @@ FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, Fold
     if (entry->kind == EntryKind::Folder) {
       if (!IsSkippedFolder(entry->name)) pass.subfolders.push_back(entry->name);
     } else if (entry->kind == EntryKind::File && !IsHiddenFile(entry->name)) {
-      visitedAll = visitor.VisitFile(folder, entry->name);
+      files.push_back(entry->name);
     }
   }
   const int listingError = listing.Error();
   listing.Close();
+
+  bool visitedAll = true;
+  if (!files.empty() && !visitor.Stopped()) visitor.FilesListed(folder, files);
+  for (const std::string& name : files) {
+    if (visitor.Stopped() || !visitor.VisitFile(folder, name)) {
+      visitedAll = false;
+      break;
+    }
+  }
   if (listingError != 0) visitor.FolderUnreadable(folder, listingError);
   seen.complete = visitedAll && listedAll;
   pass.goOn = visitor.LeaveFolder(folder, seen);

@@ -1,10 +1,11 @@
 #pragma once
 // The one walk of a folder tree, shared by the scan and the check: each folder's visible files in
-// listing order, then its subfolders, depth first. Hidden entries (a name beginning with "."),
+// listing order (the whole listing read first), then its subfolders, depth first. Hidden entries (a name beginning with "."),
 // "_thumbs_" folders and links to folders are passed over (see DirectoryListing).
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/FolderKey.h"
 
@@ -29,6 +30,9 @@ class FolderVisitor {
   virtual bool Stopped() const = 0;
   // The folder's listing is open; false leaves the folder (no files, no subfolders).
   virtual bool EnterFolder(const FolderKey& folder) = 0;
+  // The folder's visible files, in listing order, before the first of them is visited (not
+  // called for a folder without any).
+  virtual void FilesListed(const FolderKey& /*folder*/, const std::vector<std::string>& /*nameBytes*/) {}
   // One visible file; false ends the folder's files and skips its subfolders.
   virtual bool VisitFile(const FolderKey& folder, const std::string& nameBytes) = 0;
   // After the folder's files (all of them, or up to one VisitFile said no), with what its listing

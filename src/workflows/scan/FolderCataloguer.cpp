@@ -3,18 +3,14 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <exception>
 #include <thread>
 
 #include "catalogue/ScanStatements.h"
 #include "catalogue/ServerFailure.h"
 #include "catalogue/SqlDialect.h"
 #include "core/TextDecoding.h"
-#include "metadata/FileFacts.h"
-#include "metadata/FileRowReader.h"
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/ReadAlerts.h"
-#include "workflows/scan/Thumbnails.h"
 
 namespace tessarine {
 namespace {
@@ -28,13 +24,13 @@ constexpr int kFolderAttempts = 3;
 }  // namespace
 
 FolderCataloguer::FolderCataloguer(CatalogueConnection& connection, UserPort& port, const Settings& settings,
-                                   TableName images, const MetadataReadContext& read, const ScanHooks& hooks)
+                                   TableName images, ReadAhead& reader, const ScanHooks& hooks)
     : m_connection(connection),
       m_port(port),
       m_settings(settings),
       m_images(std::move(images)),
       m_dialect(SqlDialectFor(settings.dbms)),
-      m_read(read),
+      m_reader(reader),
       m_hooks(hooks) {}
 
 TreeEnd FolderCataloguer::CatalogueTree(const FolderKey& top) {
@@ -106,6 +102,10 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
   return true;
 }
 
+void FolderCataloguer::FilesListed(const FolderKey& folder, const std::vector<std::string>& names) {
+  m_reader.Queue(folder, names);
+}
+
 bool FolderCataloguer::WalkFolderAgain(const FolderKey& folder) {
   const bool again = m_folderRolledBack && !m_lost && m_folderAttempt + 1 < kFolderAttempts && !Stopped();
   if (!again) {
@@ -137,28 +137,7 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
   const std::string pathText = NameToText(folder.Bytes() + name);
   m_port.AddLogLine(std::to_string(m_scanFileCount) + " -> " + pathText);
 
-  // The thumbnail file to write, when one is wanted: the decoder makes it from the decoded image.
-  auto thumbnailWork = [&](const std::string& supportIptc) -> std::string {
-    if (!m_settings.createThumbnails || supportIptc == "0") return {};
-    std::filesystem::path thumbnail = ThumbnailPath(folder.Bytes(), name, supportIptc);
-    std::error_code ec;
-    if (!m_settings.reCreateThumbnails && std::filesystem::exists(thumbnail, ec)) return {};
-    return thumbnail.native();
-  };
-
-  FileRow row;
-  try {
-    row = ReadFileRow(folder, name, m_read, m_settings.xmpOverIptc, thumbnailWork);
-  } catch (const std::exception& error) {
-    // The file still gets a row with its file facts; the scan goes on.
-    row = FileRow();
-    row.problems.push_back(std::string("reading failed: ") + error.what());
-    if (auto facts = ReadFileFacts(folder.Bytes() + name)) FillFileColumns(*facts, row.columns);
-    row.columns[col::Folder] = folder.Text();
-    row.columns[col::FileName] = NameToText(name);
-    row.columns[col::SupportIPTC] = "0";
-    row.columns[col::Checked] = "0";
-  }
+  FileRow row = m_reader.Take(folder, name);
   if (row.openError == ENOENT || row.openError == ENOTDIR) {
     // Gone since the listing: no row (an earlier one goes with the folder's gone files).
     Problem("   " + pathText + ": gone before it could be read, no row written");
@@ -196,6 +175,7 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
 }
 
 bool FolderCataloguer::LeaveFolder(const FolderKey& folder, const FolderListing& listing) {
+  m_reader.Drop();  // files read ahead but not taken (the scan stopped) are not written
   if (m_lost) return false;
   const bool isTop = folder == m_top;
   if (isTop && listing.entryCount == 0 && m_storedFolders && m_storedFolders->Any()) {

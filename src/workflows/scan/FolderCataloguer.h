@@ -14,10 +14,10 @@
 #include "core/Settings.h"
 #include "core/TableName.h"
 #include "core/UserPort.h"
-#include "metadata/ImageMetadataReader.h"
 #include "workflows/folders/FolderWalk.h"
 #include "workflows/scan/ScanDriver.h"
 #include "workflows/scan/FolderRows.h"
+#include "workflows/scan/ReadAhead.h"
 #include "workflows/scan/StoredFolders.h"
 
 namespace tessarine {
@@ -34,9 +34,9 @@ enum class TreeEnd {
 
 class FolderCataloguer final : private FolderVisitor {
  public:
-  // The rows go to the images table of the given (checked) name.
+  // The rows go to the images table of the given (checked) name; the files are read by the reader.
   FolderCataloguer(CatalogueConnection& connection, UserPort& port, const Settings& settings, TableName images,
-                   const MetadataReadContext& read, const ScanHooks& hooks);
+                   ReadAhead& reader, const ScanHooks& hooks);
 
   TreeEnd CatalogueTree(const FolderKey& top);
 
@@ -51,6 +51,7 @@ class FolderCataloguer final : private FolderVisitor {
  private:
   bool Stopped() const override;
   bool EnterFolder(const FolderKey& folder) override;
+  void FilesListed(const FolderKey& folder, const std::vector<std::string>& nameBytes) override;
   bool VisitFile(const FolderKey& folder, const std::string& nameBytes) override;
   bool LeaveFolder(const FolderKey& folder, const FolderListing& listing) override;
   void FolderUnreadable(const FolderKey& folder, int error) override;
@@ -68,7 +69,7 @@ class FolderCataloguer final : private FolderVisitor {
   const Settings& m_settings;
   const TableName m_images;
   const SqlDialect& m_dialect;
-  const MetadataReadContext& m_read;
+  ReadAhead& m_reader;
   const ScanHooks& m_hooks;
 
   // The tree being scanned.

@@ -4,13 +4,11 @@
 #include "catalogue/ScanStatements.h"
 #include "core/DatabaseError.h"
 #include "core/SettingsLocation.h"
-#include "metadata/ImageLoader.h"
-#include "metadata/XmpParser.h"
 #include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/FolderCataloguer.h"
-#include "workflows/scan/Thumbnails.h"
+#include "workflows/scan/ReadAhead.h"
 
 namespace tessarine {
 namespace {
@@ -77,11 +75,8 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   ScanResult result;
   auto stopped = [&] { return hooks.stopRequested && hooks.stopRequested(); };
 
-  // One parser for the whole scan, with the custom schemas as they are now.
-  const XmpParser parser(settings.custom);
-  // One decoder process for the whole scan; it writes the thumbnails from the images it decodes.
-  ImageDecoder decoder;
-  const MetadataReadContext read{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile), &decoder};
+  // Files are read ahead by one worker per core, each with its own parser and decoder process.
+  ReadAhead reader(settings, ParsingErrorDumpFile(settingsFile), ReadAhead::DefaultWorkers());
 
   // Both table names are checked before connecting: a refused one ends the scan before it starts.
   const Expected<TableName> folders = CheckedTableName(port, settings.folders);
@@ -89,7 +84,7 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   result.status = images.GetStatus();
   if (result.status) result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
   if (result.status) {
-    FolderCataloguer cataloguer(connection, port, settings, *images, read, hooks);
+    FolderCataloguer cataloguer(connection, port, settings, *images, reader, hooks);
     bool failed = false;
     for (std::size_t i = 0; i < entries.size() && !failed; ++i) {
       const FolderEntry& entry = entries[i];
