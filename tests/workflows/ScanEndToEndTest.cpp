@@ -17,6 +17,7 @@
 #include "metadata/FileRowReader.h"
 #include "metadata/ImageBytes.h"
 #include "metadata/XmpParser.h"
+#include "support/FaultyDecoder.h"
 #include "support/TestDatabase.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/scan/FolderCataloguer.h"
@@ -164,6 +165,29 @@ TEST_P(ScanEndToEnd, ARescanReplacesTheRowsAndKeepsExistingThumbnails) {
   ::usleep(20'000);
   Scan(entries);
   EXPECT_NE(std::filesystem::last_write_time(thumbnail), firstThumbnailTime);
+}
+
+// A file on which the image library crashes costs its own width and height only: the other files
+// of its folder, read by the same workers, keep theirs and their thumbnails.
+TEST_P(ScanEndToEnd, AFileThatCrashesTheDecoderCostsOnlyItsOwnSize) {
+  for (const char* name : {"a.jpg", "crash.jpg", "c.jpg", "d.jpg", "e.jpg"}) {
+    ASSERT_TRUE(SaveImage(m_root / name, FIF_JPEG, 200, 100));
+  }
+  ::setenv("TESSARINE_DECODER", FaultyDecoderProgram().c_str(), 1);
+  const ScanResult result = Scan(AddAndLoad(m_root));
+  ::unsetenv("TESSARINE_DECODER");
+  EXPECT_TRUE(result.status);
+  EXPECT_EQ(result.files, 5);
+  const auto rows = Rows();
+  ASSERT_EQ(rows.size(), 5u);
+  for (const auto& [key, row] : rows) {
+    const bool crashed = row[col::FileName] == "crash.jpg";
+    EXPECT_EQ(row[col::Width], crashed ? "0" : "200") << key;
+    EXPECT_EQ(row[col::Height], crashed ? "0" : "100") << key;
+  }
+  EXPECT_TRUE(std::any_of(port.logLines.begin(), port.logLines.end(), [](const std::string& line) {
+    return line.find("crash.jpg: the image decoder died of signal 6") != std::string::npos;
+  })) << DescribeMessages();
 }
 
 TEST_P(ScanEndToEnd, AListedFolderWhoseNameIsNotUtf8IsRescannedAndChecked) {

@@ -1,0 +1,88 @@
+// Files read ahead on worker threads give the rows one reader gives, in the order they are taken.
+
+#include "support/TestImages.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "metadata/ImageBytes.h"
+#include "workflows/scan/ReadAhead.h"
+
+namespace tessarine {
+namespace {
+
+using namespace test;
+
+class ReadAheadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_folder = FolderKey::FromPath(m_dir.path().string());
+    // Files of every kind the scan meets, in an order that mixes slow and fast ones.
+    for (int i = 0; i < 24; ++i) {
+      const std::string name = "f" + std::to_string(i);
+      switch (i % 4) {
+        case 0:
+          ASSERT_TRUE(SaveImage(m_dir / (name + ".jpg"), FIF_JPEG, 40 + i, 30));
+          break;
+        case 1:
+          WriteFile(m_dir / (name + ".jpg"),
+                    Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                                        "<dc:title><rdf:Alt><rdf:li>T" + std::to_string(i) +
+                                        "</rdf:li></rdf:Alt></dc:title></rdf:Description>"))));
+          break;
+        case 2:
+          WriteFile(m_dir / (name + ".txt"), "text");
+          break;
+        default:
+          ASSERT_TRUE(SaveImage(m_dir / (name + ".tif"), FIF_TIFF, 10, 10 + i));
+      }
+      m_names.push_back(name + (i % 4 == 2 ? ".txt" : i % 4 == 3 ? ".tif" : ".jpg"));
+    }
+    m_settings.createThumbnails = true;
+    m_settings.reCreateThumbnails = true;
+  }
+
+  std::vector<ColumnValues> ReadOneByOne() {
+    ScanFileReader reader(m_settings, {});
+    std::vector<ColumnValues> rows;
+    for (const std::string& name : m_names) rows.push_back(reader.Read(m_folder, name).columns);
+    return rows;
+  }
+
+  TempDir m_dir;
+  FolderKey m_folder;
+  std::vector<std::string> m_names;
+  Settings m_settings;
+};
+
+TEST_F(ReadAheadTest, WorkersGiveTheRowsOfOneReaderInTheOrderTheyAreTaken) {
+  const std::vector<ColumnValues> expected = ReadOneByOne();
+  ASSERT_EQ(expected[1][col::ObjectName], "T1") << "collected from the XMP title";  // the files really hold what they are read for
+  ASSERT_EQ(expected[0][col::Width], "40");
+  for (unsigned workers : {0U, 1U, 3U}) {
+    ReadAhead reader(m_settings, {}, workers);
+    reader.Queue(m_folder, m_names);
+    for (std::size_t i = 0; i < m_names.size(); ++i) {
+      const FileRow row = reader.Take(m_folder, m_names[i]);
+      EXPECT_EQ(row.columns, expected[i]) << workers << " workers, " << m_names[i];
+      EXPECT_EQ(row.preview.width > 0, i % 4 == 0 || i % 4 == 3) << m_names[i];
+    }
+  }
+}
+
+// A folder walked again, a scan stopped halfway, a file taken out of turn: each row is still the
+// file's own.
+TEST_F(ReadAheadTest, DroppedAndRequeuedFilesAndFilesOutOfTurnAreTheFilesOwnRows) {
+  const std::vector<ColumnValues> expected = ReadOneByOne();
+  ReadAhead reader(m_settings, {}, 2);
+  reader.Queue(m_folder, m_names);
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(reader.Take(m_folder, m_names[i]).columns, expected[i]);
+  reader.Queue(m_folder, m_names);  // walked again from a new listing
+  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(reader.Take(m_folder, m_names[i]).columns, expected[i]);
+  EXPECT_EQ(reader.Take(m_folder, m_names[20]).columns, expected[20]);  // out of turn
+  reader.Drop();
+  EXPECT_EQ(reader.Take(m_folder, m_names[9]).columns, expected[9]);  // no longer queued
+}
+
+}  // namespace
+}  // namespace tessarine
