@@ -1,5 +1,6 @@
 #include "catalogue/CatalogueConnection.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -106,6 +107,37 @@ void CatalogueConnection::Send(const SqlStatement& sql) {
   }
 }
 
+void CatalogueConnection::SendPrepared(const SqlStatement& sql) {
+  // A few texts at a time: a folder's insert and update.
+  constexpr std::size_t kPreparedTexts = 4;
+  m_statementText = sql.text;
+  m_changedRows = -1;
+  RequireOpen();
+  try {
+    auto found = std::find_if(m_prepared.begin(), m_prepared.end(),
+                              [&](const auto& statement) { return statement->PreparedText() == sql.text; });
+    if (found == m_prepared.end()) {
+      auto statement = std::make_unique<OdbcStatement>(m_connection, CursorChoice::ForwardOnly, m_queryTimeoutSeconds);
+      statement->Prepare(sql.text);
+      if (m_prepared.size() == kPreparedTexts) m_prepared.erase(m_prepared.begin());
+      m_prepared.push_back(std::move(statement));
+      found = std::prev(m_prepared.end());
+    }
+    OdbcStatement& statement = **found;
+    statement.ExecutePrepared(sql.values);
+    try {
+      m_changedRows = statement.RowCount();
+    } catch (const DatabaseError&) {
+      m_changedRows = -1;  // a statement without a row count
+    }
+  } catch (const DatabaseError& error) {
+    AbandonWhenUnanswered(error);
+    throw;
+  }
+}
+
+void CatalogueConnection::ForgetPrepared() noexcept { m_prepared.clear(); }
+
 void CatalogueConnection::RequireOpen() {
   // A result set read after a call was given up finds it first: no new statement may be allocated.
   if (m_connection && !m_connection->Answers()) AbandonWhenUnanswered(NoAnswerError(m_queryTimeoutSeconds));
@@ -130,6 +162,7 @@ std::optional<std::string> CatalogueConnection::TakeCatalogueLock(const std::str
 
 void CatalogueConnection::CloseConnection() noexcept {
   m_result.reset();
+  m_prepared.clear();
   m_lock.reset();
   // A result set a caller still holds keeps the connection until it goes.
   m_connection.reset();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/ConnectString.h"
 #include "catalogue/ResultSet.h"
@@ -19,6 +20,7 @@ namespace tessarine {
 
 class CatalogueLock;
 class OdbcConnection;
+class OdbcStatement;
 
 class CatalogueConnection final : public StatementSink {
  public:
@@ -43,8 +45,13 @@ class CatalogueConnection final : public StatementSink {
   std::optional<std::string> FirstValue(const SqlStatement& query);
   // ExecuteStatement with the rows dropped.
   void Send(const SqlStatement& statement) override;
-  // The number of rows the last statement sent through Send changed (-1 when the driver cannot
-  // tell).
+  // Send through a statement prepared once for the text: a text sent again and again (the rows of
+  // a folder) is read by the server once. Prepared statements stay until ForgetPrepared or the
+  // connection closes.
+  void SendPrepared(const SqlStatement& statement);
+  void ForgetPrepared() noexcept;
+  // The number of rows the last statement sent through Send or SendPrepared changed (-1 when the
+  // driver cannot tell).
   long long ChangedRows() const { return m_changedRows; }
 
   // The server's own name for its kind (ODBC's SQL_DBMS_NAME: "SQLite", "PostgreSQL", "MariaDB",
@@ -82,6 +89,7 @@ class CatalogueConnection final : public StatementSink {
   std::shared_ptr<OdbcConnection> m_connection;
   std::unique_ptr<CatalogueLock> m_lock;
   std::unique_ptr<ResultSet> m_result;
+  std::vector<std::unique_ptr<OdbcStatement>> m_prepared;  // the latest last
   std::string m_statementText;
   std::string m_connectString;
   std::string m_completedConnectString;

@@ -62,8 +62,9 @@ SQLRETURN OdbcStatement::CallServer(std::function<SQLRETURN()> call) {
   return *result;
 }
 
-bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& values) {
-  RequireAnswers();
+namespace {
+
+void CheckText(std::string_view sql) {
   // SQL text ends at a NUL for some drivers whatever length we pass: refuse it rather than send
   // a statement other than the one built.
   if (sql.find('\0') != std::string_view::npos) {
@@ -72,16 +73,22 @@ bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& v
   if (sql.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
     throw DatabaseError(0, "HY090", "The statement is too long");
   }
+}
+
+}  // namespace
+
+// The call may outlive the function that made it when it is given up: it owns the text and the
+// values the driver reads while it runs.
+struct OdbcStatement::Sent {
+  std::string text;
+  std::vector<SqlValue> values;
+  std::vector<BoundValue> bound;
+};
+
+std::shared_ptr<OdbcStatement::Sent> OdbcStatement::Bind(std::string_view sql, const std::vector<SqlValue>& values) {
   if (values.size() > std::numeric_limits<SQLUSMALLINT>::max()) {
     throw DatabaseError(0, "07002", "Too many values for one statement");
   }
-  // The call may outlive this function when it is given up: it owns the text and the values the
-  // driver reads while it runs.
-  struct Sent {
-    std::string text;
-    std::vector<SqlValue> values;
-    std::vector<BoundValue> bound;
-  };
   const auto sent = std::make_shared<Sent>(Sent{std::string(sql), values, std::vector<BoundValue>(values.size())});
   for (std::size_t i = 0; i < sent->values.size(); ++i) {
     const SqlValue& value = sent->values[i];
@@ -107,13 +114,12 @@ bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& v
                                        std::max<SQLULEN>(value.text.size(), 1), 0,
                                        const_cast<char*>(value.text.data()), bound.length, &bound.length));
   }
-  const SQLHSTMT statement = m_statement.Get();
-  m_statement.Check("SQLExecDirect", CallServer([statement, sent] {
-                      return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(sent->text.data()),
-                                           static_cast<SQLINTEGER>(sent->text.size()));
-                    }));
-  // The values go with this function: the driver must not keep pointing at them.
-  if (!values.empty()) SQLFreeStmt(m_statement.Get(), SQL_RESET_PARAMS);
+  return sent;
+}
+
+bool OdbcStatement::AfterExecute(bool hadValues) {
+  // The values go with the call: the driver must not keep pointing at them.
+  if (hadValues) SQLFreeStmt(m_statement.Get(), SQL_RESET_PARAMS);
   SQLSMALLINT columns = 0;
   m_statement.Check("SQLNumResultCols", SQLNumResultCols(m_statement.Get(), &columns));
   m_columnCount = columns > 0 ? static_cast<std::size_t>(columns) : 0;
@@ -124,6 +130,40 @@ bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& v
     m_scrollable = cursorType != SQL_CURSOR_FORWARD_ONLY;
   }
   return m_columnCount > 0;
+}
+
+bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& values) {
+  RequireAnswers();
+  CheckText(sql);
+  const std::shared_ptr<Sent> sent = Bind(sql, values);
+  const SQLHSTMT statement = m_statement.Get();
+  m_statement.Check("SQLExecDirect", CallServer([statement, sent] {
+                      return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(sent->text.data()),
+                                           static_cast<SQLINTEGER>(sent->text.size()));
+                    }));
+  return AfterExecute(!values.empty());
+}
+
+void OdbcStatement::Prepare(std::string_view sql) {
+  RequireAnswers();
+  CheckText(sql);
+  const auto text = std::make_shared<std::string>(sql);
+  const SQLHSTMT statement = m_statement.Get();
+  m_statement.Check("SQLPrepare", CallServer([statement, text] {
+                      return SQLPrepare(statement, reinterpret_cast<SQLCHAR*>(text->data()),
+                                        static_cast<SQLINTEGER>(text->size()));
+                    }));
+  m_prepared = std::string(sql);
+}
+
+bool OdbcStatement::ExecutePrepared(const std::vector<SqlValue>& values) {
+  RequireAnswers();
+  // A result left open by the last execution would refuse the next.
+  SQLFreeStmt(m_statement.Get(), SQL_CLOSE);
+  const std::shared_ptr<Sent> sent = Bind(m_prepared, values);
+  const SQLHSTMT statement = m_statement.Get();
+  m_statement.Check("SQLExecute", CallServer([statement, sent] { return SQLExecute(statement); }));
+  return AfterExecute(!values.empty());
 }
 
 std::string OdbcStatement::ColumnName(std::size_t position) const {

@@ -32,6 +32,11 @@ class OdbcStatement {
   // row) is success. A value holding a NUL, or an integer value that is not a number, is refused
   // before anything is sent: drivers cut texts at a NUL without a word.
   bool Execute(std::string_view sql, const std::vector<SqlValue>& values = {});
+  // The same in two steps: the server reads the text once, then runs it with one set of values
+  // after another.
+  void Prepare(std::string_view sql);
+  bool ExecutePrepared(const std::vector<SqlValue>& values);
+  const std::string& PreparedText() const { return m_prepared; }
 
   // The cursor the driver really gave us.
   bool IsScrollable() const { return m_scrollable; }
@@ -48,6 +53,11 @@ class OdbcStatement {
   void Close() noexcept;
 
  private:
+  struct Sent;
+  // Binds the values to the "?" marks; what is returned must live while the driver reads them.
+  std::shared_ptr<Sent> Bind(std::string_view sql, const std::vector<SqlValue>& values);
+  // Reads what the execution produced; true when it has columns.
+  bool AfterExecute(bool hadValues);
   // Throws the NoAnswerError once a call of the connection was given up.
   void RequireAnswers() const;
   // Runs a call that waits for the server on the connection's thread; throws the NoAnswerError
@@ -59,6 +69,7 @@ class OdbcStatement {
   unsigned long m_timeoutSeconds;
   bool m_scrollable = false;
   std::size_t m_columnCount = 0;
+  std::string m_prepared;  // the text given to Prepare
 };
 
 }  // namespace tessarine

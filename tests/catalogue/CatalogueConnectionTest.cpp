@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "catalogue/ServerFailure.h"
+
 #include "support/DatabaseFixture.h"
 
 namespace tessarine::test {
@@ -58,6 +60,37 @@ TEST_P(CatalogueConnectionOn, ARefusedStatementCarriesTheDriversDiagnostics) {
     EXPECT_EQ(error.CommonText(), "Error " + std::to_string(error.NativeError()) + ": " + error.Description());
     EXPECT_EQ(connection.StatementText(), insert);
   }
+}
+
+// A prepared text runs with one set of values after another, each counted; a set the server
+// refuses leaves the statement usable for the next, and the rows hold exactly what was sent.
+TEST_P(CatalogueConnectionOn, APreparedStatementRunsWithEachSetOfValues) {
+  Open();
+  const std::string t = Table("Prep");
+  connection.SendStatement("create table " + t + " (Folder varchar(255) not null,FileName varchar(8) not null,"
+                           "primary key(Folder,FileName));");
+  // Where a refused statement spoils the transaction, each set runs under a savepoint.
+  const bool savepoints = FailedStatementSpoilsTransaction(connection);
+  if (savepoints) connection.SendStatement("begin;");
+  const std::string insert = "insert into " + t + " (Folder,FileName) values (?,?);";
+  for (const char* name : {"a", "b", "it's", "b", "c"}) {
+    if (savepoints) connection.SendStatement("savepoint p;");
+    try {
+      connection.SendPrepared(SqlStatement(insert).Bind("/p/").Bind(name));
+      EXPECT_EQ(connection.ChangedRows(), 1) << name;
+    } catch (const DatabaseError& error) {
+      EXPECT_EQ(std::string(name), "b") << error.what();  // only the second "b" is refused
+      if (savepoints) connection.SendStatement("rollback to savepoint p;");
+    }
+  }
+  connection.SendPrepared(SqlStatement("update " + t + " set FileName=? where FileName=?;").Bind("d").Bind("c"));
+  EXPECT_EQ(connection.ChangedRows(), 1);
+  connection.SendPrepared(SqlStatement("update " + t + " set FileName=? where FileName=?;").Bind("e").Bind("zz"));
+  EXPECT_EQ(connection.ChangedRows(), 0);
+  if (savepoints) connection.SendStatement("commit;");
+  connection.ForgetPrepared();
+  EXPECT_EQ(QueryValue("select count(*) from " + t + ";"), "4");
+  EXPECT_EQ(QueryValue("select count(*) from " + t + " where FileName in ('a','b','it''s','d');"), "4");
 }
 
 TEST_P(CatalogueConnectionOn, UpdateOrDeleteMatchingNoRowIsSuccess) {

@@ -35,6 +35,8 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
   }
 }
 
+FolderRows::~FolderRows() { m_connection.ForgetPrepared(); }
+
 template <typename Work>
 void FolderRows::UnderSavepoint(Work work) {
   if (!m_savepoints) {
@@ -60,11 +62,11 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
   UnderSavepoint([&] {
     // The fast paths: a folder the server holds no row for, and a name stored exactly as it is.
     if (!m_folderHadRows) {
-      m_connection.Send(InsertImageRow(m_imagesTable, columns));
+      m_connection.SendPrepared(InsertImageRow(m_imagesTable, columns));
       return;
     }
     if (m_stored.contains(name)) {
-      m_connection.Send(UpdateImageRow(m_imagesTable, columns));
+      m_connection.SendPrepared(UpdateImageRow(m_imagesTable, columns));
       if (m_connection.ChangedRows() != 0) return;
     }
     // Ask the server which rows it takes this key for: none, this file's own (perhaps spelt
@@ -77,10 +79,10 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
       }
     }
     if (matched.empty()) {
-      m_connection.Send(InsertImageRow(m_imagesTable, columns));
+      m_connection.SendPrepared(InsertImageRow(m_imagesTable, columns));
       return;
     }
-    m_connection.Send(UpdateImageRow(m_imagesTable, columns));
+    m_connection.SendPrepared(UpdateImageRow(m_imagesTable, columns));
     // The row now holds this spelling of the name; the old spelling no longer names a row.
     for (const StoredKey& key : matched) m_stored.erase(key.file);
   });

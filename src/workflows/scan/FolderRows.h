@@ -19,6 +19,10 @@ class FolderRows {
  public:
   // Reads the names the folder's rows hold now. Throws DatabaseError.
   FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const FolderKey& folder);
+  // The folder's prepared insert and update go with it.
+  ~FolderRows();
+  FolderRows(const FolderRows&) = delete;
+  FolderRows& operator=(const FolderRows&) = delete;
 
   // Replaces (or adds) the row of the file named in the columns. Returns why it was not written
   // when another file already holds that key; throws DatabaseError when the server refused it
