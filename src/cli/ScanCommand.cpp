@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <sstream>
 
 #include "cli/CommandContext.h"
 #include "cli/Commands.h"
@@ -18,6 +17,7 @@
 #include "cli/StopSignals.h"
 #include "core/TextDecoding.h"
 #include "workflows/folders/FolderList.h"
+#include "workflows/scan/ProgressText.h"
 #include "workflows/scan/ScanDriver.h"
 
 namespace tessarine {
@@ -33,17 +33,12 @@ class ProgressLine {
     const auto now = Clock::now();
     if (now - m_lastShown < std::chrono::milliseconds(250)) return;
     m_lastShown = now;
-    const double seconds = std::chrono::duration<double>(now - m_start).count();
-    std::ostringstream line;
-    line.setf(std::ios::fixed);
-    line.precision(1);
-    line << progress.filesDone << " files, " << (seconds > 0 ? static_cast<double>(progress.filesDone) / seconds : 0.0)
-         << " files/s, " << progress.folder;
+    const std::string line = ProgressText(progress, now - m_start) + ", " + progress.folder;
     if (m_terminal) {
-      std::cerr << '\r' << line.str() << "\033[K" << std::flush;
+      std::cerr << '\r' << line << "\033[K" << std::flush;
       m_open = true;
     } else {
-      std::cerr << line.str() << '\n';
+      std::cerr << line << '\n';
     }
   }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+#include "workflows/scan/FileCount.h"
+#include "workflows/scan/ProgressText.h"
 #include "workflows/scan/ScanDriver.h"
 #include "workflows/scan/Thumbnails.h"
 
@@ -27,6 +30,37 @@ TEST(Thumbnails, StretchFitsThePreviewBox) {
   EXPECT_EQ(fit(120, 160), "60x80");
   EXPECT_EQ(fit(100, 60), "100x60");
   EXPECT_EQ(fit(120, 80), "120x80");
+}
+
+TEST(ScanProgress, TellsTheRateAndTheTimeLeftOnceTheTotalIsKnown) {
+  using std::chrono::duration;
+  auto text = [](long long done, long long total, double seconds) {
+    ScanProgress progress;
+    progress.filesDone = done;
+    progress.filesTotal = total;
+    return ProgressText(progress, duration<double>(seconds));
+  };
+  EXPECT_EQ(text(120, 2000, 0.5), "120 of 2000 files, 240.0 files/s, about 8 s left");
+  EXPECT_EQ(text(100, 100000, 10), "100 of 100000 files, 10.0 files/s, about 2 h 46 min left");
+  EXPECT_EQ(text(30, 200, 12), "30 of 200 files, 2.5 files/s, about 1 min 8 s left");
+  EXPECT_EQ(text(5, 0, 2), "5 files, 2.5 files/s");         // not counted
+  EXPECT_EQ(text(12, 10, 2), "12 files, 6.0 files/s");      // the tree grew since the count
+  EXPECT_EQ(text(0, 10, 0), "0 of 10 files");               // nothing done yet: no rate
+}
+
+// The quick count finds the files the scan visits: visible files, not hidden ones, not those of
+// "_thumbs_" folders or hidden folders, in every subfolder.
+TEST(ScanProgress, TheQuickCountFindsTheFilesTheScanWillRead) {
+  test::TempDir dir;
+  for (const char* file : {"a.jpg", "b.txt", ".hidden", "sub/c.jpg", "sub/deeper/d.tif", "_thumbs_/a.jpg",
+                           ".git/e.jpg", "other/f.jpg"}) {
+    std::filesystem::create_directories((dir / file).parent_path());
+    test::WriteFile(dir / file, "x");
+  }
+  const FolderKey top = FolderKey::FromPath(dir.path().string());
+  EXPECT_EQ(CountFilesToScan({top}, {}), 5);
+  EXPECT_EQ(CountFilesToScan({top, FolderKey::FromPath((dir / "sub").string())}, {}), 7);
+  EXPECT_EQ(CountFilesToScan({top}, [] { return true; }), 0);
 }
 
 }  // namespace

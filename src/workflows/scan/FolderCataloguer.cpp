@@ -170,7 +170,7 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
     m_rows->Keep(NameToText(name));
     goOn = Refused(error, pathText + ": row not written");
   }
-  if (m_hooks.progress) m_hooks.progress({m_scanFileCount, folder.Text(), pathText});
+  if (m_hooks.progress) m_hooks.progress({m_scanFileCount, 0, folder.Text(), pathText});
   return goOn;
 }
 

@@ -8,6 +8,7 @@
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/FolderCataloguer.h"
+#include "workflows/scan/FileCount.h"
 #include "workflows/scan/ReadAhead.h"
 
 namespace tessarine {
@@ -84,7 +85,22 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   result.status = images.GetStatus();
   if (result.status) result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
   if (result.status) {
-    FolderCataloguer cataloguer(connection, port, settings, *images, reader, hooks);
+    // The quick count, for the progress the hooks are given.
+    ScanHooks counted = hooks;
+    if (hooks.progress) {
+      port.SetStatus("counting files");
+      std::vector<FolderKey> trees;
+      for (const FolderEntry& entry : entries) {
+        if (entry.checked) trees.push_back(entry.folder);
+      }
+      const long long total = CountFilesToScan(trees, hooks.stopRequested);
+      counted.progress = [&hooks, total](const ScanProgress& done) {
+        ScanProgress withTotal = done;
+        withTotal.filesTotal = total;
+        hooks.progress(withTotal);
+      };
+    }
+    FolderCataloguer cataloguer(connection, port, settings, *images, reader, counted);
     bool failed = false;
     for (std::size_t i = 0; i < entries.size() && !failed; ++i) {
       const FolderEntry& entry = entries[i];

@@ -20,7 +20,8 @@ namespace tessarine {
 class CatalogueConnection;
 
 struct ScanProgress {
-  long long filesDone = 0;  // files catalogued since the scan started
+  long long filesDone = 0;   // files catalogued since the scan started
+  long long filesTotal = 0;  // files the quick count found before the scan (0: not counted)
   std::string folder;       // the folder being listed
   std::string file;         // the file just catalogued
 };
