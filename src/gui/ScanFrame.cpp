@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -83,6 +84,15 @@ ScanFrame::ScanFrame(QWidget* parent) : QFrame(parent) {
   buttons->addStretch();
   top->addLayout(buttons);
   layout->addLayout(top, 3);
+
+  auto* progress = new QHBoxLayout;
+  prgScan = Named(new QProgressBar(this), QStringLiteral("prgScan"));
+  lblProgress = Named(new QLabel(this), QStringLiteral("lblProgress"));
+  progress->addWidget(prgScan, 1);
+  progress->addWidget(lblProgress, 2);
+  prgScan->setVisible(false);
+  lblProgress->setVisible(false);
+  layout->addLayout(progress);
 
   auto* thumbs = new QHBoxLayout;
   auto* thumbOptions = new QVBoxLayout;

@@ -9,6 +9,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QTreeWidget;
 
@@ -36,6 +37,8 @@ class ScanFrame : public QFrame {
   QLabel* lblSubFolder = nullptr;
   QLabel* imgDest = nullptr;
   QListWidget* sqlOutPut = nullptr;
+  QProgressBar* prgScan = nullptr;  // files done of the quick count, shown while a scan runs
+  QLabel* lblProgress = nullptr;    // the same in words, with files per second and the time left
   LinkLabel* lblNextStep = nullptr;
 };
 

@@ -13,14 +13,21 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QProgressBar>
+
+#include <chrono>
 #include <exception>
 
 #include "catalogue/CatalogueConnection.h"
 #include "core/WindowTitle.h"
+#include "gui/CrossThreadUserPort.h"
 #include "gui/LinkLabel.h"
 #include "gui/WindowContext.h"
 #include "gui/WindowUserPort.h"
 #include "workflows/folders/FolderList.h"
+#include "workflows/scan/ProgressText.h"
 #include "workflows/scan/ScanDriver.h"
 
 namespace tessarine {
@@ -230,28 +237,66 @@ void ScanTab::ScanFolders() {
   LockForScan(true);
   m_context.Port().SetStatus("");
   imgDest->clear();
+  prgScan->setRange(0, 0);  // busy until the quick count is done
+  prgScan->setVisible(true);
+  lblProgress->clear();
+  lblProgress->setVisible(true);
 
+  // The scan runs on a thread of its own; what it shows is carried to the window's thread, so the
+  // window repaints, the preview follows and "Stop" is read at the next file.
+  m_scanPort = std::make_unique<CrossThreadUserPort>(m_context.Port(), this);
   ScanHooks hooks;
   hooks.stopRequested = [this] { return m_context.StopRequested(); };
   hooks.markEntry = [this](std::size_t index, bool working) {
-    QTreeWidgetItem* item = lvFolders->topLevelItem(static_cast<int>(index));
-    if (item == nullptr) return;
-    SetBold(item, working);
-    lvFolders->viewport()->repaint();
+    QMetaObject::invokeMethod(this, [this, index, working] {
+      if (QTreeWidgetItem* item = lvFolders->topLevelItem(static_cast<int>(index))) SetBold(item, working);
+    }, Qt::QueuedConnection);
+  };
+  const auto start = std::chrono::steady_clock::now();
+  hooks.progress = [this, start, lastShown = std::chrono::steady_clock::time_point()](
+                       const ScanProgress& progress) mutable {
+    // At most ten times a second: the window need not redraw for every file.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastShown < std::chrono::milliseconds(100)) return;
+    lastShown = now;
+    const std::chrono::duration<double> elapsed = now - start;
+    QMetaObject::invokeMethod(this, [this, progress, elapsed] { ShowProgress(progress, elapsed); },
+                              Qt::QueuedConnection);
   };
 
-  WindowUserPort& port = m_context.Port();
   const std::vector<FolderEntry> entries = FolderEntries();
-  ScanResult result;
-  try {
-    result = tessarine::ScanFolders(m_context.Connection(), port, m_context.CurrentSettings(),
-                                    m_context.FileDsnSelected(), m_context.SettingsFile(), entries, hooks);
-  } catch (const std::exception& error) {
-    // Nothing the workflow lets through may end the program; the window is unlocked below.
-    m_context.Connection().CloseConnection();
-    port.ShowMessage(error.what(), MessageIcon::Critical, kWindowTitle, MessageButtons::Ok);
-  }
+  m_scanThread = std::thread([this, entries, hooks, settings = m_context.CurrentSettings(),
+                              fileDsn = m_context.FileDsnSelected(), settingsFile = m_context.SettingsFile()] {
+    ScanResult result;
+    try {
+      result = tessarine::ScanFolders(m_context.Connection(), *m_scanPort, settings, fileDsn, settingsFile, entries,
+                                      hooks);
+    } catch (const std::exception& error) {
+      // Nothing the workflow lets through may end the program; the window is unlocked all the same.
+      m_context.Connection().CloseConnection();
+      m_scanPort->ShowMessage(error.what(), MessageIcon::Critical, kWindowTitle, MessageButtons::Ok);
+    }
+    QMetaObject::invokeMethod(this, [this, result, entries] { ScanFinished(result, entries); },
+                              Qt::QueuedConnection);
+  });
+}
 
+void ScanTab::ShowProgress(const ScanProgress& progress, std::chrono::duration<double> elapsed) {
+  if (!ScanRunning()) return;
+  const bool counted = progress.filesTotal > 0 && progress.filesDone <= progress.filesTotal;
+  // A progress bar counts in int: a total beyond it is shown in thousands.
+  const long long unit = progress.filesTotal > 1'000'000'000 ? 1000 : 1;
+  prgScan->setRange(0, counted ? static_cast<int>(progress.filesTotal / unit) : 0);
+  if (counted) prgScan->setValue(static_cast<int>(progress.filesDone / unit));
+  lblProgress->setText(Text(ProgressText(progress, elapsed)));
+}
+
+void ScanTab::ScanFinished(const ScanResult& result, const std::vector<FolderEntry>& entries) {
+  if (m_scanThread.joinable()) m_scanThread.join();
+  m_scanPort.reset();
+  prgScan->setVisible(false);
+  lblProgress->setVisible(false);
+  WindowUserPort& port = m_context.Port();
   LockForScan(false);
   if (result.reloadFolderList) {
     LoadFolderList();
@@ -259,6 +304,21 @@ void ScanTab::ScanFolders() {
     // The reload's connection clears the status line: the elapsed time is the last word.
     port.SetStatus(ScanEndText(result));
   }
+  emit scanFinished();
+}
+
+void ScanTab::WaitForTheScan() {
+  // The scan may be waiting for an answer or for its lines to be shown: the window's events go on.
+  while (m_scanThread.joinable() && ScanRunning()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+}
+
+ScanTab::~ScanTab() {
+  if (!m_scanThread.joinable()) return;
+  m_context.RequestStop();
+  WaitForTheScan();
+  if (m_scanThread.joinable()) m_scanThread.join();
 }
 
 void ScanTab::ShowUnfinishedEntries(const std::vector<FolderEntry>& scanned, const std::vector<EntryOutcome>& outcomes) {

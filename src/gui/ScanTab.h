@@ -2,7 +2,10 @@
 // Tab "5 - Scan folders": the folder list from the folders table, adding and removing folders,
 // the thumbnail options, and the scan with its lock. The window locks what lies outside the tab.
 
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "gui/ScanFrame.h"
@@ -13,6 +16,7 @@ class QTreeWidgetItem;
 
 namespace tessarine {
 
+class CrossThreadUserPort;
 class WindowContext;
 
 class ScanTab : public ScanFrame {
@@ -22,6 +26,8 @@ class ScanTab : public ScanFrame {
   using FolderListLoader = std::function<void()>;
 
   explicit ScanTab(WindowContext& context, QWidget* parent = nullptr);
+  // A scan still running is stopped after its file in progress, and waited for.
+  ~ScanTab() override;
 
   // The list header and the thumbnail options from the settings, nothing stored.
   void ShowSettings();
@@ -36,10 +42,14 @@ class ScanTab : public ScanFrame {
   void EnableFolderButtons();
   // A scan runs while its "Stop" button is shown.
   bool ScanRunning() const;
+  // Runs the window's events until the running scan has ended (at once when none runs).
+  void WaitForTheScan();
 
  signals:
   // The scan starts (true) or has ended (false); the window locks the rest of itself meanwhile.
   void scanRunning(bool running);
+  // The scan has ended and the list shows its outcome.
+  void scanFinished();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,6 +62,8 @@ class ScanTab : public ScanFrame {
   void cmdRemoveFolder_Click();
   void lvFolders_ItemCheck();
   void ScanFolders();
+  void ShowProgress(const ScanProgress& progress, std::chrono::duration<double> elapsed);
+  void ScanFinished(const ScanResult& result, const std::vector<FolderEntry>& entries);
   void LockForScan(bool locked);
   void chkThumbnails_Click();
   void optThumbnails_Click(int index);
@@ -61,6 +73,9 @@ class ScanTab : public ScanFrame {
   FolderListLoader m_folderListLoader;
   // The folder entries behind the rows of lvFolders (texts kept as bytes, ticks kept by the rows).
   std::vector<FolderEntry> m_folderEntries;
+  // The scan's thread and the port it shows things through, while a scan runs.
+  std::thread m_scanThread;
+  std::unique_ptr<CrossThreadUserPort> m_scanPort;
 };
 
 }  // namespace tessarine

@@ -3,6 +3,7 @@
 // catalogue connection, the DSN kind the connection tab shows, the dialog runner, document opener
 // and folder chooser that tests replace, and the Stop and Cancel requests of the scan and the check.
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -60,6 +61,7 @@ class WindowContext {
   std::optional<std::string> ChooseFolder(QWidget* parent, const QString& caption) const;
   void SetFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
 
+  // Read by the scan's thread while the window sets it.
   bool StopRequested() const { return m_stopRequested; }
   void RequestStop() { m_stopRequested = true; }
   void ClearStopRequest() { m_stopRequested = false; }
@@ -77,7 +79,7 @@ class WindowContext {
   DialogRunner m_runDialog;
   DocumentOpener m_openDocument;
   FolderChooser m_chooseFolder;
-  bool m_stopRequested = false;
+  std::atomic<bool> m_stopRequested{false};
   bool m_checkCancelRequested = false;
 };
 

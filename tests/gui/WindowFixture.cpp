@@ -17,6 +17,7 @@ void WindowFixture::Open() {
     WindowUserPort& port = w.WindowPort();
     port.SetMessageAnswerer([this](const MessageRequest& request) {
       messages.push_back(request);
+      if (onMessage) onMessage(request);
       if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
       return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
     });

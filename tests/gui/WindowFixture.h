@@ -91,6 +91,8 @@ class WindowFixture {
   std::vector<QString> dialogs;
   std::vector<QString> opened;
   std::function<void(QDialog&)> onDialog;
+  // Called with each message before it is answered (on the window's thread, while a scan waits).
+  std::function<void(const MessageRequest&)> onMessage;
   bool answerYes = true;
   int beeps = 0;
 };

@@ -3,11 +3,15 @@
 // The folder-list rules and their messages are FolderList's, tested with it.
 
 #include <QImage>
-#include <QTimer>
+#include <QSignalSpy>
 
 #include "WindowFixture.h"
+#include "gui/ScanTab.h"
 
 using tessarine::MessageIcon;
+using tessarine::MessageRequest;
+using tessarine::ScanTab;
+using tessarine::test::ReadFile;
 using tessarine::test::WriteFile;
 
 namespace {
@@ -138,10 +142,17 @@ class WindowScanTest : public QObject {
   void theScanLocksTheWindowAndClosingCountsAsStop() {
     ScanWindow f("[Configuration]\nCreateThumbnails=1\nReCreateThumbnails=0\n");
     // A 320 x 212 picture gives a 160 x 106 thumbnail, shown as the full 120 x 80 box. It is the
-    // folder's only file, so it is the first one read; the subfolder's files come after it.
+    // folder's only file, so it is the first one read; the subfolder's files come after it. Its XMP
+    // packet is broken: the scan waits for the message about it, and the window is tried then.
     QImage picture(320, 212, QImage::Format_RGB888);
     picture.fill(QColor(40, 90, 160));
     QVERIFY(picture.save(QString::fromStdString((f.photos / "a.jpg").string()), "JPG"));
+    const std::string jpeg = ReadFile(f.photos / "a.jpg");
+    const std::string packet = "<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?><x:xmpmeta><broken";
+    const std::string app1 = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + packet;
+    const std::size_t length = app1.size() + 2;
+    WriteFile(f.photos / "a.jpg", jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
+                                      static_cast<char>(length & 0xFF) + app1 + jpeg.substr(2));
     WriteFile(f.photos / "sub" / "b.txt", "text");
     WriteFile(f.photos / "sub" / "c.txt", "text");
     f.AddRows({f.photos});
@@ -149,17 +160,26 @@ class WindowScanTest : public QObject {
     f.Find<QListWidget>("sqlOutPut")->addItem(QStringLiteral("earlier"));
     f.Find<QPlainTextEdit>("txtVerifyResult")->setPlainText(QStringLiteral("old row"));
 
-    // Runs at the scan's first turn of the event loop, after the first file.
     QStringList stillEnabled;
-    bool locked = false, closed = true;
-    QTimer::singleShot(0, f.window.get(), [&] {
+    bool locked = false, closed = true, repainted = false;
+    f.onMessage = [&, asked = false](const MessageRequest&) mutable {
+      if (asked) return;
+      asked = true;
       stillEnabled = f.EnabledAmong(kLockedControls);
-      locked = f.Find("cmdCancel")->isVisible() && f.Hidden("cmdScan") && f.Row(0)->font(0).bold();
+      locked = f.Find("cmdCancel")->isVisible() && f.Hidden("cmdScan") && f.Row(0)->font(0).bold() &&
+               f.Find("prgScan")->isVisible();
       closed = f.window->close();
-    });
+      // The scan waits on its own thread: the window is free to paint.
+      f.window->repaint();
+      repainted = true;
+    };
+    QSignalSpy finished(f.window->findChild<ScanTab*>(), &ScanTab::scanFinished);
     f.Click("cmdScan");
+    QVERIFY(finished.wait(60'000));
+    QVERIFY(repainted);
     QCOMPARE(stillEnabled, QStringList());
     QVERIFY(locked && !closed && f.window->isVisible());
+    QVERIFY(f.Hidden("prgScan") && f.Hidden("lblProgress"));
     f.ExpectTexts({{"lblVerifyResult", "Result"}, {"txtVerifyResult", ""}});
 
     // The close stopped the scan after the file in progress; the list was reloaded, and the
@@ -169,7 +189,11 @@ class WindowScanTest : public QObject {
     QCOMPARE(f.Row(0)->text(2), QString());
     // The reload's connection clears the status line; the elapsed time is written after it.
     QVERIFY2(f.Status().startsWith(QStringLiteral(" Elapsed time: ")), qPrintable(f.Status()));
-    QCOMPARE(f.Find<QListWidget>("sqlOutPut")->count(), 1);
+    // The log: the one file, and what its packet did (nothing of the subfolder's files).
+    auto* log = f.Find<QListWidget>("sqlOutPut");
+    QCOMPARE(log->count(), 2);
+    QVERIFY2(log->item(1)->text().startsWith(QStringLiteral("1 -> ")), qPrintable(log->item(1)->text()));
+    QVERIFY2(log->item(0)->text().contains(QStringLiteral("Parsing error")), qPrintable(log->item(0)->text()));
 
     // Unlocked: everything enabled again but the Scan button, shown until a folder is ticked.
     QCOMPARE(f.EnabledAmong(kLockedControls, false), QStringList());
