@@ -90,30 +90,18 @@ std::optional<std::string> CatalogueConnection::FirstValue(const SqlStatement& q
 }
 
 void CatalogueConnection::Send(const SqlStatement& sql) {
-  m_statementText = sql.text;
-  m_changedRows = -1;
-  RequireOpen();
-  try {
-    OdbcStatement statement(m_connection, CursorChoice::ForwardOnly, m_queryTimeoutSeconds);
-    statement.Execute(sql.text, sql.values);
-    try {
-      m_changedRows = statement.RowCount();
-    } catch (const DatabaseError&) {
-      m_changedRows = -1;  // a statement without a row count
-    }
-  } catch (const DatabaseError& error) {
-    AbandonWhenUnanswered(error);
-    throw;
-  }
+  std::unique_ptr<OdbcStatement> statement;
+  SendWith(sql, [&]() -> OdbcStatement& {
+    statement = std::make_unique<OdbcStatement>(m_connection, CursorChoice::ForwardOnly, m_queryTimeoutSeconds);
+    statement->Execute(sql.text, sql.values);
+    return *statement;
+  });
 }
 
 void CatalogueConnection::SendPrepared(const SqlStatement& sql) {
   // A few texts at a time: a folder's insert and update.
   constexpr std::size_t kPreparedTexts = 4;
-  m_statementText = sql.text;
-  m_changedRows = -1;
-  RequireOpen();
-  try {
+  SendWith(sql, [&]() -> OdbcStatement& {
     auto found = std::find_if(m_prepared.begin(), m_prepared.end(),
                               [&](const auto& statement) { return statement->PreparedText() == sql.text; });
     if (found == m_prepared.end()) {
@@ -123,8 +111,18 @@ void CatalogueConnection::SendPrepared(const SqlStatement& sql) {
       m_prepared.push_back(std::move(statement));
       found = std::prev(m_prepared.end());
     }
-    OdbcStatement& statement = **found;
-    statement.ExecutePrepared(sql.values);
+    (*found)->ExecutePrepared(sql.values);
+    return **found;
+  });
+}
+
+template <typename Run>
+void CatalogueConnection::SendWith(const SqlStatement& sql, Run run) {
+  m_statementText = sql.text;
+  m_changedRows = -1;
+  RequireOpen();
+  try {
+    OdbcStatement& statement = run();
     try {
       m_changedRows = statement.RowCount();
     } catch (const DatabaseError&) {

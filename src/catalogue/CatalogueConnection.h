@@ -81,6 +81,9 @@ class CatalogueConnection final : public StatementSink {
  private:
   // Throws the error that dropped the connection, or "not open".
   void RequireOpen();
+  // Sends through the statement run() executes, then reads its row count.
+  template <typename Run>
+  void SendWith(const SqlStatement& sql, Run run);
   // Drops the connection when a call of it was given up; the error is given to later statements.
   void AbandonWhenUnanswered(const DatabaseError& error);
 
