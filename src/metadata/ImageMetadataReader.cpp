@@ -70,6 +70,20 @@ void ReadRecord(ByteWindow& window, std::string_view ext, const MetadataReadCont
   ReadXmp(window, record.supportIptc == "1", context, record);
 }
 
+// Where reading the source from its start first comes up short, at or before `end` (where a read
+// failed): the searches may have jumped over the first bytes that cannot be read, but the record is
+// the one of the bytes a reader from the start gets.
+std::uint64_t ReadableLength(const ByteSource& source, std::uint64_t end, std::size_t windowCapacity) {
+  ByteWindow window(source, end, windowCapacity);
+  try {
+    for (std::uint64_t at = 0; at < end; at += window.View(at, window.Capacity()).size()) {
+    }
+  } catch (const ShortRead& shortRead) {
+    return shortRead.at;
+  }
+  return end;
+}
+
 }  // namespace
 
 std::string UpperExtension(std::string_view fileName) {
@@ -92,9 +106,9 @@ void ReadImageMetadataFromSource(const ByteSource& source, std::uint64_t length,
       ReadRecord(window, ext, context, record);
       break;
     } catch (const ShortRead& shortRead) {
-      // The searches again over the bytes that could be read, as if the file ended there. Each
+      // The searches again over the bytes that can be read, as if the file ended there. Each
       // round ends below the last, so this ends.
-      readable = shortRead.at;
+      readable = ReadableLength(source, shortRead.at, windowCapacity);
     }
   }
   if (readable != length) {
