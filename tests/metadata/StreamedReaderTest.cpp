@@ -82,6 +82,12 @@ std::vector<Sample> GeneratedFiles() {
     small[5] = '\x10';  // ends before the packet starts
     files.push_back({"jpeg: APP1 length shorter than its header", small, "JPG"});
   }
+  {
+    // Record 1 declares UTF-8 after the datasets, in a value the end of the file cuts: not UTF-8.
+    const std::string whole = Jpeg(App13(Resource(0x0404, Iim(5, "Titel \xC3\xA9") + Dataset(1, 90, "\x1B%G" + std::string(200, 'x')))));
+    files.push_back({"jpeg: UTF-8 declared in a cut value", whole.substr(0, whole.find("\x1B%G") + 13), "JPG"});
+    files.push_back({"jpeg: UTF-8 declared after the datasets", whole, "JPG"});
+  }
   files.push_back({"jpeg: IIM size past the end", Jpeg(App13(Resource(0x0404, IimDatasets()))).substr(0, 120), "JPG"});
   {
     std::string huge = Jpeg(App13(Resource(0x0404, Iim(5, "big")) + Iim(120, "after")));
@@ -107,13 +113,17 @@ std::vector<Sample> GeneratedFiles() {
   files.push_back({"no supported kind", "text " + App13(Resource(0x0404, Iim(5, "x"))) + kTitlePacket, "TXT"});
   files.push_back({"broken packet", Jpeg(App1Xmp(Packet("<rdf:Description><unclosed>"))), "JPG"});
   // Every signature at every position relative to the small windows' boundaries.
+  // The searches' chunks start at the file's start (headers) and at the packet's (trailers): the
+  // filler moves the headers, the packet's padding its trailers.
+  const std::string body = "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"/>";
   for (std::size_t n = 0; n < 100; n += 1) {
     files.push_back({"jpeg shifted by " + std::to_string(n),
                      Jpeg(Filler(n) + App13(Resource(0x0404, Iim(5, "shifted") + Iim(120, std::string(n, 'v')))) +
-                          App1Xmp(kTitlePacket) + std::string(n % 7, 'z')),
+                          App1Xmp(Packet(body, std::string(n, ' '))) + std::string(n % 7, 'z')),
                      "JPG", true});
     files.push_back({"tiff shifted by " + std::to_string(n),
-                     "II*\0" + std::string(30 + n, '\0') + kTitlePacket + std::string(n % 13, ' ') + "<?xpacket end=\"r\"?>" + "TAIL",
+                     "II*\0" + std::string(30 + n, '\0') + Packet(body, std::string(100 - n, ' ')) + std::string(n % 13, ' ') +
+                         "<?xpacket end=\"r\"?>" + "TAIL",
                      "TIF", true});
   }
   for (std::size_t n = 4096 - 120; n < 4096 + 10; n += 3) {
@@ -236,7 +246,7 @@ TEST(StreamedReader, GivesTheWholeFileRecordOfEverySharedSampleFile) {
 std::vector<std::size_t> CutLengths(const std::string& bytes, std::mt19937& random) {
   const bool large = bytes.size() > 100'000;
   std::vector<std::size_t> lengths = {0, 1, 2, 3};
-  for (std::string_view signature : {"\xFF\xED", "Photo", "8BIM", "\x1C\x02", "\xFF\xE1", "<?xpacket"}) {
+  for (std::string_view signature : {"\xFF\xED", "Photo", "8BIM", "\x1C\x01", "\x1C\x02", "\xFF\xE1", "<?xpacket"}) {
     for (std::size_t at = bytes.find(signature); at != std::string::npos; at = bytes.find(signature, at + 1)) {
       for (std::size_t d = 0; d < 20; d += large ? 3 : 1) lengths.push_back(std::min(bytes.size(), at + d));
     }
