@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "metadata/ByteSource.h"
 
@@ -22,6 +22,9 @@ class ByteWindow {
   static constexpr std::size_t kDefaultCapacity = std::size_t{1} << 20;
   // The XMP search needs 50 contiguous bytes (a marker 33 bytes before a 16-byte header, and one more).
   static constexpr std::size_t kMinimumCapacity = 64;
+  // The first read is this small, and each one after it twice the last up to the capacity: the
+  // metadata of most files lies in their first kilobytes.
+  static constexpr std::size_t kFirstRead = std::size_t{64} << 10;
 
   // The data is the source's first `length` bytes; capacity is raised to the minimum.
   ByteWindow(const ByteSource& source, std::uint64_t length, std::size_t capacity = kDefaultCapacity);
@@ -33,11 +36,15 @@ class ByteWindow {
   // span is valid until the next call.
   Bytes View(std::uint64_t offset, std::size_t count);
 
+  // The bytes from offset on that the window holds: at least `minimum` of them (at most Capacity())
+  // unless the data ends first; for scans, which take what comes.
+  Bytes Chunk(std::uint64_t offset, std::size_t minimum);
+
   // The byte at offset, which must lie below Length().
   std::uint8_t At(std::uint64_t offset) {
     // An offset before the buffer wraps around to a large number.
     if (offset - m_start < m_filled) return m_buffer[offset - m_start];
-    Fill(offset);
+    Fill(offset, 1);
     return m_buffer[0];
   }
 
@@ -45,13 +52,15 @@ class ByteWindow {
   void AppendTo(std::uint64_t offset, std::uint64_t count, std::string& out);
 
  private:
-  // Reads [offset, offset + Capacity()) clipped to Length(); throws ShortRead.
-  void Fill(std::uint64_t offset);
+  // Reads at least `minimum` bytes at offset (the next read size when that is more), clipped to
+  // Length(); throws ShortRead.
+  void Fill(std::uint64_t offset, std::size_t minimum);
 
   const ByteSource& m_source;
   std::uint64_t m_length;
   std::size_t m_capacity;
-  std::vector<std::uint8_t> m_buffer;
+  std::unique_ptr<std::uint8_t[]> m_buffer;  // not cleared: only filled bytes are ever read
+  std::size_t m_nextRead;
   std::uint64_t m_start = 0;
   std::size_t m_filled = 0;
 };

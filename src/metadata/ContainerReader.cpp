@@ -52,7 +52,8 @@ std::optional<std::uint64_t> LastTrailer(ByteWindow& window, std::uint64_t start
   std::optional<std::uint64_t> last;
   std::uint64_t from = start;
   while (end > from && end - from >= kPacketTrailer.size()) {
-    const Bytes chunk = window.View(from, static_cast<std::size_t>(std::min<std::uint64_t>(window.Capacity(), end - from)));
+    Bytes chunk = window.Chunk(from, kPacketTrailer.size());
+    chunk = chunk.first(static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), end - from)));
     const auto* base = chunk.data();
     std::size_t at = 0;
     while (const void* hit = ::memmem(base + at, chunk.size() - at, kPacketTrailer.data(), kPacketTrailer.size())) {
@@ -117,7 +118,7 @@ std::optional<XmpPacketRange> FindXmpPacketRange(ByteWindow& window, bool isJpeg
     // Each chunk begins 33 bytes before the first place searched, so that a JPEG header's segment
     // marker and length lie in it too.
     const std::uint64_t chunkStart = from - kPacketOffset;
-    const Bytes chunk = window.View(chunkStart, window.Capacity());
+    const Bytes chunk = window.Chunk(chunkStart, kPacketOffset + kPacketHeader.size() + 1);
     const std::uint64_t chunkEnd = std::min(searchEnd, chunkStart + chunk.size());
     const auto* base = chunk.data();
     std::uint64_t at = from;

@@ -140,13 +140,10 @@ void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, 
   if (file.Size() < 1) return;
   const FileByteSource source(file.Descriptor());
 
-  // The first two bytes decide whether the file is searched at all.
+  // The first two bytes decide whether the file is searched at all (a cleared record says "0").
   std::uint8_t head[2];
   const auto headSize = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), 2));
-  if (SupportCode({head, source.ReadAt(0, head, headSize)}, ext) == "0") {
-    record.supportIptc = "0";
-    return;
-  }
+  if (SupportCode({head, source.ReadAt(0, head, headSize)}, ext) == "0") return;
   ReadImageMetadataFromSource(source, file.Size(), ext, context, record);
 }
 

@@ -57,6 +57,22 @@ TEST(ByteWindow, GivesTheBytesOfAnyRangeAcrossRefillsAndClipsThemAtTheLength) {
   }
 }
 
+TEST(ByteWindow, GivesAScanWhatItHoldsAndReadsMoreEachTimeUpToItsCapacity) {
+  const std::string data = Numbered(1 << 20);
+  const MemoryByteSource source(AsBytes(data));
+  ByteWindow window(source, data.size(), 256 << 10);
+  // The first read is small: most files' metadata lies in their first kilobytes.
+  Bytes chunk = window.Chunk(10, 20);
+  EXPECT_EQ(chunk.size(), ByteWindow::kFirstRead);
+  EXPECT_EQ(AsString(chunk), data.substr(10, chunk.size()));
+  EXPECT_EQ(window.Chunk(20, 5).size(), ByteWindow::kFirstRead - 10);  // held already
+  EXPECT_EQ(window.Chunk(ByteWindow::kFirstRead + 10, 1).size(), 2 * ByteWindow::kFirstRead);
+  EXPECT_EQ(window.Chunk(500'000, 1).size(), 256u << 10);
+  EXPECT_EQ(window.Chunk(770'000, 1).size(), 256u << 10);
+  EXPECT_EQ(AsString(window.Chunk(data.size() - 3, 50)), data.substr(data.size() - 3));
+  EXPECT_TRUE(window.Chunk(data.size(), 1).empty());
+}
+
 TEST(ByteWindow, NeverHoldsMoreThanItsCapacityNorMoreThanTheData) {
   const std::string data = Numbered(10);
   const MemoryByteSource source(AsBytes(data));

@@ -359,6 +359,31 @@ TEST(StreamedReader, ReportsAShortReadWhereverTheSearchesMeetIt) {
   }
 }
 
+// Counts the bytes it is asked for.
+class CountingSource final : public ByteSource {
+ public:
+  explicit CountingSource(std::string_view bytes) : m_source(AsBytes(bytes)) {}
+  std::size_t ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t count) const override {
+    m_asked += count;
+    return m_source.ReadAt(offset, buffer, count);
+  }
+  std::uint64_t Asked() const { return m_asked; }
+
+ private:
+  MemoryByteSource m_source;
+  mutable std::uint64_t m_asked = 0;
+};
+
+TEST(StreamedReader, ReadsOnlyTheStartOfAJpegWhoseMetadataLiesThere) {
+  const std::string jpeg = Jpeg(App13(Resource(0x0404, IimDatasets())) + App1Xmp(kTitlePacket) + std::string(4 << 20, '\x55'));
+  const CountingSource source(jpeg);
+  MetadataRecord r;
+  ReadImageMetadataFromSource(source, jpeg.size(), "JPG", {false, &Parser(), {}}, r);
+  EXPECT_EQ(r.xmp[col::ObjectName], "XMP title");
+  EXPECT_EQ(r.iim[col::ObjectName], "Titel \xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(source.Asked(), ByteWindow::kFirstRead);
+}
+
 class StreamedFileTest : public ::testing::Test {
  protected:
   TempDir m_dir;
