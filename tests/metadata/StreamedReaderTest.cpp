@@ -126,6 +126,16 @@ std::vector<Sample> GeneratedFiles() {
                          "<?xpacket end=\"r\"?>" + "TAIL",
                      "TIF", true});
   }
+  // A trailer whose 14 bytes end where the packet does, at every distance from a window boundary,
+  // after another one: only the last counts.
+  const std::string open = "<?xpacket begin=\"\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/><?xpacket end=\"r\"?>";
+  for (std::size_t n = 0; n < 100; n += 1) {
+    files.push_back({"tiff: trailer ending at the packet end, padded by " + std::to_string(n),
+                     "II*\0" + std::string(40, '\0') + open + std::string(n, ' ') + "<?xpacket end=" + "ABCD", "TIF", true});
+    files.push_back({"jpeg: trailer ending at the segment end, padded by " + std::to_string(n),
+                     Jpeg(Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) + open + std::string(n, ' ') + "<?xpacket end=")),
+                     "JPG", true});
+  }
   for (std::size_t n = 4096 - 120; n < 4096 + 10; n += 3) {
     files.push_back({"jpeg near 4096 by " + std::to_string(n),
                      Jpeg(Filler(n) + App13(Resource(0x0404, Iim(5, "far"))) + App1Xmp(kTitlePacket)), "JPG", true});
