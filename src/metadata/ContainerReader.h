@@ -1,16 +1,17 @@
 #pragma once
-// Finds the IIM block and the XMP packet in the bytes of a file by their signatures.
+// Finds the IIM block and the XMP packet of a file by their signatures, reading it through a
+// bounded window: the searches' rules are those of the whole file in memory, byte for byte.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
-namespace tessarine {
+#include "metadata/ByteSource.h"
+#include "metadata/ByteWindow.h"
 
-using Bytes = std::span<const std::uint8_t>;
+namespace tessarine {
 
 // "1" when the bytes begin with the JPEG marker FF D8; else "2" when the upper-case
 // extension is JPG, JPEG, TIF, TIFF or PSD; else "0".
@@ -27,11 +28,23 @@ struct IimSearch {
 };
 
 // Looks for an APP13 "Photo..." segment starting below offset 149,999 that holds an
-// 8BIM resource 0x0404, and returns where its data (the IIM datasets) lies.
+// 8BIM resource 0x0404, and returns where its data (the IIM datasets) lies. Reads no byte past
+// about 215 KB.
+IimSearch FindIimBlock(ByteWindow& window);
 IimSearch FindIimBlock(Bytes bytes);
 
-// The XMP packet as bytes, trailing padding after the packet trailer cut, or nothing.
-// JPEG files are searched in APP1 segments only; other files at every offset.
+// Where the XMP packet lies: [start, end), trailing padding after the packet trailer cut.
+struct XmpPacketRange {
+  std::uint64_t start = 0;
+  std::uint64_t end = 0;
+  std::uint64_t Size() const { return end - start; }
+};
+
+// JPEG files are searched in APP1 segments only; other files at every offset. Without a trailer
+// the packet of a file that is no JPEG runs to its fourth byte from the end.
+std::optional<XmpPacketRange> FindXmpPacketRange(ByteWindow& window, bool isJpeg);
+
+// The packet's bytes, or nothing.
 std::optional<std::string> FindXmpPacket(Bytes bytes, bool isJpeg);
 
 }  // namespace tessarine

@@ -1,7 +1,7 @@
 #include "metadata/IimDecoder.h"
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 #include <string>
 
 #include "core/TextDecoding.h"
@@ -99,56 +99,67 @@ void Store(MetadataRecord& record, int dataset, std::string value) {
 }
 
 // Record 1 may declare UTF-8 for the text of record 2 (dataset 1:90, ESC % G).
-bool DeclaresUtf8(Bytes bytes, std::size_t start, std::size_t end) {
-  for (std::size_t k = start; k + 4 < end; ++k) {
-    if (bytes[k] != kTag || bytes[k + 1] != 0x01 || bytes[k + 2] != 90) continue;
-    const std::size_t length = (std::size_t{bytes[k + 3]} << 8) | bytes[k + 4];
-    const std::size_t valueAt = k + 5;
-    if (length > bytes.size() - std::min(valueAt, bytes.size())) return false;
-    std::string_view value(reinterpret_cast<const char*>(bytes.data()) + valueAt, length);
-    return value.find(kUtf8Designation) != std::string_view::npos;
+bool DeclaresUtf8(ByteWindow& window, std::uint64_t start, std::uint64_t end) {
+  const std::uint64_t length = window.Length();
+  for (std::uint64_t k = start; k + 4 < end; ++k) {
+    if (window.At(k) != kTag || window.At(k + 1) != 0x01 || window.At(k + 2) != 90) continue;
+    const std::size_t valueLength = (std::size_t{window.At(k + 3)} << 8) | window.At(k + 4);
+    const std::uint64_t valueAt = k + 5;
+    if (valueLength > length - std::min(valueAt, length)) return false;
+    std::string value;
+    window.AppendTo(valueAt, valueLength, value);
+    return value.find(kUtf8Designation) != std::string::npos;
   }
   return false;
 }
 
 }  // namespace
 
-void DecodeIim(Bytes bytes, const IimBlock& block, MetadataRecord& record) {
-  const std::size_t length = bytes.size();
+void StoreIimDataset(MetadataRecord& record, int dataset, std::string_view raw, bool utf8) {
+  Store(record, dataset, NormalizeLineBreaks(utf8 ? DecodeUtf8Bytes(raw) : DecodeWindows1252(raw)));
+}
+
+void DecodeIim(ByteWindow& window, const IimBlock& block, MetadataRecord& record) {
+  // Every end test is against the file's length.
+  const std::uint64_t length = window.Length();
   if (block.start >= length) return;
   // The walk may look at a tag up to and including offset start + size.
-  const std::size_t last = block.size > length - block.start ? length : block.start + block.size;
-  const bool utf8 = DeclaresUtf8(bytes, block.start, std::min(length, last + 1));
+  const std::uint64_t last = block.size > length - block.start ? length : block.start + block.size;
+  const bool utf8 = DeclaresUtf8(window, block.start, std::min(length, last + 1));
 
-  std::size_t k = block.start;
+  std::uint64_t k = block.start;
+  std::string value;
   while (k <= last && k + 2 < length) {
-    if (bytes[k] != kTag || bytes[k + 1] != 0x02) {
+    if (window.At(k) != kTag || window.At(k + 1) != 0x02) {
       ++k;
       continue;
     }
-    const int dataset = bytes[k + 2];
+    const int dataset = window.At(k + 2);
     if (k + 4 >= length) {
       record.problems.push_back("IIM dataset 2:" + std::to_string(dataset) + " cut off by the end of the file");
       return;
     }
-    const std::size_t valueLength = (std::size_t{bytes[k + 3]} << 8) | bytes[k + 4];
-    const std::size_t valueAt = k + 5;
-    const std::size_t available = length - valueAt;
-    const auto* valueBytes = reinterpret_cast<const char*>(bytes.data()) + valueAt;
+    const std::size_t valueLength = (std::size_t{window.At(k + 3)} << 8) | window.At(k + 4);
+    const std::uint64_t valueAt = k + 5;
+    const std::uint64_t available = length - valueAt;
+    value.clear();
+    window.AppendTo(valueAt, std::min<std::uint64_t>(valueLength, available), value);
     // The value ends before its first zero byte.
-    const void* zero = std::memchr(valueBytes, 0, std::min(valueLength, available));
-    const std::size_t textLength =
-        zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - valueBytes) : valueLength;
+    const std::size_t zero = value.find('\0');
+    const std::uint64_t textLength = zero != std::string::npos ? zero : valueLength;
     if (textLength > available) {
       record.problems.push_back("IIM dataset 2:" + std::to_string(dataset) + " cut off by the end of the file");
       return;
     }
-    if (dataset != 0) {
-      std::string_view raw(valueBytes, textLength);
-      Store(record, dataset, NormalizeLineBreaks(utf8 ? DecodeUtf8Bytes(raw) : DecodeWindows1252(raw)));
-    }
+    if (dataset != 0) StoreIimDataset(record, dataset, std::string_view(value).substr(0, textLength), utf8);
     k = valueAt + valueLength;
   }
+}
+
+void DecodeIim(Bytes bytes, const IimBlock& block, MetadataRecord& record) {
+  const MemoryByteSource source(bytes);
+  ByteWindow window(source, bytes.size());
+  DecodeIim(window, block, record);
 }
 
 }  // namespace tessarine

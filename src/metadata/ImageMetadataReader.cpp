@@ -1,12 +1,11 @@
 #include "metadata/ImageMetadataReader.h"
 
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
+#include <climits>
 #include <fstream>
-#include <vector>
 
 #include "core/FileSystemFaults.h"
+#include "metadata/ContainerReader.h"
 #include "metadata/IimDecoder.h"
 #include "metadata/RegularFile.h"
 #include "metadata/XmpParser.h"
@@ -14,33 +13,34 @@
 namespace tessarine {
 namespace {
 
-// Reads up to count bytes at offset into buffer; returns how many were read.
-std::size_t ReadFully(int fd, std::uint8_t* buffer, std::size_t count, off_t offset) {
-  std::size_t done = 0;
-  while (done < count) {
-    ssize_t n = ::pread(fd, buffer + done, count - done, offset + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
-}
+// XmpParser::Read hands libxml2 at most this many bytes of a packet, so no byte past it can change
+// what is parsed: a longer packet (one with no trailer in a file of more than 2 GiB) is held up to here.
+constexpr std::uint64_t kParsedPacketLimit = INT32_MAX;
 
-void WriteDump(const std::filesystem::path& file, const std::string& packet) {
+// The dump holds the whole packet, also the part of a long one that was not held.
+void WriteDump(const std::filesystem::path& file, const std::string& held, ByteWindow& window,
+               const XmpPacketRange& range) {
   if (file.empty()) return;
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(packet.data(), static_cast<std::streamsize>(packet.size()));
+  out.write(held.data(), static_cast<std::streamsize>(held.size()));
+  for (std::uint64_t at = range.start + held.size(); at < range.end;) {
+    const Bytes rest = window.View(at, static_cast<std::size_t>(std::min<std::uint64_t>(window.Capacity(), range.end - at)));
+    out.write(reinterpret_cast<const char*>(rest.data()), static_cast<std::streamsize>(rest.size()));
+    at += rest.size();
+  }
   out.put('\n');
 }
 
-void ReadXmp(Bytes bytes, bool isJpeg, const MetadataReadContext& context, MetadataRecord& record) {
+void ReadXmp(ByteWindow& window, bool isJpeg, const MetadataReadContext& context, MetadataRecord& record) {
   if (context.onlyIptc || context.parser == nullptr) return;
-  std::optional<std::string> packet = FindXmpPacket(bytes, isJpeg);
-  if (!packet) {
+  const std::optional<XmpPacketRange> range = FindXmpPacketRange(window, isJpeg);
+  if (!range) {
     record.xmpState = XmpState::NoPacket;
     return;
   }
-  if (auto error = context.parser->Read(*packet, record)) {
+  std::string packet;
+  window.AppendTo(range->start, std::min(range->Size(), kParsedPacketLimit), packet);
+  if (auto error = context.parser->Read(packet, record)) {
     record.xmpState = XmpState::ParseError;
     // Nothing of a packet that failed is kept.
     record.xmp = ColumnValues();
@@ -49,10 +49,39 @@ void ReadXmp(Bytes bytes, bool isJpeg, const MetadataReadContext& context, Metad
     const std::string message = ParseErrorMessage(*error);
     record.problems.push_back(message);
     record.alerts.push_back({ReadAlert::Kind::XmpParseError, message});
-    WriteDump(context.dumpFile, *packet);
+    WriteDump(context.dumpFile, packet, window, *range);
     return;
   }
   record.xmpState = XmpState::Parsed;
+}
+
+// The record of the window's bytes; throws ShortRead when the source gives fewer.
+void ReadRecord(ByteWindow& window, std::string_view ext, const MetadataReadContext& context,
+                MetadataRecord& record) {
+  record.Clear();
+  if (window.Length() == 0) return;
+  record.supportIptc = SupportCode(window.View(0, 2), ext);
+  if (record.supportIptc == "0") return;
+
+  IimSearch iim = FindIimBlock(window);
+  if (iim.truncated) record.problems.push_back("IIM resource cut off by the end of the file");
+  if (iim.block) DecodeIim(window, *iim.block, record);
+
+  ReadXmp(window, record.supportIptc == "1", context, record);
+}
+
+// Where reading the source from its start first comes up short, at or before `end` (where a read
+// failed): the searches may have jumped over the first bytes that cannot be read, but the record is
+// the one of the bytes a reader from the start gets.
+std::uint64_t ReadableLength(const ByteSource& source, std::uint64_t end, std::size_t windowCapacity) {
+  ByteWindow window(source, end, windowCapacity);
+  try {
+    for (std::uint64_t at = 0; at < end; at += window.View(at, window.Capacity()).size()) {
+    }
+  } catch (const ShortRead& shortRead) {
+    return shortRead.at;
+  }
+  return end;
 }
 
 }  // namespace
@@ -67,18 +96,32 @@ std::string UpperExtension(std::string_view fileName) {
   return ext;
 }
 
+void ReadImageMetadataFromSource(const ByteSource& source, std::uint64_t length, std::string_view ext,
+                                 const MetadataReadContext& context, MetadataRecord& record,
+                                 std::size_t windowCapacity) {
+  std::uint64_t readable = length;
+  for (;;) {
+    ByteWindow window(source, readable, windowCapacity);
+    try {
+      ReadRecord(window, ext, context, record);
+      break;
+    } catch (const ShortRead& shortRead) {
+      // The searches again over the bytes that can be read, as if the file ended there. Each
+      // round ends below the last, so this ends.
+      readable = ReadableLength(source, shortRead.at, windowCapacity);
+    }
+  }
+  if (readable != length) {
+    record.problems.insert(record.problems.begin(), "Short read: " + std::to_string(readable) + " of " +
+                                                        std::to_string(length) + " bytes");
+    record.alerts.insert(record.alerts.begin(), {ReadAlert::Kind::ReadError, "Error reading file ..."});
+  }
+}
+
 void ReadImageMetadataFromBytes(Bytes bytes, std::string_view ext, const MetadataReadContext& context,
-                                MetadataRecord& record) {
-  record.Clear();
-  if (bytes.empty()) return;
-  record.supportIptc = SupportCode(bytes, ext);
-  if (record.supportIptc == "0") return;
-
-  IimSearch iim = FindIimBlock(bytes);
-  if (iim.truncated) record.problems.push_back("IIM resource cut off by the end of the file");
-  if (iim.block) DecodeIim(bytes, *iim.block, record);
-
-  ReadXmp(bytes, record.supportIptc == "1", context, record);
+                                MetadataRecord& record, std::size_t windowCapacity) {
+  const MemoryByteSource source(bytes);
+  ReadImageMetadataFromSource(source, bytes.size(), ext, context, record, windowCapacity);
 }
 
 void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, const MetadataReadContext& context,
@@ -95,29 +138,13 @@ void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, 
     return;
   }
   if (file.Size() < 1) return;
-  const auto size = static_cast<std::size_t>(file.Size());
-  const int fd = file.Descriptor();
+  const FileByteSource source(file.Descriptor());
 
-  // The first two bytes decide whether the file is searched at all.
-  std::vector<std::uint8_t> buffer(std::min<std::size_t>(size, 2));
-  buffer.resize(ReadFully(fd, buffer.data(), buffer.size(), 0));
-  if (SupportCode(buffer, ext) == "0") {
-    record.supportIptc = "0";
-    return;
-  }
-
-  buffer.resize(size);
-  const std::size_t read = ReadFully(fd, buffer.data(), size, 0);
-  std::vector<std::string> problems;
-  std::vector<ReadAlert> alerts;
-  if (read != size) {
-    buffer.resize(read);
-    problems.push_back("Short read: " + std::to_string(read) + " of " + std::to_string(size) + " bytes");
-    alerts.push_back({ReadAlert::Kind::ReadError, "Error reading file ..."});
-  }
-  ReadImageMetadataFromBytes(buffer, ext, context, record);
-  record.problems.insert(record.problems.begin(), problems.begin(), problems.end());
-  record.alerts.insert(record.alerts.begin(), alerts.begin(), alerts.end());
+  // The first two bytes decide whether the file is searched at all (a cleared record says "0").
+  std::uint8_t head[2];
+  const auto headSize = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), 2));
+  if (SupportCode({head, source.ReadAt(0, head, headSize)}, ext) == "0") return;
+  ReadImageMetadataFromSource(source, file.Size(), ext, context, record);
 }
 
 }  // namespace tessarine

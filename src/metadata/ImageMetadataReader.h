@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "metadata/ByteSource.h"
+#include "metadata/ByteWindow.h"
 #include "metadata/ContainerReader.h"
 #include "metadata/MetadataRecord.h"
 
@@ -26,9 +28,17 @@ struct MetadataReadContext {
 void ReadImageMetadata(const std::filesystem::path& path, std::string_view upperExtension,
                        const MetadataReadContext& context, MetadataRecord& record);
 
+// The same over the first `length` bytes of a source, read through a window of the given capacity:
+// memory stays bounded by the window, the XMP packet and the dataset being decoded, whatever the
+// length. When the source gives fewer bytes than asked at some offset R, the record is the one of the
+// first R bytes, with the problem "Short read: R of <length> bytes" and a ReadError alert first.
+void ReadImageMetadataFromSource(const ByteSource& source, std::uint64_t length, std::string_view upperExtension,
+                                 const MetadataReadContext& context, MetadataRecord& record,
+                                 std::size_t windowCapacity = ByteWindow::kDefaultCapacity);
+
 // The same over bytes already in memory (no read error can occur).
 void ReadImageMetadataFromBytes(Bytes bytes, std::string_view upperExtension, const MetadataReadContext& context,
-                                MetadataRecord& record);
+                                MetadataRecord& record, std::size_t windowCapacity = ByteWindow::kDefaultCapacity);
 
 // The text after the last "." of a file name, in upper case; "" without a ".".
 std::string UpperExtension(std::string_view fileName);

@@ -1,4 +1,6 @@
-// Feeds arbitrary bytes to the metadata reader as a JPEG, TIFF or PSD would reach it.
+// Feeds arbitrary bytes to the metadata reader as a JPEG, TIFF or PSD would reach it, through a
+// window the input sizes too, so that signatures fall on window boundaries, and checks that the
+// record is the one the whole-file reader gave.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,8 +10,18 @@
 #include "metadata/ImageMetadataReader.h"
 #include "metadata/RecordAssembly.h"
 #include "metadata/XmpParser.h"
+#include "support/WholeFileSearch.h"
 
 namespace {
+
+bool SameRecord(const tessarine::MetadataRecord& a, const tessarine::MetadataRecord& b) {
+  if (a.alerts.size() != b.alerts.size()) return false;
+  for (std::size_t i = 0; i < a.alerts.size(); ++i) {
+    if (a.alerts[i].kind != b.alerts[i].kind || a.alerts[i].text != b.alerts[i].text) return false;
+  }
+  return a.supportIptc == b.supportIptc && a.iim == b.iim && a.xmp == b.xmp && a.copyrightStatus == b.copyrightStatus &&
+         a.custom == b.custom && a.xmpState == b.xmpState && a.problems == b.problems;
+}
 
 tessarine::CustomXmpDefinition CustomSchemas() {
   tessarine::CustomXmpDefinition custom;
@@ -29,7 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   tessarine::MetadataRecord record;
   const char* ext = kExtensions[size > 0 ? data[size - 1] % 4 : 0];
-  tessarine::ReadImageMetadataFromBytes({data, size}, ext, context, record);
+  // Mostly small windows (64 to 445 bytes), sometimes the usual one.
+  const std::size_t window =
+      size > 1 && data[size - 2] < 128 ? 64 + std::size_t{data[size - 2]} * 3 : tessarine::ByteWindow::kDefaultCapacity;
+  tessarine::ReadImageMetadataFromBytes({data, size}, ext, context, record, window);
+  if (!SameRecord(record, tessarine::test::WholeFileRecord({data, size}, ext, context))) std::abort();
 
   tessarine::ColumnValues columns;
   tessarine::AssembleColumns(record, true, columns);

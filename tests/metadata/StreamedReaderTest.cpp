@@ -1,0 +1,460 @@
+// The streamed reader against the whole-file reader it replaced (tests/support/WholeFileSearch):
+// the same searches' results and the same record, for every window size, on generated files, on
+// their truncations and mutations, on the shared sample files when they are there, and after reads
+// that come up short.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
+#include "metadata/ContainerReader.h"
+#include "metadata/IimDecoder.h"
+#include "metadata/ImageBytes.h"
+#include "metadata/ImageMetadataReader.h"
+#include "metadata/RegularFile.h"
+#include "metadata/XmpParser.h"
+#include "support/TempDir.h"
+#include "support/WholeFileSearch.h"
+
+namespace tessarine {
+namespace {
+
+using namespace test;
+
+// Window sizes that put a window boundary inside every signature somewhere, and the usual one.
+constexpr std::size_t kWindows[] = {64, 97, 4096, ByteWindow::kDefaultCapacity};
+
+struct Sample {
+  std::string what;
+  std::string bytes;
+  std::string ext;
+  bool inSeries = false;  // one of a series that shifts the same content byte by byte
+};
+
+CustomXmpDefinition CustomSchemas() {
+  CustomXmpDefinition custom;
+  custom.schemas[0] = {"Mine", "http://example.com/myp/1.0/", "myp", {}};
+  custom.schemas[0].properties[0] = {"Rating", "05"};
+  return custom;
+}
+
+const XmpParser& Parser() {
+  static const XmpParser parser(CustomSchemas());
+  return parser;
+}
+
+const std::string kTitlePacket = Packet(
+    "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:myp=\"http://example.com/myp/1.0/\">"
+    "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">XMP title</rdf:li></rdf:Alt></dc:title>"
+    "<myp:Rating>4</myp:Rating></rdf:Description>");
+
+std::string IimDatasets() {
+  return Dataset(1, 90, "\x1B%G") + Iim(5, "Titel \xC3\xA9t\xC3\xA9") + Iim(25, "one") + Iim(25, "two") +
+         Iim(60, "101520+0100") + Iim(120, std::string(300, 'c')) + Iim(200, "custom");
+}
+
+// A comment segment of n payload bytes: moves what follows it by n.
+std::string Filler(std::size_t n) { return Segment(0xFE, std::string(n, 'f')); }
+
+std::vector<Sample> GeneratedFiles() {
+  std::vector<Sample> files;
+  const std::string app13 = App13(Resource(0x03ED, "xxxx") + Resource(0x0404, IimDatasets(), "IPTC"));
+  files.push_back({"jpeg: IIM and XMP", Jpeg(App1Exif() + app13 + App1Xmp(kTitlePacket)), "JPG"});
+  files.push_back({"jpeg: IIM in a second APP13", Jpeg(App13(Resource(0x03ED, "xx")) + App13(Resource(0x0404, Iim(5, "t")))), "JPG"});
+  files.push_back({"jpeg: no packet", Jpeg(App1Exif() + app13 + std::string(3000, '\x55')), "JPG"});
+  files.push_back({"jpeg: packet in APP2 only", Jpeg(Segment(0xE2, std::string(29, 'x') + kTitlePacket)), "JPG"});
+  files.push_back({"jpeg: packet without trailer", Jpeg(App1Xmp("<?xpacket begin=\"\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>") + App1Exif()), "JPG"});
+  files.push_back({"jpeg: several trailers", Jpeg(App1Xmp(kTitlePacket + "  <?xpacket end=\"r\"?> <?xpacket end=\"w\"?>zz")), "JPG"});
+  files.push_back({"jpeg: a header outside APP1 before the packet",
+                   Jpeg(Segment(0xE2, std::string(40, 'y') + "<?xpacket begin=") + App1Xmp(kTitlePacket)), "JPG"});
+  {
+    std::string overrun = Jpeg(app13 + App1Xmp(kTitlePacket));
+    overrun.resize(overrun.size() - 30);  // the segment's length runs past the end of the file
+    files.push_back({"jpeg: APP1 length past the end", overrun, "JPG"});
+    std::string zero = Jpeg(App1Xmp(kTitlePacket));
+    zero[4] = zero[5] = '\0';
+    files.push_back({"jpeg: APP1 length zero", zero, "JPG"});
+    std::string small = Jpeg(App1Xmp(kTitlePacket));
+    small[4] = '\0';
+    small[5] = '\x10';  // ends before the packet starts
+    files.push_back({"jpeg: APP1 length shorter than its header", small, "JPG"});
+  }
+  {
+    // Record 1 declares UTF-8 after the datasets, in a value the end of the file cuts: not UTF-8.
+    const std::string whole = Jpeg(App13(Resource(0x0404, Iim(5, "Titel \xC3\xA9") + Dataset(1, 90, "\x1B%G" + std::string(200, 'x')))));
+    files.push_back({"jpeg: UTF-8 declared in a cut value", whole.substr(0, whole.find("\x1B%G") + 13), "JPG"});
+    files.push_back({"jpeg: UTF-8 declared after the datasets", whole, "JPG"});
+  }
+  files.push_back({"jpeg: IIM size past the end", Jpeg(App13(Resource(0x0404, IimDatasets()))).substr(0, 120), "JPG"});
+  {
+    std::string huge = Jpeg(App13(Resource(0x0404, Iim(5, "big")) + Iim(120, "after")));
+    huge[huge.find("8BIM") + 8] = '\x7F';  // a size of about 2 GB
+    files.push_back({"jpeg: IIM size far past the end", huge, "JPG"});
+  }
+  for (std::size_t start : {149'990u, 149'998u, 149'999u}) {
+    files.push_back({"jpeg: APP13 at " + std::to_string(start),
+                     "\xFF\xD8" + std::string(start - 2, '\0') + App13(Resource(0x0404, Iim(5, "late"))) + App1Xmp(kTitlePacket),
+                     "JPG"});
+  }
+  files.push_back({"jpeg: APP13 segment past the search bound",
+                   "\xFF\xD8" + std::string(149'980, '\0') + App13(std::string(200, 'r') + Resource(0x0404, Iim(5, "x"))), "JPG"});
+  files.push_back({"tiff: packet and tail", "II*\0" + std::string(60, '\0') + kTitlePacket + "tail", "TIF"});
+  files.push_back({"tiff: packet without trailer", "II*\0" + std::string(60, '\0') + "<?xpacket begin=\"\"?><a/>ABCD", "TIF"});
+  files.push_back({"tiff: two packets", "II*\0" + std::string(40, '\0') + kTitlePacket + std::string(500, '\0') + kTitlePacket + "END!", "TIF"});
+  files.push_back({"tiff: header before offset 33", "II*\0" + std::string(16, '\0') + kTitlePacket + "TAIL", "TIF"});
+  files.push_back({"tiff: header at the very end", std::string(40, '\0') + "<?xpacket begin=", "TIF"});
+  files.push_back({"tiff: one byte after the header", std::string(40, '\0') + "<?xpacket begin=x", "TIF"});
+  files.push_back({"tiff: trailer in the last four bytes", std::string(40, '\0') + "<?xpacket begin=\"\"?><a/><?xpacket end=\"w\"?>", "TIF"});
+  files.push_back({"psd: resources", "8BPS" + std::string(30, '\0') + App13(Resource(0x0404, Iim(5, "psd"))) + kTitlePacket + "tail", "PSD"});
+  files.push_back({"jpeg content under another name", Jpeg(App13(Resource(0x0404, Iim(5, "x")))), "DAT"});
+  files.push_back({"no supported kind", "text " + App13(Resource(0x0404, Iim(5, "x"))) + kTitlePacket, "TXT"});
+  files.push_back({"broken packet", Jpeg(App1Xmp(Packet("<rdf:Description><unclosed>"))), "JPG"});
+  // Every signature at every position relative to the small windows' boundaries.
+  // The searches' chunks start at the file's start (headers) and at the packet's (trailers): the
+  // filler moves the headers, the packet's padding its trailers.
+  const std::string body = "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"/>";
+  for (std::size_t n = 0; n < 100; n += 1) {
+    files.push_back({"jpeg shifted by " + std::to_string(n),
+                     Jpeg(Filler(n) + App13(Resource(0x0404, Iim(5, "shifted") + Iim(120, std::string(n, 'v')))) +
+                          App1Xmp(Packet(body, std::string(n, ' '))) + std::string(n % 7, 'z')),
+                     "JPG", true});
+    files.push_back({"tiff shifted by " + std::to_string(n),
+                     "II*\0" + std::string(30 + n, '\0') + Packet(body, std::string(100 - n, ' ')) + std::string(n % 13, ' ') +
+                         "<?xpacket end=\"r\"?>" + "TAIL",
+                     "TIF", true});
+  }
+  // A trailer whose 14 bytes end where the packet does, at every distance from a window boundary,
+  // after another one: only the last counts.
+  const std::string open = "<?xpacket begin=\"\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/><?xpacket end=\"r\"?>";
+  for (std::size_t n = 0; n < 100; n += 1) {
+    files.push_back({"tiff: trailer ending at the packet end, padded by " + std::to_string(n),
+                     "II*\0" + std::string(40, '\0') + open + std::string(n, ' ') + "<?xpacket end=" + "ABCD", "TIF", true});
+    files.push_back({"jpeg: trailer ending at the segment end, padded by " + std::to_string(n),
+                     Jpeg(Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) + open + std::string(n, ' ') + "<?xpacket end=")),
+                     "JPG", true});
+  }
+  for (std::size_t n = 4096 - 120; n < 4096 + 10; n += 3) {
+    files.push_back({"jpeg near 4096 by " + std::to_string(n),
+                     Jpeg(Filler(n) + App13(Resource(0x0404, Iim(5, "far"))) + App1Xmp(kTitlePacket)), "JPG", true});
+  }
+  return files;
+}
+
+// The files to cut, change and fail reading: each kind once, and a tenth of each series.
+std::vector<Sample> MutationBases() {
+  std::vector<Sample> bases;
+  std::size_t inSeries = 0;
+  for (Sample& file : GeneratedFiles()) {
+    if (!file.inSeries || inSeries++ % 10 == 0) bases.push_back(std::move(file));
+  }
+  return bases;
+}
+
+std::vector<Sample> SharedSamples() {
+  std::vector<Sample> files;
+  const char* source = std::getenv("TESSARINE_SOURCE_DIR");
+  if (source == nullptr) return files;
+  const std::filesystem::path corpus = std::filesystem::path(source) / ".." / "shared" / "corpus";
+  std::error_code ec;
+  if (!std::filesystem::is_directory(corpus, ec)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus, ec)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string name = entry.path().filename().string();
+    files.push_back({name, ReadFile(entry.path()), UpperExtension(name)});
+  }
+  return files;
+}
+
+std::string Show(const ColumnValues& values) {
+  std::string text;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!values[i].empty()) text += std::to_string(i) + "=" + values[i] + "|";
+  }
+  return text;
+}
+
+void ExpectSameRecord(const MetadataRecord& streamed, const MetadataRecord& whole, const std::string& what) {
+  EXPECT_EQ(streamed.supportIptc, whole.supportIptc) << what;
+  EXPECT_EQ(Show(streamed.iim), Show(whole.iim)) << what;
+  EXPECT_EQ(Show(streamed.xmp), Show(whole.xmp)) << what;
+  EXPECT_EQ(streamed.copyrightStatus, whole.copyrightStatus) << what;
+  EXPECT_TRUE(streamed.custom == whole.custom) << what;
+  EXPECT_EQ(static_cast<int>(streamed.xmpState), static_cast<int>(whole.xmpState)) << what;
+  EXPECT_EQ(streamed.problems, whole.problems) << what;
+  ASSERT_EQ(streamed.alerts.size(), whole.alerts.size()) << what;
+  for (std::size_t i = 0; i < whole.alerts.size(); ++i) {
+    EXPECT_EQ(streamed.alerts[i].kind, whole.alerts[i].kind) << what;
+    EXPECT_EQ(streamed.alerts[i].text, whole.alerts[i].text) << what;
+  }
+}
+
+// The searches themselves, with no parser in between.
+void ExpectSameSearches(Bytes bytes, std::size_t capacity, const std::string& what) {
+  const MemoryByteSource source(bytes);
+  ByteWindow window(source, bytes.size(), capacity);
+  const IimSearch streamed = FindIimBlock(window);
+  const IimSearch whole = WholeFileIimBlock(bytes);
+  ASSERT_EQ(streamed.block.has_value(), whole.block.has_value()) << what;
+  EXPECT_EQ(streamed.truncated, whole.truncated) << what;
+  if (whole.block) {
+    EXPECT_EQ(streamed.block->start, whole.block->start) << what;
+    EXPECT_EQ(streamed.block->size, whole.block->size) << what;
+    MetadataRecord streamedIim;
+    MetadataRecord wholeIim;
+    DecodeIim(window, *whole.block, streamedIim);
+    WholeFileDecodeIim(bytes, *whole.block, wholeIim);
+    EXPECT_EQ(Show(streamedIim.iim), Show(wholeIim.iim)) << what;
+    EXPECT_EQ(streamedIim.problems, wholeIim.problems) << what;
+  }
+  for (bool isJpeg : {true, false}) {
+    const std::optional<XmpPacketRange> range = FindXmpPacketRange(window, isJpeg);
+    const std::optional<std::string> packet = WholeFileXmpPacket(bytes, isJpeg);
+    ASSERT_EQ(range.has_value(), packet.has_value()) << what << (isJpeg ? " as JPEG" : "");
+    if (!packet) continue;
+    std::string streamedPacket;
+    window.AppendTo(range->start, range->Size(), streamedPacket);
+    EXPECT_EQ(streamedPacket, *packet) << what << (isJpeg ? " as JPEG" : "");
+  }
+}
+
+void ExpectSameRecords(Bytes bytes, const std::string& ext, const std::string& what,
+                       std::initializer_list<std::size_t> capacities = {64, 97, 4096, ByteWindow::kDefaultCapacity}) {
+  for (bool onlyIptc : {false, true}) {
+    const MetadataReadContext context{onlyIptc, &Parser(), {}};
+    const MetadataRecord whole = WholeFileRecord(bytes, ext, context);
+    for (std::size_t capacity : capacities) {
+      MetadataRecord streamed;
+      ReadImageMetadataFromBytes(bytes, ext, context, streamed, capacity);
+      ExpectSameRecord(streamed, whole, what + " window " + std::to_string(capacity) + (onlyIptc ? " only IIM" : ""));
+    }
+  }
+}
+
+TEST(StreamedReader, FindsWhatTheWholeFileSearchFoundInEveryGeneratedFile) {
+  for (const Sample& file : GeneratedFiles()) {
+    for (std::size_t capacity : kWindows) ExpectSameSearches(AsBytes(file.bytes), capacity, file.what + " window " + std::to_string(capacity));
+    ExpectSameRecords(AsBytes(file.bytes), file.ext, file.what);
+  }
+}
+
+TEST(StreamedReader, GivesTheWholeFileRecordOfEverySharedSampleFile) {
+  const std::vector<Sample> files = SharedSamples();
+  if (files.empty()) GTEST_SKIP() << "no shared sample files beside the sources";
+  for (const Sample& file : files) {
+    for (std::size_t capacity : kWindows) ExpectSameSearches(AsBytes(file.bytes), capacity, file.what);
+    for (const std::string& ext : {file.ext, std::string("TIF"), std::string("JPG")}) {
+      ExpectSameRecords(AsBytes(file.bytes), ext, file.what + " as " + ext);
+    }
+  }
+}
+
+// The lengths to cut a file at: the ones around each signature, the first few and some at random
+// (fewer in a large file, whose every search scans far).
+std::vector<std::size_t> CutLengths(const std::string& bytes, std::mt19937& random) {
+  const bool large = bytes.size() > 100'000;
+  std::vector<std::size_t> lengths = {0, 1, 2, 3};
+  for (std::string_view signature : {"\xFF\xED", "Photo", "8BIM", "\x1C\x01", "\x1C\x02", "\xFF\xE1", "<?xpacket"}) {
+    for (std::size_t at = bytes.find(signature); at != std::string::npos; at = bytes.find(signature, at + 1)) {
+      for (std::size_t d = 0; d < 20; d += large ? 3 : 1) lengths.push_back(std::min(bytes.size(), at + d));
+    }
+  }
+  for (int i = 0; i < (large ? 3 : 30); ++i) lengths.push_back(std::uniform_int_distribution<std::size_t>(0, bytes.size())(random));
+  std::sort(lengths.begin(), lengths.end());
+  lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+  while (!lengths.empty() && lengths.back() > bytes.size()) lengths.pop_back();
+  return lengths;
+}
+
+TEST(StreamedReader, GivesTheWholeFileRecordOfEveryTruncation) {
+  std::mt19937 random(20240601);
+  for (const Sample& file : MutationBases()) {
+    for (std::size_t length : CutLengths(file.bytes, random)) {
+      const Bytes cut = AsBytes(std::string_view(file.bytes).substr(0, length));
+      const std::string what = file.what + " cut at " + std::to_string(length);
+      ExpectSameSearches(cut, 97, what);
+      ExpectSameRecords(cut, file.ext, what, {64, ByteWindow::kDefaultCapacity});
+    }
+  }
+}
+
+TEST(StreamedReader, GivesTheWholeFileRecordOfFilesWithBytesChanged) {
+  std::mt19937 random(7);
+  const std::string likely = std::string("\xFF\xED\xE1\x1C\x02\x00\x04\x01\x5A<", 10);
+  for (const Sample& file : MutationBases()) {
+    if (file.bytes.empty()) continue;
+    const int mutants = file.bytes.size() > 100'000 ? 5 : 20;
+    for (int m = 0; m < mutants; ++m) {
+      std::string changed = file.bytes;
+      const int flips = std::uniform_int_distribution<int>(1, 4)(random);
+      for (int f = 0; f < flips; ++f) {
+        const std::size_t at = std::uniform_int_distribution<std::size_t>(0, changed.size() - 1)(random);
+        const int pick = std::uniform_int_distribution<int>(0, 255 + static_cast<int>(likely.size()))(random);
+        changed[at] = pick < 256 ? static_cast<char>(pick) : likely[static_cast<std::size_t>(pick - 256)];
+      }
+      const std::string what = file.what + " mutant " + std::to_string(m);
+      ExpectSameSearches(AsBytes(changed), 97, what);
+      ExpectSameRecords(AsBytes(changed), file.ext, what, {64, ByteWindow::kDefaultCapacity});
+    }
+  }
+}
+
+// Gives the bytes below `end` only, and remembers how far it was asked to read.
+class FailingSource final : public ByteSource {
+ public:
+  FailingSource(std::string_view bytes, std::uint64_t end) : m_bytes(bytes), m_end(end) {}
+  std::size_t ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t count) const override {
+    m_furthest = std::max<std::uint64_t>(m_furthest, offset + count);
+    const std::string_view readable = m_bytes.substr(0, m_end);
+    if (offset >= readable.size()) return 0;
+    const std::string_view part = readable.substr(offset, count);
+    std::copy(part.begin(), part.end(), buffer);
+    return part.size();
+  }
+  std::uint64_t Furthest() const { return m_furthest; }
+
+ private:
+  std::string_view m_bytes;
+  std::uint64_t m_end;
+  mutable std::uint64_t m_furthest = 0;
+};
+
+// A read that stops at R gives the record of the first R bytes after the problem and the alert; a
+// reader that never needed a byte at or past R gives the record of the whole file.
+void ExpectShortReadRecord(const std::string& bytes, std::uint64_t end, const std::string& ext,
+                           const MetadataReadContext& context, std::size_t capacity, const std::string& what) {
+  const FailingSource source(bytes, end);
+  MetadataRecord streamed;
+  ReadImageMetadataFromSource(source, bytes.size(), ext, context, streamed, capacity);
+  if (source.Furthest() > end) {
+    ExpectSameRecord(streamed, WholeFileShortReadRecord(AsBytes(std::string_view(bytes).substr(0, end)), bytes.size(), ext, context), what);
+  } else {
+    ExpectSameRecord(streamed, WholeFileRecord(AsBytes(bytes), ext, context), what + " (nothing past the failure read)");
+  }
+}
+
+TEST(StreamedReader, AfterAShortReadGivesTheRecordOfTheBytesRead) {
+  std::mt19937 random(99);
+  for (const Sample& file : MutationBases()) {
+    for (std::size_t end : CutLengths(file.bytes, random)) {
+      if (end == file.bytes.size()) continue;
+      for (bool onlyIptc : {false, true}) {
+        const MetadataReadContext context{onlyIptc, &Parser(), {}};
+        for (std::size_t capacity : {std::size_t{97}, ByteWindow::kDefaultCapacity}) {
+          ExpectShortReadRecord(file.bytes, end, file.ext, context, capacity,
+                                file.what + " failing at " + std::to_string(end) + " window " + std::to_string(capacity));
+        }
+      }
+    }
+  }
+}
+
+TEST(StreamedReader, ReportsAShortReadWhereverTheSearchesMeetIt) {
+  // Without a packet the XMP search reads to the end, so every failure is met.
+  const std::string jpeg = Jpeg(App1Exif() + App13(Resource(0x0404, Iim(5, "t"))) + std::string(5000, '\x55'));
+  const MetadataReadContext context{false, &Parser(), {}};
+  for (std::size_t end : {0u, 1u, 2u, 30u, 4000u, 5000u}) {
+    for (std::size_t capacity : {std::size_t{64}, ByteWindow::kDefaultCapacity}) {
+      const FailingSource source(jpeg, end);
+      MetadataRecord r;
+      ReadImageMetadataFromSource(source, jpeg.size(), "JPG", context, r, capacity);
+      ASSERT_FALSE(r.problems.empty()) << end;
+      EXPECT_EQ(r.problems.front(), "Short read: " + std::to_string(end) + " of " + std::to_string(jpeg.size()) + " bytes");
+      ASSERT_FALSE(r.alerts.empty());
+      EXPECT_EQ(r.alerts.front().kind, ReadAlert::Kind::ReadError);
+      EXPECT_EQ(r.iim[col::ObjectName], end >= 100 ? "t" : "") << end;
+    }
+  }
+}
+
+// Counts the bytes it is asked for.
+class CountingSource final : public ByteSource {
+ public:
+  explicit CountingSource(std::string_view bytes) : m_source(AsBytes(bytes)) {}
+  std::size_t ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t count) const override {
+    m_asked += count;
+    return m_source.ReadAt(offset, buffer, count);
+  }
+  std::uint64_t Asked() const { return m_asked; }
+
+ private:
+  MemoryByteSource m_source;
+  mutable std::uint64_t m_asked = 0;
+};
+
+TEST(StreamedReader, ReadsOnlyTheStartOfAJpegWhoseMetadataLiesThere) {
+  const std::string jpeg = Jpeg(App13(Resource(0x0404, IimDatasets())) + App1Xmp(kTitlePacket) + std::string(4 << 20, '\x55'));
+  const CountingSource source(jpeg);
+  MetadataRecord r;
+  ReadImageMetadataFromSource(source, jpeg.size(), "JPG", {false, &Parser(), {}}, r);
+  EXPECT_EQ(r.xmp[col::ObjectName], "XMP title");
+  EXPECT_EQ(r.iim[col::ObjectName], "Titel \xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(source.Asked(), ByteWindow::kFirstRead);
+}
+
+class StreamedFileTest : public ::testing::Test {
+ protected:
+  TempDir m_dir;
+};
+
+TEST_F(StreamedFileTest, ReadsEachGeneratedFileFromDiskAsTheWholeFileReaderDid) {
+  for (const Sample& file : GeneratedFiles()) {
+    const auto path = m_dir / ("file." + file.ext);
+    WriteFile(path, file.bytes);
+    for (bool onlyIptc : {false, true}) {
+      const MetadataReadContext context{onlyIptc, &Parser(), {}};
+      MetadataRecord streamed;
+      ReadImageMetadata(path, file.ext, context, streamed);
+      ExpectSameRecord(streamed, WholeFileRecord(AsBytes(file.bytes), file.ext, context), file.what);
+    }
+  }
+}
+
+// The file shrinks after it was opened and measured: the reads come up short at the new end.
+TEST_F(StreamedFileTest, AFileThatShrankWhileOpenGivesTheRecordOfWhatIsLeft) {
+  const std::string jpeg = Jpeg(App13(Resource(0x0404, IimDatasets())) + std::string(3000, '\x55') + App1Xmp(kTitlePacket));
+  const auto path = m_dir / "shrinking.jpg";
+  const MetadataReadContext context{false, &Parser(), {}};
+  for (std::size_t end : {std::size_t{1}, std::size_t{60}, std::size_t{2000}, jpeg.size() - 20}) {
+    WriteFile(path, jpeg);
+    const RegularFile file(path);
+    ASSERT_TRUE(file.IsOpen());
+    std::filesystem::resize_file(path, end);
+    MetadataRecord streamed;
+    ReadImageMetadataFromSource(FileByteSource(file.Descriptor()), file.Size(), "JPG", context, streamed);
+    ExpectSameRecord(streamed, WholeFileShortReadRecord(AsBytes(std::string_view(jpeg).substr(0, end)), jpeg.size(), "JPG", context),
+                     "shrunk to " + std::to_string(end));
+  }
+}
+
+// A file far larger than any window (sparse: it takes no room on the disk) is searched to its end.
+TEST_F(StreamedFileTest, SearchesAFileOfSeveralGigabytesToItsEnd) {
+  constexpr std::uint64_t kSize = std::uint64_t{3} << 30;
+  const MetadataReadContext context{false, &Parser(), {}};
+
+  const auto jpeg = m_dir / "large.jpg";
+  WriteFile(jpeg, Jpeg(App13(Resource(0x0404, Iim(5, "large")))));
+  std::filesystem::resize_file(jpeg, kSize);
+  MetadataRecord r;
+  ReadImageMetadata(jpeg, "JPG", context, r);
+  EXPECT_EQ(r.supportIptc, "1");
+  EXPECT_EQ(r.iim[col::ObjectName], "large");
+  EXPECT_EQ(r.xmpState, XmpState::NoPacket);
+  EXPECT_TRUE(r.problems.empty());
+
+  // A packet at the start: its trailer is known to be the last one only once the rest is searched.
+  const auto tiff = m_dir / "large.tif";
+  WriteFile(tiff, "II*\0" + std::string(60, '\0') + kTitlePacket);
+  std::filesystem::resize_file(tiff, kSize);
+  MetadataRecord t;
+  ReadImageMetadata(tiff, "TIF", context, t);
+  EXPECT_EQ(t.supportIptc, "2");
+  EXPECT_EQ(t.xmpState, XmpState::Parsed);
+  EXPECT_EQ(t.xmp[col::ObjectName], "XMP title");
+  EXPECT_TRUE(t.problems.empty());
+}
+
+}  // namespace
+}  // namespace tessarine
