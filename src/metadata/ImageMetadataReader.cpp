@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <fstream>
+#include <mutex>
 
 #include "core/FileSystemFaults.h"
 #include "metadata/ContainerReader.h"
@@ -21,6 +22,9 @@ constexpr std::uint64_t kParsedPacketLimit = INT32_MAX;
 void WriteDump(const std::filesystem::path& file, const std::string& held, ByteWindow& window,
                const XmpPacketRange& range) {
   if (file.empty()) return;
+  // Files are read side by side: one packet at a time goes to the one dump file.
+  static std::mutex dumping;
+  const std::lock_guard lock(dumping);
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(held.data(), static_cast<std::streamsize>(held.size()));
   for (std::uint64_t at = range.start + held.size(); at < range.end;) {
