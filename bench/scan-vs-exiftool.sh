@@ -54,8 +54,9 @@ shift $((OPTIND - 1))
 [ $# -ge 1 ] || { usage >&2; exit 2; }
 [[ $files =~ ^[1-9][0-9]*$ && $rounds =~ ^[1-9][0-9]*$ ]] || { usage >&2; exit 2; }
 binaries=()
-for binary in "$@"; do
-  [ -x "$binary" ] || binary=$(command -v "$binary") || { echo "not a program: $1" >&2; exit 2; }
+for argument in "$@"; do
+  binary=$argument
+  [ -x "$binary" ] || binary=$(command -v "$binary") || { echo "not a program: $argument" >&2; exit 2; }
   binaries+=("$binary")
 done
 command -v exiftool >/dev/null || { echo "exiftool is needed (Debian package libimage-exiftool-perl)" >&2; exit 2; }
@@ -335,7 +336,7 @@ print_table() {
     rate=$(awk -v n="${count_of[$id]}" -v t="$seconds" 'BEGIN {print n / t}')
     printf "%-${width}s  %9.2f  %8.1f  %7.2f× exiftool  %8.1f%s\n" "${note_of[$id.label]}" "$seconds" "$rate" \
       "$(awk -v a="$rate" -v b="$peer_rate" 'BEGIN {print a / b}')" "$(awk -v k="$peak" 'BEGIN {print k / 1024}')" \
-      "${note_of[$id]:+  ($id: ${note_of[$id]})}"
+      "${note_of[$id]:+  (${note_of[$id]})}"
   done
 }
 
@@ -348,12 +349,12 @@ timing_mode() {
   folders=$(find "$tree" -mindepth 1 -type d | wc -l)
   start_postgresql && with_pg=1
 
-  local binary name
-  for binary in "${binaries[@]}"; do
-    name=$(label_of "$binary")
-    settings_file "$work/sqlite-$name.ini" "$sqlite_dsn" '' '' 3 0
-    settings_file "$work/thumbs-$name.ini" "$sqlite_dsn" '' '' 3 1
-    [ "$with_pg" = 0 ] || settings_file "$work/pg-$name.ini" "$TESSARINE_PGSQL_FILEDSN" "$TESSARINE_PGSQL_LOGIN" \
+  # Files and results of the i-th binary are keyed t<i>, whatever its path.
+  local i binary name
+  for i in "${!binaries[@]}"; do
+    settings_file "$work/t$i-sqlite.ini" "$sqlite_dsn" '' '' 3 0
+    settings_file "$work/t$i-thumbs.ini" "$sqlite_dsn" '' '' 3 1
+    [ "$with_pg" = 0 ] || settings_file "$work/t$i-pg.ini" "$TESSARINE_PGSQL_FILEDSN" "$TESSARINE_PGSQL_LOGIN" \
       "$TESSARINE_PGSQL_PASSWORD" 0 0
   done
   # exiv2 gets the images only (it refuses text files); its rate is over those.
@@ -374,11 +375,12 @@ timing_mode() {
     if command -v exiv2 >/dev/null; then
       record exiv2 'exiv2 -pa (images only)' "$images" -- xargs -0 -a "$exiv2_list" exiv2 -pa
     fi
-    for binary in "${binaries[@]}"; do
+    for i in "${!binaries[@]}"; do
+      binary=${binaries[i]}
       name=$(label_of "$binary")
-      scan_round "$name-sqlite" "$name: SQLite" "$binary" "$work/sqlite-$name.ini"
-      scan_round "$name-thumbs" "$name: SQLite + thumbnails" "$binary" "$work/thumbs-$name.ini"
-      [ "$with_pg" = 0 ] || scan_round "$name-pg" "$name: PostgreSQL" "$binary" "$work/pg-$name.ini"
+      scan_round "t$i-sqlite" "$name: SQLite" "$binary" "$work/t$i-sqlite.ini"
+      scan_round "t$i-thumbs" "$name: SQLite + thumbnails" "$binary" "$work/t$i-thumbs.ini"
+      [ "$with_pg" = 0 ] || scan_round "t$i-pg" "$name: PostgreSQL" "$binary" "$work/t$i-pg.ini"
     done
   done
 
@@ -423,20 +425,22 @@ memory_mode() {
   local size
   for size in "${sizes[@]}"; do link_tree "$mem/tree$size" "$size" 100; done
 
-  local binary name case_name result status log
+  local i binary name case_name result status log settings
   echo
   echo "Peak resident memory of tessarine scan (SQLite, no thumbnails), one run each;" \
     "JPEGs ${jpeg_width}x$jpeg_height; largest process (the scan or its decoder)"
   printf '%-44s  %7s  %9s  %8s  %s\n' case files seconds 'peak MB' result
-  for binary in "${binaries[@]}"; do
+  for i in "${!binaries[@]}"; do
+    binary=${binaries[i]}
     name=$(label_of "$binary")
-    settings_file "$work/memory-$name.ini" "$sqlite_dsn" '' '' 3 0
+    settings=$work/t$i-memory.ini
+    settings_file "$settings" "$sqlite_dsn" '' '' 3 0
     declare -A peak=()
     for case_name in plain sparse "${sizes[@]/#/tree}"; do
-      fresh_tables "$binary" "$work/memory-$name.ini"
-      log=$work/memory-$name-$case_name.log
+      fresh_tables "$binary" "$settings"
+      log=$work/t$i-memory-$case_name.log
       status=0
-      result=$(measure "$log" "$binary" scan --settings "$work/memory-$name.ini" "$mem/$case_name") || status=$?
+      result=$(measure "$log" "$binary" scan --settings "$settings" "$mem/$case_name") || status=$?
       peak[$case_name]=${result#* }
       local described count
       count=$(find "$mem/$case_name" -type f | wc -l)
