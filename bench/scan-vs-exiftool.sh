@@ -429,7 +429,13 @@ memory_mode() {
   echo
   echo "Peak resident memory of tessarine scan (SQLite, no thumbnails), one run each;" \
     "JPEGs ${jpeg_width}x$jpeg_height; largest process (the scan or its decoder)"
-  printf '%-44s  %7s  %9s  %8s  %s\n' case files seconds 'peak MB' result
+  # A case reads "NAME: " and at most 30 characters more.
+  local width=0
+  for binary in "${binaries[@]}"; do
+    name=$(label_of "$binary")
+    [ $((${#name} + 32)) -le "$width" ] || width=$((${#name} + 32))
+  done
+  printf "%-${width}s  %7s  %9s  %8s  %s\n" case files seconds 'peak MB' result
   for i in "${!binaries[@]}"; do
     binary=${binaries[i]}
     name=$(label_of "$binary")
@@ -446,10 +452,10 @@ memory_mode() {
       count=$(find "$mem/$case_name" -type f | wc -l)
       case $case_name in
         plain) described="one folder of 1000 JPEGs" ;;
-        sparse) described="the same + one 3 GiB sparse .jpg" ;;
-        *) described="tree of ${case_name#tree} JPEGs, folders of 100" ;;
+        sparse) described="the same + a 3 GiB sparse .jpg" ;;
+        *) described="${case_name#tree} JPEGs in folders of 100" ;;
       esac
-      printf '%-44s  %7d  %9.2f  %8.1f  %s\n' "$name: $described" "$count" "${result% *}" \
+      printf "%-${width}s  %7d  %9.2f  %8.1f  %s\n" "$name: $described" "$count" "${result% *}" \
         "$(awk -v k="${peak[$case_name]}" 'BEGIN {print k / 1024}')" \
         "exit $status, $(catalogued "$log" || true) catalogued"
     done
