@@ -70,6 +70,10 @@ gnu_time=${GNU_TIME-/usr/bin/time}
 
 mkdir -p "$scratch"
 scratch=$(cd "$scratch" && pwd)
+# One bench at a time per scratch folder: two would share the cached tree, its thumbnails and
+# the processors they are timed on.
+exec 9>"$scratch/lock"
+flock -n 9 || { echo "bench: waiting for the other bench in $scratch" >&2; flock 9; }
 work=$(mktemp -d "$scratch/run.XXXXXX")
 chmod 755 "$work"  # the database servers run as their own users
 db_dir=
@@ -221,7 +225,8 @@ start_postgresql() {
   fi
   db_dir=$work/databases
   say "starting PostgreSQL in $db_dir"
-  "$repo/scripts/start-test-databases.sh" "$db_dir" 2>"$work/databases.log" || true
+  # The servers outlive this call: they must not hold the bench's lock (fd 9).
+  "$repo/scripts/start-test-databases.sh" "$db_dir" 2>"$work/databases.log" 9>&- || true
   # shellcheck source=/dev/null
   source "$db_dir/env.sh"
   if [ -z "${TESSARINE_PGSQL_FILEDSN:-}" ]; then
