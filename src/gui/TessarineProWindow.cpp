@@ -34,9 +34,12 @@ TessarineProWindow::TessarineProWindow(std::filesystem::path settingsFile, const
 }
 
 TessarineProWindow::~TessarineProWindow() {
-  // A scan still running is stopped after its file in progress; its end still uses every tab.
+  // A scan or check still running is stopped after its file in progress; its end still uses
+  // every tab.
   m_context.RequestStop();
+  m_context.RequestCheckCancel();
   m_scan->WaitForTheScan();
+  m_verify->WaitForTheCheck();
   // The tabs use the context to the last: they go before it does.
   for (int i = 1; i <= kTabCount; ++i) delete m_frames[i];
 }

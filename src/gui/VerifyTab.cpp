@@ -1,17 +1,24 @@
 #include "gui/VerifyTab.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTreeWidget>
 
+#include <chrono>
+#include <exception>
+
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/SqlDialect.h"
 #include "core/TableName.h"
+#include "core/WindowTitle.h"
+#include "gui/CrossThreadUserPort.h"
 #include "gui/WindowContext.h"
 #include "gui/WindowUserPort.h"
 
@@ -31,7 +38,12 @@ void AddCheckedItem(QTreeWidget* list, const std::string& folder, const std::str
 
 VerifyTab::VerifyTab(WindowContext& context, QWidget* parent) : VerifyFrame(parent), m_context(context) {}
 
-VerifyTab::~VerifyTab() = default;
+VerifyTab::~VerifyTab() {
+  if (!m_checkThread.joinable()) return;
+  m_context.RequestCheckCancel();
+  WaitForTheCheck();
+  if (m_checkThread.joinable()) m_checkThread.join();
+}
 
 void VerifyTab::ConnectHandlers() {
   m_browser = std::make_unique<VerifyBrowser>(m_context.Port());
@@ -109,24 +121,58 @@ void VerifyTab::cmdCheck_Click() {
   m_filesWithoutLines.clear();
   m_linesWithoutFiles.clear();
 
+  // The check runs on a thread of its own; what it shows is carried to the window's thread.
+  m_checkPort = std::make_unique<CrossThreadUserPort>(m_context.Port(), this);
   CheckHooks hooks;
   hooks.cancelRequested = [this] { return m_context.CheckCancelRequested(); };
-  hooks.progress = [this](const std::string& line) { txtCheckedFile->setText(Text(line)); };
+  hooks.progress = [this, lastShown = std::chrono::steady_clock::time_point()](const std::string& line) mutable {
+    // The file in progress, at most ten times a second; the check goes on once the window shows
+    // it, so what is shown is never far behind.
+    const auto now = std::chrono::steady_clock::now();
+    if (!line.empty() && now - lastShown < std::chrono::milliseconds(100)) return;
+    lastShown = now;
+    QMetaObject::invokeMethod(this, [this, line] { txtCheckedFile->setText(Text(line)); },
+                              Qt::BlockingQueuedConnection);
+  };
   hooks.fileWithoutLine = [this](const CheckedFile& file) {
-    AddCheckedItem(lvCheckedFiles[0], file.folder, file.file);
+    QMetaObject::invokeMethod(this, [this, file] { AddCheckedItem(lvCheckedFiles[0], file.folder, file.file); },
+                              Qt::QueuedConnection);
   };
   hooks.lineWithoutFile = [this](const CheckedLine& line) {
-    AddCheckedItem(lvCheckedFiles[1], line.folder, line.file);
+    QMetaObject::invokeMethod(this, [this, line] { AddCheckedItem(lvCheckedFiles[1], line.folder, line.file); },
+                              Qt::QueuedConnection);
   };
-  CheckResult result = RunConsistencyCheck(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
-                                           m_context.FileDsnSelected(), folders, hooks);
+  m_checkThread = std::thread([this, folders, hooks, settings = m_context.CurrentSettings(),
+                               fileDsn = m_context.FileDsnSelected()] {
+    auto result = std::make_shared<CheckResult>();
+    try {
+      *result = RunConsistencyCheck(m_context.Connection(), *m_checkPort, settings, fileDsn, folders, hooks);
+    } catch (const std::exception& error) {
+      // Nothing the workflow lets through may end the program; the window is unlocked all the same.
+      m_context.Connection().CloseConnection();
+      m_checkPort->ShowMessage(error.what(), MessageIcon::Critical, kWindowTitle, MessageButtons::Ok);
+      result->status = Status(Error(ErrorKind::Database, error.what()));
+    }
+    QMetaObject::invokeMethod(this, [this, result] { CheckFinished(std::move(*result)); }, Qt::QueuedConnection);
+  });
+}
+
+void VerifyTab::CheckFinished(CheckResult result) {
+  if (m_checkThread.joinable()) m_checkThread.join();
+  m_checkPort.reset();
   m_filesWithoutLines = std::move(result.filesWithoutLines);
   m_linesWithoutFiles = std::move(result.linesWithoutFiles);
-
   LockForCheck(false);
   if (result.status) {
     cmdDeleteFiles->setEnabled(!m_filesWithoutLines.empty());
     cmdDeleteLines->setEnabled(!m_linesWithoutFiles.empty());
+  }
+}
+
+void VerifyTab::WaitForTheCheck() {
+  // The check may be waiting for the window to show a line: the window's events go on.
+  while (m_checkThread.joinable() && CheckRunning()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "gui/VerifyFrame.h"
@@ -14,6 +15,7 @@
 
 namespace tessarine {
 
+class CrossThreadUserPort;
 struct SqlDialect;
 class WindowContext;
 
@@ -35,6 +37,8 @@ class VerifyTab : public VerifyFrame {
   void ClearResult();
   // A check runs while its "Cancel" button is shown.
   bool CheckRunning() const;
+  // Runs the window's events until the running check has ended (at once when none runs).
+  void WaitForTheCheck();
 
  signals:
   // The check starts (true) or has ended (false).
@@ -46,6 +50,7 @@ class VerifyTab : public VerifyFrame {
   void cmdVerifyQuery_Click();
   void MoveVerifyRow(VerifyMove move);
   void cmdCheck_Click();
+  void CheckFinished(CheckResult result);
   void LockForCheck(bool running);
   void cmdDeleteFiles_Click();
   void cmdDeleteLines_Click();
@@ -57,6 +62,9 @@ class VerifyTab : public VerifyFrame {
   std::unique_ptr<VerifyBrowser> m_browser;
   std::vector<CheckedFile> m_filesWithoutLines;
   std::vector<CheckedLine> m_linesWithoutFiles;
+  // The check's thread and the port it shows things through, while a check runs.
+  std::thread m_checkThread;
+  std::unique_ptr<CrossThreadUserPort> m_checkPort;
 };
 
 }  // namespace tessarine

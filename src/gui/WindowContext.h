@@ -80,7 +80,7 @@ class WindowContext {
   DocumentOpener m_openDocument;
   FolderChooser m_chooseFolder;
   std::atomic<bool> m_stopRequested{false};
-  bool m_checkCancelRequested = false;
+  std::atomic<bool> m_checkCancelRequested{false};
 };
 
 }  // namespace tessarine

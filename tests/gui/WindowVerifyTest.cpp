@@ -2,7 +2,7 @@
 // and its row reaches the boxes; the check fills its lists, enables the deletes and locks the tab
 // strips while it runs.
 
-#include <QTimer>
+#include <QLineEdit>
 
 #include "WindowFixture.h"
 
@@ -22,6 +22,11 @@ struct CheckedWindow : SqliteWindow {
     return files;
   }
   int Listed() const { return List(0)->topLevelItemCount() + List(1)->topLevelItemCount(); }
+  // Clicks "Check" and lets the window run until the check, on its own thread, has ended.
+  bool Check() const {
+    Click("cmdCheck");
+    return QTest::qWaitFor([this] { return Hidden("cmdCancelCheck"); }, 60'000);
+  }
 };
 
 const std::vector<const char*> kDeletes = {"cmdDeleteFiles", "cmdDeleteLines"};
@@ -64,7 +69,7 @@ class WindowVerifyTest : public QObject {
     std::filesystem::create_directories(more);
     WriteFile(more / "new.txt", "new");
     f.Sql("insert into Folders values('" + more.string() + "/', '', '');");
-    f.Click("cmdCheck");
+    QVERIFY(f.Check());
     QCOMPARE(f.Files(0), QStringList{QStringLiteral("new.txt")});
     QCOMPARE(f.List(0)->topLevelItem(0)->text(0).toStdString(), more.string() + "/");
     QCOMPARE(f.Files(1), QStringList{QStringLiteral("b.txt")});
@@ -81,7 +86,7 @@ class WindowVerifyTest : public QObject {
     f.Click("cmdDeleteLines");
     QVERIFY(!std::filesystem::exists(more / "new.txt"));
     QCOMPARE(f.Listed(), 0);
-    f.Click("cmdCheck");
+    QVERIFY(f.Check());
     QCOMPARE(f.Listed(), 0);
     QCOMPARE(f.EnabledAmong(kDeletes), QStringList());
   }
@@ -91,12 +96,15 @@ class WindowVerifyTest : public QObject {
     std::filesystem::remove(f.photos / "a.txt");
     const std::vector<const char*> strips = {"TabStripMain", "TabStripVerify"};
     bool lockedWhileRunning = false;
-    // Clicked from the event loop the check hands control to after its first file.
-    QTimer::singleShot(0, [&] {
+    // The check waits until the window shows its first file: the window is closed then.
+    auto* shown = f.Find<QLineEdit>("txtCheckedFile");
+    QObject::connect(shown, &QLineEdit::textChanged, f.window.get(), [&, closed = false](const QString& text) mutable {
+      if (closed || text.isEmpty()) return;
+      closed = true;
       lockedWhileRunning = f.EnabledAmong(strips).isEmpty() && f.Hidden("cmdCheck") && !f.Hidden("cmdCancelCheck");
       f.window->close();  // refused during a check: it only cancels
     });
-    f.Click("cmdCheck");
+    QVERIFY(f.Check());
     QVERIFY(lockedWhileRunning && f.window->isVisible());
     QVERIFY2(f.Status().startsWith(QStringLiteral("Total files:1 - ")), qPrintable(f.Status()));
     QCOMPARE(f.Files(1), QStringList());  // cancelled before the rows were compared
