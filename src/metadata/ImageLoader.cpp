@@ -144,6 +144,10 @@ ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_vi
   const int timeoutMs = static_cast<int>(std::chrono::milliseconds(m_timeout).count());
   DecodeReply reply;
   Received received = Received::Closed;
+  {
+    const std::lock_guard lock(m_busyMutex);
+    m_busyPid = m_pid;
+  }
   if (SendAll(m_socket, &length, sizeof length) && SendAll(m_socket, request.data(), length)) {
     received = ReceiveAll(m_socket, &reply, sizeof reply, timeoutMs);
   }
@@ -154,6 +158,10 @@ ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_vi
     preview.height = reply.previewHeight;
     preview.rgb.resize(static_cast<std::size_t>(preview.width) * static_cast<std::size_t>(preview.height) * 3);
     received = ReceiveAll(m_socket, preview.rgb.data(), preview.rgb.size(), timeoutMs);
+  }
+  {
+    const std::lock_guard lock(m_busyMutex);
+    m_busyPid = -1;
   }
   if (received != Received::All) {
     // The decoder died or hangs: this file gets no size, the next file a new decoder.
@@ -176,6 +184,11 @@ ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_vi
   reply.problem[sizeof reply.problem - 1] = '\0';
   if (reply.width == 0 && reply.height == 0) return {"0", "0", reply.problem, {}};
   return {std::to_string(reply.width), std::to_string(reply.height), reply.problem, std::move(preview)};
+}
+
+void ImageDecoder::Abort() {
+  const std::lock_guard lock(m_busyMutex);
+  if (m_busyPid > 0) ::kill(m_busyPid, SIGKILL);
 }
 
 ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,

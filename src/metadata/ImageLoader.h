@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,9 @@ class ImageDecoder {
   // work argument the image is decoded too and the decoder's work runs on it (a thumbnail).
   ScanImage Decode(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
                    const std::string& workArgument = {});
+  // From another thread: gives up the file being decoded now, if any (its Decode answers "0" at
+  // once); the next file gets a new decoder process.
+  void Abort();
 
  private:
   bool Start();
@@ -49,6 +53,10 @@ class ImageDecoder {
   std::chrono::seconds m_timeout;
   pid_t m_pid = -1;
   int m_socket = -1;
+  // The decoder process while it works on a request, for Abort; cleared before it is reaped, so
+  // Abort never signals a pid that was given to another process.
+  std::mutex m_busyMutex;
+  pid_t m_busyPid = -1;
 };
 
 // The decoding of a scan: the given decoder, or one of this thread's own.

@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
 #include "support/FaultyDecoder.h"
 #include "support/TestImages.h"
 
@@ -67,6 +70,28 @@ TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSize) {
     EXPECT_EQ(next.preview.rgb, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
   }
   EXPECT_EQ(decoder.Decode(dir / "a.jpg", "1", "JPG").problem, "");  // no argument, no work
+}
+
+// A Stop gives up a file read ahead: its decoding ends at once, whatever the decoder was doing, and
+// the next file gets a new decoder.
+TEST(ImageDecoder, AnAbortFromAnotherThreadEndsTheDecodingInProgress) {
+  test::TempDir dir;
+  ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 32, 16));
+  ImageDecoder decoder(test::FaultyDecoderProgram(), std::chrono::seconds(3600));
+  std::atomic<bool> done{false};
+  ScanImage hung;
+  std::thread decoding([&] {
+    hung = decoder.Decode(dir / "a.jpg", "1", "JPG", "hang");
+    done = true;
+  });
+  while (!done) {  // an abort before the request is sent does nothing: it is repeated
+    decoder.Abort();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  decoding.join();
+  EXPECT_EQ(hung.width, "0");
+  EXPECT_EQ(hung.problem, "the image decoder died of signal 9");
+  EXPECT_EQ(decoder.Decode(dir / "a.jpg", "1", "JPG").width, "32");
 }
 
 // Ctrl-C at a terminal reaches the decoder too (one process group): like the scan, it finishes

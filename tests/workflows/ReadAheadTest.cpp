@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "metadata/ImageBytes.h"
 #include "workflows/scan/ReadAhead.h"
 
@@ -45,7 +48,11 @@ class ReadAheadTest : public ::testing::Test {
   std::vector<ColumnValues> ReadOneByOne() {
     ScanFileReader reader(m_settings, {});
     std::vector<ColumnValues> rows;
-    for (const std::string& name : m_names) rows.push_back(reader.Read(m_folder, name).columns);
+    for (const std::string& name : m_names) {
+      PendingThumbnail thumbnail;
+      rows.push_back(reader.Read(m_folder, name, thumbnail).columns);
+      thumbnail.Discard();
+    }
     return rows;
   }
 
@@ -82,6 +89,37 @@ TEST_F(ReadAheadTest, DroppedAndRequeuedFilesAndFilesOutOfTurnAreTheFilesOwnRows
   EXPECT_EQ(reader.Take(m_folder, m_names[20]).columns, expected[20]);  // out of turn
   reader.Drop();
   EXPECT_EQ(reader.Take(m_folder, m_names[9]).columns, expected[9]);  // no longer queued
+}
+
+// Thumbnails of files read ahead are put in place when the writer takes the file: of two files
+// whose thumbnails share a name, the later in listing order wins, and a file not taken leaves none.
+TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken) {
+  TempDir dir;
+  const FolderKey folder = FolderKey::FromPath(dir.path().string());
+  ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 200, 100));  // both make _thumbs_/a.jpg
+  ASSERT_TRUE(SaveImage(dir / "a.tif", FIF_TIFF, 100, 200));
+  ASSERT_TRUE(SaveImage(dir / "b.jpg", FIF_JPEG, 50, 50));
+  const auto thumbnails = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "_thumbs_")) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  for (const auto& [order, size] : {std::pair{std::vector<std::string>{"a.jpg", "a.tif"}, std::pair{80U, 160U}},
+                                    std::pair{std::vector<std::string>{"a.tif", "a.jpg"}, std::pair{160U, 80U}}}) {
+    ReadAhead reader(m_settings, {}, 3);
+    reader.Queue(folder, order);
+    for (const std::string& name : order) reader.Take(folder, name);
+    EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), size) << order.back() << " last";
+  }
+  ReadAhead reader(m_settings, {}, 2);
+  reader.Queue(folder, {"a.jpg", "b.jpg"});
+  reader.Take(folder, "a.jpg");
+  while (thumbnails().size() < 2) std::this_thread::yield();  // b.jpg's is made, hidden
+  reader.Drop();  // the scan stopped: b.jpg is not taken
+  EXPECT_EQ(thumbnails(), std::vector<std::string>{"a.jpg"});
 }
 
 }  // namespace

@@ -40,12 +40,13 @@ TEST(ScanProgress, TellsTheRateAndTheTimeLeftOnceTheTotalIsKnown) {
     progress.filesTotal = total;
     return ProgressText(progress, duration<double>(seconds));
   };
-  EXPECT_EQ(text(120, 2000, 0.5), "120 of 2000 files, 240.0 files/s, about 8 s left");
+  EXPECT_EQ(text(240, 2000, 1.0), "240 of 2000 files, 240.0 files/s, about 8 s left");
+  EXPECT_EQ(text(1, 2000, 0.17), "1 of 2000 files");  // the first second: no rate yet
   EXPECT_EQ(text(100, 100000, 10), "100 of 100000 files, 10.0 files/s, about 2 h 46 min left");
   EXPECT_EQ(text(30, 200, 12), "30 of 200 files, 2.5 files/s, about 1 min 8 s left");
   EXPECT_EQ(text(5, 0, 2), "5 files, 2.5 files/s");         // not counted
   EXPECT_EQ(text(12, 10, 2), "12 files, 6.0 files/s");      // the tree grew since the count
-  EXPECT_EQ(text(0, 10, 0), "0 of 10 files");               // nothing done yet: no rate
+  EXPECT_EQ(text(0, 10, 5), "0 of 10 files");               // nothing done yet: no rate
 }
 
 // The quick count finds the files the scan visits: visible files, not hidden ones, not those of

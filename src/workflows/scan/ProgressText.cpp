@@ -26,8 +26,10 @@ std::string ProgressText(const ScanProgress& progress, std::chrono::duration<dou
   const bool totalKnown = progress.filesTotal > 0 && progress.filesDone <= progress.filesTotal;
   if (totalKnown) text += " of " + std::to_string(progress.filesTotal);
   text += " files";
+  // The first second holds the start of the decoders: a rate from it would promise hours.
+  constexpr double kFirstRateAfter = 1.0;
   const double seconds = elapsed.count();
-  if (seconds <= 0 || progress.filesDone <= 0) return text;
+  if (seconds < kFirstRateAfter || progress.filesDone <= 0) return text;
   const double rate = static_cast<double>(progress.filesDone) / seconds;
   char rateText[32];
   std::snprintf(rateText, sizeof rateText, "%.1f", rate);

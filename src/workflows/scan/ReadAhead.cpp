@@ -1,5 +1,9 @@
 #include "workflows/scan/ReadAhead.h"
 
+#include <climits>
+#include <unistd.h>
+
+#include <atomic>
 #include <exception>
 
 #include "core/TextDecoding.h"
@@ -24,14 +28,36 @@ ScanFileReader::ScanFileReader(const Settings& settings, const std::filesystem::
 
 ScanFileReader::~ScanFileReader() = default;
 
-FileRow ScanFileReader::Read(const FolderKey& folder, const std::string& name) {
+void PendingThumbnail::PutInPlace() const {
+  if (made.empty()) return;
+  std::error_code ec;
+  // A thumbnail the decoder could not write is not there: nothing to put in place.
+  if (std::filesystem::exists(made, ec)) std::filesystem::rename(made, final, ec);
+  if (ec) Discard();
+}
+
+void PendingThumbnail::Discard() const {
+  if (made.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove(made, ec);
+}
+
+FileRow ScanFileReader::Read(const FolderKey& folder, const std::string& name, PendingThumbnail& pending) {
+  pending = {};
   // The thumbnail file to write, when one is wanted: the decoder makes it from the decoded image.
   auto thumbnailWork = [&](const std::string& supportIptc) -> std::string {
     if (!m_settings.createThumbnails || supportIptc == "0") return {};
     std::filesystem::path thumbnail = ThumbnailPath(folder.Bytes(), name, supportIptc);
     std::error_code ec;
     if (!m_settings.reCreateThumbnails && std::filesystem::exists(thumbnail, ec)) return {};
-    return thumbnail.native();
+    static std::atomic<unsigned long> made{0};
+    const std::string hidden =
+        "." + thumbnail.filename().native() + ".tessarine-" + std::to_string(::getpid()) + "-" + std::to_string(++made);
+    // A name near the system's limit has no room for the hidden one: written in place, as it comes.
+    if (hidden.size() > NAME_MAX) return thumbnail.native();
+    pending.final = thumbnail;
+    pending.made = thumbnail.parent_path() / hidden;
+    return pending.made.native();
   };
   try {
     return ReadFileRow(folder, name, m_tools->context, m_settings.xmpOverIptc, thumbnailWork);
@@ -48,6 +74,8 @@ FileRow ScanFileReader::Read(const FolderKey& folder, const std::string& name) {
   }
 }
 
+void ScanFileReader::AbortDecoding() { m_tools->decoder.Abort(); }
+
 unsigned ReadAhead::DefaultWorkers() { return std::max(1U, std::thread::hardware_concurrency()); }
 
 ReadAhead::ReadAhead(const Settings& settings, std::filesystem::path dumpFile, unsigned workers)
@@ -61,22 +89,36 @@ ReadAhead::~ReadAhead() {
   {
     std::lock_guard lock(m_mutex);
     m_ending = true;
-    ++m_generation;
+    DropQueue();
   }
   m_changed.notify_all();
   for (std::thread& worker : m_workers) worker.join();
 }
 
+void ReadAhead::DropQueue() {
+  ++m_generation;
+  // Files a worker is reading now are of this queue: their decoding is given up (a 3 GiB file
+  // would hold a Stop for seconds).
+  bool reading = false;
+  for (std::size_t i = m_nextToTake; i < m_nextToRead && i < m_slots.size(); ++i) reading |= !m_slots[i].read;
+  if (reading) {
+    for (ScanFileReader* reader : m_readers) reader->AbortDecoding();
+  }
+  for (const Slot& slot : m_slots) {
+    if (slot.read) slot.read->thumbnail.Discard();
+  }
+  m_slots.clear();
+  m_nextToRead = 0;
+  m_nextToTake = 0;
+}
+
 void ReadAhead::Queue(const FolderKey& folder, const std::vector<std::string>& names) {
   {
     std::lock_guard lock(m_mutex);
-    ++m_generation;
+    DropQueue();
     m_folder = folder;
-    m_slots.clear();
     m_slots.reserve(names.size());
-    for (const std::string& name : names) m_slots.push_back({name, std::nullopt});
-    m_nextToRead = 0;
-    m_nextToTake = 0;
+    for (const std::string& name : names) m_slots.push_back({name, nullptr});
   }
   m_changed.notify_all();
 }
@@ -84,10 +126,7 @@ void ReadAhead::Queue(const FolderKey& folder, const std::vector<std::string>& n
 void ReadAhead::Drop() {
   {
     std::lock_guard lock(m_mutex);
-    ++m_generation;
-    m_slots.clear();
-    m_nextToRead = 0;
-    m_nextToTake = 0;
+    DropQueue();
   }
   m_changed.notify_all();
 }
@@ -99,36 +138,46 @@ FileRow ReadAhead::Take(const FolderKey& folder, const std::string& name) {
                         m_slots[m_nextToTake].name == name;
     if (queued) {
       const std::size_t slot = m_nextToTake;
-      m_changed.wait(lock, [&] { return m_slots[slot].row.has_value(); });
-      FileRow row = std::move(*m_slots[slot].row);
-      m_slots[slot].row.reset();
+      m_changed.wait(lock, [&] { return m_slots[slot].read != nullptr; });
+      const std::unique_ptr<ReadFile> read = std::move(m_slots[slot].read);
       ++m_nextToTake;
       lock.unlock();
       m_changed.notify_all();  // a worker may read one more ahead
-      return row;
+      read->thumbnail.PutInPlace();
+      return std::move(read->row);
     }
   }
-  return m_ownReader->Read(folder, name);
+  PendingThumbnail thumbnail;
+  FileRow row = m_ownReader->Read(folder, name, thumbnail);
+  thumbnail.PutInPlace();
+  return row;
 }
 
 void ReadAhead::Work() {
   ScanFileReader reader(m_settings, m_dumpFile);
   std::unique_lock lock(m_mutex);
+  m_readers.push_back(&reader);
   for (;;) {
     m_changed.wait(lock, [&] {
       return m_ending || (m_nextToRead < m_slots.size() && m_nextToRead < m_nextToTake + m_window);
     });
-    if (m_ending) return;
+    if (m_ending) {
+      std::erase(m_readers, &reader);
+      return;
+    }
     const std::size_t slot = m_nextToRead++;
     const unsigned long generation = m_generation;
     const FolderKey folder = m_folder;
     const std::string name = m_slots[slot].name;
     lock.unlock();
-    FileRow row = reader.Read(folder, name);
+    auto read = std::make_unique<ReadFile>();
+    read->row = reader.Read(folder, name, read->thumbnail);
     lock.lock();
     if (generation == m_generation) {
-      m_slots[slot].row = std::move(row);
+      m_slots[slot].read = std::move(read);
       m_changed.notify_all();
+    } else {
+      read->thumbnail.Discard();  // the queue it was read for is gone
     }
   }
 }

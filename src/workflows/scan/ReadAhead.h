@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +19,18 @@
 
 namespace tessarine {
 
+// A thumbnail made while its file was read ahead: written under a hidden name of its own beside
+// where it goes, and put in place (a rename) only when the writer takes the file's row. So files
+// whose thumbnails share a name (scan.jpg, scan.tif) leave the one of the later file in listing
+// order, a thumbnail is never half written, and a file the scan did not take leaves none.
+struct PendingThumbnail {
+  std::filesystem::path made;   // where the decoder wrote it
+  std::filesystem::path final;  // where it goes
+
+  void PutInPlace() const;
+  void Discard() const;
+};
+
 // One file's row as the scan reads it: metadata, pixel size, file facts, and the thumbnail when
 // the settings ask for one. A failure of the reading still gives a row of the file's facts.
 class ScanFileReader {
@@ -29,7 +40,10 @@ class ScanFileReader {
   ScanFileReader(const ScanFileReader&) = delete;
   ScanFileReader& operator=(const ScanFileReader&) = delete;
 
-  FileRow Read(const FolderKey& folder, const std::string& nameBytes);
+  // The thumbnail, when one was asked for, waits in `thumbnail` to be put in place.
+  FileRow Read(const FolderKey& folder, const std::string& nameBytes, PendingThumbnail& thumbnail);
+  // From another thread: gives up the decoding of the file being read now (its row is not wanted).
+  void AbortDecoding();
 
  private:
   struct Tools;
@@ -56,10 +70,18 @@ class ReadAhead {
   static unsigned DefaultWorkers();
 
  private:
+  struct ReadFile {
+    FileRow row;
+    PendingThumbnail thumbnail;
+  };
+  // A row is large (166 texts) even when empty: a folder of 10^5 names holds only pointers.
   struct Slot {
     std::string name;
-    std::optional<FileRow> row;
+    std::unique_ptr<ReadFile> read;
   };
+
+  // Drops the queue and the thumbnails of files read but not taken; under the lock.
+  void DropQueue();
 
   void Work();
 
@@ -77,6 +99,7 @@ class ReadAhead {
   unsigned long m_generation = 0; // counts Queue and Drop: a row read for an older queue is dropped
   bool m_ending = false;
   std::vector<std::thread> m_workers;
+  std::vector<ScanFileReader*> m_readers;  // the workers', while they run
 };
 
 }  // namespace tessarine
