@@ -114,11 +114,13 @@ TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken)
     for (const std::string& name : order) reader.Take(folder, name);
     EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), size) << order.back() << " last";
   }
-  ReadAhead reader(m_settings, {}, 2);
-  reader.Queue(folder, {"a.jpg", "b.jpg"});
-  reader.Take(folder, "a.jpg");
-  while (thumbnails().size() < 2) std::this_thread::yield();  // b.jpg's is made, hidden
-  reader.Drop();  // the scan stopped: b.jpg is not taken
+  {
+    ReadAhead reader(m_settings, {}, 2);
+    reader.Queue(folder, {"a.jpg", "b.jpg"});
+    reader.Take(folder, "a.jpg");
+    while (thumbnails().size() < 2) std::this_thread::yield();  // b.jpg's is being made, hidden
+    reader.Drop();  // the scan stopped: b.jpg is not taken
+  }  // its worker has given up b.jpg
   EXPECT_EQ(thumbnails(), std::vector<std::string>{"a.jpg"});
 }
 
