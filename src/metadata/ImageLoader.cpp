@@ -159,9 +159,20 @@ ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_vi
     preview.rgb.resize(static_cast<std::size_t>(preview.width) * static_cast<std::size_t>(preview.height) * 3);
     received = ReceiveAll(m_socket, preview.rgb.data(), preview.rgb.size(), timeoutMs);
   }
+  bool aborted = false;
   {
     const std::lock_guard lock(m_busyMutex);
     m_busyPid = -1;
+    aborted = m_aborted;
+    m_aborted = false;
+  }
+  if (received == Received::All && aborted) {
+    // The answer came in full before the abort struck: it holds, but the process is gone.
+    ::close(m_socket);
+    while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    m_pid = -1;
+    m_socket = -1;
   }
   if (received != Received::All) {
     // The decoder died or hangs: this file gets no size, the next file a new decoder.
@@ -188,7 +199,7 @@ ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_vi
 
 void ImageDecoder::Abort() {
   const std::lock_guard lock(m_busyMutex);
-  if (m_busyPid > 0) ::kill(m_busyPid, SIGKILL);
+  if (m_busyPid > 0 && ::kill(m_busyPid, SIGKILL) == 0) m_aborted = true;
 }
 
 ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,

@@ -57,6 +57,7 @@ class ImageDecoder {
   // Abort never signals a pid that was given to another process.
   std::mutex m_busyMutex;
   pid_t m_busyPid = -1;
+  bool m_aborted = false;  // Abort struck the busy process
 };
 
 // The decoding of a scan: the given decoder, or one of this thread's own.
