@@ -1,10 +1,14 @@
 #include "core/IniFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <sstream>
-#include <unistd.h>
 #include <vector>
 
 namespace tessarine {
@@ -175,21 +179,40 @@ std::string ReadSetting(const std::filesystem::path& file, std::string_view sect
 
 namespace {
 
+// The settings file holds the database password: a new one is readable by its owner only, and an
+// existing one keeps its own mode (a write never makes it more open).
+mode_t ModeFor(const std::filesystem::path& file) {
+  struct stat existing {};
+  if (::stat(file.c_str(), &existing) == 0) return existing.st_mode & 07777;
+  return S_IRUSR | S_IWUSR;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 // Write beside the file and rename over it, so a crash never leaves half a file.
 bool ReplaceFile(const std::filesystem::path& file, const std::string& updated) {
   std::error_code ec;
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
   std::filesystem::path temporary = file;
   temporary += ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(updated.data(), static_cast<std::streamsize>(updated.size()));
-    if (!out.flush()) {
-      out.close();
-      std::filesystem::remove(temporary, ec);
-      return false;
-    }
+  std::filesystem::remove(temporary, ec);  // one a crashed run left
+  const mode_t mode = ModeFor(file);
+  // Created with no more than the owner's rights; the mode is set exactly once nothing can read it.
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, updated) && ::fchmod(fd, mode) == 0;
+  if (::close(fd) != 0 || !written) {
+    std::filesystem::remove(temporary, ec);
+    return false;
   }
   std::filesystem::rename(temporary, file, ec);
   if (ec) {

@@ -1,6 +1,7 @@
 #include "core/IniFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/TempDir.h"
 
@@ -56,6 +57,27 @@ TEST(IniFile, CreatesTheFileOnFirstWriteReadsBackWhatItWroteAndReportsAFailedWri
   EXPECT_EQ(test::ReadFile(file), "[Connection]\nDSN=Other\nLogin=scan\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "sub" / ("Tessarine PRO.ini.tmp" + std::to_string(::getpid()))));
   EXPECT_FALSE(WriteSetting(file / "settings.ini", "S", "K", "v"));  // under a file, not a folder
+}
+
+// The settings file holds the database password: created readable by its owner only, whatever the
+// umask, and an existing file keeps its own mode through every write.
+TEST(IniFile, ANewFileIsTheOwnersOnlyAndAWriteNeverOpensAnExistingOne) {
+  test::TempDir dir;
+  const auto mode = [](const std::filesystem::path& file) {
+    struct stat info {};
+    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 07777 : 0U;
+  };
+  const mode_t umaskBefore = ::umask(0);
+  ASSERT_TRUE(WriteSetting(dir / "new.ini", "Connection", "Password", "secret"));
+  EXPECT_EQ(mode(dir / "new.ini"), 0600U);
+  for (const unsigned chosen : {0600U, 0640U, 0400U}) {
+    test::WriteFile(dir / "old.ini", "[Connection]\n");
+    ASSERT_EQ(::chmod((dir / "old.ini").c_str(), chosen), 0);
+    ASSERT_TRUE(WriteSetting(dir / "old.ini", "Connection", "Password", "secret"));
+    EXPECT_EQ(mode(dir / "old.ini"), chosen);
+    EXPECT_EQ(ReadSetting(dir / "old.ini", "Connection", "Password"), "secret");
+  }
+  ::umask(umaskBefore);
 }
 
 TEST(IniFile, ReadsBinaryGarbageAsMissingKeys) {
