@@ -2,6 +2,7 @@
 
 #include "workflows/connection/TestingQuery.h"
 
+#include "catalogue/ConnectString.h"
 #include "catalogue/DataSourceDriver.h"
 #include "core/IniFile.h"
 #include "core/WindowTitle.h"
@@ -23,11 +24,15 @@ class TestingQueryOn : public DatabaseFixture {
 };
 TESSARINE_ON_EVERY_DATABASE(TestingQueryOn);
 
-TEST_P(TestingQueryOn, ShowsOneAndTheCompletedConnectString) {
+TEST_P(TestingQueryOn, ShowsOneAndTheCompletedConnectStringWithoutThePassword) {
   EXPECT_EQ(Run(UserBoxes(), Dialect().TestQuery()), "1");
   EXPECT_TRUE(port.messages.empty()) << DescribeMessages();
-  EXPECT_EQ(port.LastStatus(), connection.CompletedConnectString());
+  EXPECT_EQ(port.LastStatus(), MaskPassword(connection.CompletedConnectString(), Db().userDsn.password));
   EXPECT_FALSE(port.LastStatus().empty());
+  if (!Db().userDsn.password.empty()) {
+    EXPECT_EQ(port.LastStatus().find(Db().userDsn.password), std::string::npos) << port.LastStatus();
+    EXPECT_NE(port.LastStatus().find("PWD=***"), std::string::npos) << port.LastStatus();
+  }
   EXPECT_FALSE(connection.IsOpen());
   EXPECT_EQ(port.busyDepth, 0);
   // The trimmed connection boxes reached the settings and the file first.

@@ -1,5 +1,6 @@
 #include "workflows/connection/TestingQuery.h"
 
+#include "catalogue/ConnectString.h"
 #include "core/DatabaseError.h"
 #include "core/WindowTitle.h"
 #include "workflows/connection/OpenCatalogue.h"
@@ -14,7 +15,8 @@ Expected<std::string> TestingQuery(CatalogueConnection& connection, UserPort& po
   if (Status opened = OpenCatalogue(connection, port, settings, boxes.fileDsnSelected); !opened) {
     return opened.GetError();
   }
-  port.SetStatus(connection.CompletedConnectString());
+  // The driver's completed string holds the password as typed: never shown.
+  port.SetStatus(MaskPassword(connection.CompletedConnectString(), settings.password));
 
   std::string result;
   try {
