@@ -42,6 +42,8 @@ fi
 if [ ! -e "$data/Tessarine PRO.ini" ]; then
   printf '[Connection]\nDSN=%s\nFileDSN=1\nLogin=\nPassword=\n[Database]\nDBMS=3\n' "$data/catalogue.dsn" |
     "${as_user[@]}" tee "$data/Tessarine PRO.ini" >/dev/null
+  # It will hold the database password once one is typed: the owner's only, as the program makes it.
+  "${as_user[@]}" chmod 600 "$data/Tessarine PRO.ini"
   echo "run: created the settings file $data/Tessarine PRO.ini"
 fi
 
