@@ -76,8 +76,6 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   ScanResult result;
   auto stopped = [&] { return hooks.stopRequested && hooks.stopRequested(); };
 
-  // Files are read ahead by one worker per core, each with its own parser and decoder process.
-  ReadAhead reader(settings, ParsingErrorDumpFile(settingsFile), ReadAhead::DefaultWorkers());
 
   // Both table names are checked before connecting: a refused one ends the scan before it starts.
   const Expected<TableName> folders = CheckedTableName(port, settings.folders);
@@ -100,6 +98,9 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
         hooks.progress(withTotal);
       };
     }
+    // Files are read ahead by one worker per core, each with its own parser and decoder process;
+    // started only once the catalogue is open to change.
+    ReadAhead reader(settings, ParsingErrorDumpFile(settingsFile), ReadAhead::DefaultWorkers());
     FolderCataloguer cataloguer(connection, port, settings, *images, reader, counted);
     bool failed = false;
     for (std::size_t i = 0; i < entries.size() && !failed; ++i) {
