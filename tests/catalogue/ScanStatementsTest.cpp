@@ -17,16 +17,6 @@ TEST(ScanStatements, FolderPatternsTakeWildcardsLiterallyAndKeysKeepTheirSlashFo
   EXPECT_EQ(KeyText("/a\\b/O'Brien\\.jpg"), "/a/b/O'Brien/.jpg");
 }
 
-TEST(ScanStatements, FolderStatementsNameTheCheckedTableAndBindTheFolder) {
-  const TableName folders = ValidName("Folders");
-  EXPECT_EQ(SelectFolderList(folders).text, "select * from Folders;");
-  EXPECT_TRUE(SelectFolderList(folders).values.empty());
-  const SqlStatement insert = InsertFolderRow(folders, FolderKey::FromPath("/it's/"));
-  EXPECT_EQ(insert.text, "insert into Folders values(?, '', '');");
-  ASSERT_EQ(insert.values.size(), 1u);
-  EXPECT_EQ(insert.values[0].text, "/it's/");
-}
-
 TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
   ColumnValues columns;
   columns[col::Folder] = "/It's/";
