@@ -161,7 +161,10 @@ std::optional<std::string> CatalogueConnection::TakeCatalogueLock(const std::str
 void CatalogueConnection::CloseConnection() noexcept {
   m_result.reset();
   m_prepared.clear();
-  m_lock.reset();
+  // Taken out first: a release the server does not answer closes the connection from within.
+  if (const std::unique_ptr<CatalogueLock> lock = std::move(m_lock); lock && m_connection && m_connection->Answers()) {
+    lock->Release(*this);
+  }
   // A result set a caller still holds keeps the connection until it goes.
   m_connection.reset();
   m_dbmsName.clear();

@@ -27,8 +27,21 @@ std::string FirstValue(CatalogueConnection& connection, const SqlStatement& quer
   return connection.FirstValue(query).value_or("");
 }
 
-// A lock that lives as long as the server session: nothing to release but the session.
-class SessionLock final : public CatalogueLock {};
+// A lock that lives as long as the server session, given back by a statement of its own.
+class SessionLock final : public CatalogueLock {
+ public:
+  explicit SessionLock(SqlStatement release) : m_release(std::move(release)) {}
+  void Release(CatalogueConnection& connection) noexcept override {
+    try {
+      connection.FirstValue(m_release);
+    } catch (...) {
+      // The session's end gives it back.
+    }
+  }
+
+ private:
+  SqlStatement m_release;
+};
 
 // An exclusive lock on "<database>.tessarine-lock", released when the file is closed (or the
 // process ends); the file holds what its holder said about itself.
@@ -61,10 +74,11 @@ std::optional<std::string> TakePostgreSqlLock(CatalogueConnection& connection, s
   return holder.empty() ? "another session" : holder;
 }
 
-std::optional<std::string> TakeMySqlLock(CatalogueConnection& connection, const std::string& imagesTable) {
+std::optional<std::string> TakeMySqlLock(CatalogueConnection& connection, const std::string& imagesTable,
+                                         std::string& name) {
   // The server's locks are shared by all its databases: the name says which catalogue.
   const std::string database = FirstValue(connection, SqlStatement("select database();"));
-  const std::string name = "tessarine-" + std::to_string(LockKey(database + "." + imagesTable));
+  name = "tessarine-" + std::to_string(LockKey(database + "." + imagesTable));
   if (FirstValue(connection, SqlStatement("select get_lock(?, 0);").Bind(name)) == "1") return std::nullopt;
   // The server tells only the holder's connection and where it connects from.
   auto rows = connection.ExecuteStatement(
@@ -113,15 +127,17 @@ std::optional<std::string> CatalogueLock::Take(CatalogueConnection& connection, 
   const std::string& server = connection.DbmsName();
   if (server == "PostgreSQL") {
     // Advisory locks belong to the database the session is in.
-    if (auto holder = TakePostgreSqlLock(connection, LockKey("Tessarine PRO catalogue " + imagesTable))) return holder;
+    const std::int64_t key = LockKey("Tessarine PRO catalogue " + imagesTable);
+    if (auto holder = TakePostgreSqlLock(connection, key)) return holder;
+    held = std::make_unique<SessionLock>(
+        SqlStatement("select pg_advisory_unlock(?);").BindInteger(std::to_string(key)));
   } else if (server == "MySQL" || server == "MariaDB") {
-    if (auto holder = TakeMySqlLock(connection, imagesTable)) return holder;
+    std::string name;
+    if (auto holder = TakeMySqlLock(connection, imagesTable, name)) return holder;
+    held = std::make_unique<SessionLock>(SqlStatement("select release_lock(?);").Bind(name));
   } else if (server.find("SQLite") != std::string::npos) {
     return TakeSqliteLock(connection, held);
-  } else {
-    return std::nullopt;
   }
-  held = std::make_unique<SessionLock>();
   return std::nullopt;
 }
 

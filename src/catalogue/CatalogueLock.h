@@ -20,6 +20,10 @@ class CatalogueLock {
   static std::optional<std::string> Take(CatalogueConnection& connection, const std::string& imagesTable,
                                          std::unique_ptr<CatalogueLock>& held);
   virtual ~CatalogueLock() = default;
+  // Gives the lock back on the connection that still answers, before it closes: a server ends the
+  // closed session a moment later, and the next operation (delete the lines, then the files)
+  // would find the lock still taken. Errors are ignored; the session's end releases it anyway.
+  virtual void Release(CatalogueConnection& /*connection*/) noexcept {}
 
  protected:
   CatalogueLock() = default;

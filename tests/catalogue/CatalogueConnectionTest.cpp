@@ -93,6 +93,24 @@ TEST_P(CatalogueConnectionOn, APreparedStatementRunsWithEachSetOfValues) {
   EXPECT_EQ(QueryValue("select count(*) from " + t + " where FileName in ('a','b','it''s','d');"), "4");
 }
 
+// One operation right after another (delete the lines, then the files) finds the catalogue free:
+// the lock is given back when its connection closes, not when the server gets round to ending the
+// session. Here the session outlives the close for sure: a result still held keeps it.
+TEST_P(CatalogueConnectionOn, TheCatalogueLockIsFreeTheMomentItsConnectionCloses) {
+  const std::string images = Table("Locked");
+  Open();
+  ASSERT_FALSE(connection.TakeCatalogueLock(images));
+  const std::unique_ptr<ResultSet> held = connection.ExecuteStatement(Dialect().TestQuery());
+  CatalogueConnection other;
+  other.OpenConnection(Db().userDsn);
+  EXPECT_TRUE(other.TakeCatalogueLock(images)) << "taken twice";
+  other.CloseConnection();
+  connection.CloseConnection();
+  other.OpenConnection(Db().userDsn);
+  EXPECT_FALSE(other.TakeCatalogueLock(images));
+  other.CloseConnection();
+}
+
 TEST_P(CatalogueConnectionOn, UpdateOrDeleteMatchingNoRowIsSuccess) {
   Open();
   const std::string t = Table("NoRow");
