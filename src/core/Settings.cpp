@@ -13,6 +13,7 @@ constexpr std::string_view kDatabase = "Database";
 constexpr std::string_view kConfiguration = "Configuration";
 constexpr std::string_view kMetadata = "Metadata";
 constexpr std::string_view kXmpCustomized = "XMPCustomized";
+constexpr std::string_view kWindow = "Window";
 
 const char* Flag(bool on) { return on ? "1" : "0"; }
 
@@ -26,6 +27,30 @@ DbmsKind DbmsFromText(const std::string& text) {
   if (text == "2") return DbmsKind::SqlServer;
   if (text == "3") return DbmsKind::Sqlite;
   return DbmsKind::MySqlPostgreSqlEtc;
+}
+
+// A whole decimal number of at most six digits with an optional minus sign; nothing otherwise.
+std::optional<int> SmallNumber(const std::string& text) {
+  std::string_view digits = text;
+  const bool negative = !digits.empty() && digits.front() == '-';
+  if (negative) digits.remove_prefix(1);
+  if (digits.empty() || digits.size() > 6) return std::nullopt;
+  int value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+template <typename Read>
+std::optional<WindowPlace> ReadWindowPlace(Read read) {
+  const auto left = SmallNumber(read(kWindow, "Left"));
+  const auto top = SmallNumber(read(kWindow, "Top"));
+  const auto width = SmallNumber(read(kWindow, "Width"));
+  const auto height = SmallNumber(read(kWindow, "Height"));
+  if (!left || !top || !width || !height || *width <= 0 || *height <= 0) return std::nullopt;
+  return WindowPlace{*left, *top, *width, *height, read(kWindow, "Maximized") == "1"};
 }
 
 }  // namespace
@@ -70,6 +95,7 @@ Settings LoadSettings(const std::filesystem::path& file) {
       property.dbFieldName = read(kXmpCustomized, Numbered("DBFieldName", i, j));
     }
   }
+  s.window = ReadWindowPlace(read);
   return s;
 }
 
@@ -128,6 +154,16 @@ void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool o
 void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on) {
   settings.xmpOverIptc = on;
   WriteSetting(file, kMetadata, "XMPOverIPTC", Flag(on));
+}
+
+void StoreWindowPlace(Settings& settings, const std::filesystem::path& file, const WindowPlace& place) {
+  settings.window = place;
+  WriteSettings(file, kWindow,
+                {{"Left", std::to_string(place.left)},
+                 {"Top", std::to_string(place.top)},
+                 {"Width", std::to_string(place.width)},
+                 {"Height", std::to_string(place.height)},
+                 {"Maximized", Flag(place.maximized)}});
 }
 
 void SaveCustomXmp(Settings& settings, const std::filesystem::path& file, const CustomXmpDefinition& definition) {

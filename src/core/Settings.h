@@ -3,6 +3,7 @@
 // moment it changes; the connection and table names at a few fixed moments.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,15 @@
 #include "core/DbmsKind.h"
 
 namespace tessarine {
+
+// Where the main window stood when it last closed: its frame's top-left corner, its inner size.
+struct WindowPlace {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool maximized = false;
+};
 
 struct Settings {
   // [Connection]
@@ -31,6 +41,8 @@ struct Settings {
   bool xmpOverIptc = true;
   // [XMPCustomized]
   CustomXmpDefinition custom;
+  // [Window]: nothing until the window first closes, or when the stored place is unreadable.
+  std::optional<WindowPlace> window;
 };
 
 // Fills every field from the file, with the defaults for whatever is missing. Never writes. A table
@@ -62,6 +74,8 @@ void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& fi
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on);
 
+// Writes [Window] Left, Top, Width, Height, Maximized.
+void StoreWindowPlace(Settings& settings, const std::filesystem::path& file, const WindowPlace& place);
 // Sets the custom definitions and writes all 230 keys of [XMPCustomized], empty ones included.
 void SaveCustomXmp(Settings& settings, const std::filesystem::path& file, const CustomXmpDefinition& definition);
 

@@ -16,9 +16,11 @@
 #include "gui/LinkLabel.h"
 #include "gui/MetadataTab.h"
 #include "gui/ScanTab.h"
+#include "gui/StatusLine.h"
 #include "gui/TablesTab.h"
 #include "gui/VerifyTab.h"
 #include "gui/WidgetNames.h"
+#include "gui/WindowPlacement.h"
 #include "gui/WindowUserPort.h"
 
 namespace tessarine {
@@ -86,11 +88,7 @@ void TessarineProWindow::BuildWindow() {
   layout->addLayout(stack, 1);
 
   auto* bottom = new QHBoxLayout;
-  m_status = Named(new QLabel(this), QStringLiteral("lblStatus"));
-  m_status->setWordWrap(true);
-  m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 2 + 4);
-  m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  m_status = Named(new StatusLine(this), QStringLiteral("lblStatus"));
   m_exit = Named(new QPushButton(QStringLiteral("Exit"), this), QStringLiteral("cmdOK"));
   bottom->addWidget(m_status, 1);
   bottom->addWidget(m_exit, 0, Qt::AlignVCenter);
@@ -199,6 +197,18 @@ bool TessarineProWindow::Form_QueryUnload() {
 void TessarineProWindow::Form_Unload() {
   m_connection->SaveConnection();
   m_tables->SaveTableNames();
+  // A maximized window keeps the place it returns to.
+  const QRect normal = isMaximized() ? normalGeometry() : QRect(pos(), size());
+  StoreWindowPlace(m_context.CurrentSettings(), m_context.SettingsFile(),
+                   {normal.left(), normal.top(), normal.width(), normal.height(), isMaximized()});
+}
+
+bool TessarineProWindow::PlaceOnScreen(const QRect& available) {
+  const std::optional<WindowPlace>& stored = m_context.CurrentSettings().window;
+  const QRect place = tessarine::PlaceOnScreen(stored, sizeHint().expandedTo(QSize(1000, 700)), available);
+  resize(place.size());
+  move(place.topLeft());
+  return stored && stored->maximized;
 }
 
 void TessarineProWindow::closeEvent(QCloseEvent* event) {

@@ -25,6 +25,7 @@ class ConnectionTab;
 class DatabaseTab;
 class MetadataTab;
 class ScanTab;
+class StatusLine;
 class TablesTab;
 class UserPort;
 class VerifyTab;
@@ -69,6 +70,10 @@ class TessarineProWindow : public QWidget {
   CatalogueConnection& Connection() { return m_context.Connection(); }
   bool FileDsnSelected() const { return m_context.FileDsnSelected(); }
 
+  // Gives the window the place it had when it last closed (or a default size, centred), kept
+  // within the available area of its screen. True when it closed maximized.
+  bool PlaceOnScreen(const QRect& available);
+
   // The folder list reload of the start-up and of tab 5.
   void LoadFolderList();
   // The entries of lvFolders, one per row in list order, with their ticks as shown.
@@ -101,7 +106,7 @@ class TessarineProWindow : public QWidget {
   MetadataTab* m_metadata = nullptr;
   ScanTab* m_scan = nullptr;
   VerifyTab* m_verify = nullptr;
-  QLabel* m_status = nullptr;
+  StatusLine* m_status = nullptr;
   QPushButton* m_exit = nullptr;
 };
 

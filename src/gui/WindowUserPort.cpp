@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 
+#include "gui/StatusLine.h"
 #include "workflows/scan/Thumbnails.h"
 
 namespace tessarine {
@@ -27,14 +28,14 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 
 }  // namespace
 
-WindowUserPort::WindowUserPort(QWidget* window, QLabel* status, QListWidget* log, QLabel* preview)
+WindowUserPort::WindowUserPort(QWidget* window, StatusLine* status, QListWidget* log, QLabel* preview)
     : m_window(window), m_status(status), m_log(log), m_preview(preview) {}
 
 WindowUserPort::~WindowUserPort() {
   while (m_busyDepth > 0) SetBusy(false);
 }
 
-void WindowUserPort::SetStatus(std::string_view text) { m_status->setText(FromUtf8(text)); }
+void WindowUserPort::SetStatus(std::string_view text) { m_status->SetText(FromUtf8(text)); }
 
 MessageAnswer WindowUserPort::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
                                           MessageButtons buttons) {

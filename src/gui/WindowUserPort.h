@@ -9,10 +9,13 @@
 #include "core/UserPort.h"
 
 class QLabel;
+
 class QListWidget;
 class QWidget;
 
 namespace tessarine {
+
+class StatusLine;
 
 struct MessageRequest {
   std::string text;
@@ -28,7 +31,7 @@ class WindowUserPort final : public UserPort {
   // The scan log keeps this many lines, newest first.
   static constexpr int kLogLines = 100;
 
-  WindowUserPort(QWidget* window, QLabel* status, QListWidget* log, QLabel* preview);
+  WindowUserPort(QWidget* window, StatusLine* status, QListWidget* log, QLabel* preview);
   ~WindowUserPort() override;
 
   void SetStatus(std::string_view text) override;
@@ -49,7 +52,7 @@ class WindowUserPort final : public UserPort {
   MessageAnswer AskWithMessageBox(const MessageRequest& request);
 
   QWidget* m_window;
-  QLabel* m_status;
+  StatusLine* m_status;
   QListWidget* m_log;
   QLabel* m_preview;
   MessageAnswerer m_answerer;

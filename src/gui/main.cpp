@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,8 +19,13 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(tessarine::DrawProgramIcon(256)));
 
   tessarine::TessarineProWindow window(tessarine::DefaultSettingsFile());
-  window.resize(window.sizeHint().expandedTo(QSize(1000, 700)));
-  window.show();
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const bool maximized = window.PlaceOnScreen(screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768));
+  if (maximized) {
+    window.showMaximized();
+  } else {
+    window.show();
+  }
   const int status = QApplication::exec();
   // A statement the database never answered still runs in its driver: the process ends without
   // the libraries' clean-ups, which that call would meet if the server came back now.

@@ -105,6 +105,28 @@ TEST_F(SettingsTest, SaveCustomXmpWrites230KeysAndRoundTrips) {
   EXPECT_EQ(test::ReadFile(m_file), text);
 }
 
+TEST_F(SettingsTest, TheWindowPlaceRoundTripsAndAnUnreadableOneIsNone) {
+  Settings s;
+  EXPECT_FALSE(LoadSettings(m_file).window.has_value());
+  StoreWindowPlace(s, m_file, {-8, 30, 1010, 700, true});
+  EXPECT_EQ(test::ReadFile(m_file), "[Window]\nLeft=-8\nTop=30\nWidth=1010\nHeight=700\nMaximized=1\n");
+  const std::optional<WindowPlace> place = LoadSettings(m_file).window;
+  ASSERT_TRUE(place.has_value());
+  EXPECT_EQ(place->left, -8);
+  EXPECT_EQ(place->top, 30);
+  EXPECT_EQ(place->width, 1010);
+  EXPECT_EQ(place->height, 700);
+  EXPECT_TRUE(place->maximized);
+  // A missing, empty, negative or absurd size, or a number with more than digits, is no place at all.
+  for (const char* text : {"[Window]\nLeft=0\nTop=0\nWidth=800\n", "[Window]\nLeft=0\nTop=0\nWidth=0\nHeight=600\n",
+                           "[Window]\nLeft=0\nTop=0\nWidth=-800\nHeight=600\n",
+                           "[Window]\nLeft=0\nTop=0\nWidth=99999999999\nHeight=600\n",
+                           "[Window]\nLeft=1e3\nTop=0\nWidth=800\nHeight=600\n",
+                           "[Window]\nLeft=-\nTop=0\nWidth=800\nHeight=600\n"}) {
+    EXPECT_FALSE(LoadFrom(text).window.has_value()) << text;
+  }
+}
+
 TEST_F(SettingsTest, InvalidTableNamesAreKeptAsStoredAndWarnedOfAndTheRestStillLoads) {
   const Settings s = LoadFrom(
       "[Connection]\nDSN=Pictures\n[Database]\nDBMS=3\nFolders=Folders;drop/**/table/**/Images;--\n"

@@ -19,6 +19,9 @@
 namespace tessarine {
 namespace {
 
+// What a 1024-pixel screen holds beside the window's frame.
+constexpr int kWidestOpening = 980;
+
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 std::string Text(const QLineEdit* box) { return box->text().toStdString(); }
 
@@ -76,8 +79,10 @@ XmpCustomizedDialog::XmpCustomizedDialog(const CustomXmpDefinition& definition, 
   connect(m_tabStrip, &QTabBar::currentChanged, this, [this](int index) { TabStripCustomized_Click(index + 1); });
   m_tabStrip->setCurrentIndex(0);
   TabStripCustomized_Click(1);
-  // Wide enough for the ten tabs of empty schemas.
-  resize(std::max(sizeHint().width(), m_tabStrip->sizeHint().width() + 40), sizeHint().height());
+  // Wide enough for the ten tabs of empty schemas where the screen allows; the strip scrolls on
+  // a small one.
+  resize(std::min(std::max(sizeHint().width(), m_tabStrip->sizeHint().width() + 40), kWidestOpening),
+         sizeHint().height());
 }
 
 QFrame* XmpCustomizedDialog::BuildPanel(int k) {
