@@ -4,7 +4,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -94,6 +96,9 @@ void TessarineProWindow::BuildWindow() {
   bottom->addWidget(m_exit, 0, Qt::AlignVCenter);
   layout->addLayout(bottom);
 
+  // Tab leaves a text box rather than typing a tab character into it.
+  for (QPlainTextEdit* box : findChildren<QPlainTextEdit*>()) box->setTabChangesFocus(true);
+
   m_context.SetPort(std::make_unique<WindowUserPort>(this, m_status, m_scan->sqlOutPut, m_scan->imgDest));
   m_context.SetFileDsnSelected([this] { return m_connection->FileDsnSelected(); });
 }
@@ -121,6 +126,10 @@ void TessarineProWindow::Form_Load() {
 
 void TessarineProWindow::ConnectHandlers() {
   connect(m_tabStrip, &QTabBar::tabBarClicked, this, [this](int index) { TabStripMain_Click(index + 1); });
+  // A tab reached from the keyboard (arrows on the strip, the shortcuts below) is switched to as
+  // if clicked; after a click the switch has already run and this one does nothing.
+  connect(m_tabStrip, &QTabBar::currentChanged, this, [this](int index) { TabStripMain_Click(index + 1); });
+  ConnectKeys();
   LinkLabel* nextSteps[] = {m_database->lblNextStep, m_connection->lblNextStep, m_tables->lblNextStep,
                             m_metadata->lblNextStep, m_scan->lblNextStep};
   for (int k = 1; k <= 5; ++k) {
@@ -146,6 +155,34 @@ void TessarineProWindow::ConnectHandlers() {
     m_scan->LoadFolderList();
     return m_scan->FolderEntries();
   });
+}
+
+void TessarineProWindow::ConnectKeys() {
+  const auto onKeys = [this](std::initializer_list<QKeySequence> keys, auto action) {
+    for (const QKeySequence& key : keys) {
+      auto* shortcut = new QShortcut(key, this);
+      connect(shortcut, &QShortcut::activated, this, action);
+    }
+  };
+  onKeys({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, [this] { StepTab(+1); });
+  onKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+          QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+         [this] { StepTab(-1); });
+  onKeys({QKeySequence(Qt::Key_Escape)}, [this] { StopWhatRuns(); });
+}
+
+void TessarineProWindow::StepTab(int step) {
+  // Locked with the strip while a scan or a check runs.
+  if (!m_tabStrip->isEnabled()) return;
+  const int shown = m_currentTab == 0 ? 1 : m_currentTab;
+  const int next = (shown - 1 + step + kTabCount) % kTabCount;
+  m_tabStrip->setCurrentIndex(next);
+  TabStripMain_Click(next + 1);
+}
+
+void TessarineProWindow::StopWhatRuns() {
+  if (m_scan->ScanRunning()) m_scan->cmdCancel->click();
+  if (m_verify->CheckRunning()) m_verify->cmdCancelCheck->click();
 }
 
 void TessarineProWindow::TabStripMain_Click(int tab) {

@@ -89,6 +89,11 @@ class TessarineProWindow : public QWidget {
   bool Form_QueryUnload();
   void Form_Unload();
 
+  // Ctrl+Tab, Ctrl+PageDown and their reverses step through the tabs; Escape stops a scan or check.
+  void ConnectKeys();
+  void StepTab(int step);
+  void StopWhatRuns();
+
   void TabStripMain_Click(int tab);
   void lblNextStep_Click(int index);
   // While the scan runs, the tab strip and Exit are locked.

@@ -44,6 +44,8 @@ VerifyFrame::VerifyFrame(QWidget* parent) : QFrame(parent) {
   FrameVerify[2]->setVisible(false);
 
   connect(TabStripVerify, &QTabBar::tabBarClicked, this, [this](int index) { ShowSubTab(index + 1); });
+  // The arrow keys on the strip move to a sub-tab as a click does.
+  connect(TabStripVerify, &QTabBar::currentChanged, this, [this](int index) { ShowSubTab(index + 1); });
 }
 
 void VerifyFrame::ShowSubTab(int index) {

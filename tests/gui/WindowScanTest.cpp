@@ -56,6 +56,20 @@ const std::vector<const char*> kLockedControls = {"TabStripMain",    "lblNextSte
                                                   "chkThumbnails",   "frameThumbnails", "optThumbnails_0",
                                                   "optThumbnails_1", "cmdOK",           "lvFolders"};
 
+// A 320 x 212 picture whose XMP packet is broken: the scan shows a message about it and waits.
+void WriteJpegWithBrokenPacket(const std::filesystem::path& file) {
+  QImage picture(320, 212, QImage::Format_RGB888);
+  picture.fill(QColor(40, 90, 160));
+  std::filesystem::create_directories(file.parent_path());
+  QVERIFY(picture.save(QString::fromStdString(file.string()), "JPG"));
+  const std::string jpeg = ReadFile(file);
+  const std::string packet = "<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?><x:xmpmeta><broken";
+  const std::string app1 = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + packet;
+  const std::size_t length = app1.size() + 2;
+  WriteFile(file, jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF) +
+                      app1 + jpeg.substr(2));
+}
+
 }  // namespace
 
 class WindowScanTest : public QObject {
@@ -142,17 +156,9 @@ class WindowScanTest : public QObject {
   void theScanLocksTheWindowAndClosingCountsAsStop() {
     ScanWindow f("[Configuration]\nCreateThumbnails=1\nReCreateThumbnails=0\n");
     // A 320 x 212 picture gives a 160 x 106 thumbnail, shown as the full 120 x 80 box. It is the
-    // folder's only file, so it is the first one read; the subfolder's files come after it. Its XMP
-    // packet is broken: the scan waits for the message about it, and the window is tried then.
-    QImage picture(320, 212, QImage::Format_RGB888);
-    picture.fill(QColor(40, 90, 160));
-    QVERIFY(picture.save(QString::fromStdString((f.photos / "a.jpg").string()), "JPG"));
-    const std::string jpeg = ReadFile(f.photos / "a.jpg");
-    const std::string packet = "<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?><x:xmpmeta><broken";
-    const std::string app1 = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + packet;
-    const std::size_t length = app1.size() + 2;
-    WriteFile(f.photos / "a.jpg", jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
-                                      static_cast<char>(length & 0xFF) + app1 + jpeg.substr(2));
+    // folder's only file, so it is the first one read; the subfolder's files come after it. The
+    // scan waits for the message about its broken packet, and the window is tried then.
+    WriteJpegWithBrokenPacket(f.photos / "a.jpg");
     WriteFile(f.photos / "sub" / "b.txt", "text");
     WriteFile(f.photos / "sub" / "c.txt", "text");
     f.AddRows({f.photos});
@@ -202,6 +208,25 @@ class WindowScanTest : public QObject {
     // The preview keeps the scan's one image, fitted as Thumbnails.StretchFitsThePreviewBox says.
     QCOMPARE(f.Find<QLabel>("imgDest")->pixmap().size(), QSize(120, 80));
     QVERIFY(f.window->close());
+  }
+
+  void escapeStopsTheScanAfterTheFileInProgress() {
+    ScanWindow f;
+    WriteJpegWithBrokenPacket(f.photos / "a.jpg");
+    WriteFile(f.photos / "sub" / "b.txt", "text");
+    f.AddRows({f.photos});
+    f.Tick(0, true);
+    bool stopRequested = false;
+    f.onMessage = [&](const MessageRequest&) {
+      QTest::keyClick(f.Find("lvFolders"), Qt::Key_Escape);
+      stopRequested = f.window->StopRequested();
+    };
+    QSignalSpy finished(f.window->findChild<ScanTab*>(), &ScanTab::scanFinished);
+    f.Click("cmdScan");
+    QVERIFY(finished.wait(60'000));
+    QVERIFY(stopRequested);
+    QCOMPARE(f.Count("Images"), std::string("1"));
+    QCOMPARE(f.Row(0)->text(1), QStringLiteral("Stopped"));
   }
 
   void theLogKeepsTheNewestHundredLines() {

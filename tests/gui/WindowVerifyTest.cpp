@@ -112,6 +112,23 @@ class WindowVerifyTest : public QObject {
     QCOMPARE(f.EnabledAmong(strips, false), QStringList());
     QVERIFY(f.Hidden("cmdCancelCheck"));
   }
+
+  void escapeCancelsTheCheck() {
+    CheckedWindow f;
+    std::filesystem::remove(f.photos / "a.txt");
+    auto* shown = f.Find<QLineEdit>("txtCheckedFile");
+    bool cancelled = false;
+    QObject::connect(shown, &QLineEdit::textChanged, f.window.get(), [&, pressed = false](const QString& text) mutable {
+      if (pressed || text.isEmpty()) return;
+      pressed = true;
+      QTest::keyClick(f.Find("lvCheckedFiles_0"), Qt::Key_Escape);
+      cancelled = f.window->CheckCancelRequested();
+    });
+    QVERIFY(f.Check());
+    QVERIFY(cancelled);
+    QCOMPARE(f.Files(1), QStringList());  // cancelled before the rows were compared
+    QVERIFY(f.Hidden("cmdCancelCheck"));
+  }
 };
 
 QTEST_MAIN(WindowVerifyTest)
