@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tessarine {
 
@@ -24,5 +26,18 @@ struct CustomXmpSchema {
 struct CustomXmpDefinition {
   std::array<CustomXmpSchema, kCustomSchemaCount> schemas;
 };
+
+// The column a stored number names: "05" gives 5, "100" gives 100; anything but a number from 1
+// to 100 gives 0 (no column).
+std::size_t CustomColumnNumber(std::string_view stored);
+
+// An XML name made of letters, digits and . - _ (or any non-ASCII byte), not starting with a digit,
+// "." or "-": nothing an XPath expression could read as an operator.
+bool IsPlainXmpName(std::string_view name);
+
+// Whether the scan collects the property: it has a plain name and names a column.
+inline bool IsCollectable(const CustomXmpProperty& property) {
+  return IsPlainXmpName(property.xmpFieldName) && CustomColumnNumber(property.dbFieldName) != 0;
+}
 
 }  // namespace tessarine

@@ -150,29 +150,6 @@ int ChildCount(const xmlNode* node) {
   return count;
 }
 
-// An XML name made of letters, digits and . - _ (or any non-ASCII byte): nothing an XPath
-// expression could read as an operator.
-bool IsPlainName(const std::string& name) {
-  if (name.empty()) return false;
-  for (unsigned char c : name) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                    c == '-' || c == '_' || c >= 0x80;
-    if (!ok) return false;
-  }
-  return !(name[0] >= '0' && name[0] <= '9') && name[0] != '.' && name[0] != '-';
-}
-
-// "05" gives 5, "100" gives 100; anything but a number from 1 to 100 gives 0.
-std::size_t CustomColumnNumber(const std::string& text) {
-  if (text.empty() || text.size() > 3) return 0;
-  std::size_t n = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return 0;
-    n = n * 10 + static_cast<std::size_t>(c - '0');
-  }
-  return n >= 1 && n <= kCustomColumnCount ? n : 0;
-}
-
 std::string PrefixOf(const xmlNs* ns) { return ns->prefix ? reinterpret_cast<const char*>(ns->prefix) : ""; }
 
 }  // namespace
@@ -196,8 +173,8 @@ XmpParser::XmpParser(const CustomXmpDefinition& custom)
     for (const auto& binding : m_namespaces.bindings) bound = bound || binding.first == schema.prefix;
     if (!bound) continue;
     for (const CustomXmpProperty& slot : schema.properties) {
+      if (!IsCollectable(slot)) continue;
       const std::size_t n = CustomColumnNumber(slot.dbFieldName);
-      if (slot.xmpFieldName.empty() || n == 0 || !IsPlainName(slot.xmpFieldName)) continue;
       auto expression = Compile(schema.prefix + ":" + slot.xmpFieldName);
       if (expression) m_customSlots.push_back({k, n - 1, std::move(expression)});
     }

@@ -108,6 +108,23 @@ TEST_F(ScanCommands, ScanCataloguesTheListedFoldersOrTheNamedOnes) {
   EXPECT_EQ(Query("select count(*) from Folders;"), "1");
 }
 
+// A custom field stored with no valid column would be skipped without a word: every scan says so
+// first, and still runs.
+TEST_F(ScanCommands, AScanFirstNamesTheCustomFieldsItWillNotCollect) {
+  CreateTables();
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  WriteFile(ini, ReadFile(ini) +
+                     "[XMPCustomized]\nDescription1=Studio\nNS1=http://ns.example.com/s/\nPrefix1=studio\n"
+                     "XMPFieldName1_1=ClientName\nDBFieldName1_1=e\nXMPFieldName1_2=Shoot\nDBFieldName1_2=02\n");
+  const ToolRun run = Run("scan");
+  EXPECT_EQ(run.status, 0) << run.out;
+  const std::size_t warning = run.out.find("'ClientName' (schema #1, field #1): 'XMPCustome' is not a column");
+  EXPECT_NE(warning, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("'Shoot'"), std::string::npos) << run.out;
+  EXPECT_LT(warning, run.out.find("Scanning " + Text(photos))) << run.out;
+  EXPECT_EQ(RowsUnder(photos), "3");
+}
+
 TEST_F(ScanCommands, FailuresEndWithANonZeroStatus) {
   CreateTables(" --folders");  // no images table: the first row is refused
   ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);

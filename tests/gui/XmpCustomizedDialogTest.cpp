@@ -73,6 +73,24 @@ class XmpCustomizedDialogTest : public QObject {
     QVERIFY(!dialog.Status().isEmpty());  // says what to type
   }
 
+  void columnsAreChosenOnlyAndAStoredFieldWithoutAColumnIsNamedOnOpening() {
+    tessarine::CustomXmpDefinition definition = Stored();
+    definition.schemas[0].properties[1] = {"ClientName", "e"};
+    struct Opened : tessarine::XmpCustomizedDialog {
+      using XmpCustomizedDialog::XmpCustomizedDialog;
+    } dialog(definition);
+    const QString status = FindIn<QPlainTextEdit>(&dialog, QStringLiteral("lblStatus"))->toPlainText();
+    QVERIFY2(status.contains(QStringLiteral("'ClientName' (schema #1, field #2): 'XMPCustome'")), qPrintable(status));
+    QVERIFY2(!status.contains(QStringLiteral("'Shoot'")), qPrintable(status));
+
+    // Typing into a column box changes nothing; the chooser still writes it.
+    auto* column = FindIn<QLineEdit>(&dialog, QStringLiteral("txtDBFieldName_0"));
+    for (int row = 0; row < 100; ++row) QVERIFY(FindIn<QLineEdit>(&dialog, QStringLiteral("txtDBFieldName_%1").arg(row))->isReadOnly());
+    column->setFocus();
+    QTest::keyClicks(column, QStringLiteral("ClientName"));
+    QCOMPARE(column->text(), QStringLiteral("XMPCustom01"));
+  }
+
   void saveShowsTheChecksVerdictOrTakesTheBoxes() {
     Editor dialog;
     tessarine::test::SetTexts(&dialog, {{"txtPrefix_0", "dc"}, {"txtDBFieldName_4", "XMPCustom01"}});

@@ -15,6 +15,7 @@
 #include "gui/WidgetNames.h"
 #include "gui/xmpcustom/DbFieldNameDialog.h"
 #include "workflows/xmpcustom/CustomXmpCheck.h"
+#include "workflows/xmpcustom/UncollectedCustomFields.h"
 
 namespace tessarine {
 namespace {
@@ -79,6 +80,13 @@ XmpCustomizedDialog::XmpCustomizedDialog(const CustomXmpDefinition& definition, 
   connect(m_tabStrip, &QTabBar::currentChanged, this, [this](int index) { TabStripCustomized_Click(index + 1); });
   m_tabStrip->setCurrentIndex(0);
   TabStripCustomized_Click(1);
+  // Stored fields the scan passes over, to be chosen again.
+  const std::vector<std::string> uncollected = UncollectedCustomFields(definition);
+  if (!uncollected.empty()) {
+    QString text = QStringLiteral("Not collected until corrected:");
+    for (const std::string& line : uncollected) text += QLatin1Char('\n') + Text(line);
+    m_status->setPlainText(text);
+  }
   // Wide enough for the ten tabs of empty schemas where the screen allows; the strip scrolls on
   // a small one.
   resize(std::min(std::max(sizeHint().width(), m_tabStrip->sizeHint().width() + 40), kWidestOpening),
@@ -110,6 +118,8 @@ QFrame* XmpCustomizedDialog::BuildPanel(int k) {
     const int row = RowIndex(k, j);
     m_fieldName[row] = Named(new QLineEdit(panel), "txtXMPFieldName", row);
     m_column[row] = Named(new QLineEdit(panel), "txtDBFieldName", row);
+    // Chosen with "Select" only: a typed name would store whatever followed its ninth character.
+    m_column[row]->setReadOnly(true);
     m_choose[row] = Named(new QPushButton(QStringLiteral("Select"), panel), "cmdChoose", row);
     layout->addWidget(new QLabel(QString::number(j + 1), panel), 4 + j, 0, Qt::AlignRight);
     layout->addWidget(m_fieldName[row], 4 + j, 1);

@@ -1,5 +1,6 @@
 #include "workflows/scan/ScanDriver.h"
 
+
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/ScanStatements.h"
 #include "core/DatabaseError.h"
@@ -10,6 +11,7 @@
 #include "workflows/scan/FolderCataloguer.h"
 #include "workflows/scan/FileCount.h"
 #include "workflows/scan/ReadAhead.h"
+#include "workflows/xmpcustom/UncollectedCustomFields.h"
 
 namespace tessarine {
 namespace {
@@ -75,7 +77,8 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   const auto start = std::chrono::steady_clock::now();
   ScanResult result;
   auto stopped = [&] { return hooks.stopRequested && hooks.stopRequested(); };
-
+  // Said before every scan until corrected: their values are not collected.
+  if (!settings.onlyIptc) WarnOfUncollectedCustomFields(port, settings.custom);
 
   // Both table names are checked before connecting: a refused one ends the scan before it starts.
   const Expected<TableName> folders = CheckedTableName(port, settings.folders);
