@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "catalogue/CatalogueConnection.h"
+#include "core/WindowTitle.h"
 #include "gui/OpenDocument.h"
 #include "gui/WindowUserPort.h"
 
@@ -23,6 +24,15 @@ void WindowContext::SetPort(std::unique_ptr<WindowUserPort> port) { m_port = std
 CatalogueConnection& WindowContext::Connection() {
   if (!m_catalogue) m_catalogue = std::make_unique<CatalogueConnection>();
   return *m_catalogue;
+}
+
+bool WindowContext::OpenDocument(const QString& target) const {
+  if (m_openDocument(target)) return true;
+  if (target.trimmed().isEmpty()) return false;
+  m_port->ShowMessage("Nothing could open:\r\n" + target.toStdString() +
+                          "\r\nNo program to open it is installed, or it did not start. Open it yourself.",
+                      MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  return false;
 }
 
 void WindowContext::RunDialog(QDialog& dialog) const {

@@ -55,7 +55,10 @@ class WindowContext {
 
   void RunDialog(QDialog& dialog) const;
   void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
-  bool OpenDocument(const QString& target) const { return m_openDocument(target); }
+  // Opens the target; when nothing could open it (no desktop opener installed, none for its
+  // kind), says so in a message that gives the path or address to open by hand. A blank target
+  // opens nothing and says nothing.
+  bool OpenDocument(const QString& target) const;
   void SetDocumentOpener(DocumentOpener opener) { m_openDocument = std::move(opener); }
   // The chooser a test installed, else the folder dialog over `parent` with the given caption.
   std::optional<std::string> ChooseFolder(QWidget* parent, const QString& caption) const;

@@ -74,6 +74,22 @@ class WindowLinksTest : public QObject {
     QVERIFY(!tessarine::OpenDocument(QStringLiteral("   ")));
   }
 
+  void whatCannotBeOpenedIsSaidWithItsAddressAndABlankTargetSaysNothing() {
+    WindowFixture f;
+    f.window->SetDocumentOpener([&](const QString& target) {
+      f.opened.push_back(target);
+      return false;
+    });
+    f.ClickTab(4);
+    auto* xmp = f.Find<QLabel>("lbLinkXMP");
+    f.ClickLabel("lbLinkXMP");
+    f.ExpectMessages(1, tessarine::MessageIcon::Exclamation);
+    QVERIFY(QString::fromStdString(f.messages[0].text).contains(xmp->toolTip()));
+    xmp->setToolTip(QString());
+    f.ClickLabel("lbLinkXMP");
+    f.ExpectMessages(1, tessarine::MessageIcon::Exclamation);
+  }
+
   void odbcAdministratorStartsAnEditorOnThePathElseOpensTheUsersDataSourceFile() {
     WindowFixture f;
     f.ClickTab(2);
