@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The run command: installs what is needed, builds, and opens the window on an embedded SQLite
-# catalogue. On the first run it creates, in the user's data folder, a SQLite database, a file
-# data source for the SQLite3 ODBC driver and a settings file that selects both, so that
-# "Testing Query" shows 1 and the tables can be created at once.
+# catalogue. On the first run it creates, in the user's data folder, a SQLite database with the
+# two tables, a file data source for the SQLite3 ODBC driver and a settings file that selects
+# both, so that the window opens on an empty, working folder list.
 # Usage: sudo scripts/run.sh        (TESSARINE_BUILD_DIR overrides the build folder, default build/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,20 +32,8 @@ if ! odbcinst -q -d -n SQLite3 >/dev/null 2>&1; then
   exit 1
 fi
 
-# First run: the embedded catalogue, its file data source and the settings that use them.
-"${as_user[@]}" mkdir -p "$data"
-if [ ! -e "$data/catalogue.dsn" ]; then
-  printf '[ODBC]\nDriver=SQLite3\nDatabase=%s\n' "$data/catalogue.sqlite" | "${as_user[@]}" tee "$data/catalogue.dsn" >/dev/null
-  "${as_user[@]}" touch "$data/catalogue.sqlite"
-  echo "run: created the data source $data/catalogue.dsn"
-fi
-if [ ! -e "$data/Tessarine PRO.ini" ]; then
-  printf '[Connection]\nDSN=%s\nFileDSN=1\nLogin=\nPassword=\n[Database]\nDBMS=3\n' "$data/catalogue.dsn" |
-    "${as_user[@]}" tee "$data/Tessarine PRO.ini" >/dev/null
-  # It will hold the database password once one is typed: the owner's only, as the program makes it.
-  "${as_user[@]}" chmod 600 "$data/Tessarine PRO.ini"
-  echo "run: created the settings file $data/Tessarine PRO.ini"
-fi
+# First run: the embedded catalogue with its tables, its file data source and the settings.
+"${as_user[@]}" "$root/scripts/prepare-embedded-catalogue.sh" "$data" "$build/src/cli/tessarine"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<MESSAGE

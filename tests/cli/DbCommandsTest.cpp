@@ -63,5 +63,30 @@ TEST_F(DbCommands, SqlPrintsTheCreateStatementOfTheOneTableNamed) {
   EXPECT_NE(run.out.find("Invalid table name"), std::string::npos) << run.out;
 }
 
+// The run command's first start: the embedded catalogue comes with its tables, so the first window
+// lists no folder instead of failing; a second start keeps what the catalogue holds.
+TEST(EmbeddedCatalogue, IsPreparedOnceWithItsTablesAndNeverEmptiedAgain) {
+  TempDir home;
+  const std::filesystem::path data = home / "tessarine-pro";
+  const std::string prepare = std::string(TESSARINE_SOURCE_DIR) + "/scripts/prepare-embedded-catalogue.sh '" +
+                              data.string() + "' " + TESSARINE_EXECUTABLE;
+  ToolRun run = RunTool(prepare, "");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(std::filesystem::status(data / "Tessarine PRO.ini").permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  const std::string settings = " --settings '" + (data / "Tessarine PRO.ini").string() + "'";
+  run = Tessarine("folders list" + settings);
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out, "");
+
+  const std::filesystem::path photos = home / "photos";
+  std::filesystem::create_directories(photos);
+  ASSERT_EQ(Tessarine("folders add '" + photos.string() + "'" + settings).status, 0);
+  run = RunTool(prepare, "");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out, "");  // nothing left to create
+  EXPECT_EQ(Tessarine("folders list" + settings).out.find(photos.string()), 0u);
+}
+
 }  // namespace
 }  // namespace tessarine::test
