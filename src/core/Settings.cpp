@@ -96,6 +96,7 @@ Settings LoadSettings(const std::filesystem::path& file) {
     }
   }
   s.window = ReadWindowPlace(read);
+  s.lastFolder = read(kWindow, "LastFolder");
   return s;
 }
 
@@ -164,6 +165,12 @@ void StoreWindowPlace(Settings& settings, const std::filesystem::path& file, con
                  {"Width", std::to_string(place.width)},
                  {"Height", std::to_string(place.height)},
                  {"Maximized", Flag(place.maximized)}});
+}
+
+void StoreLastFolder(Settings& settings, const std::filesystem::path& file, const std::string& folder) {
+  settings.lastFolder = folder;
+  if (folder.find_first_of("\r\n") != std::string::npos) return;
+  WriteSetting(file, kWindow, "LastFolder", folder);
 }
 
 void SaveCustomXmp(Settings& settings, const std::filesystem::path& file, const CustomXmpDefinition& definition) {

@@ -43,6 +43,8 @@ struct Settings {
   CustomXmpDefinition custom;
   // [Window]: nothing until the window first closes, or when the stored place is unreadable.
   std::optional<WindowPlace> window;
+  // [Window] LastFolder: the folder last added to the list, where the folder picker starts.
+  std::string lastFolder;
 };
 
 // Fills every field from the file, with the defaults for whatever is missing. Never writes. A table
@@ -76,6 +78,8 @@ void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, boo
 
 // Writes [Window] Left, Top, Width, Height, Maximized.
 void StoreWindowPlace(Settings& settings, const std::filesystem::path& file, const WindowPlace& place);
+// Writes [Window] LastFolder; a path that would not fit on one line of the file is kept in memory only.
+void StoreLastFolder(Settings& settings, const std::filesystem::path& file, const std::string& folder);
 // Sets the custom definitions and writes all 230 keys of [XMPCustomized], empty ones included.
 void SaveCustomXmp(Settings& settings, const std::filesystem::path& file, const CustomXmpDefinition& definition);
 

@@ -7,7 +7,13 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -78,9 +84,43 @@ void ScanTab::ConnectHandlers() {
   connect(cmdScan, &QPushButton::clicked, this, &ScanTab::ScanFolders);
   connect(lvFolders, &QTreeWidget::itemChanged, this, &ScanTab::lvFolders_ItemCheck);
   lvFolders->installEventFilter(this);
+  // Folders dropped from a file manager are added as if chosen one by one.
+  lvFolders->viewport()->setAcceptDrops(true);
+  lvFolders->viewport()->installEventFilter(this);
+}
+
+std::vector<std::string> ScanTab::DroppedFolders(const QMimeData* data) const {
+  std::vector<std::string> folders;
+  if (data == nullptr || !data->hasUrls() || !cmdAddFolder->isEnabled()) return folders;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString path = url.toLocalFile();
+    if (QFileInfo(path).isDir()) folders.push_back(QFile::encodeName(QDir::cleanPath(path)).toStdString());
+  }
+  return folders;
 }
 
 bool ScanTab::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lvFolders->viewport()) {
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (DroppedFolders(drag->mimeData()).empty()) {
+        drag->ignore();
+      } else {
+        drag->acceptProposedAction();
+      }
+      return true;
+    }
+    if (event->type() == QEvent::Drop) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const std::vector<std::string> folders = DroppedFolders(drop->mimeData());
+      if (folders.empty()) return true;
+      drop->acceptProposedAction();
+      sqlOutPut->clear();
+      for (const std::string& folder : folders) AddFolder(folder);
+      return true;
+    }
+  }
   // The Delete key in the folder list removes the selected entry as the button does.
   if (watched == lvFolders && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && cmdRemoveFolder->isEnabled()) {
@@ -171,9 +211,13 @@ void ScanTab::cmdAddFolder_Click() {
   sqlOutPut->clear();
   const std::optional<std::string> chosen = m_context.ChooseFolder(window(), cmdAddFolder->text());
   if (!chosen || chosen->empty()) return;
+  AddFolder(*chosen);
+}
 
+void ScanTab::AddFolder(const std::string& chosen) {
+  StoreLastFolder(m_context.CurrentSettings(), m_context.SettingsFile(), chosen);
   const AddFolderResult added = AddFolderToScan(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
-                                                m_context.FileDsnSelected(), *chosen, FolderEntries());
+                                                m_context.FileDsnSelected(), chosen, FolderEntries());
   switch (added.outcome) {
     case AddFolderOutcome::Forbidden:
     case AddFolderOutcome::AlreadyListed:

@@ -14,6 +14,8 @@
 
 class QTreeWidgetItem;
 
+class QMimeData;
+
 namespace tessarine {
 
 class CrossThreadUserPort;
@@ -59,6 +61,10 @@ class ScanTab : public ScanFrame {
   void ShowUnfinishedEntries(const std::vector<FolderEntry>& scanned, const std::vector<EntryOutcome>& outcomes);
   QTreeWidgetItem* AddFolderItem(const FolderEntry& entry);
   void cmdAddFolder_Click();
+  // Adds a folder chosen in the picker or dropped onto the list.
+  void AddFolder(const std::string& chosen);
+  // The local folders a drag carries; none while the list cannot take folders.
+  std::vector<std::string> DroppedFolders(const QMimeData* data) const;
   void cmdRemoveFolder_Click();
   void lvFolders_ItemCheck();
   void ScanFolders();

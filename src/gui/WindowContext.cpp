@@ -2,7 +2,10 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QString>
 
 #include "catalogue/CatalogueConnection.h"
@@ -43,9 +46,19 @@ void WindowContext::RunDialog(QDialog& dialog) const {
   }
 }
 
+QString FolderPickerStart(const std::string& lastFolder) {
+  const QString candidates[] = {QFile::decodeName(QByteArray::fromStdString(lastFolder)),
+                                QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)};
+  for (const QString& folder : candidates) {
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+  }
+  return QDir::homePath();
+}
+
 std::optional<std::string> WindowContext::ChooseFolder(QWidget* parent, const QString& caption) const {
   if (m_chooseFolder) return m_chooseFolder();
-  const QString folder = QFileDialog::getExistingDirectory(parent, caption, QString(), QFileDialog::ShowDirsOnly);
+  const QString folder = QFileDialog::getExistingDirectory(parent, caption, FolderPickerStart(m_settings.lastFolder),
+                                                           QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return std::nullopt;
   // The path as the disk names it.
   return QFile::encodeName(folder).toStdString();

@@ -21,6 +21,10 @@ namespace tessarine {
 class CatalogueConnection;
 class WindowUserPort;
 
+// Where the folder picker opens: the folder last added when it still exists, else the user's
+// pictures folder, else the home folder.
+QString FolderPickerStart(const std::string& lastFolder);
+
 class WindowContext {
  public:
   // Shows a modal dialog; tests replace it to drive the dialog without blocking.

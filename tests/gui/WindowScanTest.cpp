@@ -3,10 +3,13 @@
 // The folder-list rules and their messages are FolderList's, tested with it.
 
 #include <QImage>
+#include <QMimeData>
+#include <QUrl>
 #include <QSignalSpy>
 
 #include "WindowFixture.h"
 #include "gui/ScanTab.h"
+#include "gui/WindowContext.h"
 
 using tessarine::MessageIcon;
 using tessarine::MessageRequest;
@@ -208,6 +211,46 @@ class WindowScanTest : public QObject {
     // The preview keeps the scan's one image, fitted as Thumbnails.StretchFitsThePreviewBox says.
     QCOMPARE(f.Find<QLabel>("imgDest")->pixmap().size(), QSize(120, 80));
     QVERIFY(f.window->close());
+  }
+
+  void foldersDroppedOnTheListAreAddedAndThePickerStartsAtTheLastOne() {
+    ScanWindow f;
+    std::filesystem::create_directories(f.photos);
+    WriteFile(f.dir / "note.txt", "text");
+    auto* viewport = f.List()->viewport();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((f.dir / "note.txt").string())),
+                  QUrl(QStringLiteral("https://example.com/photos/")),
+                  QUrl::fromLocalFile(QString::fromStdString(f.photos.string()))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &drop);
+    QCOMPARE(f.Sql("select Folder from Folders;"), Slash(f.photos));
+    QCOMPARE(f.Rows(), 1);
+    QCOMPARE(f.Setting("Window", "LastFolder"), f.photos.string());
+
+    // Nothing but files: refused at the door.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString((f.dir / "note.txt").string()))});
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &refused);
+    QVERIFY(!refused.isAccepted());
+
+    // The picker starts at the last folder added; once it is gone, in Pictures; else at home.
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(f.dir.path().string()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((f.dir / "config").string()));
+    const std::string last = f.window->CurrentSettings().lastFolder;
+    QCOMPARE(tessarine::FolderPickerStart(last), QString::fromStdString(f.photos.string()));
+    std::filesystem::remove_all(f.photos);
+    QCOMPARE(tessarine::FolderPickerStart(last), QString::fromStdString(f.dir.path().string()));
+    std::filesystem::create_directories(f.dir / "Pictures");
+    QCOMPARE(tessarine::FolderPickerStart(last), QString::fromStdString((f.dir / "Pictures").string()));
+    qputenv("HOME", home);
+    config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", config);
   }
 
   void escapeStopsTheScanAfterTheFileInProgress() {
