@@ -38,14 +38,18 @@ std::vector<std::string> PositionValues(const SearchQuery& query, const SortPosi
   return {at.sortValue, at.folder, at.fileName};
 }
 
-// One word: "(lower(C1) like lower(?) escape '!' or lower(C2) like ...)".
+// One word: "(lower(C1) like lower(?) escape '!' or lower(C2) like ...)", or "(C1 like ? escape '!'
+// or ...)" where LIKE ignores ASCII case by itself; either way other letters match in their own case
+// at least.
 void AppendWordCondition(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query,
                          const std::string& word) {
   const std::string pattern = ContainsPattern(word);
   statement.text += "(";
   for (std::size_t i = 0; i < query.searchedColumns.size(); ++i) {
     if (i > 0) statement.text += " or ";
-    statement.text += "lower(" + dialect.Comparable(Name(query.searchedColumns[i])) + ") like lower(?) escape '!'";
+    const std::string column = dialect.Comparable(Name(query.searchedColumns[i]));
+    statement.text += dialect.likeIgnoresAsciiCase ? column + " like ? escape '!'"
+                                                   : "lower(" + column + ") like lower(?) escape '!'";
     statement.Bind(pattern);
   }
   statement.text += ")";

@@ -18,8 +18,8 @@ namespace tessarine {
 struct SearchQuery {
   std::vector<std::size_t> shownColumns;     // selected, in this order
   std::vector<std::size_t> searchedColumns;  // where the words are looked for
-  // Each word must occur (as a substring, letter case ignored as far as the server's lower() goes)
-  // in at least one searched column.
+  // Each word must occur (as a substring, ASCII letter case ignored; other letters as the server's
+  // lower() takes them) in at least one searched column.
   std::vector<std::string> words;
   // The Folder key of a folder (KeyText form, one trailing "/"): rows of it and of its subfolders.
   std::optional<std::string> folderKey;
