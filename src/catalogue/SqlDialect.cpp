@@ -4,15 +4,18 @@ namespace tessarine {
 namespace {
 
 constexpr SqlDialect kMySqlPostgreSqlEtc{
-    "select 1;", "select * from ", " limit 20;", "start transaction;", "commit;", "text", "bigint"};
+    "select 1;", "select * from ", " limit 20;", "start transaction;", "commit;", "text", "bigint",
+    " limit ? offset ?", true, "", "", false};
 constexpr SqlDialect kOracle{
     "select 1 from dual;", "select * from ", " where rownum <= 20;", std::nullopt, std::nullopt, "varchar(2000)",
-    "integer"};
+    "integer", " offset ? rows fetch next ? rows only", false, "", "", false};
 constexpr SqlDialect kSqlServer{
-    "select 1;", "select top 20 * from ", ";", "begin transaction;", "commit;", "text", "bigint"};
+    "select 1;", "select top 20 * from ", ";", "begin transaction;", "commit;", "text", "bigint",
+    " offset ? rows fetch next ? rows only", false, "cast(", " as varchar(max))", false};
 // SQLite rejects "start transaction;".
 constexpr SqlDialect kSqlite{
-    "select 1;", "select * from ", " limit 20;", "begin transaction;", "commit;", "text", "bigint"};
+    "select 1;", "select * from ", " limit 20;", "begin transaction;", "commit;", "text", "bigint",
+    " limit ? offset ?", true, "", "", true};
 
 }  // namespace
 
@@ -21,6 +24,13 @@ std::string SqlDialect::FirstRowsQuery(const TableName& imagesTable) const {
   query += imagesTable.Text();
   query += firstRowsSuffix;
   return query;
+}
+
+std::string SqlDialect::Comparable(std::string_view column) const {
+  std::string expression(comparableOpen);
+  expression += column;
+  expression += comparableClose;
+  return expression;
 }
 
 const SqlDialect& SqlDialectFor(DbmsKind kind) {

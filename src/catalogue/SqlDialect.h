@@ -19,6 +19,20 @@ struct SqlDialect {
   std::optional<std::string_view> transactionEnd;
   std::string_view longTextType;
   std::string_view modifyTimeType;
+  // The rows of one page after an "order by": a clause with two marks, the row count and the number
+  // of rows skipped, in the order countFirst says.
+  std::string_view pageClause;
+  bool countFirst;
+  // Around a long-text column that is compared, sorted or changed by a function (SQL Server's
+  // "text" allows none of these).
+  std::string_view comparableOpen;
+  std::string_view comparableClose;
+  // True when LIKE itself ignores the case of ASCII letters (SQLite): a search then leaves out the
+  // lower() on both sides, which costs SQLite two thirds of a search's time.
+  bool likeIgnoresAsciiCase;
+
+  // The column as such an expression: open + name + close.
+  std::string Comparable(std::string_view column) const;
 
   std::string TestQuery() const { return std::string(testQuery); }
   // The verify tab's query: the first 20 rows of the images table, named as it stands.

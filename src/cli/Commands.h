@@ -12,5 +12,6 @@ void RegisterDbCommands(CLI::App& app, int& exitStatus);
 void RegisterCheckCommand(CLI::App& app, int& exitStatus);
 void RegisterFoldersCommands(CLI::App& app, int& exitStatus);
 void RegisterScanCommand(CLI::App& app, int& exitStatus);
+void RegisterFindCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace tessarine

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   tessarine::RegisterCheckCommand(app, status);
   tessarine::RegisterFoldersCommands(app, status);
   tessarine::RegisterScanCommand(app, status);
+  tessarine::RegisterFindCommand(app, status);
 
   CLI11_PARSE(app, argc, argv);
   // A statement the database never answered still runs in its driver: the process ends without

@@ -1,0 +1,187 @@
+#include "catalogue/SearchStatements.h"
+
+#include "catalogue/ScanStatements.h"
+#include "core/ImageColumns.h"
+
+namespace tessarine {
+namespace {
+
+std::string_view Name(std::size_t column) { return ImageColumns().at(column).name; }
+
+bool IsKey(std::size_t column) { return column == col::Folder || column == col::FileName; }
+
+// A column as it is compared and sorted: the keys as they stand (never NULL, and their index
+// serves the key order), any other column with NULL read as "".
+std::string SortExpression(const SqlDialect& dialect, std::size_t column) {
+  if (IsKey(column)) return std::string(Name(column));
+  return "coalesce(" + dialect.Comparable(Name(column)) + ", '')";
+}
+
+struct OrderTerm {
+  std::string expression;
+  bool descending;
+};
+
+// The sort column, then whichever key columns it is not: a total order, as the key is unique.
+std::vector<OrderTerm> OrderTerms(const SqlDialect& dialect, const SearchQuery& query) {
+  std::vector<OrderTerm> terms{{SortExpression(dialect, query.sortColumn), query.descending}};
+  for (std::size_t key : {col::Folder, col::FileName}) {
+    if (key != query.sortColumn) terms.push_back({std::string(Name(key)), false});
+  }
+  return terms;
+}
+
+// The values of a position, in the order of OrderTerms.
+std::vector<std::string> PositionValues(const SearchQuery& query, const SortPosition& at) {
+  if (query.sortColumn == col::Folder) return {at.folder, at.fileName};
+  if (query.sortColumn == col::FileName) return {at.fileName, at.folder};
+  return {at.sortValue, at.folder, at.fileName};
+}
+
+// One word: "(lower(C1) like lower(?) escape '!' or lower(C2) like ...)", or "(C1 like ? escape '!'
+// or ...)" where LIKE ignores ASCII case by itself; either way other letters match in their own case
+// at least.
+void AppendWordCondition(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query,
+                         const std::string& word) {
+  const std::string pattern = ContainsPattern(word);
+  statement.text += "(";
+  for (std::size_t i = 0; i < query.searchedColumns.size(); ++i) {
+    if (i > 0) statement.text += " or ";
+    const std::string column = dialect.Comparable(Name(query.searchedColumns[i]));
+    statement.text += dialect.likeIgnoresAsciiCase ? column + " like ? escape '!'"
+                                                   : "lower(" + column + ") like lower(?) escape '!'";
+    statement.Bind(pattern);
+  }
+  statement.text += ")";
+}
+
+// CreatedDate holds IIM's "CCYYMMDD" (a part unknown: "00") or XMP's "CCYY-MM-DD", "CCYY-MM" or
+// "CCYY"; without its dashes it reads as 8, 6 or 4 digits, which compare as text in date order.
+// A date that names only its year or month lies in the range when that year or month meets it:
+// its digits are at most the upper bound (a prefix is less than what it starts), and at least the
+// lower bound or that bound's own year or month, written either way.
+void AppendDateCondition(SqlStatement& statement, const SqlDialect& dialect, const std::string& from,
+                         const std::string& to) {
+  const std::string digits = "replace(" + dialect.Comparable("CreatedDate") + ", '-', '')";
+  statement.text += "(" + digits + " >= ? or " + digits + " in (?, ?, ?, ?)) and " + digits + " <= ?";
+  statement.Bind(from)
+      .Bind(from.substr(0, 4))
+      .Bind(from.substr(0, 6))
+      .Bind(from.substr(0, 4) + "0000")
+      .Bind(from.substr(0, 6) + "00")
+      .Bind(to);
+}
+
+// " where ..." for the query's filters, or "" when it has none; true when it wrote a condition.
+bool AppendWhere(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query) {
+  bool first = true;
+  auto next = [&] {
+    statement.text += first ? " where " : " and ";
+    first = false;
+  };
+  if (!query.searchedColumns.empty()) {
+    for (const std::string& word : query.words) {
+      next();
+      AppendWordCondition(statement, dialect, query, word);
+    }
+  }
+  if (query.folderKey) {
+    next();
+    statement.text += "Folder like ? escape '!'";
+    statement.Bind(FolderTreePattern(*query.folderKey));
+  }
+  if (query.fromDay || query.toDay) {
+    next();
+    // An open end is the earliest or latest a date can be; an empty date stays out of any range.
+    AppendDateCondition(statement, dialect, query.fromDay.value_or("00000000"), query.toDay.value_or("99999999"));
+  }
+  return !first;
+}
+
+// "(t1 > ? or (t1 = ? and (t2 > ? or (t2 = ? and t3 > ?))))", "<" for a descending term.
+void AppendAfterCondition(SqlStatement& statement, const std::vector<OrderTerm>& terms,
+                          const std::vector<std::string>& values) {
+  std::string closing;
+  for (std::size_t i = 0; i < terms.size(); ++i) {
+    const char* beyond = terms[i].descending ? " < ?" : " > ?";
+    statement.text += "(" + terms[i].expression + beyond;
+    statement.Bind(values[i]);
+    closing += ")";
+    if (i + 1 < terms.size()) {
+      statement.text += " or (" + terms[i].expression + " = ? and ";
+      statement.Bind(values[i]);
+      closing += ")";
+    }
+  }
+  statement.text += closing;
+}
+
+std::string SelectList(const SearchQuery& query) {
+  std::string list;
+  for (std::size_t column : query.shownColumns) {
+    if (!list.empty()) list += ",";
+    list += Name(column);
+  }
+  return list;
+}
+
+void AppendOrder(SqlStatement& statement, const std::vector<OrderTerm>& terms) {
+  statement.text += " order by ";
+  for (std::size_t i = 0; i < terms.size(); ++i) {
+    if (i > 0) statement.text += ", ";
+    statement.text += terms[i].expression + (terms[i].descending ? " desc" : " asc");
+  }
+}
+
+void AppendPage(SqlStatement& statement, const SqlDialect& dialect, long long offset, long long count) {
+  statement.text += dialect.pageClause;
+  if (dialect.countFirst) {
+    statement.BindInteger(std::to_string(count)).BindInteger(std::to_string(offset));
+  } else {
+    statement.BindInteger(std::to_string(offset)).BindInteger(std::to_string(count));
+  }
+  statement.text += ";";
+}
+
+}  // namespace
+
+std::string ContainsPattern(std::string_view word) {
+  std::string pattern = "%";
+  for (char c : word) {
+    if (c == '!' || c == '%' || c == '_') pattern += '!';
+    pattern += c;
+  }
+  return pattern + '%';
+}
+
+SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
+  SqlStatement statement("select count(*) from " + imagesTable.Text());
+  AppendWhere(statement, dialect, query);
+  statement.text += ";";
+  return statement;
+}
+
+SqlStatement SelectMatchPage(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
+                             long long offset, long long count) {
+  SqlStatement statement("select " + SelectList(query) + " from " + imagesTable.Text());
+  AppendWhere(statement, dialect, query);
+  AppendOrder(statement, OrderTerms(dialect, query));
+  AppendPage(statement, dialect, offset, count);
+  return statement;
+}
+
+SqlStatement SelectMatchesAfter(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
+                                const std::optional<SortPosition>& after, long long count) {
+  SqlStatement statement("select " + SelectList(query) + " from " + imagesTable.Text());
+  const bool filtered = AppendWhere(statement, dialect, query);
+  const std::vector<OrderTerm> terms = OrderTerms(dialect, query);
+  if (after) {
+    statement.text += filtered ? " and " : " where ";
+    AppendAfterCondition(statement, terms, PositionValues(query, *after));
+  }
+  AppendOrder(statement, terms);
+  AppendPage(statement, dialect, 0, count);
+  return statement;
+}
+
+}  // namespace tessarine

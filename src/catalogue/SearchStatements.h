@@ -1,0 +1,57 @@
+#pragma once
+// The statements of a search of the images table: how many rows match, and one page of them in a
+// total order. Columns are named by their index in ImageColumns(), so no text of the user ever
+// becomes SQL text; the words, the folder and the dates are bound.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/SqlDialect.h"
+#include "catalogue/SqlStatement.h"
+#include "core/TableName.h"
+
+namespace tessarine {
+
+struct SearchQuery {
+  std::vector<std::size_t> shownColumns;     // selected, in this order
+  std::vector<std::size_t> searchedColumns;  // where the words are looked for
+  // Each word must occur (as a substring, ASCII letter case ignored; other letters as the server's
+  // lower() takes them) in at least one searched column.
+  std::vector<std::string> words;
+  // The Folder key of a folder (KeyText form, one trailing "/"): rows of it and of its subfolders.
+  std::optional<std::string> folderKey;
+  // Bounds on CreatedDate as eight digits CCYYMMDD, both inclusive (see DateRangeCondition).
+  std::optional<std::string> fromDay;
+  std::optional<std::string> toDay;
+  std::size_t sortColumn = 0;  // the rows' order: this column, then Folder and FileName
+  bool descending = false;     // for the sort column; the key always ascends
+};
+
+// The LIKE pattern, for "escape '!'", of text containing the word: the word with "!", "%" and "_"
+// each preceded by "!", between two "%". "!" stands where "\" would: MySQL and MariaDB read a
+// backslash in a string literal as an escape of its own.
+std::string ContainsPattern(std::string_view word);
+
+// "select count(*) from <images> where ...;"
+SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query);
+
+// Rows offset+1 .. offset+count of the matches in the query's order.
+SqlStatement SelectMatchPage(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
+                             long long offset, long long count);
+
+// Where a row stands in the order: its sort column's value (NULL read as ""), Folder and FileName.
+struct SortPosition {
+  std::string sortValue;
+  std::string folder;
+  std::string fileName;
+};
+
+// The first `count` matches that come after the given position in the query's order (from the first
+// match without one). Each page costs the same however deep it lies: the way to read every match.
+SqlStatement SelectMatchesAfter(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
+                                const std::optional<SortPosition>& after, long long count);
+
+}  // namespace tessarine

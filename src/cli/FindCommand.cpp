@@ -1,0 +1,152 @@
+// tessarine find: the catalogue's rows whose words match, as paths and titles or as the view's CSV.
+// Exit status as grep's: 0 when something matched, 1 when nothing did, 2 after an error of any kind
+// (arguments, settings, connection, table, server).
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+
+#include "cli/CommandContext.h"
+#include "cli/Commands.h"
+#include "cli/FolderArguments.h"
+#include "core/ImageColumns.h"
+#include "workflows/browse/CatalogueSearch.h"
+#include "workflows/browse/CsvExport.h"
+#include "workflows/connection/OpenCatalogue.h"
+
+namespace tessarine {
+namespace {
+
+constexpr int kFoundStatus = 0;
+constexpr int kNothingFoundStatus = 1;
+constexpr int kTroubleStatus = 2;
+constexpr long long kPageSize = 1000;
+
+struct FindOptions {
+  std::string settingsFile;
+  std::vector<std::string> words;
+  std::string folder;
+  std::string from;
+  std::string to;
+  std::string sort;
+  bool descending = false;
+  bool csv = false;
+};
+
+// Backslash, tab, CR and LF written as \\, \t, \r and \n: one match stays one line of two fields.
+std::string Escaped(std::string_view value) {
+  std::string out;
+  for (char c : value) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+std::optional<std::size_t> PositionOf(const std::vector<ViewColumn>& columns, std::size_t column) {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].column == column) return i;
+  }
+  return std::nullopt;
+}
+
+// Every match as "folder/file", and a tab and its title when it has one. The number printed, or the
+// error that ended the listing.
+Expected<long long> PrintMatches(CatalogueSearch& search) {
+  const auto& columns = search.Columns();
+  const std::size_t folder = PositionOf(columns, col::Folder).value_or(0);
+  const std::size_t file = PositionOf(columns, col::FileName).value_or(1);
+  const std::size_t title = PositionOf(columns, col::ObjectName).value_or(2);
+  long long printed = 0;
+  std::vector<ViewRow> page;
+  for (;;) {
+    Expected<std::vector<ViewRow>> next = search.PageAfter(page.empty() ? nullptr : &page.back(), kPageSize);
+    if (!next) return next.GetError();
+    page = std::move(next.Value());
+    for (const ViewRow& row : page) {
+      // A stored file name holds "/" where the name on disk has "\".
+      std::string name = row[file].value_or("");
+      std::replace(name.begin(), name.end(), '/', '\\');
+      std::cout << Escaped(row[folder].value_or("") + name);
+      if (row[title] && !row[title]->empty()) std::cout << '\t' << Escaped(*row[title]);
+      std::cout << '\n';
+    }
+    printed += static_cast<long long>(page.size());
+    if (static_cast<long long>(page.size()) < kPageSize) return printed;
+  }
+}
+
+int RunFind(const FindOptions& options) {
+  SearchFilter filter;
+  for (const std::string& word : options.words) filter.words += word + " ";
+  if (!options.folder.empty()) filter.folder = FolderArgument(options.folder);
+  for (auto [text, day, option] : {std::tuple{&options.from, &filter.from, "--from"},
+                                   std::tuple{&options.to, &filter.to, "--to"}}) {
+    if (text->empty()) continue;
+    *day = SearchDay::Parse(*text);
+    if (!*day) {
+      std::cerr << option << ": not a date of the form YYYY-MM-DD: " << *text << '\n';
+      return kTroubleStatus;
+    }
+  }
+  if (filter.from && filter.to && *filter.to < *filter.from) {
+    std::cerr << "--to " << options.to << " lies before --from " << options.from << '\n';
+    return kTroubleStatus;
+  }
+
+  CommandContext context(options.settingsFile);
+  const Settings& settings = context.CurrentSettings();
+  ViewSort sort{0, options.descending};
+  if (!options.sort.empty()) {
+    const std::vector<ViewColumn> columns = ViewColumnsOf(settings.custom);
+    const std::optional<std::size_t> column = FindViewColumn(columns, options.sort);
+    if (!column) {
+      std::cerr << "--sort: no column '" << options.sort << "'; the columns are:";
+      for (const ViewColumn& c : columns) std::cerr << ' ' << c.title;
+      std::cerr << '\n';
+      return kTroubleStatus;
+    }
+    sort.viewColumn = *column;
+  }
+
+  CatalogueConnection& connection = context.Connection();
+  if (Status opened = OpenCatalogue(connection, context.Port(), settings, settings.fileDsn); !opened) {
+    context.ExplainFailure(opened);
+    return kTroubleStatus;
+  }
+  Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, context.Port(), settings, filter, sort);
+  if (!search) return kTroubleStatus;
+
+  const Expected<long long> shown = options.csv ? ExportCsv(search.Value(), std::cout) : PrintMatches(search.Value());
+  std::cout.flush();
+  if (!shown) return kTroubleStatus;
+  return *shown > 0 ? kFoundStatus : kNothingFoundStatus;
+}
+
+}  // namespace
+
+void RegisterFindCommand(CLI::App& app, int& exitStatus) {
+  auto options = std::make_shared<FindOptions>();
+  CLI::App* find = app.add_subcommand(
+      "find",
+      "Find catalogued photos by words in their keywords, title, caption, byline, city, country and bound custom "
+      "XMP columns (each word must occur, letter case ignored). Prints one line per match: the file's path, then a "
+      "tab and its title when it has one; a backslash, tab, CR or LF in either is written \\\\, \\t, \\r, \\n. "
+      "Exit status 0 when something matched, 1 when nothing did, 2 after an error");
+  find->add_option("words", options->words, "Words to look for (none: every row)");
+  find->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
+  find->add_option("--folder", options->folder, "Only this folder and its subfolders");
+  find->add_option("--from", options->from, "Only photos dated on or after this day (YYYY-MM-DD)");
+  find->add_option("--to", options->to, "Only photos dated on or before this day (YYYY-MM-DD)");
+  find->add_option("--sort", options->sort, "Sort by this column (title or column name; default: Folder, then File)");
+  find->add_flag("-r,--descending", options->descending, "Sort descending");
+  find->add_flag("--csv", options->csv, "Write the view's columns as CSV (RFC 4180, UTF-8, no byte order mark)");
+  find->callback([options, &exitStatus] { exitStatus = RunFind(*options); });
+}
+
+}  // namespace tessarine

@@ -1,0 +1,101 @@
+#include "workflows/browse/CatalogueSearch.h"
+
+#include "catalogue/ScanStatements.h"
+#include "core/DatabaseError.h"
+#include "core/ImageColumns.h"
+#include "workflows/connection/CheckedTableName.h"
+#include "workflows/connection/ReportDatabaseError.h"
+
+namespace tessarine {
+namespace {
+
+// The view column holding the given images-table column (the view always holds both keys).
+std::size_t ViewPosition(const std::vector<ViewColumn>& columns, std::size_t column) {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].column == column) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection, UserPort& port,
+                                                 const Settings& settings, const SearchFilter& filter, ViewSort sort) {
+  Expected<TableName> imagesTable = CheckedTableName(port, settings.images);
+  if (!imagesTable) return imagesTable.GetError();
+
+  std::vector<ViewColumn> columns = ViewColumnsOf(settings.custom);
+  if (sort.viewColumn >= columns.size()) sort = {};
+  SearchQuery query;
+  for (const ViewColumn& column : columns) query.shownColumns.push_back(column.column);
+  query.searchedColumns = SearchedColumnsOf(settings.custom);
+  query.words = SplitWords(filter.words);
+  if (filter.folder) query.folderKey = FolderKeyText(*filter.folder);
+  if (filter.from) query.fromDay = filter.from->Digits();
+  if (filter.to) query.toDay = filter.to->Digits();
+  query.sortColumn = columns[sort.viewColumn].column;
+  query.descending = sort.descending;
+  return CatalogueSearch(connection, port, settings.dbms, *imagesTable, std::move(columns), std::move(query),
+                         sort.viewColumn);
+}
+
+CatalogueSearch::CatalogueSearch(CatalogueConnection& connection, UserPort& port, DbmsKind kind,
+                                 TableName imagesTable, std::vector<ViewColumn> columns, SearchQuery query,
+                                 std::size_t sortViewColumn)
+    : m_connection(&connection),
+      m_port(&port),
+      m_kind(kind),
+      m_imagesTable(std::move(imagesTable)),
+      m_columns(std::move(columns)),
+      m_query(std::move(query)),
+      m_sortViewColumn(sortViewColumn) {}
+
+template <typename Read>
+auto CatalogueSearch::Reported(Read read) -> Expected<decltype(read())> {
+  try {
+    return read();
+  } catch (const DatabaseError& error) {
+    ReportDatabaseError(*m_port, error);
+    return Error(error);
+  }
+}
+
+std::vector<ViewRow> CatalogueSearch::ReadRows(const SqlStatement& select) {
+  std::vector<ViewRow> rows;
+  auto result = m_connection->ExecuteStatement(select, CursorChoice::ForwardOnly);
+  for (; result && !result->IsEof(); result->MoveNext()) {
+    ViewRow& row = rows.emplace_back();
+    row.reserve(m_columns.size());
+    for (std::size_t i = 0; i < m_columns.size(); ++i) row.push_back(result->FieldValue(i));
+  }
+  return rows;
+}
+
+Expected<long long> CatalogueSearch::Count() {
+  return Reported([&] {
+    const std::optional<std::string> count =
+        m_connection->FirstValue(CountMatches(m_imagesTable, SqlDialectFor(m_kind), m_query));
+    return count ? std::stoll(*count) : 0LL;
+  });
+}
+
+Expected<std::vector<ViewRow>> CatalogueSearch::Page(long long k, long long pageSize) {
+  if (k < 0 || pageSize <= 0) return std::vector<ViewRow>{};
+  return Reported([&] {
+    return ReadRows(SelectMatchPage(m_imagesTable, SqlDialectFor(m_kind), m_query, k * pageSize, pageSize));
+  });
+}
+
+Expected<std::vector<ViewRow>> CatalogueSearch::PageAfter(const ViewRow* last, long long pageSize) {
+  if (pageSize <= 0) return std::vector<ViewRow>{};
+  std::optional<SortPosition> after;
+  if (last != nullptr) {
+    auto value = [&](std::size_t position) { return (*last)[position].value_or(""); };
+    after = SortPosition{value(m_sortViewColumn), value(ViewPosition(m_columns, col::Folder)),
+                         value(ViewPosition(m_columns, col::FileName))};
+  }
+  return Reported(
+      [&] { return ReadRows(SelectMatchesAfter(m_imagesTable, SqlDialectFor(m_kind), m_query, after, pageSize)); });
+}
+
+}  // namespace tessarine

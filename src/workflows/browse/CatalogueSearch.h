@@ -1,0 +1,70 @@
+#pragma once
+// One search of the catalogue as the view and the find command read it: the view's columns, the
+// number of matches and the matches page by page, in the order of a view column with ties broken by
+// the key (Folder, FileName), so pages neither skip nor repeat a row while the table stays as it is.
+// Works on a connection the caller opened; every database error is reported to the user port and
+// handed back.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/CatalogueConnection.h"
+#include "catalogue/SearchStatements.h"
+#include "core/Error.h"
+#include "core/Settings.h"
+#include "core/TableName.h"
+#include "core/UserPort.h"
+#include "workflows/browse/SearchFilter.h"
+#include "workflows/browse/ViewColumns.h"
+
+namespace tessarine {
+
+struct ViewSort {
+  std::size_t viewColumn = 0;  // position in the view's columns; the first (Folder) by default
+  bool descending = false;
+};
+
+// One match: a value per view column, in view order; std::nullopt for SQL NULL.
+using ViewRow = std::vector<std::optional<std::string>>;
+
+class CatalogueSearch {
+ public:
+  // A search of the settings' images table, taken through CheckedTableName (a refused name is
+  // reported and returned). A sort column beyond the view's columns sorts by the first.
+  static Expected<CatalogueSearch> Start(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                                         const SearchFilter& filter, ViewSort sort = {});
+
+  const std::vector<ViewColumn>& Columns() const { return m_columns; }
+
+  // The number of matches.
+  Expected<long long> Count();
+
+  // Page k (from 0) of pageSize rows: rows k*pageSize+1 .. in order. For a view that jumps to a
+  // page; a page costs more the deeper it lies (the server counts off the rows before it).
+  Expected<std::vector<ViewRow>> Page(long long k, long long pageSize);
+
+  // The pageSize matches that follow `last` (a row this search gave), from the first without one.
+  // Reading on from the last row of each page meets every match once, at the same cost per page
+  // however deep: how every match is read (the export, the command).
+  Expected<std::vector<ViewRow>> PageAfter(const ViewRow* last, long long pageSize);
+
+ private:
+  CatalogueSearch(CatalogueConnection& connection, UserPort& port, DbmsKind kind, TableName imagesTable,
+                  std::vector<ViewColumn> columns, SearchQuery query, std::size_t sortViewColumn);
+
+  template <typename Read>
+  auto Reported(Read read) -> Expected<decltype(read())>;
+  std::vector<ViewRow> ReadRows(const SqlStatement& select);
+
+  CatalogueConnection* m_connection;
+  UserPort* m_port;
+  DbmsKind m_kind;
+  TableName m_imagesTable;
+  std::vector<ViewColumn> m_columns;
+  SearchQuery m_query;
+  std::size_t m_sortViewColumn;
+};
+
+}  // namespace tessarine

@@ -1,0 +1,36 @@
+#pragma once
+// The view as CSV (RFC 4180): records end with CR LF; a field holding a comma, a double quote, CR or
+// LF is put in double quotes, its quotes doubled; text is written as the catalogue holds it (UTF-8).
+// No byte order mark by default: the header's first field then reads "Folder" to every CSV reader
+// and to the tools a command's output is piped into; a spreadsheet that needs the mark to take the
+// file as UTF-8 is given it on request.
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Error.h"
+#include "workflows/browse/CatalogueSearch.h"
+
+namespace tessarine {
+
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// One field as it is written.
+std::string CsvField(std::string_view value);
+
+// One record and its CR LF; SQL NULL is an empty field.
+void WriteCsvRecord(std::ostream& out, const std::vector<std::optional<std::string>>& fields);
+
+struct CsvOptions {
+  bool byteOrderMark = false;
+  long long pageSize = 1000;  // rows read and written at a time: the most held at once
+};
+
+// The header (the view's titles), then every match, read page by page. The number of rows written,
+// or the database error that ended the export (reported by the search).
+Expected<long long> ExportCsv(CatalogueSearch& search, std::ostream& out, const CsvOptions& options = {});
+
+}  // namespace tessarine

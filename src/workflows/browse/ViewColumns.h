@@ -1,0 +1,35 @@
+#pragma once
+// The columns of the catalogue view, with the titles people read: a fixed set of the images
+// table's columns, then the custom columns the XMP definitions bind, titled by their properties.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/CustomXmpDefinition.h"
+
+namespace tessarine {
+
+struct ViewColumn {
+  std::size_t column;       // index in ImageColumns()
+  std::string_view name;    // the images table's name of it ("ObjectName")
+  std::string title;        // what the view shows ("Title")
+};
+
+// Folder, File, Title, Headline, Caption, Keywords, Byline, City, Country, Date, Width, Height,
+// Copyright, then each bound custom column in column-number order. A custom column is bound when
+// a property with a name, in a schema with a prefix, names it ("07", "7" or "100"); the first such
+// property titles it.
+std::vector<ViewColumn> ViewColumnsOf(const CustomXmpDefinition& custom);
+
+// Where the search looks for words: Keywords, ObjectName, Caption, Byline, City, Country and the
+// bound custom columns.
+std::vector<std::size_t> SearchedColumnsOf(const CustomXmpDefinition& custom);
+
+// The position of the view column a user names by its title or its table name, letter case
+// ignored (the title first); nothing when no column has that name.
+std::optional<std::size_t> FindViewColumn(const std::vector<ViewColumn>& columns, std::string_view name);
+
+}  // namespace tessarine

@@ -1,0 +1,89 @@
+// The search statements for the servers the tests cannot reach live (SQL Server, Oracle): the page
+// syntax each takes, and that no value ever becomes SQL text.
+
+#include "catalogue/SearchStatements.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/ImageColumns.h"
+#include "support/ValidName.h"
+
+namespace tessarine {
+namespace {
+
+using test::ValidName;
+
+SearchQuery HostileQuery() {
+  SearchQuery query;
+  query.shownColumns = {col::Folder, col::FileName, col::ObjectName};
+  query.searchedColumns = {col::Keywords, col::Caption};
+  query.words = {"it's", "x'); drop table Pics; --", "100%"};
+  query.folderKey = "/O'Brien/";
+  query.fromDay = "20240101";
+  query.sortColumn = col::ObjectName;
+  query.descending = true;
+  return query;
+}
+
+std::vector<std::string> Texts(const SqlStatement& statement) {
+  std::vector<std::string> texts;
+  for (const SqlValue& value : statement.values) texts.push_back(value.text);
+  return texts;
+}
+
+TEST(SearchStatements, WordsBecomeLiteralContainsPatterns) {
+  EXPECT_EQ(ContainsPattern("100%"), "%100!%%");
+  EXPECT_EQ(ContainsPattern("a_b!c\\'\""), "%a!_b!!c\\'\"%");
+  EXPECT_EQ(ContainsPattern(""), "%%");
+}
+
+TEST(SearchStatements, EveryValueIsBoundOnEveryServer) {
+  const SearchQuery query = HostileQuery();
+  const std::optional<SortPosition> after = SortPosition{"it's", "/O'Brien/", "x'y"};
+  for (DbmsKind kind : {DbmsKind::MySqlPostgreSqlEtc, DbmsKind::Oracle, DbmsKind::SqlServer, DbmsKind::Sqlite}) {
+    const SqlDialect& dialect = SqlDialectFor(kind);
+    for (const SqlStatement& statement :
+         {CountMatches(ValidName("Pics"), dialect, query), SelectMatchPage(ValidName("Pics"), dialect, query, 40, 20),
+          SelectMatchesAfter(ValidName("Pics"), dialect, query, after, 20)}) {
+      EXPECT_EQ(std::count(statement.text.begin(), statement.text.end(), '?'),
+                static_cast<long>(statement.values.size()));
+      // The only quoted texts are the statement's own: the escape character, "" and "-".
+      std::string text = statement.text;
+      for (const char* own : {"'!'", "''", "'-'"}) {
+        for (std::size_t at; (at = text.find(own)) != std::string::npos;) text.erase(at, std::string_view(own).size());
+      }
+      EXPECT_EQ(text.find('\''), std::string::npos) << statement.text;
+      EXPECT_EQ(text.find("drop"), std::string::npos);
+    }
+  }
+}
+
+TEST(SearchStatements, EachServerGetsItsOwnPageSyntax) {
+  const SearchQuery query = HostileQuery();
+  struct Case {
+    DbmsKind kind;
+    const char* ending;
+    std::vector<std::string> lastValues;  // the two page values, in the order of their marks
+  };
+  for (const Case& c : {Case{DbmsKind::Sqlite, " limit ? offset ?;", {"20", "40"}},
+                        Case{DbmsKind::MySqlPostgreSqlEtc, " limit ? offset ?;", {"20", "40"}},
+                        Case{DbmsKind::SqlServer, " offset ? rows fetch next ? rows only;", {"40", "20"}},
+                        Case{DbmsKind::Oracle, " offset ? rows fetch next ? rows only;", {"40", "20"}}}) {
+    const SqlStatement page = SelectMatchPage(ValidName("Pics"), SqlDialectFor(c.kind), query, 40, 20);
+    EXPECT_TRUE(page.text.ends_with(c.ending)) << page.text;
+    const std::vector<std::string> values = Texts(page);
+    ASSERT_GE(values.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(values.end() - 2, values.end()), c.lastValues);
+    EXPECT_TRUE(page.values.back().integer);
+    // SQL Server compares and sorts its "text" columns only as varchar(max); the keys are varchar.
+    const bool cast = c.kind == DbmsKind::SqlServer;
+    EXPECT_EQ(page.text.find("lower(cast(Keywords as varchar(max)))") != std::string::npos, cast) << page.text;
+    EXPECT_EQ(page.text.find("coalesce(cast(ObjectName as varchar(max)), '') desc") != std::string::npos, cast);
+    EXPECT_EQ(page.text.find("cast(Folder"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace tessarine
