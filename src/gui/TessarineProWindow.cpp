@@ -24,6 +24,7 @@
 #include "gui/WidgetNames.h"
 #include "gui/WindowPlacement.h"
 #include "gui/WindowUserPort.h"
+#include "gui/browse/CatalogueBrowser.h"
 
 namespace tessarine {
 
@@ -150,6 +151,8 @@ void TessarineProWindow::ConnectHandlers() {
   connect(m_tables, &TablesTab::folderListReloadRequested, m_scan, &ScanTab::LoadFolderList);
   connect(m_scan, &ScanTab::scanRunning, this, &TessarineProWindow::LockForScan);
   connect(m_verify, &VerifyTab::checkRunning, this, [this](bool running) { m_tabStrip->setEnabled(!running); });
+  // The catalogue view's folder filter offers the folders of the list.
+  m_verify->Catalogue()->SetFolderSource([this] { return m_scan->FolderEntries(); });
   // The check walks the folders of the list as the folders table holds them now.
   m_verify->SetFolderSource([this] {
     m_scan->LoadFolderList();

@@ -1,5 +1,6 @@
 #pragma once
-// The widgets of tab "Verify / Check": the row browser and the check of the images table against the disk.
+// The widgets of tab "Verify / Check": the row browser, the check of the images table against the
+// disk, and the place of the catalogue view.
 // The sub-tab switch is the frame's own; the other handlers live in VerifyTab, which derives from it.
 
 #include <QFrame>
@@ -25,7 +26,8 @@ class VerifyFrame : public QFrame {
   int CurrentSubTab() const { return m_currentSubTab; }
 
   QTabBar* TabStripVerify = nullptr;
-  QGroupBox* FrameVerify[3] = {};  // indices 1 and 2
+  static constexpr int kSubTabCount = 3;  // Verify, Check, Catalogue
+  QGroupBox* FrameVerify[kSubTabCount + 1] = {};  // indices 1 to 3
   QLabel* lblVerifyQuery = nullptr;
   QPlainTextEdit* txtVerifyQuery = nullptr;
   QLabel* lblVerifyResult = nullptr;

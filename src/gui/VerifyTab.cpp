@@ -8,6 +8,7 @@
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <QTabBar>
 #include <QTreeWidget>
 
@@ -19,6 +20,7 @@
 #include "core/TableName.h"
 #include "core/WindowTitle.h"
 #include "gui/CrossThreadUserPort.h"
+#include "gui/browse/CatalogueBrowser.h"
 #include "gui/WindowContext.h"
 #include "gui/WindowUserPort.h"
 
@@ -47,6 +49,10 @@ VerifyTab::~VerifyTab() {
 
 void VerifyTab::ConnectHandlers() {
   m_browser = std::make_unique<VerifyBrowser>(m_context.Port());
+  m_catalogue = new CatalogueBrowser(m_context, FrameVerify[3]);
+  auto* catalogueLayout = new QVBoxLayout(FrameVerify[3]);
+  catalogueLayout->setContentsMargins(0, 0, 0, 0);
+  catalogueLayout->addWidget(m_catalogue);
   connect(cmdVerifyQuery, &QPushButton::clicked, this, &VerifyTab::cmdVerifyQuery_Click);
   connect(cmdBegin, &QPushButton::clicked, this, [this] { MoveVerifyRow(VerifyMove::First); });
   connect(cmdPrevious, &QPushButton::clicked, this, [this] { MoveVerifyRow(VerifyMove::Previous); });

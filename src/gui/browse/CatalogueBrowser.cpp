@@ -1,0 +1,187 @@
+#include "gui/browse/CatalogueBrowser.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QWindow>
+
+#include <fstream>
+
+#include "core/WindowTitle.h"
+#include "gui/WidgetNames.h"
+#include "gui/WindowContext.h"
+#include "gui/WindowUserPort.h"
+#include "gui/browse/CatalogueModel.h"
+#include "workflows/browse/CsvExport.h"
+#include "workflows/connection/OpenCatalogue.h"
+
+namespace tessarine {
+namespace {
+
+QString Text(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
+    : QWidget(parent), m_context(context), m_model(new CatalogueModel(context.Port(), this)) {
+  setObjectName(QStringLiteral("CatalogueBrowser"));
+  auto* layout = new QGridLayout(this);
+  txtSearchWords = Named(new QLineEdit(this), QStringLiteral("txtSearchWords"));
+  txtSearchWords->setPlaceholderText(QStringLiteral("Words in keywords, title, caption, byline, city, country"));
+  txtSearchWords->setClearButtonEnabled(true);
+  cboSearchFolder = Named(new QComboBox(this), QStringLiteral("cboSearchFolder"));
+  cboSearchFolder->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cboSearchFolder->setMinimumContentsLength(16);
+  cboSearchFolder->addItem(QStringLiteral("All folders"));
+  txtSearchFrom = Named(new QLineEdit(this), QStringLiteral("txtSearchFrom"));
+  txtSearchFrom->setPlaceholderText(QStringLiteral("from YYYY-MM-DD"));
+  txtSearchTo = Named(new QLineEdit(this), QStringLiteral("txtSearchTo"));
+  txtSearchTo->setPlaceholderText(QStringLiteral("to YYYY-MM-DD"));
+  for (QLineEdit* day : {txtSearchFrom, txtSearchTo}) day->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("from YYYY-MM-DD__")));
+  cmdSearch = Named(new QPushButton(QStringLiteral("Search"), this), QStringLiteral("cmdSearch"));
+  cmdSearch->setDefault(true);
+
+  tblCatalogue = Named(new QTableView(this), QStringLiteral("tblCatalogue"));
+  tblCatalogue->setModel(m_model);
+  tblCatalogue->setSortingEnabled(true);
+  tblCatalogue->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+  tblCatalogue->setSelectionBehavior(QAbstractItemView::SelectRows);
+  tblCatalogue->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tblCatalogue->setWordWrap(false);
+  tblCatalogue->setIconSize(QSize(CatalogueModel::kThumbnailSide, CatalogueModel::kThumbnailSide));
+  tblCatalogue->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  tblCatalogue->verticalHeader()->setDefaultSectionSize(CatalogueModel::kThumbnailSide + 4);
+  tblCatalogue->horizontalHeader()->setDefaultSectionSize(140);
+  tblCatalogue->setTabKeyNavigation(false);
+
+  lblSearchCount = Named(new QLabel(this), QStringLiteral("lblSearchCount"));
+  cmdExportCsv = Named(new QPushButton(QStringLiteral("Export CSV"), this), QStringLiteral("cmdExportCsv"));
+  cmdExportCsv->setEnabled(false);
+
+  layout->addWidget(txtSearchWords, 0, 0);
+  layout->addWidget(cboSearchFolder, 0, 1);
+  layout->addWidget(txtSearchFrom, 0, 2);
+  layout->addWidget(txtSearchTo, 0, 3);
+  layout->addWidget(cmdSearch, 0, 4);
+  layout->addWidget(tblCatalogue, 1, 0, 1, 5);
+  layout->addWidget(lblSearchCount, 2, 0, 1, 4);
+  layout->addWidget(cmdExportCsv, 2, 4);
+  layout->setColumnStretch(0, 3);
+  layout->setColumnStretch(1, 2);
+  layout->setRowStretch(1, 1);
+
+  connect(cmdSearch, &QPushButton::clicked, this, &CatalogueBrowser::cmdSearch_Click);
+  for (QLineEdit* box : {txtSearchWords, txtSearchFrom, txtSearchTo}) {
+    connect(box, &QLineEdit::returnPressed, this, &CatalogueBrowser::cmdSearch_Click);
+  }
+  connect(cmdExportCsv, &QPushButton::clicked, this, &CatalogueBrowser::cmdExportCsv_Click);
+  connect(m_model, &CatalogueModel::searched, this, &CatalogueBrowser::ShowCount);
+}
+
+CatalogueBrowser::~CatalogueBrowser() { m_model->Clear(); }
+
+void CatalogueBrowser::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FillFolderFilter();
+  if (const QWindow* window = windowHandle()) m_model->SetDevicePixelRatio(window->devicePixelRatio());
+}
+
+void CatalogueBrowser::FillFolderFilter() {
+  if (!m_folderSource) return;
+  const QString chosen = cboSearchFolder->currentIndex() > 0 ? cboSearchFolder->currentText() : QString();
+  cboSearchFolder->clear();
+  cboSearchFolder->addItem(QStringLiteral("All folders"));
+  for (const FolderEntry& entry : m_folderSource()) {
+    cboSearchFolder->addItem(Text(entry.folder.Text()), QByteArray::fromStdString(entry.folder.Bytes()));
+  }
+  const int again = chosen.isEmpty() ? 0 : cboSearchFolder->findText(chosen);
+  cboSearchFolder->setCurrentIndex(again < 0 ? 0 : again);
+}
+
+void CatalogueBrowser::Clear() {
+  m_model->Clear();
+  m_connection.CloseConnection();
+  lblSearchCount->clear();
+  cmdExportCsv->setEnabled(false);
+}
+
+void CatalogueBrowser::cmdSearch_Click() {
+  UserPort& port = m_context.Port();
+  SearchFilter filter;
+  filter.words = txtSearchWords->text().toStdString();
+  if (cboSearchFolder->currentIndex() > 0) {
+    filter.folder = FolderKey::FromPath(cboSearchFolder->currentData().toByteArray().toStdString());
+  }
+  for (auto [box, day] : {std::pair{txtSearchFrom, &filter.from}, std::pair{txtSearchTo, &filter.to}}) {
+    const std::string text = box->text().trimmed().toStdString();
+    if (text.empty()) continue;
+    *day = SearchDay::Parse(text);
+    if (!*day) {
+      port.SetStatus("Not a date: '" + text + "' (a day is written YYYY-MM-DD, for example 2026-12-07)");
+      port.Beep();
+      box->setFocus();
+      return;
+    }
+  }
+
+  m_model->Clear();
+  cmdExportCsv->setEnabled(false);
+  lblSearchCount->clear();
+  port.SetBusy(true);
+  const bool found = OpenCatalogue(m_connection, port, m_context.CurrentSettings(), m_context.FileDsnSelected()) &&
+                     m_model->Search(m_connection, m_context.CurrentSettings(), filter);
+  port.SetBusy(false);
+  cmdExportCsv->setEnabled(found);
+}
+
+void CatalogueBrowser::ShowCount(long long matches) {
+  lblSearchCount->setText(matches == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(matches));
+}
+
+void CatalogueBrowser::cmdExportCsv_Click() {
+  CatalogueSearch* search = m_model->CurrentSearch();
+  if (search == nullptr) return;
+  std::optional<std::filesystem::path> file;
+  if (m_chooseExportFile) {
+    file = m_chooseExportFile();
+  } else {
+    const QString chosen = QFileDialog::getSaveFileName(this, cmdExportCsv->text(), QString(),
+                                                        QStringLiteral("CSV files (*.csv)"));
+    if (!chosen.isEmpty()) file = std::filesystem::path(QFile::encodeName(chosen).toStdString());
+  }
+  if (!file) return;
+
+  UserPort& port = m_context.Port();
+  // Written beside its place and renamed into it: a failed export never leaves half a file where
+  // a good one was.
+  std::filesystem::path partial = *file;
+  partial += ".partial";
+  port.SetBusy(true);
+  std::optional<long long> written;
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (out) {
+      // A spreadsheet opens the file as UTF-8 only with the mark.
+      const Expected<long long> rows = ExportCsv(*search, out, CsvOptions{true});
+      out.flush();
+      if (rows && out) written = rows.Value();
+    }
+  }
+  port.SetBusy(false);
+  std::error_code ec;
+  if (written) std::filesystem::rename(partial, *file, ec);
+  if (!written || ec) {
+    std::filesystem::remove(partial, ec);
+    port.ShowMessage("The view could not be written to\r\n" + file->string(), MessageIcon::Exclamation, kWindowTitle,
+                     MessageButtons::Ok);
+    return;
+  }
+  port.SetStatus(std::to_string(*written) + " rows written to " + file->string());
+}
+
+}  // namespace tessarine

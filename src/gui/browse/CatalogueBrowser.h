@@ -1,0 +1,73 @@
+#pragma once
+// The catalogue view of tab "Verify / Check": words looked up in the photos' keywords, titles,
+// captions, bylines, places and custom fields, narrowed to a folder and a range of dates; the
+// matches in a sortable table with their thumbnails; the view exported as CSV. It reads on a
+// connection of its own, so a scan or a check never pulls its rows away.
+
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "catalogue/CatalogueConnection.h"
+#include "workflows/folders/FolderEntry.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace tessarine {
+
+class CatalogueModel;
+class WindowContext;
+
+class CatalogueBrowser : public QWidget {
+  Q_OBJECT
+ public:
+  // The folders the folder filter offers: those of the folder list.
+  using FolderSource = std::function<std::vector<FolderEntry>()>;
+  // Where "Export CSV" writes; nothing when the user cancels. Tests replace the file dialog.
+  using ExportFileChooser = std::function<std::optional<std::filesystem::path>()>;
+
+  CatalogueBrowser(WindowContext& context, QWidget* parent = nullptr);
+  ~CatalogueBrowser() override;
+
+  void SetFolderSource(FolderSource source) { m_folderSource = std::move(source); }
+  void SetExportFileChooser(ExportFileChooser chooser) { m_chooseExportFile = std::move(chooser); }
+  CatalogueModel& Model() { return *m_model; }
+
+  // Runs the search the controls describe.
+  void cmdSearch_Click();
+  // Writes every match of the current search, in its order, to a CSV file.
+  void cmdExportCsv_Click();
+  // Drops the rows and closes the connection (a scan is about to change the table).
+  void Clear();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void FillFolderFilter();
+  void ShowCount(long long matches);
+
+  WindowContext& m_context;
+  CatalogueConnection m_connection;
+  CatalogueModel* m_model = nullptr;
+  FolderSource m_folderSource;
+  ExportFileChooser m_chooseExportFile;
+
+  QLineEdit* txtSearchWords = nullptr;
+  QComboBox* cboSearchFolder = nullptr;
+  QLineEdit* txtSearchFrom = nullptr;
+  QLineEdit* txtSearchTo = nullptr;
+  QPushButton* cmdSearch = nullptr;
+  QTableView* tblCatalogue = nullptr;
+  QLabel* lblSearchCount = nullptr;
+  QPushButton* cmdExportCsv = nullptr;
+};
+
+}  // namespace tessarine

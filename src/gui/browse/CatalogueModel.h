@@ -1,0 +1,71 @@
+#pragma once
+// The images table as a sortable Qt table: the rows of one search, read a page at a time as the
+// view scrolls (so a catalogue of a million rows opens at once), the columns under the titles
+// people read, and beside each file name its thumbnail from "_thumbs_" when there is one.
+
+#include <QAbstractTableModel>
+#include <QCache>
+#include <QPixmap>
+#include <optional>
+#include <vector>
+
+#include "core/Settings.h"
+#include "core/UserPort.h"
+#include "workflows/browse/CatalogueSearch.h"
+
+namespace tessarine {
+
+class CatalogueModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  static constexpr int kPageSize = 200;
+  static constexpr int kThumbnailSide = 64;  // in device-independent pixels
+
+  explicit CatalogueModel(UserPort& port, QObject* parent = nullptr);
+
+  // A new search on an open connection: the count, then the first page. False after an error,
+  // which the search has reported; the view is then empty.
+  bool Search(CatalogueConnection& connection, const Settings& settings, const SearchFilter& filter);
+  // Drops the rows and the search (before its connection closes).
+  void Clear();
+  bool HasSearch() const { return m_search.has_value(); }
+  long long MatchCount() const { return m_count; }
+  CatalogueSearch* CurrentSearch() { return m_search ? &*m_search : nullptr; }
+  // The file a row shows, as a path on the disk.
+  std::filesystem::path FilePath(int row) const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  bool canFetchMore(const QModelIndex& parent) const override;
+  void fetchMore(const QModelIndex& parent) override;
+  void sort(int column, Qt::SortOrder order) override;
+
+  // The pixel ratio thumbnails are drawn for (the screen's): sharp on a HiDPI screen.
+  void SetDevicePixelRatio(qreal ratio) { m_pixelRatio = ratio; }
+
+ signals:
+  void searched(long long matches);
+
+ private:
+  bool Restart(ViewSort sort);
+  QPixmap Thumbnail(int row) const;
+
+  UserPort& m_port;
+  CatalogueConnection* m_connection = nullptr;
+  Settings m_settings;
+  SearchFilter m_filter;
+  ViewSort m_sort;
+  std::optional<CatalogueSearch> m_search;
+  std::vector<ViewColumn> m_columns;
+  std::vector<ViewRow> m_rows;
+  long long m_count = 0;
+  bool m_allRead = true;
+  std::size_t m_folderColumn = 0;
+  std::size_t m_fileColumn = 1;
+  qreal m_pixelRatio = 1.0;
+  mutable QCache<int, QPixmap> m_thumbnails{400};
+};
+
+}  // namespace tessarine
