@@ -89,17 +89,30 @@ void WindowUserPort::AddLogLine(std::string_view line) {
   while (m_log->count() > kLogLines) delete m_log->takeItem(m_log->count() - 1);
 }
 
-void WindowUserPort::ShowPreview(const PreviewImage& image) {
+QPixmap PreviewPixmap(const PreviewImage& image, qreal devicePixelRatio) {
   if (image.width <= 0 || image.height <= 0 ||
       image.rgb.size() < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3) {
-    m_preview->clear();
-    return;
+    return {};
   }
   const QImage picture(image.rgb.data(), image.width, image.height, image.width * 3, QImage::Format_RGB888);
-  // Shown at the size the preview box gives it (a picture wider than the box's 3:2 is squeezed).
+  // Shown at the size the preview box gives it (a picture wider than the box's 3:2 is squeezed),
+  // resampled once, straight to the screen's pixels: on a 2x screen it is not drawn small and then
+  // enlarged.
   const PreviewSize size = StretchImageThumb(image.width, image.height);
-  m_preview->setPixmap(QPixmap::fromImage(
-      picture.scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+  const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+  QPixmap pixmap = QPixmap::fromImage(picture.scaled(qRound(size.width * ratio), qRound(size.height * ratio),
+                                                     Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  pixmap.setDevicePixelRatio(ratio);
+  return pixmap;
+}
+
+void WindowUserPort::ShowPreview(const PreviewImage& image) {
+  const QPixmap pixmap = PreviewPixmap(image, m_preview->devicePixelRatioF());
+  if (pixmap.isNull()) {
+    m_preview->clear();
+  } else {
+    m_preview->setPixmap(pixmap);
+  }
 }
 
 void WindowUserPort::ProcessEvents() { QCoreApplication::processEvents(); }

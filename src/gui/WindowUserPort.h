@@ -3,6 +3,7 @@
 // thumbnail preview and one turn of the event loop. Message boxes go through an answerer
 // that tests replace, so nothing modal blocks an offscreen run.
 
+#include <QPixmap>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,10 @@ class QWidget;
 namespace tessarine {
 
 class StatusLine;
+
+// The picture of the preview box for a screen of the given pixel ratio; null for an image that
+// holds no picture.
+QPixmap PreviewPixmap(const PreviewImage& image, qreal devicePixelRatio);
 
 struct MessageRequest {
   std::string text;

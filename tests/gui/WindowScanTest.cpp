@@ -272,6 +272,21 @@ class WindowScanTest : public QObject {
     QCOMPARE(f.Row(0)->text(1), QStringLiteral("Stopped"));
   }
 
+  void thePreviewIsResampledStraightToTheScreensPixels() {
+    tessarine::PreviewImage image;
+    image.width = 160;
+    image.height = 106;
+    image.rgb.assign(std::size_t(160) * 106 * 3, 0);
+    const QPixmap single = tessarine::PreviewPixmap(image, 1.0);
+    QCOMPARE(single.size(), QSize(120, 80));
+    const QPixmap doubled = tessarine::PreviewPixmap(image, 2.0);
+    QCOMPARE(doubled.size(), QSize(240, 160));
+    QCOMPARE(doubled.deviceIndependentSize().toSize(), QSize(120, 80));
+    QCOMPARE(doubled.devicePixelRatio(), 2.0);
+    image.rgb.resize(10);  // less than its size says: no picture
+    QVERIFY(tessarine::PreviewPixmap(image, 2.0).isNull());
+  }
+
   void theLogKeepsTheNewestHundredLines() {
     tessarine::test::WindowFixture f;
     for (int i = 1; i <= 150; ++i) f.window->WindowPort().AddLogLine(std::to_string(i) + " -> file");
