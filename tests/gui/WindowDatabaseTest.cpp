@@ -27,6 +27,22 @@ class WindowDatabaseTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void thePasswordNeverShowsAndItsSettingsFileStaysTheOwnersOnly() {
+    TablesWindow f;
+    f.ClickTab(2);
+    f.SetTexts({{"txtLogin", "archivist"}, {"txtPassword", "s3cret-pw"}});
+    QCOMPARE(f.Run(QStringLiteral("select 1;")), QStringLiteral("1"));
+    QVERIFY2(!f.Status().isEmpty() && !f.Status().contains(QStringLiteral("s3cret-pw")), qPrintable(f.Status()));
+    QVERIFY2(f.Status().contains(QStringLiteral("PWD=***")), qPrintable(f.Status()));
+    QVERIFY(!f.Find("lblStatus")->toolTip().contains(QStringLiteral("s3cret-pw")));
+    // The file the window creates (here on closing, which writes the password) is the owner's only.
+    std::filesystem::remove(f.settingsFile);
+    QVERIFY(f.window->close());
+    QCOMPARE(f.Setting("Connection", "Password"), std::string("s3cret-pw"));
+    QCOMPARE(std::filesystem::status(f.settingsFile).permissions() & std::filesystem::perms::all,
+             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  }
+
   void testingQueryShowsItsResultUntilATableIsCreatedWhichReachesTheScanTab() {
     TablesWindow f;
     QCOMPARE(f.Run(QStringLiteral("select 6 * 7;")), QStringLiteral("42"));
