@@ -18,7 +18,7 @@ namespace tessarine {
 class CatalogueModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  static constexpr int kPageSize = 200;
+  static constexpr int kPageSize = 100;
   static constexpr int kThumbnailSide = 64;  // in device-independent pixels
 
   explicit CatalogueModel(UserPort& port, QObject* parent = nullptr);
