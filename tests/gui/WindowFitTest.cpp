@@ -105,6 +105,10 @@ class WindowFitTest : public QObject {
     ExpectFits(editor);
     tessarine::AboutDialog about(QStringLiteral("/nowhere/license-fi.txt"), [](const QString&) { return true; });
     ExpectFits(about);
+    QLineEdit rowColumn;
+    tessarine::DbFieldNameDialog chooser({}, 0, true, &rowColumn);
+    chooser.adjustSize();
+    ExpectFits(chooser);
     tessarine::DisplaySqlDialog sql(QStringLiteral("Create images table"), QString(4000, QLatin1Char('x')));
     ExpectFits(sql);
   }
