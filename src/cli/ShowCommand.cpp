@@ -41,7 +41,8 @@ int RunShow(const ShowOptions& options) {
   const Settings settings = LoadSettings(settingsFile);
   ConsoleUserPort port;
   const XmpParser parser(settings.custom);
-  const MetadataReadContext context{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile)};
+  const MetadataReadContext context{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile), nullptr,
+                                    settings.modernFormats, settings.keepIimWhenXmpMissing};
   const auto& columns = ImageColumns();
 
   int status = 0;

@@ -79,10 +79,12 @@ Settings LoadSettings(const std::filesystem::path& file) {
 
   s.createThumbnails = read(kConfiguration, "CreateThumbnails") == "1";
   s.reCreateThumbnails = read(kConfiguration, "ReCreateThumbnails") == "1";
+  s.modernFormats = read(kConfiguration, "ModernFormats") != "0";
 
   s.onlyIptc = read(kMetadata, "OnlyIPTC") == "1";
   s.xmpOverIptc = read(kMetadata, "XMPOverIPTC") != "0";
   if (s.onlyIptc) s.xmpOverIptc = false;
+  s.keepIimWhenXmpMissing = read(kMetadata, "KeepIimWhenXmpMissing") == "1";
 
   for (int i = 1; i <= kCustomSchemaCount; ++i) {
     CustomXmpSchema& schema = s.custom.schemas[i - 1];
@@ -150,6 +152,16 @@ void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& fi
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on) {
   settings.onlyIptc = on;
   WriteSetting(file, kMetadata, "OnlyIPTC", Flag(on));
+}
+
+void StoreModernFormats(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.modernFormats = on;
+  WriteSetting(file, kConfiguration, "ModernFormats", Flag(on));
+}
+
+void StoreKeepIimWhenXmpMissing(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.keepIimWhenXmpMissing = on;
+  WriteSetting(file, kMetadata, "KeepIimWhenXmpMissing", Flag(on));
 }
 
 void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on) {

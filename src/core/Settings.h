@@ -36,9 +36,13 @@ struct Settings {
   // [Configuration]
   bool createThumbnails = false;
   bool reCreateThumbnails = false;
+  // Read XMP and IIM where the classic rules miss them (other encodings and containers, sidecars).
+  bool modernFormats = true;
   // [Metadata]
   bool onlyIptc = false;
   bool xmpOverIptc = true;
+  // With XMP collected, a column the packet lacks takes the file's IIM value instead of staying empty.
+  bool keepIimWhenXmpMissing = false;
   // [XMPCustomized]
   CustomXmpDefinition custom;
   // [Window]: nothing until the window first closes, or when the stored place is unreadable.
@@ -74,6 +78,8 @@ void StoreDbms(Settings& settings, const std::filesystem::path& file, DbmsKind k
 void StoreCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on);
+void StoreModernFormats(Settings& settings, const std::filesystem::path& file, bool on);
+void StoreKeepIimWhenXmpMissing(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on);
 
 // Writes [Window] Left, Top, Width, Height, Maximized.

@@ -92,6 +92,11 @@ MetadataFrame::MetadataFrame(QWidget* parent) : QFrame(parent) {
                         "lblHelpOnlyIPTC", 1), 1);
   layout->addSpacing(8);
   layout->addLayout(only);
+  chkModernFormats = Named(new QCheckBox(QStringLiteral("Read modern formats and sidecars"), this),
+                           QStringLiteral("chkModernFormats"));
+  auto* modern = indented();
+  modern->addWidget(chkModernFormats);
+  layout->addLayout(modern);
 
   // IIM/XMP precedence.
   AddStep(layout, ImagePuceMetadata[2], lblHelpMetadata[6]);
@@ -107,6 +112,11 @@ MetadataFrame::MetadataFrame(QWidget* parent) : QFrame(parent) {
   }
   precedence->addStretch();
   layout->addLayout(precedence);
+  chkKeepIimWhenXmpMissing = Named(new QCheckBox(QStringLiteral("Keep the IIM value when the XMP packet lacks it"), this),
+                                   QStringLiteral("chkKeepIimWhenXmpMissing"));
+  auto* keep = indented();
+  keep->addWidget(chkKeepIimWhenXmpMissing);
+  layout->addLayout(keep);
 
   // Custom XMP fields.
   AddStep(layout, ImagePuceMetadata[3], lblHelpMetadata[7]);

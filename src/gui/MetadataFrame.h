@@ -23,6 +23,8 @@ class MetadataFrame : public QFrame {
   LinkLabel* lbLinkXMP = nullptr;
   LinkLabel* lbLinkIPTCCore = nullptr;
   QCheckBox* chkOnlyIPTC = nullptr;
+  QCheckBox* chkModernFormats = nullptr;
+  QCheckBox* chkKeepIimWhenXmpMissing = nullptr;
   QButtonGroup* optXMPOverIPTC = nullptr;  // 0 XMP wins, 1 IPTC/IIM wins
   QLabel* lblHelpMetadata[12] = {};
   QLabel* ImagePuceMetadata[4] = {};

@@ -20,6 +20,8 @@ MetadataTab::MetadataTab(WindowContext& context, QWidget* parent) : MetadataFram
 void MetadataTab::ShowSettings() {
   const Settings& settings = m_context.CurrentSettings();
   chkOnlyIPTC->setChecked(settings.onlyIptc);
+  chkModernFormats->setChecked(settings.modernFormats);
+  chkKeepIimWhenXmpMissing->setChecked(settings.keepIimWhenXmpMissing);
   if (settings.onlyIptc) ApplyOnlyIptcRule(true);
   const bool iimWins = settings.onlyIptc || !settings.xmpOverIptc;
   optXMPOverIPTC->button(iimWins ? 1 : 0)->setChecked(true);
@@ -29,6 +31,12 @@ void MetadataTab::ShowSettings() {
 void MetadataTab::ConnectHandlers() {
   connect(chkOnlyIPTC, &QCheckBox::clicked, this, &MetadataTab::chkOnlyIPTC_Click);
   connect(optXMPOverIPTC, &QButtonGroup::idClicked, this, &MetadataTab::optXMPOverIPTC_Click);
+  connect(chkModernFormats, &QCheckBox::clicked, this, [this](bool on) {
+    StoreModernFormats(m_context.CurrentSettings(), m_context.SettingsFile(), on);
+  });
+  connect(chkKeepIimWhenXmpMissing, &QCheckBox::clicked, this, [this](bool on) {
+    StoreKeepIimWhenXmpMissing(m_context.CurrentSettings(), m_context.SettingsFile(), on);
+  });
   connect(cmdXMPCustomized, &QPushButton::clicked, this, &MetadataTab::cmdXMPCustomized_Click);
   // The tooltip shows the user where the link leads, so it is the one source of the address.
   for (LinkLabel* link : {lblLinkIPTCIIM, lbLinkXMP, lbLinkIPTCCore}) {
@@ -50,6 +58,7 @@ void MetadataTab::ApplyOnlyIptcRule(bool onlyIptc) {
   for (QAbstractButton* option : optXMPOverIPTC->buttons()) option->setEnabled(!onlyIptc);
   for (int i = 6; i <= 11; ++i) lblHelpMetadata[i]->setEnabled(!onlyIptc);
   txtXMPCustomized->setEnabled(!onlyIptc);
+  chkKeepIimWhenXmpMissing->setEnabled(!onlyIptc);
   cmdXMPCustomized->setEnabled(!onlyIptc);
   ImagePuceMetadata[2]->setVisible(!onlyIptc);
   ImagePuceMetadata[3]->setVisible(!onlyIptc);

@@ -21,7 +21,7 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
     row.columns[col::FileName] = NameToText(name);
     return row;
   }
-  AssembleColumns(record, xmpOverIptc, row.columns);
+  AssembleColumns(record, xmpOverIptc, row.columns, context.keepIimWhenXmpMissing);
   row.problems = std::move(record.problems);
   row.alerts = std::move(record.alerts);
 

@@ -19,6 +19,11 @@ struct MetadataReadContext {
   const XmpParser* parser = nullptr;  // created once per scan; XMP is skipped without one
   std::filesystem::path dumpFile;     // the packet that failed to parse is written here
   ImageDecoder* imageDecoder = nullptr;  // the scan's decoder; without one, the thread's own
+  // Beyond the classic rules: XMP and IIM in other encodings and containers, and sidecar files.
+  // Off, every record is exactly what the classic rules give.
+  bool modernFormats = false;
+  // With XMP preferred, a column the packet lacks keeps the IIM value (see AssembleColumns).
+  bool keepIimWhenXmpMissing = false;
 };
 
 // Clears the record, then fills its support code, IIM, XMP and custom values. Never throws

@@ -20,10 +20,12 @@ bool HasXmpSource(std::size_t column) {
   return std::find(kXmpSourced.begin(), kXmpSourced.end(), column) != kXmpSourced.end();
 }
 
-void AssembleColumns(const MetadataRecord& record, bool xmpOverIptc, ColumnValues& columns) {
+void AssembleColumns(const MetadataRecord& record, bool xmpOverIptc, ColumnValues& columns,
+                     bool keepIimWhenXmpMissing) {
   const bool preferXmp = xmpOverIptc && record.xmpState == XmpState::Parsed;
   for (std::size_t c = kFirstIimColumn; c <= kLastIimColumn; ++c) {
-    columns[c] = preferXmp && HasXmpSource(c) ? record.xmp[c] : record.iim[c];
+    const bool fromXmp = preferXmp && HasXmpSource(c) && !(keepIimWhenXmpMissing && record.xmp[c].empty());
+    columns[c] = fromXmp ? record.xmp[c] : record.iim[c];
   }
   columns[col::XMPCopyrightStatus] = record.copyrightStatus == 1 ? "1" : record.copyrightStatus == 2 ? "2" : "";
   for (std::size_t c = col::XMPWebStatement; c <= col::CoreCountryCode; ++c) columns[c] = record.xmp[c];

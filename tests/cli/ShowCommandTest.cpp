@@ -55,3 +55,17 @@ TEST_F(ShowCommandTest, FailsForAMissingFileAndGoesOnWithTheOthers) {
 }
 
 }  // namespace
+
+// The settings' choice reaches the reading: with XMP first, the caption the packet lacks is empty,
+// or the IIM one when it is kept.
+TEST_F(ShowCommandTest, KeepingIimFillsWhatThePacketLacks) {
+  using tessarine::test::WriteFile;
+  for (const char* keep : {"0", "1"}) {
+    WriteFile(m_dir / "Tessarine PRO.ini", std::string("[Metadata]\nXMPOverIPTC=1\nKeepIimWhenXmpMissing=") + keep + "\n");
+    const ToolRun json = Show("--json " + Settings() + " " + File("a.jpg"));
+    ASSERT_EQ(json.status, 0);
+    const auto object = nlohmann::ordered_json::parse(json.out);
+    EXPECT_EQ(object["ObjectName"], "XMP");
+    EXPECT_EQ(object["Caption"], std::string(keep) == "1" ? "line1\r\nline2" : "") << keep;
+  }
+}

@@ -49,6 +49,12 @@ TEST_F(SettingsTest, DbmsAndFlagsAreReadFromTheirExactTextsOnly) {
     EXPECT_EQ(LoadFrom("[Configuration]\nCreateThumbnails=" + text + "\n").createThumbnails, text == "1") << text;
     EXPECT_EQ(LoadFrom("[Connection]\nFileDSN=" + text + "\n").fileDsn, text == "1") << text;
   }
+  // ModernFormats is on unless "0"; KeepIimWhenXmpMissing only with "1".
+  EXPECT_TRUE(LoadFrom("").modernFormats);
+  EXPECT_TRUE(LoadFrom("[Configuration]\nModernFormats=no\n").modernFormats);
+  EXPECT_FALSE(LoadFrom("[Configuration]\nModernFormats=0\n").modernFormats);
+  EXPECT_FALSE(LoadFrom("[Metadata]\nKeepIimWhenXmpMissing=yes\n").keepIimWhenXmpMissing);
+  EXPECT_TRUE(LoadFrom("[Metadata]\nKeepIimWhenXmpMissing=1\n").keepIimWhenXmpMissing);
   // XMPOverIPTC is on unless "0", and always off under OnlyIPTC.
   EXPECT_TRUE(LoadFrom("[Metadata]\nXMPOverIPTC=no\n").xmpOverIptc);
   EXPECT_FALSE(LoadFrom("[Metadata]\nXMPOverIPTC=0\n").xmpOverIptc);

@@ -24,6 +24,13 @@ class WindowOptionsTest : public QObject {
     QVERIFY(!f.window->CurrentSettings().xmpOverIptc);
     f.Click("optXMPOverIPTC_0");
     f.ExpectSettings("Metadata", {{"XMPOverIPTC", "1"}});
+    // Modern formats are read unless the box is cleared; keeping IIM is chosen.
+    QVERIFY(f.Checked("chkModernFormats") && !f.Checked("chkKeepIimWhenXmpMissing"));
+    f.Click("chkModernFormats");
+    f.Click("chkKeepIimWhenXmpMissing");
+    f.ExpectSettings("Configuration", {{"ModernFormats", "0"}});
+    f.ExpectSettings("Metadata", {{"KeepIimWhenXmpMissing", "1"}});
+    QVERIFY(!f.window->CurrentSettings().modernFormats && f.window->CurrentSettings().keepIimWhenXmpMissing);
     // Only IPTC ticked greys the XMP controls and stores both flags.
     for (bool only : {true, false}) {
       f.Click("chkOnlyIPTC");

@@ -35,5 +35,21 @@ TEST(RecordAssembly, XmpOverIptcTakesEveryXmpSourcedColumnOfAParsedPacketEvenWhe
   }
 }
 
+TEST(RecordAssembly, KeepingIimFillsOnlyTheColumnsThePacketLacks) {
+  MetadataRecord r;
+  r.xmpState = XmpState::Parsed;
+  r.iim[col::City] = "Nice";
+  r.iim[col::Caption] = "iim caption";
+  r.xmp[col::Caption] = "xmp caption";
+  for (bool keep : {false, true}) {
+    ColumnValues columns;
+    AssembleColumns(r, true, columns, keep);
+    EXPECT_EQ(columns[col::City], keep ? "Nice" : "");  // the packet holds no city
+    EXPECT_EQ(columns[col::Caption], "xmp caption");     // the packet's value still wins
+    AssembleColumns(r, false, columns, keep);
+    EXPECT_EQ(columns[col::Caption], "iim caption");     // IIM first: nothing to keep
+  }
+}
+
 }  // namespace
 }  // namespace tessarine

@@ -124,5 +124,19 @@ TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken)
   EXPECT_EQ(thumbnails(), std::vector<std::string>{"a.jpg"});
 }
 
+// The scan's reader takes the reading choices of the settings.
+TEST_F(ReadAheadTest, TheReaderFollowsTheSettingsOnKeepingIimValues) {
+  WriteFile(m_dir / "both.jpg", Jpeg(App13(Resource(0x0404, Iim(120, "iim caption"))) +
+                                     App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
+                                                    "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"/>"))));
+  for (bool keep : {false, true}) {
+    m_settings.keepIimWhenXmpMissing = keep;
+    ScanFileReader reader(m_settings, {});
+    PendingThumbnail thumbnail;
+    EXPECT_EQ(reader.Read(m_folder, "both.jpg", thumbnail).columns[col::Caption], keep ? "iim caption" : "");
+    thumbnail.Discard();
+  }
+}
+
 }  // namespace
 }  // namespace tessarine

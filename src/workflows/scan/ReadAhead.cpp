@@ -16,7 +16,9 @@ namespace tessarine {
 
 struct ScanFileReader::Tools {
   explicit Tools(const Settings& settings, const std::filesystem::path& dumpFile)
-      : parser(settings.custom), context{settings.onlyIptc, &parser, dumpFile, &decoder} {}
+      : parser(settings.custom),
+        context{settings.onlyIptc, &parser, dumpFile, &decoder, settings.modernFormats,
+                settings.keepIimWhenXmpMissing} {}
 
   XmpParser parser;
   ImageDecoder decoder;
