@@ -89,6 +89,12 @@ bool AppendWhere(SqlStatement& statement, const SqlDialect& dialect, const Searc
     next();
     statement.text += "Folder like ? escape '!'";
     statement.Bind(FolderTreePattern(*query.folderKey));
+    // Where LIKE ignores ASCII case, "/photos/trip/" would also take "/photos/Trip/", another
+    // folder: the key must start the text as it stands (SQLite's "=" compares bytes).
+    if (dialect.likeIgnoresAsciiCase) {
+      statement.text += " and substr(Folder, 1, length(?)) = ?";
+      statement.Bind(*query.folderKey).Bind(*query.folderKey);
+    }
   }
   if (query.fromDay || query.toDay) {
     next();

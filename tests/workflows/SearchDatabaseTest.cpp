@@ -191,13 +191,17 @@ TEST_P(SearchOn, TheFolderFilterTakesTheFolderAndItsSubfoldersButNoSiblingOfTheS
   Insert("/photos/axb/", "6");
   Insert("/photos/a%/", "7");
   Insert("/photos/ax/", "8");
+  // Another folder on a disk that tells letter case apart.
+  Insert("/photos/A/", "9");
+  Insert("/photos/A/sub/", "10");
 
   auto inFolder = [&](const char* path) { return Found(SearchFilter{"", FolderKey::FromPath(path), {}, {}}); };
   EXPECT_EQ(inFolder("/photos/a"), (Names{"1", "2"}));
   EXPECT_EQ(inFolder("/photos/a/"), (Names{"1", "2"}));
   EXPECT_EQ(inFolder("/photos/a_b"), (Names{"5"}));
   EXPECT_EQ(inFolder("/photos/a%"), (Names{"7"}));
-  EXPECT_EQ(inFolder("/photos"), (Names{"1", "2", "3", "4", "5", "6", "7", "8"}));
+  EXPECT_EQ(inFolder("/photos/A"), (Names{"10", "9"}));
+  EXPECT_EQ(inFolder("/photos"), (Names{"1", "10", "2", "3", "4", "5", "6", "7", "8", "9"}));
 }
 
 TEST_P(SearchOn, TheDateRangeIncludesBothEndsInTheIimAndTheXmpForm) {
