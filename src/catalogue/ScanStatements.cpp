@@ -54,9 +54,17 @@ std::string FolderTreePattern(std::string_view folderKeyText) {
   return pattern + '%';
 }
 
-SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& folder) {
-  return SqlStatement("select count(*) from " + Table(imagesTable) + " where Folder like ? escape '!';")
-      .Bind(FolderTreePattern(FolderKeyText(folder)));
+SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& folder, const SqlDialect& dialect) {
+  SqlStatement count("select count(*) from " + Table(imagesTable) + " where Folder like ? escape '!'");
+  count.Bind(FolderTreePattern(FolderKeyText(folder)));
+  // Where LIKE ignores ASCII case, "/photos/trip/" would also count "/photos/Trip/", another
+  // folder: the key must start the text as it stands.
+  if (dialect.likeIgnoresAsciiCase) {
+    count.text += " and substr(Folder, 1, length(?)) = ?";
+    count.Bind(FolderKeyText(folder)).Bind(FolderKeyText(folder));
+  }
+  count.text += ";";
+  return count;
 }
 
 SqlStatement UpdateFolderRow(const TableName& foldersTable, const FolderKey& folder, long long files,

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/SqlDialect.h"
 #include "catalogue/SqlStatement.h"
 #include "core/FolderKey.h"
 #include "core/ImageColumns.h"
@@ -24,7 +25,7 @@ inline std::string FolderKeyText(const FolderKey& folder) { return KeyText(folde
 std::string FolderTreePattern(std::string_view folderKeyText);
 
 // "select count(*) from <images> where Folder like ? escape '!';"
-SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& folder);
+SqlStatement CountFolderRows(const TableName& imagesTable, const FolderKey& folder, const SqlDialect& dialect);
 // "update <folders> set Files=?, LastScan=? where Folder=?;"
 SqlStatement UpdateFolderRow(const TableName& foldersTable, const FolderKey& folder, long long files,
                              std::string_view lastScan);

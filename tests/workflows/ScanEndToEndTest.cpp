@@ -145,6 +145,21 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   EXPECT_EQ(folderRow[2].size(), 19u);
 }
 
+// Two folders whose names differ only in letter case are two folders: each counts its own files.
+TEST_P(ScanEndToEnd, AFoldersCountTakesNoFolderThatDiffersOnlyInLetterCase) {
+  std::filesystem::create_directories(m_root / "trip");
+  std::filesystem::create_directories(m_root / "Trip");
+  WriteFile(m_root / "trip" / "a.txt", "a");
+  WriteFile(m_root / "Trip" / "b.txt", "b");
+  WriteFile(m_root / "Trip" / "c.txt", "c");
+  AddAndLoad(m_root / "trip");
+  const auto entries = AddAndLoad(m_root / "Trip");
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_TRUE(Scan(entries).status) << DescribeMessages();
+  EXPECT_EQ(FolderRow(Text(m_root / "trip")).at(1), "1");
+  EXPECT_EQ(FolderRow(Text(m_root / "Trip")).at(1), "2");
+}
+
 TEST_P(ScanEndToEnd, ARescanReplacesTheRowsAndKeepsExistingThumbnails) {
   ASSERT_TRUE(SaveImage(m_root / "a.jpg", FIF_JPEG, 200, 100));
   const auto entries = AddAndLoad(m_root);

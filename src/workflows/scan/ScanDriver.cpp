@@ -128,7 +128,8 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
         try {
           const FolderKey& rowFolder = RowFolder(entries, entry);
           port.SetStatus("counting lines in table '" + images->Text() + "'");
-          const long long files = CountRows(connection, CountFolderRows(*images, rowFolder)).value_or(0);
+          const long long files =
+              CountRows(connection, CountFolderRows(*images, rowFolder, SqlDialectFor(settings.dbms))).value_or(0);
           connection.Send(UpdateFolderRow(*folders, rowFolder, files, LastScanStamp()));
         } catch (const DatabaseError& error) {
           ReportDatabaseError(port, error);
