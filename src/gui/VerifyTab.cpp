@@ -79,6 +79,8 @@ void VerifyTab::ShowImagesTable(const SqlDialect& dialect, const std::string& im
 void VerifyTab::ClearResult() {
   lblVerifyResult->setText(QStringLiteral("Result"));
   txtVerifyResult->clear();
+  // The catalogue view's rows, count and export would no longer be the table's.
+  if (m_catalogue) m_catalogue->Clear();
 }
 
 bool VerifyTab::CheckRunning() const { return !cmdCancelCheck->isHidden(); }

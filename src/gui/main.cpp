@@ -19,7 +19,12 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(tessarine::DrawProgramIcon(256)));
 
   tessarine::TessarineProWindow window(tessarine::DefaultSettingsFile());
-  const QScreen* screen = QGuiApplication::primaryScreen();
+  // The screen the window was closed on, when it is still there.
+  const std::optional<tessarine::WindowPlace>& stored = window.CurrentSettings().window;
+  const QScreen* screen =
+      stored ? QGuiApplication::screenAt(QRect(stored->left, stored->top, stored->width, stored->height).center())
+             : nullptr;
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   const bool maximized = window.PlaceOnScreen(screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768));
   if (maximized) {
     window.showMaximized();

@@ -118,7 +118,7 @@ TEST_F(ScanCommands, AScanFirstNamesTheCustomFieldsItWillNotCollect) {
                      "XMPFieldName1_1=ClientName\nDBFieldName1_1=e\nXMPFieldName1_2=Shoot\nDBFieldName1_2=02\n");
   const ToolRun run = Run("scan");
   EXPECT_EQ(run.status, 0) << run.out;
-  const std::size_t warning = run.out.find("'ClientName' (schema #1, field #1): 'XMPCustome' is not a column");
+  const std::size_t warning = run.out.find("'ClientName' (schema #1, field #1): the stored column 'e' is not one");
   EXPECT_NE(warning, std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("'Shoot'"), std::string::npos) << run.out;
   EXPECT_LT(warning, run.out.find("Scanning " + Text(photos))) << run.out;

@@ -12,6 +12,7 @@
 
 #include "WindowFixture.h"
 #include "gui/browse/CatalogueBrowser.h"
+#include "gui/VerifyTab.h"
 #include "gui/browse/CatalogueModel.h"
 
 using tessarine::test::ReadFile;
@@ -36,7 +37,9 @@ struct CatalogueWindow : tessarine::test::SqliteWindow {
       const std::string folder = i == kPhotos ? (dir / "other").string() + "/" : photos.string() + "/";
       const std::string keywords = i % 3 == 0 ? "mountain" : "Beach, sun";
       const std::string caption = i == 2 ? "Waves, \"big\" ones" : "caption " + std::to_string(i);
-      const std::string date = "2026-05-" + std::string(i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1);
+      // Half the dates as IIM writes them, half as XMP does.
+      const std::string day = std::string(i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1);
+      const std::string date = i % 2 == 0 ? "202605" + day : "2026-05-" + day;
       Sql("insert into Images(Folder, FileName, ObjectName, Keywords, Caption, CreatedDate, XMPCustom07) values('" +
           folder + "', '" + name + "', 'Title " + std::to_string(i) + "', '" + keywords + "', '" + caption + "', '" +
           date + "', 'client" + std::to_string(i % 2) + "');");
@@ -133,9 +136,18 @@ class WindowCatalogueTest : public QObject {
     folders->setCurrentIndex(0);
     f.Search(QString(), QStringLiteral("2026-05-01"), QStringLiteral("2026-05-01"));
     QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("16 photos"));  // i % 28 == 0
+    QCOMPARE(f.Cell(0, QStringLiteral("Date")), QStringLiteral("2026-05-01"));
     f.Search(QString(), QStringLiteral("2026-13-01"));
     QVERIFY2(f.Status().startsWith(QStringLiteral("Not a date: '2026-13-01'")), qPrintable(f.Status()));
     QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("16 photos"));
+    f.Search(QString(), QStringLiteral("2026-05-02"), QStringLiteral("2026-05-01"));
+    QVERIFY2(f.Status().startsWith(QStringLiteral("The first day comes after the last")), qPrintable(f.Status()));
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("16 photos"));
+
+    // A scan is about to change the table: the view lets its rows go.
+    f.window->findChild<tessarine::VerifyTab*>()->ClearResult();
+    QCOMPARE(f.Model().rowCount(), 0);
+    QVERIFY(!f.Enabled("cmdExportCsv"));
   }
 
   void thumbnailsAreDrawnAtTheScreensPixels() {

@@ -80,7 +80,7 @@ class XmpCustomizedDialogTest : public QObject {
       using XmpCustomizedDialog::XmpCustomizedDialog;
     } dialog(definition);
     const QString status = FindIn<QPlainTextEdit>(&dialog, QStringLiteral("lblStatus"))->toPlainText();
-    QVERIFY2(status.contains(QStringLiteral("'ClientName' (schema #1, field #2): 'XMPCustome'")), qPrintable(status));
+    QVERIFY2(status.contains(QStringLiteral("'ClientName' (schema #1, field #2): the stored column 'e'")), qPrintable(status));
     QVERIFY2(!status.contains(QStringLiteral("'Shoot'")), qPrintable(status));
 
     // Typing into a column box changes nothing; the chooser still writes it.

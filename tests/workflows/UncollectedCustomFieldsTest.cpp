@@ -35,9 +35,9 @@ TEST(UncollectedCustomFields, NameEveryNamedFieldTheParserPassesOverAndNoOther) 
   const std::vector<std::string> lines = UncollectedCustomFields(definition);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0],
-            "Custom XMP field 'ClientName' (schema #1, field #2): 'XMPCustome' is not a column from XMPCustom01 to "
-            "XMPCustom100");
-  EXPECT_NE(lines[1].find("'Agency' (schema #1, field #3): 'XMPCustom101'"), std::string::npos) << lines[1];
+            "Custom XMP field 'ClientName' (schema #1, field #2): the stored column 'e' is not one of 01 to 100 "
+            "(XMPCustom01 to XMPCustom100)");
+  EXPECT_NE(lines[1].find("'Agency' (schema #1, field #3): the stored column '101'"), std::string::npos) << lines[1];
   EXPECT_NE(lines[2].find("'Budget' (schema #1, field #4): no database column"), std::string::npos) << lines[2];
   EXPECT_NE(lines[3].find("'1stAssistant' (schema #1, field #5): the name"), std::string::npos) << lines[3];
 

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -129,6 +130,14 @@ void CatalogueBrowser::cmdSearch_Click() {
     }
   }
 
+  if (filter.from && filter.to && *filter.to < *filter.from) {
+    port.SetStatus("The first day comes after the last: " + txtSearchFrom->text().trimmed().toStdString() + " > " +
+                   txtSearchTo->text().trimmed().toStdString());
+    port.Beep();
+    txtSearchTo->setFocus();
+    return;
+  }
+
   m_model->Clear();
   cmdExportCsv->setEnabled(false);
   lblSearchCount->clear();
@@ -152,7 +161,11 @@ void CatalogueBrowser::cmdExportCsv_Click() {
   } else {
     const QString chosen = QFileDialog::getSaveFileName(this, cmdExportCsv->text(), QString(),
                                                         QStringLiteral("CSV files (*.csv)"));
-    if (!chosen.isEmpty()) file = std::filesystem::path(QFile::encodeName(chosen).toStdString());
+    if (!chosen.isEmpty()) {
+      // A name typed without an extension gets the one the filter names.
+      const QString named = QFileInfo(chosen).suffix().isEmpty() ? chosen + QStringLiteral(".csv") : chosen;
+      file = std::filesystem::path(QFile::encodeName(named).toStdString());
+    }
   }
   if (!file) return;
 

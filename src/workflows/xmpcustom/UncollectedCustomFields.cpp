@@ -19,7 +19,8 @@ std::vector<std::string> UncollectedCustomFields(const CustomXmpDefinition& defi
       if (CustomColumnNumber(property.dbFieldName) == 0) {
         line += property.dbFieldName.empty()
                     ? "no database column"
-                    : "'" + ColumnBoxText(property.dbFieldName) + "' is not a column from XMPCustom01 to XMPCustom100";
+                    : "the stored column '" + property.dbFieldName +
+                          "' is not one of 01 to 100 (XMPCustom01 to XMPCustom100)";
       } else {
         line += "the name is not a valid XMP property name";
       }
