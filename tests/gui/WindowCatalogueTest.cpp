@@ -36,7 +36,9 @@ struct CatalogueWindow : tessarine::test::SqliteWindow {
       std::snprintf(name, sizeof name, "p%03d.jpg", i);
       const std::string folder = i == kPhotos ? (dir / "other").string() + "/" : photos.string() + "/";
       const std::string keywords = i % 3 == 0 ? "mountain" : "Beach, sun";
-      const std::string caption = i == 2 ? "Waves, \"big\" ones" : "caption " + std::to_string(i);
+      const std::string caption = i == 2   ? "Waves, \"big\" ones"
+                                  : i == 4 ? "=HYPERLINK(\"http://example.com\",\"click\")"
+                                           : "caption " + std::to_string(i);
       // Half the dates as IIM writes them, half as XMP does.
       const std::string day = std::string(i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1);
       const std::string date = i % 2 == 0 ? "202605" + day : "2026-05-" + day;
@@ -179,6 +181,8 @@ class WindowCatalogueTest : public QObject {
     for (std::size_t at = 0; (at = csv.find("\r\n", at)) != std::string::npos; at += 2) ++records;
     QCOMPARE(records, std::size_t(301));  // the header and every match, not only the rows read
     QVERIFY(csv.find(",\"Waves, \"\"big\"\" ones\",") != std::string::npos);
+    // A text a spreadsheet would run as a formula is shown there as text.
+    QVERIFY(csv.find(",\"'=HYPERLINK(\"\"http://example.com\"\",\"\"click\"\")\",") != std::string::npos);
     QVERIFY2(f.Status().startsWith(QStringLiteral("300 rows written to ")), qPrintable(f.Status()));
     QVERIFY(!std::filesystem::exists(f.dir / "view.csv.partial"));
 

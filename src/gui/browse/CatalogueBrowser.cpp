@@ -179,8 +179,12 @@ void CatalogueBrowser::cmdExportCsv_Click() {
   {
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);
     if (out) {
-      // A spreadsheet opens the file as UTF-8 only with the mark.
-      const Expected<long long> rows = ExportCsv(*search, out, CsvOptions{true});
+      // For a spreadsheet: it opens the file as UTF-8 only with the mark, and a photo's title must
+      // not run there as a formula.
+      CsvOptions options;
+      options.byteOrderMark = true;
+      options.guardFormulas = true;
+      const Expected<long long> rows = ExportCsv(*search, out, options);
       out.flush();
       if (rows && out) written = rows.Value();
     }

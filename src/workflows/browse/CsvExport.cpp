@@ -14,10 +14,17 @@ std::string CsvField(std::string_view value) {
   return field + '"';
 }
 
-void WriteCsvRecord(std::ostream& out, const std::vector<std::optional<std::string>>& fields) {
+std::string GuardedFromFormulas(std::string_view value) {
+  if (value.empty() || std::string_view("=+-@\t\r").find(value.front()) == std::string_view::npos) {
+    return std::string(value);
+  }
+  return "'" + std::string(value);
+}
+
+void WriteCsvRecord(std::ostream& out, const std::vector<std::optional<std::string>>& fields, bool guardFormulas) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) out << ',';
-    if (fields[i]) out << CsvField(*fields[i]);
+    if (fields[i]) out << CsvField(guardFormulas ? GuardedFromFormulas(*fields[i]) : *fields[i]);
   }
   out << "\r\n";
 }
@@ -35,7 +42,7 @@ Expected<long long> ExportCsv(CatalogueSearch& search, std::ostream& out, const 
     Expected<std::vector<ViewRow>> next = search.PageAfter(page.empty() ? nullptr : &page.back(), pageSize);
     if (!next) return next.GetError();
     page = std::move(next.Value());
-    for (const ViewRow& row : page) WriteCsvRecord(out, row);
+    for (const ViewRow& row : page) WriteCsvRecord(out, row, options.guardFormulas);
     written += static_cast<long long>(page.size());
     if (static_cast<long long>(page.size()) < pageSize) return written;
   }

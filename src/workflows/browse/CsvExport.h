@@ -21,11 +21,21 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // One field as it is written.
 std::string CsvField(std::string_view value);
 
-// One record and its CR LF; SQL NULL is an empty field.
-void WriteCsvRecord(std::ostream& out, const std::vector<std::optional<std::string>>& fields);
+// A text that a spreadsheet would run as a formula ("=...", "+...", "-...", "@...", or one beginning
+// with a tab or CR) with an apostrophe before it, which the spreadsheet shows as text; any other
+// text as it is.
+std::string GuardedFromFormulas(std::string_view value);
+
+// One record and its CR LF; SQL NULL is an empty field. With guardFormulas, each value is
+// GuardedFromFormulas first.
+void WriteCsvRecord(std::ostream& out, const std::vector<std::optional<std::string>>& fields,
+                    bool guardFormulas = false);
 
 struct CsvOptions {
   bool byteOrderMark = false;
+  // For a file meant for a spreadsheet: the photos' own texts never run as formulas there. Off, the
+  // export holds every value exactly as the catalogue does.
+  bool guardFormulas = false;
   long long pageSize = 1000;  // rows read and written at a time: the most held at once
 };
 
