@@ -40,7 +40,8 @@ int RunShow(const ShowOptions& options) {
       options.settingsFile.empty() ? DefaultSettingsFile() : std::filesystem::path(options.settingsFile);
   const Settings settings = LoadSettings(settingsFile);
   ConsoleUserPort port;
-  const XmpParser parser(settings.custom);
+  const XmpParser parser(settings.custom,
+                         settings.modernFormats ? XmpParser::Rules::Modern : XmpParser::Rules::Classic);
   const MetadataReadContext context{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile), nullptr,
                                     settings.modernFormats, settings.keepIimWhenXmpMissing};
   const auto& columns = ImageColumns();

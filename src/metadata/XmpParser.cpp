@@ -159,11 +159,25 @@ std::string ParseErrorMessage(const XmpParseError& error) {
          error.sourceText + " " + error.reason;
 }
 
-XmpParser::XmpParser(const CustomXmpDefinition& custom)
-    : m_custom(custom), m_namespaces(BuildNamespaceList(custom)) {
+XmpParser::XmpParser(const CustomXmpDefinition& custom, Rules rules)
+    : m_custom(custom), m_rules(rules), m_namespaces(BuildNamespaceList(custom)) {
   xmlInitParser();
   m_descriptions = Compile("rdf:RDF/rdf:Description");
-  for (const Property& property : kProperties) m_standardExpressions.push_back(Compile(property.xpath));
+  m_rootDescriptions = Compile("rdf:Description");
+  for (const Property& property : kProperties) {
+    m_standardExpressions.push_back(Compile(property.xpath));
+    // "photoshop:City" may also stand as an attribute of its Description; a path cannot.
+    const std::string_view xpath = property.xpath;
+    const std::size_t colon = xpath.find(':');
+    std::pair<std::string, std::string> attribute;
+    if (xpath.find('/') == std::string_view::npos && colon != std::string_view::npos) {
+      const std::string_view prefix = xpath.substr(0, colon);
+      for (const auto& [bound, uri] : m_namespaces.bindings) {
+        if (bound == prefix) attribute = {std::string(xpath.substr(colon + 1)), uri};
+      }
+    }
+    m_attributeForms.push_back(std::move(attribute));
+  }
 
   for (std::size_t k = 0; k < m_custom.schemas.size(); ++k) {
     const CustomXmpSchema& schema = m_custom.schemas[k];
@@ -176,7 +190,11 @@ XmpParser::XmpParser(const CustomXmpDefinition& custom)
       if (!IsCollectable(slot)) continue;
       const std::size_t n = CustomColumnNumber(slot.dbFieldName);
       auto expression = Compile(schema.prefix + ":" + slot.xmpFieldName);
-      if (expression) m_customSlots.push_back({k, n - 1, std::move(expression)});
+      std::string uri;
+      for (const auto& binding : m_namespaces.bindings) {
+        if (binding.first == schema.prefix) uri = binding.second;
+      }
+      if (expression) m_customSlots.push_back({k, n - 1, std::move(expression), slot.xmpFieldName, uri});
     }
   }
 }
@@ -189,38 +207,112 @@ void XmpParser::RegisterNamespaces(xmlXPathContext* context) const {
   }
 }
 
+namespace {
+
+// Stores the raw texts a property was found with (at least one) into the record.
+void ApplyProperty(const Property& property, const std::vector<std::string>& raw, MetadataRecord& record) {
+  if (property.special == Special::CopyrightStatus) {
+    record.copyrightStatus = raw.front() == "True" ? 1 : 2;
+    return;
+  }
+  auto decode = [&](const std::string& text) {
+    std::string value = DecodeUtf8(text);
+    return property.lineBreaks ? NormalizeLineBreaks(value) : value;
+  };
+  if (property.kind == ValueKind::List) {
+    std::string& target = record.xmp[property.column];
+    for (const std::string& item : raw) {
+      std::string value = decode(item);
+      target = target.empty() ? std::move(value) : target + "; " + value;
+    }
+    return;
+  }
+  std::string value = decode(raw.front());
+  if (property.special == Special::DateCreated) {
+    const std::size_t t = value.find('T');
+    record.xmp[col::CreatedDate] = value.substr(0, t);
+    record.xmp[col::CreatedTime] = t == std::string::npos ? std::string() : value.substr(t + 1);
+    return;
+  }
+  if (property.special == Special::Location) record.xmp[col::Location] = value;
+  record.xmp[property.column] = std::move(value);
+}
+
+std::vector<std::string> TextsOf(const std::vector<xmlNode*>& nodes) {
+  std::vector<std::string> texts;
+  texts.reserve(nodes.size());
+  for (xmlNode* node : nodes) texts.push_back(xml::TextContent(node));
+  return texts;
+}
+
+// The value of the description's attribute of that name in that namespace, if it has one.
+std::optional<std::string> AttributeValue(xmlNode* description, const std::string& name, const std::string& uri) {
+  if (name.empty() || uri.empty()) return std::nullopt;
+  xmlChar* value = xmlGetNsProp(description, xml::Chars(name), xml::Chars(uri));
+  if (value == nullptr) return std::nullopt;
+  std::string text(reinterpret_cast<const char*>(value));
+  xmlFree(value);
+  return text;
+}
+
+bool IsRdfRoot(const xmlNode* root) {
+  return root->ns != nullptr && root->ns->href != nullptr && root->name != nullptr &&
+         std::strcmp(reinterpret_cast<const char*>(root->name), "RDF") == 0 &&
+         std::strcmp(reinterpret_cast<const char*>(root->ns->href), "http://www.w3.org/1999/02/22-rdf-syntax-ns#") == 0;
+}
+
+}  // namespace
+
 void XmpParser::ReadSchema(xmlXPathContext* context, xmlNode* node, std::size_t schema, MetadataRecord& record) const {
   for (std::size_t index = 0; index < kProperties.size(); ++index) {
-    const Property* property = &kProperties[index];
-    if (static_cast<std::size_t>(property->node) != schema) continue;
+    const Property& property = kProperties[index];
+    if (static_cast<std::size_t>(property.node) != schema) continue;
     const std::vector<xmlNode*> found = Select(context, m_standardExpressions[index].get(), node);
-    if (found.empty()) continue;
+    if (!found.empty()) ApplyProperty(property, TextsOf(found), record);
+  }
+}
 
-    if (property->special == Special::CopyrightStatus) {
-      record.copyrightStatus = xml::TextContent(found.front()) == "True" ? 1 : 2;
-      continue;
+std::vector<std::string> XmpParser::RawValues(xmlXPathContext* context, std::size_t property,
+                                              xmlNode* description) const {
+  std::vector<std::string> raw = TextsOf(Select(context, m_standardExpressions[property].get(), description));
+  if (raw.empty()) {
+    const auto& [name, uri] = m_attributeForms[property];
+    if (std::optional<std::string> value = AttributeValue(description, name, uri)) raw.push_back(std::move(*value));
+  }
+  return raw;
+}
+
+void XmpParser::ReadEveryDescription(xmlXPathContext* context, const StandardNodes& standardNodes,
+                                     const CustomNodes& customNodes, const std::vector<xmlNode*>& descriptions,
+                                     MetadataRecord& record) const {
+  // The node the classic rules read comes first, so every value they find stays as it is; the
+  // other Descriptions only fill what it lacks.
+  auto inOrder = [&](xmlNode* classic) {
+    std::vector<xmlNode*> order;
+    order.reserve(descriptions.size() + 1);
+    if (classic != nullptr) order.push_back(classic);
+    for (xmlNode* description : descriptions) {
+      if (description != classic) order.push_back(description);
     }
-    auto decode = [&](xmlNode* n) {
-      std::string value = DecodeUtf8(xml::TextContent(n));
-      return property->lineBreaks ? NormalizeLineBreaks(value) : value;
-    };
-    if (property->kind == ValueKind::List) {
-      std::string& target = record.xmp[property->column];
-      for (xmlNode* item : found) {
-        std::string value = decode(item);
-        target = target.empty() ? std::move(value) : target + "; " + value;
-      }
-      continue;
+    return order;
+  };
+  for (std::size_t index = 0; index < kProperties.size(); ++index) {
+    for (xmlNode* description : inOrder(standardNodes[static_cast<std::size_t>(kProperties[index].node)])) {
+      const std::vector<std::string> raw = RawValues(context, index, description);
+      if (raw.empty()) continue;
+      ApplyProperty(kProperties[index], raw, record);
+      break;
     }
-    std::string value = decode(found.front());
-    if (property->special == Special::DateCreated) {
-      const std::size_t t = value.find('T');
-      record.xmp[col::CreatedDate] = value.substr(0, t);
-      record.xmp[col::CreatedTime] = t == std::string::npos ? std::string() : value.substr(t + 1);
-      continue;
+  }
+  for (const CustomSlot& slot : m_customSlots) {
+    for (xmlNode* description : inOrder(customNodes[slot.schema])) {
+      std::vector<xmlNode*> found = Select(context, slot.expression.get(), description);
+      std::optional<std::string> raw = found.empty() ? AttributeValue(description, slot.name, slot.uri)
+                                                     : std::optional<std::string>(xml::TextContent(found.front()));
+      if (!raw) continue;
+      record.custom[slot.column] = NormalizeLineBreaks(DecodeUtf8(*raw));
+      break;
     }
-    if (property->special == Special::Location) record.xmp[col::Location] = value;
-    record.xmp[property->column] = std::move(value);
   }
 }
 
@@ -254,10 +346,15 @@ std::optional<XmpParseError> XmpParser::Read(std::string_view packet, MetadataRe
   RegisterNamespaces(context.get());
   ScopedErrorHandler quiet(nullptr, IgnoreError);
 
+  std::vector<xmlNode*> descriptions = Select(context.get(), m_descriptions.get(), root);
+  if (m_rules == Rules::Modern && descriptions.empty() && IsRdfRoot(root)) {
+    descriptions = Select(context.get(), m_rootDescriptions.get(), root);
+  }
+
   // Choose one rdf:Description per schema by the namespaces it declares, in document order.
   std::array<xmlNode*, kStandardSchemaCount> standardNodes{};
   std::array<xmlNode*, kCustomSchemaCount> customNodes{};
-  for (xmlNode* description : Select(context.get(), m_descriptions.get(), root)) {
+  for (xmlNode* description : descriptions) {
     for (const xmlNs* ns = description->nsDef; ns; ns = ns->next) {
       const std::string prefix = PrefixOf(ns);
       if (ns->prefix == nullptr) continue;
@@ -285,6 +382,10 @@ std::optional<XmpParseError> XmpParser::Read(std::string_view packet, MetadataRe
     }
   }
 
+  if (m_rules == Rules::Modern) {
+    ReadEveryDescription(context.get(), standardNodes, customNodes, descriptions, record);
+    return std::nullopt;
+  }
   for (std::size_t s = 0; s < kStandardSchemaCount; ++s) {
     if (standardNodes[s] != nullptr) ReadSchema(context.get(), standardNodes[s], s, record);
   }

@@ -1,6 +1,12 @@
 #pragma once
 // Reads the XMP packet of one file: the Dublin Core, Photoshop, XMP Rights and IPTC Core
 // properties and the user's custom properties. Created once per scan.
+//
+// Two rule sets. The classic rules take, for each schema, the first rdf:Description that declares
+// its standard prefix (and only the first schema such a Description declares). The modern rules
+// read each property from the first rdf:Description that holds it, as an element or, for a
+// simple property, as an attribute, whatever prefix the packet gives its namespace; and a packet
+// whose root is rdf:RDF is read too. Both match properties by their namespace URI.
 
 #include <array>
 #include <optional>
@@ -27,7 +33,9 @@ std::string ParseErrorMessage(const XmpParseError& error);
 
 class XmpParser {
  public:
-  explicit XmpParser(const CustomXmpDefinition& custom);
+  enum class Rules { Classic, Modern };
+
+  explicit XmpParser(const CustomXmpDefinition& custom, Rules rules = Rules::Classic);
   ~XmpParser();
   XmpParser(const XmpParser&) = delete;
   XmpParser& operator=(const XmpParser&) = delete;
@@ -43,14 +51,30 @@ class XmpParser {
     std::size_t schema;  // 0..9
     std::size_t column;  // index into MetadataRecord::custom
     xml::XPathExpression expression;
+    std::string name;    // the property's local name and namespace, for its attribute form
+    std::string uri;
   };
 
   void RegisterNamespaces(xmlXPathContext* context) const;
   void ReadSchema(xmlXPathContext* context, xmlNode* node, std::size_t schema, MetadataRecord& record) const;
+  using StandardNodes = std::array<xmlNode*, 4>;  // dc, photoshop, xapRights, Iptc4xmpCore
+  using CustomNodes = std::array<xmlNode*, kCustomSchemaCount>;
+  // The modern rules: each property from the classic rules' node of its schema when that holds it,
+  // else from the first other Description that does.
+  void ReadEveryDescription(xmlXPathContext* context, const StandardNodes& standardNodes,
+                            const CustomNodes& customNodes, const std::vector<xmlNode*>& descriptions,
+                            MetadataRecord& record) const;
+  // The raw texts of a standard property in one Description: its elements' texts, else the value
+  // of its attribute form (simple properties only). Empty when the Description lacks it.
+  std::vector<std::string> RawValues(xmlXPathContext* context, std::size_t property, xmlNode* description) const;
 
   CustomXmpDefinition m_custom;
+  Rules m_rules;
   NamespaceList m_namespaces;
   xml::XPathExpression m_descriptions;
+  xml::XPathExpression m_rootDescriptions;                 // for a packet whose root is rdf:RDF
+  std::vector<std::pair<std::string, std::string>> m_attributeForms;  // per property: name, URI; empty
+                                                                      // when only an element can hold it
   std::vector<xml::XPathExpression> m_standardExpressions;  // one per property of the table
   std::vector<CustomSlot> m_customSlots;
 };

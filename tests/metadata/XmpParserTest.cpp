@@ -206,5 +206,79 @@ TEST(CustomXmp, AStructuredPropertyGivesTheTextsOfItsItems) {
   EXPECT_EQ(r.custom[4], "ab");
 }
 
+// The modern rules read what the classic ones miss, and keep every value the classic ones find.
+MetadataRecord ReadModern(const std::string& packet, const CustomXmpDefinition& custom = {}) {
+  return ReadWith(XmpParser(custom, XmpParser::Rules::Modern), packet);
+}
+
+TEST(XmpModernRules, OneDescriptionDeclaringSeveralSchemasYieldsThemAll) {
+  // As the common XMP toolkit writes it: every schema in one Description.
+  const std::string packet = Packet(Description(
+      std::string(kXmp) + " " + kDc + " " + kPs + " " + kRights + " " + kMyp,
+      Alt("dc:title", Li("Harbour")) + "<photoshop:City>Nice</photoshop:City>" +
+          "<photoshop:DateCreated>2024-05-01T10:00:00</photoshop:DateCreated><xapRights:Marked>True</xapRights:Marked>"
+          "<myp:Rating>4</myp:Rating>"));
+  const MetadataRecord classic = ReadWith(XmpParser(MypSchema()), packet);
+  EXPECT_EQ(classic.xmp[col::ObjectName], "Harbour");
+  EXPECT_EQ(classic.xmp[col::City], "");  // the Description serves dc only
+  const MetadataRecord modern = ReadModern(packet, MypSchema("Rating", "05"));
+  EXPECT_EQ(modern.xmp[col::ObjectName], "Harbour");
+  EXPECT_EQ(modern.xmp[col::City], "Nice");
+  EXPECT_EQ(modern.xmp[col::CreatedDate], "2024-05-01");
+  EXPECT_EQ(modern.copyrightStatus, 1);
+  EXPECT_EQ(modern.custom[4], "4");
+}
+
+TEST(XmpModernRules, SchemasAreKnownByTheirNamespaceWhateverThePrefix) {
+  // xmpRights, dce and a custom schema under another prefix, as other writers name them.
+  const std::string packet = Packet(
+      Description("xmlns:xmpRights=\"http://ns.adobe.com/xap/1.0/rights/\"",
+                  "<xmpRights:Marked>False</xmpRights:Marked><xmpRights:WebStatement>http://example.com/l</xmpRights:WebStatement>") +
+      Description("xmlns:dce=\"http://purl.org/dc/elements/1.1/\"", List("dce:subject", "Bag", Li("sea") + Li("sun"))) +
+      Description("xmlns:mine=\"http://example.com/myp/1.0/\"", "<mine:Rating>2</mine:Rating>"));
+  const MetadataRecord classic = ReadWith(XmpParser(MypSchema()), packet);
+  EXPECT_EQ(classic.copyrightStatus, 0);
+  EXPECT_EQ(classic.xmp[col::Keywords], "");
+  EXPECT_EQ(classic.custom[4], "");
+  const MetadataRecord modern = ReadModern(packet, MypSchema());
+  EXPECT_EQ(modern.copyrightStatus, 2);
+  EXPECT_EQ(modern.xmp[col::XMPWebStatement], "http://example.com/l");
+  EXPECT_EQ(modern.xmp[col::Keywords], "sea; sun");
+  EXPECT_EQ(modern.custom[4], "2");
+}
+
+TEST(XmpModernRules, SimplePropertiesWrittenAsAttributesAndABareRdfRootAreRead) {
+  const std::string attributes = Description(std::string(kPs) + " " + kMyp +
+                                                 " photoshop:City=\"Nice\" photoshop:Headline=\"A&amp;B\" myp:Rating=\"5\"",
+                                             "");
+  EXPECT_EQ(Read(Packet(attributes)).xmp[col::City], "");
+  const MetadataRecord modern = ReadModern(Packet(attributes), MypSchema());
+  EXPECT_EQ(modern.xmp[col::City], "Nice");
+  EXPECT_EQ(modern.xmp[col::Headline], "A&B");
+  EXPECT_EQ(modern.custom[4], "5");
+
+  const std::string bare = "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">" +
+                           Description(kDc, Alt("dc:title", Li("Bare"))) + "</rdf:RDF>";
+  EXPECT_EQ(Read(bare).xmp[col::ObjectName], "");
+  EXPECT_EQ(ReadModern(bare).xmp[col::ObjectName], "Bare");
+}
+
+TEST(XmpModernRules, EveryValueTheClassicRulesFindIsKept) {
+  // The classic dc node is the second Description (the first declares photoshop first); a title in
+  // the first one does not replace the one they read, but fills a column they leave empty.
+  const std::string packet = Packet(
+      Description(std::string(kPs) + " " + kDc, Alt("dc:title", Li("First")) + Alt("dc:rights", Li("(c) first"))) +
+      Description(kDc, Alt("dc:title", Li("Second"))));
+  const MetadataRecord classic = ReadWith(XmpParser(CustomXmpDefinition{}), packet);
+  const MetadataRecord modern = ReadModern(packet);
+  EXPECT_EQ(classic.xmp[col::ObjectName], "Second");
+  EXPECT_EQ(modern.xmp[col::ObjectName], "Second");
+  EXPECT_EQ(classic.xmp[col::Copyright], "");
+  EXPECT_EQ(modern.xmp[col::Copyright], "(c) first");
+  for (std::size_t c = 0; c < kImageColumnCount; ++c) {
+    if (!classic.xmp[c].empty()) EXPECT_EQ(modern.xmp[c], classic.xmp[c]) << c;
+  }
+}
+
 }  // namespace
 }  // namespace tessarine

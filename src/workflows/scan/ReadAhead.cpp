@@ -16,7 +16,7 @@ namespace tessarine {
 
 struct ScanFileReader::Tools {
   explicit Tools(const Settings& settings, const std::filesystem::path& dumpFile)
-      : parser(settings.custom),
+      : parser(settings.custom, settings.modernFormats ? XmpParser::Rules::Modern : XmpParser::Rules::Classic),
         context{settings.onlyIptc, &parser, dumpFile, &decoder, settings.modernFormats,
                 settings.keepIimWhenXmpMissing} {}
 
