@@ -108,7 +108,9 @@ SqlStatement UpdateImageRow(const TableName& imagesTable, const ColumnValues& co
 }
 
 SqlStatement SelectFolderRows(const TableName& imagesTable, std::string_view folderKeyText) {
-  return SqlStatement("select Folder,FileName from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
+  return SqlStatement("select Folder,FileName,FileSize,FileLastWriteDate,FileLastWriteTime from " + Table(imagesTable) +
+                      " where Folder=?;")
+      .Bind(folderKeyText);
 }
 
 SqlStatement SelectImageRow(const TableName& imagesTable, std::string_view folderKeyText,

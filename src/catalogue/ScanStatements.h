@@ -44,7 +44,8 @@ SqlStatement InsertImageRow(const TableName& imagesTable, const ColumnValues& co
 // comparison, which may ignore letter case), and it takes the keys' present spelling.
 SqlStatement UpdateImageRow(const TableName& imagesTable, const ColumnValues& columns);
 
-// "select Folder,FileName from <images> where Folder=?;" the rows stored for one folder.
+// "select Folder,FileName,FileSize,FileLastWriteDate,FileLastWriteTime from <images> where Folder=?;"
+// the rows stored for one folder, with what tells whether their files changed.
 SqlStatement SelectFolderRows(const TableName& imagesTable, std::string_view folderKeyText);
 // "select Folder,FileName from <images> where Folder=? and FileName=?;" the rows the server
 // matches to one key.

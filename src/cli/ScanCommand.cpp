@@ -61,6 +61,7 @@ struct ScanOptions {
   std::string settingsFile;
   std::vector<std::string> folders;
   bool verbose = false;
+  bool changed = false;
 };
 
 int RunScan(const ScanOptions& options) {
@@ -86,7 +87,8 @@ int RunScan(const ScanOptions& options) {
   // The progress line is closed before any message or log line.
   CommandContext context(options.settingsFile,
                          ConsoleOptions{.verbose = options.verbose, .beforeOutput = [&progress] { progress.End(); }});
-  const Settings& settings = context.CurrentSettings();
+  Settings settings = context.CurrentSettings();
+  if (options.changed) settings.onlyChangedFiles = true;
 
   const auto listed = context.LoadFolders();
   if (!listed) return kFailedStatus;
@@ -135,6 +137,9 @@ void RegisterScanCommand(CLI::App& app, int& exitStatus) {
       "scan", "Catalogue folders into the images table: the named ones, or every folder of the folders table");
   scan->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
   scan->add_flag("-v,--verbose", options->verbose, "Print every file and every status as the scan goes");
+  scan->add_flag("--changed", options->changed,
+                 "Read only new files and files whose size or last write differ from their row; the others keep "
+                 "their rows (as [Configuration] OnlyChangedFiles=1 does)");
   scan->add_option("folders", options->folders, "Folders to scan (default: all those of the folders table)");
   scan->callback([options, &exitStatus] { exitStatus = RunScan(*options); });
 }

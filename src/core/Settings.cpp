@@ -80,6 +80,7 @@ Settings LoadSettings(const std::filesystem::path& file) {
   s.createThumbnails = read(kConfiguration, "CreateThumbnails") == "1";
   s.reCreateThumbnails = read(kConfiguration, "ReCreateThumbnails") == "1";
   s.modernFormats = read(kConfiguration, "ModernFormats") != "0";
+  s.onlyChangedFiles = read(kConfiguration, "OnlyChangedFiles") == "1";
 
   s.onlyIptc = read(kMetadata, "OnlyIPTC") == "1";
   s.xmpOverIptc = read(kMetadata, "XMPOverIPTC") != "0";
@@ -152,6 +153,11 @@ void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& fi
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on) {
   settings.onlyIptc = on;
   WriteSetting(file, kMetadata, "OnlyIPTC", Flag(on));
+}
+
+void StoreOnlyChangedFiles(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.onlyChangedFiles = on;
+  WriteSetting(file, kConfiguration, "OnlyChangedFiles", Flag(on));
 }
 
 void StoreModernFormats(Settings& settings, const std::filesystem::path& file, bool on) {

@@ -36,6 +36,8 @@ struct Settings {
   // [Configuration]
   bool createThumbnails = false;
   bool reCreateThumbnails = false;
+  // A rescan reads only the files that are new or whose size or last write differ from their row.
+  bool onlyChangedFiles = false;
   // Read XMP and IIM where the classic rules miss them (other encodings and containers, sidecars).
   bool modernFormats = true;
   // [Metadata]
@@ -78,6 +80,7 @@ void StoreDbms(Settings& settings, const std::filesystem::path& file, DbmsKind k
 void StoreCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on);
+void StoreOnlyChangedFiles(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreModernFormats(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreKeepIimWhenXmpMissing(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on);

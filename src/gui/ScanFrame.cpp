@@ -111,6 +111,9 @@ ScanFrame::ScanFrame(QWidget* parent) : QFrame(parent) {
   }
   thumbOptions->addWidget(chkThumbnails);
   thumbOptions->addWidget(frameThumbnails);
+  chkOnlyChangedFiles = Named(new QCheckBox(QStringLiteral("Only read new and changed files"), this),
+                              QStringLiteral("chkOnlyChangedFiles"));
+  thumbOptions->addWidget(chkOnlyChangedFiles);
   lblSubFolder = Named(new QLabel(QStringLiteral("Subfolder to update"), this), QStringLiteral("lblSubFolder"));
   lblSubFolder->setWordWrap(true);
   lblSubFolder->setVisible(false);

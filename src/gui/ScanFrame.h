@@ -32,6 +32,7 @@ class ScanFrame : public QFrame {
   QPushButton* cmdCancel = nullptr;  // "Stop", shown only while a scan runs
   QFrame* FrameHelp = nullptr;
   QCheckBox* chkThumbnails = nullptr;
+  QCheckBox* chkOnlyChangedFiles = nullptr;
   QGroupBox* frameThumbnails = nullptr;
   QButtonGroup* optThumbnails = nullptr;  // 0 recreate, 1 do not recreate
   QLabel* lblSubFolder = nullptr;

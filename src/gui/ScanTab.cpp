@@ -72,11 +72,15 @@ void ScanTab::ShowSettings() {
   lblSubFolder->setPalette(blue);
   optThumbnails->button(settings.reCreateThumbnails ? 0 : 1)->setChecked(true);
   chkThumbnails->setChecked(settings.createThumbnails);
+  chkOnlyChangedFiles->setChecked(settings.onlyChangedFiles);
   ApplyThumbnailRule(settings.createThumbnails);
 }
 
 void ScanTab::ConnectHandlers() {
   connect(chkThumbnails, &QCheckBox::clicked, this, &ScanTab::chkThumbnails_Click);
+  connect(chkOnlyChangedFiles, &QCheckBox::clicked, this, [this](bool on) {
+    StoreOnlyChangedFiles(m_context.CurrentSettings(), m_context.SettingsFile(), on);
+  });
   connect(optThumbnails, &QButtonGroup::idClicked, this, &ScanTab::optThumbnails_Click);
   connect(cmdCancel, &QPushButton::clicked, this, [this] { m_context.RequestStop(); });
   connect(cmdAddFolder, &QPushButton::clicked, this, &ScanTab::cmdAddFolder_Click);
@@ -264,6 +268,7 @@ void ScanTab::LockForScan(bool locked) {
   cmdAddFolder->setEnabled(!locked);
   cmdRemoveFolder->setEnabled(!locked);
   chkThumbnails->setEnabled(!locked);
+  chkOnlyChangedFiles->setEnabled(!locked);
   const bool thumbnailOptions = !locked && chkThumbnails->isChecked();
   frameThumbnails->setEnabled(thumbnailOptions);
   for (QAbstractButton* option : optThumbnails->buttons()) option->setEnabled(thumbnailOptions);

@@ -125,6 +125,22 @@ TEST_F(ScanCommands, AScanFirstNamesTheCustomFieldsItWillNotCollect) {
   EXPECT_EQ(RowsUnder(photos), "3");
 }
 
+// --changed reads what changed and keeps the rest (the rows' equality with a full rescan is
+// ChangedRescan's); here the option reaches the scan.
+TEST_F(ScanCommands, ChangedRescansKeepTheRowsOfUnchangedFiles) {
+  CreateTables();
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  ASSERT_EQ(Run("scan").status, 0);
+  const std::string stamp = Query("select ModifyTime from Images where FileName = 'one.jpg';");
+  WriteFile(photos / "notes.txt", "a longer text than before");
+  const ToolRun run = Run("scan --changed");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(Query("select ModifyTime from Images where FileName = 'one.jpg';"), stamp);
+  EXPECT_NE(Query("select ModifyTime from Images where FileName = 'notes.txt';"), stamp);
+  EXPECT_EQ(Query("select FileSize from Images where FileName = 'notes.txt';"), "25");
+  EXPECT_EQ(RowsUnder(photos), "3");
+}
+
 TEST_F(ScanCommands, FailuresEndWithANonZeroStatus) {
   CreateTables(" --folders");  // no images table: the first row is refused
   ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);

@@ -49,7 +49,9 @@ TEST_F(SettingsTest, DbmsAndFlagsAreReadFromTheirExactTextsOnly) {
     EXPECT_EQ(LoadFrom("[Configuration]\nCreateThumbnails=" + text + "\n").createThumbnails, text == "1") << text;
     EXPECT_EQ(LoadFrom("[Connection]\nFileDSN=" + text + "\n").fileDsn, text == "1") << text;
   }
-  // ModernFormats is on unless "0"; KeepIimWhenXmpMissing only with "1".
+  // ModernFormats is on unless "0"; KeepIimWhenXmpMissing and OnlyChangedFiles only with "1".
+  EXPECT_FALSE(LoadFrom("[Configuration]\nOnlyChangedFiles=yes\n").onlyChangedFiles);
+  EXPECT_TRUE(LoadFrom("[Configuration]\nOnlyChangedFiles=1\n").onlyChangedFiles);
   EXPECT_TRUE(LoadFrom("").modernFormats);
   EXPECT_TRUE(LoadFrom("[Configuration]\nModernFormats=no\n").modernFormats);
   EXPECT_FALSE(LoadFrom("[Configuration]\nModernFormats=0\n").modernFormats);

@@ -53,6 +53,12 @@ class WindowOptionsTest : public QObject {
     f.Click("chkThumbnails");
     f.ExpectSettings("Configuration", {{"CreateThumbnails", "0"}, {"ReCreateThumbnails", "1"}});
     QVERIFY(!f.Enabled("frameThumbnails") && !f.Checked("optThumbnails_0") && !f.Checked("optThumbnails_1"));
+
+    // Rescans of changed files only: off until ticked.
+    QVERIFY(!f.Checked("chkOnlyChangedFiles"));
+    f.Click("chkOnlyChangedFiles");
+    f.ExpectSettings("Configuration", {{"OnlyChangedFiles", "1"}});
+    QVERIFY(f.window->CurrentSettings().onlyChangedFiles);
   }
 
   void connectionBoxesReachTheSettingsOnlyOnClosing() {

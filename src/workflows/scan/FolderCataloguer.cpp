@@ -9,6 +9,7 @@
 #include "catalogue/ServerFailure.h"
 #include "catalogue/SqlDialect.h"
 #include "core/TextDecoding.h"
+#include "metadata/FileFacts.h"
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/ReadAlerts.h"
 
@@ -103,7 +104,24 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
 }
 
 void FolderCataloguer::FilesListed(const FolderKey& folder, const std::vector<std::string>& names) {
-  m_reader.Queue(folder, names);
+  m_unchanged.clear();
+  if (!m_settings.onlyChangedFiles || !m_rows) {
+    m_reader.Queue(folder, names);
+    return;
+  }
+  // Only new and changed files are read: a file whose row holds its size and last write keeps it.
+  std::vector<std::string> toRead;
+  for (const std::string& name : names) {
+    const std::optional<FileFacts> facts = ReadFileFacts(std::filesystem::path(folder.Bytes() + name));
+    ColumnValues columns;
+    if (facts) FillFileColumns(*facts, columns);
+    if (facts && m_rows->RowMatches(NameToText(name), columns)) {
+      m_unchanged.insert(name);
+    } else {
+      toRead.push_back(name);
+    }
+  }
+  m_reader.Queue(folder, toRead);
 }
 
 bool FolderCataloguer::WalkFolderAgain(const FolderKey& folder) {
@@ -136,6 +154,11 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
   ++m_scanFileCount;
   const std::string pathText = NameToText(folder.Bytes() + name);
   m_port.AddLogLine(std::to_string(m_scanFileCount) + " -> " + pathText);
+  if (m_unchanged.contains(name)) {
+    m_rows->Keep(NameToText(name));
+    if (m_hooks.progress) m_hooks.progress({m_scanFileCount, 0, folder.Text(), pathText});
+    return true;
+  }
 
   FileRow row = m_reader.Take(folder, name);
   if (row.openError == ENOENT || row.openError == ENOTDIR) {

@@ -6,6 +6,7 @@
 // (Stop, a lost connection, an unreadable folder), every file keeps a row, new or old.
 
 #include <optional>
+#include <set>
 #include <string>
 
 #include "catalogue/CatalogueConnection.h"
@@ -78,6 +79,7 @@ class FolderCataloguer final : private FolderVisitor {
   bool m_unreachable = false;
   // The folder being scanned, in its present attempt.
   std::optional<FolderRows> m_rows;
+  std::set<std::string> m_unchanged;  // files whose row already holds their size and last write
   long long m_folderRows = 0;        // rows written in the folder's open transaction
   long long m_folderFailedRows = 0;  // rows refused in it
   long long m_folderUnreadable = 0;  // files in it that could not be read

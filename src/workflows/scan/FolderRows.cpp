@@ -11,13 +11,15 @@ namespace {
 struct StoredKey {
   std::string folder;
   std::string file;
+  std::vector<std::string> more;  // the further columns the select names
 };
 
 std::vector<StoredKey> StoredKeys(CatalogueConnection& connection, const SqlStatement& select) {
   std::vector<StoredKey> keys;
   auto rows = connection.ExecuteStatement(select, CursorChoice::ForwardOnly);
   for (; rows && !rows->IsEof(); rows->MoveNext()) {
-    keys.push_back({rows->FieldValue(0).value_or(""), rows->FieldValue(1).value_or("")});
+    StoredKey& key = keys.emplace_back(StoredKey{rows->FieldValue(0).value_or(""), rows->FieldValue(1).value_or(""), {}});
+    for (std::size_t i = 2; i < rows->FieldCount(); ++i) key.more.push_back(rows->FieldValue(i).value_or(""));
   }
   return keys;
 }
@@ -31,7 +33,9 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
       m_savepoints(FailedStatementSpoilsTransaction(connection)) {
   for (StoredKey& key : StoredKeys(connection, SelectFolderRows(imagesTable, m_folderKey))) {
     m_folderHadRows = true;
-    if (key.folder == m_folderKey) m_stored.insert(std::move(key.file));
+    if (key.folder != m_folderKey) continue;
+    if (key.more.size() == 3) m_stamps[key.file] = {key.more[0], key.more[1], key.more[2]};
+    m_stored.insert(std::move(key.file));
   }
 }
 
@@ -93,6 +97,12 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
 }
 
 void FolderRows::Keep(const std::string& fileNameText) { m_kept.insert(KeyText(fileNameText)); }
+
+bool FolderRows::RowMatches(const std::string& fileNameText, const ColumnValues& fileFacts) const {
+  const auto stamp = m_stamps.find(KeyText(fileNameText));
+  return stamp != m_stamps.end() && !stamp->second.size.empty() && stamp->second.size == fileFacts[col::FileSize] &&
+         stamp->second.date == fileFacts[col::FileLastWriteDate] && stamp->second.time == fileFacts[col::FileLastWriteTime];
+}
 
 long long FolderRows::DeleteRowsOfGoneFiles() {
   long long deleted = 0;

@@ -4,6 +4,7 @@
 // was listed. Keys are compared as the server compares them (it may ignore letter case or
 // accents): a row is never overwritten or deleted because another name matches it.
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -30,6 +31,9 @@ class FolderRows {
   std::optional<std::string> Write(const ColumnValues& columns);
   // The file is there but was not read: its row, if any, stays as it is.
   void Keep(const std::string& fileNameText);
+  // Whether the folder's row of the file (by its name's text, exactly as stored) holds this size and
+  // last write: a file that matches has not changed since it was read.
+  bool RowMatches(const std::string& fileNameText, const ColumnValues& fileFacts) const;
   // Deletes the rows whose files the folder no longer holds; call only once every file of a
   // completely listed folder has been written or kept. Returns the rows deleted. Throws.
   long long DeleteRowsOfGoneFiles();
@@ -46,6 +50,12 @@ class FolderRows {
   std::set<std::string> m_stored;   // FileName keys of the rows stored for exactly this folder
   std::set<std::string> m_written;  // keys whose rows this scan wrote
   std::set<std::string> m_kept;     // keys of files found but not read
+  struct Stamp {
+    std::string size;
+    std::string date;
+    std::string time;
+  };
+  std::map<std::string, Stamp> m_stamps;  // FileName as stored -> what the row says of its file
 };
 
 }  // namespace tessarine

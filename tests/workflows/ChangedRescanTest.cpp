@@ -1,0 +1,153 @@
+// A rescan that reads only new and changed files leaves the table exactly as a full rescan would:
+// random changes to a tree (files added, deleted, touched, rewritten; folders renamed), each round
+// checked against a full scan of the same tree into a table of its own.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <map>
+#include <random>
+
+#include "core/ImageColumns.h"
+#include "metadata/ImageBytes.h"
+#include "workflows/CatalogueFixture.h"
+
+namespace tessarine::test {
+namespace {
+
+using StoredRows = std::map<std::string, std::vector<std::string>>;
+
+class ChangedRescan : public CatalogueFixture {
+ protected:
+  // Every row of the images table, keyed by Folder + FileName, without the scan's own stamp.
+  // Each row's scan stamp (ModifyTime), keyed as Rows keys them.
+  std::map<std::string, std::string> Stamps(const std::string& images) {
+    std::map<std::string, std::string> stamps;
+    auto result = connection.ExecuteStatement(SqlStatement("select Folder, FileName, ModifyTime from " + images));
+    for (; result && !result->IsEof(); result->MoveNext()) {
+      stamps[result->FieldValue(0).value_or("") + result->FieldValue(1).value_or("")] = result->FieldValue(2).value_or("");
+    }
+    return stamps;
+  }
+
+  StoredRows Rows(const std::string& images) {
+    StoredRows rows;
+    auto result = connection.ExecuteStatement(SqlStatement("select * from " + images));
+    for (; result && !result->IsEof(); result->MoveNext()) {
+      std::vector<std::string> values;
+      for (std::size_t i = 0; i < result->FieldCount(); ++i) {
+        if (i != col::ModifyTime) values.push_back(result->FieldValue(i).value_or("(null)"));
+      }
+      rows[values[col::Folder] + values[col::FileName]] = values;
+    }
+    return rows;
+  }
+
+  ScanResult ScanInto(const std::string& images, bool onlyChanged) {
+    Settings settings = m_settings;
+    settings.images = images;
+    settings.onlyChangedFiles = onlyChanged;
+    std::vector<FolderEntry> entries = LoadFolderEntries(connection, port, settings, false).entries;
+    for (auto& e : entries) e.checked = true;
+    return ScanFolders(connection, port, settings, false, m_tree / "Tessarine PRO.ini", entries, {});
+  }
+
+  // A file's bytes: a JPEG whose XMP title tells its version, or a text of some length.
+  static std::string Content(int version, bool jpeg) {
+    if (!jpeg) return std::string(static_cast<std::size_t>(10 + version % 7), 'a' + static_cast<char>(version % 26));
+    return Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                               "<dc:title><rdf:Alt><rdf:li>v" + std::to_string(version) +
+                               "</rdf:li></rdf:Alt></dc:title></rdf:Description>")));
+  }
+
+  // Writes the file and gives it a last write of its own, a whole second apart from any other.
+  void Write(const std::filesystem::path& file, int version) {
+    std::filesystem::create_directories(file.parent_path());
+    WriteFile(file, Content(version, file.extension() == ".jpg"));
+    Touch(file);
+  }
+  void Touch(const std::filesystem::path& file) {
+    m_clock += std::chrono::seconds(3);
+    std::filesystem::last_write_time(file, m_clock);
+  }
+
+  std::filesystem::file_time_type m_clock = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 30);
+};
+
+TEST_P(ChangedRescan, GivesTheTableAFullRescanWouldGiveAfterRandomChanges) {
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 random(seed);
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+
+  std::vector<std::filesystem::path> folders = {m_root, m_root / "a", m_root / "a" / "deep", m_root / "b"};
+  int version = 0;
+  for (const auto& folder : folders) {
+    for (int i = 0; i < 4; ++i) Write(folder / ("f" + std::to_string(i) + (i % 2 ? ".jpg" : ".txt")), ++version);
+  }
+  AddAndLoad(m_root);
+  ASSERT_TRUE(ScanInto(m_settings.images, false).status) << DescribeMessages();
+
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_root)) {
+      if (entry.is_regular_file() && entry.path().parent_path().filename() != "_thumbs_") files.push_back(entry.path());
+    }
+    Open();
+    const std::map<std::string, std::string> before = Stamps(m_settings.images);
+    for (int change = 0; change < 6 && !files.empty(); ++change) {
+      const std::filesystem::path& file = files[static_cast<std::size_t>(pick(static_cast<int>(files.size())))];
+      switch (pick(5)) {
+        case 0:  // a new file (in a folder a rename may have taken away: then in a new one)
+          Write(file.parent_path() / ("new" + std::to_string(++version) + (pick(2) ? ".jpg" : ".txt")), version);
+          break;
+        case 1:
+          std::filesystem::remove(file);
+          break;
+        case 2:  // the same bytes, a new last write
+          if (std::filesystem::exists(file)) Touch(file);
+          break;
+        case 3:  // new bytes
+          if (std::filesystem::exists(file)) Write(file, ++version);
+          break;
+        default: {  // a subfolder renamed
+          std::filesystem::path moved = m_root / "a";
+          if (!std::filesystem::exists(moved)) moved = m_root / "renamed";
+          const std::filesystem::path to = m_root / (moved.filename() == "a" ? "renamed" : "a");
+          if (std::filesystem::exists(moved) && !std::filesystem::exists(to)) std::filesystem::rename(moved, to);
+        }
+      }
+    }
+    ASSERT_TRUE(ScanInto(m_settings.images, true).status) << DescribeMessages();
+
+    // The same tree scanned in full into a new table.
+    const std::string full = Table("Full" + std::to_string(round));
+    Open().SendStatement(ImagesTableStatement(ValidName(full), Dialect()));
+    ASSERT_TRUE(ScanInto(full, false).status) << DescribeMessages();
+    Open();
+    // Most files did not change: their rows were kept, not written again.
+    int kept = 0;
+    for (const auto& [key, stamp] : Stamps(m_settings.images)) {
+      const auto earlier = before.find(key);
+      kept += earlier != before.end() && earlier->second == stamp ? 1 : 0;
+    }
+    EXPECT_GT(kept, 0);
+    const StoredRows changed = Rows(m_settings.images);
+    const StoredRows fresh = Rows(full);
+    EXPECT_EQ(changed.size(), fresh.size());
+    for (const auto& [key, values] : fresh) {
+      const auto row = changed.find(key);
+      if (row == changed.end()) {
+        ADD_FAILURE() << "no row for " << key;
+        continue;
+      }
+      for (std::size_t c = 0; c < values.size(); ++c) EXPECT_EQ(row->second[c], values[c]) << key << " column " << c;
+    }
+  }
+}
+
+TESSARINE_ON_EVERY_DATABASE(ChangedRescan);
+
+}  // namespace
+}  // namespace tessarine::test
