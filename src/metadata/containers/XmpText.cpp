@@ -88,6 +88,16 @@ std::string XmpAsUtf8(std::string_view bytes) {
     if (close != std::string::npos) text.resize(close + 2);
   }
   while (!text.empty() && text.back() == '\0') text.pop_back();
+  // rdf:RDF alone, as some writers leave it, gets the x:xmpmeta element the parser starts from.
+  std::size_t body = text.find_first_not_of(" \t\r\n");
+  if (body != std::string::npos && text.compare(body, 5, "<?xml") == 0) {
+    const std::size_t declarationEnd = text.find("?>", body);
+    body = declarationEnd == std::string::npos ? std::string::npos : text.find_first_not_of(" \t\r\n", declarationEnd + 2);
+  }
+  if (body != std::string::npos && text.compare(body, 8, "<rdf:RDF") == 0) {
+    text.insert(body, "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">");
+    text += "</x:xmpmeta>";
+  }
   return text;
 }
 

@@ -14,7 +14,7 @@ enum class XmpEncoding { Utf8, Utf16Be, Utf16Le, Utf32Be, Utf32Le };
 XmpEncoding DetectXmpEncoding(std::string_view bytes);
 
 // The packet in UTF-8: a leading byte order mark, trailing zero bytes and whatever follows the
-// last packet trailer are cut. Characters that cannot be encoded (lone surrogates, values past
+// last packet trailer are cut; rdf:RDF without x:xmpmeta is put inside one. Characters that cannot be encoded (lone surrogates, values past
 // U+10FFFF) become U+FFFD.
 std::string XmpAsUtf8(std::string_view bytes);
 
