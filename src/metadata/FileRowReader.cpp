@@ -24,12 +24,23 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
   AssembleColumns(record, xmpOverIptc, row.columns, context.keepIimWhenXmpMissing);
   row.problems = std::move(record.problems);
   row.alerts = std::move(record.alerts);
+  if (record.beyondClassic) {
+    const MetadataRecord& more = *record.beyondClassic;
+    row.problems.insert(row.problems.end(), more.problems.begin(), more.problems.end());
+    row.alerts.insert(row.alerts.end(), more.alerts.begin(), more.alerts.end());
+  }
 
   const std::string workArgument = workArgumentFor ? workArgumentFor(record.supportIptc) : std::string();
   ScanImage image = LoadImageForScan(path, record.supportIptc, ext, context.imageDecoder, workArgument);
   row.preview = std::move(image.preview);
   row.columns[col::Width] = image.width;
   row.columns[col::Height] = image.height;
+  // A kind the decoder does not take ("-") shows the size its header gives.
+  if (image.width == "-" && record.beyondClassic && record.beyondClassic->headerWidth > 0 &&
+      record.beyondClassic->headerHeight > 0) {
+    row.columns[col::Width] = std::to_string(record.beyondClassic->headerWidth);
+    row.columns[col::Height] = std::to_string(record.beyondClassic->headerHeight);
+  }
   if (!image.problem.empty()) row.problems.push_back(image.problem);
 
   if (auto facts = ReadFileFacts(path)) FillFileColumns(*facts, row.columns);

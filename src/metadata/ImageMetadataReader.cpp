@@ -10,6 +10,9 @@
 #include "metadata/IimDecoder.h"
 #include "metadata/RegularFile.h"
 #include "metadata/XmpParser.h"
+#include "metadata/containers/ContainerStructure.h"
+#include "metadata/containers/Sidecar.h"
+#include "metadata/containers/XmpMerge.h"
 
 namespace tessarine {
 namespace {
@@ -59,19 +62,67 @@ void ReadXmp(ByteWindow& window, bool isJpeg, const MetadataReadContext& context
   record.xmpState = XmpState::Parsed;
 }
 
-// The record of the window's bytes; throws ShortRead when the source gives fewer.
-void ReadRecord(ByteWindow& window, std::string_view ext, const MetadataReadContext& context,
-                MetadataRecord& record) {
-  record.Clear();
-  if (window.Length() == 0) return;
+// The record of the window's bytes by the classic rules; throws ShortRead when the source gives fewer.
+IimSearch ReadClassicRecord(ByteWindow& window, std::string_view ext, const MetadataReadContext& context,
+                            MetadataRecord& record) {
   record.supportIptc = SupportCode(window.View(0, 2), ext);
-  if (record.supportIptc == "0") return;
+  if (record.supportIptc == "0") return {};
 
   IimSearch iim = FindIimBlock(window);
   if (iim.truncated) record.problems.push_back("IIM resource cut off by the end of the file");
   if (iim.block) DecodeIim(window, *iim.block, record);
 
   ReadXmp(window, record.supportIptc == "1", context, record);
+  return iim;
+}
+
+// Adds to the record what the file's structure holds beyond the classic rules (see beyondClassic).
+// A read error here costs only this reading: the classic values stand as they were read.
+void ReadBeyondClassic(ByteWindow& window, const IimSearch& classicIim, const MetadataReadContext& context,
+                       MetadataRecord& record) {
+  ContainerFindings found;
+  try {
+    found = ReadContainerStructure(window);
+  } catch (const ShortRead& shortRead) {
+    found = ContainerFindings();
+    found.problems.push_back("Short read at " + std::to_string(shortRead.at) + ": the file's structure was not read");
+  }
+  if (!found.recognised && record.supportIptc == "0") return;
+
+  auto more = std::make_shared<MetadataRecord>();
+  more->supportIptc = record.supportIptc;
+  more->iim = record.iim;
+  more->xmp = record.xmp;
+  more->copyrightStatus = record.copyrightStatus;
+  more->custom = record.custom;
+  more->xmpState = record.xmpState;
+  more->problems = std::move(found.problems);
+  if (found.size) {
+    more->headerWidth = found.size->width;
+    more->headerHeight = found.size->height;
+  }
+  if (!classicIim.block && found.iim && !found.iim->empty()) {
+    const std::string& bytes = *found.iim;
+    DecodeIim({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, IimBlock{0, bytes.size()}, *more);
+  }
+  if (!context.onlyIptc && context.parser != nullptr) {
+    if (more->xmpState != XmpState::Parsed && more->xmpState != XmpState::ParseError && found.xmp) {
+      ParseXmpInto(*context.parser, *found.xmp, *more);
+    }
+    if (more->xmpState == XmpState::Parsed && found.extendedXmp) {
+      MergeExtendedXmp(*context.parser, *found.extendedXmp, *more);
+    }
+  }
+  record.beyondClassic = std::move(more);
+}
+
+// The record of the window's bytes; throws ShortRead when the source gives fewer.
+void ReadRecord(ByteWindow& window, std::string_view ext, const MetadataReadContext& context,
+                MetadataRecord& record) {
+  record.Clear();
+  if (window.Length() == 0) return;
+  const IimSearch iim = ReadClassicRecord(window, ext, context, record);
+  if (context.modernFormats) ReadBeyondClassic(window, iim, context, record);
 }
 
 // Where reading the source from its start first comes up short, at or before `end` (where a read
@@ -144,11 +195,13 @@ void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, 
   if (file.Size() < 1) return;
   const FileByteSource source(file.Descriptor());
 
-  // The first two bytes decide whether the file is searched at all (a cleared record says "0").
+  // The first two bytes decide whether the file is searched at all (a cleared record says "0"); a
+  // file of another kind may still be read by its structure.
   std::uint8_t head[2];
   const auto headSize = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), 2));
-  if (SupportCode({head, source.ReadAt(0, head, headSize)}, ext) == "0") return;
+  if (SupportCode({head, source.ReadAt(0, head, headSize)}, ext) == "0" && !context.modernFormats) return;
   ReadImageMetadataFromSource(source, file.Size(), ext, context, record);
+  if (record.beyondClassic) ReadSidecarIfNoPacket(path, context, *record.beyondClassic);
 }
 
 }  // namespace tessarine

@@ -2,6 +2,8 @@
 // The values read from one file, before and after the IIM/XMP precedence is applied.
 
 #include <array>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,15 @@ struct MetadataRecord {
   // The errno of a file that could not be opened (gone, no permission...): nothing was read.
   int openError = 0;
   std::string openProblem;  // the same in words: "not a regular file (a FIFO)", "cannot be opened: ..."
+
+  // Read beyond the classic rules (modern formats on), for a file that is searched or whose
+  // structure is known: the values above with what those rules missed added (another encoding,
+  // another container, a sidecar). Its problems and alerts are only those of that reading. The
+  // values above stay exactly the classic ones.
+  std::shared_ptr<MetadataRecord> beyondClassic;
+  // The pixel size its container's header gives (0 when unknown); set in beyondClassic only.
+  std::uint32_t headerWidth = 0;
+  std::uint32_t headerHeight = 0;
 
   void Clear() { *this = MetadataRecord(); }
 };

@@ -31,6 +31,18 @@ void AssembleColumns(const MetadataRecord& record, bool xmpOverIptc, ColumnValue
   for (std::size_t c = col::XMPWebStatement; c <= col::CoreCountryCode; ++c) columns[c] = record.xmp[c];
   columns[col::SupportIPTC] = record.supportIptc;
   for (std::size_t n = 1; n <= kCustomColumnCount; ++n) columns[CustomColumnIndex(n)] = record.custom[n - 1];
+
+  // What the reading beyond the classic rules gives fills only the columns they left empty.
+  if (!record.beyondClassic) return;
+  ColumnValues more;
+  AssembleColumns(*record.beyondClassic, xmpOverIptc, more, keepIimWhenXmpMissing);
+  for (std::size_t c = col::ObjectName; c <= col::CoreCountryCode; ++c) {
+    if (columns[c].empty()) columns[c] = std::move(more[c]);
+  }
+  for (std::size_t n = 1; n <= kCustomColumnCount; ++n) {
+    const std::size_t c = CustomColumnIndex(n);
+    if (columns[c].empty()) columns[c] = std::move(more[c]);
+  }
 }
 
 }  // namespace tessarine

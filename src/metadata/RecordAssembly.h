@@ -9,6 +9,7 @@ namespace tessarine {
 // that have an XMP source take their XMP value, empty or not, whenever a packet was parsed;
 // a file without a parsed packet keeps its IIM values.
 // keepIimWhenXmpMissing: with XMP preferred, a column whose XMP value is empty takes the IIM one.
+// A record read beyond the classic rules fills, from that reading, only the columns left empty.
 void AssembleColumns(const MetadataRecord& record, bool xmpOverIptc, ColumnValues& columns,
                      bool keepIimWhenXmpMissing = false);
 

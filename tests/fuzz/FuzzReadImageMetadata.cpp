@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the metadata reader as a JPEG, TIFF or PSD would reach it, through a
 // window the input sizes too, so that signatures fall on window boundaries, and checks that the
-// record is the one the whole-file reader gave.
+// record is the one the whole-file reader gave. Half the inputs are read with modern formats on
+// too: the classic record underneath must not change, and whatever the structure readers find
+// must be storable.
 
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +38,12 @@ tessarine::CustomXmpDefinition CustomSchemas() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const tessarine::XmpParser parser(CustomSchemas());
-  static const tessarine::MetadataReadContext context{false, &parser, {}};
+  static const tessarine::MetadataReadContext classic{false, &parser, {}};
+  static const tessarine::MetadataReadContext modern = [] {
+    tessarine::MetadataReadContext c = classic;
+    c.modernFormats = true;
+    return c;
+  }();
   static const char* const kExtensions[] = {"JPG", "TIF", "PSD", "DAT"};
 
   tessarine::MetadataRecord record;
@@ -44,8 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Mostly small windows (64 to 445 bytes), sometimes the usual one.
   const std::size_t window =
       size > 1 && data[size - 2] < 128 ? 64 + std::size_t{data[size - 2]} * 3 : tessarine::ByteWindow::kDefaultCapacity;
+  const tessarine::MetadataReadContext& context = size > 2 && (data[size - 3] & 1) ? modern : classic;
   tessarine::ReadImageMetadataFromBytes({data, size}, ext, context, record, window);
-  if (!SameRecord(record, tessarine::test::WholeFileRecord({data, size}, ext, context))) std::abort();
+  if (!SameRecord(record, tessarine::test::WholeFileRecord({data, size}, ext, classic))) std::abort();
+  if (!context.modernFormats && record.beyondClassic) std::abort();
 
   tessarine::ColumnValues columns;
   tessarine::AssembleColumns(record, true, columns);

@@ -59,9 +59,20 @@ TEST(ScanProgress, TheQuickCountFindsTheFilesTheScanWillRead) {
     test::WriteFile(dir / file, "x");
   }
   const FolderKey top = FolderKey::FromPath(dir.path().string());
-  EXPECT_EQ(CountFilesToScan({top}, {}), 5);
-  EXPECT_EQ(CountFilesToScan({top, FolderKey::FromPath((dir / "sub").string())}, {}), 7);
-  EXPECT_EQ(CountFilesToScan({top}, [] { return true; }), 0);
+  EXPECT_EQ(CountFilesToScan({top}, {}, {}), 5);
+  EXPECT_EQ(CountFilesToScan({top, FolderKey::FromPath((dir / "sub").string())}, {}, {}), 7);
+  EXPECT_EQ(CountFilesToScan({top}, [] { return true; }, {}), 0);
+}
+
+// With modern formats on, the sidecar of an image is read with it and is no file of its own; an
+// .xmp file beside no image still is one.
+TEST(ScanProgress, SidecarsOfImagesAreNotCountedWhenTheyBelongToTheirImages) {
+  test::TempDir dir;
+  for (const char* file : {"a.jpg", "a.xmp", "b.nef", "b.nef.XMP", "lonely.xmp", "c"}) test::WriteFile(dir / file, "x");
+  test::WriteFile(dir / "c.xmp", "x");
+  const FolderKey top = FolderKey::FromPath(dir.path().string());
+  EXPECT_EQ(CountFilesToScan({top}, {}, WalkRules{false}), 7);
+  EXPECT_EQ(CountFilesToScan({top}, {}, WalkRules{true}), 4);
 }
 
 }  // namespace

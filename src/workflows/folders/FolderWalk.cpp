@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/TextDecoding.h"
+#include "metadata/containers/Sidecar.h"
 #include "workflows/folders/DirectoryListing.h"
 
 namespace tessarine {
@@ -15,7 +16,8 @@ struct FolderPass {
   std::vector<std::string> subfolders;
 };
 
-FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, FolderVisitor& visitor) {
+FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, FolderVisitor& visitor,
+                        const WalkRules& rules) {
   FolderPass pass;
   FolderListing seen;
   // The whole listing is read before the first file is visited, so the visitor may read ahead.
@@ -38,6 +40,10 @@ FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, Fold
   }
   const int listingError = listing.Error();
   listing.Close();
+  if (rules.sidecarsBelongToImages) {
+    const std::vector<std::string> all = files;
+    std::erase_if(files, [&all](const std::string& name) { return IsSidecarOf(name, all); });
+  }
 
   bool visitedAll = true;
   if (!files.empty() && !visitor.Stopped()) visitor.FilesListed(folder, files);
@@ -55,7 +61,7 @@ FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, Fold
 
 }  // namespace
 
-WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor) {
+WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor, const WalkRules& rules) {
   FolderPass pass;
   for (bool first = true;; first = false) {
     DirectoryListing listing{std::filesystem::path(folder.Bytes())};
@@ -64,7 +70,7 @@ WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor) {
       return first ? WalkOutcome::Unreadable : WalkOutcome::Ended;
     }
     if (!visitor.EnterFolder(folder)) return WalkOutcome::Ended;
-    pass = ListAndVisit(folder, listing, visitor);
+    pass = ListAndVisit(folder, listing, visitor, rules);
     if (!visitor.WalkFolderAgain(folder)) break;
   }
   if (!pass.goOn) return WalkOutcome::Ended;
@@ -72,7 +78,7 @@ WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor) {
 
   for (const std::string& name : subfolders) {
     if (visitor.Stopped()) break;
-    WalkFolder(folder.Child(name), visitor);
+    WalkFolder(folder.Child(name), visitor, rules);
   }
   return WalkOutcome::Walked;
 }

@@ -46,6 +46,13 @@ class FolderVisitor {
   virtual bool WalkFolderAgain(const FolderKey& /*folder*/) { return false; }
 };
 
+// Which of a folder's files the walk visits; the scan, its quick count and the check take the same.
+struct WalkRules {
+  // With modern formats on, an XMP sidecar ("a.xmp" or "a.jpg.xmp" beside "a.jpg") is read as its
+  // image's metadata, not catalogued as a file of its own: the walk passes over it.
+  bool sidecarsBelongToImages = false;
+};
+
 enum class WalkOutcome {
   Walked,      // the folder was listed (its subfolders were walked unless stopped)
   Unreadable,  // the folder could not be listed: nothing was visited
@@ -53,6 +60,6 @@ enum class WalkOutcome {
 };
 
 // Walks the folder and, unless stopped, its subfolders.
-WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor);
+WalkOutcome WalkFolder(const FolderKey& folder, FolderVisitor& visitor, const WalkRules& rules);
 
 }  // namespace tessarine

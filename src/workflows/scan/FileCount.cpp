@@ -27,11 +27,12 @@ class FileCounter final : public FolderVisitor {
 
 }  // namespace
 
-long long CountFilesToScan(const std::vector<FolderKey>& folders, const std::function<bool()>& stopRequested) {
+long long CountFilesToScan(const std::vector<FolderKey>& folders, const std::function<bool()>& stopRequested,
+                           const WalkRules& rules) {
   FileCounter counter(stopRequested);
   for (const FolderKey& folder : folders) {
     if (stopRequested && stopRequested()) break;
-    WalkFolder(folder, counter);
+    WalkFolder(folder, counter, rules);
   }
   return counter.Files();
 }

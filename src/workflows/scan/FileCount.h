@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "core/FolderKey.h"
+#include "workflows/folders/FolderWalk.h"
 
 namespace tessarine {
 
 // The files WalkFolder would visit under the folders; stops early (with what was counted) when
 // stopRequested says so.
-long long CountFilesToScan(const std::vector<FolderKey>& folders, const std::function<bool()>& stopRequested);
+long long CountFilesToScan(const std::vector<FolderKey>& folders, const std::function<bool()>& stopRequested,
+                           const WalkRules& rules);
 
 }  // namespace tessarine

@@ -46,7 +46,7 @@ TreeEnd FolderCataloguer::CatalogueTree(const FolderKey& top) {
     if (m_lost) return TreeEnd::Lost;
     // Without the stored folders nothing can be told gone: scan, but delete nothing.
   }
-  WalkFolder(top, *this);
+  WalkFolder(top, *this, WalkRules{m_settings.modernFormats});
   if (m_lost) return TreeEnd::Lost;
   if (m_unreachable) return TreeEnd::Unreachable;
   if (m_hooks.stopRequested && m_hooks.stopRequested()) return TreeEnd::Stopped;

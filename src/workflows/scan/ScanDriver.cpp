@@ -94,7 +94,7 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
       for (const FolderEntry& entry : entries) {
         if (entry.checked) trees.push_back(entry.folder);
       }
-      const long long total = CountFilesToScan(trees, hooks.stopRequested);
+      const long long total = CountFilesToScan(trees, hooks.stopRequested, WalkRules{settings.modernFormats});
       counted.progress = [&hooks, total](const ScanProgress& done) {
         ScanProgress withTotal = done;
         withTotal.filesTotal = total;

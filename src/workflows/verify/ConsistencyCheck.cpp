@@ -175,7 +175,7 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
   std::vector<std::pair<const FolderEntry*, bool>> walked;
   for (const FolderEntry& entry : folders) {
     checker.StartTree(entry.folder);
-    WalkFolder(entry.folder, checker);
+    WalkFolder(entry.folder, checker, WalkRules{settings.modernFormats});
     if (checker.TopUnreadable()) {
       result.unreachable.push_back(entry.folder.Text());
     } else {

@@ -1,0 +1,127 @@
+#include "metadata/containers/JpegStructure.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "metadata/ByteSource.h"
+#include "metadata/containers/PhotoshopResources.h"
+#include "metadata/containers/XmpText.h"
+
+namespace tessarine {
+namespace {
+
+using namespace std::string_view_literals;
+constexpr std::string_view kXmpId = "http://ns.adobe.com/xap/1.0/\0"sv;
+constexpr std::string_view kExtensionId = "http://ns.adobe.com/xmp/extension/\0"sv;
+constexpr std::string_view kPhotoshopId = "Photoshop 3.0\0"sv;
+// An extension chunk's header after its identifier: GUID (32), full length (4), offset (4).
+constexpr std::uint64_t kChunkHeader = 40;
+constexpr std::size_t kMaxSegments = 65'536;
+
+struct ExtensionChunk {
+  std::string guid;
+  std::uint32_t fullLength;
+  std::uint32_t offset;
+  std::uint64_t dataAt;
+  std::uint64_t size;
+};
+
+// Joins the chunks of the extension the main packet names; nothing unless they cover it whole.
+void JoinExtension(ByteFields& fields, const std::vector<ExtensionChunk>& all, ContainerFindings& findings) {
+  if (!findings.xmp || all.empty()) return;
+  const std::optional<std::string> guid = ExtendedXmpGuid(*findings.xmp);
+  if (!guid) return;
+  std::vector<ExtensionChunk> chunks;
+  for (const ExtensionChunk& chunk : all) {
+    if (chunk.guid == *guid) chunks.push_back(chunk);
+  }
+  if (chunks.empty()) {
+    findings.problems.push_back("extended XMP " + *guid + " missing");
+    return;
+  }
+  const std::uint64_t fullLength = chunks.front().fullLength;
+  if (fullLength > kMaxHeldXmp) {
+    findings.problems.push_back("extended XMP too large to read");
+    return;
+  }
+  std::sort(chunks.begin(), chunks.end(), [](const auto& a, const auto& b) { return a.offset < b.offset; });
+  std::string joined;
+  for (const ExtensionChunk& chunk : chunks) {
+    // Every chunk must agree on the length and continue exactly where the last one ended.
+    if (chunk.fullLength != fullLength || chunk.offset != joined.size() || chunk.size > fullLength - joined.size()) {
+      findings.problems.push_back("extended XMP chunks do not fit together");
+      return;
+    }
+    fields.Window().AppendTo(chunk.dataAt, chunk.size, joined);
+  }
+  if (joined.size() != fullLength) {
+    findings.problems.push_back("extended XMP incomplete");
+    return;
+  }
+  findings.extendedXmp = XmpAsUtf8(joined);
+}
+
+}  // namespace
+
+void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
+  fields.SetLittleEndian(false);
+  std::vector<ExtensionChunk> chunks;
+  std::string resources;  // the Photoshop APP13 payloads, one after the other
+  bool resourcesTooLarge = false;
+  std::uint64_t at = 2;
+  for (std::size_t count = 0; count < kMaxSegments; ++count) {
+    // Fill bytes (FF) may stand before a marker.
+    while (fields.Has(at, 2) && fields.U8(at) == 0xFF && fields.U8(at + 1) == 0xFF) ++at;
+    const auto ff = fields.U8(at);
+    const auto marker = fields.U8(at + 1);
+    if (!ff || !marker || *ff != 0xFF) break;
+    if (*marker == 0xD8 || *marker == 0x01 || (*marker >= 0xD0 && *marker <= 0xD7)) {
+      at += 2;  // no length
+      continue;
+    }
+    if (*marker == 0xDA || *marker == 0xD9) break;  // the metadata lies before the first scan
+    const auto length = fields.U16(at + 2);
+    if (!length || *length < 2) break;
+    const std::uint64_t payload = at + 4;
+    const std::uint64_t size = std::min<std::uint64_t>(*length - 2, fields.Length() - std::min(fields.Length(), payload));
+    if (*marker == 0xE1 && !findings.xmp && size > kXmpId.size() && fields.Is(payload, kXmpId)) {
+      if (auto bytes = fields.Take(payload + kXmpId.size(), size - kXmpId.size(), kMaxHeldXmp)) {
+        std::string text = XmpAsUtf8(*bytes);
+        if (StartsLikeXmp(text)) findings.xmp = std::move(text);
+      }
+    } else if (*marker == 0xE1 && size > kExtensionId.size() + kChunkHeader && fields.Is(payload, kExtensionId)) {
+      const std::uint64_t header = payload + kExtensionId.size();
+      auto guid = fields.Take(header, 32, 32);
+      const auto fullLength = fields.U32(header + 32);
+      const auto offset = fields.U32(header + 36);
+      if (guid && fullLength && offset && chunks.size() < kMaxSegments) {
+        chunks.push_back({std::move(*guid), *fullLength, *offset, header + kChunkHeader,
+                          size - kExtensionId.size() - kChunkHeader});
+      }
+    } else if (*marker == 0xED && size >= kPhotoshopId.size() && fields.Is(payload, kPhotoshopId)) {
+      const std::uint64_t dataSize = size - kPhotoshopId.size();
+      if (resources.size() + dataSize > kMaxHeldIim) {
+        resourcesTooLarge = true;
+      } else {
+        fields.Window().AppendTo(payload + kPhotoshopId.size(), dataSize, resources);
+      }
+    }
+    if (payload + size >= fields.Length()) break;
+    at = payload + size;
+  }
+  if (resourcesTooLarge) findings.problems.push_back("Photoshop segments too large to read");
+  if (!resources.empty()) {
+    const MemoryByteSource source({reinterpret_cast<const std::uint8_t*>(resources.data()), resources.size()});
+    ByteWindow window(source, resources.size());
+    ByteFields resourceFields(window);
+    ContainerFindings fromResources;
+    ReadPhotoshopResources(resourceFields, 0, resources.size(), fromResources);
+    findings.iim = std::move(fromResources.iim);
+    if (!findings.xmp && fromResources.xmp) findings.xmp = std::move(fromResources.xmp);
+    findings.problems.insert(findings.problems.end(), fromResources.problems.begin(), fromResources.problems.end());
+  }
+  JoinExtension(fields, chunks, findings);
+}
+
+}  // namespace tessarine
