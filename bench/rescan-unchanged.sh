@@ -45,10 +45,16 @@ if [ ! -e "$tree/.complete" ]; then
   rm -rf "$tree" && mkdir -p "$tree"
   convert -size 64x48 xc:steelblue "$tree/one.jpg"
   exiftool -q -overwrite_original -XMP-dc:Title="Harbour" "$tree/one.jpg"
+  # One copy per folder, hard-linked within it (a file takes a limited number of links).
   for ((i = 0; i < files; ++i)); do
     folder="$tree/photos/f$((i / 1000))"
-    [ $((i % 1000)) -eq 0 ] && mkdir -p "$folder"
-    ln "$tree/one.jpg" "$folder/p$i.jpg"
+    if [ $((i % 1000)) -eq 0 ]; then
+      mkdir -p "$folder"
+      cp "$tree/one.jpg" "$folder/p$i.jpg"
+      first="$folder/p$i.jpg"
+    else
+      ln "$first" "$folder/p$i.jpg"
+    fi
   done
   rm "$tree/one.jpg"
   touch "$tree/.complete"
