@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is needed, builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test. On Debian 12, as root or as a user who may sudo:
-# only apt-get is elevated.
+# UndefinedBehaviorSanitizer, and runs every test (among them, the Debian package is built and tried
+# from a scratch root). On Debian 12, as root or as a user who may sudo: only apt-get is elevated.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-test"
