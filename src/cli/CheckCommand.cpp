@@ -33,7 +33,9 @@ void PrintList(const char* caption, std::size_t count, const auto& entries) {
 
 // --json: each entry a line of its own kind, the totals last (after any deletion).
 void PrintJsonList(const char* kind, const auto& entries) {
-  for (const auto& entry : entries) WriteJsonLine(std::cout, {{"kind", kind}, {"folder", entry.folder}, {"file", entry.file}});
+  for (const auto& entry : entries) {
+    WriteJsonLine(std::cout, {{"kind", kind}, {"folder", entry.folder}, {"file", entry.file}});
+  }
 }
 
 int RunCheck(const CheckOptions& options) {

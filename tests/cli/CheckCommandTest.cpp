@@ -65,7 +65,8 @@ TEST_F(CheckCommand, JsonGivesOneObjectALineWhateverTheNames) {
     std::istringstream in(run.out);
     for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
     ASSERT_EQ(lines.size(), 3u) << run.out;
-    EXPECT_EQ(lines[0], (nlohmann::json{{"kind", "fileWithoutLine"}, {"folder", root}, {"file", "new\tone\n\"x\".txt"}}));
+    EXPECT_EQ(lines[0],
+              (nlohmann::json{{"kind", "fileWithoutLine"}, {"folder", root}, {"file", "new\tone\n\"x\".txt"}}));
     EXPECT_EQ(lines[1], (nlohmann::json{{"kind", "lineWithoutFile"}, {"folder", root}, {"file", "line\nbreak.txt"}}));
     const nlohmann::json& totals = lines[2];
     EXPECT_EQ(totals["kind"], "totals");
@@ -96,7 +97,8 @@ TEST_F(CheckCommand, JsonNamesAFolderThatCouldNotBeRead) {
   std::string first, second;
   std::getline(in, first);
   std::getline(in, second);
-  EXPECT_EQ(nlohmann::json::parse(first), (nlohmann::json{{"kind", "unreadableFolder"}, {"folder", photos.string() + "/"}}));
+  EXPECT_EQ(nlohmann::json::parse(first),
+            (nlohmann::json{{"kind", "unreadableFolder"}, {"folder", photos.string() + "/"}}));
   EXPECT_EQ(nlohmann::json::parse(second)["unreadableFolders"], 1);
 }
 
