@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package listed in scripts/debian-packages.txt (needs root or sudo).
+# Installs the Debian packages listed in scripts/debian-packages.txt that are missing. Only apt-get
+# and the policy file need root: as root they run directly (a minimal Debian has no sudo), as
+# another user through sudo.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 mapfile -t packages < <(grep -v -E '^\s*(#|$)' "$here/debian-packages.txt")
@@ -12,17 +14,23 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "install-deps: missing ${missing[*]}; installing them needs root, and sudo is not installed:" \
+      "run this as root" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 # Servers are started by the project's own scripts; keep the packages from starting theirs.
 policy=/usr/sbin/policy-rc.d
-created_policy=0
+# Removed again however apt-get ends: left behind, it would keep every service from starting.
 if [ ! -e "$policy" ]; then
+  trap '$sudo rm -f "$policy"' EXIT
   printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
   $sudo chmod +x "$policy"
-  created_policy=1
 fi
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-[ "$created_policy" -eq 1 ] && $sudo rm -f "$policy"
 echo "install-deps: installed ${missing[*]}"

@@ -3,7 +3,9 @@
 # catalogue. On the first run it creates, in the user's data folder, a SQLite database with the
 # two tables, a file data source for the SQLite3 ODBC driver and a settings file that selects
 # both, so that the window opens on an empty, working folder list.
-# Usage: sudo scripts/run.sh        (TESSARINE_BUILD_DIR overrides the build folder, default build/)
+# Usage: scripts/run.sh   (TESSARINE_BUILD_DIR overrides the build folder, default build/). Run as
+# a user, it asks sudo only to install missing packages; run as root (a minimal Debian, no sudo),
+# it needs nothing more; run through sudo, the catalogue still belongs to the user who called it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TESSARINE_BUILD_DIR:-"$root/build"}

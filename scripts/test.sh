@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is needed, builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test. Run as root on Debian 12 (or with sudo).
+# UndefinedBehaviorSanitizer, and runs every test (among them, the Debian package is built and tried
+# from a scratch root). On Debian 12, as root or as a user who may sudo: only apt-get is elevated.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-test"

@@ -4,12 +4,14 @@
 // progress: nothing is printed as a list and nothing deleted; a second one ends the tool at once.
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include <iostream>
 #include <memory>
 
 #include "cli/CommandContext.h"
 #include "cli/Commands.h"
+#include "cli/JsonLines.h"
 #include "cli/StopSignals.h"
 #include "workflows/verify/ConsistencyCheck.h"
 
@@ -21,11 +23,19 @@ struct CheckOptions {
   bool deleteLines = false;
   bool deleteFiles = false;
   bool verbose = false;
+  bool json = false;
 };
 
 void PrintList(const char* caption, std::size_t count, const auto& entries) {
   std::cout << caption << ": " << count << '\n';
   for (const auto& entry : entries) std::cout << entry.folder << '\t' << entry.file << '\n';
+}
+
+// --json: each entry a line of its own kind, the totals last (after any deletion).
+void PrintJsonList(const char* kind, const auto& entries) {
+  for (const auto& entry : entries) {
+    WriteJsonLine(std::cout, {{"kind", kind}, {"folder", entry.folder}, {"file", entry.file}});
+  }
 }
 
 int RunCheck(const CheckOptions& options) {
@@ -54,22 +64,38 @@ int RunCheck(const CheckOptions& options) {
     std::cerr << "Check stopped: the lists are incomplete, nothing was printed or deleted\n";
     return StopOnSignals::StoppedStatus();
   }
-  PrintList("Files without corresponding lines in images table", result.filesWithoutLines.size(),
-            result.filesWithoutLines);
-  PrintList("Lines in images table without corresponding files", result.linesWithoutFiles.size(),
-            result.linesWithoutFiles);
-  if (!result.unreachable.empty()) {
-    std::cout << "Folders that could not be read (their lines are kept): " << result.unreachable.size() << '\n';
-    for (const std::string& folder : result.unreachable) std::cout << folder << '\n';
+  // The deletions empty the lists they act on: the totals are counted first.
+  nlohmann::ordered_json totals = {{"kind", "totals"},
+                                   {"filesWithoutLines", result.filesWithoutLines.size()},
+                                   {"linesWithoutFiles", result.linesWithoutFiles.size()},
+                                   {"unreadableFolders", result.unreachable.size()},
+                                   {"files", result.files},
+                                   {"status", port.LastStatus()}};
+  if (options.json) {
+    PrintJsonList("fileWithoutLine", result.filesWithoutLines);
+    PrintJsonList("lineWithoutFile", result.linesWithoutFiles);
+    for (const std::string& folder : result.unreachable) {
+      WriteJsonLine(std::cout, {{"kind", "unreadableFolder"}, {"folder", folder}});
+    }
+  } else {
+    PrintList("Files without corresponding lines in images table", result.filesWithoutLines.size(),
+              result.filesWithoutLines);
+    PrintList("Lines in images table without corresponding files", result.linesWithoutFiles.size(),
+              result.linesWithoutFiles);
+    if (!result.unreachable.empty()) {
+      std::cout << "Folders that could not be read (their lines are kept): " << result.unreachable.size() << '\n';
+      for (const std::string& folder : result.unreachable) std::cout << folder << '\n';
+    }
+    std::cout << port.LastStatus() << '\n';
   }
-  std::cout << port.LastStatus() << '\n';
   const bool incomplete = result.folderErrors > 0 || !result.unreachable.empty() || result.unreadable > 0;
   int status = incomplete ? kFailedStatus : 0;
 
   if (options.deleteFiles) {
     const int deleted =
         DeleteFilesWithoutLines(connection, port, settings, settings.fileDsn, result.filesWithoutLines);
-    std::cout << "Files moved to the trash: " << deleted << '\n';
+    totals["filesMovedToTrash"] = deleted;
+    if (!options.json) std::cout << "Files moved to the trash: " << deleted << '\n';
   }
   if (options.deleteLines) {
     // A folder whose walk failed left its rows unmarked although their files exist: keep them.
@@ -78,10 +104,12 @@ int RunCheck(const CheckOptions& options) {
     } else {
       const int deleted =
           DeleteLinesWithoutFiles(connection, port, settings, settings.fileDsn, result.linesWithoutFiles);
-      std::cout << "Deleted lines: " << deleted << '\n';
+      totals["deletedLines"] = deleted;
+      if (!options.json) std::cout << "Deleted lines: " << deleted << '\n';
       if (!result.linesWithoutFiles.empty()) status = kFailedStatus;
     }
   }
+  if (options.json) WriteJsonLine(std::cout, totals);
   return status;
 }
 
@@ -95,6 +123,9 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
   check->add_flag("--delete-lines", options->deleteLines, "Delete the rows whose file is gone");
   check->add_flag("--delete-files", options->deleteFiles, "Move the files that have no row to the trash");
   check->add_flag("-v,--verbose", options->verbose, "Print every status as the check goes");
+  check->add_flag("--json", options->json,
+                  "One JSON object a line: each entry (kind fileWithoutLine, lineWithoutFile or unreadableFolder, "
+                  "with folder and file), then the totals (kind totals)");
   check->callback([options, &exitStatus] { exitStatus = RunCheck(*options); });
 }
 

@@ -2,13 +2,16 @@
 // folders-table operations as its buttons.
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
 
 #include "cli/CommandContext.h"
 #include "cli/Commands.h"
 #include "cli/FolderArguments.h"
+#include "cli/JsonLines.h"
 #include "core/TextDecoding.h"
 #include "workflows/folders/FolderList.h"
 
@@ -18,13 +21,31 @@ namespace {
 struct FoldersOptions {
   std::string settingsFile;
   std::string folder;
+  bool json = false;
 };
+
+// The folders table's count as a number; an empty one (never scanned) as null; anything else as
+// the text stored, which is never lost.
+nlohmann::ordered_json CountValue(const std::string& text) {
+  if (text.empty()) return nullptr;
+  if (text.size() <= 18 && std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::stoll(text);
+  }
+  return text;
+}
 
 int RunList(const FoldersOptions& options) {
   CommandContext table(options.settingsFile);
   const auto entries = table.LoadFolders();
   if (!entries) return kFailedStatus;
   for (const FolderEntry& entry : *entries) {
+    if (options.json) {
+      WriteJsonLine(std::cout, {{"folder", entry.folder.Text()},
+                                {"status", entry.status},
+                                {"files", CountValue(entry.files)},
+                                {"lastScan", entry.lastScan}});
+      continue;
+    }
     std::cout << entry.folder.Text() << '\t' << entry.status << '\t' << entry.files << '\t' << entry.lastScan
               << '\n';
   }
@@ -88,6 +109,9 @@ void RegisterFoldersCommands(CLI::App& app, int& exitStatus) {
 
   CLI::App* list = folders->add_subcommand("list", "Print folder, status, files and last scan, tab-separated");
   list->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  list->add_flag("--json", options->json,
+                 "One JSON object a line per folder: folder, status, files (a number, null before the first "
+                 "scan) and lastScan");
   list->callback([options, &exitStatus] { exitStatus = RunList(*options); });
 
   CLI::App* add = folders->add_subcommand("add", "Add a folder to scan");

@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ConsoleUserPort.h"
+#include "cli/JsonLines.h"
 #include "core/Settings.h"
 #include "core/SettingsLocation.h"
 #include "metadata/FileRowReader.h"
@@ -65,7 +66,7 @@ int RunShow(const ShowOptions& options) {
     if (options.json) {
       nlohmann::ordered_json object;
       for (std::size_t c = 0; c < kImageColumnCount; ++c) object[std::string(columns[c].name)] = row.columns[c];
-      std::cout << object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+      WriteJsonLine(std::cout, object);
       continue;
     }
     std::cout << "== " << file << '\n';
@@ -82,7 +83,7 @@ void RegisterShowCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<ShowOptions>();
   CLI::App* show = app.add_subcommand("show", "Print the column values a scan would store for each file");
   show->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
-  show->add_flag("--json", options->json, "One JSON object per file with all 166 columns");
+  show->add_flag("--json", options->json, "One JSON object a line per file, with all 166 columns");
   show->add_option("files", options->files, "Image files")->required();
   show->callback([options, &exitStatus] { exitStatus = RunShow(*options); });
 }

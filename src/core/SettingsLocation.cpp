@@ -21,6 +21,9 @@ std::filesystem::path EnvPath(const char* name) {
   return (value && *value) ? std::filesystem::path(value) : std::filesystem::path();
 }
 
+// <prefix>/bin: an installed program, whose files lie under <prefix>/share.
+bool IsBinFolder(const std::filesystem::path& folder) { return folder.filename() == "bin"; }
+
 }  // namespace
 
 std::filesystem::path ProgramFolder() {
@@ -29,20 +32,30 @@ std::filesystem::path ProgramFolder() {
   return ec ? std::filesystem::current_path(ec) : exe.parent_path();
 }
 
-std::filesystem::path SettingsFolder() {
+std::filesystem::path SettingsFolder() { return SettingsFolder(ProgramFolder()); }
+
+std::filesystem::path SettingsFolder(const std::filesystem::path& program) {
   std::error_code ec;
   if (auto home = EnvPath("TESSARINE_HOME"); !home.empty()) {
     std::filesystem::create_directories(home, ec);
     return home;
   }
-  std::filesystem::path program = ProgramFolder();
-  if (!IsSystemFolder(program) && ::access(program.c_str(), W_OK) == 0) return program;
+  // A writable bin/ (~/.local/bin) holds programs, never their settings.
+  if (!IsSystemFolder(program) && !IsBinFolder(program) && ::access(program.c_str(), W_OK) == 0) return program;
 
   std::filesystem::path config = EnvPath("XDG_CONFIG_HOME");
   if (config.empty()) config = EnvPath("HOME") / ".config";
   std::filesystem::path folder = config / "tessarine-pro";
   std::filesystem::create_directories(folder, ec);
   return folder;
+}
+
+std::filesystem::path ProgramDataFile(const std::filesystem::path& programFolder,
+                                      const std::filesystem::path& relative) {
+  std::filesystem::path beside = programFolder / relative;
+  std::error_code ec;
+  if (!IsBinFolder(programFolder) || std::filesystem::exists(beside, ec)) return beside;
+  return programFolder.parent_path() / "share" / "tessarine-pro" / relative;
 }
 
 std::filesystem::path DefaultSettingsFile() { return SettingsFolder() / "Tessarine PRO.ini"; }

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QPushButton>
 
+#include "core/SettingsLocation.h"
 #include "core/WindowTitle.h"
 #include "gui/AboutDialog.h"
 #include "gui/WindowContext.h"
@@ -28,7 +29,7 @@ void DatabaseTab::optDatabase_Click(int index) {
 }
 
 void DatabaseTab::cmdHelp_Click() {
-  const std::filesystem::path path = m_context.ProgramFolder() / "Help" / "TessarinePro.pdf";
+  const std::filesystem::path path = ProgramDataFile(m_context.ProgramFolder(), "Help/TessarinePro.pdf");
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     m_context.Port().ShowMessage("Missing help file:\n" + path.string(), MessageIcon::Exclamation, kWindowTitle,
@@ -39,7 +40,7 @@ void DatabaseTab::cmdHelp_Click() {
 }
 
 void DatabaseTab::cmdAbout_Click() {
-  AboutDialog about(QString::fromStdString((m_context.ProgramFolder() / "license-fi.txt").string()),
+  AboutDialog about(QString::fromStdString(ProgramDataFile(m_context.ProgramFolder(), "license-fi.txt").string()),
                     [this](const QString& target) { return m_context.OpenDocument(target); }, window());
   m_context.RunDialog(about);
 }

@@ -42,7 +42,7 @@ class WindowContext {
 
   Settings& CurrentSettings() { return m_settings; }
   const std::filesystem::path& SettingsFile() const { return m_settingsFile; }
-  // The folder that holds Help/ and license-fi.txt.
+  // The folder that holds Help/ and license-fi.txt, or bin/ when they are under share/ (see ProgramDataFile).
   const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
   void SetProgramFolder(std::filesystem::path folder) { m_programFolder = std::move(folder); }
 

@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "core/TableName.h"
 #include "support/RunTool.h"
@@ -79,6 +82,39 @@ TEST_F(ScanCommands, FoldersAddListAndRemove) {
   EXPECT_EQ(run.out.find("Remove folder to scan"), std::string::npos) << run.out;
   EXPECT_EQ(Run("folders list").out, Text(dir / "gone") + "\tUnknown\t\t\n");
   EXPECT_EQ(Run("folders remove" + Quoted(photos)).status, 1);
+}
+
+// --json: one object a line, whatever the folder's name holds; the count a number once scanned.
+TEST_F(ScanCommands, FoldersListAsJsonKeepsEveryNameOnItsLine) {
+  CreateTables();
+  const auto odd = dir / "tab\there\nnext \"quoted\"";
+  std::filesystem::create_directories(odd);
+  WriteFile(odd / "one.jpg", "x");
+  ASSERT_EQ(Run("folders add" + Quoted(odd)).status, 0);
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  ASSERT_EQ(Run("scan" + Quoted(odd)).status, 0);
+  Query("insert into Folders values('" + Text(dir / "gone") + "', '', '');");
+
+  const ToolRun run = RunTool(TESSARINE_EXECUTABLE, "folders list --json" + Settings(), ToolStderr::Drop);
+  EXPECT_EQ(run.status, 0);
+  std::map<std::string, nlohmann::json> byFolder;
+  std::istringstream in(run.out);
+  for (std::string line; std::getline(in, line);) {
+    const nlohmann::json object = nlohmann::json::parse(line);
+    EXPECT_EQ(object.size(), 4u) << line;
+    byFolder[object.at("folder").get<std::string>()] = object;
+  }
+  ASSERT_EQ(byFolder.size(), 3u) << run.out;
+  const nlohmann::json& scanned = byFolder[Text(odd)];
+  EXPECT_EQ(scanned["status"], "OK");
+  EXPECT_EQ(scanned["files"], 1);
+  EXPECT_NE(scanned["lastScan"], "");
+  EXPECT_EQ(byFolder[Text(photos)]["files"], nullptr);  // listed, never scanned
+  EXPECT_EQ(byFolder[Text(dir / "gone")]["status"], "Unknown");
+
+  // The failures keep their status.
+  WriteFile(ini, "[Connection]\nDSN=\n");
+  EXPECT_EQ(RunTool(TESSARINE_EXECUTABLE, "folders list --json" + Settings(), ToolStderr::Drop).status, 1);
 }
 
 // Which files get rows, and their values, is ScanEndToEnd.StoresOneRowPerVisibleFileWithWhatTheFileHolds;

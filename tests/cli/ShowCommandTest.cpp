@@ -48,6 +48,21 @@ TEST_F(ShowCommandTest, PrintsAllColumnsAsJsonOrTheNonEmptyOnesOnePerLineWithThe
   EXPECT_EQ(lines.out.find("Headline="), std::string::npos);
 }
 
+// A name with a tab or a line break stays inside its file's one line.
+TEST_F(ShowCommandTest, JsonGivesOneLinePerFileWhateverItsName) {
+  const std::string odd = "tab\tand\nline.jpg";
+  tessarine::test::WriteFile(m_dir / odd, tessarine::test::ReadFile(m_dir / "a.jpg"));
+  const ToolRun json = Show("--json " + Settings() + " " + File(odd.c_str()) + " " + File("a.jpg"));
+  ASSERT_EQ(json.status, 0);
+  const std::size_t end = json.out.find('\n');
+  ASSERT_EQ(json.out.find('\n', end + 1), json.out.size() - 1) << json.out;  // two lines
+  const auto first = nlohmann::json::parse(json.out.substr(0, end));
+  EXPECT_EQ(first["Folder"], m_dir.path().string() + "/");
+  EXPECT_EQ(first["FileName"], odd);
+  EXPECT_EQ(first["ObjectName"], "IIM title");
+  EXPECT_EQ(nlohmann::json::parse(json.out.substr(end + 1))["FileName"], "a.jpg");
+}
+
 TEST_F(ShowCommandTest, FailsForAMissingFileAndGoesOnWithTheOthers) {
   const ToolRun out = Show("--json " + Settings() + " " + File("missing.jpg") + " " + File("a.jpg"));
   EXPECT_NE(out.status, 0);
