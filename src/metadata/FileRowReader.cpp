@@ -42,6 +42,7 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
     row.columns[col::Height] = std::to_string(record.beyondClassic->headerHeight);
   }
   if (!image.problem.empty()) row.problems.push_back(image.problem);
+  if (image.noDecoder) row.noDecoder = image.problem;
 
   if (auto facts = ReadFileFacts(path)) FillFileColumns(*facts, row.columns);
   row.columns[col::Folder] = folder.Text();

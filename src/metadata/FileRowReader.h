@@ -21,6 +21,7 @@ struct FileRow {
   std::vector<ReadAlert> alerts;  // for message boxes
   int openError = 0;              // the file could not be opened (errno): the row holds nothing read
   std::string openProblem;        // why, in words (empty when only the errno is known)
+  std::string noDecoder;          // why no image could be decoded (the decoder program did not start)
 };
 
 // Reads the file `nameBytes` of the folder for its row. Folder is the folder's text; FileName the

@@ -59,8 +59,12 @@ std::filesystem::path DecoderProgram() {
           self.parent_path().parent_path() / "tessarine" / "tessarine-decoder"}) {          // from libexec/*/
       if (IsProgram(candidate)) return candidate;
     }
+    // The build tree's decoder serves only programs of that build tree (the tests): an installed
+    // program never runs a decoder that a later build may have changed under it.
+    const std::string root = std::filesystem::weakly_canonical(TESSARINE_BUILD_ROOT, ec).native() + "/";
+    if (!ec && self.native().starts_with(root)) return TESSARINE_DECODER_BUILD_PATH;
   }
-  return TESSARINE_DECODER_BUILD_PATH;
+  return self.empty() ? std::filesystem::path(TESSARINE_DECODER_BUILD_PATH) : self.parent_path() / "tessarine-decoder";
 }
 
 ImageDecoder::ImageDecoder(std::filesystem::path program, std::chrono::seconds timeout)
@@ -129,7 +133,7 @@ ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_vi
                                const std::string& workArgument) {
   if (!IsDecoded(supportIptc, ext)) return {"-", "-", "", {}};
   if (m_pid < 0 && !Start()) {
-    return {"0", "0", "the image decoder " + m_program.native() + " could not be started", {}};
+    return {"0", "0", "the image decoder " + m_program.native() + " could not be started", {}, true};
   }
 
   std::string request = path.native();

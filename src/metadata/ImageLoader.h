@@ -23,10 +23,12 @@ struct ScanImage {
   std::string height;
   std::string problem;  // why decoding failed when the decoder died or hung, or what the work said
   PreviewImage preview;
+  bool noDecoder = false;  // the decoder program could not be started: no image is decoded
 };
 
 // The decoder program: $TESSARINE_DECODER when set; else tessarine-decoder beside this program,
-// or in libexec/tessarine/ of its installation; else the one of the build tree.
+// or in libexec/tessarine/ of its installation; else, for a program of the build tree, the one of
+// the build tree. Elsewhere the place beside the program, where starting it then fails (and says so).
 std::filesystem::path DecoderProgram();
 
 class ImageDecoder {

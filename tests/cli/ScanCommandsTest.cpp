@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "core/TableName.h"
+#include "metadata/ImageBytes.h"
 #include "support/RunTool.h"
 #include "support/SqliteCatalogue.h"
 
@@ -174,6 +175,23 @@ TEST_F(ScanCommands, ChangedRescansKeepTheRowsOfUnchangedFiles) {
   EXPECT_EQ(Query("select ModifyTime from Images where FileName = 'one.jpg';"), stamp);
   EXPECT_NE(Query("select ModifyTime from Images where FileName = 'notes.txt';"), stamp);
   EXPECT_EQ(Query("select FileSize from Images where FileName = 'notes.txt';"), "25");
+  EXPECT_EQ(RowsUnder(photos), "3");
+}
+
+// Without its decoder program a scan still catalogues every file, and says once that sizes and
+// thumbnails are missing.
+TEST_F(ScanCommands, AMissingDecoderIsSaidOnce) {
+  CreateTables();
+  WriteFile(photos / "one.jpg", Jpeg(""));
+  WriteFile(photos / "sub" / "two.jpg", Jpeg(""));
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  const ToolRun run = RunTool("TESSARINE_DECODER=" + (dir / "none").string() + " " + TESSARINE_EXECUTABLE,
+                              "scan" + Settings());
+  EXPECT_EQ(run.status, 0) << run.out;
+  const std::string said = "could not be started: images are catalogued without their width, height and thumbnail";
+  const std::size_t at = run.out.find(said);
+  EXPECT_NE(at, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find(said, at + 1), std::string::npos) << run.out;  // two JPEGs, one message
   EXPECT_EQ(RowsUnder(photos), "3");
 }
 

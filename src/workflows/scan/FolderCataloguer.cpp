@@ -174,6 +174,11 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
     Problem("   " + pathText + ": " + why + ", its row is kept as it was");
     return true;
   }
+  if (!row.noDecoder.empty() && !m_noDecoderTold) {
+    // Said once, where problems are said: every image of the scan is stored without its size.
+    m_noDecoderTold = true;
+    Problem("   " + row.noDecoder + ": images are catalogued without their width, height and thumbnail");
+  }
   ShowReadAlerts(m_port, row.alerts);
   for (const std::string& problem : row.problems) m_port.AddLogLine("   " + pathText + ": " + problem);
   if (row.preview.width > 0) m_port.ShowPreview(row.preview);

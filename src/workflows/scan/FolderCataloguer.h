@@ -89,6 +89,7 @@ class FolderCataloguer final : private FolderVisitor {
   int m_folderAttempt = 0;           // walks of the folder before this one
 
   long long m_scanFileCount = 0;
+  bool m_noDecoderTold = false;
   long long m_committedRows = 0;
   long long m_failedRows = 0;
   long long m_unreadable = 0;
