@@ -178,6 +178,24 @@ TEST_F(ScanCommands, ChangedRescansKeepTheRowsOfUnchangedFiles) {
   EXPECT_EQ(RowsUnder(photos), "3");
 }
 
+// An image whose sidecar changed is read again, though the image itself did not change.
+TEST_F(ScanCommands, ChangedRescansReadAnImageWhoseSidecarChanged) {
+  CreateTables();
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  const auto sidecar = [](const char* title) {
+    return std::string("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+                       "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title><rdf:Alt>"
+                       "<rdf:li xml:lang=\"x-default\">") + title + "</rdf:li></rdf:Alt></dc:title></rdf:Description></rdf:RDF></x:xmpmeta>";
+  };
+  WriteFile(photos / "c.jpg", Jpeg(""));
+  WriteFile(photos / "c.xmp", sidecar("One"));
+  ASSERT_EQ(Run("scan").status, 0);
+  ASSERT_EQ(Query("select ObjectName from Images where FileName = 'c.jpg';"), "One");
+  WriteFile(photos / "c.xmp", sidecar("Two"));
+  ASSERT_EQ(Run("scan --changed").status, 0);
+  EXPECT_EQ(Query("select ObjectName from Images where FileName = 'c.jpg';"), "Two");
+}
+
 // Without its decoder program a scan still catalogues every file, and says once that sizes and
 // thumbnails are missing.
 TEST_F(ScanCommands, AMissingDecoderIsSaidOnce) {

@@ -10,6 +10,7 @@
 #include "catalogue/SqlDialect.h"
 #include "core/TextDecoding.h"
 #include "metadata/FileFacts.h"
+#include "metadata/containers/Sidecar.h"
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/ReadAlerts.h"
 
@@ -110,8 +111,21 @@ void FolderCataloguer::FilesListed(const FolderKey& folder, const std::vector<st
     return;
   }
   // Only new and changed files are read: a file whose row holds its size and last write keeps it.
+  // An image with a sidecar is always read: its sidecar may have changed while the image did not.
+  auto hasSidecar = [&](const std::string& name) {
+    if (!m_settings.modernFormats) return false;
+    for (const std::string& sidecar : SidecarNames(name)) {
+      std::error_code ec;
+      if (std::filesystem::is_regular_file(std::filesystem::path(folder.Bytes() + sidecar), ec)) return true;
+    }
+    return false;
+  };
   std::vector<std::string> toRead;
   for (const std::string& name : names) {
+    if (hasSidecar(name)) {
+      toRead.push_back(name);
+      continue;
+    }
     const std::optional<FileFacts> facts = ReadFileFacts(std::filesystem::path(folder.Bytes() + name));
     ColumnValues columns;
     if (facts) FillFileColumns(*facts, columns);
