@@ -4,6 +4,23 @@
 
 namespace tessarine {
 
+std::string PrintableText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 void ConsoleUserPort::SetStatus(std::string_view text) {
   m_status = std::string(text);
   if (m_options.verbose && !text.empty()) {
@@ -20,14 +37,14 @@ MessageAnswer ConsoleUserPort::ShowMessage(std::string_view text, MessageIcon, s
   std::string line(text);
   for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, "\n");
   BeforeOutput();
-  std::cerr << line << '\n';
+  std::cerr << PrintableText(line) << '\n';
   return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 
 void ConsoleUserPort::AddLogLine(std::string_view line) {
   if (!m_options.verbose) return;
   BeforeOutput();
-  std::cerr << line << '\n';
+  std::cerr << PrintableText(line) << '\n';
 }
 
 }  // namespace tessarine

@@ -2,10 +2,15 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/UserPort.h"
 
 namespace tessarine {
+
+// The text with its control characters other than line feed and tab (a file's bytes quoted in a
+// message) written as \xNN, so that a terminal or a log reader takes the output as text.
+std::string PrintableText(std::string_view text);
 
 struct ConsoleOptions {
   bool verbose = false;               // print the status line and the log lines too

@@ -114,7 +114,7 @@ int RunScan(const ScanOptions& options) {
   hooks.problem = [&](const std::string& text) {
     if (options.verbose) return;
     progress.End();
-    std::cerr << text << '\n';
+    std::cerr << PrintableText(text) << '\n';
   };
 
   const ScanResult result = ScanFolders(context.Connection(), context.Port(), settings, settings.fileDsn,

@@ -196,6 +196,18 @@ TEST_F(ScanCommands, ChangedRescansReadAnImageWhoseSidecarChanged) {
   EXPECT_EQ(Query("select ObjectName from Images where FileName = 'c.jpg';"), "Two");
 }
 
+// A broken packet's line is quoted in the message: its control bytes come out as \xNN, never raw.
+TEST_F(ScanCommands, MessagesQuoteAFilesBytesAsPrintableText) {
+  CreateTables();
+  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+  WriteFile(photos / "one.jpg",
+            Jpeg(App1Xmp(Packet(std::string("<rdf:Description rdf:about=\"\"><broken a=\"\x01\"></rdf:Description>")))));
+  const ToolRun run = Run("scan");
+  EXPECT_NE(run.out.find("Parsing error:"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\\x01"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find('\x01'), std::string::npos);
+}
+
 // Without its decoder program a scan still catalogues every file, and says once that sizes and
 // thumbnails are missing.
 TEST_F(ScanCommands, AMissingDecoderIsSaidOnce) {
