@@ -1,6 +1,7 @@
 #include "metadata/containers/Sidecar.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "metadata/ByteSource.h"
 #include "metadata/ByteWindow.h"
@@ -45,6 +46,25 @@ bool IsSidecarOf(const std::string& name, const std::vector<std::string>& names)
   return std::any_of(names.begin(), names.end(), [&](const std::string& other) {
     return other != name && !HasSidecarExtension(other) && (other == base || Stem(other) == base);
   });
+}
+
+std::vector<std::string> SetAsideSidecars(std::vector<std::string>& names) {
+  std::unordered_set<std::string> images;
+  std::unordered_set<std::string> stems;
+  for (const std::string& name : names) {
+    if (HasSidecarExtension(name)) continue;
+    images.insert(name);
+    stems.insert(Stem(name));
+  }
+  std::vector<std::string> sidecars;
+  std::erase_if(names, [&](const std::string& name) {
+    if (!HasSidecarExtension(name)) return false;
+    const std::string base = name.substr(0, name.size() - 4);  // "a" of "a.xmp", "a.jpg" of "a.jpg.xmp"
+    if (!images.contains(base) && !stems.contains(base)) return false;
+    sidecars.push_back(name);
+    return true;
+  });
+  return sidecars;
 }
 
 void ReadSidecarIfNoPacket(const std::filesystem::path& path, const MetadataReadContext& context, MetadataRecord& record) {

@@ -21,6 +21,10 @@ bool HasSidecarExtension(const std::string& fileName);
 // or of "a", "a.jpg.xmp" of "a.jpg".
 bool IsSidecarOf(const std::string& fileName, const std::vector<std::string>& names);
 
+// Takes the sidecars of the images among the names out of them (keeping the others' order) and
+// returns them, in one pass over a folder's names however many sidecars it holds.
+std::vector<std::string> SetAsideSidecars(std::vector<std::string>& names);
+
 // When the record (read beyond the classic rules) has no packet of its own, reads the first
 // sidecar of the image at path that exists, and notes where its values came from.
 void ReadSidecarIfNoPacket(const std::filesystem::path& path, const MetadataReadContext& context, MetadataRecord& record);

@@ -41,8 +41,8 @@ FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, Fold
   const int listingError = listing.Error();
   listing.Close();
   if (rules.sidecarsBelongToImages) {
-    const std::vector<std::string> all = files;
-    std::erase_if(files, [&all](const std::string& name) { return IsSidecarOf(name, all); });
+    const std::vector<std::string> sidecars = SetAsideSidecars(files);
+    if (!visitor.Stopped()) visitor.SidecarsSetAside(folder, sidecars);
   }
 
   bool visitedAll = true;

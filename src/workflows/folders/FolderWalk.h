@@ -30,6 +30,9 @@ class FolderVisitor {
   virtual bool Stopped() const = 0;
   // The folder's listing is open; false leaves the folder (no files, no subfolders).
   virtual bool EnterFolder(const FolderKey& folder) = 0;
+  // The sidecars among the folder's files, which are not visited as files of their own: before
+  // FilesListed, each time the folder is listed with sidecars belonging to their images.
+  virtual void SidecarsSetAside(const FolderKey& /*folder*/, const std::vector<std::string>& /*nameBytes*/) {}
   // The folder's visible files, in listing order, before the first of them is visited (not
   // called for a folder without any).
   virtual void FilesListed(const FolderKey& /*folder*/, const std::vector<std::string>& /*nameBytes*/) {}

@@ -1,5 +1,6 @@
 #include "workflows/scan/FolderCataloguer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -80,6 +81,7 @@ bool FolderCataloguer::Refused(const DatabaseError& error, const std::string& wh
 bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
   if (Stopped()) return false;
   m_rows.reset();
+  m_sidecars.clear();
   m_folderRows = 0;
   m_folderFailedRows = 0;
   m_folderUnreadable = 0;
@@ -104,6 +106,10 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
   return true;
 }
 
+void FolderCataloguer::SidecarsSetAside(const FolderKey&, const std::vector<std::string>& names) {
+  m_sidecars = std::set<std::string>(names.begin(), names.end());
+}
+
 void FolderCataloguer::FilesListed(const FolderKey& folder, const std::vector<std::string>& names) {
   m_unchanged.clear();
   if (!m_settings.onlyChangedFiles || !m_rows) {
@@ -113,12 +119,10 @@ void FolderCataloguer::FilesListed(const FolderKey& folder, const std::vector<st
   // Only new and changed files are read: a file whose row holds its size and last write keeps it.
   // An image with a sidecar is always read: its sidecar may have changed while the image did not.
   auto hasSidecar = [&](const std::string& name) {
-    if (!m_settings.modernFormats) return false;
-    for (const std::string& sidecar : SidecarNames(name)) {
-      std::error_code ec;
-      if (std::filesystem::is_regular_file(std::filesystem::path(folder.Bytes() + sidecar), ec)) return true;
-    }
-    return false;
+    if (m_sidecars.empty()) return false;
+    const std::vector<std::string> candidates = SidecarNames(name);
+    return std::any_of(candidates.begin(), candidates.end(),
+                       [&](const std::string& sidecar) { return m_sidecars.contains(sidecar); });
   };
   std::vector<std::string> toRead;
   for (const std::string& name : names) {

@@ -52,6 +52,7 @@ class FolderCataloguer final : private FolderVisitor {
  private:
   bool Stopped() const override;
   bool EnterFolder(const FolderKey& folder) override;
+  void SidecarsSetAside(const FolderKey& folder, const std::vector<std::string>& nameBytes) override;
   void FilesListed(const FolderKey& folder, const std::vector<std::string>& nameBytes) override;
   bool VisitFile(const FolderKey& folder, const std::string& nameBytes) override;
   bool LeaveFolder(const FolderKey& folder, const FolderListing& listing) override;
@@ -79,7 +80,8 @@ class FolderCataloguer final : private FolderVisitor {
   bool m_unreachable = false;
   // The folder being scanned, in its present attempt.
   std::optional<FolderRows> m_rows;
-  std::set<std::string> m_unchanged;  // files whose row already holds their size and last write
+  std::set<std::string> m_unchanged;
+  std::set<std::string> m_sidecars;   // the folder's sidecars, which belong to its images  // files whose row already holds their size and last write
   long long m_folderRows = 0;        // rows written in the folder's open transaction
   long long m_folderFailedRows = 0;  // rows refused in it
   long long m_folderUnreadable = 0;  // files in it that could not be read
