@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "metadata/containers/ByteFields.h"
+
 namespace tessarine {
 namespace {
 
@@ -129,7 +131,12 @@ std::optional<XmpPacketRange> FindXmpPacketRange(ByteWindow& window, bool isJpeg
       const std::uint64_t p = at - kPacketOffset;
       if (!isJpeg) {
         // Through offset length-5: the file's last four bytes are left out.
-        return PacketBetween(window, at, length - 4);
+        if (length - 4 - at <= kMaxHeldXmp) return PacketBetween(window, at, length - 4);
+        // Longer than any packet is read: only a trailer within the bound closes it.
+        if (auto trailer = LastTrailer(window, at, at + kMaxHeldXmp)) {
+          return XmpPacketRange{at, std::min(length - 4, *trailer + kTrailerLength)};
+        }
+        return XmpPacketRange{at, at, true};
       }
       const std::uint8_t* marker = base + (p - chunkStart);
       if (marker[0] == 0xFF && marker[1] == 0xE1) {
@@ -150,7 +157,7 @@ std::optional<std::string> FindXmpPacket(Bytes bytes, bool isJpeg) {
   const MemoryByteSource source(bytes);
   ByteWindow window(source, bytes.size());
   const std::optional<XmpPacketRange> range = FindXmpPacketRange(window, isJpeg);
-  if (!range) return std::nullopt;
+  if (!range || range->unclosed) return std::nullopt;
   return std::string(reinterpret_cast<const char*>(bytes.data()) + range->start, range->Size());
 }
 

@@ -37,14 +37,19 @@ IimSearch FindIimBlock(Bytes bytes);
 struct XmpPacketRange {
   std::uint64_t start = 0;
   std::uint64_t end = 0;
+  // A header was found, but no packet of at most kMaxHeldXmp bytes: nothing is to be read (the
+  // range is empty).
+  bool unclosed = false;
   std::uint64_t Size() const { return end - start; }
 };
 
 // JPEG files are searched in APP1 segments only; other files at every offset. Without a trailer
-// the packet of a file that is no JPEG runs to its fourth byte from the end.
+// the packet of a file that is no JPEG runs to its fourth byte from the end. That packet is looked
+// at over its first kMaxHeldXmp bytes only: cut after the last trailer there, or, when it runs
+// further and holds none, unclosed.
 std::optional<XmpPacketRange> FindXmpPacketRange(ByteWindow& window, bool isJpeg);
 
-// The packet's bytes, or nothing.
+// The packet's bytes, or nothing (also for an unclosed one).
 std::optional<std::string> FindXmpPacket(Bytes bytes, bool isJpeg);
 
 }  // namespace tessarine

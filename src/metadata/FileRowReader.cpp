@@ -1,6 +1,7 @@
 #include "metadata/FileRowReader.h"
 
 #include "core/TextDecoding.h"
+#include "core/ValueBound.h"
 #include "metadata/FileFacts.h"
 #include "metadata/RecordAssembly.h"
 
@@ -48,6 +49,7 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
   row.columns[col::Folder] = folder.Text();
   row.columns[col::FileName] = NameToText(name);
   row.columns[col::Checked] = "0";
+  for (std::string& cut : CutColumnsToBound(row.columns)) row.problems.push_back(std::move(cut));
   return row;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/TextDecoding.h"
+#include "core/ValueBound.h"
 
 namespace tessarine {
 namespace {
@@ -87,15 +88,17 @@ std::string FormatTimeCreated(const std::string& value) {
 void Store(MetadataRecord& record, int dataset, std::string value) {
   if (const DatasetTarget* target = DatasetTable()[static_cast<std::size_t>(dataset)]) {
     std::string& column = record.iim[target->column];
-    if (target->repeat == Repeat::Joins && !column.empty()) {
-      column += "; " + value;
+    if (target->repeat == Repeat::Joins) {
+      JoinListItem(column, value);
     } else {
       column = std::move(value);
     }
     if (target->column == col::CreatedTime) column = FormatTimeCreated(column);
     return;
   }
-  record.iim[col::Customized] += "Field: " + std::to_string(dataset) + ": " + value + "\r\n";
+  std::string& customized = record.iim[col::Customized];
+  if (customized.size() > kMaxValueBytes) return;
+  customized.append("Field: ").append(std::to_string(dataset)).append(": ").append(value).append("\r\n");
 }
 
 // Record 1 may declare UTF-8 for the text of record 2 (dataset 1:90, ESC % G).
@@ -127,6 +130,8 @@ void DecodeIim(ByteWindow& window, const IimBlock& block, MetadataRecord& record
   const std::uint64_t last = block.size > length - block.start ? length : block.start + block.size;
   const bool utf8 = DeclaresUtf8(window, block.start, std::min(length, last + 1));
 
+  // A value ends with its block, whatever its length says: the bytes after it belong to others.
+  const std::uint64_t blockEnd = block.size > length - block.start ? length : block.start + block.size;
   std::uint64_t k = block.start;
   std::string value;
   while (k <= last && k + 2 < length) {
@@ -149,6 +154,15 @@ void DecodeIim(ByteWindow& window, const IimBlock& block, MetadataRecord& record
     const std::uint64_t textLength = zero != std::string::npos ? zero : valueLength;
     if (textLength > available) {
       record.problems.push_back("IIM dataset 2:" + std::to_string(dataset) + " cut off by the end of the file");
+      return;
+    }
+    const std::uint64_t inBlock = blockEnd > valueAt ? blockEnd - valueAt : 0;
+    if (textLength > inBlock) {
+      record.problems.push_back("IIM dataset 2:" + std::to_string(dataset) +
+                                " runs past the end of its block: cut there");
+      if (dataset != 0 && inBlock > 0) {
+        StoreIimDataset(record, dataset, std::string_view(value).substr(0, inBlock), utf8);
+      }
       return;
     }
     if (dataset != 0) StoreIimDataset(record, dataset, std::string_view(value).substr(0, textLength), utf8);

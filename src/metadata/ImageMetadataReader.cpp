@@ -10,16 +10,13 @@
 #include "metadata/IimDecoder.h"
 #include "metadata/RegularFile.h"
 #include "metadata/XmpParser.h"
+#include "metadata/containers/ByteFields.h"
 #include "metadata/containers/ContainerStructure.h"
 #include "metadata/containers/Sidecar.h"
 #include "metadata/containers/XmpMerge.h"
 
 namespace tessarine {
 namespace {
-
-// XmpParser::Read hands libxml2 at most this many bytes of a packet, so no byte past it can change
-// what is parsed: a longer packet (one with no trailer in a file of more than 2 GiB) is held up to here.
-constexpr std::uint64_t kParsedPacketLimit = INT32_MAX;
 
 // The dump holds the whole packet, also the part of a long one that was not held.
 void WriteDump(const std::filesystem::path& file, const std::string& held, ByteWindow& window,
@@ -41,12 +38,14 @@ void WriteDump(const std::filesystem::path& file, const std::string& held, ByteW
 void ReadXmp(ByteWindow& window, bool isJpeg, const MetadataReadContext& context, MetadataRecord& record) {
   if (context.onlyIptc || context.parser == nullptr) return;
   const std::optional<XmpPacketRange> range = FindXmpPacketRange(window, isJpeg);
-  if (!range) {
+  if (!range || range->unclosed) {
     record.xmpState = XmpState::NoPacket;
+    static_assert(kMaxHeldXmp == std::uint64_t{16} << 20, "the problem names the bound");
+    if (range) record.problems.push_back("XMP packet not closed within 16 MiB: not read");
     return;
   }
   std::string packet;
-  window.AppendTo(range->start, std::min(range->Size(), kParsedPacketLimit), packet);
+  window.AppendTo(range->start, range->Size(), packet);
   if (auto error = context.parser->Read(packet, record)) {
     record.xmpState = XmpState::ParseError;
     // Nothing of a packet that failed is kept.

@@ -3,8 +3,10 @@
 #include <libxml/xmlerror.h>
 
 #include <cstring>
+#include <memory>
 
 #include "core/TextDecoding.h"
+#include "core/ValueBound.h"
 
 namespace tessarine {
 namespace {
@@ -114,6 +116,31 @@ std::string LineOf(std::string_view text, int line) {
   return DecodeUtf8Bytes(source);
 }
 
+// At most `limit` characters of a UTF-8 text, with "…" where it was cut: a message never carries
+// more of a packet than a reader can take in.
+std::string Quoted(std::string text, std::size_t limit = 200) {
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+    if (characters++ == limit) {
+      text.resize(i);
+      return text + "\u2026";
+    }
+  }
+  return text;
+}
+
+// Stops the parser at a document type declaration, before its internal subset is read.
+void RefuseDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
+  auto* parser = static_cast<xmlParserCtxt*>(context);
+  *static_cast<bool*>(parser->_private) = true;
+  xmlStopParser(parser);
+}
+
+struct ParserContextDeleter {
+  void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
+
 std::string TrimSpaces(std::string text) {
   std::size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};
@@ -154,7 +181,12 @@ std::string PrefixOf(const xmlNs* ns) { return ns->prefix ? reinterpret_cast<con
 
 }  // namespace
 
+std::string XmpPropertyTexts::Text(std::size_t i) const {
+  return attribute ? *attribute : xml::TextContent(nodes[i]);
+}
+
 std::string ParseErrorMessage(const XmpParseError& error) {
+  if (!error.refusal.empty()) return error.refusal;
   return "Parsing error:Line: " + std::to_string(error.line) + ", position: " + std::to_string(error.column) + " " +
          error.sourceText + " " + error.reason;
 }
@@ -209,10 +241,11 @@ void XmpParser::RegisterNamespaces(xmlXPathContext* context) const {
 
 namespace {
 
-// Stores the raw texts a property was found with (at least one) into the record.
-void ApplyProperty(const Property& property, const std::vector<std::string>& raw, MetadataRecord& record) {
+// Stores the raw texts a property was found with (at least one) into the record. A list takes its
+// items' texts only while it has room for them: the texts after the bound are never read.
+void ApplyProperty(const Property& property, const XmpPropertyTexts& raw, MetadataRecord& record) {
   if (property.special == Special::CopyrightStatus) {
-    record.copyrightStatus = raw.front() == "True" ? 1 : 2;
+    record.copyrightStatus = raw.Text(0) == "True" ? 1 : 2;
     return;
   }
   auto decode = [&](const std::string& text) {
@@ -221,13 +254,12 @@ void ApplyProperty(const Property& property, const std::vector<std::string>& raw
   };
   if (property.kind == ValueKind::List) {
     std::string& target = record.xmp[property.column];
-    for (const std::string& item : raw) {
-      std::string value = decode(item);
-      target = target.empty() ? std::move(value) : target + "; " + value;
+    for (std::size_t i = 0; i < raw.Count() && target.size() <= kMaxValueBytes; ++i) {
+      JoinListItem(target, decode(raw.Text(i)));
     }
     return;
   }
-  std::string value = decode(raw.front());
+  std::string value = decode(raw.Text(0));
   if (property.special == Special::DateCreated) {
     const std::size_t t = value.find('T');
     record.xmp[col::CreatedDate] = value.substr(0, t);
@@ -236,13 +268,6 @@ void ApplyProperty(const Property& property, const std::vector<std::string>& raw
   }
   if (property.special == Special::Location) record.xmp[col::Location] = value;
   record.xmp[property.column] = std::move(value);
-}
-
-std::vector<std::string> TextsOf(const std::vector<xmlNode*>& nodes) {
-  std::vector<std::string> texts;
-  texts.reserve(nodes.size());
-  for (xmlNode* node : nodes) texts.push_back(xml::TextContent(node));
-  return texts;
 }
 
 // The value of the description's attribute of that name in that namespace, if it has one.
@@ -267,17 +292,16 @@ void XmpParser::ReadSchema(xmlXPathContext* context, xmlNode* node, std::size_t 
   for (std::size_t index = 0; index < kProperties.size(); ++index) {
     const Property& property = kProperties[index];
     if (static_cast<std::size_t>(property.node) != schema) continue;
-    const std::vector<xmlNode*> found = Select(context, m_standardExpressions[index].get(), node);
-    if (!found.empty()) ApplyProperty(property, TextsOf(found), record);
+    const XmpPropertyTexts found{Select(context, m_standardExpressions[index].get(), node), std::nullopt};
+    if (!found.Empty()) ApplyProperty(property, found, record);
   }
 }
 
-std::vector<std::string> XmpParser::RawValues(xmlXPathContext* context, std::size_t property,
-                                              xmlNode* description) const {
-  std::vector<std::string> raw = TextsOf(Select(context, m_standardExpressions[property].get(), description));
-  if (raw.empty()) {
+XmpPropertyTexts XmpParser::RawValues(xmlXPathContext* context, std::size_t property, xmlNode* description) const {
+  XmpPropertyTexts raw{Select(context, m_standardExpressions[property].get(), description), std::nullopt};
+  if (raw.nodes.empty()) {
     const auto& [name, uri] = m_attributeForms[property];
-    if (std::optional<std::string> value = AttributeValue(description, name, uri)) raw.push_back(std::move(*value));
+    raw.attribute = AttributeValue(description, name, uri);
   }
   return raw;
 }
@@ -298,8 +322,8 @@ void XmpParser::ReadEveryDescription(xmlXPathContext* context, const StandardNod
   };
   for (std::size_t index = 0; index < kProperties.size(); ++index) {
     for (xmlNode* description : inOrder(standardNodes[static_cast<std::size_t>(kProperties[index].node)])) {
-      const std::vector<std::string> raw = RawValues(context, index, description);
-      if (raw.empty()) continue;
+      const XmpPropertyTexts raw = RawValues(context, index, description);
+      if (raw.Empty()) continue;
       ApplyProperty(kProperties[index], raw, record);
       break;
     }
@@ -319,22 +343,35 @@ void XmpParser::ReadEveryDescription(xmlXPathContext* context, const StandardNod
 std::optional<XmpParseError> XmpParser::Read(std::string_view packet, MetadataRecord& record) const {
   ErrorCollector errors;
   xml::Doc doc;
+  bool doctype = false;
   {
     ScopedErrorHandler collect(&errors, ErrorCollector::Handle);
-    // ISO-8859-1 keeps every byte as one character; the values are decoded as UTF-8 afterwards.
-    doc.reset(xmlReadMemory(packet.data(), static_cast<int>(std::min<std::size_t>(packet.size(), INT32_MAX)),
-                            nullptr, "ISO-8859-1", XML_PARSE_NONET | XML_PARSE_NOBLANKS));
+    const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> parser(xmlNewParserCtxt());
+    if (parser) {
+      // An XMP packet never needs a DTD, and its entities could expand without bound.
+      parser->_private = &doctype;
+      parser->sax->internalSubset = RefuseDoctype;
+      // ISO-8859-1 keeps every byte as one character; the values are decoded as UTF-8 afterwards.
+      doc.reset(xmlCtxtReadMemory(parser.get(), packet.data(),
+                                  static_cast<int>(std::min<std::size_t>(packet.size(), INT32_MAX)), nullptr,
+                                  "ISO-8859-1", XML_PARSE_NONET | XML_PARSE_NOBLANKS));
+    }
+  }
+  if (doctype) {
+    XmpParseError error;
+    error.refusal = kDtdRefusal;
+    return error;
   }
   if (!doc || errors.first) {
     XmpParseError error;
     if (errors.first) {
       error.line = errors.first->line;
       error.column = errors.first->int2;
-      error.reason = errors.message;
+      error.reason = Quoted(errors.message);
     } else {
       error.reason = packet.empty() ? "Document is empty" : "Document could not be parsed";
     }
-    error.sourceText = TrimSpaces(LineOf(packet, error.line > 0 ? error.line : 1));
+    error.sourceText = Quoted(TrimSpaces(LineOf(packet, error.line > 0 ? error.line : 1)));
     return error;
   }
 

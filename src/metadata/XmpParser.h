@@ -24,12 +24,26 @@ namespace tessarine {
 struct XmpParseError {
   int line = 0;
   int column = 0;
-  std::string sourceText;  // the failing line of the packet, spaces trimmed
-  std::string reason;      // the parser's own words
+  std::string sourceText;  // the failing line of the packet, spaces trimmed, at most 200 characters
+  std::string reason;      // the parser's own words, at most 200 characters
+  std::string refusal;     // set instead when the packet was refused unparsed (one with a DTD)
 };
 
-// "Parsing error:Line: 3, position: 7 <source> <reason>"
+// "Parsing error:Line: 3, position: 7 <source> <reason>", or the refusal.
 std::string ParseErrorMessage(const XmpParseError& error);
+
+inline constexpr std::string_view kDtdRefusal = "XMP packet with a DTD: refused";
+
+// The texts a property was found with in one Description, read only when asked: its elements'
+// texts, or the value of its attribute form.
+struct XmpPropertyTexts {
+  std::vector<xmlNode*> nodes;
+  std::optional<std::string> attribute;
+
+  bool Empty() const { return nodes.empty() && !attribute; }
+  std::size_t Count() const { return attribute ? 1 : nodes.size(); }
+  std::string Text(std::size_t i) const;  // i < Count()
+};
 
 class XmpParser {
  public:
@@ -41,7 +55,8 @@ class XmpParser {
   XmpParser& operator=(const XmpParser&) = delete;
 
   // Parses the packet's bytes and fills the record's XMP values, copyright status and
-  // custom values. A packet that is not well-formed XML yields its error and no value.
+  // custom values. A packet that is not well-formed XML yields its error and no value; so does
+  // one that declares a document type: no entity is ever expanded, no DTD ever read.
   std::optional<XmpParseError> Read(std::string_view packet, MetadataRecord& record) const;
 
   const std::string& NamespaceListText() const { return m_namespaces.text; }
@@ -66,7 +81,7 @@ class XmpParser {
                             MetadataRecord& record) const;
   // The raw texts of a standard property in one Description: its elements' texts, else the value
   // of its attribute form (simple properties only). Empty when the Description lacks it.
-  std::vector<std::string> RawValues(xmlXPathContext* context, std::size_t property, xmlNode* description) const;
+  XmpPropertyTexts RawValues(xmlXPathContext* context, std::size_t property, xmlNode* description) const;
 
   CustomXmpDefinition m_custom;
   Rules m_rules;

@@ -90,6 +90,16 @@ TEST(IimDecoder, AcceptsACutValueWhoseTextEndsAtAZeroByteInsideTheFile) {
   EXPECT_TRUE(record.problems.empty());
 }
 
+// The bytes after the block belong to the next segment, whatever the value's length says.
+TEST(IimDecoder, CutsAValueThatRunsPastItsBlockAtTheBlocksEnd) {
+  const std::string datasets = Iim(5, "inside") + Iim(105, "beyond");
+  MetadataRecord record;
+  DecodeIim(AsBytes(datasets), IimBlock{0, 8}, record);
+  EXPECT_EQ(record.iim[col::ObjectName], "ins");
+  EXPECT_EQ(record.iim[col::Headline], "");
+  EXPECT_EQ(record.problems, std::vector<std::string>{"IIM dataset 2:5 runs past the end of its block: cut there"});
+}
+
 TEST(IimDecoder, ReadsOnlyTheBlockItIsGiven) {
   const MetadataRecord r = Decode(Iim(5, "in"), Iim(105, "before"), "xx" + Iim(105, "after"));
   EXPECT_EQ(r.iim[col::ObjectName], "in");

@@ -444,7 +444,7 @@ TEST_F(StreamedFileTest, SearchesAFileOfSeveralGigabytesToItsEnd) {
   EXPECT_EQ(r.xmpState, XmpState::NoPacket);
   EXPECT_TRUE(r.problems.empty());
 
-  // A packet at the start: its trailer is known to be the last one only once the rest is searched.
+  // A packet at the start is closed by the last trailer within the packet bound.
   const auto tiff = m_dir / "large.tif";
   WriteFile(tiff, "II*\0" + std::string(60, '\0') + kTitlePacket);
   std::filesystem::resize_file(tiff, kSize);
@@ -454,6 +454,17 @@ TEST_F(StreamedFileTest, SearchesAFileOfSeveralGigabytesToItsEnd) {
   EXPECT_EQ(t.xmpState, XmpState::Parsed);
   EXPECT_EQ(t.xmp[col::ObjectName], "XMP title");
   EXPECT_TRUE(t.problems.empty());
+
+  // A packet never closed is not read: one problem, no dump, no copy of gigabytes.
+  const auto open = m_dir / "open.tif";
+  WriteFile(open, "II*\0" + std::string(60, '\0') + "<?xpacket begin=\"\"?><x:xmpmeta>");
+  std::filesystem::resize_file(open, kSize);
+  const MetadataReadContext dumping{false, &Parser(), m_dir / "dump.xmp"};
+  MetadataRecord o;
+  ReadImageMetadata(open, "TIF", dumping, o);
+  EXPECT_EQ(o.xmpState, XmpState::NoPacket);
+  EXPECT_EQ(o.problems, std::vector<std::string>{"XMP packet not closed within 16 MiB: not read"});
+  EXPECT_FALSE(std::filesystem::exists(m_dir / "dump.xmp"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/ValueBound.h"
 #include "metadata/ImageBytes.h"
 
 namespace tessarine {
@@ -120,6 +121,47 @@ TEST(XmpParser, ReportsAMalformedPacketWithLinePositionSourceAndReason) {
   EXPECT_TRUE(XmpParser(CustomXmpDefinition{}).Read("<a><b></a>", record));
   // A prefix the packet never declares is an error too.
   EXPECT_TRUE(XmpParser(CustomXmpDefinition{}).Read("<x:xmpmeta/>", record));
+}
+
+// No DTD is ever read, so no entity is ever expanded: a packet declaring a document type is refused
+// whole, whatever its subset holds; an entity without one is a plain parse error.
+TEST(XmpParser, RefusesEveryPacketWithADocumentTypeAndExpandsNoEntity) {
+  const std::string title = Description(kDc, Alt("dc:title", Li("&big;&big;")));
+  const struct Case { std::string packet; bool refused; } cases[] = {
+      {"<!DOCTYPE x:xmpmeta [<!ENTITY big \"" + std::string(10'000, 'a') + "\">]>" + Packet(title), true},
+      {"<!DOCTYPE x:xmpmeta SYSTEM \"file:///etc/passwd\">" + Packet(title), true},
+      {"<!DOCTYPE x [<!ENTITY % p SYSTEM \"file:///etc/passwd\"> %p;]><x/>", true},
+      {"<!DOCTYPE x>" + Packet(Description(kDc, Alt("dc:title", Li("t")))), true},
+      {Packet(title), false},
+  };
+  for (const Case& c : cases) {
+    MetadataRecord record;
+    const auto error = XmpParser(CustomXmpDefinition{}).Read(c.packet, record);
+    ASSERT_TRUE(error) << c.packet.substr(0, 60);
+    EXPECT_EQ(ParseErrorMessage(*error) == kDtdRefusal, c.refused) << ParseErrorMessage(*error);
+    EXPECT_EQ(record.xmp[col::ObjectName], "");
+  }
+}
+
+// A message quotes at most 200 characters of the packet, however long its failing line.
+TEST(XmpParser, QuotesAtMostTwoHundredCharactersOfTheFailingLine) {
+  MetadataRecord record;
+  const std::string packet = Packet(Description(kDc, std::string(100'000, 'x') + "<"));
+  const auto error = XmpParser(CustomXmpDefinition{}).Read(packet, record);
+  ASSERT_TRUE(error);
+  EXPECT_LE(error->sourceText.size(), 200u + 3);
+  EXPECT_LT(ParseErrorMessage(*error).size(), 700u);
+}
+
+// A million keywords join in linear time and stop at the column bound, the first ones kept in order.
+TEST(XmpParser, JoinsAMillionListItemsUpToTheValueBound) {
+  std::string items;
+  for (int i = 0; i < 1'000'000; ++i) items += Li("k" + std::to_string(i % 10));
+  const MetadataRecord record = Read(Packet(Description(kDc, List("dc:subject", "Bag", items))));
+  const std::string& keywords = record.xmp[col::Keywords];
+  EXPECT_GT(keywords.size(), kMaxValueBytes);
+  EXPECT_LE(keywords.size(), kMaxValueBytes + 4);
+  EXPECT_EQ(keywords.substr(0, 14), "k0; k1; k2; k3");
 }
 
 CustomXmpDefinition MypSchema(const std::string& property = "Rating", const std::string& column = "05") {

@@ -150,6 +150,15 @@ void WholeFileDecodeIim(Bytes bytes, const IimBlock& block, MetadataRecord& reco
       record.problems.push_back("IIM dataset 2:" + std::to_string(dataset) + " cut off by the end of the file");
       return;
     }
+    const std::size_t blockEnd = std::min(last, length);
+    if (textLength > blockEnd - std::min(blockEnd, valueAt)) {
+      record.problems.push_back("IIM dataset 2:" + std::to_string(dataset) +
+                                " runs past the end of its block: cut there");
+      if (dataset != 0 && blockEnd > valueAt) {
+        StoreIimDataset(record, dataset, std::string_view(valueBytes, blockEnd - valueAt), utf8);
+      }
+      return;
+    }
     if (dataset != 0) StoreIimDataset(record, dataset, std::string_view(valueBytes, textLength), utf8);
     k = valueAt + valueLength;
   }

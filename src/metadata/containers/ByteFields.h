@@ -11,9 +11,11 @@
 
 namespace tessarine {
 
-// What one file may cost in memory beyond the window: an XMP packet (with its extension) and an
-// IIM block are held whole, up to these sizes; larger ones are left unread with a problem.
-inline constexpr std::uint64_t kMaxHeldXmp = std::uint64_t{32} << 20;
+// What one file may cost in memory beyond the window: an XMP packet, its extension and an IIM block
+// are held whole, up to these sizes; larger ones are left unread with a problem. The packet's bound
+// holds wherever a packet is found, the classic search included (see FindXmpPacketRange).
+inline constexpr std::uint64_t kMaxHeldXmp = std::uint64_t{16} << 20;
+inline constexpr std::uint64_t kMaxHeldExtendedXmp = std::uint64_t{32} << 20;
 inline constexpr std::uint64_t kMaxHeldIim = std::uint64_t{8} << 20;
 
 class ByteFields {

@@ -41,7 +41,7 @@ void JoinExtension(ByteFields& fields, const std::vector<ExtensionChunk>& all, C
     return;
   }
   const std::uint64_t fullLength = chunks.front().fullLength;
-  if (fullLength > kMaxHeldXmp) {
+  if (fullLength > kMaxHeldExtendedXmp) {
     findings.problems.push_back("extended XMP too large to read");
     return;
   }
