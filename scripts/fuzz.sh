@@ -18,5 +18,5 @@ if [ "$mode" = smoke ]; then
   seconds=30
 fi
 mkdir -p "$corpus"
-"$build/tests/fuzz/fuzz_read_image_metadata" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+"$build/tests/fuzz/fuzz_read_image_metadata" -max_total_time="$seconds" -max_len=65536 -timeout=1 \
   -dict="$root/tests/fuzz/metadata.dict" -print_final_stats=1 "$corpus" 2>&1 | tail -n 12

@@ -1,5 +1,7 @@
 #include "core/TableName.h"
 
+#include "core/SqlReservedWords.h"
+
 namespace tessarine {
 namespace {
 
@@ -14,7 +16,7 @@ bool IsValidTableName(std::string_view text) {
   for (char c : text) {
     if (!IsAsciiLetter(c) && !IsAsciiDigit(c) && c != '_') return false;
   }
-  return true;
+  return !IsSqlReservedWord(text);
 }
 
 std::optional<TableName> TableName::Of(std::string_view text) {

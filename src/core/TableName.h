@@ -13,7 +13,8 @@ namespace tessarine {
 
 class TableName {
  public:
-  // The name, when the text is one: ASCII letters, digits and "_", the first not a digit.
+  // The name, when the text is one: ASCII letters, digits and "_", the first not a digit, and no
+  // word SQL reserves (a bare "select" would break every statement that names the table).
   static std::optional<TableName> Of(std::string_view text);
 
   const std::string& Text() const { return m_text; }
@@ -28,7 +29,8 @@ bool IsValidTableName(std::string_view text);
 
 // The rule, as every report of a refused name states it.
 inline constexpr std::string_view kTableNameRule =
-    "A table name holds only the letters A-Z and a-z, the digits 0-9 and \"_\", and does not begin with a digit.";
+    "A table name holds only the letters A-Z and a-z, the digits 0-9 and \"_\", does not begin with a digit, "
+    "and is no word SQL reserves (such as SELECT or TABLE).";
 
 // "Invalid table name '<text>'" and the rule on the next line: the report of a name refused at use.
 std::string InvalidTableNameText(std::string_view text);

@@ -6,7 +6,8 @@ namespace tessarine {
 namespace {
 
 TEST(TableName, AcceptsAsciiLettersDigitsAndUnderscoreNotBeginningWithADigit) {
-  for (std::string_view text : {"Images", "Folders", "a", "_", "_Pics_2024", "IMAGES_1", "x9"}) {
+  for (std::string_view text :
+       {"Images", "Folders", "a", "_", "_Pics_2024", "IMAGES_1", "x9", "Selection", "Orders", "select_1"}) {
     const std::optional<TableName> name = TableName::Of(text);
     ASSERT_TRUE(name.has_value()) << text;
     EXPECT_EQ(name->Text(), text);
@@ -22,6 +23,8 @@ TEST(TableName, RefusesEverythingThatCouldLeaveTheName) {
       "Bilder_\xC3\xA4",  // a non-ASCII letter
       "Images\xEF\xBC\x9B",  // a full-width semicolon
       std::string_view("Images\0x", 8),
+      // Words SQL reserves, in any case, on the standard or on one server.
+      "select", "SELECT", "Table", "order", "user", "limit", "Index", "rownum", "top", "autoincrement",
   };
   for (std::string_view text : refused) {
     EXPECT_FALSE(TableName::Of(text).has_value()) << text;

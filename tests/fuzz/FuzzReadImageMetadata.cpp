@@ -2,13 +2,15 @@
 // window the input sizes too, so that signatures fall on window boundaries, and checks that the
 // record is the one the whole-file reader gave. Half the inputs are read with modern formats on
 // too: the classic record underneath must not change, and whatever the structure readers find
-// must be storable.
+// must be storable. No value may grow past what the input can give without expansion (an entity,
+// a quadratic join), nor past the column bound once cut.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "core/TextDecoding.h"
+#include "core/ValueBound.h"
 #include "metadata/ImageMetadataReader.h"
 #include "metadata/RecordAssembly.h"
 #include "metadata/XmpParser.h"
@@ -58,8 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   tessarine::ColumnValues columns;
   tessarine::AssembleColumns(record, true, columns);
+  // Each input byte gives at most three bytes of UTF-8, a join or a dataset's label a few more per
+  // dataset. (Modern formats may inflate compressed text, within their own bound.)
+  const std::size_t mostFromInput = 8 * size + 64;
   for (const std::string& value : columns) {
     if (!tessarine::IsValidUtf8(value)) std::abort();  // every value must be storable
+    if (!context.modernFormats && value.size() > mostFromInput) std::abort();
+  }
+  tessarine::CutColumnsToBound(columns);
+  for (const std::string& value : columns) {
+    if (value.size() > tessarine::kMaxValueBytes || !tessarine::IsValidUtf8(value)) std::abort();
   }
   return 0;
 }

@@ -313,6 +313,19 @@ TEST_P(SearchOn, TheCsvExportReadsBackAsTheViewsRows) {
   EXPECT_EQ(captions, std::set<std::string>(hostile.begin(), hostile.end()));
 }
 
+// A search of the most words allowed runs on every server; one more is refused before any statement.
+TEST_P(SearchOn, TakesAtMostTheMostWordsAllowed) {
+  Open();
+  Insert("/p/", "a.jpg", {{col::Keywords, "w"}});
+  std::string words;
+  for (std::size_t i = 0; i < kMaxSearchWords; ++i) words += "w ";
+  EXPECT_EQ(Start({words}).Count(), 1LL);
+  ASSERT_TRUE(port.messages.empty());
+  EXPECT_TRUE(CatalogueSearch::Start(connection, port, m_settings, {words + "w"}).Is(ErrorKind::Search));
+  ASSERT_EQ(port.messages.size(), 1u);
+  EXPECT_EQ(port.messages[0].text, "A search takes at most 100 words; this one has 101.");
+}
+
 TEST_P(SearchOn, AMissingTableIsReportedAndHandedBack) {
   m_settings.images = Table("Gone");
   Open();

@@ -3,6 +3,7 @@
 #include "catalogue/ScanStatements.h"
 #include "core/DatabaseError.h"
 #include "core/ImageColumns.h"
+#include "core/WindowTitle.h"
 #include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/ReportDatabaseError.h"
 
@@ -30,6 +31,13 @@ Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection
   for (const ViewColumn& column : columns) query.shownColumns.push_back(column.column);
   query.searchedColumns = SearchedColumnsOf(settings.custom);
   query.words = SplitWords(filter.words);
+  if (query.words.size() > kMaxSearchWords) {
+    const std::string text = "A search takes at most " + std::to_string(kMaxSearchWords) + " words; this one has " +
+                             std::to_string(query.words.size()) + ".";
+    port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    port.Beep();
+    return Error(ErrorKind::Search, text);
+  }
   if (filter.folder) query.folderKey = FolderKeyText(*filter.folder);
   if (filter.from) query.fromDay = filter.from->Digits();
   if (filter.to) query.toDay = filter.to->Digits();

@@ -36,6 +36,10 @@ struct SearchFilter {
   std::optional<SearchDay> to;
 };
 
+// The most words one search takes: each adds a test of every searched column, and servers bound the
+// size of a statement's expression (SQLite's tree takes about 1,000 tests).
+inline constexpr std::size_t kMaxSearchWords = 100;
+
 // The words of a search text, in order, empty ones dropped.
 std::vector<std::string> SplitWords(std::string_view text);
 
