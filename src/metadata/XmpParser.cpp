@@ -27,6 +27,7 @@ struct Property {
 };
 
 constexpr std::size_t kNoColumn = kImageColumnCount;
+constexpr std::size_t kMaxSearchedDescriptions = 1'000;
 
 // The standard prefix that declares each schema node on an rdf:Description.
 constexpr std::array<const char*, kStandardSchemaCount> kSchemaPrefixes{"dc", "photoshop", "xapRights",
@@ -420,6 +421,12 @@ std::optional<XmpParseError> XmpParser::Read(std::string_view packet, MetadataRe
   }
 
   if (m_rules == Rules::Modern) {
+    // Every property is looked for in every Description: a packet of thousands of them (a real one
+    // has a handful) would cost each property as many searches.
+    if (descriptions.size() > kMaxSearchedDescriptions) {
+      descriptions.resize(kMaxSearchedDescriptions);
+      record.problems.push_back("XMP packet of more than 1,000 Descriptions: only the first 1,000 read");
+    }
     ReadEveryDescription(context.get(), standardNodes, customNodes, descriptions, record);
     return std::nullopt;
   }

@@ -253,6 +253,19 @@ MetadataRecord ReadModern(const std::string& packet, const CustomXmpDefinition& 
   return ReadWith(XmpParser(custom, XmpParser::Rules::Modern), packet);
 }
 
+// The modern rules search the first 1,000 Descriptions only: each property is looked for in each.
+TEST(XmpModernRules, SearchesTheFirstThousandDescriptionsAndSaysSo) {
+  for (const std::size_t before : {std::size_t{999}, std::size_t{1000}}) {
+    std::string body;
+    for (std::size_t i = 0; i < before; ++i) body += "<rdf:Description rdf:about=\"\"/>";
+    // Another prefix, so the classic choice of the photoshop Description does not take it first.
+    const std::string city = Description("xmlns:ps=\"http://ns.adobe.com/photoshop/1.0/\"", "<ps:City>Oslo</ps:City>");
+    const MetadataRecord modern = ReadModern(Packet(body + city));
+    EXPECT_EQ(modern.xmp[col::City], before < 1000 ? "Oslo" : "") << before;
+    EXPECT_EQ(modern.problems.size(), before < 1000 ? 0u : 1u) << before;
+  }
+}
+
 TEST(XmpModernRules, OneDescriptionDeclaringSeveralSchemasYieldsThemAll) {
   // As the common XMP toolkit writes it: every schema in one Description.
   const std::string packet = Packet(Description(

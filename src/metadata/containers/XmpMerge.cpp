@@ -15,6 +15,7 @@ void ParseXmpInto(const XmpParser& parser, std::string_view packet, MetadataReco
     return;
   }
   record.xmp = std::move(parsed.xmp);
+  record.problems.insert(record.problems.end(), parsed.problems.begin(), parsed.problems.end());
   record.copyrightStatus = parsed.copyrightStatus;
   record.custom = std::move(parsed.custom);
   record.xmpState = XmpState::Parsed;
