@@ -59,6 +59,9 @@ AboutDialog::AboutDialog(QString licenseFile, DocumentOpener openDocument, QWidg
   lblFreeImageLicense = Named(new LinkLabel(QStringLiteral("Read FreeImage Public License"), this),
                               QStringLiteral("lblFreeImageLicense"));
   layout->addWidget(lblFreeImageLicense);
+  layout->addWidget(help(5, QStringLiteral("Copyright 2026 the Tessarine PRO developers. Tessarine PRO is free "
+                                           "software under the GNU General Public License, version 3 or any later "
+                                           "version (GPL-3.0-or-later), and comes with no warranty.")));
 
   cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
   cmdOK->setDefault(true);

@@ -35,7 +35,8 @@ for file in usr/share/tessarine-pro/Help/TessarinePro.pdf usr/share/tessarine-pr
             usr/share/icons/hicolor/scalable/apps/tessarine-pro.svg \
             usr/share/icons/hicolor/256x256/apps/tessarine-pro.png \
             usr/share/metainfo/org.example.tessarine.TessarinePro.metainfo.xml \
-            usr/share/man/man1/tessarine.1.gz usr/share/man/man1/tessarine-pro.1.gz; do
+            usr/share/man/man1/tessarine.1.gz usr/share/man/man1/tessarine-pro.1.gz \
+            usr/share/doc/tessarine-pro/copyright; do
   [ -s "$root/$file" ] || fail "missing: /$file"
 done
 grep -qx 'Exec=tessarine-pro' "$root/usr/share/applications/tessarine-pro.desktop" || fail "the menu entry runs another program"
