@@ -1,6 +1,6 @@
 # The Debian package (cpack -G DEB in the build folder): the programs under /usr, their library
 # dependencies found by dpkg-shlibdeps, the Qt platform plugins the window needs to open, and the
-# ODBC drivers: SQLite's for the embedded catalogue recommended, the servers' suggested.
+# ODBC drivers: SQLite's, which the embedded catalogue needs, required; the servers' suggested.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessarine-pro)
 set(CPACK_PACKAGE_VENDOR "Tessarine")
@@ -17,8 +17,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tessarine.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libqt6gui6 only recommends the platform plugins; without them the window cannot open.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unixodbc, libsqliteodbc")
+# libqt6gui6 only recommends the platform plugins; without them the window cannot open. The
+# embedded catalogue is reached through unixODBC's driver manager and SQLite's driver.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, unixodbc, libsqliteodbc")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "odbc-postgresql, odbc-mariadb")
 include(CPack)
