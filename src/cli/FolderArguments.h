@@ -14,10 +14,19 @@ namespace tessarine {
 // and ".." resolved by text (links are not followed), "/" separators and one trailing "/".
 FolderKey FolderArgument(std::string_view argument);
 
-// The entries a scan of the named folders takes, all ticked and in the order named after the
-// listed ones: a listed folder is its own entry; a subfolder of a listed folder becomes a
-// subfolder-to-update entry pointing at the first listed folder that holds it; any other folder
-// is an entry of its own. No folders named: every listed folder. A folder named twice counts once.
-std::vector<FolderEntry> EntriesToScan(std::vector<FolderEntry> listed, const std::vector<FolderKey>& folders);
+// What a scan of the named folders takes: the entries, all ticked, a listed folder as its own entry
+// and a subfolder of a listed folder as a subfolder-to-update entry pointing at the first listed
+// folder that holds it. No folders named: every listed folder. A folder named twice, or inside
+// another named folder, is scanned once, with the folder that holds it. A folder neither listed
+// nor inside a listed one is not scanned (its rows would lie outside every listed folder, where
+// the check never looks): it is handed back as unlisted.
+struct FoldersToScan {
+  std::vector<FolderEntry> entries;
+  std::vector<FolderKey> unlisted;
+};
+FoldersToScan EntriesToScan(std::vector<FolderEntry> listed, const std::vector<FolderKey>& folders);
+
+// Why an unlisted folder is not scanned, and what to do.
+std::string UnlistedFolderText(const FolderKey& folder);
 
 }  // namespace tessarine

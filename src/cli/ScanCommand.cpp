@@ -62,6 +62,7 @@ struct ScanOptions {
   std::vector<std::string> folders;
   bool verbose = false;
   bool changed = false;
+  bool add = false;
 };
 
 int RunScan(const ScanOptions& options) {
@@ -96,7 +97,24 @@ int RunScan(const ScanOptions& options) {
     std::cerr << "Stopped before the scan began.\n";
     return StopOnSignals::StoppedStatus();
   }
-  const std::vector<FolderEntry> entries = EntriesToScan(*listed, folders);
+  FoldersToScan chosen = EntriesToScan(*listed, folders);
+  if (!chosen.unlisted.empty() && options.add) {
+    for (const FolderKey& folder : chosen.unlisted) {
+      const AddFolderResult added = AddFolderToScan(context.Connection(), context.Port(), settings, settings.fileDsn,
+                                                    folder.Bytes(), *listed);
+      if (!added.status) return context.ExplainFailure(added.status);
+      if (added.outcome != AddFolderOutcome::Inserted) return kFailedStatus;
+      std::cerr << "Added " << folder.Text() << '\n';
+    }
+    const auto relisted = context.LoadFolders();
+    if (!relisted) return kFailedStatus;
+    chosen = EntriesToScan(*relisted, folders);
+  }
+  if (!chosen.unlisted.empty()) {
+    for (const FolderKey& folder : chosen.unlisted) std::cerr << UnlistedFolderText(folder) << '\n';
+    return kUsageStatus;
+  }
+  const std::vector<FolderEntry>& entries = chosen.entries;
   if (entries.empty()) {
     std::cerr << "No folders to scan: table '" << settings.folders << "' is empty and no folder was named\n";
     return 0;
@@ -140,7 +158,10 @@ void RegisterScanCommand(CLI::App& app, int& exitStatus) {
   scan->add_flag("--changed", options->changed,
                  "Read only new files and files whose size or last write differ from their row; the others keep "
                  "their rows (as [Configuration] OnlyChangedFiles=1 does)");
-  scan->add_option("folders", options->folders, "Folders to scan (default: all those of the folders table)");
+  scan->add_flag("--add", options->add, "Add the named folders the folders table lacks to it first");
+  scan->add_option("folders", options->folders,
+                   "Folders to scan, each listed in the folders table or inside a listed one (default: all those of "
+                   "the folders table)");
   scan->callback([options, &exitStatus] { exitStatus = RunScan(*options); });
 }
 

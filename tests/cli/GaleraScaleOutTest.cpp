@@ -91,15 +91,16 @@ class GaleraScaleOut : public ::testing::Test {
     return tree;
   }
 
-  // `tessarine scan ROOT` on the node, in the background.
+  // `tessarine scan --add ROOT` on the node, in the background.
   std::unique_ptr<ToolProcess> StartScan(int node, const Tree& tree, const std::string& log) const {
-    const std::vector<std::string> arguments{"scan", "--settings", SettingsOf(node).string(), tree.root.string()};
+    const std::vector<std::string> arguments{"scan", "--add", "--settings", SettingsOf(node).string(),
+                                            tree.root.string()};
     return std::make_unique<ToolProcess>(TESSARINE_EXECUTABLE, arguments, dir / log);
   }
 
   ToolRun Scan(int node, const Tree& tree) const {
     return RunTool(TESSARINE_EXECUTABLE,
-                   "scan --settings '" + SettingsOf(node).string() + "' '" + tree.root.string() + "'");
+                   "scan --add --settings '" + SettingsOf(node).string() + "' '" + tree.root.string() + "'");
   }
 
   // Kills the node once the watching node shows rows under `prefix`, which only the running scan

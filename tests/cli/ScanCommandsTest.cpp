@@ -136,13 +136,22 @@ TEST_F(ScanCommands, ScanCataloguesTheListedFoldersOrTheNamedOnes) {
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(FolderColumn(photos, "Files"), "4");
 
-  // An unlisted folder is scanned as an entry of its own and stays out of the folders table.
+  // A folder inside another named one is scanned once, with it.
+  run = Run("scan" + Quoted(photos) + Quoted(photos / "sub") + Quoted(photos / "sub"));
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out.find("Scanning " + Text(photos / "sub")), std::string::npos) << run.out;
+
+  // An unlisted folder is refused, its rows would lie where the check never looks; --add lists it.
   const auto other = dir / "other";
   std::filesystem::create_directory(other);
   WriteFile(other / "four.jpg", "x");
-  EXPECT_EQ(Run("scan" + Quoted(other)).status, 0);
+  run = Run("scan" + Quoted(other));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.out.find("Not in the folders list: " + Text(other)), std::string::npos) << run.out;
+  EXPECT_EQ(RowsUnder(other), "0");
+  EXPECT_EQ(Run("scan --add" + Quoted(other)).status, 0);
   EXPECT_EQ(RowsUnder(other), "1");
-  EXPECT_EQ(Query("select count(*) from Folders;"), "1");
+  EXPECT_EQ(Query("select count(*) from Folders;"), "2");
 }
 
 // A custom field stored with no valid column would be skipped without a word: every scan says so
