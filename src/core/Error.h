@@ -20,6 +20,7 @@ enum class ErrorKind {
   WrongKind,     // the data source is not the kind of database the settings name: nothing was done
   Busy,          // another scan or check holds the catalogue: nothing was done
   TableName,     // a table name is not one a statement may carry: nothing was sent
+  SettingsFile,  // the settings file is there but cannot be read: nothing was done, nothing written
 };
 
 class Error : public std::runtime_error {
