@@ -70,10 +70,16 @@ TEST(EmbeddedCatalogue, IsPreparedOnceWithItsTablesAndNeverEmptiedAgain) {
   const std::filesystem::path data = home / "tessarine-pro";
   const std::string prepare = std::string(TESSARINE_SOURCE_DIR) + "/scripts/prepare-embedded-catalogue.sh '" +
                               data.string() + "' " + TESSARINE_EXECUTABLE;
-  ToolRun run = RunTool(prepare, "");
+  // The catalogue holds what the photos say: in a folder of its owner's only, it is its owner's only.
+  std::filesystem::create_directory(data);
+  std::filesystem::permissions(data, std::filesystem::perms::owner_all);
+  ToolRun run = RunTool("umask 022 && " + prepare, "");
   ASSERT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(std::filesystem::status(data / "Tessarine PRO.ini").permissions() & std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  for (const char* name : {"Tessarine PRO.ini", "catalogue.sqlite"}) {
+    EXPECT_EQ(std::filesystem::status(data / name).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+        << name;
+  }
   const std::string settings = " --settings '" + (data / "Tessarine PRO.ini").string() + "'";
   run = Tessarine("folders list" + settings);
   EXPECT_EQ(run.status, 0) << run.out;
