@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "core/NoFollowFile.h"
-
 #include "metadata/ImageLoader.h"
 #include "metadata/RegularFile.h"
 #include "metadata/StdioImageIo.h"

@@ -4,9 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
-
 #include <atomic>
+#include <climits>
 #include <exception>
 
 #include "core/NoFollowFile.h"
