@@ -31,11 +31,24 @@ TEST_F(DbCommands, TestPrintsTheResultAndTheConnectStringWithoutThePassword) {
   EXPECT_EQ(run.out.find("s3cret"), std::string::npos) << run.out;
 }
 
-TEST_F(DbCommands, TestWithoutADataSourceFails) {
+// Settings that cannot be read say so, never that they name no data source.
+TEST_F(DbCommands, TestWithoutADataSourceFailsSayingWhy) {
   WriteFile(ini, "[Connection]\nDSN=\n");
-  const ToolRun run = Tessarine("db test " + Settings());
-  EXPECT_NE(run.status, 0);
-  EXPECT_NE(run.out.find("DSN not defined"), std::string::npos) << run.out;
+  const std::filesystem::path unreadable = folder / "folder.ini";
+  std::filesystem::create_directory(unreadable);
+  const struct {
+    std::filesystem::path settings;
+    std::string says;
+  } cases[] = {
+      {ini, "DSN not defined"},
+      {unreadable, "Cannot read the settings file " + unreadable.string() + ": Is a directory"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = Tessarine("db test --settings '" + c.settings.string() + "'");
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("DSN not defined") != std::string::npos, c.settings == ini) << run.out;
+  }
 }
 
 TEST_F(DbCommands, CreateRefusesWithoutYesAndCreatesWithIt) {
