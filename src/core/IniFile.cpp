@@ -108,7 +108,6 @@ std::string OneLine(std::string_view value) {
   return out;
 }
 
-
 }  // namespace
 
 std::string ReadSettingFromText(std::string_view text, std::string_view section, std::string_view key) {
