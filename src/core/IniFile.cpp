@@ -23,7 +23,7 @@ struct Line {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A byte order mark before the first line is no part of it: it stays where it is in a rewrite.
+// A byte order mark before the first line belongs to no line: it stays where it is in a rewrite.
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
   std::size_t pos = text.substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
