@@ -36,6 +36,7 @@ int CommandContext::ExplainFailure(const Status& status) const {
   if (status.Is(ErrorKind::NoDataSource)) {
     std::cerr << "DSN not defined (section Connection of " << m_settingsFile.string() << ")\n";
   }
+  if (status.Is(ErrorKind::SettingsFile)) std::cerr << status.GetError().what() << '\n';
   if (status.Is(ErrorKind::Busy)) return kBusyStatus;
   return status ? 0 : kFailedStatus;
 }

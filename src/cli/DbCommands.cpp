@@ -22,7 +22,9 @@ int RunTest(const std::string& settingsOption, const std::string& queryOption) {
   const ConnectionBoxes boxes{settings.dsn, settings.fileDsn, settings.login, settings.password};
   const Expected<std::string> result =
       TestingQuery(context.Connection(), context.Port(), settings, context.SettingsFile(), boxes, query);
-  if (result.Is(ErrorKind::NoDataSource)) return context.ExplainFailure(result.GetStatus());
+  if (result.Is(ErrorKind::NoDataSource) || result.Is(ErrorKind::SettingsFile)) {
+    return context.ExplainFailure(result.GetStatus());
+  }
   const std::string& completed = context.Connection().CompletedConnectString();
   if (!completed.empty()) std::cout << "Connected: " << MaskPassword(completed, settings.password) << '\n';
   std::cout << "Result: " << (result ? *result : std::string()) << '\n';

@@ -12,6 +12,7 @@
 #include "core/Settings.h"
 #include "core/SettingsLocation.h"
 #include "metadata/FileRowReader.h"
+#include "metadata/ParsingErrorDump.h"
 #include "metadata/XmpParser.h"
 #include "workflows/scan/ReadAlerts.h"
 
@@ -40,10 +41,15 @@ int RunShow(const ShowOptions& options) {
   const std::filesystem::path settingsFile =
       options.settingsFile.empty() ? DefaultSettingsFile() : std::filesystem::path(options.settingsFile);
   const Settings settings = LoadSettings(settingsFile);
+  if (settings.readError) {
+    std::cerr << settings.readError->what() << '\n';
+    return 1;
+  }
   ConsoleUserPort port;
+  ParsingErrorDump dump(ParsingErrorDumpFile(settingsFile));
   const XmpParser parser(settings.custom,
                          settings.modernFormats ? XmpParser::Rules::Modern : XmpParser::Rules::Classic);
-  const MetadataReadContext context{settings.onlyIptc, &parser, ParsingErrorDumpFile(settingsFile), nullptr,
+  const MetadataReadContext context{settings.onlyIptc, &parser, &dump, nullptr,
                                     settings.modernFormats, settings.keepIimWhenXmpMissing};
   const auto& columns = ImageColumns();
 

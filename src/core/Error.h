@@ -21,6 +21,7 @@ enum class ErrorKind {
   Busy,          // another scan or check holds the catalogue: nothing was done
   TableName,     // a table name is not one a statement may carry: nothing was sent
   Search,        // a search asks more than a statement may carry (too many words): nothing was sent
+  SettingsFile,  // the settings file is there but cannot be read: nothing was done, nothing written
 };
 
 class Error : public std::runtime_error {

@@ -7,7 +7,7 @@
 
 namespace tessarine {
 
-// call: "opendir", "readdir" or "open"; path: the bytes of the folder or file.
+// call: "opendir", "readdir", "open" or "open settings"; path: the bytes of the folder or file.
 using FileSystemFaultHook = int (*)(std::string_view call, std::string_view path);
 void SetFileSystemFaultHook(FileSystemFaultHook hook);
 

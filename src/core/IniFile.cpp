@@ -5,11 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <optional>
-#include <sstream>
 #include <vector>
+
+#include "core/FileSystemFaults.h"
+#include "core/NoFollowFile.h"
 
 namespace tessarine {
 namespace {
@@ -20,9 +21,12 @@ struct Line {
   std::size_t next;     // first byte of the next line
 };
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A byte order mark before the first line belongs to no line: it stays where it is in a rewrite.
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
-  std::size_t pos = 0;
+  std::size_t pos = text.substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
   while (pos < text.size()) {
     std::size_t lf = text.find('\n', pos);
     std::size_t next = lf == std::string_view::npos ? text.size() : lf + 1;
@@ -104,12 +108,6 @@ std::string OneLine(std::string_view value) {
   return out;
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
 std::string ReadSettingFromText(std::string_view text, std::string_view section, std::string_view key) {
@@ -169,72 +167,86 @@ std::string WriteSettingToText(std::string_view text, std::string_view section, 
   return result;
 }
 
-std::string ReadIniText(const std::filesystem::path& file) { return ReadWholeFile(file).value_or(std::string()); }
+Expected<std::string> ReadIniFile(const std::filesystem::path& file) {
+  std::string text;
+  const FileDescriptor in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  int error = in ? 0 : errno;
+  if (const int injected = InjectedFileSystemFault("open settings", file.native())) error = injected;
+  if (error == ENOENT) return text;  // no file yet: every key is missing
+  struct stat info {};
+  if (error == 0 && ::fstat(in.Get(), &info) != 0) error = errno;
+  if (error == 0 && !S_ISREG(info.st_mode)) error = S_ISDIR(info.st_mode) ? EISDIR : ENXIO;
+  char buffer[8192];
+  while (error == 0) {
+    const ssize_t n = ::read(in.Get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (error != 0) {
+    return Error(ErrorKind::SettingsFile, "Cannot read the settings file " + file.string() + ": " + std::strerror(error));
+  }
+  return text;
+}
 
 std::string ReadSetting(const std::filesystem::path& file, std::string_view section, std::string_view key) {
-  auto text = ReadWholeFile(file);
+  const Expected<std::string> text = ReadIniFile(file);
   if (!text) return {};
   return ReadSettingFromText(*text, section, key);
 }
 
 namespace {
 
-// The settings file holds the database password: a new one is readable by its owner only, and an
-// existing one keeps its own mode (a write never makes it more open).
-mode_t ModeFor(const std::filesystem::path& file) {
-  struct stat existing {};
-  if (::stat(file.c_str(), &existing) == 0) return existing.st_mode & 07777;
-  return S_IRUSR | S_IWUSR;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
+// The file a settings path names: the end of its chain of symbolic links, or the path itself.
+// A link that leads nowhere leads to the file it names, which a write creates.
+std::filesystem::path LinkTarget(std::filesystem::path file) {
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(file, ec)) return file;
+    const std::filesystem::path next = std::filesystem::read_symlink(file, ec);
+    if (ec) return file;
+    file = next.is_absolute() ? next : file.parent_path() / next;
   }
-  return true;
+  return file;  // a loop: the write then fails on the link, which is never replaced
 }
 
-// Write beside the file and rename over it, so a crash never leaves half a file.
-bool ReplaceFile(const std::filesystem::path& file, const std::string& updated) {
+// Writes beside the file and renames over it, so a crash never leaves half a file. The settings
+// file holds the database password: a new one is readable by its owner only, and an existing one
+// keeps its own mode (a write never makes it more open).
+bool ReplaceSettingsFile(const std::filesystem::path& file, const std::string& updated) {
+  const std::filesystem::path target = LinkTarget(file);
+  const std::filesystem::path folderPath = target.has_parent_path() ? target.parent_path() : ".";
   std::error_code ec;
-  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
-  std::filesystem::path temporary = file;
-  temporary += ".tmp" + std::to_string(::getpid());
-  std::filesystem::remove(temporary, ec);  // one a crashed run left
-  const mode_t mode = ModeFor(file);
-  // Created with no more than the owner's rights; the mode is set exactly once nothing can read it.
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
-  if (fd < 0) return false;
-  const bool written = WriteAll(fd, updated) && ::fchmod(fd, mode) == 0;
-  if (::close(fd) != 0 || !written) {
-    std::filesystem::remove(temporary, ec);
-    return false;
+  std::filesystem::create_directories(folderPath, ec);
+  const FileDescriptor folder = OpenFolder(folderPath, FolderLinks::Follow);
+  if (!folder) return false;
+  const std::string name = target.filename().string();
+  struct stat existing {};
+  mode_t mode = S_IRUSR | S_IWUSR;
+  if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (S_ISLNK(existing.st_mode)) return false;  // still a link after 40 hops: a loop
+    mode = existing.st_mode & 07777;
   }
-  std::filesystem::rename(temporary, file, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  return ReplaceFile(folder.Get(), name, mode, ModeRule::Exact, [&](int fd) { return WriteAll(fd, updated); }) == 0;
 }
 
 }  // namespace
 
 bool WriteSetting(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value) {
-  std::string text = ReadWholeFile(file).value_or(std::string());
-  return ReplaceFile(file, WriteSettingToText(text, section, key, value));
+  const Expected<std::string> text = ReadIniFile(file);
+  if (!text) return false;  // never written over what could not be read
+  return ReplaceSettingsFile(file, WriteSettingToText(*text, section, key, value));
 }
 
 bool WriteSettings(const std::filesystem::path& file, std::string_view section,
                    const std::vector<SettingEntry>& entries) {
-  std::string text = ReadWholeFile(file).value_or(std::string());
-  for (const SettingEntry& entry : entries) text = WriteSettingToText(text, section, entry.key, entry.value);
-  return ReplaceFile(file, text);
+  Expected<std::string> text = ReadIniFile(file);
+  if (!text) return false;  // never written over what could not be read
+  std::string updated = std::move(text.Value());
+  for (const SettingEntry& entry : entries) updated = WriteSettingToText(updated, section, entry.key, entry.value);
+  return ReplaceSettingsFile(file, updated);
 }
 
 }  // namespace tessarine

@@ -5,12 +5,19 @@
 // at the end of its section, and a read returns at most 254 characters.
 //
 // It touches only the line it writes: every other byte of the file stays as it was,
-// so comments and lines it does not understand survive a write.
+// so comments and lines it does not understand survive a write, and so does a UTF-8 byte order
+// mark at its start. A file that is there but cannot be read is never written.
+//
+// The file is replaced as a whole (a new file beside it, renamed over it), keeping its mode; a new
+// one is its owner's only. A settings file that is a symbolic link is the user's choice: the file
+// it leads to is the one written, in its own folder, and the link stays.
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/Error.h"
 
 namespace tessarine {
 
@@ -20,7 +27,7 @@ inline constexpr std::size_t kMaxSettingLength = 254;
 std::string ReadSetting(const std::filesystem::path& file, std::string_view section, std::string_view key);
 
 // Writes key=value into section, creating the file and the section when needed.
-// Returns false when the file could not be written; callers may ignore it.
+// Returns false when the file could not be read or written; callers may ignore it.
 bool WriteSetting(const std::filesystem::path& file, std::string_view section, std::string_view key,
                   std::string_view value);
 
@@ -33,8 +40,9 @@ struct SettingEntry {
 bool WriteSettings(const std::filesystem::path& file, std::string_view section,
                    const std::vector<SettingEntry>& entries);
 
-// The whole text of the file, or "" when it cannot be read.
-std::string ReadIniText(const std::filesystem::path& file);
+// The whole text of the file, "" when there is none; an Error of kind SettingsFile when it is
+// there but cannot be read ("Cannot read the settings file <path>: Permission denied").
+Expected<std::string> ReadIniFile(const std::filesystem::path& file);
 
 // The same two operations over a file's text, for callers that batch many writes.
 std::string ReadSettingFromText(std::string_view text, std::string_view section, std::string_view key);

@@ -63,43 +63,45 @@ std::string TrimSpaces(std::string_view text) {
 
 Settings LoadSettings(const std::filesystem::path& file) {
   // One read of the file; every key is then looked up in its text.
-  const std::string text = ReadIniText(file);
-  auto read = [&](std::string_view section, std::string_view key) { return ReadSettingFromText(text, section, key); };
+  const Expected<std::string> read = ReadIniFile(file);
+  const std::string text = read ? read.Value() : std::string();
+  auto value = [&](std::string_view section, std::string_view key) { return ReadSettingFromText(text, section, key); };
   auto orDefault = [](std::string value, const char* fallback) { return value.empty() ? std::string(fallback) : value; };
 
   Settings s;
-  s.dsn = read(kConnection, "DSN");
-  s.fileDsn = read(kConnection, "FileDSN") == "1";
-  s.login = read(kConnection, "Login");
-  s.password = read(kConnection, "Password");
+  s.dsn = value(kConnection, "DSN");
+  s.fileDsn = value(kConnection, "FileDSN") == "1";
+  s.login = value(kConnection, "Login");
+  s.password = value(kConnection, "Password");
 
-  s.dbms = DbmsFromText(read(kDatabase, "DBMS"));
-  s.folders = orDefault(read(kDatabase, "Folders"), "Folders");
-  s.images = orDefault(read(kDatabase, "Images"), "Images");
+  s.dbms = DbmsFromText(value(kDatabase, "DBMS"));
+  s.folders = orDefault(value(kDatabase, "Folders"), "Folders");
+  s.images = orDefault(value(kDatabase, "Images"), "Images");
 
-  s.createThumbnails = read(kConfiguration, "CreateThumbnails") == "1";
-  s.reCreateThumbnails = read(kConfiguration, "ReCreateThumbnails") == "1";
-  s.modernFormats = read(kConfiguration, "ModernFormats") != "0";
-  s.onlyChangedFiles = read(kConfiguration, "OnlyChangedFiles") == "1";
+  s.createThumbnails = value(kConfiguration, "CreateThumbnails") == "1";
+  s.reCreateThumbnails = value(kConfiguration, "ReCreateThumbnails") == "1";
+  s.modernFormats = value(kConfiguration, "ModernFormats") != "0";
+  s.onlyChangedFiles = value(kConfiguration, "OnlyChangedFiles") == "1";
 
-  s.onlyIptc = read(kMetadata, "OnlyIPTC") == "1";
-  s.xmpOverIptc = read(kMetadata, "XMPOverIPTC") != "0";
+  s.onlyIptc = value(kMetadata, "OnlyIPTC") == "1";
+  s.xmpOverIptc = value(kMetadata, "XMPOverIPTC") != "0";
   if (s.onlyIptc) s.xmpOverIptc = false;
-  s.keepIimWhenXmpMissing = read(kMetadata, "KeepIimWhenXmpMissing") == "1";
+  s.keepIimWhenXmpMissing = value(kMetadata, "KeepIimWhenXmpMissing") == "1";
 
   for (int i = 1; i <= kCustomSchemaCount; ++i) {
     CustomXmpSchema& schema = s.custom.schemas[i - 1];
-    schema.description = read(kXmpCustomized, Numbered("Description", i));
-    schema.ns = read(kXmpCustomized, Numbered("NS", i));
-    schema.prefix = read(kXmpCustomized, Numbered("Prefix", i));
+    schema.description = value(kXmpCustomized, Numbered("Description", i));
+    schema.ns = value(kXmpCustomized, Numbered("NS", i));
+    schema.prefix = value(kXmpCustomized, Numbered("Prefix", i));
     for (int j = 1; j <= kCustomPropertyCount; ++j) {
       CustomXmpProperty& property = schema.properties[j - 1];
-      property.xmpFieldName = read(kXmpCustomized, Numbered("XMPFieldName", i, j));
-      property.dbFieldName = read(kXmpCustomized, Numbered("DBFieldName", i, j));
+      property.xmpFieldName = value(kXmpCustomized, Numbered("XMPFieldName", i, j));
+      property.dbFieldName = value(kXmpCustomized, Numbered("DBFieldName", i, j));
     }
   }
-  s.window = ReadWindowPlace(read);
-  s.lastFolder = read(kWindow, "LastFolder");
+  s.window = ReadWindowPlace(value);
+  s.lastFolder = value(kWindow, "LastFolder");
+  if (!read) s.readError = read.GetError();
   return s;
 }
 

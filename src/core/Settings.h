@@ -10,6 +10,7 @@
 
 #include "core/CustomXmpDefinition.h"
 #include "core/DbmsKind.h"
+#include "core/Error.h"
 
 namespace tessarine {
 
@@ -51,9 +52,13 @@ struct Settings {
   std::optional<WindowPlace> window;
   // [Window] LastFolder: the folder last added to the list, where the folder picker starts.
   std::string lastFolder;
+  // The settings file is there but could not be read (kind SettingsFile): every operation says so
+  // and does nothing; the file is never written.
+  std::optional<Error> readError;
 };
 
-// Fills every field from the file, with the defaults for whatever is missing. Never writes. A table
+// Fills every field from the file, with the defaults for whatever is missing. Never writes. A file
+// that is there but cannot be read gives the defaults and its readError. A table
 // name that is not a valid one (TableName) is kept as stored, not replaced by the default: the
 // default may name another catalogue's table, which a scan or a table creation would then change.
 // The file stays loadable; the operations refuse that table until the name is corrected, and

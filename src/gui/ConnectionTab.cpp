@@ -7,9 +7,10 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
-#include <fstream>
+#include <sys/stat.h>
 
 #include "catalogue/SqlDialect.h"
+#include "core/NoFollowFile.h"
 #include "gui/DataSourceEditor.h"
 #include "gui/LinkLabel.h"
 #include "gui/WindowContext.h"
@@ -68,10 +69,12 @@ void ConnectionTab::lblRunODBCAdministrator_Click() {
   const std::filesystem::path editor = FindDataSourceEditor(searchPath.toStdString());
   if (!editor.empty() && QProcess::startDetached(QString::fromStdString(editor.string()), {})) return;
 
-  // No graphical editor: the user's data-source file in the default text editor, created when missing.
+  // No graphical editor: the user's data-source file in the default text editor, created when missing
+  // (its owner's only: it may come to hold passwords); whatever is there already, a link included, stays.
   const std::filesystem::path ini = UserOdbcIniFile();
-  std::error_code ec;
-  if (!std::filesystem::exists(ini, ec)) std::ofstream(ini).flush();
+  if (const FileDescriptor folder = OpenFolder(ini.parent_path(), FolderLinks::Follow)) {
+    CreateNewFile(folder.Get(), ini.filename().string(), S_IRUSR | S_IWUSR);
+  }
   m_context.OpenDocument(QString::fromStdString(ini.string()));
 }
 

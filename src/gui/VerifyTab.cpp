@@ -100,6 +100,11 @@ void VerifyTab::ShowVerifyRow(const VerifyView& view) {
 void VerifyTab::cmdVerifyQuery_Click() {
   txtVerifyResult->clear();
   BusyPointer busy(m_context.Port());
+  // Settings that could not be read name no data source: the status line says why.
+  if (const auto& unreadable = m_context.CurrentSettings().readError) {
+    m_context.Port().SetStatus(unreadable->what());
+    return;
+  }
   const Expected<VerifyView> view =
       m_browser->RunQuery(DataSourceOf(m_context.CurrentSettings(), m_context.FileDsnSelected()),
                           txtVerifyQuery->toPlainText().toStdString(), DisplayMode());

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <fstream>
-#include <mutex>
 
 #include "core/FileSystemFaults.h"
 #include "metadata/ContainerReader.h"
 #include "metadata/IimDecoder.h"
+#include "metadata/ParsingErrorDump.h"
 #include "metadata/RegularFile.h"
 #include "metadata/XmpParser.h"
 #include "metadata/containers/ByteFields.h"
@@ -17,23 +16,6 @@
 
 namespace tessarine {
 namespace {
-
-// The dump holds the whole packet, also the part of a long one that was not held.
-void WriteDump(const std::filesystem::path& file, const std::string& held, ByteWindow& window,
-               const XmpPacketRange& range) {
-  if (file.empty()) return;
-  // Files are read side by side: one packet at a time goes to the one dump file.
-  static std::mutex dumping;
-  const std::lock_guard lock(dumping);
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(held.data(), static_cast<std::streamsize>(held.size()));
-  for (std::uint64_t at = range.start + held.size(); at < range.end;) {
-    const Bytes rest = window.View(at, static_cast<std::size_t>(std::min<std::uint64_t>(window.Capacity(), range.end - at)));
-    out.write(reinterpret_cast<const char*>(rest.data()), static_cast<std::streamsize>(rest.size()));
-    at += rest.size();
-  }
-  out.put('\n');
-}
 
 void ReadXmp(ByteWindow& window, bool isJpeg, const MetadataReadContext& context, MetadataRecord& record) {
   if (context.onlyIptc || context.parser == nullptr) return;
@@ -55,7 +37,7 @@ void ReadXmp(ByteWindow& window, bool isJpeg, const MetadataReadContext& context
     const std::string message = ParseErrorMessage(*error);
     record.problems.push_back(message);
     record.alerts.push_back({ReadAlert::Kind::XmpParseError, message});
-    WriteDump(context.dumpFile, packet, window, *range);
+    if (context.dump) context.dump->Write(packet);
     return;
   }
   record.xmpState = XmpState::Parsed;

@@ -12,12 +12,13 @@
 namespace tessarine {
 
 class ImageDecoder;
+class ParsingErrorDump;
 class XmpParser;
 
 struct MetadataReadContext {
   bool onlyIptc = false;
   const XmpParser* parser = nullptr;  // created once per scan; XMP is skipped without one
-  std::filesystem::path dumpFile;     // the packet that failed to parse is written here
+  ParsingErrorDump* dump = nullptr;   // the scan's: its first packet that failed to parse goes there
   ImageDecoder* imageDecoder = nullptr;  // the scan's decoder; without one, the thread's own
   // Beyond the classic rules: XMP and IIM in other encodings and containers, and sidecar files.
   // Off, every record is exactly what the classic rules give.

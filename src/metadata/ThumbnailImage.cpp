@@ -2,9 +2,13 @@
 
 #include <FreeImage.h>
 
-#include <cstdio>
-#include <system_error>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "core/NoFollowFile.h"
 #include "metadata/ImageLoader.h"
 #include "metadata/RegularFile.h"
 #include "metadata/StdioImageIo.h"
@@ -43,18 +47,39 @@ DecodedImageResult MakeThumbnail(FIBITMAP* image, const std::filesystem::path& t
   }
   DecodedImageResult result;
   result.preview = ToPreview(thumbnail.get());
-  std::error_code ec;
-  std::filesystem::create_directory(thumbnailFile.parent_path(), ec);
-  // Opened here, not by the library from the path: a FIFO there must never hold the decoder.
-  RegularFile file(thumbnailFile, RegularFile::Mode::Write);
-  FileStream stream = file.ToStream();
-  if (!stream) {
-    result.problem = "thumbnail not saved: " + (file.IsOpen() ? std::string("no stream") : file.Problem());
+  // The thumbnails' folder is the program's own: whatever stands at its name and is not a folder
+  // (a link to someone's photos) is left alone, and nothing is written.
+  const std::filesystem::path folderPath = thumbnailFile.parent_path();
+  const FileDescriptor folder = OpenFolder(folderPath, FolderLinks::Refuse, true);
+  if (!folder) {
+    const int error = folder.Error();
+    result.problem = folderPath.string() +
+                     (error == ELOOP     ? " is a link"
+                      : error == ENOTDIR ? " is not a folder"
+                                         : std::string(": ") + std::strerror(error)) +
+                     ": no thumbnails written there";
     return result;
   }
+  // Opened here, not by the library from the path, under a name of its own that no one else has.
+  const std::string name = thumbnailFile.filename().string();
+  FileDescriptor file = CreateNewFile(folder.Get(), name, ContentModeIn(folder.Get()));
+  if (!file) {
+    result.problem = std::string("thumbnail not saved: cannot be created: ") + std::strerror(file.Error());
+    return result;
+  }
+  FileStream stream(::fdopen(file.Get(), "wb"));
+  if (!stream) {
+    ::unlinkat(folder.Get(), name.c_str(), 0);
+    result.problem = "thumbnail not saved: no stream";
+    return result;
+  }
+  file.Release();  // the stream owns it now
   FreeImageIO io = StdioImageIo();
   const bool saved = FreeImage_SaveToHandle(FIF_JPEG, thumbnail.get(), &io, stream.get(), JPEG_QUALITYGOOD);
-  if (!saved || std::fclose(stream.release()) != 0) result.problem = "thumbnail not saved";
+  if (!saved || std::fclose(stream.release()) != 0) {
+    ::unlinkat(folder.Get(), name.c_str(), 0);
+    result.problem = "thumbnail not saved";
+  }
   return result;
 }
 

@@ -12,7 +12,9 @@ struct DecodedImageResult;
 
 inline constexpr int kThumbnailMaxSize = 160;
 
-// Saves the thumbnail into thumbnailFile (its folder created) and sends it back as the preview.
+// Saves the thumbnail into thumbnailFile, a new name (its folder created), and sends it back as the
+// preview. A folder that is a link, or anything but a folder, is refused: "<folder> is a link: no
+// thumbnails written there", and nothing is written.
 DecodedImageResult MakeThumbnail(FIBITMAP* image, const std::filesystem::path& thumbnailFile);
 
 }  // namespace tessarine

@@ -31,11 +31,24 @@ TEST_F(DbCommands, TestPrintsTheResultAndTheConnectStringWithoutThePassword) {
   EXPECT_EQ(run.out.find("s3cret"), std::string::npos) << run.out;
 }
 
-TEST_F(DbCommands, TestWithoutADataSourceFails) {
+// Settings that cannot be read say so, never that they name no data source.
+TEST_F(DbCommands, TestWithoutADataSourceFailsSayingWhy) {
   WriteFile(ini, "[Connection]\nDSN=\n");
-  const ToolRun run = Tessarine("db test " + Settings());
-  EXPECT_NE(run.status, 0);
-  EXPECT_NE(run.out.find("DSN not defined"), std::string::npos) << run.out;
+  const std::filesystem::path unreadable = folder / "folder.ini";
+  std::filesystem::create_directory(unreadable);
+  const struct {
+    std::filesystem::path settings;
+    std::string says;
+  } cases[] = {
+      {ini, "DSN not defined"},
+      {unreadable, "Cannot read the settings file " + unreadable.string() + ": Is a directory"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = Tessarine("db test --settings '" + c.settings.string() + "'");
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.out.find(c.says), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("DSN not defined") != std::string::npos, c.settings == ini) << run.out;
+  }
 }
 
 TEST_F(DbCommands, CreateRefusesWithoutYesAndCreatesWithIt) {
@@ -70,10 +83,16 @@ TEST(EmbeddedCatalogue, IsPreparedOnceWithItsTablesAndNeverEmptiedAgain) {
   const std::filesystem::path data = home / "tessarine-pro";
   const std::string prepare = std::string(TESSARINE_SOURCE_DIR) + "/scripts/prepare-embedded-catalogue.sh '" +
                               data.string() + "' " + TESSARINE_EXECUTABLE;
-  ToolRun run = RunTool(prepare, "");
+  // The catalogue holds what the photos say: in a folder of its owner's only, it is its owner's only.
+  std::filesystem::create_directory(data);
+  std::filesystem::permissions(data, std::filesystem::perms::owner_all);
+  ToolRun run = RunTool("umask 022 && " + prepare, "");
   ASSERT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(std::filesystem::status(data / "Tessarine PRO.ini").permissions() & std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  for (const char* name : {"Tessarine PRO.ini", "catalogue.sqlite"}) {
+    EXPECT_EQ(std::filesystem::status(data / name).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+        << name;
+  }
   const std::string settings = " --settings '" + (data / "Tessarine PRO.ini").string() + "'";
   run = Tessarine("folders list" + settings);
   EXPECT_EQ(run.status, 0) << run.out;

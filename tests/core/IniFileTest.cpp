@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
+#include "core/FileSystemFaults.h"
 #include "support/TempDir.h"
 
 namespace tessarine {
@@ -16,6 +19,7 @@ TEST(IniFile, ReadsNamesWithoutRegardToCaseAndValuesWithoutTheirSurroundingBlank
       {"[connection]\ndsn=Pictures\n[Database]\nIMAGES=Pics\n", "Database", "DSN", ""},  // a key of another section
       {"  [ Metadata ]  \r\n\t OnlyIPTC \t=\t 1 \t\r\n", "Metadata", "OnlyIPTC", "1"},
       {"[C]\nPassword= a=b; c \n", "C", "Password", "a=b; c"},  // inner blanks and later "=" stay
+      {"\xEF\xBB\xBF[Connection]\r\nDSN=Pictures\r\n", "Connection", "DSN", "Pictures"},  // a byte order mark
   };
   for (const auto& c : cases) EXPECT_EQ(ReadSettingFromText(c.text, c.section, c.key), c.expected) << c.text;
 }
@@ -37,6 +41,7 @@ TEST(IniFile, WritesAKeyOnItsOwnLineAtTheEndOfItsSectionAndLeavesEveryOtherByte)
       {"[A]\nx=1\n\n[B]\ny=2\n", "B", "z", "3", "[A]\nx=1\n\n[B]\ny=2\nz=3\n"},
       {"", "Connection", "Password", "", "[Connection]\nPassword=\n"},
       {"[A]\nx=1", "B", "y", "2", "[A]\nx=1\n[B]\ny=2\n"},
+      {"\xEF\xBB\xBF[A]\nx=1\n", "a", "X", "2", "\xEF\xBB\xBF[A]\nX=2\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(WriteSettingToText(c.text, c.section, c.key, c.value), c.expected) << c.text;
 }
@@ -78,6 +83,59 @@ TEST(IniFile, ANewFileIsTheOwnersOnlyAndAWriteNeverOpensAnExistingOne) {
     EXPECT_EQ(ReadSetting(dir / "old.ini", "Connection", "Password"), "secret");
   }
   ::umask(umaskBefore);
+}
+
+// A settings file that is a link is the user's: the file it leads to is written, with its mode, and
+// the link stays. One that is there but cannot be read says why and is never written.
+TEST(IniFile, WritesThroughALinkKeepingItsTargetsModeAndNeverWritesAFileItCannotRead) {
+  enum class Setup { LinkToFile, LinkToNothing, Unreadable, LinkToUnreadable };
+  const struct {
+    Setup setup;
+    bool written;
+    mode_t targetMode;
+  } cases[] = {
+      {Setup::LinkToFile, true, 0640},
+      {Setup::LinkToNothing, true, 0600},
+      {Setup::Unreadable, false, 0600},
+      {Setup::LinkToUnreadable, false, 0644},
+  };
+  for (const auto& c : cases) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "elsewhere");
+    const std::filesystem::path target = dir / "elsewhere" / "mine.ini";
+    const std::filesystem::path file = c.setup == Setup::Unreadable ? target : dir / "Tessarine PRO.ini";
+    const std::string before = "[Connection]\nDSN=Pictures\nPassword=secret\n";
+    if (c.setup != Setup::LinkToNothing) {
+      test::WriteFile(target, before);
+      ASSERT_EQ(::chmod(target.c_str(), c.targetMode), 0);
+    }
+    if (file != target) std::filesystem::create_symlink("elsewhere/mine.ini", file);
+    static std::string s_unreadable;
+    s_unreadable = c.setup == Setup::Unreadable || c.setup == Setup::LinkToUnreadable ? file.native() : "";
+    SetFileSystemFaultHook([](std::string_view call, std::string_view path) {
+      return call == "open settings" && path == s_unreadable ? EACCES : 0;
+    });
+    const bool written = WriteSettings(file, "Connection", {{"DSN", "Other"}, {"Login", "me"}});
+    const Expected<std::string> read = ReadIniFile(file);
+    SetFileSystemFaultHook(nullptr);
+
+    const std::string what = "case " + std::to_string(static_cast<int>(c.setup));
+    EXPECT_EQ(written, c.written) << what;
+    EXPECT_EQ(read.Ok(), c.written) << what;
+    if (!read) {
+      EXPECT_EQ(read.GetError().what(), "Cannot read the settings file " + file.string() + ": Permission denied");
+      EXPECT_TRUE(read.Is(ErrorKind::SettingsFile));
+    }
+    EXPECT_EQ(std::filesystem::is_symlink(file), file != target) << what;
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0) << what;
+    EXPECT_EQ(info.st_mode & 07777, c.targetMode) << what;
+    const std::string expected = !c.written                       ? before
+                                 : c.setup == Setup::LinkToNothing ? "[Connection]\nDSN=Other\nLogin=me\n"
+                                                                   : "[Connection]\nDSN=Other\nPassword=secret\nLogin=me\n";
+    EXPECT_EQ(test::ReadFile(target), expected) << what;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "elsewhere"), {}), 1) << what;
+  }
 }
 
 TEST(IniFile, ReadsBinaryGarbageAsMissingKeys) {

@@ -6,6 +6,7 @@
 
 #include "metadata/FileRowReader.h"
 #include "metadata/ImageBytes.h"
+#include "metadata/ParsingErrorDump.h"
 #include "metadata/XmpParser.h"
 #include "support/TempDir.h"
 
@@ -19,12 +20,13 @@ class ImageMetadataReaderTest : public ::testing::Test {
   MetadataRecord ReadImage(const std::string& name, const std::string& bytes, bool onlyIptc = false) {
     WriteFile(m_dir / name, bytes);
     MetadataRecord record;
-    ReadImageMetadata(m_dir / name, UpperExtension(name), {onlyIptc, &m_parser, m_dir / "ParsingError.xmp"}, record);
+    ReadImageMetadata(m_dir / name, UpperExtension(name), {onlyIptc, &m_parser, &m_dump}, record);
     return record;
   }
 
   TempDir m_dir;
   XmpParser m_parser{CustomXmpDefinition{}};
+  ParsingErrorDump m_dump{m_dir / "ParsingError.xmp"};
 };
 
 const std::string kTitlePacket = Packet(
@@ -95,6 +97,45 @@ TEST_F(ImageMetadataReaderTest, AMalformedPacketRaisesOneAlertWritesTheDumpAndKe
   EXPECT_EQ(r.alerts[0].kind, ReadAlert::Kind::XmpParseError);
   EXPECT_EQ(r.alerts[0].text.rfind("Parsing error:Line: ", 0), 0u);
   EXPECT_EQ(ReadFile(m_dir / "ParsingError.xmp"), packet + "\n");  // the packet's bytes as they stand
+}
+
+// The dump holds image content: its owner's only, the first failed packet of a scan only, and never
+// written through a link put at its place.
+TEST_F(ImageMetadataReaderTest, TheDumpIsTheOwnersOnlyWrittenOncePerScanAndNeverThroughALink) {
+  enum class There { Nothing, OldDump, LinkToFile, LinkToNothing };
+  const struct {
+    There there;
+    bool dumped;
+  } cases[] = {{There::Nothing, true}, {There::OldDump, true}, {There::LinkToFile, false}, {There::LinkToNothing, false}};
+  const std::string first = kTitlePacket.substr(0, kTitlePacket.size() / 2);
+  const std::string second = kTitlePacket.substr(0, kTitlePacket.size() / 3);
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::filesystem::path dump = dir / "ParsingError.xmp";
+    WriteFile(dir / "victim.txt", "precious");
+    if (c.there == There::OldDump) {
+      WriteFile(dump, "old");
+      ::chmod(dump.c_str(), 0644);
+    }
+    if (c.there == There::LinkToFile) std::filesystem::create_symlink(dir / "victim.txt", dump);
+    if (c.there == There::LinkToNothing) std::filesystem::create_symlink(dir / "nowhere", dump);
+    ParsingErrorDump scan(dump);
+    for (const std::string& packet : {first, second}) {
+      WriteFile(dir / "cut.jpg", Jpeg(App1Xmp(packet)));
+      MetadataRecord record;
+      ReadImageMetadata(dir / "cut.jpg", "JPG", {false, &m_parser, &scan}, record);
+      ASSERT_EQ(record.xmpState, XmpState::ParseError);
+    }
+    const std::string what = "case " + std::to_string(static_cast<int>(c.there));
+    EXPECT_EQ(std::filesystem::is_symlink(dump), !c.dumped) << what;
+    EXPECT_EQ(ReadFile(dir / "victim.txt"), "precious") << what;
+    EXPECT_FALSE(std::filesystem::exists(dir / "nowhere")) << what;
+    if (!c.dumped) continue;
+    EXPECT_EQ(ReadFile(dump), first + "\n") << what;
+    struct stat info {};
+    ASSERT_EQ(::stat(dump.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u) << what;
+  }
 }
 
 TEST_F(ImageMetadataReaderTest, ATruncatedIimBlockKeepsWhatWasReadAndIsNoted) {

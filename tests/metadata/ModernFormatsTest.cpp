@@ -58,7 +58,7 @@ class ModernFormatsTest : public ::testing::Test {
   }
 
   FileRow Read(const std::filesystem::path& path, bool modern, bool xmpOverIptc = true) {
-    MetadataReadContext context{false, &m_parser, m_dir / "ParsingError.xmp"};
+    MetadataReadContext context{false, &m_parser, nullptr};
     context.modernFormats = modern;
     return ReadFileRow(path, context, xmpOverIptc);
   }

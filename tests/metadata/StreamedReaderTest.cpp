@@ -14,6 +14,7 @@
 #include "metadata/IimDecoder.h"
 #include "metadata/ImageBytes.h"
 #include "metadata/ImageMetadataReader.h"
+#include "metadata/ParsingErrorDump.h"
 #include "metadata/RegularFile.h"
 #include "metadata/XmpParser.h"
 #include "support/TempDir.h"
@@ -459,7 +460,8 @@ TEST_F(StreamedFileTest, SearchesAFileOfSeveralGigabytesToItsEnd) {
   const auto open = m_dir / "open.tif";
   WriteFile(open, "II*\0" + std::string(60, '\0') + "<?xpacket begin=\"\"?><x:xmpmeta>");
   std::filesystem::resize_file(open, kSize);
-  const MetadataReadContext dumping{false, &Parser(), m_dir / "dump.xmp"};
+  ParsingErrorDump dump(m_dir / "dump.xmp");
+  const MetadataReadContext dumping{false, &Parser(), &dump};
   MetadataRecord o;
   ReadImageMetadata(open, "TIF", dumping, o);
   EXPECT_EQ(o.xmpState, XmpState::NoPacket);

@@ -27,13 +27,10 @@ TEST(Thumbnail, AreSavedAsJpegAndNeverIntoAFifo) {
   EXPECT_EQ(saved.preview.height, 100);
   EXPECT_EQ(test::ReadFile(dir / "_thumbs_" / "a.jpg").substr(0, 2), "\xFF\xD8");
 
+  // Only a new name is written: a FIFO there, which would hold the decoder, is never opened.
   const auto fifo = dir / "_thumbs_" / "b.jpg";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(MakeThumbnail(image.get(), fifo).problem, "thumbnail not saved: cannot be opened: No such device or address");
-  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  ASSERT_GE(reader, 0);
-  EXPECT_EQ(MakeThumbnail(image.get(), fifo).problem, "thumbnail not saved: not a regular file (a FIFO)");
-  ::close(reader);
+  EXPECT_EQ(MakeThumbnail(image.get(), fifo).problem, "thumbnail not saved: cannot be created: File exists");
 }
 
 // A smooth picture, as photos are: DCT scaling keeps what a 160-px thumbnail can show.

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "metadata/IimDecoder.h"
+#include "metadata/ParsingErrorDump.h"
 #include "metadata/XmpParser.h"
 
 namespace tessarine::test {
@@ -58,13 +59,6 @@ bool DeclaresUtf8(Bytes bytes, std::size_t start, std::size_t end) {
   return false;
 }
 
-void WriteDump(const std::filesystem::path& file, const std::string& packet) {
-  if (file.empty()) return;
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(packet.data(), static_cast<std::streamsize>(packet.size()));
-  out.put('\n');
-}
-
 void ReadXmp(Bytes bytes, bool isJpeg, const MetadataReadContext& context, MetadataRecord& record) {
   if (context.onlyIptc || context.parser == nullptr) return;
   std::optional<std::string> packet = WholeFileXmpPacket(bytes, isJpeg);
@@ -80,7 +74,7 @@ void ReadXmp(Bytes bytes, bool isJpeg, const MetadataReadContext& context, Metad
     const std::string message = ParseErrorMessage(*error);
     record.problems.push_back(message);
     record.alerts.push_back({ReadAlert::Kind::XmpParseError, message});
-    WriteDump(context.dumpFile, *packet);
+    if (context.dump) context.dump->Write(*packet);
     return;
   }
   record.xmpState = XmpState::Parsed;

@@ -11,8 +11,6 @@
 #include <QTableView>
 #include <QWindow>
 
-#include <fstream>
-
 #include "core/WindowTitle.h"
 #include "gui/WidgetNames.h"
 #include "gui/WindowContext.h"
@@ -170,30 +168,15 @@ void CatalogueBrowser::cmdExportCsv_Click() {
   if (!file) return;
 
   UserPort& port = m_context.Port();
-  // Written beside its place and renamed into it: a failed export never leaves half a file where
-  // a good one was.
-  std::filesystem::path partial = *file;
-  partial += ".partial";
+  // For a spreadsheet: it opens the file as UTF-8 only with the mark, and a photo's title must not
+  // run there as a formula.
+  CsvOptions options;
+  options.byteOrderMark = true;
+  options.guardFormulas = true;
   port.SetBusy(true);
-  std::optional<long long> written;
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (out) {
-      // For a spreadsheet: it opens the file as UTF-8 only with the mark, and a photo's title must
-      // not run there as a formula.
-      CsvOptions options;
-      options.byteOrderMark = true;
-      options.guardFormulas = true;
-      const Expected<long long> rows = ExportCsv(*search, out, options);
-      out.flush();
-      if (rows && out) written = rows.Value();
-    }
-  }
+  const std::optional<long long> written = ExportCsvFile(*search, *file, options);
   port.SetBusy(false);
-  std::error_code ec;
-  if (written) std::filesystem::rename(partial, *file, ec);
-  if (!written || ec) {
-    std::filesystem::remove(partial, ec);
+  if (!written) {
     port.ShowMessage("The view could not be written to\r\n" + file->string(), MessageIcon::Exclamation, kWindowTitle,
                      MessageButtons::Ok);
     return;

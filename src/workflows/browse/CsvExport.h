@@ -5,6 +5,7 @@
 // and to the tools a command's output is piped into; a spreadsheet that needs the mark to take the
 // file as UTF-8 is given it on request.
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -42,5 +43,12 @@ struct CsvOptions {
 // The header (the view's titles), then every match, read page by page. The number of rows written,
 // or the database error that ended the export (reported by the search).
 Expected<long long> ExportCsv(CatalogueSearch& search, std::ostream& out, const CsvOptions& options = {});
+
+// The same into a file, written under a new name beside it and renamed into its place once whole: a
+// failed export never leaves half a file where a good one was, and a link at the name is replaced,
+// never written through. The file is readable by all less the umask, never more than its folder. The
+// number of rows written, or nothing when the export or the file failed (the old file, if any, stays).
+std::optional<long long> ExportCsvFile(CatalogueSearch& search, const std::filesystem::path& file,
+                                       const CsvOptions& options = {});
 
 }  // namespace tessarine

@@ -23,6 +23,11 @@ Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Data
 }
 
 Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Settings& settings, bool fileDsnSelected) {
+  // Settings that could not be read name no data source: why is said, not "DSN not defined".
+  if (settings.readError) {
+    port.SetStatus(settings.readError->what());
+    return *settings.readError;
+  }
   return OpenCatalogue(connection, port, DataSourceOf(settings, fileDsnSelected));
 }
 

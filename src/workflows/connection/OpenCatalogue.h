@@ -11,7 +11,8 @@ namespace tessarine {
 // Clears the status line and opens the connection. With no DSN, "DSN not defined" is shown in the
 // status line; a data source that cannot be opened is reported in the common form.
 Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const DataSource& source);
-// The data source of the settings, with the DSN kind the window's option shows now.
+// The data source of the settings, with the DSN kind the window's option shows now. Settings whose
+// file could not be read open nothing: their readError is shown in the status line and returned.
 Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Settings& settings, bool fileDsnSelected);
 
 // OpenCatalogue for an operation that changes or deletes rows (the scan, the check and its

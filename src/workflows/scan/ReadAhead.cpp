@@ -1,11 +1,14 @@
 #include "workflows/scan/ReadAhead.h"
 
-#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <exception>
 
+#include "core/NoFollowFile.h"
 #include "core/TextDecoding.h"
 #include "metadata/FileFacts.h"
 #include "metadata/ImageLoader.h"
@@ -15,9 +18,9 @@
 namespace tessarine {
 
 struct ScanFileReader::Tools {
-  explicit Tools(const Settings& settings, const std::filesystem::path& dumpFile)
+  explicit Tools(const Settings& settings, ParsingErrorDump* dump)
       : parser(settings.custom, settings.modernFormats ? XmpParser::Rules::Modern : XmpParser::Rules::Classic),
-        context{settings.onlyIptc, &parser, dumpFile, &decoder, settings.modernFormats,
+        context{settings.onlyIptc, &parser, dump, &decoder, settings.modernFormats,
                 settings.keepIimWhenXmpMissing} {}
 
   XmpParser parser;
@@ -25,23 +28,40 @@ struct ScanFileReader::Tools {
   MetadataReadContext context;
 };
 
-ScanFileReader::ScanFileReader(const Settings& settings, const std::filesystem::path& dumpFile)
-    : m_settings(settings), m_tools(std::make_unique<Tools>(settings, dumpFile)) {}
+ScanFileReader::ScanFileReader(const Settings& settings, ParsingErrorDump* dump)
+    : m_settings(settings), m_tools(std::make_unique<Tools>(settings, dump)) {}
 
 ScanFileReader::~ScanFileReader() = default;
 
+namespace {
+
+// The thumbnails' folder, never through a link at its name (see MakeThumbnail).
+FileDescriptor ThumbnailFolder(const std::filesystem::path& thumbnail) {
+  return OpenFolder(thumbnail.parent_path(), FolderLinks::Refuse);
+}
+
+// Something stands at the thumbnail's name in a real thumbnails folder (a link there too).
+bool ThumbnailThere(const std::filesystem::path& thumbnail) {
+  const FileDescriptor folder = ThumbnailFolder(thumbnail);
+  struct stat there {};
+  return folder && ::fstatat(folder.Get(), thumbnail.filename().c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+}  // namespace
+
 void PendingThumbnail::PutInPlace() const {
   if (made.empty()) return;
-  std::error_code ec;
-  // A thumbnail the decoder could not write is not there: nothing to put in place.
-  if (std::filesystem::exists(made, ec)) std::filesystem::rename(made, final, ec);
-  if (ec) Discard();
+  // Within the folder it was made in: a link at the thumbnail's name is replaced, never followed. A
+  // thumbnail the decoder could not write is not there: nothing is put in place.
+  const FileDescriptor folder = ThumbnailFolder(made);
+  if (!folder || ::renameat(folder.Get(), made.filename().c_str(), folder.Get(), final.filename().c_str()) != 0) {
+    Discard();
+  }
 }
 
 void PendingThumbnail::Discard() const {
   if (made.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove(made, ec);
+  if (const FileDescriptor folder = ThumbnailFolder(made)) ::unlinkat(folder.Get(), made.filename().c_str(), 0);
 }
 
 FileRow ScanFileReader::Read(const FolderKey& folder, const std::string& name, PendingThumbnail& pending) {
@@ -50,13 +70,12 @@ FileRow ScanFileReader::Read(const FolderKey& folder, const std::string& name, P
   auto thumbnailWork = [&](const std::string& supportIptc) -> std::string {
     if (!m_settings.createThumbnails || supportIptc == "0") return {};
     std::filesystem::path thumbnail = ThumbnailPath(folder.Bytes(), name, supportIptc);
-    std::error_code ec;
-    if (!m_settings.reCreateThumbnails && std::filesystem::exists(thumbnail, ec)) return {};
+    if (!m_settings.reCreateThumbnails && ThumbnailThere(thumbnail)) return {};
     static std::atomic<unsigned long> made{0};
-    const std::string hidden =
-        "." + thumbnail.filename().native() + ".tessarine-" + std::to_string(::getpid()) + "-" + std::to_string(++made);
-    // A name near the system's limit has no room for the hidden one: written in place, as it comes.
-    if (hidden.size() > NAME_MAX) return thumbnail.native();
+    const std::string tag = ".tessarine-" + std::to_string(::getpid()) + "-" + std::to_string(++made);
+    std::string hidden = "." + thumbnail.filename().native() + tag;
+    // A name near the system's limit has no room for the long hidden one: the tag alone is hidden enough.
+    if (hidden.size() > NAME_MAX) hidden = tag;
     pending.final = thumbnail;
     pending.made = thumbnail.parent_path() / hidden;
     return pending.made.native();
@@ -81,9 +100,9 @@ void ScanFileReader::AbortDecoding() { m_tools->decoder.Abort(); }
 unsigned ReadAhead::DefaultWorkers() { return std::max(1U, std::thread::hardware_concurrency()); }
 
 ReadAhead::ReadAhead(const Settings& settings, std::filesystem::path dumpFile, unsigned workers)
-    : m_settings(settings), m_dumpFile(std::move(dumpFile)), m_window(4 * std::size_t{workers} + 2) {
+    : m_settings(settings), m_dump(std::move(dumpFile)), m_window(4 * std::size_t{workers} + 2) {
   // Made first: its parser sets up the XML library once, before any worker uses it.
-  m_ownReader = std::make_unique<ScanFileReader>(m_settings, m_dumpFile);
+  m_ownReader = std::make_unique<ScanFileReader>(m_settings, &m_dump);
   for (unsigned i = 0; i < workers; ++i) m_workers.emplace_back([this] { Work(); });
 }
 
@@ -156,7 +175,7 @@ FileRow ReadAhead::Take(const FolderKey& folder, const std::string& name) {
 }
 
 void ReadAhead::Work() {
-  ScanFileReader reader(m_settings, m_dumpFile);
+  ScanFileReader reader(m_settings, &m_dump);
   std::unique_lock lock(m_mutex);
   m_readers.push_back(&reader);
   for (;;) {

@@ -16,6 +16,7 @@
 #include "core/FolderKey.h"
 #include "core/Settings.h"
 #include "metadata/FileRowReader.h"
+#include "metadata/ParsingErrorDump.h"
 
 namespace tessarine {
 
@@ -35,7 +36,8 @@ struct PendingThumbnail {
 // the settings ask for one. A failure of the reading still gives a row of the file's facts.
 class ScanFileReader {
  public:
-  ScanFileReader(const Settings& settings, const std::filesystem::path& parseErrorDumpFile);
+  // dump: the scan's, shared by its readers; none writes no dump.
+  ScanFileReader(const Settings& settings, ParsingErrorDump* dump);
   ~ScanFileReader();
   ScanFileReader(const ScanFileReader&) = delete;
   ScanFileReader& operator=(const ScanFileReader&) = delete;
@@ -53,7 +55,8 @@ class ScanFileReader {
 
 class ReadAhead {
  public:
-  // workers 0: every file is read by the writer when it takes it.
+  // workers 0: every file is read by the writer when it takes it. The scan's first XMP packet that
+  // fails to parse is dumped to parseErrorDumpFile.
   ReadAhead(const Settings& settings, std::filesystem::path parseErrorDumpFile, unsigned workers);
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
@@ -86,7 +89,7 @@ class ReadAhead {
   void Work();
 
   const Settings& m_settings;
-  const std::filesystem::path m_dumpFile;
+  ParsingErrorDump m_dump;
   std::unique_ptr<ScanFileReader> m_ownReader;  // the writer's, for files read on its thread
 
   std::mutex m_mutex;
