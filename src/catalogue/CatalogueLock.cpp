@@ -4,7 +4,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "catalogue/CatalogueConnection.h"
@@ -99,7 +101,12 @@ std::optional<std::string> TakeSqliteLock(CatalogueConnection& connection, std::
   if (database.empty()) return std::nullopt;  // an in-memory database: no one else can reach it
   const std::string path = database + ".tessarine-lock";
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd < 0) return std::nullopt;  // a read-only folder: no one can change the database either
+  if (fd < 0) {
+    // A folder the user cannot write to: no one can change the database either. Anything else at
+    // the lock's place (a link planted there) must not let two scans run at once.
+    if (errno == EACCES || errno == EROFS || errno == EPERM) return std::nullopt;
+    return "the lock file " + path + " cannot be used (" + std::strerror(errno) + "): remove what is there";
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     char text[512] = {};
     const ssize_t length = ::pread(fd, text, sizeof text - 1, 0);

@@ -111,6 +111,24 @@ TEST_P(CatalogueConnectionOn, TheCatalogueLockIsFreeTheMomentItsConnectionCloses
   other.CloseConnection();
 }
 
+// The embedded catalogue's lock is a file beside it: a link planted there stops the operation
+// rather than letting it run unlocked.
+TEST_P(CatalogueConnectionOn, ALinkAtTheEmbeddedCataloguesLockRefusesTheLock) {
+  if (GetParam() != std::string("SQLite")) GTEST_SKIP() << "the servers lock in the server";
+  Open();
+  auto rows = connection.ExecuteStatement("pragma database_list;", CursorChoice::ForwardOnly);
+  ASSERT_TRUE(rows && !rows->IsEof());
+  const std::string lock = rows->FieldValue(2).value_or("") + ".tessarine-lock";
+  rows.reset();
+  std::filesystem::remove(lock);
+  std::filesystem::create_symlink(m_folder / "elsewhere", lock);
+  const std::optional<std::string> refused = connection.TakeCatalogueLock(Table("Locked"));
+  std::filesystem::remove(lock);
+  ASSERT_TRUE(refused);
+  EXPECT_NE(refused->find("cannot be used"), std::string::npos) << *refused;
+  EXPECT_FALSE(std::filesystem::exists(m_folder / "elsewhere"));
+}
+
 TEST_P(CatalogueConnectionOn, UpdateOrDeleteMatchingNoRowIsSuccess) {
   Open();
   const std::string t = Table("NoRow");
