@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/IniFile.h"
-#include "support/RunTool.h"
+#include "support/ToolProcess.h"
 #include "support/SqliteCatalogue.h"
 #include "support/ValidName.h"
 
@@ -31,13 +31,6 @@ TEST_F(DbCommands, TestPrintsTheResultAndTheConnectStringWithoutThePassword) {
   EXPECT_EQ(run.out.find("s3cret"), std::string::npos) << run.out;
 }
 
-TEST_F(DbCommands, TestWithoutADataSourceFails) {
-  WriteFile(ini, "[Connection]\nDSN=\n");
-  const ToolRun run = Tessarine("db test " + Settings());
-  EXPECT_NE(run.status, 0);
-  EXPECT_NE(run.out.find("DSN not defined"), std::string::npos) << run.out;
-}
-
 TEST_F(DbCommands, CreateRefusesWithoutYesAndCreatesWithIt) {
   ToolRun run = Tessarine("db create " + Settings());
   EXPECT_EQ(run.status, 2) << run.out;
@@ -57,10 +50,6 @@ TEST_F(DbCommands, SqlPrintsTheCreateStatementOfTheOneTableNamed) {
   const std::string images = ImagesTableStatement(ValidName("Pics"), SqlDialectFor(DbmsKind::Sqlite));
   EXPECT_EQ(Tessarine("db sql --images " + Settings()).out, images + "\n");
   EXPECT_EQ(Tessarine("db sql " + Settings()).status, 2);
-  WriteFile(ini, "[Database]\nImages=My Pics\n");
-  run = Tessarine("db sql --images " + Settings());
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.out.find("Invalid table name"), std::string::npos) << run.out;
 }
 
 // The run command's first start: the embedded catalogue comes with its tables, so the first window
