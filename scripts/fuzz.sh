@@ -2,13 +2,16 @@
 # Builds the libFuzzer target with clang and runs it.
 # Usage: scripts/fuzz.sh smoke      a short run (part of the test command)
 #        scripts/fuzz.sh [SECONDS]  a longer run, corpus kept in fuzz-corpus/
+# Both start from the seeds in tests/fuzz/seeds (files the streamed reader's tests generate: write
+# them again with TESSARINE_FUZZ_SEEDS=tests/fuzz/seeds build/tests/metadata/metadata_tests
+# --gtest_filter='StreamedReader.*') and from the shared sample files when they are there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 mode=${1:-600}
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTESSARINE_FUZZ=ON -DTESSARINE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target fuzz_read_image_metadata
+flock /tmp/tessarine-build.lock cmake --build "$build" --target fuzz_read_image_metadata
 
 corpus="$root/fuzz-corpus"
 seconds=$mode
@@ -18,5 +21,7 @@ if [ "$mode" = smoke ]; then
   seconds=30
 fi
 mkdir -p "$corpus"
+seeds=("$root/tests/fuzz/seeds")
+[ -d "$root/../shared/corpus" ] && seeds+=("$root/../shared/corpus")
 "$build/tests/fuzz/fuzz_read_image_metadata" -max_total_time="$seconds" -max_len=65536 -timeout=1 \
-  -dict="$root/tests/fuzz/metadata.dict" -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
+  -dict="$root/tests/fuzz/metadata.dict" -print_final_stats=1 "$corpus" "${seeds[@]}" 2>&1 | tail -n 12

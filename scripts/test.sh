@@ -7,8 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-test"
 
 "$root/scripts/install-deps.sh"
-# Every include and library link points down the layers.
+# Every include and library link points down the layers, and the tests stay lean.
 "$root/scripts/check-layers.sh"
+"$root/scripts/check-test-weight.sh"
 "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Debug -DTESSARINE_SANITIZE=ON
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "support/RunTool.h"
+#include "support/ToolProcess.h"
 #include "support/SqliteCatalogue.h"
 
 namespace tessarine::test {

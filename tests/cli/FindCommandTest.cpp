@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/ScanStatements.h"
-#include "support/RunTool.h"
+#include "support/ToolProcess.h"
 #include "support/SqliteCatalogue.h"
 
 namespace tessarine::test {
@@ -107,17 +107,6 @@ TEST_F(FindCommand, RefusesWrongArgumentsAndReportsDatabaseErrorsWithStatusTwo) 
   EXPECT_NE(run.out.find("Error "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Missing"), std::string::npos) << run.out;
 
-  // No data source named.
-  WriteFile(ini, "[Database]\nDBMS=3\n");
-  run = Find("dog", ToolStderr::Keep);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.out.find("DSN not defined"), std::string::npos) << run.out;
-
-  // A table name no statement may carry.
-  WriteSqliteSettings(ini, "Images=Pics;x\n");
-  run = Find("dog", ToolStderr::Keep);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.out.find("Invalid table name"), std::string::npos) << run.out;
 }
 
 }  // namespace

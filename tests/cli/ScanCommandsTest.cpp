@@ -3,19 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "core/TableName.h"
 #include "metadata/ImageBytes.h"
-#include "support/RunTool.h"
+#include "support/ToolProcess.h"
 #include "support/SqliteCatalogue.h"
+#include "workflows/connection/OpenCatalogue.h"
 
 namespace tessarine::test {
 namespace {
@@ -274,89 +272,22 @@ TEST_F(ScanCommands, ATableNameCarryingAStatementIsWarnedOfAndRefused) {
   EXPECT_EQ(Query("select count(*) from Images;"), "0");
 }
 
-// Runs `tessarine scan` and acts on it (with its process id) once it announces the folder; returns
-// the exit status (-1 when it did not exit normally) and everything it printed.
-ToolRun ScanActingAt(const std::string& settingsFile, const std::string& announcement,
-                     const std::function<void(pid_t)>& act) {
-  ToolRun run;
-  int out[2];
-  if (::pipe(out) != 0) return run;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
-    ::dup2(out[1], STDERR_FILENO);
-    ::close(out[0]);
-    ::close(out[1]);
-    ::execl(TESSARINE_EXECUTABLE, "tessarine", "scan", "--settings", settingsFile.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  bool signalled = false;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    run.out.append(buffer, static_cast<std::size_t>(n));
-    if (!signalled && run.out.find(announcement) != std::string::npos) {
-      act(child);
-      signalled = true;
-    }
-  }
-  ::close(out[0]);
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-TEST_F(ScanCommands, SigintStopsAfterTheFolderInProgress) {
-  CreateTables();
-  const auto first = dir / "a";
-  const auto second = dir / "b";
-  const auto third = dir / "c";
-  for (const auto& folder : {first, second, third}) {
-    std::filesystem::create_directory(folder);
-    ASSERT_EQ(Run("folders add" + Quoted(folder)).status, 0);
-  }
-  WriteFile(third / "three.jpg", "x");
-  // Enough files that the signal lands while the second folder is being read.
-  constexpr int kSecondFolderFiles = 3000;
-  for (int i = 0; i < kSecondFolderFiles; ++i) WriteFile(second / ("file" + std::to_string(i) + ".txt"), "text");
-
-  const ToolRun run = ScanActingAt(ini.string(), "Scanning " + Text(second), [](pid_t scan) { ::kill(scan, SIGINT); });
-  EXPECT_EQ(run.status, 128 + SIGINT) << run.out;
-  EXPECT_NE(run.out.find("stopped"), std::string::npos) << run.out;
-  EXPECT_EQ(run.out.find("Error "), std::string::npos) << run.out;
-
-  // Stopped in the second folder; what a stop keeps is ScanEndToEnd.StopInTheSecondOfThreeFoldersFinishesThatFolderOnly.
-  EXPECT_LT(std::stoi(RowsUnder(second)), kSecondFolderFiles);
-  EXPECT_EQ(RowsUnder(third), "0");
-}
-
+// Who may change the catalogue is OpenCatalogueToChange's (RescanSafety); here the command's answer
+// while this process holds it.
 TEST_F(ScanCommands, AScanWhileAnotherHoldsTheCatalogueIsRefusedAndToldWho) {
   CreateTables();
   ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
-  // Enough files that the first scan is still at work when it is held still.
-  constexpr int kFiles = 2000;
-  for (int i = 0; i < kFiles; ++i) WriteFile(photos / "sub" / ("file" + std::to_string(i) + ".txt"), "text");
-  ToolRun second;
-  pid_t firstProcess = 0;
-  // The first scan holds the catalogue while it is held still; a second one is refused.
-  const ToolRun first = ScanActingAt(ini.string(), "Scanning " + Text(photos), [&](pid_t scan) {
-    firstProcess = scan;
-    ::kill(scan, SIGSTOP);
-    second = Run("scan");
-    ::kill(scan, SIGCONT);
-  });
-  EXPECT_EQ(first.status, 0) << first.out;
-  EXPECT_EQ(second.status, 3) << second.out;
-  EXPECT_NE(second.out.find("process " + std::to_string(firstProcess)), std::string::npos) << second.out;
-  EXPECT_EQ(RowsUnder(photos), std::to_string(3 + kFiles));
-  // Once the first has ended, the catalogue is free again.
+  CatalogueConnection holder;
+  RecordingUserPort port;
+  ASSERT_TRUE(OpenCatalogueToChange(holder, port, LoadSettings(ini), true)) << port.LastStatus();
+  const ToolRun refused = Run("scan");
+  EXPECT_EQ(refused.status, 3) << refused.out;
+  EXPECT_NE(refused.out.find("process " + std::to_string(::getpid())), std::string::npos) << refused.out;
+  EXPECT_EQ(RowsUnder(photos), "0");
+  // Once it is let go, the catalogue is free again.
+  holder.CloseConnection();
   EXPECT_EQ(Run("scan").status, 0);
+  EXPECT_EQ(RowsUnder(photos), "3");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "metadata/ImageBytes.h"
-#include "support/RunTool.h"
+#include "support/ToolProcess.h"
 #include "support/TempDir.h"
 
 namespace {

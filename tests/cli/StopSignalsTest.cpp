@@ -14,7 +14,7 @@
 
 #include "catalogue/CatalogueStatements.h"
 #include "support/DatabaseFixture.h"
-#include "support/RunTool.h"
+#include "support/ToolProcess.h"
 #include "support/ValidName.h"
 
 namespace tessarine::test {
@@ -64,12 +64,12 @@ class StopSignals : public DatabaseFixture {
 
   // True once the server shows a session waiting for the lock on the images table (the tool's: no
   // one else writes to it); false when the tool ended first.
-  bool ToolWaitsForTheLock(RunningTool& tool) {
+  bool ToolWaitsForTheLock(ToolProcess& tool) {
     CatalogueConnection watcher;
     watcher.OpenConnection(Db().userDsn);
     const std::string waiting =
         "select count(*) from pg_locks where not granted and relation = '" + m_images + "'::regclass;";
-    while (!tool.HasEnded()) {
+    while (!tool.Exited()) {
       auto rows = watcher.ExecuteStatement(waiting);
       if (rows && rows->FieldValue(0) != "0") return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -87,15 +87,13 @@ INSTANTIATE_TEST_SUITE_P(Db, StopSignals, ::testing::Values("PostgreSQL"), [](co
 
 TEST_P(StopSignals, TheFirstCtrlCIsAnsweredAtOnceAndTheScanStopsOnceTheStatementReturns) {
   Lock();
-  RunningTool tool(TESSARINE_EXECUTABLE, Arguments("scan"));
+  ToolProcess tool(TESSARINE_EXECUTABLE, Arguments("scan"));
   // The first file is read; writing its row waits.
   ASSERT_TRUE(ToolWaitsForTheLock(tool)) << tool.Output();
   tool.Signal(SIGINT);
   ASSERT_TRUE(tool.WaitFor(kStopping)) << tool.Output();
   Unlock();
-  const int status = tool.Wait();
-  ASSERT_TRUE(WIFEXITED(status)) << tool.Output();
-  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT) << tool.Output();
+  EXPECT_EQ(tool.Wait(), 128 + SIGINT) << tool.Output();
   // The file in progress was finished and its row committed; no other file was read.
   EXPECT_NE(tool.Output().find("\n1 files catalogued, stopped."), std::string::npos) << tool.Output();
   EXPECT_EQ(tool.Output().find("Error "), std::string::npos) << tool.Output();
@@ -103,14 +101,13 @@ TEST_P(StopSignals, TheFirstCtrlCIsAnsweredAtOnceAndTheScanStopsOnceTheStatement
 
 TEST_P(StopSignals, ASecondSignalEndsTheScanAtOnceWhileTheStatementStillWaits) {
   Lock();
-  RunningTool tool(TESSARINE_EXECUTABLE, Arguments("scan"));
+  ToolProcess tool(TESSARINE_EXECUTABLE, Arguments("scan"));
   ASSERT_TRUE(ToolWaitsForTheLock(tool)) << tool.Output();
   tool.Signal(SIGINT);
   ASSERT_TRUE(tool.WaitFor(kStopping)) << tool.Output();
   tool.Signal(SIGTERM);
-  const int status = tool.Wait();  // the lock is still held
-  ASSERT_TRUE(WIFSIGNALED(status)) << tool.Output();
-  EXPECT_EQ(WTERMSIG(status), SIGTERM);
+  tool.Wait();  // the lock is still held
+  EXPECT_EQ(tool.Signalled(), SIGTERM) << tool.Output();
   Unlock();
 }
 
@@ -118,15 +115,13 @@ TEST_P(StopSignals, SigtermStopsTheCheckWithoutPrintingOrDeletingAnything) {
   const ToolRun scanned = RunTool(TESSARINE_EXECUTABLE, "scan" + Settings());
   ASSERT_EQ(scanned.status, 0) << scanned.out;
   Lock();
-  RunningTool tool(TESSARINE_EXECUTABLE, Arguments("check"));
+  ToolProcess tool(TESSARINE_EXECUTABLE, Arguments("check"));
   // Marking the first file's row waits.
   ASSERT_TRUE(ToolWaitsForTheLock(tool)) << tool.Output();
   tool.Signal(SIGTERM);
   ASSERT_TRUE(tool.WaitFor(kStopping)) << tool.Output();
   Unlock();
-  const int status = tool.Wait();
-  ASSERT_TRUE(WIFEXITED(status)) << tool.Output();
-  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM) << tool.Output();
+  EXPECT_EQ(tool.Wait(), 128 + SIGTERM) << tool.Output();
   EXPECT_NE(tool.Output().find("Check stopped"), std::string::npos) << tool.Output();
   EXPECT_EQ(tool.Output().find("Files without corresponding lines"), std::string::npos) << tool.Output();
   EXPECT_EQ(tool.Output().find("Error "), std::string::npos) << tool.Output();

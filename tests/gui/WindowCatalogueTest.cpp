@@ -80,39 +80,6 @@ class WindowCatalogueTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void wordsFindTheirPhotosPageByPageUnderHumanTitles() {
-    CatalogueWindow f;
-    QVERIFY(f.Find("cmdSearch")->isVisible());
-    f.Search(QStringLiteral("beach"));
-    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("300 photos"));
-    // The first page only, then the rest as the view scrolls.
-    QCOMPARE(f.Model().rowCount(), tessarine::CatalogueModel::kPageSize);
-    QVERIFY(f.Model().canFetchMore({}));
-    f.ReadAll();
-    QCOMPARE(f.Model().rowCount(), 300);
-    std::set<QString> files;
-    for (int row = 0; row < f.Model().rowCount(); ++row) files.insert(f.Cell(row, QStringLiteral("File")));
-    QCOMPARE(files.size(), std::size_t(300));
-
-    QStringList titles;
-    for (int c = 0; c < f.Model().columnCount(); ++c) titles << f.Model().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-    for (const char* title : {"Folder", "File", "Title", "Caption", "Keywords", "Date", "ClientName"}) {
-      QVERIFY2(titles.contains(QLatin1String(title)), qPrintable(titles.join(QLatin1Char(','))));
-    }
-    QVERIFY(!titles.contains(QStringLiteral("ObjectName")));
-
-    // A custom column is searched too, and every word must match.
-    f.Search(QStringLiteral("client1 beach"));
-    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("150 photos"));
-    // No words: every row, over several pages.
-    f.Search(QString());
-    f.ReadAll();
-    QCOMPARE(f.Model().rowCount(), kPhotos);
-    f.Search(QStringLiteral("nowhere-to-be-found"));
-    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("0 photos"));
-    QCOMPARE(f.Model().rowCount(), 0);
-  }
-
   void theHeaderSortsTheWholeSearchAndFiltersNarrowIt() {
     CatalogueWindow f;
     f.Search(QString());

@@ -46,29 +46,6 @@ class WindowLinksTest : public QObject {
     for (std::size_t i : {0u, 1u, 2u, 4u}) QVERIFY(f.opened[i].startsWith(QStringLiteral("https://")));
   }
 
-  void anInstalledWindowOpensTheManualAndTheLicenceFromShare() {
-    WindowFixture f;
-    f.window->SetProgramFolder(f.dir / "usr" / "bin");
-    const auto share = f.dir / "usr" / "share" / "tessarine-pro";
-    const auto manual = share / "Help" / "TessarinePro.pdf";
-    f.Click("cmdHelp");
-    f.ExpectMessages(1, tessarine::MessageIcon::Exclamation);
-    QCOMPARE(f.messages[0].text, "Missing help file:\n" + manual.string());
-
-    std::filesystem::create_directories(manual.parent_path());
-    tessarine::test::WriteFile(manual, "%PDF-1.4\n");
-    tessarine::test::WriteFile(share / "license-fi.txt", "FreeImage Public License\n");
-    f.Click("cmdHelp");
-    QCOMPARE(f.messages.size(), std::size_t(1));
-    f.onDialog = [&](QDialog& about) {
-      tessarine::test::ClickCentre(tessarine::test::FindIn(&about, QStringLiteral("lblFreeImageLicense")));
-      about.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-    };
-    f.Click("cmdAbout");
-    QCOMPARE(f.opened, (std::vector<QString>{QString::fromStdString(manual.string()),
-                                             QString::fromStdString((share / "license-fi.txt").string())}));
-  }
-
   void theBuiltManualIsARealPdf() {
     // The build writes the manual beside the program; this test program lives elsewhere.
     const char* binary = std::getenv("TESSARINE_BINARY_DIR");

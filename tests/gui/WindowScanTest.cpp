@@ -1,6 +1,6 @@
-// Tab "5 - Scan folders" on the embedded SQLite catalogue: the folder list as the folders table
-// holds it, adding and removing folders, and the scan with its lock, observed from inside it.
-// The folder-list rules and their messages are FolderList's, tested with it.
+// Tab "5 - Scan folders" on the embedded SQLite catalogue: folders dropped on the list, and the
+// scan with its lock, observed from inside it. Listing, adding and removing folders are
+// FolderList's, tested with it.
 
 #include <QImage>
 #include <QMimeData>
@@ -36,25 +36,15 @@ struct ScanWindow : tessarine::test::SqliteWindow {
     ClickTab(4);
     ClickTab(5);
   }
-  void Add(std::optional<std::string> folder) {
-    chosen = std::move(folder);
-    Click("cmdAddFolder");
-  }
   QTreeWidget* List() const { return Find<QTreeWidget>("lvFolders"); }
   int Rows() const { return List()->topLevelItemCount(); }
   QTreeWidgetItem* Row(int i) const { return List()->topLevelItem(i); }
   void Tick(int i, bool on) const { Row(i)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked); }
   bool ScanEnabled() const { return Enabled("cmdScan"); }
-  bool HelpShown() const { return Find("FrameHelp")->isVisible(); }
 
   std::optional<std::string> chosen;
 };
 
-bool IsLight(const QColor& color, int hue) {
-  return color.hslHue() == hue && color.lightness() > 127 && color.hslSaturation() > 0;
-}
-
-const std::vector<const char*> kFolderButtons = {"cmdAddFolder", "cmdRemoveFolder"};
 const std::vector<const char*> kLockedControls = {"TabStripMain",    "lblNextStep_5",   "cmdAddFolder", "cmdRemoveFolder",
                                                   "chkThumbnails",   "frameThumbnails", "optThumbnails_0",
                                                   "optThumbnails_1", "cmdOK",           "lvFolders"};
@@ -79,83 +69,6 @@ class WindowScanTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void theListShowsTheFoldersTableAndTicksEnableTheScan() {
-    ScanWindow f;
-    QVERIFY(f.HelpShown());
-    f.AddRows({f.photos, f.dir / "gone"});
-    const std::vector<tessarine::FolderEntry> entries = f.window->FolderEntries();
-    QVERIFY(f.Rows() == 2 && entries.size() == 2);
-    QCOMPARE(entries[0].folder.Text(), Slash(f.photos));
-    for (int i = 0; i < 2; ++i) {
-      QCOMPARE(f.Row(i)->text(0).toStdString(), entries[i].folder.Text());
-      QCOMPARE(f.Row(i)->text(1).toStdString(), entries[i].status);
-    }
-    QVERIFY(IsLight(f.Row(1)->foreground(0).color(), 0));  // not on disk: light red
-    QVERIFY(!f.HelpShown());
-    QCOMPARE(f.EnabledAmong(kFolderButtons, false), QStringList());
-
-    const std::pair<int, bool> ticks[] = {{-1, false}, {0, true}, {1, true}, {0, false}, {1, false}};
-    for (const auto& [row, on] : ticks) {
-      if (row >= 0) f.Tick(row, on);
-      QCOMPARE(f.ScanEnabled(), f.Row(0)->checkState(0) == Qt::Checked || f.Row(1)->checkState(0) == Qt::Checked);
-    }
-
-    // A folders table that cannot be read: said in the status line, add and remove disabled.
-    f.Sql("drop table Folders;");
-    f.Reload();
-    QVERIFY(!f.Status().isEmpty() && f.beeps == 1 && f.HelpShown());
-    QCOMPARE(f.EnabledAmong(kFolderButtons), QStringList());
-  }
-
-  void addingListsAStoredFolderOrASubfolderForOneScan() {
-    ScanWindow f;
-    auto* log = f.Find<QListWidget>("sqlOutPut");
-    log->addItem(QStringLiteral("earlier"));
-    f.Add(f.photos.string());
-    QCOMPARE(log->count(), 0);
-    QCOMPARE(f.Sql("select Folder from Folders;"), Slash(f.photos));
-    QCOMPARE(f.Rows(), 1);
-    QCOMPARE(f.Row(0)->checkState(0), Qt::Unchecked);
-
-    // A subfolder of a listed folder: ticked, in light blue, nothing written.
-    f.Add((f.photos / "sub").string());
-    QCOMPARE(f.Rows(), 2);
-    QCOMPARE(f.Row(1)->checkState(0), Qt::Checked);
-    QVERIFY(IsLight(f.Row(1)->foreground(0).color(), 240));
-    QVERIFY(f.window->FolderEntries()[1].IsSubfolderToUpdate());
-    QVERIFY(f.Find("lblSubFolder")->isVisible() && f.ScanEnabled());
-    QVERIFY(f.Count("Folders") == "1" && f.messages.empty());
-
-    // A folder holding the listed one is refused, and a cancelled choice does nothing: the list stays.
-    f.Add(f.dir.path().string());
-    f.ExpectMessages(1, MessageIcon::Critical);
-    f.Add(std::nullopt);
-    QCOMPARE(f.messages.size(), std::size_t(1));
-    QVERIFY(f.Rows() == 2 && f.Count("Folders") == "1");
-  }
-
-  void removingAsksAboutTheSelectedFolderThenReloads() {
-    ScanWindow f;
-    f.AddRows({f.photos, f.dir / "other"});
-    f.Click("cmdRemoveFolder");
-    f.ExpectMessages(1, MessageIcon::Information);  // nothing selected
-
-    f.Row(1)->setSelected(true);
-    for (bool yes : {false, true}) {
-      f.answerYes = yes;
-      f.Click("cmdRemoveFolder");
-      f.ExpectMessages(yes ? 3 : 2, MessageIcon::Question);
-      QVERIFY(f.Rows() == (yes ? 1 : 2) && f.Count("Folders") == (yes ? "1" : "2"));
-    }
-    QCOMPARE(f.Sql("select Folder from Folders;"), Slash(f.photos));
-
-    // The Delete key in the list does as the button.
-    f.Row(0)->setSelected(true);
-    QTest::keyClick(f.List(), Qt::Key_Delete);
-    f.ExpectMessages(4, MessageIcon::Question);
-    QVERIFY(f.Rows() == 0 && f.Count("Folders") == "0" && f.HelpShown());
-  }
-
   void theScanLocksTheWindowAndClosingCountsAsStop() {
     ScanWindow f("[Configuration]\nCreateThumbnails=1\nReCreateThumbnails=0\n");
     // A 320 x 212 picture gives a 160 x 106 thumbnail, shown as the full 120 x 80 box. It is the

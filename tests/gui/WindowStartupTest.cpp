@@ -32,25 +32,6 @@ class WindowStartupTest : public QObject {
     QCOMPARE(f.SettingsText(), std::string(stored));
   }
 
-  void tableNamesNoStatementMayCarryAreWarnedOfKeptAndGetNoQuery() {
-    const char* stored = "[Database]\nFolders=Folders;drop/**/table/**/Images;--\nImages=Images; drop table Folders; --\n";
-    WindowFixture f(stored);
-    // One warning a name, then the folder-list load tells in the status line why it read nothing.
-    QCOMPARE(f.messages.size(), std::size_t{2});
-    QVERIFY(f.messages[0].text.find("[Database] Folders: invalid table name 'Folders;drop/**/table/**/Images;--'") !=
-            std::string::npos);
-    QVERIFY(f.messages[1].text.find("[Database] Images: invalid table name 'Images; drop table Folders; --'") !=
-            std::string::npos);
-    QVERIFY(f.messages[1].icon == tessarine::MessageIcon::Exclamation);
-    QVERIFY(f.Status().startsWith(QStringLiteral("Invalid table name 'Folders;drop/**/table/**/Images;--': ")));
-    // Shown as stored, to be corrected on the tables tab; the verify tab offers no query to run.
-    f.ExpectTexts({{"txtTableFolders", "Folders;drop/**/table/**/Images;--"},
-                   {"txtTableImages", "Images; drop table Folders; --"}});
-    f.ClickTab(6);
-    QCOMPARE(f.TextOf("txtVerifyQuery"), QString());
-    QCOMPARE(f.SettingsText(), std::string(stored));
-  }
-
   void onlyTheFirstTabShowsAndTheFolderListIsLoaded() {
     WindowFixture f;
     QCOMPARE(f.window->windowTitle(), QString::fromUtf8(tessarine::kWindowTitle.data()));

@@ -21,15 +21,12 @@ struct CheckedWindow : SqliteWindow {
     for (int r = 0; r < List(i)->topLevelItemCount(); ++r) files << List(i)->topLevelItem(r)->text(1);
     return files;
   }
-  int Listed() const { return List(0)->topLevelItemCount() + List(1)->topLevelItemCount(); }
   // Clicks "Check" and lets the window run until the check, on its own thread, has ended.
   bool Check() const {
     Click("cmdCheck");
     return QTest::qWaitFor([this] { return Hidden("cmdCancelCheck"); }, 60'000);
   }
 };
-
-const std::vector<const char*> kDeletes = {"cmdDeleteFiles", "cmdDeleteLines"};
 
 }  // namespace
 
@@ -57,38 +54,6 @@ class WindowVerifyTest : public QObject {
     f.Find<QPlainTextEdit>("txtVerifyQuery")->setPlainText(QStringLiteral("select * from Nowhere;"));
     f.Click("cmdVerifyQuery");
     QCOMPARE(f.TextOf("txtVerifyResult"), QString());
-  }
-
-  // What the lists hold is VerifyOnDatabase.CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWhenAsked.
-  void checkWalksTheFoldersTableAsItIsNowAndDeletesWhatItListed() {
-    CheckedWindow f;
-    QCOMPARE(f.EnabledAmong(kDeletes), QStringList());
-    std::filesystem::remove(f.photos / "b.txt");
-    // A folder listed after the window loaded its list: the check reloads the list first.
-    const auto more = f.dir / "more";
-    std::filesystem::create_directories(more);
-    WriteFile(more / "new.txt", "new");
-    f.Sql("insert into Folders values('" + more.string() + "/', '', '');");
-    QVERIFY(f.Check());
-    QCOMPARE(f.Files(0), QStringList{QStringLiteral("new.txt")});
-    QCOMPARE(f.List(0)->topLevelItem(0)->text(0).toStdString(), more.string() + "/");
-    QCOMPARE(f.Files(1), QStringList{QStringLiteral("b.txt")});
-    QVERIFY(f.List(0)->selectedItems().isEmpty());
-    QCOMPARE(f.EnabledAmong(kDeletes, false), QStringList());
-    QVERIFY(!f.Hidden("cmdCheck") && f.Hidden("cmdCancelCheck"));
-
-    f.answerYes = false;
-    f.Click("cmdDeleteFiles");
-    QCOMPARE(f.messages.size(), std::size_t(1));
-    QCOMPARE(f.Files(0).size(), 1);
-    f.answerYes = true;
-    f.Click("cmdDeleteFiles");
-    f.Click("cmdDeleteLines");
-    QVERIFY(!std::filesystem::exists(more / "new.txt"));
-    QCOMPARE(f.Listed(), 0);
-    QVERIFY(f.Check());
-    QCOMPARE(f.Listed(), 0);
-    QCOMPARE(f.EnabledAmong(kDeletes), QStringList());
   }
 
   void theCheckLocksTheTabStripsAndClosingCountsAsCancel() {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/RunTool.h"
+#include "support/ToolProcess.h"
 #include "support/TempDir.h"
 
 namespace tessarine::test {

@@ -1,7 +1,7 @@
 // The shared sample corpus read both ways: with modern formats off every file's record is the one
 // the whole-file reader of the classic rules gives, byte for byte; with them on, a row differs only
 // in columns that were empty, and the classic record underneath is unchanged. Skips without the
-// corpus (TESSARINE_CORPUS names another folder). Prints what the option added per file.
+// corpus. Prints what the option added per file.
 
 #include <gtest/gtest.h>
 
@@ -13,39 +13,16 @@
 
 #include "metadata/FileRowReader.h"
 #include "metadata/XmpParser.h"
+#include "support/Corpus.h"
 #include "support/TempDir.h"
 #include "support/WholeFileSearch.h"
 
 namespace tessarine {
 namespace {
 
-std::filesystem::path CorpusFolder() {
-  const char* chosen = std::getenv("TESSARINE_CORPUS");
-  return chosen != nullptr ? std::filesystem::path(chosen) : std::filesystem::path("/work/shared/corpus/exiftool-samples");
-}
-
-std::vector<std::filesystem::path> CorpusFiles() {
-  std::vector<std::filesystem::path> files;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(CorpusFolder(), ec)) {
-    if (entry.is_regular_file()) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-bool SameClassicRecord(const MetadataRecord& a, const MetadataRecord& b) {
-  if (a.alerts.size() != b.alerts.size()) return false;
-  for (std::size_t i = 0; i < a.alerts.size(); ++i) {
-    if (a.alerts[i].kind != b.alerts[i].kind || a.alerts[i].text != b.alerts[i].text) return false;
-  }
-  return a.supportIptc == b.supportIptc && a.iim == b.iim && a.xmp == b.xmp && a.copyrightStatus == b.copyrightStatus &&
-         a.custom == b.custom && a.xmpState == b.xmpState && a.problems == b.problems;
-}
-
 TEST(CorpusDifferentialTest, ModernFormatsOnlyFillColumnsTheClassicRulesLeftEmpty) {
-  const std::vector<std::filesystem::path> files = CorpusFiles();
-  if (files.empty()) GTEST_SKIP() << "no sample corpus at " << CorpusFolder();
+  const std::vector<std::filesystem::path> files = test::CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "no sample corpus at " << test::CorpusFolder();
   const XmpParser parser(CustomXmpDefinition{});
   const auto& columns = ImageColumns();
   int filled = 0;
@@ -63,9 +40,9 @@ TEST(CorpusDifferentialTest, ModernFormatsOnlyFillColumnsTheClassicRulesLeftEmpt
       MetadataRecord modern;
       ReadImageMetadata(path, ext, on, modern);
       const MetadataRecord reference = classic.supportIptc == "0" ? MetadataRecord() : test::WholeFileRecord(data, ext, off);
-      EXPECT_TRUE(SameClassicRecord(classic, reference)) << path;
+      EXPECT_EQ(test::RecordDifference(classic, reference), "") << path;
       EXPECT_FALSE(classic.beyondClassic) << path;
-      EXPECT_TRUE(SameClassicRecord(modern, classic)) << path;
+      EXPECT_EQ(test::RecordDifference(modern, classic), "") << path;
 
       const FileRow rowOff = ReadFileRow(path, off, xmpOverIptc);
       const FileRow rowOn = ReadFileRow(path, on, xmpOverIptc);

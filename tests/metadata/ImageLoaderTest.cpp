@@ -105,28 +105,6 @@ TEST(ImageDecoder, FinishesItsFileThroughCtrlCAndSigterm) {
   EXPECT_EQ(image.problem, "work saw 24x12");
 }
 
-// A FIFO at the path of an image: the decoder opens it itself, without waiting, and refuses it.
-// Handed the path, the image library would wait for a writer until the decoder was given up.
-TEST(ImageDecoder, AFifoIsNotDecodedAndNothingWaits) {
-  test::TempDir dir;
-  const auto fifo = dir / "a.jpg";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  std::string problem;
-  EXPECT_EQ(DecodeInProcess(fifo, "1", "JPG", &problem), nullptr);
-  EXPECT_EQ(problem, "not decoded: not a regular file (a FIFO)");
-
-  ImageDecoder decoder(DecoderProgram(), std::chrono::seconds(60));
-  const ScanImage image = decoder.Decode(fifo, "1", "JPG");
-  EXPECT_EQ(image.width, "0");
-  EXPECT_EQ(image.height, "0");
-  EXPECT_EQ(image.problem, "not decoded: not a regular file (a FIFO)");
-  // The decoder is still the same one, and serves the next file.
-  ASSERT_TRUE(SaveImage(dir / "b.jpg", FIF_JPEG, 8, 4));
-  const ScanImage next = decoder.Decode(dir / "b.jpg", "1", "JPG");
-  EXPECT_EQ(next.width, "8");
-  EXPECT_EQ(next.problem, "");
-}
-
 TEST(ImageDecoder, TwoDecodersEndCleanly) {
   test::TempDir dir;
   ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 8, 8));

@@ -64,28 +64,6 @@ TEST_F(ImageMetadataReaderTest, ReadsThePacketOfATiffAndAPsdButNothingOfAFileOfN
   EXPECT_EQ(missing.supportIptc, "0");
 }
 
-// The listing saw a file; a FIFO stands at its path by the time it is read. Opening it the
-// ordinary way would wait for a writer forever (the test harness's time-out would end the test).
-TEST_F(ImageMetadataReaderTest, AFifoWhereAFileWasListedCannotBeReadAndNothingWaits) {
-  const auto fifo = m_dir / "photo.jpg";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  MetadataRecord r;
-  ReadImageMetadata(fifo, "JPG", {false, &m_parser, {}}, r);
-  EXPECT_EQ(r.openError, ENXIO);
-  EXPECT_EQ(r.supportIptc, "0");
-  EXPECT_TRUE(r.problems.empty());
-
-  // The whole row of the file: nothing read, nothing decoded.
-  const FileRow row = ReadFileRow(fifo, {false, &m_parser, {}}, false);
-  EXPECT_EQ(row.openError, ENXIO);
-  EXPECT_EQ(row.columns[col::Width], "");
-  EXPECT_EQ(row.columns[col::FileName], "photo.jpg");
-
-  std::filesystem::create_directory(m_dir / "folder.jpg");
-  ReadImageMetadata(m_dir / "folder.jpg", "JPG", {false, &m_parser, {}}, r);
-  EXPECT_EQ(r.openError, EISDIR);
-}
-
 TEST_F(ImageMetadataReaderTest, AMalformedPacketRaisesOneAlertWritesTheDumpAndKeepsIim) {
   std::string packet = kTitlePacket.substr(0, kTitlePacket.size() / 2);
   packet.append("\xE9\xFF", 2);

@@ -11,6 +11,7 @@
 #include "metadata/DecoderService.h"
 #include "metadata/ImageLoader.h"
 #include "metadata/ImageMetadataReader.h"
+#include "support/Corpus.h"
 #include "support/FaultyDecoder.h"
 #include "support/TestImages.h"
 
@@ -63,15 +64,7 @@ std::vector<Sample> MadeSamples(const test::TempDir& dir) {
 // The sample files of the shared corpus, when it is there (the tests never depend on it).
 std::vector<Sample> CorpusSamples() {
   std::vector<Sample> samples;
-  const char* source = std::getenv("TESSARINE_SOURCE_DIR");
-  if (source == nullptr) return samples;
-  const std::filesystem::path corpus = std::filesystem::path(source) / ".." / "shared" / "corpus";
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(corpus, ec);
-       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (!it->is_regular_file() || it->file_size() > 64 * 1024 * 1024) continue;
-    samples.push_back({it->path().filename().string(), test::ReadFile(it->path())});
-  }
+  for (const auto& path : test::CorpusFiles()) samples.push_back({path.filename().string(), test::ReadFile(path)});
   return samples;
 }
 

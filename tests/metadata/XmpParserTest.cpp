@@ -172,85 +172,69 @@ CustomXmpDefinition MypSchema(const std::string& property = "Rating", const std:
   return def;
 }
 
-TEST(CustomXmp, ReadsADeclaredPropertyIntoItsColumn) {
-  const XmpParser parser(MypSchema());
-  EXPECT_EQ(ReadWith(parser, Packet(Description(kMyp, "<myp:Rating>3</myp:Rating>"))).custom[4], "3");
-  const XmpParser hundred(MypSchema("Rating", "100"));
-  EXPECT_EQ(ReadWith(hundred, Packet(Description(kMyp, "<myp:Rating> 3\n </myp:Rating>"))).custom[99], "3\r\n");
-}
-
-TEST(CustomXmp, ADescriptionTakenByAStandardSchemaGivesNoCustomNode) {
-  const XmpParser parser(MypSchema());
-  const std::string packet = Packet(Description(std::string(kDc) + " " + kMyp, "<myp:Rating>3</myp:Rating>"));
-  EXPECT_EQ(ReadWith(parser, packet).custom[4], "");
-}
-
-TEST(CustomXmp, ALargeDescriptionServesSeveralCustomSchemasASmallOneTheFirstOnly) {
+CustomXmpDefinition TwoSchemas() {
   CustomXmpDefinition def = MypSchema("A", "01");
   def.schemas[1] = {"", "http://example.com/two/", "two", {}};
   def.schemas[1].properties[0] = {"B", "02"};
-  const XmpParser parser(def);
-  auto packet = [](int children) {
-    std::string body = "<myp:A>a</myp:A><two:B>b</two:B>";
-    for (int i = 2; i < children; ++i) body += "<myp:Pad>p</myp:Pad>";
-    return Packet(Description(std::string(kMyp) + " xmlns:two=\"http://example.com/two/\"", body));
-  };
-  const MetadataRecord large = ReadWith(parser, packet(12));
-  EXPECT_EQ(large.custom[0], "a");
-  EXPECT_EQ(large.custom[1], "b");
-  const MetadataRecord small = ReadWith(parser, packet(8));
-  EXPECT_EQ(small.custom[0], "a");
-  EXPECT_EQ(small.custom[1], "");
+  return def;
 }
 
-TEST(CustomXmp, TheLaterSlotWinsWhenTwoNameTheSameColumn) {
+CustomXmpDefinition ThreeOnColumnSeven() {
   CustomXmpDefinition def = MypSchema("First", "07");
   def.schemas[0].properties[1] = {"Second", "07"};
   def.schemas[0].properties[2] = {"Missing", "07"};
-  const XmpParser parser(def);
-  const MetadataRecord r =
-      ReadWith(parser, Packet(Description(kMyp, "<myp:First>1</myp:First><myp:Second>2</myp:Second>")));
-  EXPECT_EQ(r.custom[6], "2");
+  return def;
 }
 
-TEST(CustomXmp, APrefixThatBeginsAStandardOneIsNotDeclared) {
-  CustomXmpDefinition def;
-  def.schemas[0] = {"", "http://example.com/ph/", "ph", {}};
-  def.schemas[0].properties[0] = {"Rating", "01"};
-  const XmpParser parser(def);
+CustomXmpDefinition Without(CustomXmpDefinition def, std::string CustomXmpSchema::*field) {
+  def.schemas[0].*field = "";
+  return def;
+}
+
+std::string TwoSchemaPacket(int children) {
+  std::string body = "<myp:A>a</myp:A><two:B>b</two:B>";
+  for (int i = 2; i < children; ++i) body += "<myp:Pad>p</myp:Pad>";
+  return Packet(Description(std::string(kMyp) + " xmlns:two=\"http://example.com/two/\"", body));
+}
+
+TEST(CustomXmp, ReadsEachDeclaredPropertyByTheRulesOfItsSlot) {
+  const std::string rating = Packet(Description(kMyp, "<myp:Rating>3</myp:Rating>"));
+  CustomXmpDefinition ph;
+  ph.schemas[0] = {"", "http://example.com/ph/", "ph", {}};
+  ph.schemas[0].properties[0] = {"Rating", "01"};
+  const struct Case {
+    const char* rule;
+    CustomXmpDefinition definition;
+    std::string packet;
+    std::size_t column;
+    std::string expected;
+  } cases[] = {
+      {"a declared property fills its column", MypSchema(), rating, 4, "3"},
+      {"column 100, line breaks as CR LF", MypSchema("Rating", "100"),
+       Packet(Description(kMyp, "<myp:Rating> 3\n </myp:Rating>")), 99, "3\r\n"},
+      {"a Description a standard schema takes gives no custom node", MypSchema(),
+       Packet(Description(std::string(kDc) + " " + kMyp, "<myp:Rating>3</myp:Rating>")), 4, ""},
+      {"a Description of more than 10 children serves every custom schema", TwoSchemas(), TwoSchemaPacket(11), 1, "b"},
+      {"one of 10 children or fewer serves the first only", TwoSchemas(), TwoSchemaPacket(10), 0, "a"},
+      {"one of 10 children or fewer serves the first only", TwoSchemas(), TwoSchemaPacket(10), 1, ""},
+      {"the later slot wins when two name the same column", ThreeOnColumnSeven(),
+       Packet(Description(kMyp, "<myp:First>1</myp:First><myp:Second>2</myp:Second>")), 6, "2"},
+      {"a prefix that begins a standard one is not declared", ph,
+       Packet(Description("xmlns:ph=\"http://example.com/ph/\"", "<ph:Rating>4</ph:Rating>")), 0, ""},
+      {"a schema without URI is not declared", Without(MypSchema(), &CustomXmpSchema::ns), rating, 4, ""},
+      {"a structured property gives the texts of its items", MypSchema("Tags"),
+       Packet(Description(kMyp, List("myp:Tags", "Bag", Li("a") + Li("b")))), 4, "ab"},
+      {"a name that is no plain name selects nothing", MypSchema("Rating | //*"), rating, 4, ""},
+      {"a name that is no plain name selects nothing", MypSchema("a/b"), rating, 4, ""},
+      {"a name that is no plain name selects nothing", MypSchema("x[1]"), rating, 4, ""},
+      {"a name that is no plain name selects nothing", MypSchema("'q'"), rating, 4, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadWith(XmpParser(c.definition), c.packet).custom[c.column], c.expected) << c.rule;
+
+  // An undeclared prefix neither fails nor stops the read of the other schemas.
+  const XmpParser parser(ph);
   EXPECT_EQ(parser.NamespaceListText().find("xmlns:ph='"), std::string::npos);
-  // The packet declares it; selecting it must neither fail nor stop the read.
-  const MetadataRecord r = ReadWith(
-      parser, Packet(Description("xmlns:ph=\"http://example.com/ph/\"", "<ph:Rating>4</ph:Rating>") +
-                     Description(kDc, Alt("dc:title", Li("T")))));
-  EXPECT_EQ(r.custom[0], "");
-  EXPECT_EQ(r.xmp[col::ObjectName], "T");
-}
-
-TEST(CustomXmp, ASchemaWithoutUriIsNotDeclaredAndYieldsEmptyValues) {
-  CustomXmpDefinition def = MypSchema();
-  def.schemas[0].ns.clear();
-  const XmpParser parser(def);
-  EXPECT_EQ(parser.NamespaceListText().find("myp"), std::string::npos);
-  EXPECT_EQ(ReadWith(parser, Packet(Description(kMyp, "<myp:Rating>3</myp:Rating>"))).custom[4], "");
-}
-
-TEST(CustomXmp, PropertyNamesThatAreNotPlainNamesSelectNothing) {
-  for (std::string name : {"Rating | //*", "a/b", "x[1]", "'q'"}) {
-    const XmpParser parser(MypSchema(name));
-    EXPECT_EQ(ReadWith(parser, Packet(Description(kMyp, "<myp:Rating>3</myp:Rating>"))).custom[4], "") << name;
-  }
-}
-
-TEST(CustomXmp, AStructuredPropertyGivesTheTextsOfItsItems) {
-  const XmpParser parser(MypSchema("Tags"));
-  const MetadataRecord r = ReadWith(parser, Packet(Description(kMyp, List("myp:Tags", "Bag", Li("a") + Li("b")))));
-  EXPECT_EQ(r.custom[4], "ab");
-}
-
-// The modern rules read what the classic ones miss, and keep every value the classic ones find.
-MetadataRecord ReadModern(const std::string& packet, const CustomXmpDefinition& custom = {}) {
-  return ReadWith(XmpParser(custom, XmpParser::Rules::Modern), packet);
+  EXPECT_EQ(ReadWith(parser, Packet(Description(kDc, Alt("dc:title", Li("T"))))).xmp[col::ObjectName], "T");
 }
 
 // The modern rules search the first 1,000 Descriptions only: each property is looked for in each.
@@ -260,78 +244,72 @@ TEST(XmpModernRules, SearchesTheFirstThousandDescriptionsAndSaysSo) {
     for (std::size_t i = 0; i < before; ++i) body += "<rdf:Description rdf:about=\"\"/>";
     // Another prefix, so the classic choice of the photoshop Description does not take it first.
     const std::string city = Description("xmlns:ps=\"http://ns.adobe.com/photoshop/1.0/\"", "<ps:City>Oslo</ps:City>");
-    const MetadataRecord modern = ReadModern(Packet(body + city));
+    const XmpParser modernRules(CustomXmpDefinition{}, XmpParser::Rules::Modern);
+    const MetadataRecord modern = ReadWith(modernRules, Packet(body + city));
     EXPECT_EQ(modern.xmp[col::City], before < 1000 ? "Oslo" : "") << before;
     EXPECT_EQ(modern.problems.size(), before < 1000 ? 0u : 1u) << before;
   }
 }
 
-TEST(XmpModernRules, OneDescriptionDeclaringSeveralSchemasYieldsThemAll) {
-  // As the common XMP toolkit writes it: every schema in one Description.
-  const std::string packet = Packet(Description(
+// The modern rules read what the classic ones miss, and keep every value the classic ones find.
+TEST(XmpModernRules, ReadWhatTheClassicRulesMissAndKeepWhatTheyFind) {
+  const std::string together = Packet(Description(
       std::string(kXmp) + " " + kDc + " " + kPs + " " + kRights + " " + kMyp,
       Alt("dc:title", Li("Harbour")) + "<photoshop:City>Nice</photoshop:City>" +
           "<photoshop:DateCreated>2024-05-01T10:00:00</photoshop:DateCreated><xapRights:Marked>True</xapRights:Marked>"
           "<myp:Rating>4</myp:Rating>"));
-  const MetadataRecord classic = ReadWith(XmpParser(MypSchema()), packet);
-  EXPECT_EQ(classic.xmp[col::ObjectName], "Harbour");
-  EXPECT_EQ(classic.xmp[col::City], "");  // the Description serves dc only
-  const MetadataRecord modern = ReadModern(packet, MypSchema("Rating", "05"));
-  EXPECT_EQ(modern.xmp[col::ObjectName], "Harbour");
-  EXPECT_EQ(modern.xmp[col::City], "Nice");
-  EXPECT_EQ(modern.xmp[col::CreatedDate], "2024-05-01");
-  EXPECT_EQ(modern.copyrightStatus, 1);
-  EXPECT_EQ(modern.custom[4], "4");
-}
-
-TEST(XmpModernRules, SchemasAreKnownByTheirNamespaceWhateverThePrefix) {
-  // xmpRights, dce and a custom schema under another prefix, as other writers name them.
-  const std::string packet = Packet(
+  const std::string otherPrefixes = Packet(
       Description("xmlns:xmpRights=\"http://ns.adobe.com/xap/1.0/rights/\"",
-                  "<xmpRights:Marked>False</xmpRights:Marked><xmpRights:WebStatement>http://example.com/l</xmpRights:WebStatement>") +
+                  "<xmpRights:Marked>False</xmpRights:Marked><xmpRights:WebStatement>l</xmpRights:WebStatement>") +
       Description("xmlns:dce=\"http://purl.org/dc/elements/1.1/\"", List("dce:subject", "Bag", Li("sea") + Li("sun"))) +
       Description("xmlns:mine=\"http://example.com/myp/1.0/\"", "<mine:Rating>2</mine:Rating>"));
-  const MetadataRecord classic = ReadWith(XmpParser(MypSchema()), packet);
-  EXPECT_EQ(classic.copyrightStatus, 0);
-  EXPECT_EQ(classic.xmp[col::Keywords], "");
-  EXPECT_EQ(classic.custom[4], "");
-  const MetadataRecord modern = ReadModern(packet, MypSchema());
-  EXPECT_EQ(modern.copyrightStatus, 2);
-  EXPECT_EQ(modern.xmp[col::XMPWebStatement], "http://example.com/l");
-  EXPECT_EQ(modern.xmp[col::Keywords], "sea; sun");
-  EXPECT_EQ(modern.custom[4], "2");
-}
-
-TEST(XmpModernRules, SimplePropertiesWrittenAsAttributesAndABareRdfRootAreRead) {
-  const std::string attributes = Description(std::string(kPs) + " " + kMyp +
-                                                 " photoshop:City=\"Nice\" photoshop:Headline=\"A&amp;B\" myp:Rating=\"5\"",
-                                             "");
-  EXPECT_EQ(Read(Packet(attributes)).xmp[col::City], "");
-  const MetadataRecord modern = ReadModern(Packet(attributes), MypSchema());
-  EXPECT_EQ(modern.xmp[col::City], "Nice");
-  EXPECT_EQ(modern.xmp[col::Headline], "A&B");
-  EXPECT_EQ(modern.custom[4], "5");
-
+  const std::string attributes = Packet(Description(
+      std::string(kPs) + " " + kMyp + " photoshop:City=\"Nice\" photoshop:Headline=\"A&amp;B\" myp:Rating=\"5\"", ""));
   const std::string bare = "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">" +
                            Description(kDc, Alt("dc:title", Li("Bare"))) + "</rdf:RDF>";
-  EXPECT_EQ(Read(bare).xmp[col::ObjectName], "");
-  EXPECT_EQ(ReadModern(bare).xmp[col::ObjectName], "Bare");
-}
-
-TEST(XmpModernRules, EveryValueTheClassicRulesFindIsKept) {
-  // The classic dc node is the second Description (the first declares photoshop first); a title in
-  // the first one does not replace the one they read, but fills a column they leave empty.
-  const std::string packet = Packet(
+  // The classic dc node is the second Description (the first declares photoshop first).
+  const std::string twoTitles = Packet(
       Description(std::string(kPs) + " " + kDc, Alt("dc:title", Li("First")) + Alt("dc:rights", Li("(c) first"))) +
       Description(kDc, Alt("dc:title", Li("Second"))));
-  const MetadataRecord classic = ReadWith(XmpParser(CustomXmpDefinition{}), packet);
-  const MetadataRecord modern = ReadModern(packet);
-  EXPECT_EQ(classic.xmp[col::ObjectName], "Second");
-  EXPECT_EQ(modern.xmp[col::ObjectName], "Second");
-  EXPECT_EQ(classic.xmp[col::Copyright], "");
-  EXPECT_EQ(modern.xmp[col::Copyright], "(c) first");
-  for (std::size_t c = 0; c < kImageColumnCount; ++c) {
-    if (!classic.xmp[c].empty()) EXPECT_EQ(modern.xmp[c], classic.xmp[c]) << c;
+  constexpr std::size_t kCopyrightStatus = 1000;
+  constexpr std::size_t kRating = 1004;  // custom column 05
+  const struct Case {
+    const char* rule;
+    const std::string& packet;
+    std::size_t column;
+    std::string classic;
+    std::string modern;
+  } cases[] = {
+      {"one Description declaring every schema", together, col::ObjectName, "Harbour", "Harbour"},
+      {"one Description declaring every schema", together, col::City, "", "Nice"},
+      {"one Description declaring every schema", together, col::CreatedDate, "", "2024-05-01"},
+      {"one Description declaring every schema", together, kCopyrightStatus, "0", "1"},
+      {"one Description declaring every schema", together, kRating, "", "4"},
+      {"schemas known by namespace", otherPrefixes, kCopyrightStatus, "0", "2"},
+      {"schemas known by namespace", otherPrefixes, col::XMPWebStatement, "", "l"},
+      {"schemas known by namespace", otherPrefixes, col::Keywords, "", "sea; sun"},
+      {"schemas known by namespace", otherPrefixes, kRating, "", "2"},
+      {"simple properties as attributes", attributes, col::City, "", "Nice"},
+      {"simple properties as attributes", attributes, col::Headline, "", "A&B"},
+      {"simple properties as attributes", attributes, kRating, "", "5"},
+      {"a bare rdf:RDF root", bare, col::ObjectName, "", "Bare"},
+      {"a value the classic rules find is kept", twoTitles, col::ObjectName, "Second", "Second"},
+      {"a column they leave empty is filled", twoTitles, col::Copyright, "", "(c) first"},
+  };
+  for (const Case& c : cases) {
+    const MetadataRecord classic = ReadWith(XmpParser(MypSchema()), c.packet);
+    const MetadataRecord modern = ReadWith(XmpParser(MypSchema(), XmpParser::Rules::Modern), c.packet);
+    const auto value = [&](const MetadataRecord& r) {
+      if (c.column == kCopyrightStatus) return std::to_string(r.copyrightStatus);
+      return c.column > kCopyrightStatus ? r.custom[c.column - kCopyrightStatus] : r.xmp[c.column];
+    };
+    EXPECT_EQ(value(classic), c.classic) << c.rule << " " << c.column;
+    EXPECT_EQ(value(modern), c.modern) << c.rule << " " << c.column;
+    for (std::size_t k = 0; k < kImageColumnCount; ++k) {
+      if (!classic.xmp[k].empty()) {
+        EXPECT_EQ(modern.xmp[k], classic.xmp[k]) << c.rule << " " << k;
+      }
+    }
   }
 }
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "support/RunTool.h"
+#include "support/ToolProcess.h"
 #include "support/TempDir.h"
 
 namespace tessarine::test {

@@ -3,7 +3,6 @@
 // each node's user data source, server PID file and start command. Without that environment the
 // scale-out tests skip, unless TESSARINE_REQUIRE_SERVERS=1.
 
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -33,23 +32,10 @@ class GaleraCluster {
   // Why IsWhole is false for the node, for a failure message.
   std::string Describe(int node) const;
 
-  // Waits until the node answers, is synced and counts `members` nodes in the cluster; false when
-  // that did not happen within the time given.
-  bool WaitForMembers(int node, int members, std::chrono::seconds within) const;
-
-  // Ends the node's server with SIGKILL; false when its PID file names no server of that node.
-  bool KillNode(int node) const;
-  // Once the other nodes have let the killed node go, starts it again, detached from this process,
-  // and waits until it is synced and the cluster whole; false when that did not happen within the
-  // time given.
-  bool RestartNode(int node, std::chrono::seconds within) const;
-
   // The folder and file name of every row of the table whose folder begins with `prefix`, read on
   // the node after it has applied everything the cluster committed before. Throws DatabaseError.
   std::vector<std::pair<std::string, std::string>> Rows(int node, const std::string& table,
                                                         const std::string& prefix) const;
-  // The number of those rows as the node has them now, without waiting; -1 when it cannot tell.
-  long long RowsNow(int node, const std::string& table, const std::string& prefix) const;
 
   // Sends the statement on the node; false when it was refused or the node did not answer.
   bool Send(int node, const std::string& sql) const;

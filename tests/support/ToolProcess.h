@@ -1,6 +1,7 @@
 #pragma once
-// Runs the built command-line tool in the background, its stdout and stderr each in a file of its
-// own, so that a test can run several at once or act while one runs.
+// The one way the tests run a built program: in a child process whose output goes to files of the
+// test's own, so that a test can run it to its end (RunTool), wait for a text and signal it, or run
+// several at once. A program still running at the end is killed.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,32 +9,34 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/TempDir.h"
 
 namespace tessarine::test {
 
+// Where stderr goes: into the output with stdout, nowhere, or to a file of its own (Stderr()).
+enum class ToolStderr { Keep, Drop, Apart };
+
 class ToolProcess {
  public:
-  // Starts `executable arguments...`; its output goes to <outputStem>.out and <outputStem>.err.
   ToolProcess(const std::string& executable, const std::vector<std::string>& arguments,
-              const std::filesystem::path& outputStem)
-      : m_out(outputStem.string() + ".out"), m_err(outputStem.string() + ".err") {
+              ToolStderr err = ToolStderr::Keep) {
     // Everything the child needs is built before the fork: after it, only exec-safe calls.
     std::vector<std::string> words{executable};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    const std::string out = m_out.string();
-    const std::string err = m_err.string();
+    const std::string out = (m_dir / "out").string();
+    const std::string apart = err == ToolStderr::Drop ? "/dev/null" : (m_dir / "err").string();
     m_pid = ::fork();
     if (m_pid == 0) {
       const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int errFd = err == ToolStderr::Keep ? outFd : ::open(apart.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (outFd < 0 || errFd < 0 || ::dup2(outFd, STDOUT_FILENO) < 0 || ::dup2(errFd, STDERR_FILENO) < 0) ::_exit(127);
       ::execv(argv[0], argv.data());
       ::_exit(127);
@@ -48,9 +51,10 @@ class ToolProcess {
   ToolProcess(const ToolProcess&) = delete;
   ToolProcess& operator=(const ToolProcess&) = delete;
 
-  bool Started() const { return m_pid > 0; }
+  pid_t Pid() const { return m_pid; }
+  void Signal(int signal) const { ::kill(m_pid, signal); }
 
-  // True once the tool has exited; its status is kept for Wait.
+  // True once the program has ended; its status is kept for Wait.
   bool Exited() {
     if (m_done || m_pid <= 0) return true;
     int status = 0;
@@ -59,32 +63,56 @@ class ToolProcess {
     return true;
   }
 
-  // Waits for the tool to exit; its exit code, -1 when it did not exit normally.
-  int Wait() {
-    if (!m_done && m_pid > 0) {
-      int status = 0;
-      pid_t waited;
-      while ((waited = ::waitpid(m_pid, &status, 0)) < 0 && errno == EINTR) {
-      }
-      if (waited == m_pid) Finish(status);
+  // Waits until the output holds the text; false when the program ended without printing it.
+  bool WaitFor(const std::string& text) {
+    for (;;) {
+      const bool ended = Exited();
+      if (Output().find(text) != std::string::npos) return true;
+      if (ended) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return m_exitCode;
   }
 
-  std::string Stdout() const { return ReadFile(m_out); }
-  std::string Stderr() const { return ReadFile(m_err); }
+  // Waits for the program to end: its exit code, -1 when a signal ended it (see Signalled).
+  int Wait() {
+    while (!m_done && m_pid > 0) {
+      int status = 0;
+      const pid_t waited = ::waitpid(m_pid, &status, 0);
+      if (waited == m_pid) Finish(status);
+      if (waited < 0 && errno != EINTR) break;
+    }
+    return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
+  }
+  // The signal that ended the program, 0 when it exited.
+  int Signalled() const { return m_done && WIFSIGNALED(m_status) ? WTERMSIG(m_status) : 0; }
+
+  std::string Output() const { return ReadFile(m_dir / "out"); }
+  std::string Stderr() const { return ReadFile(m_dir / "err"); }
 
  private:
   void Finish(int status) {
     m_done = true;
-    m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    m_status = status;
   }
 
-  std::filesystem::path m_out;
-  std::filesystem::path m_err;
+  TempDir m_dir;
   pid_t m_pid = -1;
   bool m_done = false;
-  int m_exitCode = -1;
+  int m_status = -1;
 };
+
+struct ToolRun {
+  int status = -1;  // the exit code, -1 when the program did not exit normally
+  std::string out;
+};
+
+// Runs `executable arguments` through the shell (the arguments quoted as a user would) to its end.
+inline ToolRun RunTool(const std::string& executable, const std::string& arguments, ToolStderr err = ToolStderr::Keep) {
+  ToolProcess tool("/bin/sh", {"-c", executable + " " + arguments}, err);
+  ToolRun run;
+  run.status = tool.Wait();
+  run.out = tool.Output();
+  return run;
+}
 
 }  // namespace tessarine::test

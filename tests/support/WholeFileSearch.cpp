@@ -181,4 +181,36 @@ MetadataRecord WholeFileShortReadRecord(Bytes bytes, std::uint64_t size, std::st
   return record;
 }
 
+namespace {
+
+std::string Shown(const ColumnValues& values) {
+  std::string text;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!values[i].empty()) text += std::to_string(i) + "=" + values[i] + "|";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string RecordDifference(const MetadataRecord& a, const MetadataRecord& b) {
+  std::string differs;
+  auto compare = [&](const char* what, const auto& x, const auto& y) {
+    if (!(x == y)) differs += std::string(what) + " differs; ";
+  };
+  compare("support code", a.supportIptc, b.supportIptc);
+  if (Shown(a.iim) != Shown(b.iim)) differs += "IIM: " + Shown(a.iim) + " against " + Shown(b.iim) + "; ";
+  if (Shown(a.xmp) != Shown(b.xmp)) differs += "XMP: " + Shown(a.xmp) + " against " + Shown(b.xmp) + "; ";
+  compare("copyright status", a.copyrightStatus, b.copyrightStatus);
+  compare("custom values", a.custom, b.custom);
+  compare("packet state", a.xmpState, b.xmpState);
+  compare("problems", a.problems, b.problems);
+  bool sameAlerts = a.alerts.size() == b.alerts.size();
+  for (std::size_t i = 0; sameAlerts && i < a.alerts.size(); ++i) {
+    sameAlerts = a.alerts[i].kind == b.alerts[i].kind && a.alerts[i].text == b.alerts[i].text;
+  }
+  if (!sameAlerts) differs += "alerts differ; ";
+  return differs;
+}
+
 }  // namespace tessarine::test

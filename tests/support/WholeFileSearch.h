@@ -26,4 +26,8 @@ MetadataRecord WholeFileRecord(Bytes bytes, std::string_view upperExtension, con
 MetadataRecord WholeFileShortReadRecord(Bytes bytes, std::uint64_t size, std::string_view upperExtension,
                                         const MetadataReadContext& context);
 
+// What differs between two records, "" when nothing does: the one comparison of the tests and
+// the fuzzer.
+std::string RecordDifference(const MetadataRecord& a, const MetadataRecord& b);
+
 }  // namespace tessarine::test

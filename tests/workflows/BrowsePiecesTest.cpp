@@ -87,5 +87,22 @@ TEST(CsvExport, FieldsAreQuotedOnlyWhenTheyHoldCommaQuoteOrLineBreak) {
   EXPECT_EQ(out.str(), "a,,,\"b,c\"\r\n");
 }
 
+// A value a spreadsheet would run as a formula gets an apostrophe first, when the record is guarded.
+TEST(CsvExport, AGuardedRecordNeutralisesEveryFormulaStart) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"=SUM(A1)", "'=SUM(A1)"}, {"+1", "'+1"},          {"-1", "'-1"},   {"@cmd", "'@cmd"},
+      {"\tx", "'\tx"},           {"\rx", "\"'\rx\""},    {"a=b", "a=b"}, {"", ""},
+      {" =x", " =x"},            {"'=x", "'=x"},
+  };
+  for (const auto& [value, field] : cases) {
+    std::ostringstream guarded;
+    WriteCsvRecord(guarded, {value}, true);
+    EXPECT_EQ(guarded.str(), std::string(field) + "\r\n") << value;
+    std::ostringstream kept;
+    WriteCsvRecord(kept, {value});
+    EXPECT_EQ(kept.str(), CsvField(value) + "\r\n") << value;
+  }
+}
+
 }  // namespace
 }  // namespace tessarine

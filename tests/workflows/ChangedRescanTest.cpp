@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <cstdlib>
+#include <iostream>
 #include <random>
 
 #include "core/ImageColumns.h"
@@ -75,8 +77,11 @@ class ChangedRescan : public CatalogueFixture {
 };
 
 TEST_P(ChangedRescan, GivesTheTableAFullRescanWouldGiveAfterRandomChanges) {
-  const unsigned seed = std::random_device{}();
-  SCOPED_TRACE("seed " + std::to_string(seed));
+  // A new seed each run, printed; TESSARINE_SEED replays a run.
+  const char* chosen = std::getenv("TESSARINE_SEED");
+  const unsigned seed = chosen != nullptr ? static_cast<unsigned>(std::stoul(chosen)) : std::random_device{}();
+  std::cout << "ChangedRescan seed " << seed << " (replay with TESSARINE_SEED=" << seed << ")\n";
+  SCOPED_TRACE("seed " + std::to_string(seed) + " (replay with TESSARINE_SEED)");
   std::mt19937 random(seed);
   auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
 

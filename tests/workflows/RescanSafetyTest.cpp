@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -56,14 +58,20 @@ class RescanSafety : public CatalogueFixture {
   void SetUp() override {
     CatalogueFixture::SetUp();
     if (IsSkipped() || HasFailure()) return;
-    // The root holds two files and three subfolders of four files each.
+    m_entries = AddAndLoad(m_root);
+    ScanTheTree();
+  }
+
+  // The root holds two files and three subfolders of four files each, all scanned.
+  void ScanTheTree() {
+    std::filesystem::remove_all(m_root);
+    std::filesystem::create_directories(m_root);
     WriteFile(m_root / "r0.txt", "r0");
     WriteFile(m_root / "r1.txt", "r1");
     for (const char* sub : {"s1", "s2", "s3"}) {
       std::filesystem::create_directories(m_root / sub);
       for (int i = 0; i < 4; ++i) WriteFile(m_root / sub / ("f" + std::to_string(i) + ".txt"), sub);
     }
-    m_entries = AddAndLoad(m_root);
     ASSERT_TRUE(Scan(m_entries).status) << DescribeMessages();
     ASSERT_EQ(RowCount(), 14);
     m_folderRow = FolderRow();
@@ -155,90 +163,97 @@ TEST_P(RescanSafety, ALostConnectionEndsTheScanWithOneMessageAndLosesNoRow) {
   EXPECT_EQ(FolderRow(), m_folderRow);
 }
 
-TEST_P(RescanSafety, AMissingOrEmptyListedFolderKeepsItsRowsAndIsReported) {
-  const auto moved = m_tree.path() / "moved away";
-  std::filesystem::rename(m_root, moved);
-  std::vector<std::string> problems;
-  ScanHooks hooks;
-  hooks.problem = [&](const std::string& text) { problems.push_back(text); };
-  for (const char* state : {"missing", "an empty mount point"}) {
-    problems.clear();
-    const ScanResult result = Scan(m_entries, hooks);
-    EXPECT_TRUE(result.status) << state;
-    EXPECT_EQ(result.unreachable, 1) << state;
-    ASSERT_EQ(result.entries.size(), 1u);
-    EXPECT_EQ(result.entries[0].status, "Unreachable") << state;
-    ASSERT_EQ(problems.size(), 1u) << state;
-    EXPECT_NE(problems[0].find(Text(m_root)), std::string::npos) << problems[0];
-    EXPECT_EQ(RowCount(), 14) << state;
-    EXPECT_EQ(FolderRow(), m_folderRow) << state;
-    std::filesystem::create_directories(m_root);
-  }
-}
+// A fault of the disk met by the rescan, and what the rescan must leave: the rows of each place
+// ("" the whole table, "s1/" a folder, "s1/f0.txt" a file), what it counts, and the problems it
+// tells (one each, holding these texts after the root's path).
+struct DiskFault {
+  const char* what;
+  std::function<void(const std::filesystem::path& root)> change;
+  std::vector<Fault> faults;
+  FileSystemFaultHook hook;
+  long long unreadable;
+  long long unreachable;
+  std::vector<std::pair<std::string, long long>> rows;
+  std::vector<std::string> told;
+  long long committed;  // -1: not counted here
+  bool r0Unread;        // r0.txt's row must be kept as it was
+};
+
+void Remove(const std::filesystem::path& path) { std::filesystem::remove_all(path); }
 
 TEST_P(RescanSafety, OnlyFilesAndFoldersProvenGoneLoseTheirRows) {
-  std::filesystem::remove(m_root / "s1" / "f0.txt");
-  std::filesystem::remove_all(m_root / "s3");
-  WriteFile(m_root / "s1" / "new.txt", "new");
-  // s2 cannot be listed: its four rows stay, although its files cannot be seen.
-  FailOn("opendir", "/s2/", EACCES);
-  const ScanResult result = Scan(m_entries);
-  EXPECT_TRUE(result.status);
-  EXPECT_EQ(result.unreadable, 1);
-  EXPECT_EQ(RowCount(), 14 - 1 - 4 + 1);
-  EXPECT_EQ(RowCount(m_root / "s2"), 4);
-  EXPECT_EQ(RowCount(m_root / "s3"), 0);
-  EXPECT_EQ(RowCount(m_root / "s1", "f0.txt"), 0);
-  EXPECT_EQ(RowCount(m_root / "s1", "new.txt"), 1);
-}
+  const auto awayAndBack = [this](bool empty) {
+    return [this, empty](const std::filesystem::path& root) {
+      std::filesystem::rename(root, m_tree.path() / "moved away");
+      if (empty) std::filesystem::create_directories(root);  // an empty mount point
+    };
+  };
+  const DiskFault cases[] = {
+      {"gone files and folders, a folder that cannot be listed",
+       [](const auto& root) {
+         Remove(root / "s1" / "f0.txt");
+         Remove(root / "s3");
+         WriteFile(root / "s1" / "new.txt", "new");
+       },
+       {{"opendir", "/s2/", EACCES}}, nullptr, 1, 0,
+       {{"", 10}, {"s2/", 4}, {"s3/", 0}, {"s1/f0.txt", 0}, {"s1/new.txt", 1}}, {"s2/"}, -1, false},
+      {"a listing broken off", [](const auto& root) { Remove(root / "s1" / "f3.txt"); }, {{"readdir", "/s1/", EIO}},
+       nullptr, 1, 0, {{"s1/", 4}}, {"s1/"}, -1, false},
+      {"a file that cannot be opened, one gone since the listing", nullptr,
+       {{"open", "/r0.txt", EACCES}, {"open", "/r1.txt", ENOENT}}, nullptr, 1, 0, {{"r0.txt", 1}, {"r1.txt", 0}},
+       {"r0.txt", "r1.txt"}, 12, true},
+      {"a file replaced by a FIFO after the listing", nullptr, {}, ReplaceByFifoOnOpen, 1, 0, {{"r0.txt", 1}},
+       {"r0.txt: not a regular file (a FIFO)"}, 13, true},
+      {"the listed folder missing", awayAndBack(false), {}, nullptr, 0, 1, {{"", 14}}, {""}, 0, false},
+      {"the listed folder empty", awayAndBack(true), {}, nullptr, 0, 1, {{"", 14}}, {""}, 0, false},
+  };
+  bool first = true;
+  for (const DiskFault& fault : cases) {
+    SCOPED_TRACE(fault.what);
+    if (!first) {
+      Remove(m_tree.path() / "moved away");
+      ScanTheTree();
+    }
+    first = false;
+    const std::string r0 = ModifyTimeOf(m_root, "r0.txt");
+    const auto folderRow = FolderRow();
+    if (fault.change) fault.change(m_root);
+    for (const Fault& f : fault.faults) FailOn(f.call, f.part, f.error);
+    if (fault.hook) SetFileSystemFaultHook(fault.hook);
+    std::vector<std::string> problems;
+    ScanHooks hooks;
+    hooks.problem = [&](const std::string& text) { problems.push_back(text); };
+    const ScanResult result = Scan(m_entries, hooks);
+    SetFileSystemFaultHook(nullptr);
+    g_faults.clear();
 
-TEST_P(RescanSafety, ALimitedListingDeletesNothing) {
-  // The listing of s1 breaks off after its first entries: none of its rows may go.
-  std::filesystem::remove(m_root / "s1" / "f3.txt");
-  FailOn("readdir", "/s1/", EIO);
-  const ScanResult result = Scan(m_entries);
-  EXPECT_EQ(result.unreadable, 1);
-  EXPECT_EQ(RowCount(m_root / "s1"), 4);
-}
-
-TEST_P(RescanSafety, AFileThatCannotBeOpenedKeepsItsRowAndOneGoneSinceTheListingGetsNone) {
-  const std::string rootText = Text(m_root);
-  const std::string before = ModifyTimeOf(m_root, "r0.txt");
-  ASSERT_FALSE(before.empty());
-  FailOn("open", "/r0.txt", EACCES);
-  FailOn("open", "/r1.txt", ENOENT);
-  std::vector<std::string> problems;
-  ScanHooks hooks;
-  hooks.problem = [&](const std::string& text) { problems.push_back(text); };
-  const ScanResult result = Scan(m_entries, hooks);
-  EXPECT_TRUE(result.status);
-  EXPECT_EQ(result.unreadable, 1);
-  EXPECT_EQ(ModifyTimeOf(m_root, "r0.txt"), before);  // kept as it was, not emptied
-  EXPECT_EQ(RowCount(m_root, "r1.txt"), 0);          // no phantom row
-  ASSERT_EQ(problems.size(), 2u);
-  const std::string told = problems[0] + problems[1];
-  EXPECT_NE(told.find(rootText + "r0.txt"), std::string::npos) << told;
-  EXPECT_NE(told.find(rootText + "r1.txt"), std::string::npos) << told;
-  EXPECT_EQ(result.files, 12);  // committed rows only
-}
-
-// Opened the ordinary way, the FIFO would hold the scan until a writer came: for ever (the test
-// harness's time-out would end the test).
-TEST_P(RescanSafety, AFileReplacedByAFifoAfterTheListingKeepsItsRowAndNothingWaits) {
-  const std::string before = ModifyTimeOf(m_root, "r0.txt");
-  ASSERT_FALSE(before.empty());
-  SetFileSystemFaultHook(ReplaceByFifoOnOpen);
-  std::vector<std::string> problems;
-  ScanHooks hooks;
-  hooks.problem = [&](const std::string& text) { problems.push_back(text); };
-  const ScanResult result = Scan(m_entries, hooks);
-  ASSERT_TRUE(std::filesystem::is_fifo(m_root / "r0.txt"));
-  EXPECT_TRUE(result.status);
-  EXPECT_EQ(result.unreadable, 1);
-  EXPECT_EQ(ModifyTimeOf(m_root, "r0.txt"), before);  // kept as it was
-  ASSERT_EQ(problems.size(), 1u);
-  EXPECT_NE(problems[0].find(Text(m_root) + "r0.txt: not a regular file (a FIFO)"), std::string::npos) << problems[0];
-  EXPECT_EQ(result.files, 13);
+    EXPECT_TRUE(result.status) << DescribeMessages();
+    EXPECT_EQ(result.unreadable, fault.unreadable);
+    EXPECT_EQ(result.unreachable, fault.unreachable);
+    if (fault.committed >= 0) {
+      EXPECT_EQ(result.files, fault.committed);
+    }
+    for (const auto& [place, rows] : fault.rows) {
+      const std::size_t slash = place.rfind('/');
+      const bool file = !place.empty() && slash != place.size() - 1;
+      const std::filesystem::path folder = m_root / place.substr(0, slash == std::string::npos ? 0 : slash);
+      EXPECT_EQ(place.empty() ? RowCount() : RowCount(folder, file ? place.substr(slash + 1) : ""), rows) << place;
+    }
+    // A row kept is kept as it was, and a listed folder that was not reached keeps its count and time.
+    if (fault.r0Unread) {
+      EXPECT_EQ(ModifyTimeOf(m_root, "r0.txt"), r0);
+    }
+    if (fault.unreachable > 0) {
+      EXPECT_EQ(result.entries.at(0).status, "Unreachable");
+      EXPECT_EQ(FolderRow(), folderRow);
+    }
+    EXPECT_EQ(problems.size(), fault.told.size()) << ::testing::PrintToString(problems);
+    for (const std::string& text : fault.told) {
+      EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
+                              [&](const std::string& p) { return p.find(Text(m_root) + text) != std::string::npos; }))
+          << text;
+    }
+  }
 }
 
 TEST_P(RescanSafety, ARowThatCannotBeWrittenIsLoggedAndTheFolderAndItsSubfoldersGoOn) {
