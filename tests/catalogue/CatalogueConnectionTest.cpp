@@ -129,6 +129,30 @@ TEST_P(CatalogueConnectionOn, ALinkAtTheEmbeddedCataloguesLockRefusesTheLock) {
   EXPECT_FALSE(std::filesystem::exists(m_folder / "elsewhere"));
 }
 
+// What a refusal means for the work around it, from its SQLSTATE and native code, on a connection
+// still alive (a lost one makes any refusal the connection's).
+TEST_P(CatalogueConnectionOn, ARefusalsScopeFollowsItsStateAndNativeCode) {
+  if (GetParam() != std::string("SQLite")) GTEST_SKIP() << "no server is asked: once is enough";
+  Open();
+  const struct {
+    long native;
+    const char* state;
+    FailureScope scope;
+  } cases[] = {
+      {0, "08S01", FailureScope::Connection},   {0, "HYT00", FailureScope::Connection},
+      {0, "HYT01", FailureScope::Connection},   {2006, "HY000", FailureScope::Connection},
+      {2013, "HY000", FailureScope::Connection}, {2055, "HY000", FailureScope::Connection},
+      {0, "40001", FailureScope::Transaction},  {0, "40P01", FailureScope::Transaction},
+      {1213, "HY000", FailureScope::Transaction}, {1062, "23000", FailureScope::Statement},
+      {0, "HY000", FailureScope::Statement},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScopeOf(DatabaseError(c.native, c.state, "refused"), connection), c.scope) << c.native << " " << c.state;
+  }
+  connection.CloseConnection();
+  EXPECT_EQ(ScopeOf(DatabaseError(1062, "23000", "refused"), connection), FailureScope::Connection);
+}
+
 TEST_P(CatalogueConnectionOn, UpdateOrDeleteMatchingNoRowIsSuccess) {
   Open();
   const std::string t = Table("NoRow");
