@@ -17,38 +17,31 @@ using test::WriteFile;
 TEST(NoFollowFile, APlantedLinkIsRefusedAndItsTargetNeverChanges) {
   enum class Target { File, Folder, Missing };
   enum class Call { CreateNew, Overwrite, OpenOwnFolder };
-  const struct {
-    Target target;
-    Call call;
-    int error;
-  } cases[] = {
-      {Target::File, Call::CreateNew, EEXIST},      {Target::File, Call::Overwrite, ELOOP},
-      {Target::File, Call::OpenOwnFolder, ELOOP},   {Target::Folder, Call::CreateNew, EEXIST},
-      {Target::Folder, Call::Overwrite, ELOOP},     {Target::Folder, Call::OpenOwnFolder, ELOOP},
-      {Target::Missing, Call::CreateNew, EEXIST},   {Target::Missing, Call::Overwrite, ELOOP},
-      {Target::Missing, Call::OpenOwnFolder, ELOOP},
-  };
-  for (const auto& c : cases) {
-    TempDir dir;
-    std::filesystem::create_directory(dir / "victim");
-    WriteFile(dir / "victim" / "small.jpg", "precious");
-    const std::filesystem::path target = c.target == Target::File     ? dir / "victim" / "small.jpg"
-                                         : c.target == Target::Folder ? dir / "victim"
-                                                                      : dir / "nowhere";
-    std::filesystem::create_symlink(target, dir / "planted");
-    const FileDescriptor folder = OpenFolder(dir.path(), FolderLinks::Follow);
-    ASSERT_TRUE(folder);
-    const FileDescriptor opened = c.call == Call::CreateNew ? CreateNewFile(folder.Get(), "planted", 0644)
-                                  : c.call == Call::Overwrite
-                                      ? OpenToOverwrite(folder.Get(), "planted", 0644)
-                                      : OpenFolder(dir / "planted", FolderLinks::Refuse, true);
-    const std::string what = target.string() + " call " + std::to_string(static_cast<int>(c.call));
-    EXPECT_FALSE(opened) << what;
-    EXPECT_EQ(opened.Error(), c.error) << what;
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "planted")) << what;
-    EXPECT_EQ(ReadFile(dir / "victim" / "small.jpg"), "precious") << what;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "victim"), {}), 1) << what;
-    EXPECT_FALSE(std::filesystem::exists(dir / "nowhere")) << what;
+  // Every target under every call: a new file finds the name taken, the others a link.
+  for (const Target target : {Target::File, Target::Folder, Target::Missing}) {
+    for (const Call call : {Call::CreateNew, Call::Overwrite, Call::OpenOwnFolder}) {
+      const int error = call == Call::CreateNew ? EEXIST : ELOOP;
+      TempDir dir;
+      std::filesystem::create_directory(dir / "victim");
+      WriteFile(dir / "victim" / "small.jpg", "precious");
+      const std::filesystem::path to = target == Target::File     ? dir / "victim" / "small.jpg"
+                                       : target == Target::Folder ? dir / "victim"
+                                                                  : dir / "nowhere";
+      std::filesystem::create_symlink(to, dir / "planted");
+      const FileDescriptor folder = OpenFolder(dir.path(), FolderLinks::Follow);
+      ASSERT_TRUE(folder);
+      const FileDescriptor opened = call == Call::CreateNew ? CreateNewFile(folder.Get(), "planted", 0644)
+                                    : call == Call::Overwrite
+                                        ? OpenToOverwrite(folder.Get(), "planted", 0644)
+                                        : OpenFolder(dir / "planted", FolderLinks::Refuse, true);
+      const std::string what = to.string() + " call " + std::to_string(static_cast<int>(call));
+      EXPECT_FALSE(opened) << what;
+      EXPECT_EQ(opened.Error(), error) << what;
+      EXPECT_TRUE(std::filesystem::is_symlink(dir / "planted")) << what;
+      EXPECT_EQ(ReadFile(dir / "victim" / "small.jpg"), "precious") << what;
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "victim"), {}), 1) << what;
+      EXPECT_FALSE(std::filesystem::exists(dir / "nowhere")) << what;
+    }
   }
 }
 

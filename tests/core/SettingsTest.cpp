@@ -23,19 +23,16 @@ class SettingsTest : public ::testing::Test {
   std::filesystem::path m_file = m_dir / "Tessarine PRO.ini";
 };
 
-TEST_F(SettingsTest, NoFileOrAGarbageFileGivesTheDefaultsAndCreatesNothing) {
-  const Settings none = LoadSettings(m_file);
+// A file of garbage reads as one without keys: IniFile.ReadsBinaryGarbageAsMissingKeys.
+TEST_F(SettingsTest, NoFileGivesTheDefaultsAndCreatesNothing) {
+  const Settings s = LoadSettings(m_file);
   EXPECT_FALSE(std::filesystem::exists(m_file));
-  std::string garbage(10000, '\0');
-  for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>(i * 31 + 7);
-  for (const Settings& s : {none, LoadFrom(garbage)}) {
-    EXPECT_EQ(s.dsn, "");
-    EXPECT_EQ(s.dbms, DbmsKind::MySqlPostgreSqlEtc);
-    EXPECT_EQ(s.folders, "Folders");
-    EXPECT_EQ(s.images, "Images");
-    EXPECT_FALSE(s.createThumbnails || s.onlyIptc || s.fileDsn);
-    EXPECT_TRUE(s.xmpOverIptc);
-  }
+  EXPECT_EQ(s.dsn, "");
+  EXPECT_EQ(s.dbms, DbmsKind::MySqlPostgreSqlEtc);
+  EXPECT_EQ(s.folders, "Folders");
+  EXPECT_EQ(s.images, "Images");
+  EXPECT_FALSE(s.createThumbnails || s.onlyIptc || s.fileDsn);
+  EXPECT_TRUE(s.xmpOverIptc);
   // Blank table names load as the defaults too.
   EXPECT_EQ(LoadFrom("[Database]\nFolders=\nImages=   \n").images, "Images");
 }
