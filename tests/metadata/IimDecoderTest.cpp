@@ -67,6 +67,7 @@ TEST(IimDecoder, KeepsWhatLiesInsideTheBlockAndTheFileAndSaysWhatWasCut) {
   const std::string zeroEnded = Iim(5, std::string("ok\0and more bytes", 17));
   const std::string pastBlock = Iim(5, "inside") + Iim(105, "beyond");
   const std::string captionCut = "IIM dataset 2:120 cut off by the end of the file";
+  const std::string utf8Cut = Iim(5, "caf\xE9") + Dataset(1, 90, "\x1B%GX");
   const struct Case {
     const char* what;
     std::string file;
@@ -79,6 +80,8 @@ TEST(IimDecoder, KeepsWhatLiesInsideTheBlockAndTheFileAndSaysWhatWasCut) {
       {"a header cut", Iim(5, "kept") + std::string("\x1C\x02\x78\x00", 4), 100, "kept", {captionCut}},
       {"text ended at a zero byte inside the file", zeroEnded.substr(0, 10), zeroEnded.size(), "ok", {}},
       {"past its block", pastBlock, 8, "ins", {"IIM dataset 2:5 runs past the end of its block: cut there"}},
+      // A declaration the file cuts by one byte declares nothing: Windows-1252 stays.
+      {"UTF-8 declared in a cut value", utf8Cut.substr(0, utf8Cut.size() - 1), utf8Cut.size(), "caf\xC3\xA9", {}},
   };
   for (const Case& c : cases) {
     MetadataRecord record;
