@@ -59,48 +59,39 @@ TEST(IimDecoder, WritesUnknownDatasetsAsCustomizedLinesAndSkipsRecordOneAndTheRe
   EXPECT_EQ(skipped.iim[col::Customized], "");
 }
 
-TEST(IimDecoder, StopsAtADatasetCutOffByTheEndOfTheFileAndKeepsWhatWasRead) {
-  const std::string datasets = Iim(5, "kept") + Iim(120, "a caption that the file cuts short");
-  const std::string file = datasets.substr(0, datasets.size() - 10);
-  MetadataRecord record;
-  DecodeIim(AsBytes(file), IimBlock{0, datasets.size()}, record);
-  EXPECT_EQ(record.iim[col::ObjectName], "kept");
-  EXPECT_EQ(record.iim[col::Caption], "");
-  ASSERT_EQ(record.problems.size(), 1u);
-  EXPECT_NE(record.problems[0].find("2:120"), std::string::npos);
-
-  // Cut by exactly one byte: nothing past the end is read as the value's last byte.
-  MetadataRecord oneShort;
-  DecodeIim(AsBytes(datasets.substr(0, datasets.size() - 1)), IimBlock{0, datasets.size()}, oneShort);
-  EXPECT_EQ(oneShort.iim[col::Caption], "");
-  EXPECT_EQ(oneShort.problems.size(), 1u);
-
-  MetadataRecord headerCut;
-  const std::string shortHeader = Iim(5, "kept") + std::string("\x1C\x02\x78\x00", 4);
-  DecodeIim(AsBytes(shortHeader), IimBlock{0, 100}, headerCut);
-  EXPECT_EQ(headerCut.iim[col::ObjectName], "kept");
-  EXPECT_EQ(headerCut.problems.size(), 1u);
-}
-
-TEST(IimDecoder, AcceptsACutValueWhoseTextEndsAtAZeroByteInsideTheFile) {
-  const std::string datasets = Iim(5, std::string("ok\0and more bytes", 17));
-  MetadataRecord record;
-  DecodeIim(AsBytes(datasets.substr(0, 10)), IimBlock{0, datasets.size()}, record);
-  EXPECT_EQ(record.iim[col::ObjectName], "ok");
-  EXPECT_TRUE(record.problems.empty());
-}
-
-// The bytes after the block belong to the next segment, whatever the value's length says.
-TEST(IimDecoder, CutsAValueThatRunsPastItsBlockAtTheBlocksEnd) {
-  const std::string datasets = Iim(5, "inside") + Iim(105, "beyond");
-  MetadataRecord record;
-  DecodeIim(AsBytes(datasets), IimBlock{0, 8}, record);
-  EXPECT_EQ(record.iim[col::ObjectName], "ins");
-  EXPECT_EQ(record.iim[col::Headline], "");
-  EXPECT_EQ(record.problems, std::vector<std::string>{"IIM dataset 2:5 runs past the end of its block: cut there"});
-}
-
-TEST(IimDecoder, ReadsOnlyTheBlockItIsGiven) {
+// A value is read from its block and from the file only: cut by the end of the file it is dropped
+// and said (unless its text ended at a zero byte before), run past its block it is cut there and
+// said; what was read before stays.
+TEST(IimDecoder, KeepsWhatLiesInsideTheBlockAndTheFileAndSaysWhatWasCut) {
+  const std::string caption = Iim(5, "kept") + Iim(120, "a caption that the file cuts short");
+  const std::string zeroEnded = Iim(5, std::string("ok\0and more bytes", 17));
+  const std::string pastBlock = Iim(5, "inside") + Iim(105, "beyond");
+  const std::string captionCut = "IIM dataset 2:120 cut off by the end of the file";
+  const std::string utf8Cut = Iim(5, "caf\xE9") + Dataset(1, 90, "\x1B%GX");
+  const struct Case {
+    const char* what;
+    std::string file;
+    std::size_t block;
+    std::string objectName;
+    std::vector<std::string> problems;
+  } cases[] = {
+      {"cut by ten bytes", caption.substr(0, caption.size() - 10), caption.size(), "kept", {captionCut}},
+      {"cut by one byte", caption.substr(0, caption.size() - 1), caption.size(), "kept", {captionCut}},
+      {"a header cut", Iim(5, "kept") + std::string("\x1C\x02\x78\x00", 4), 100, "kept", {captionCut}},
+      {"text ended at a zero byte inside the file", zeroEnded.substr(0, 10), zeroEnded.size(), "ok", {}},
+      {"past its block", pastBlock, 8, "ins", {"IIM dataset 2:5 runs past the end of its block: cut there"}},
+      // A declaration the file cuts by one byte declares nothing: Windows-1252 stays.
+      {"UTF-8 declared in a cut value", utf8Cut.substr(0, utf8Cut.size() - 1), utf8Cut.size(), "caf\xC3\xA9", {}},
+  };
+  for (const Case& c : cases) {
+    MetadataRecord record;
+    DecodeIim(AsBytes(c.file), IimBlock{0, c.block}, record);
+    EXPECT_EQ(record.iim[col::ObjectName], c.objectName) << c.what;
+    EXPECT_EQ(record.iim[col::Caption], "") << c.what;
+    EXPECT_EQ(record.iim[col::Headline], "") << c.what;
+    EXPECT_EQ(record.problems, c.problems) << c.what;
+  }
+  // The bytes around the block belong to other segments.
   const MetadataRecord r = Decode(Iim(5, "in"), Iim(105, "before"), "xx" + Iim(105, "after"));
   EXPECT_EQ(r.iim[col::ObjectName], "in");
   EXPECT_EQ(r.iim[col::Headline], "");

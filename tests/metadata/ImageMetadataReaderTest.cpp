@@ -33,32 +33,33 @@ const std::string kTitlePacket = Packet(
     "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
     "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">XMP title</rdf:li></rdf:Alt></dc:title></rdf:Description>");
 
-TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpOfAJpegAndNoPacketUnderOnlyIptc) {
+TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpByTheKindOfFileAndNoPacketUnderOnlyIptc) {
   const std::string jpeg = Jpeg(App13(Resource(0x0404, Iim(5, "IIM title"))) + App1Xmp(kTitlePacket));
-  const MetadataRecord r = ReadImage("a.jpg", jpeg);
-  EXPECT_EQ(r.supportIptc, "1");
-  EXPECT_EQ(r.iim[col::ObjectName], "IIM title");
-  EXPECT_EQ(r.xmp[col::ObjectName], "XMP title");
-  EXPECT_EQ(r.xmpState, XmpState::Parsed);
-  EXPECT_TRUE(r.alerts.empty());
-  const MetadataRecord onlyIptc = ReadImage("a.jpg", jpeg, true);
-  EXPECT_EQ(onlyIptc.iim[col::ObjectName], "IIM title");
-  EXPECT_EQ(onlyIptc.xmpState, XmpState::NotSearched);
-  EXPECT_EQ(onlyIptc.xmp[col::ObjectName], "");
-}
-
-TEST_F(ImageMetadataReaderTest, ReadsThePacketOfATiffAndAPsdButNothingOfAFileOfNoSupportedKind) {
-  const MetadataRecord tiff = ReadImage("a.TIF", "II*\0" + std::string(60, '\0') + kTitlePacket + "tail");
-  EXPECT_EQ(tiff.supportIptc, "2");
-  EXPECT_EQ(tiff.xmp[col::ObjectName], "XMP title");
-  const MetadataRecord psd = ReadImage("a.psd", "8BPS" + std::string(60, '\0') + kTitlePacket + "tail");
-  EXPECT_EQ(psd.xmp[col::ObjectName], "XMP title");
-
-  const MetadataRecord text = ReadImage("notes.txt", "text " + App13(Resource(0x0404, Iim(5, "x"))) + kTitlePacket);
-  EXPECT_EQ(text.supportIptc, "0");
-  EXPECT_EQ(text.iim[col::ObjectName], "");
-  EXPECT_EQ(text.xmp[col::ObjectName], "");
-  EXPECT_EQ(ReadImage("empty.jpg", "").supportIptc, "0");
+  const std::string text = "text " + App13(Resource(0x0404, Iim(5, "x"))) + kTitlePacket;
+  const struct Case {
+    const char* name;
+    std::string bytes;
+    bool onlyIptc;
+    const char* support;
+    const char* iim;
+    const char* xmp;
+    XmpState state;
+  } cases[] = {
+      {"a.jpg", jpeg, false, "1", "IIM title", "XMP title", XmpState::Parsed},
+      {"a.jpg", jpeg, true, "1", "IIM title", "", XmpState::NotSearched},
+      {"a.TIF", "II*\0" + std::string(60, '\0') + kTitlePacket + "tail", false, "2", "", "XMP title", XmpState::Parsed},
+      {"a.psd", "8BPS" + std::string(60, '\0') + kTitlePacket + "tail", false, "2", "", "XMP title", XmpState::Parsed},
+      {"notes.txt", text, false, "0", "", "", XmpState::NotSearched},
+      {"empty.jpg", "", false, "0", "", "", XmpState::NotSearched},
+  };
+  for (const Case& c : cases) {
+    const MetadataRecord r = ReadImage(c.name, c.bytes, c.onlyIptc);
+    EXPECT_EQ(r.supportIptc, c.support) << c.name;
+    EXPECT_EQ(r.iim[col::ObjectName], c.iim) << c.name;
+    EXPECT_EQ(r.xmp[col::ObjectName], c.xmp) << c.name;
+    EXPECT_EQ(r.xmpState, c.state) << c.name;
+    EXPECT_TRUE(r.alerts.empty()) << c.name;
+  }
   MetadataRecord missing;
   ReadImageMetadata(m_dir / "missing.jpg", "JPG", {false, &m_parser, {}}, missing);
   EXPECT_EQ(missing.supportIptc, "0");

@@ -105,12 +105,6 @@ TEST_F(RealFilesTest, AJpegWithIimAndXmpGivesEveryColumnByThePrecedenceRules) {
   ExpectColumns(Read(path, false), iimFirst);
 }
 
-TEST_F(RealFilesTest, AnIimOnlyJpegKeepsItsValuesWithXmpFirst) {
-  const auto path = Make("iim.jpg", "-IPTC:ObjectName=Only -IPTC:Headline=Head");
-  ASSERT_EQ(RunQuietly("exiftool -overwrite_original -XMP:all= '" + path.string() + "'"), 0);
-  ExpectColumns(Read(path, true), {{col::ObjectName, "Only"}, {col::Headline, "Head"}});
-}
-
 TEST_F(RealFilesTest, ATiffAndAPsdGiveTheirXmp) {
   for (const char* name : {"x.tif", "x.psd"}) {
     const auto path = Make(name, "-XMP-dc:Title=Tagged -XMP-photoshop:Headline=Head -XMP-xmpRights:Marked=False");
