@@ -132,7 +132,8 @@ TEST(CustomXmpCheck, AValidDefinitionListsItsBoundRowsSortedAndEachBrokenBoxIsNa
        ""},
       // A schema without description is not checked; a description of blanks is one.
       {[](auto& d) { d.schemas[4] = {"", "no slash", "dc", {{{"Orphan", ""}}}}; }, ""},
-      {[](auto& d) { d.schemas[4] = {" ", "no slash", "dc", {{{"Orphan", ""}}}}; }, "InvalidName: Name Space -> no slash"},
+      {[](auto& d) { d.schemas[4] = {" ", "no slash", "dc", {{{"Orphan", ""}}}}; },
+       "InvalidName: Name Space -> no slash"},
       // The first failure in schema order, the prefix checked before the rows.
       {[](auto& d) {
          d.schemas[0].properties[3] = {"", "XMPCustom04"};
