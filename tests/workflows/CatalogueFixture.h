@@ -3,9 +3,11 @@
 // "it's photos" to fill and scan.
 
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "catalogue/CatalogueStatements.h"
+#include "core/ImageColumns.h"
 #include "support/DatabaseFixture.h"
 #include "support/ValidName.h"
 #include "workflows/folders/FolderList.h"
@@ -45,6 +47,30 @@ class CatalogueFixture : public DatabaseFixture {
   }
 
   std::string Text(const std::filesystem::path& p) { return FolderKey::FromPath(p.string()).Text(); }
+
+  // Every row a query gives (on a connection of its own), keyed by its Folder and FileName fields.
+  std::map<std::string, std::vector<std::string>> Rows(const SqlStatement& query, const char* null = "") {
+    std::map<std::string, std::vector<std::string>> rows;
+    Open();
+    for (auto result = connection.ExecuteStatement(query); result && !result->IsEof(); result->MoveNext()) {
+      std::vector<std::string> values;
+      for (std::size_t i = 0; i < result->FieldCount(); ++i) values.push_back(result->FieldValue(i).value_or(null));
+      rows[values[col::Folder] + values[col::FileName]] = values;
+    }
+    connection.CloseConnection();
+    return rows;
+  }
+
+  // The first field of the first row a query gives, "" when none.
+  std::string Scalar(const SqlStatement& query) {
+    Open();
+    auto rows = connection.ExecuteStatement(query);
+    const std::string value = rows && !rows->IsEof() ? rows->FieldValue(0).value_or("") : "";
+    rows.reset();
+    connection.CloseConnection();
+    return value;
+  }
+  std::string Count(const std::string& table) { return Scalar("select count(*) from " + table + ";"); }
 
   TempDir m_tree;
   std::filesystem::path m_root;

@@ -16,12 +16,6 @@ class FolderListOn : public CatalogueFixture {
   AddFolderResult Add(const std::filesystem::path& folder, const std::vector<FolderEntry>& entries) {
     return AddFolderToScan(connection, port, m_settings, false, folder.string(), entries);
   }
-  std::string Count(const std::string& table) {
-    Open();
-    const std::string count = QueryValue("select count(*) from " + table + ";").value_or("");
-    connection.CloseConnection();
-    return count;
-  }
 };
 TESSARINE_ON_EVERY_DATABASE(FolderListOn);
 

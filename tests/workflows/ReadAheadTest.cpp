@@ -22,24 +22,18 @@ class ReadAheadTest : public ::testing::Test {
     m_folder = FolderKey::FromPath(m_dir.path().string());
     // Files of every kind the scan meets, in an order that mixes slow and fast ones.
     for (int i = 0; i < 24; ++i) {
-      const std::string name = "f" + std::to_string(i);
-      switch (i % 4) {
-        case 0:
-          ASSERT_TRUE(SaveImage(m_dir / (name + ".jpg"), FIF_JPEG, 40 + i, 30));
-          break;
-        case 1:
-          WriteFile(m_dir / (name + ".jpg"),
-                    Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
-                                        "<dc:title><rdf:Alt><rdf:li>T" + std::to_string(i) +
-                                        "</rdf:li></rdf:Alt></dc:title></rdf:Description>"))));
-          break;
-        case 2:
-          WriteFile(m_dir / (name + ".txt"), "text");
-          break;
-        default:
-          ASSERT_TRUE(SaveImage(m_dir / (name + ".tif"), FIF_TIFF, 10, 10 + i));
+      const char* extension = i % 4 == 2 ? ".txt" : i % 4 == 3 ? ".tif" : ".jpg";
+      const std::filesystem::path file = m_dir / ("f" + std::to_string(i) + extension);
+      const std::string title = "<dc:title><rdf:Alt><rdf:li>T" + std::to_string(i) + "</rdf:li></rdf:Alt></dc:title>";
+      if (i % 4 == 0) ASSERT_TRUE(SaveImage(file, FIF_JPEG, 40 + i, 30));
+      if (i % 4 == 1) {
+        WriteFile(file, Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
+                                            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
+                                            title + "</rdf:Description>"))));
       }
-      m_names.push_back(name + (i % 4 == 2 ? ".txt" : i % 4 == 3 ? ".tif" : ".jpg"));
+      if (i % 4 == 2) WriteFile(file, "text");
+      if (i % 4 == 3) ASSERT_TRUE(SaveImage(file, FIF_TIFF, 10, 10 + i));
+      m_names.push_back(file.filename().string());
     }
     m_settings.createThumbnails = true;
     m_settings.reCreateThumbnails = true;
@@ -64,7 +58,8 @@ class ReadAheadTest : public ::testing::Test {
 
 TEST_F(ReadAheadTest, WorkersGiveTheRowsOfOneReaderInTheOrderTheyAreTaken) {
   const std::vector<ColumnValues> expected = ReadOneByOne();
-  ASSERT_EQ(expected[1][col::ObjectName], "T1") << "collected from the XMP title";  // the files really hold what they are read for
+  // The files really hold what they are read for.
+  ASSERT_EQ(expected[1][col::ObjectName], "T1");
   ASSERT_EQ(expected[0][col::Width], "40");
   for (unsigned workers : {0U, 1U, 3U}) {
     ReadAhead reader(m_settings, {}, workers);

@@ -2,9 +2,6 @@
 // whatever ends it early, and whatever it cannot read, every file keeps a row. On each real
 // database.
 
-// The image library's BOOL must be declared before the ODBC headers define theirs.
-#include "support/TestImages.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +14,6 @@
 
 #include "catalogue/ScanStatements.h"
 #include "core/FileSystemFaults.h"
-#include "metadata/ImageBytes.h"
 #include "support/TestDatabase.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/connection/OpenCatalogue.h"
@@ -93,32 +89,17 @@ class RescanSafety : public CatalogueFixture {
     SqlStatement count("select count(*) from " + m_settings.images + " where 1=1");
     if (folder) count.text += " and Folder=?", count.Bind(Text(*folder));
     if (!name.empty()) count.text += " and FileName=?", count.Bind(name);
-    Open();
-    auto rows = connection.ExecuteStatement(count);
-    const std::string value = rows && !rows->IsEof() ? rows->FieldValue(0).value_or("-1") : "-1";
-    connection.CloseConnection();
-    return std::stoll(value);
+    return std::stoll(Scalar(count));
   }
 
   // The folders-table row of the root: its count and its time.
   std::pair<std::string, std::string> FolderRow() {
-    Open();
-    auto rows = connection.ExecuteStatement("select Files, LastScan from " + m_settings.folders + ";");
-    std::pair<std::string, std::string> row;
-    if (rows && !rows->IsEof()) row = {rows->FieldValue(0).value_or(""), rows->FieldValue(1).value_or("")};
-    connection.CloseConnection();
-    return row;
+    return {Scalar("select Files from " + m_settings.folders), Scalar("select LastScan from " + m_settings.folders)};
   }
 
   std::string ModifyTimeOf(const std::filesystem::path& folder, const std::string& name) {
-    Open();
-    auto rows = connection.ExecuteStatement(
-        SqlStatement("select ModifyTime from " + m_settings.images + " where Folder=? and FileName=?;")
-            .Bind(Text(folder))
-            .Bind(name));
-    const std::string value = rows && !rows->IsEof() ? rows->FieldValue(0).value_or("") : "";
-    connection.CloseConnection();
-    return value;
+    const std::string select = "select ModifyTime from " + m_settings.images + " where Folder=? and FileName=?;";
+    return Scalar(SqlStatement(select).Bind(Text(folder)).Bind(name));
   }
 
   bool IsServer() const { return GetParam() != "SQLite"; }

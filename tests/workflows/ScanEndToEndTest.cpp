@@ -41,33 +41,17 @@ class ScanEndToEnd : public CatalogueFixture {
     m_settings.createThumbnails = true;
   }
 
-  // Every stored row, keyed by FileName, as name -> 166 values.
   // Every stored row, or those of one folder.
   std::map<std::string, std::vector<std::string>> Rows(const std::string& folderText = "") {
-    std::map<std::string, std::vector<std::string>> rows;
-    Open();
-    SqlStatement select("select * from " + m_settings.images);
-    if (!folderText.empty()) select.text += " where Folder=?", select.Bind(folderText);
-    auto result = connection.ExecuteStatement(select);
-    for (; result && !result->IsEof(); result->MoveNext()) {
-      std::vector<std::string> values;
-      for (std::size_t i = 0; i < result->FieldCount(); ++i) values.push_back(result->FieldValue(i).value_or(""));
-      rows[values[col::Folder] + values[col::FileName]] = values;
-    }
-    connection.CloseConnection();
-    return rows;
+    if (folderText.empty()) return CatalogueFixture::Rows("select * from " + m_settings.images);
+    const std::string select = "select * from " + m_settings.images + " where Folder=?";
+    return CatalogueFixture::Rows(SqlStatement(select).Bind(folderText));
   }
 
-  std::vector<std::string> FolderRow(const std::string& folderText) {
-    Open();
-    auto result = connection.ExecuteStatement(
-        SqlStatement("select * from " + m_settings.folders + " where Folder=?;").Bind(folderText));
-    std::vector<std::string> values;
-    if (result && !result->IsEof()) {
-      for (std::size_t i = 0; i < result->FieldCount(); ++i) values.push_back(result->FieldValue(i).value_or(""));
-    }
-    connection.CloseConnection();
-    return values;
+  // A folder's count, or its last scan's time, in the folders table.
+  std::string FolderField(const std::string& folderText, const char* field = "Files") {
+    return Scalar(SqlStatement("select " + std::string(field) + " from " + m_settings.folders + " where Folder=?;")
+                      .Bind(folderText));
   }
 };
 
@@ -139,25 +123,8 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   EXPECT_FALSE(port.previews.empty());
 
   // The folders table holds the count and the time of the scan.
-  const auto folderRow = FolderRow(rootText);
-  ASSERT_EQ(folderRow.size(), 3u);
-  EXPECT_EQ(folderRow[1], "7");
-  EXPECT_EQ(folderRow[2].size(), 19u);
-}
-
-// Two folders whose names differ only in letter case are two folders: each counts its own files.
-TEST_P(ScanEndToEnd, AFoldersCountTakesNoFolderThatDiffersOnlyInLetterCase) {
-  std::filesystem::create_directories(m_root / "trip");
-  std::filesystem::create_directories(m_root / "Trip");
-  WriteFile(m_root / "trip" / "a.txt", "a");
-  WriteFile(m_root / "Trip" / "b.txt", "b");
-  WriteFile(m_root / "Trip" / "c.txt", "c");
-  AddAndLoad(m_root / "trip");
-  const auto entries = AddAndLoad(m_root / "Trip");
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_TRUE(Scan(entries).status) << DescribeMessages();
-  EXPECT_EQ(FolderRow(Text(m_root / "trip")).at(1), "1");
-  EXPECT_EQ(FolderRow(Text(m_root / "Trip")).at(1), "2");
+  EXPECT_EQ(FolderField(rootText), "7");
+  EXPECT_EQ(FolderField(rootText, "LastScan").size(), 19u);
 }
 
 TEST_P(ScanEndToEnd, ARescanReplacesTheRowsAndKeepsExistingThumbnails) {
@@ -220,7 +187,7 @@ TEST_P(ScanEndToEnd, AListedFolderWhoseNameIsNotUtf8IsRescannedAndChecked) {
   }
   const std::string text = Text(m_root) + "caf\xC3\xA9/";
   EXPECT_EQ(Rows().size(), 2u);
-  EXPECT_EQ(FolderRow(text).at(1), "2");
+  EXPECT_EQ(FolderField(text), "2");
 
   RecordingUserPort checkPort;
   const CheckResult check = RunConsistencyCheck(connection, checkPort, m_settings, false, entries);
@@ -230,15 +197,18 @@ TEST_P(ScanEndToEnd, AListedFolderWhoseNameIsNotUtf8IsRescannedAndChecked) {
   EXPECT_TRUE(check.linesWithoutFiles.empty());
 }
 
+// A folder's scan neither deletes nor counts the rows of folders whose names are alike: one that
+// differs only in letter case, one where "_" stands, one that ends with the same path.
 TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
-  // /x/my_pics/ must neither delete nor count the rows of /x/myXpics/ or /backup/x/my_pics/.
   const auto pics = m_root / "my_pics";
-  std::filesystem::create_directories(pics);
+  const auto other = m_root / "My_pics";
+  for (const auto& folder : {pics, other}) std::filesystem::create_directories(folder);
   WriteFile(pics / "a.txt", "a");
-  const std::string other1 = Text(m_root / "myXpics");
-  const std::string other2 = "/backup" + Text(pics);
+  WriteFile(other / "b.txt", "b");
+  WriteFile(other / "c.txt", "c");
+  const std::string kept[] = {Text(m_root / "myXpics"), "/backup" + Text(pics)};
   Open();
-  for (const std::string& folder : {other1, other2}) {
+  for (const std::string& folder : kept) {
     ColumnValues columns;
     columns[col::Folder] = folder;
     columns[col::FileName] = "keep.txt";
@@ -246,12 +216,15 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
     connection.Send(InsertImageRow(ValidName(m_settings.images), columns));
   }
   connection.CloseConnection();
-
-  Scan(AddAndLoad(pics));
+  AddAndLoad(pics);
+  const auto entries = AddAndLoad(other);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_TRUE(Scan(entries).status) << DescribeMessages();
   const auto rows = Rows();
-  EXPECT_TRUE(rows.count(other1 + "keep.txt"));
-  EXPECT_TRUE(rows.count(other2 + "keep.txt"));
-  EXPECT_EQ(FolderRow(Text(pics))[1], "1");
+  for (const std::string& folder : kept) EXPECT_TRUE(rows.count(folder + "keep.txt")) << folder;
+  EXPECT_EQ(rows.size(), 5u);
+  EXPECT_EQ(FolderField(Text(pics)), "1");
+  EXPECT_EQ(FolderField(Text(other)), "2");
 }
 
 TEST_P(ScanEndToEnd, StopInTheSecondOfThreeFoldersFinishesThatFolderOnly) {
@@ -272,16 +245,13 @@ TEST_P(ScanEndToEnd, StopInTheSecondOfThreeFoldersFinishesThatFolderOnly) {
   const ScanResult result = Scan(entries, hooks);
   EXPECT_TRUE(result.stopped);
 
-  auto countIn = [&](const std::filesystem::path& folder) {
-    return Rows(Text(folder)).size();
-  };
-  EXPECT_EQ(countIn(folders[0]), 3u);
-  EXPECT_EQ(countIn(folders[1]), 1u);  // the file in progress was written, then nothing else
-  EXPECT_EQ(countIn(folders[2]), 0u);
-  // An unfinished entry keeps the count and the time it had (none here).
-  EXPECT_EQ(FolderRow(Text(folders[0]))[1], "3");
-  EXPECT_EQ(FolderRow(Text(folders[1]))[1], "");
-  EXPECT_EQ(FolderRow(Text(folders[2]))[1], "");
+  // The file in progress was written, then nothing else; an unfinished entry keeps the count it had
+  // (none here).
+  const std::pair<std::size_t, const char*> expected[] = {{3, "3"}, {1, ""}, {0, ""}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(Rows(Text(folders[i])).size(), expected[i].first) << i;
+    EXPECT_EQ(FolderField(Text(folders[i])), expected[i].second) << i;
+  }
   ASSERT_EQ(result.entries.size(), 2u);
   EXPECT_EQ(result.entries[1].status, "Stopped");
 }

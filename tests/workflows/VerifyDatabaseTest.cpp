@@ -51,13 +51,6 @@ class VerifyOnDatabase : public CatalogueFixture {
     const auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
     return RunConsistencyCheck(connection, port, m_settings, false, entries, hooks);
   }
-
-  std::string Scalar(const std::string& sql) {
-    Open();
-    std::string value = QueryValue(sql).value_or("");
-    connection.CloseConnection();
-    return value;
-  }
 };
 
 TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes) {
@@ -209,11 +202,11 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   EXPECT_TRUE(std::filesystem::exists(m_root / "new'one.txt"));
 
   port.answerYes = true;
-  const auto rowsBefore = std::stoi(Scalar("select count(*) from " + m_settings.images + ";"));
+  const auto rowsBefore = std::stoi(Count(m_settings.images));
   EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, second.linesWithoutFiles), 3);
   EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, second.filesWithoutLines), 3);
   EXPECT_TRUE(second.linesWithoutFiles.empty() && second.filesWithoutLines.empty());
-  EXPECT_EQ(std::stoi(Scalar("select count(*) from " + m_settings.images + ";")), rowsBefore - 3);
+  EXPECT_EQ(std::stoi(Count(m_settings.images)), rowsBefore - 3);
   for (const char* name : {"new'one.txt", "caf\xE9 2.txt", "newlink.txt"}) {
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(m_root / name))) << name;
   }
@@ -244,7 +237,7 @@ TEST_P(VerifyOnDatabase, DeletionsLookAgainAtTheMomentTheyActAndFilesGoToTheTras
   port.answerYes = true;
   EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, result.linesWithoutFiles), 0);
   EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, result.filesWithoutLines), 0);
-  EXPECT_EQ(Scalar("select count(*) from " + m_settings.images + ";"), "3");
+  EXPECT_EQ(Count(m_settings.images), "3");
   EXPECT_TRUE(std::filesystem::exists(m_root / "new.txt"));
 
   // A file without a line goes to the trash, not to nothing.
@@ -290,7 +283,7 @@ TEST_P(VerifyOnDatabase, AFolderThatCannotBeReadIsReportedAndItsLinesAreNeverOff
   EXPECT_EQ(empty.unreachable, std::vector<std::string>{Text(m_root)});
   EXPECT_NE(port.LastStatus().find("1 folder could not be read"), std::string::npos) << port.LastStatus();
   EXPECT_TRUE(empty.linesWithoutFiles.empty());
-  EXPECT_EQ(Scalar("select count(*) from " + m_settings.images + ";"), "2");
+  EXPECT_EQ(Count(m_settings.images), "2");
 }
 
 TEST_P(VerifyOnDatabase, CancelStopsTheWalkAndSkipsTheRowQueryAndErrorsEndOnlyTheirFolder) {

@@ -1,0 +1,233 @@
+// The custom XMP editor's rules: its column boxes, the column chooser, the check of a definition,
+// the summary, and the fields the parser passes over.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+
+#include "metadata/XmpParser.h"
+#include "support/RecordingUserPort.h"
+#include "workflows/xmpcustom/ColumnChooser.h"
+#include "workflows/xmpcustom/CustomXmpCheck.h"
+#include "workflows/xmpcustom/CustomXmpColumns.h"
+#include "workflows/xmpcustom/CustomXmpSummary.h"
+#include "workflows/xmpcustom/UncollectedCustomFields.h"
+
+namespace tessarine {
+namespace {
+
+constexpr const char* kNs = "http://ns.example.com/studio/1.0/";
+
+TEST(CustomXmpColumns, BoxTextNumberAndCaptionConvertAndTheDefinitionSurvivesTheBoxes) {
+  EXPECT_EQ(ColumnBoxText("07"), "XMPCustom07");
+  EXPECT_EQ(ColumnBoxText(""), "");
+  // Whatever the box holds loses its first nine characters.
+  const std::pair<const char*, const char*> numbers[] = {
+      {"XMPCustom100", "100"}, {"XMPCustom", ""}, {"short", ""}, {"ColumnNo:12", "12"}};
+  for (const auto& [box, number] : numbers) EXPECT_EQ(ColumnNumberOf(box), number) << box;
+  for (const auto& [option, caption] : {std::pair{0, "01"}, {8, "09"}, {9, "10"}, {98, "99"}, {99, "100"}}) {
+    EXPECT_EQ(ColumnOptionCaption(option), caption);
+  }
+
+  CustomXmpDefinition definition;
+  definition.schemas[2] = {"Studio ", " http://ns.example.com/s/", "s", {}};
+  definition.schemas[2].properties[9] = {"Shoot", "100"};
+  definition.schemas[2].properties[0] = {"Empty", ""};
+  const CustomXmpDefinition shown = BoxesFromDefinition(definition);
+  EXPECT_EQ(shown.schemas[2].properties[9].dbFieldName, "XMPCustom100");
+  EXPECT_EQ(shown.schemas[2].properties[0].dbFieldName, "");
+  EXPECT_EQ(shown.schemas[2].description, "Studio ");  // texts stay as typed
+  const CustomXmpDefinition back = DefinitionFromBoxes(shown);
+  EXPECT_EQ(back.schemas[2].properties[9].dbFieldName, "100");
+  EXPECT_EQ(back.schemas[2].ns, " http://ns.example.com/s/");
+  EXPECT_EQ(RowIndex(2, 9), 29);
+  EXPECT_EQ(ColumnBoxesOf(shown)[29], "XMPCustom100");
+}
+
+// Each case: the column boxes, the row whose chooser opens, and what the chooser shows. `odd` lists
+// the options in the minority state: the disabled ones when most are enabled, else the enabled ones.
+TEST(ColumnChooser, SelectsTheRowsColumnBlocksOtherRowsColumnsAndGivesANewPropertyTheFirstFree) {
+  const struct {
+    std::vector<std::pair<int, const char*>> boxes;
+    bool allBound;  // first every row its own column, then the boxes above
+    int row;
+    bool named;
+    int selected;
+    bool bindsAtOnce;
+    std::set<int> odd;
+  } cases[] = {
+      {{{RowIndex(0, 4), "XMPCustom05"}, {RowIndex(0, 0), "XMPCustom01"}, {RowIndex(7, 3), "XMPCustom100"}},
+       false, RowIndex(0, 4), true, 4, false, {0, 99}},
+      {{{RowIndex(2, 0), "XMPCustom01"}, {RowIndex(5, 9), "XMPCustom02"}, {RowIndex(1, 1), "XMPCustom04"}},
+       false, RowIndex(0, 0), true, 2, true, {0, 1, 3}},
+      {{{RowIndex(0, 1), "XMPCustom01"}}, false, RowIndex(0, 0), false, -1, false, {0}},
+      // Column "34" sits elsewhere twice and "100" is taken too: "35" is the one free column.
+      {{{RowIndex(3, 3), ""}, {RowIndex(3, 4), "XMPCustom100"}, {RowIndex(9, 9), "XMPCustom34"}},
+       true, RowIndex(3, 3), true, 34, true, {34}},
+      // The row's own column typed on another row too: shown selected, yet blocked.
+      {{{RowIndex(3, 3), "XMPCustom34"}, {RowIndex(3, 4), "XMPCustom35"}, {RowIndex(9, 9), "XMPCustom34"}},
+       true, RowIndex(3, 3), true, 33, false, {99}},
+      // Compared from the tenth character: "7" is not "07"; any first nine characters block "08".
+      {{{1, "XMPCustom7"}, {2, "xmpcustom08"}}, false, 0, false, -1, false, {7}},
+  };
+  for (const auto& c : cases) {
+    std::array<std::string, kCustomRowCount> boxes;
+    for (int row = 0; c.allBound && row < kCustomRowCount; ++row) boxes[row] = ColumnBoxText(ColumnOptionCaption(row));
+    for (const auto& [row, text] : c.boxes) boxes[row] = text;
+    const ColumnChooserState state = OpenColumnChooser(boxes, c.row, c.named);
+    EXPECT_EQ(state.selected, c.selected) << c.row;
+    EXPECT_EQ(state.bindsAtOnce, c.bindsAtOnce) << c.row;
+    const bool mostly = std::count(state.enabled.begin(), state.enabled.end(), true) >= 50;
+    std::set<int> odd;
+    for (int option = 0; option < kCustomRowCount; ++option) {
+      if (state.enabled[option] != mostly) odd.insert(option);
+    }
+    EXPECT_EQ(odd, c.odd) << c.row;
+  }
+}
+
+TEST(CustomXmpCheck, AValidDefinitionListsItsBoundRowsSortedAndEachBrokenBoxIsNamed) {
+  const auto valid = [] {
+    CustomXmpDefinition boxes;
+    boxes.schemas[0] = {"Studio", "http://ns.example.com/studio/1.0/", "studio", {}};
+    boxes.schemas[0].properties[0] = {"Shoot", "XMPCustom01"};
+    boxes.schemas[0].properties[1] = {"Client", "XMPCustom02"};
+    return boxes;
+  };
+  CustomXmpDefinition boxes = valid();
+  boxes.schemas[3] = {"Archive", "http://ns.example.com/archive#", "arc", {}};
+  boxes.schemas[3].properties[4] = {"Box", "XMPCustom100"};
+  const CustomXmpCheckResult result = CheckCustomXmpBoxes(boxes);
+  EXPECT_TRUE(result.Passed()) << result.message;
+  EXPECT_EQ(result.controlEntries,
+            (std::vector<std::string>{"arc:XMPCustom100", "studio:XMPCustom01", "studio:XMPCustom02"}));
+
+  using Change = std::function<void(CustomXmpDefinition&)>;
+  const auto prefix = [](std::string p) { return Change([p](CustomXmpDefinition& d) { d.schemas[0].prefix = p; }); };
+  std::vector<std::pair<Change, std::string>> cases = {
+      {[](auto& d) { d.schemas[0].ns = ""; }, "InvalidName: Name Space -> "},
+      {[](auto& d) { d.schemas[0].ns = "http://ns.example.com/my studio/"; },
+       "InvalidName: Name Space -> http://ns.example.com/my studio/"},
+      {[](auto& d) { d.schemas[0].ns = "http://ns.example.com/studio"; },
+       "NameSpace must end in '/' or '#': Name Space -> http://ns.example.com/studio"},
+      // A property without column names the property on a first line of its own.
+      {[](auto& d) { d.schemas[0].properties[5] = {"Rating", ""}; }, "Rating\nInvalid Name: Database Field name -> "},
+      {[](auto& d) { d.schemas[0].properties[5] = {"Rating", "XMPCustom 05"}; },
+       "Rating\nInvalid Name: Database Field name -> XMPCustom 05"},
+      {[](auto& d) { d.schemas[0].properties[9] = {"", "XMPCustom09"}; },
+       "Invalid Name: Database Field name -> XMPCustom09"},
+      {[](auto& d) { d.schemas[0].properties[2] = {"Agency", "XMPCustom01"}; }, "Duplicate Name: studio:XMPCustom01"},
+      {prefix(""), "Invalid Name: Prefix -> "},
+      {prefix("my prefix"), "Invalid Name: Prefix -> my prefix"},
+      {prefix("DC"), ""},  // reserved prefixes are compared with their case
+      {prefix("Photoshop"), ""},
+      {prefix("xapGImg"), ""},
+      // The same column under another prefix is no duplicate.
+      {[](auto& d) {
+         d.schemas[1] = {"Other", "http://ns.example.com/other/", "oth", {}};
+         d.schemas[1].properties[0] = {"Agency", "XMPCustom01"};
+       },
+       ""},
+      // A schema without description is not checked; a description of blanks is one.
+      {[](auto& d) { d.schemas[4] = {"", "no slash", "dc", {{{"Orphan", ""}}}}; }, ""},
+      {[](auto& d) { d.schemas[4] = {" ", "no slash", "dc", {{{"Orphan", ""}}}}; },
+       "InvalidName: Name Space -> no slash"},
+      // The first failure in schema order, the prefix checked before the rows.
+      {[](auto& d) {
+         d.schemas[0].properties[3] = {"", "XMPCustom04"};
+         d.schemas[0].prefix = "x";
+         d.schemas[2] = {"Third", "", "t", {}};
+       },
+       "Invalid Name: Prefix -> x"},
+      {[](auto& d) {
+         d.schemas[0].properties[3] = {"", "XMPCustom04"};
+         d.schemas[2] = {"Third", "", "t", {}};
+       },
+       "Invalid Name: Database Field name -> XMPCustom04"},
+      {[](auto& d) { d.schemas[2] = {"Third", "", "t", {}}; }, "InvalidName: Name Space -> "},
+  };
+  for (std::string_view reserved : kReservedPrefixes) {
+    cases.emplace_back(prefix(std::string(reserved)), "Invalid Name: Prefix -> " + std::string(reserved));
+  }
+  for (const auto& [change, message] : cases) {
+    CustomXmpDefinition broken = valid();
+    change(broken);
+    EXPECT_EQ(CheckCustomXmpBoxes(broken).message, message);
+  }
+}
+
+TEST(CustomXmpSummary, CountsNamedPropertiesAndDistinctNamespacesExactly) {
+  CustomXmpDefinition definition;
+  EXPECT_EQ(CustomXmpSummary(definition), "No custom fields defined");
+  // A column without a property name is no field, whatever its schema holds.
+  definition.schemas[0] = {"Studio", "http://ns.example.com/a/", "s", {}};
+  definition.schemas[0].properties[0].dbFieldName = "01";
+  EXPECT_EQ(CustomXmpSummary(definition), "No custom fields defined");
+  definition.schemas[0].properties[0].xmpFieldName = "one";
+  definition.schemas[0].properties[9].xmpFieldName = "two";
+  definition.schemas[5].ns = "http://ns.example.com/a/";  // shared: counted once
+  definition.schemas[5].properties[3].xmpFieldName = "three";
+  definition.schemas[9].ns = "http://ns.example.com/A/";  // another case: another namespace
+  EXPECT_EQ(CustomXmpSummary(definition), "Custom fields defined: 3\nXMP Schemas defined: 2");
+  // Properties without a namespace count, in schemas without description.
+  CustomXmpDefinition bare;
+  for (int j = 0; j < 3; ++j) bare.schemas[7].properties[j].xmpFieldName = "p" + std::to_string(j);
+  EXPECT_EQ(CustomXmpSummary(bare), "Custom fields defined: 3\nXMP Schemas defined: 0");
+}
+
+// The custom fields named in the warning are exactly those the parser passes over: a packet
+// holding every field fills the columns of the others and leaves the named ones out.
+TEST(UncollectedCustomFields, NameEveryNamedFieldTheParserPassesOverInOneMessage) {
+  CustomXmpDefinition definition;
+  definition.schemas[0] = {"Studio", kNs, "studio", {}};
+  auto& slots = definition.schemas[0].properties;
+  slots[0] = {"Shoot", "01"};
+  test::RecordingUserPort port;
+  WarnOfUncollectedCustomFields(port, definition);
+  EXPECT_TRUE(port.messages.empty());
+
+  slots[1] = {"ClientName", "e"};     // typed "ClientName" into the column box of an older editor
+  slots[2] = {"Agency", "101"};       // past the last column
+  slots[3] = {"Budget", ""};          // no column at all
+  slots[4] = {"1stAssistant", "04"};  // no XPath step can start with a digit
+  slots[5] = {"Desk", "100"};
+  slots[6] = {"", "07"};  // a column without a name: nothing to collect, nothing to say
+  // A schema without a description is a draft, not read into warnings.
+  definition.schemas[1] = {"", kNs, "studio", {}};
+  definition.schemas[1].properties[0] = {"Draft", "x"};
+  const std::vector<std::string> lines = UncollectedCustomFields(definition);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0],
+            "Custom XMP field 'ClientName' (schema #1, field #2): the stored column 'e' is not one of 01 to 100 "
+            "(XMPCustom01 to XMPCustom100)");
+  EXPECT_NE(lines[1].find("'Agency' (schema #1, field #3): the stored column '101'"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find("'Budget' (schema #1, field #4): no database column"), std::string::npos) << lines[2];
+  EXPECT_NE(lines[3].find("'1stAssistant' (schema #1, field #5): the name"), std::string::npos) << lines[3];
+  WarnOfUncollectedCustomFields(port, definition);
+  ASSERT_EQ(port.messages.size(), 1u);
+  EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_NE(port.messages[0].text.find("'ClientName'"), std::string::npos);
+  EXPECT_NE(port.messages[0].text.find("'1stAssistant'"), std::string::npos);
+
+  // The parser agrees: of a packet with these values, only the two sound fields arrive.
+  std::string body;
+  for (const char* name : {"Shoot", "ClientName", "Agency", "Budget", "Desk"}) {
+    body += std::string("<studio:") + name + ">" + name + "-value</studio:" + name + ">";
+  }
+  MetadataRecord record;
+  ASSERT_FALSE(XmpParser(definition).Read(std::string("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+                                                      "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+                                                      "<rdf:Description rdf:about=\"\" xmlns:studio=\"") +
+                                              kNs + "\">" + body + "</rdf:Description></rdf:RDF></x:xmpmeta>",
+                                          record));
+  std::vector<std::string> filled;
+  for (std::size_t c = 0; c < record.custom.size(); ++c) {
+    if (!record.custom[c].empty()) filled.push_back(std::to_string(c + 1) + "=" + record.custom[c]);
+  }
+  EXPECT_EQ(filled, (std::vector<std::string>{"1=Shoot-value", "100=Desk-value"}));
+}
+
+}  // namespace
+}  // namespace tessarine
