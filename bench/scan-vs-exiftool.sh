@@ -280,11 +280,13 @@ largest() { sort -n | tail -n 1; }
 catalogued() { sed -n 's/^\([0-9][0-9]*\) files catalogued.*/\1/p' "$1" | tail -n 1; }
 
 # A fresh catalogue: the tables are dropped and made again by the binary under test, whose
-# schema is the one it writes.
-fresh_tables() { # BINARY SETTINGS
+# schema is the one it writes, and the folder to scan is listed (a scan takes listed folders only).
+fresh_tables() { # BINARY SETTINGS FOLDER
   [ "$(sed -n 's/^DBMS=//p' "$2")" != 3 ] || rm -f "$work/catalogue.sqlite"
   "$1" db create --yes --settings "$2" >"$work/create.log" 2>&1 ||
     die "db create failed with $1: $(cat "$work/create.log")"
+  "$1" folders add --settings "$2" "$3" >>"$work/create.log" 2>&1 ||
+    die "folders add failed with $1: $(cat "$work/create.log")"
 }
 
 # ---------------------------------------------------------------------------------------------
@@ -309,7 +311,7 @@ record() {
 scan_round() { # ID LABEL BINARY SETTINGS
   local id=$1 label=$2 binary=$3 settings=$4 rows
   remove_thumbnails "$tree"
-  fresh_tables "$binary" "$settings"
+  fresh_tables "$binary" "$settings" "$tree"
   record "$id" "$label" "$total" -- "$binary" scan --settings "$settings" "$tree"
   rows=$(catalogued "$work/$id.log")
   [ "$rows" = "$total" ] || note_of[$id]="catalogued ${rows:-no} files of $total"
@@ -448,7 +450,7 @@ memory_mode() {
     settings_file "$settings" "$sqlite_dsn" '' '' 3 0
     declare -A peak=()
     for case_name in plain sparse "${sizes[@]/#/tree}"; do
-      fresh_tables "$binary" "$settings"
+      fresh_tables "$binary" "$settings" "$mem/$case_name"
       log=$work/t$i-memory-$case_name.log
       status=0
       result=$(measure "$log" "$binary" scan --settings "$settings" "$mem/$case_name") || status=$?
