@@ -1,4 +1,4 @@
-# The Debian package (cpack -G DEB in the build folder): the programs under /usr, their library
+# The Debian package (cpack -G DEB in the build folder): the programs under the install prefix, their library
 # dependencies found by dpkg-shlibdeps, the Qt platform plugins the window needs to open, and the
 # ODBC drivers: SQLite's, which the embedded catalogue needs, required; the servers' suggested.
 set(CPACK_GENERATOR DEB)
@@ -11,7 +11,7 @@ and the facts of each file, and stores them one row per file in a database
 reached through ODBC (an embedded SQLite file, PostgreSQL or MariaDB).
 The window tessarine-pro leads through the set-up and searches the catalogue;
 the command tessarine scans, checks and searches without a window.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The run command: installs what is needed, builds, and opens the window on an embedded SQLite
-# catalogue. On the first run it creates, in the user's data folder, a SQLite database with the
-# two tables, a file data source for the SQLite3 ODBC driver and a settings file that selects
-# both, so that the window opens on an empty, working folder list.
+# The run command: installs what is needed, builds the programs (not the tests), and opens the
+# window. On its first start the program itself creates the embedded SQLite catalogue in the user's
+# data folder (the database with its two tables, a file data source and the settings that select
+# them), so that the window opens on an empty, working folder list.
 # Usage: scripts/run.sh   (TESSARINE_BUILD_DIR overrides the build folder, default build/). Run as
 # a user, it asks sudo only to install missing packages; run as root (a minimal Debian, no sudo),
 # it needs nothing more; run through sudo, the catalogue still belongs to the user who called it.
@@ -11,7 +11,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TESSARINE_BUILD_DIR:-"$root/build"}
 
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$build"
+# What the window runs: itself, its decoder, its manual; the command for the shell beside it.
+"$root/scripts/build.sh" "$build" -DTESSARINE_BUILD_TESTS=OFF -- tessarine-pro tessarine tessarine-decoder \
+  tessarine-pro-documents
 program="$build/src/gui/tessarine-pro"
 
 # Under sudo the catalogue and the window belong to the user who called it, not to root.
@@ -29,18 +31,11 @@ data="$data_home/tessarine-pro"
 as_user=()
 [ "$user" = "$(id -un)" ] || as_user=(sudo -H -u "$user")
 
-if ! odbcinst -q -d -n SQLite3 >/dev/null 2>&1; then
-  echo "run: the SQLite3 ODBC driver is not registered (package libsqliteodbc)" >&2
-  exit 1
-fi
-
-# First run: the embedded catalogue with its tables, its file data source and the settings.
-"${as_user[@]}" "$root/scripts/prepare-embedded-catalogue.sh" "$data" "$build/src/cli/tessarine"
-
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<MESSAGE
 run: no display. Tessarine PRO is a desktop program and needs a graphical session
-(DISPLAY or WAYLAND_DISPLAY is not set). It is built and its catalogue is ready:
+(DISPLAY or WAYLAND_DISPLAY is not set). It is built; its first start creates the catalogue in
+$data (as does the command: TESSARINE_HOME="$data" "$build/src/cli/tessarine" folders add FOLDER).
   program:   $program
   settings:  $data/Tessarine PRO.ini
 Start it from a desktop session with:

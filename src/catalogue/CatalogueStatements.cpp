@@ -59,4 +59,8 @@ std::string DropTableStatement(const TableName& name) {
   return sql;
 }
 
+std::string EmbeddedTableCountQuery() { return "select count(*) from sqlite_master where type = 'table';"; }
+
+std::string EmbeddedWriteTransactionStatement() { return "begin immediate transaction;"; }
+
 }  // namespace tessarine

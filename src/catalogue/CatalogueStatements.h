@@ -22,4 +22,11 @@ std::string ImagesIndexStatement(const TableName& name);
 // "drop table " + name + ";"
 std::string DropTableStatement(const TableName& name);
 
+// The number of tables an embedded (SQLite) catalogue holds.
+std::string EmbeddedTableCountQuery();
+
+// Takes the embedded catalogue's write lock at once, so that the count of its tables stays true
+// until the commit: two programs starting together cannot both create the tables.
+std::string EmbeddedWriteTransactionStatement();
+
 }  // namespace tessarine

@@ -58,6 +58,14 @@ std::string DataSourceDriverLibrary(std::string_view dsn) {
   return library.empty() ? driver : library;
 }
 
+bool DriverInstalled(std::string_view driver) {
+  const std::filesystem::path library = ProfileString(std::string(driver), "Driver", "odbcinst.ini");
+  if (library.empty()) return false;
+  // A bare library name is looked up by the loader's own rules: registered is all that can be told.
+  std::error_code ec;
+  return library.is_relative() || std::filesystem::is_regular_file(library, ec);
+}
+
 BracedValues BracedValuesOf(const DataSource& source) {
   if (source.fileDsn) return {};
   const std::string library = std::filesystem::path(DataSourceDriverLibrary(source.dsn)).filename().string();

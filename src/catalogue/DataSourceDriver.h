@@ -15,6 +15,9 @@ namespace tessarine {
 // the data source or its driver entry is not found.
 std::string DataSourceDriverLibrary(std::string_view dsn);
 
+// Whether odbcinst.ini registers the driver of that name with a library that is there.
+bool DriverInstalled(std::string_view driver);
+
 // The values whose braces the driver of the source reads (see the measurements in the source).
 // A file data source has none: the driver manager hands its entries on without braces.
 BracedValues BracedValuesOf(const DataSource& source);

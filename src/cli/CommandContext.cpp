@@ -4,6 +4,7 @@
 
 #include "core/SettingsLocation.h"
 #include "core/WindowTitle.h"
+#include "workflows/connection/EmbeddedCatalogue.h"
 #include "workflows/folders/FolderList.h"
 
 namespace tessarine {
@@ -18,6 +19,11 @@ CommandContext::CommandContext(const std::string& settingsOption, ConsoleOptions
       m_port(std::move(console)) {
   for (const std::string& warning : InvalidTableNameWarnings(m_settings, m_settingsFile)) {
     m_port.ShowMessage(warning, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  }
+  // A failure was said; the command then meets the missing data source and says that too.
+  const Expected<std::string> firstStart = PrepareFirstStart(m_connection, m_port, m_settings, m_settingsFile);
+  if (firstStart && !firstStart->empty()) {
+    m_port.ShowMessage(*firstStart, MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
   }
 }
 

@@ -111,6 +111,10 @@ std::string OneLine(std::string_view value) {
 }  // namespace
 
 std::string ReadSettingFromText(std::string_view text, std::string_view section, std::string_view key) {
+  return FindSettingInText(text, section, key).value_or(std::string());
+}
+
+std::optional<std::string> FindSettingInText(std::string_view text, std::string_view section, std::string_view key) {
   bool inSection = false;
   for (const Line& line : SplitLines(text)) {
     std::string_view content = text.substr(line.begin, line.end - line.begin);
@@ -123,7 +127,7 @@ std::string ReadSettingFromText(std::string_view text, std::string_view section,
       return CutToCharacters(entry->value, kMaxSettingLength);
     }
   }
-  return {};
+  return std::nullopt;
 }
 
 std::string WriteSettingToText(std::string_view text, std::string_view section, std::string_view key,

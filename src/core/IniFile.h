@@ -13,6 +13,7 @@
 // it leads to is the one written, in its own folder, and the link stays.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,8 @@ Expected<std::string> ReadIniFile(const std::filesystem::path& file);
 
 // The same two operations over a file's text, for callers that batch many writes.
 std::string ReadSettingFromText(std::string_view text, std::string_view section, std::string_view key);
+// The same, telling a key that is there with an empty value from one that is not there at all.
+std::optional<std::string> FindSettingInText(std::string_view text, std::string_view section, std::string_view key);
 std::string WriteSettingToText(std::string_view text, std::string_view section, std::string_view key,
                                std::string_view value);
 

@@ -66,10 +66,11 @@ Settings LoadSettings(const std::filesystem::path& file) {
   const Expected<std::string> read = ReadIniFile(file);
   const std::string text = read ? read.Value() : std::string();
   auto value = [&](std::string_view section, std::string_view key) { return ReadSettingFromText(text, section, key); };
-  auto orDefault = [](std::string value, const char* fallback) { return value.empty() ? std::string(fallback) : value; };
+  auto orDefault = [](std::string stored, const char* fallback) { return stored.empty() ? std::string(fallback) : stored; };
 
   Settings s;
   s.dsn = value(kConnection, "DSN");
+  s.dsnStored = FindSettingInText(text, kConnection, "DSN").has_value();
   s.fileDsn = value(kConnection, "FileDSN") == "1";
   s.login = value(kConnection, "Login");
   s.password = value(kConnection, "Password");
@@ -117,13 +118,14 @@ std::vector<std::string> InvalidTableNameWarnings(const Settings& settings, cons
   return warnings;
 }
 
-void SaveConnection(Settings& settings, const std::filesystem::path& file, std::string_view dsnBox,
+bool SaveConnection(Settings& settings, const std::filesystem::path& file, std::string_view dsnBox,
                     bool fileDsnSelected, std::string_view loginBox, std::string_view passwordBox) {
   settings.dsn = TrimSpaces(dsnBox);
+  settings.dsnStored = true;
   settings.fileDsn = fileDsnSelected;
   settings.login = TrimSpaces(loginBox);
   settings.password = TrimSpaces(passwordBox);
-  WriteSettings(file, kConnection,
+  return WriteSettings(file, kConnection,
                 {{"DSN", settings.dsn},
                  {"FileDSN", Flag(settings.fileDsn)},
                  {"Login", settings.login},

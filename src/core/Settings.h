@@ -29,6 +29,9 @@ struct Settings {
   bool fileDsn = false;
   std::string login;
   std::string password;
+  // [Connection] DSN is in the file, even empty: the user named a data source, or cleared it, once.
+  // A settings file without it has never named one (a first start).
+  bool dsnStored = false;
   // [Database]
   DbmsKind dbms = DbmsKind::MySqlPostgreSqlEtc;
   // The table names as typed or stored; a statement takes one only through TableName::Of.
@@ -73,7 +76,8 @@ std::vector<std::string> InvalidTableNameWarnings(const Settings& settings, cons
 std::string TrimSpaces(std::string_view text);
 
 // Takes the connection boxes (trimmed) into settings and writes DSN, FileDSN, Login, Password.
-void SaveConnection(Settings& settings, const std::filesystem::path& file, std::string_view dsnBox,
+// False when the file could not be written (the settings in memory are taken all the same).
+bool SaveConnection(Settings& settings, const std::filesystem::path& file, std::string_view dsnBox,
                     bool fileDsnSelected, std::string_view loginBox, std::string_view passwordBox);
 
 // Takes the two table-name boxes (trimmed) into settings and writes Folders, then Images.

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 #include <system_error>
+#include <vector>
 #include <unistd.h>
 
 namespace tessarine {
@@ -21,8 +22,10 @@ std::filesystem::path EnvPath(const char* name) {
   return (value && *value) ? std::filesystem::path(value) : std::filesystem::path();
 }
 
-// <prefix>/bin: an installed program, whose files lie under <prefix>/share.
-bool IsBinFolder(const std::filesystem::path& folder) { return folder.filename() == "bin"; }
+// A folder of programs: any bin/ (~/.local/bin), or the configured bin directory of an installation.
+bool IsBinFolder(const std::filesystem::path& folder) {
+  return folder.filename() == "bin" || !InstalledFolderOf(folder, InstalledFolder::Data).empty();
+}
 
 }  // namespace
 
@@ -50,12 +53,35 @@ std::filesystem::path SettingsFolder(const std::filesystem::path& program) {
   return folder;
 }
 
+std::filesystem::path InstalledFolderOf(const std::filesystem::path& programFolder, InstalledFolder folder) {
+  // The prefix is what is left of the program's folder once the bin directory's names are taken
+  // off its end.
+  const std::filesystem::path bin = std::filesystem::path(TESSARINE_INSTALL_BINDIR).relative_path();
+  std::filesystem::path prefix = programFolder.lexically_normal();
+  if (!prefix.empty() && !prefix.has_filename()) prefix = prefix.parent_path();  // a trailing "/"
+  std::vector<std::filesystem::path> names(bin.begin(), bin.end());
+  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    if (prefix.filename() != *name) return {};
+    prefix = prefix.parent_path();
+  }
+  const bool data = folder == InstalledFolder::Data;
+  const std::filesystem::path configured(data ? TESSARINE_INSTALL_DATADIR : TESSARINE_INSTALL_LIBEXECDIR);
+  return (configured.is_absolute() ? configured : prefix / configured) / (data ? "tessarine-pro" : "tessarine");
+}
+
 std::filesystem::path ProgramDataFile(const std::filesystem::path& programFolder,
                                       const std::filesystem::path& relative) {
   std::filesystem::path beside = programFolder / relative;
   std::error_code ec;
-  if (!IsBinFolder(programFolder) || std::filesystem::exists(beside, ec)) return beside;
-  return programFolder.parent_path() / "share" / "tessarine-pro" / relative;
+  const std::filesystem::path installed = InstalledFolderOf(programFolder, InstalledFolder::Data);
+  if (installed.empty() || std::filesystem::exists(beside, ec)) return beside;
+  return installed / relative;
+}
+
+std::filesystem::path UserDataFolder() {
+  std::filesystem::path data = EnvPath("XDG_DATA_HOME");
+  if (data.is_relative()) data = EnvPath("HOME") / ".local" / "share";
+  return data / "tessarine-pro";
 }
 
 std::filesystem::path DefaultSettingsFile() { return SettingsFolder() / "Tessarine PRO.ini"; }

@@ -9,6 +9,7 @@
 #include "gui/AboutDialog.h"
 #include "gui/WindowContext.h"
 #include "gui/WindowUserPort.h"
+#include "workflows/connection/EmbeddedCatalogue.h"
 
 namespace tessarine {
 
@@ -25,7 +26,24 @@ void DatabaseTab::ConnectHandlers() {
 }
 
 void DatabaseTab::optDatabase_Click(int index) {
-  StoreDbms(m_context.CurrentSettings(), m_context.SettingsFile(), static_cast<DbmsKind>(index));
+  Settings& settings = m_context.CurrentSettings();
+  StoreDbms(settings, m_context.SettingsFile(), static_cast<DbmsKind>(index));
+  if (static_cast<DbmsKind>(index) != DbmsKind::Sqlite) return;
+
+  const std::filesystem::path folder = UserDataFolder();
+  if (settings.fileDsn && settings.dsn == EmbeddedCatalogueIn(folder).dataSource.string()) return;
+  const std::string question = "Use the embedded catalogue in " + folder.string() +
+                               "?\r\nIt is created there when missing; nothing there is overwritten. "
+                               "The connection (tab 2) then names it.";
+  UserPort& port = m_context.Port();
+  if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
+    return;
+  }
+  const Expected<std::string> prepared =
+      PrepareEmbeddedCatalogue(m_context.Connection(), port, settings, m_context.SettingsFile(), folder);
+  if (!prepared) return;
+  port.ShowMessage(*prepared, MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
+  emit EmbeddedCatalogueSelected();
 }
 
 void DatabaseTab::cmdHelp_Click() {

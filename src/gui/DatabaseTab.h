@@ -1,5 +1,6 @@
 #pragma once
-// Tab "1 - Database": the kind of database server is stored as it is chosen; Help opens the
+// Tab "1 - Database": the kind of database server is stored as it is chosen; choosing the embedded
+// one offers the embedded catalogue of the user's data folder (made when missing). Help opens the
 // manual beside the program, About the about box.
 
 #include "gui/DatabaseFrame.h"
@@ -16,6 +17,10 @@ class DatabaseTab : public DatabaseFrame {
   // Shows the stored kind without storing it again.
   void ShowSettings();
   void ConnectHandlers();
+
+ signals:
+  // The settings now select the embedded catalogue: the other tabs show them anew.
+  void EmbeddedCatalogueSelected();
 
  private:
   void optDatabase_Click(int index);

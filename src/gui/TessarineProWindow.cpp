@@ -139,6 +139,10 @@ void TessarineProWindow::ConnectHandlers() {
   connect(m_exit, &QPushButton::clicked, this, &TessarineProWindow::cmdOK_Click);
 
   m_database->ConnectHandlers();
+  connect(m_database, &DatabaseTab::EmbeddedCatalogueSelected, this, [this] {
+    m_connection->ShowSettings();
+    LoadFolderList();
+  });
   m_connection->ConnectHandlers();
   m_tables->ConnectHandlers();
   m_metadata->ConnectHandlers();

@@ -3,14 +3,18 @@
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "catalogue/OdbcCallThread.h"
 #include "core/SettingsLocation.h"
+#include "core/WindowTitle.h"
 #include "gui/ProgramIcon.h"
 #include "gui/TessarineProWindow.h"
+#include "workflows/connection/EmbeddedCatalogue.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -18,7 +22,14 @@ int main(int argc, char* argv[]) {
   QApplication::setDesktopFileName(QStringLiteral("tessarine-pro"));
   QApplication::setWindowIcon(QIcon(tessarine::DrawProgramIcon(256)));
 
-  tessarine::TessarineProWindow window(tessarine::DefaultSettingsFile());
+  // A first start makes the embedded catalogue before the tabs read the settings, and says so
+  // once the window is up.
+  std::string firstStart;
+  tessarine::TessarineProWindow window(tessarine::DefaultSettingsFile(), [&firstStart](auto& starting) {
+    const tessarine::Expected<std::string> prepared = tessarine::PrepareFirstStart(
+        starting.Connection(), starting.Port(), starting.CurrentSettings(), starting.SettingsFile());
+    if (prepared) firstStart = *prepared;
+  });
   // The screen the window was closed on, when it is still there.
   const std::optional<tessarine::WindowPlace>& stored = window.CurrentSettings().window;
   const QScreen* screen =
@@ -30,6 +41,12 @@ int main(int argc, char* argv[]) {
     window.showMaximized();
   } else {
     window.show();
+  }
+  if (!firstStart.empty()) {
+    QTimer::singleShot(0, &window, [&window, &firstStart] {
+      window.Port().ShowMessage(firstStart, tessarine::MessageIcon::Information, tessarine::kWindowTitle,
+                                tessarine::MessageButtons::Ok);
+    });
   }
   const int status = QApplication::exec();
   // A statement the database never answered still runs in its driver: the process ends without

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "core/SettingsLocation.h"
 #include "metadata/DecoderPipe.h"
 
 extern char** environ;
@@ -53,11 +54,10 @@ std::filesystem::path DecoderProgram() {
   std::error_code ec;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec) {
-    for (const std::filesystem::path& candidate :
-         {self.parent_path() / "tessarine-decoder",
-          self.parent_path().parent_path() / "libexec" / "tessarine" / "tessarine-decoder",  // from bin/
-          self.parent_path().parent_path() / "tessarine" / "tessarine-decoder"}) {          // from libexec/*/
-      if (IsProgram(candidate)) return candidate;
+    const std::filesystem::path helpers = InstalledFolderOf(self.parent_path(), InstalledFolder::Helpers);
+    for (const std::filesystem::path& candidate : {self.parent_path() / "tessarine-decoder",
+                                                   helpers.empty() ? helpers : helpers / "tessarine-decoder"}) {
+      if (!candidate.empty() && IsProgram(candidate)) return candidate;
     }
     // The build tree's decoder serves only programs of that build tree (the tests): an installed
     // program never runs a decoder that a later build may have changed under it.

@@ -27,7 +27,7 @@ struct ScanImage {
 };
 
 // The decoder program: $TESSARINE_DECODER when set; else tessarine-decoder beside this program,
-// or in libexec/tessarine/ of its installation; else, for a program of the build tree, the one of
+// or in the helpers' folder of its installation (<libexecdir>/tessarine, InstalledFolderOf); else, for a program of the build tree, the one of
 // the build tree. Elsewhere the place beside the program, where starting it then fails (and says so).
 std::filesystem::path DecoderProgram();
 

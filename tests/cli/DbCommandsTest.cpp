@@ -63,36 +63,5 @@ TEST_F(DbCommands, SqlPrintsTheCreateStatementOfTheOneTableNamed) {
   EXPECT_EQ(Tessarine("db sql " + Settings()).status, 2);
 }
 
-// The run command's first start: the embedded catalogue comes with its tables, so the first window
-// lists no folder instead of failing; a second start keeps what the catalogue holds.
-TEST(EmbeddedCatalogue, IsPreparedOnceWithItsTablesAndNeverEmptiedAgain) {
-  TempDir home;
-  const std::filesystem::path data = home / "tessarine-pro";
-  const std::string prepare = std::string(TESSARINE_SOURCE_DIR) + "/scripts/prepare-embedded-catalogue.sh '" +
-                              data.string() + "' " + TESSARINE_EXECUTABLE;
-  // The catalogue holds what the photos say: in a folder of its owner's only, it is its owner's only.
-  std::filesystem::create_directory(data);
-  std::filesystem::permissions(data, std::filesystem::perms::owner_all);
-  ToolRun run = RunTool("umask 022 && " + prepare, "");
-  ASSERT_EQ(run.status, 0) << run.out;
-  for (const char* name : {"Tessarine PRO.ini", "catalogue.sqlite"}) {
-    EXPECT_EQ(std::filesystem::status(data / name).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
-        << name;
-  }
-  const std::string settings = " --settings '" + (data / "Tessarine PRO.ini").string() + "'";
-  run = Tessarine("folders list" + settings);
-  EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(run.out, "");
-
-  const std::filesystem::path photos = home / "photos";
-  std::filesystem::create_directories(photos);
-  ASSERT_EQ(Tessarine("folders add '" + photos.string() + "'" + settings).status, 0);
-  run = RunTool(prepare, "");
-  ASSERT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(run.out, "");  // nothing left to create
-  EXPECT_EQ(Tessarine("folders list" + settings).out.find(photos.string()), 0u);
-}
-
 }  // namespace
 }  // namespace tessarine::test
