@@ -11,11 +11,16 @@
 
 namespace tessarine {
 
+// The keys a row of a file is looked up by: as stored now, or as earlier versions stored them
+// (FormerKeyText).
+enum class KeyForm { Current, Former };
+
 // "select Checked from <images> where Folder=? and FileName=?"
-SqlStatement SelectCheckedRow(const TableName& imagesTable, const FolderKey& folder, std::string_view nameBytes);
+SqlStatement SelectCheckedRow(const TableName& imagesTable, const FolderKey& folder, std::string_view nameBytes,
+                              KeyForm form = KeyForm::Current);
 // "update <images> set Checked=? where Folder=? and FileName=?"
 SqlStatement UpdateCheckedRow(const TableName& imagesTable, std::string_view stamp, const FolderKey& folder,
-                              std::string_view nameBytes);
+                              std::string_view nameBytes, KeyForm form = KeyForm::Current);
 // "select Folder,FileName from <images> where Checked != ? and Folder like ? escape '!';" the rows
 // of one listed tree the run did not mark.
 SqlStatement SelectUncheckedRows(const TableName& imagesTable, std::string_view stamp, const FolderKey& tree);

@@ -38,10 +38,17 @@ void BindColumn(SqlStatement& statement, const ColumnValues& columns, std::size_
 
 }  // namespace
 
-std::string KeyText(std::string_view text) {
+std::string KeyText(std::string_view text) { return std::string(text); }
+
+std::string FormerKeyText(std::string_view text) {
   std::string key(text);
   std::replace(key.begin(), key.end(), '\\', '/');
   return key;
+}
+
+void AddEntryKeys(std::set<std::string>& keys, std::string_view entryText) {
+  keys.insert(KeyText(entryText));
+  if (HasFormerKeyText(entryText)) keys.insert(std::string(entryText.substr(0, entryText.find('\\'))));
 }
 
 std::string FolderTreePattern(std::string_view folderKeyText) {

@@ -3,6 +3,7 @@
 // the folders' texts (FolderKey) and the images-table columns. Every value is bound, never spliced
 // into the text.
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,18 @@
 
 namespace tessarine {
 
-// A key (Folder, FileName) as the tables store it: the text with every "\" turned into "/", the
-// form catalogues have always held, so that rows written by earlier versions are found.
+// A key (Folder, FileName) as the tables store it: the text as it is, "\" included (on this
+// system an ordinary character of a name).
 std::string KeyText(std::string_view text);
+// The form earlier versions stored a key in: every "\" turned into "/". A row of that form is
+// replaced when its folder is scanned again, and is the row of its file for the check.
+std::string FormerKeyText(std::string_view text);
+// True when a key has a former form that differs from it.
+inline bool HasFormerKeyText(std::string_view text) { return text.find('\\') != std::string_view::npos; }
+// Adds the keys under which rows below an entry of a listed folder may be stored: the entry's own,
+// and for a name holding "\" the first name of its former form ("a\b" -> "a"), so that rows an
+// earlier version stored there are never taken for rows of a gone folder.
+void AddEntryKeys(std::set<std::string>& keys, std::string_view entryText);
 // The Folder key of a folder.
 inline std::string FolderKeyText(const FolderKey& folder) { return KeyText(folder.Text()); }
 

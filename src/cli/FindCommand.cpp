@@ -69,7 +69,7 @@ Expected<long long> PrintMatches(CatalogueSearch& search) {
     if (!next) return next.GetError();
     page = std::move(next.Value());
     for (const ViewRow& row : page) {
-      // A stored file name holds "/" where the name on disk has "\".
+      // A row an earlier version stored holds "/" where the name on disk has "\" (a name never holds "/").
       std::string name = row[file].value_or("");
       std::replace(name.begin(), name.end(), '/', '\\');
       std::cout << Escaped(row[folder].value_or("") + name);

@@ -82,7 +82,7 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   const std::string subText = Text(sub);
   const auto rows = Rows();
   const std::set<std::string> expectedKeys = {rootText + "O'Brien.jpg", rootText + "notes.txt",
-                                              rootText + "fake.jpg",    rootText + "back/slash.txt",
+                                              rootText + "fake.jpg",    rootText + "back\\slash.txt",
                                               rootText + "caf\xC3\xA9.txt", subText + "scan.tif",
                                               subText + "link.txt"};
   std::set<std::string> keys;

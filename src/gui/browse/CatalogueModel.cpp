@@ -80,7 +80,7 @@ int CatalogueModel::columnCount(const QModelIndex& parent) const {
 std::filesystem::path CatalogueModel::FilePath(int row) const {
   if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return {};
   const ViewRow& values = m_rows[static_cast<std::size_t>(row)];
-  // A stored file name holds "/" where the name on disk has "\".
+  // A row an earlier version stored holds "/" where the name on disk has "\" (a name never holds "/").
   std::string name = values[m_fileColumn].value_or("");
   std::replace(name.begin(), name.end(), '/', '\\');
   return std::filesystem::path(FolderKey::FromStoredText(values[m_folderColumn].value_or("")).Bytes()) / name;

@@ -1,5 +1,8 @@
 #include "workflows/scan/FolderRows.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <vector>
 
 #include "catalogue/ScanStatements.h"
@@ -36,6 +39,17 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
     if (key.folder != m_folderKey) continue;
     if (key.more.size() == 3) m_stamps[key.file] = {key.more[0], key.more[1], key.more[2]};
     m_stored.insert(std::move(key.file));
+  }
+  // Only where the former form is not a folder of its own: its rows are then this folder's.
+  if (HasFormerKeyText(m_folderKey)) {
+    struct stat info {};
+    const std::string formerPath = FormerKeyText(folder.Bytes());
+    if (::lstat(formerPath.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+      m_formerFolderKey = FormerKeyText(m_folderKey);
+      for (StoredKey& key : StoredKeys(connection, SelectFolderRows(imagesTable, *m_formerFolderKey))) {
+        if (key.folder == *m_formerFolderKey) m_formerStored.insert(std::move(key.file));
+      }
+    }
   }
 }
 
@@ -96,7 +110,10 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
   return std::nullopt;
 }
 
-void FolderRows::Keep(const std::string& fileNameText) { m_kept.insert(KeyText(fileNameText)); }
+void FolderRows::Keep(const std::string& fileNameText) {
+  m_kept.insert(KeyText(fileNameText));
+  if (HasFormerKeyText(fileNameText)) m_kept.insert(FormerKeyText(fileNameText));
+}
 
 bool FolderRows::RowMatches(const std::string& fileNameText, const ColumnValues& fileFacts) const {
   const auto stamp = m_stamps.find(KeyText(fileNameText));
@@ -115,6 +132,19 @@ long long FolderRows::DeleteRowsOfGoneFiles() {
         if (key.folder != m_folderKey || m_written.contains(key.file) || m_kept.contains(key.file)) return;
       }
       m_connection.Send(DeleteImageRow(m_imagesTable, m_folderKey, name));
+      deleted += std::max(m_connection.ChangedRows(), 0LL);
+    });
+  }
+  if (!m_formerFolderKey) return deleted;
+  std::set<std::string> replaced;
+  for (const std::string& name : m_written) replaced.insert(FormerKeyText(name));
+  for (const std::string& name : m_formerStored) {
+    if (!replaced.contains(name)) continue;  // a file not written again keeps its row
+    UnderSavepoint([&] {
+      for (const StoredKey& key : StoredKeys(m_connection, SelectImageRow(m_imagesTable, *m_formerFolderKey, name))) {
+        if (key.folder != *m_formerFolderKey || !replaced.contains(key.file)) return;
+      }
+      m_connection.Send(DeleteImageRow(m_imagesTable, *m_formerFolderKey, name));
       deleted += std::max(m_connection.ChangedRows(), 0LL);
     });
   }

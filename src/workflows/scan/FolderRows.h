@@ -29,12 +29,14 @@ class FolderRows {
   // when another file already holds that key; throws DatabaseError when the server refused it
   // (on a server where that spoils the transaction, the row's savepoint is rolled back first).
   std::optional<std::string> Write(const ColumnValues& columns);
-  // The file is there but was not read: its row, if any, stays as it is.
+  // The file is there but was not read: its row, if any, stays as it is (a row an earlier version
+  // stored with "/" for each "\" of its name too).
   void Keep(const std::string& fileNameText);
   // Whether the folder's row of the file (by its name's text, exactly as stored) holds this size and
   // last write: a file that matches has not changed since it was read.
   bool RowMatches(const std::string& fileNameText, const ColumnValues& fileFacts) const;
-  // Deletes the rows whose files the folder no longer holds; call only once every file of a
+  // Deletes the rows whose files the folder no longer holds, and the rows an earlier version stored
+  // under the folder's former key for files written again now; call only once every file of a
   // completely listed folder has been written or kept. Returns the rows deleted. Throws.
   long long DeleteRowsOfGoneFiles();
 
@@ -56,6 +58,10 @@ class FolderRows {
     std::string time;
   };
   std::map<std::string, Stamp> m_stamps;  // FileName as stored -> what the row says of its file
+  // The folder's key as earlier versions stored it ("/" for each "\"), when that form names no
+  // folder on disk, and the FileName keys stored under it: rows replaced as their files are written.
+  std::optional<std::string> m_formerFolderKey;
+  std::set<std::string> m_formerStored;
 };
 
 }  // namespace tessarine

@@ -28,7 +28,7 @@ StoredFolders::StoredFolders(CatalogueConnection& connection, const TableName& i
 long long StoredFolders::DeleteGoneSubfolders(const FolderKey& folder, const std::set<std::string>& entryTexts) {
   const std::string key = FolderKeyText(folder);
   std::set<std::string> entryKeys;
-  for (const std::string& text : entryTexts) entryKeys.insert(KeyText(text));
+  for (const std::string& text : entryTexts) AddEntryKeys(entryKeys, text);
 
   std::set<std::string> gone;
   for (auto it = m_folders.upper_bound(key); it != m_folders.end() && it->starts_with(key); ++it) {

@@ -70,7 +70,7 @@ class FolderChecker final : public FolderVisitor {
       return true;
     }
     std::set<std::string> entryKeys;
-    for (const std::string& text : listing.otherEntries) entryKeys.insert(KeyText(text));
+    for (const std::string& text : listing.otherEntries) AddEntryKeys(entryKeys, text);
     m_gone.Listed(FolderKeyText(folder), std::move(entryKeys));
     return true;
   }
@@ -110,16 +110,25 @@ class FolderChecker final : public FolderVisitor {
     }
   }
 
+  // Whether the file has a row under the given form of its keys.
+  bool HasRow(const FolderKey& folder, const std::string& name, KeyForm form) {
+    const auto rows = m_connection.ExecuteStatement(SelectCheckedRow(m_images, folder, name, form),
+                                                    CursorChoice::ForwardOnly);
+    return rows && !rows->IsEof();
+  }
+
   void CheckFile(const FolderKey& folder, const std::string& name) {
     ++m_result.files;
-    bool found = false;
-    {
-      const auto rows = m_connection.ExecuteStatement(SelectCheckedRow(m_images, folder, name),
-                                                      CursorChoice::ForwardOnly);
-      found = rows && !rows->IsEof();
+    // A row an earlier version stored with "/" for each "\" of the path is this file's row until a
+    // scan replaces it: its photo is never one without a row.
+    std::optional<KeyForm> found;
+    if (HasRow(folder, name, KeyForm::Current)) {
+      found = KeyForm::Current;
+    } else if (HasFormerKeyText(folder.Text() + NameToText(name)) && HasRow(folder, name, KeyForm::Former)) {
+      found = KeyForm::Former;
     }
     if (found) {
-      m_connection.Send(UpdateCheckedRow(m_images, m_stamp, folder, name));
+      m_connection.Send(UpdateCheckedRow(m_images, m_stamp, folder, name, *found));
     } else {
       CheckedFile file{folder.Text(), NameToText(name), folder.Bytes(), name};
       if (m_hooks.fileWithoutLine) m_hooks.fileWithoutLine(file);

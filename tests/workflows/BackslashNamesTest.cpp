@@ -1,0 +1,105 @@
+// Names holding "\" on each real database: an ordinary character of a name here. Both "a\b/x" and
+// "a/b/x" get their rows; rows an earlier version stored with "/" for each "\" are the check's rows
+// of their files, and a rescan of their folder replaces them.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <map>
+#include <set>
+#include <string_view>
+#include <utility>
+
+#include "catalogue/ScanStatements.h"
+#include "core/FileSystemFaults.h"
+#include "core/ImageColumns.h"
+#include "workflows/CatalogueFixture.h"
+#include "workflows/verify/ConsistencyCheck.h"
+
+namespace tessarine::test {
+namespace {
+
+using Keys = std::set<std::pair<std::string, std::string>>;
+
+// "g\h.txt" cannot be opened.
+int UnreadableG(std::string_view call, std::string_view path) {
+  return call == "open" && path.ends_with("g\\h.txt") ? EACCES : 0;
+}
+
+class BackslashNames : public CatalogueFixture {
+ protected:
+  void ScanAll() {
+    const ScanResult result = Scan(LoadFolderEntries(connection, port, m_settings, false).entries);
+    ASSERT_TRUE(result.status) << DescribeMessages();
+  }
+  CheckResult Check() {
+    const auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
+    return RunConsistencyCheck(connection, port, m_settings, false, entries, {});
+  }
+  // Every row's keys, with its Caption.
+  std::map<std::pair<std::string, std::string>, std::string> Stored() {
+    std::map<std::pair<std::string, std::string>, std::string> stored;
+    for (const auto& [key, values] : Rows("select * from " + m_settings.images + ";")) {
+      stored[{values[col::Folder], values[col::FileName]}] = values[col::Caption];
+    }
+    return stored;
+  }
+  // A row as an earlier version stored it, marked by its Caption.
+  void InsertFormerRow(const std::string& folder, const std::string& file) {
+    ColumnValues row;
+    row[col::Folder] = folder;
+    row[col::FileName] = file;
+    row[col::ModifyTime] = "1";
+    row[col::Caption] = "former";
+    Open();
+    connection.Send(InsertImageRow(ValidName(m_settings.images), row));
+    connection.CloseConnection();
+  }
+};
+TESSARINE_ON_EVERY_DATABASE(BackslashNames);
+
+TEST_P(BackslashNames, BothNamesGetTheirRowsAndFormerRowsAreKeptThenReplaced) {
+  std::filesystem::create_directories(m_root / "a\\b");
+  std::filesystem::create_directories(m_root / "a" / "b");
+  std::filesystem::create_directories(m_root / "c\\d");
+  WriteFile(m_root / "a\\b" / "x.txt", "one");
+  WriteFile(m_root / "a" / "b" / "x.txt", "two");
+  AddAndLoad(m_root);
+  ScanAll();
+  const std::string root = Text(m_root);
+  EXPECT_EQ(Stored().size(), 2U);
+  EXPECT_TRUE(Stored().contains({root + "a\\b/", "x.txt"}));
+  EXPECT_TRUE(Stored().contains({root + "a/b/", "x.txt"}));
+
+  // Files an earlier version catalogued, its rows with "/" for "\": a file in a folder with "\"
+  // (no folder of the former name), a file with "\", and one with "\" kept unread (not readable).
+  WriteFile(m_root / "c\\d" / "y.txt", "y");
+  WriteFile(m_root / "e\\f.txt", "e");
+  WriteFile(m_root / "g\\h.txt", "g");
+  InsertFormerRow(root + "c/d/", "y.txt");
+  InsertFormerRow(root, "e/f.txt");
+  InsertFormerRow(root, "g/h.txt");
+
+  // The check takes them for the rows of their files: no photo without a row, no row without a file.
+  CheckResult check = Check();
+  ASSERT_TRUE(check.status) << DescribeMessages();
+  EXPECT_TRUE(check.filesWithoutLines.empty()) << check.filesWithoutLines.front().folder
+                                               << check.filesWithoutLines.front().file;
+  EXPECT_TRUE(check.linesWithoutFiles.empty()) << check.linesWithoutFiles.front().folder
+                                               << check.linesWithoutFiles.front().file;
+
+  // A rescan replaces the former rows of the files it reads, and keeps the one of a file it cannot.
+  SetFileSystemFaultHook(UnreadableG);
+  ScanAll();
+  SetFileSystemFaultHook(nullptr);
+  const auto stored = Stored();
+  Keys keys;
+  for (const auto& [key, caption] : stored) keys.insert(key);
+  const Keys expected = {{root + "a\\b/", "x.txt"}, {root + "a/b/", "x.txt"}, {root + "c\\d/", "y.txt"},
+                         {root, "e\\f.txt"}, {root, "g/h.txt"}};
+  EXPECT_EQ(keys, expected);
+  EXPECT_EQ(stored.at({root, "g/h.txt"}), "former");
+}
+
+}  // namespace
+}  // namespace tessarine::test
