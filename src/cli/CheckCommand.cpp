@@ -11,6 +11,7 @@
 
 #include "cli/CommandContext.h"
 #include "cli/Commands.h"
+#include "cli/FolderArguments.h"
 #include "cli/JsonLines.h"
 #include "cli/StopSignals.h"
 #include "workflows/verify/ConsistencyCheck.h"
@@ -20,6 +21,7 @@ namespace {
 
 struct CheckOptions {
   std::string settingsFile;
+  std::vector<std::string> folders;
   bool deleteLines = false;
   bool deleteFiles = false;
   bool verbose = false;
@@ -39,6 +41,8 @@ void PrintJsonList(const char* kind, const auto& entries) {
 }
 
 int RunCheck(const CheckOptions& options) {
+  const std::optional<std::vector<FolderKey>> named = FolderArguments(options.folders);
+  if (!named) return kUsageStatus;
   StopOnSignals stop;
   CommandContext context(options.settingsFile, ConsoleOptions{.verbose = options.verbose});
   const Settings& settings = context.CurrentSettings();
@@ -46,15 +50,26 @@ int RunCheck(const CheckOptions& options) {
   CatalogueConnection& connection = context.Connection();
 
   // The folder list, reloaded from the folders table as the window does first.
-  const auto folders = context.LoadFolders();
-  if (!folders) return kFailedStatus;
+  const auto listed = context.LoadFolders();
+  if (!listed) return kFailedStatus;
+  // The named folders as a scan takes them: each once, inside a listed folder (the rows of any other
+  // lie where no check looks).
+  const FoldersToScan chosen = EntriesToScan(*listed, *named);
+  if (!chosen.unlisted.empty()) {
+    for (const FolderKey& folder : chosen.unlisted) std::cerr << UnlistedFolderText(folder, FolderUse::Check) << '\n';
+    return kUsageStatus;
+  }
+  std::vector<FolderEntry> folders;
+  for (const FolderEntry& entry : chosen.entries) {
+    if (entry.checked) folders.push_back(entry);  // the listed folders not named are not walked
+  }
 
   CheckHooks hooks;
   hooks.cancelRequested = [] { return StopOnSignals::Requested(); };
   hooks.problem = [&](const std::string& text) {
     if (!options.verbose) std::cerr << text << '\n';
   };
-  CheckResult result = RunConsistencyCheck(connection, port, settings, settings.fileDsn, *folders, hooks);
+  CheckResult result = RunConsistencyCheck(connection, port, settings, settings.fileDsn, folders, hooks);
   if (!result.status) {
     // A refused connection was reported as it happened; a refused query only in the status line.
     if (result.status.Is(ErrorKind::Database)) std::cerr << port.LastStatus() << '\n';
@@ -126,6 +141,9 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
   check->add_flag("--json", options->json,
                   "One JSON object a line: each entry (kind fileWithoutLine, lineWithoutFile or unreadableFolder, "
                   "with folder and file), then the totals (kind totals)");
+  check->add_option("folders", options->folders,
+                    "Folders to check, each listed in the folders table or inside a listed one (default: all those of "
+                    "the folders table)");
   check->callback([options, &exitStatus] { exitStatus = RunCheck(*options); });
 }
 

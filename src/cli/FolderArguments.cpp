@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
+#include "core/TextDecoding.h"
 #include "workflows/folders/FolderList.h"
 
 namespace tessarine {
@@ -16,6 +18,24 @@ FolderKey FolderArgument(std::string_view argument) {
     if (!ec) path = absolute;
   }
   return FolderKey::FromPath(path.lexically_normal().native());
+}
+
+std::optional<std::vector<FolderKey>> FolderArguments(const std::vector<std::string>& arguments) {
+  std::vector<FolderKey> folders;
+  for (const std::string& argument : arguments) {
+    const FolderKey folder = FolderArgument(argument);
+    if (IsForbiddenFolder(folder.Text())) {
+      std::cerr << "Forbidden Folder\n" << folder.Text() << '\n';
+      return std::nullopt;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder.Bytes(), ec)) {
+      std::cerr << "Not a folder: " << NameToText(argument) << '\n';
+      return std::nullopt;
+    }
+    folders.push_back(folder);
+  }
+  return folders;
 }
 
 FoldersToScan EntriesToScan(std::vector<FolderEntry> listed, const std::vector<FolderKey>& folders) {
@@ -60,7 +80,12 @@ FoldersToScan EntriesToScan(std::vector<FolderEntry> listed, const std::vector<F
   return result;
 }
 
-std::string UnlistedFolderText(const FolderKey& folder) {
+std::string UnlistedFolderText(const FolderKey& folder, FolderUse use) {
+  if (use == FolderUse::Check) {
+    return "Not in the folders list: " + folder.Text() +
+           "\nA folder is checked when the folders table lists it or a folder that holds it: add it with "
+           "tessarine folders add.";
+  }
   return "Not in the folders list: " + folder.Text() +
          "\nA folder is scanned when the folders table lists it or a folder that holds it: add it with "
          "tessarine folders add, or scan it with --add.";

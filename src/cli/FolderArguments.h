@@ -1,6 +1,7 @@
 #pragma once
 // Folders named on the command line, turned into the folder list's entries.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,9 @@ namespace tessarine {
 // An argument as the folder list holds it: absolute (relative to the working folder), with "."
 // and ".." resolved by text (links are not followed), "/" separators and one trailing "/".
 FolderKey FolderArgument(std::string_view argument);
+// The folders named on the command line; nothing, after saying why on standard error, when one is
+// a forbidden folder or no folder at all.
+std::optional<std::vector<FolderKey>> FolderArguments(const std::vector<std::string>& arguments);
 
 // What a scan of the named folders takes: the entries, all ticked, a listed folder as its own entry
 // and a subfolder of a listed folder as a subfolder-to-update entry pointing at the first listed
@@ -26,7 +30,8 @@ struct FoldersToScan {
 };
 FoldersToScan EntriesToScan(std::vector<FolderEntry> listed, const std::vector<FolderKey>& folders);
 
-// Why an unlisted folder is not scanned, and what to do.
-std::string UnlistedFolderText(const FolderKey& folder);
+// Why an unlisted folder is not scanned or checked, and what to do.
+enum class FolderUse { Scan, Check };
+std::string UnlistedFolderText(const FolderKey& folder, FolderUse use);
 
 }  // namespace tessarine

@@ -66,20 +66,9 @@ struct ScanOptions {
 };
 
 int RunScan(const ScanOptions& options) {
-  std::vector<FolderKey> folders;
-  for (const std::string& argument : options.folders) {
-    const FolderKey folder = FolderArgument(argument);
-    if (IsForbiddenFolder(folder.Text())) {
-      std::cerr << "Forbidden Folder\n" << folder.Text() << '\n';
-      return kUsageStatus;
-    }
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder.Bytes(), ec)) {
-      std::cerr << "Not a folder: " << NameToText(argument) << '\n';
-      return kUsageStatus;
-    }
-    folders.push_back(folder);
-  }
+  const std::optional<std::vector<FolderKey>> named = FolderArguments(options.folders);
+  if (!named) return kUsageStatus;
+  const std::vector<FolderKey>& folders = *named;
 
   // From here a stop is clean: one asked for while the folder list loads ends the tool before
   // the scan starts.
@@ -111,7 +100,7 @@ int RunScan(const ScanOptions& options) {
     chosen = EntriesToScan(*relisted, folders);
   }
   if (!chosen.unlisted.empty()) {
-    for (const FolderKey& folder : chosen.unlisted) std::cerr << UnlistedFolderText(folder) << '\n';
+    for (const FolderKey& folder : chosen.unlisted) std::cerr << UnlistedFolderText(folder, FolderUse::Scan) << '\n';
     return kUsageStatus;
   }
   const std::vector<FolderEntry>& entries = chosen.entries;
