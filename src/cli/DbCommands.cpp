@@ -41,7 +41,6 @@ int RunCreate(const std::string& settingsOption, bool folders, bool images, bool
   CommandContext context(settingsOption, ConsoleOptions{.silentConfirmations = true});
   Settings& settings = context.CurrentSettings();
   TableNameBoxes boxes{settings.folders, settings.images};
-  int status = 0;
   for (CatalogueTable table : {CatalogueTable::Folders, CatalogueTable::Images}) {
     if ((table == CatalogueTable::Folders && !folders) || (table == CatalogueTable::Images && !images)) continue;
     const CreateTableRequest request{table, settings.fileDsn, context.SettingsFile(), nullptr};
@@ -51,11 +50,12 @@ int RunCreate(const std::string& settingsOption, bool folders, bool images, bool
     if (outcome && *outcome == CreateTableOutcome::Created) {
       std::cout << "Created table " << name << (table == CatalogueTable::Images ? " and its index" : "") << '\n';
     } else {
+      // The next table is not dropped after a refusal or a failure: one table lost is enough.
       context.ExplainFailure(outcome ? Status() : outcome.GetStatus());
-      status = kFailedStatus;
+      return kFailedStatus;
     }
   }
-  return status;
+  return 0;
 }
 
 int RunSql(const std::string& settingsOption, bool folders, bool images) {

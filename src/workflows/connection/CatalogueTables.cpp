@@ -46,7 +46,8 @@ Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connectio
   }
 
   BusyPointer busy(port);
-  Status status = OpenCatalogue(connection, port, settings, request.fileDsnSelected);
+  // Never a drop on a server of another kind than the settings name, nor under a running scan or check.
+  Status status = OpenCatalogueToChange(connection, port, settings, request.fileDsnSelected);
   if (status) {
     SaveTables(settings, request.settingsFile, boxes.folders, boxes.images);
     SendIgnoringErrors(connection, DropTableStatement(*name));  // the table may not exist yet

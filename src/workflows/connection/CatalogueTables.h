@@ -46,7 +46,8 @@ std::string CreationStatement(const Settings& settings, CatalogueTable table, co
 
 // Asks for confirmation, then drops (errors ignored) and creates the table, and for the images
 // table its index; reports any other error in the common form and returns it (the connection, or
-// the create or index statement).
+// the create or index statement). Nothing is dropped on a server of another kind than the settings
+// name, nor while a scan or check holds the catalogue (WrongKind, Busy: see OpenCatalogueToChange).
 Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connection, UserPort& port, Settings& settings,
                                         TableNameBoxes& boxes, const CreateTableRequest& request);
 
