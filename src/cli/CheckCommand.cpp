@@ -111,6 +111,12 @@ int RunCheck(const CheckOptions& options) {
         DeleteFilesWithoutLines(connection, port, settings, settings.fileDsn, result.filesWithoutLines);
     totals["filesMovedToTrash"] = deleted;
     if (!options.json) std::cout << "Files moved to the trash: " << deleted << '\n';
+    // What stays listed should have moved and did not (the reason was told): not a success.
+    if (!result.filesWithoutLines.empty()) {
+      totals["filesNotMovedToTrash"] = result.filesWithoutLines.size();
+      if (!options.json) std::cout << "Files not moved to the trash: " << result.filesWithoutLines.size() << '\n';
+      status = kFailedStatus;
+    }
   }
   if (options.deleteLines) {
     // A folder whose walk failed left its rows unmarked although their files exist: keep them.

@@ -193,7 +193,10 @@ void VerifyTab::cmdDeleteFiles_Click() {
   // The files removed are the listed entries' own bytes, never a path rebuilt from the shown text.
   DeleteFilesWithoutLines(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
                           m_context.FileDsnSelected(), m_filesWithoutLines);
-  if (m_filesWithoutLines.empty()) lvCheckedFiles[0]->clear();
+  // The list shows what is left: the files that did not move.
+  lvCheckedFiles[0]->clear();
+  for (const CheckedFile& file : m_filesWithoutLines) AddCheckedItem(lvCheckedFiles[0], file.folder, file.file);
+  cmdDeleteFiles->setEnabled(!m_filesWithoutLines.empty());
 }
 
 void VerifyTab::cmdDeleteLines_Click() {

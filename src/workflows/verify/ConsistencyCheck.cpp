@@ -282,7 +282,9 @@ int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, con
   if (files.empty()) return 0;
   if (!OpenCatalogueToChange(connection, port, settings, fileDsnSelected)) return 0;
   int deleted = 0;
-  for (const CheckedFile& file : files) {
+  std::vector<CheckedFile> notMoved;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const CheckedFile& file = files[i];
     const std::string path = file.PathBytes();
     const std::string shown = NameToText(path);
     struct stat info {};
@@ -300,17 +302,23 @@ int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, con
       }
     } catch (const DatabaseError& error) {
       ReportDatabaseError(port, error);
+      notMoved.insert(notMoved.end(), files.begin() + static_cast<std::ptrdiff_t>(i), files.end());
       break;
     }
     std::string reason;
     if (MoveToTrash(path, reason)) {
       ++deleted;
-    } else {
-      port.AddLogLine("   " + shown + ": not moved to the trash: " + reason);
+      continue;
     }
+    port.AddLogLine("   " + shown + ": not moved to the trash: " + reason);
+    if (notMoved.empty()) {
+      port.ShowMessage("Files could not be moved to the trash (" + reason + "): they are kept as they are.",
+                       MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    }
+    notMoved.push_back(file);
   }
   connection.CloseConnection();
-  files.clear();
+  files = std::move(notMoved);
   return deleted;
 }
 

@@ -73,9 +73,11 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
                                 const CheckHooks& hooks = {});
 
 // "Delete files": asks (No by default), then moves each listed file to the trash, but only while it
-// still has no row and is still a plain file. Returns the number of files moved; clears the list
-// on Yes. Files left in place are logged with the reason. An images-table name that is not valid is
-// reported before the question (CheckedTableName) and nothing is moved.
+// still has no row and is still a plain file. Returns the number of files moved. On Yes the list
+// keeps only the files that should have moved and did not (the trash refused them, or a database
+// error stopped the deletions): the first refusal's reason is told once in a message, each file's
+// in the log. An images-table name that is not valid is reported before the question
+// (CheckedTableName) and nothing is moved.
 int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                             bool fileDsnSelected, std::vector<CheckedFile>& files);
 
