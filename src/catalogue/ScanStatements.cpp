@@ -51,6 +51,15 @@ void AddEntryKeys(std::set<std::string>& keys, std::string_view entryText) {
   if (HasFormerKeyText(entryText)) keys.insert(std::string(entryText.substr(0, entryText.find('\\'))));
 }
 
+bool KeyFits(const SqlDialect& dialect, std::string_view keyText) {
+  if (dialect.keyLength == KeyLength::Unbounded) return true;
+  if (dialect.keyLength == KeyLength::Bytes) return keyText.size() <= kKeyColumnWidth;
+  // A character of UTF-8 text is every byte that does not continue one.
+  const auto characters = std::count_if(keyText.begin(), keyText.end(),
+                                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+  return static_cast<std::size_t>(characters) <= kKeyColumnWidth;
+}
+
 std::string FolderTreePattern(std::string_view folderKeyText) {
   std::string pattern;
   pattern.reserve(folderKeyText.size() + 8);

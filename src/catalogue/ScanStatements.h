@@ -30,6 +30,11 @@ void AddEntryKeys(std::set<std::string>& keys, std::string_view entryText);
 // The Folder key of a folder.
 inline std::string FolderKeyText(const FolderKey& folder) { return KeyText(folder.Text()); }
 
+// The characters (or bytes) a key column holds: Folder and FileName are varchar(255).
+inline constexpr std::size_t kKeyColumnWidth = 255;
+// Whether the server of the dialect can store the key in a key column.
+bool KeyFits(const SqlDialect& dialect, std::string_view keyText);
+
 // The LIKE pattern, for "escape '!'", of a stored folder key and every folder below it: the key
 // with "!", "%" and "_" each preceded by "!", then "%".
 std::string FolderTreePattern(std::string_view folderKeyText);

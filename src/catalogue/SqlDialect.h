@@ -11,6 +11,8 @@
 
 namespace tessarine {
 
+enum class KeyLength { Characters, Bytes, Unbounded };
+
 struct SqlDialect {
   std::string_view testQuery;
   std::string_view firstRowsPrefix;  // FirstRowsQuery = prefix + table + suffix
@@ -30,6 +32,9 @@ struct SqlDialect {
   // True when LIKE itself ignores the case of ASCII letters (SQLite): a search then leaves out the
   // lower() on both sides, which costs SQLite two thirds of a search's time.
   bool likeIgnoresAsciiCase;
+  // How the server measures a key column's varchar(255): in characters, in bytes (the varchar of
+  // SQL Server and, by default, Oracle), or not at all (SQLite keeps any length).
+  KeyLength keyLength;
 
   // The column as such an expression: open + name + close.
   std::string Comparable(std::string_view column) const;

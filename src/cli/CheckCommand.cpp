@@ -84,11 +84,13 @@ int RunCheck(const CheckOptions& options) {
                                    {"filesWithoutLines", result.filesWithoutLines.size()},
                                    {"linesWithoutFiles", result.linesWithoutFiles.size()},
                                    {"unreadableFolders", result.unreachable.size()},
+                                   {"notCatalogued", result.notCatalogued.size()},
                                    {"files", result.files},
                                    {"status", port.LastStatus()}};
   if (options.json) {
     PrintJsonList("fileWithoutLine", result.filesWithoutLines);
     PrintJsonList("lineWithoutFile", result.linesWithoutFiles);
+    PrintJsonList("notCatalogued", result.notCatalogued);
     for (const std::string& folder : result.unreachable) {
       WriteJsonLine(std::cout, {{"kind", "unreadableFolder"}, {"folder", folder}});
     }
@@ -97,6 +99,10 @@ int RunCheck(const CheckOptions& options) {
               result.filesWithoutLines);
     PrintList("Lines in images table without corresponding files", result.linesWithoutFiles.size(),
               result.linesWithoutFiles);
+    if (!result.notCatalogued.empty()) {
+      PrintList("Files this server cannot catalogue (never deleted)", result.notCatalogued.size(),
+                result.notCatalogued);
+    }
     if (!result.unreachable.empty()) {
       std::cout << "Folders that could not be read (their lines are kept): " << result.unreachable.size() << '\n';
       for (const std::string& folder : result.unreachable) std::cout << folder << '\n';
@@ -145,7 +151,8 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
   check->add_flag("--delete-files", options->deleteFiles, "Move the files that have no row to the trash");
   check->add_flag("-v,--verbose", options->verbose, "Print every status as the check goes");
   check->add_flag("--json", options->json,
-                  "One JSON object a line: each entry (kind fileWithoutLine, lineWithoutFile or unreadableFolder, "
+                  "One JSON object a line: each entry (kind fileWithoutLine, lineWithoutFile, notCatalogued or "
+                  "unreadableFolder, "
                   "with folder and file), then the totals (kind totals)");
   check->add_option("folders", options->folders,
                     "Folders to check, each listed in the folders table or inside a listed one (default: all those of "

@@ -129,6 +129,14 @@ class FolderChecker final : public FolderVisitor {
     }
     if (found) {
       m_connection.Send(UpdateCheckedRow(m_images, m_stamp, folder, name, *found));
+    } else if (!KeyFits(m_dialect, FolderKeyText(folder)) || !KeyFits(m_dialect, KeyText(NameToText(name)))) {
+      CheckedFile file{folder.Text(), NameToText(name), folder.Bytes(), name};
+      const std::string text = "   " + NameToText(folder.Bytes() + name) + ": not catalogued: its folder or name is " +
+                               "longer than the " + std::to_string(kKeyColumnWidth) +
+                               " characters a row's Folder and FileName hold on this server";
+      m_port.AddLogLine(text);
+      if (m_hooks.problem) m_hooks.problem(text);
+      m_result.notCatalogued.push_back(std::move(file));
     } else {
       CheckedFile file{folder.Text(), NameToText(name), folder.Bytes(), name};
       if (m_hooks.fileWithoutLine) m_hooks.fileWithoutLine(file);
@@ -238,6 +246,10 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
 
   result.elapsedSeconds = std::chrono::duration_cast<std::chrono::seconds>(CheckClock::now() - start).count();
   std::string status = CheckTotalText(result.files, result.elapsedSeconds);
+  if (!result.notCatalogued.empty()) {
+    status += " - " + std::to_string(result.notCatalogued.size()) +
+              " files cannot be catalogued on this server (see the log)";
+  }
   const auto unread = static_cast<long long>(result.unreachable.size()) + result.unreadable;
   if (unread > 0) {
     status += " - " + std::to_string(unread) + (unread == 1 ? " folder" : " folders") +

@@ -64,6 +64,9 @@ struct CheckResult {
   long long elapsedSeconds = 0;
   std::vector<CheckedFile> filesWithoutLines;
   std::vector<CheckedLine> linesWithoutFiles;
+  // Files without rows that this server cannot hold (a path longer than a key column): no scan can
+  // catalogue them, so they are never offered for deletion; each is said in the log with why.
+  std::vector<CheckedFile> notCatalogued;
 };
 
 // Runs the check over the given folder list (already reloaded by the caller), on the connection,
