@@ -21,7 +21,6 @@ void WindowFixture::Open() {
       if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
       return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
     });
-    port.SetBeeper([this] { ++beeps; });
     w.SetDialogRunner([this](QDialog& dialog) {
       dialogs.push_back(dialog.objectName());
       if (onDialog) onDialog(dialog);
@@ -53,10 +52,6 @@ QString WindowFixture::TextOf(const char* name) const {
   if (auto* group = qobject_cast<QGroupBox*>(widget)) return group->title();
   qFatal("%s shows no text", name);
   return {};
-}
-
-void WindowFixture::ExpectTexts(NamedTexts expected) const {
-  for (const auto& [name, text] : expected) QVERIFY2(TextOf(name) == text, qPrintable(name + (": " + TextOf(name))));
 }
 
 int WindowFixture::ShownFrame() const {

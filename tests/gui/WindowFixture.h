@@ -1,7 +1,7 @@
 #pragma once
-// A main window on a settings file of the test's own, with its message boxes, beeps, modal
-// dialogs and opened documents captured instead of shown; and the same window on an SQLite
-// catalogue of its own. Also the lookups by object name the dialog tests share.
+// A main window on a settings file of the test's own, with its message boxes, modal dialogs and
+// opened documents captured instead of shown; and the same window on an SQLite catalogue of its
+// own. Also the lookups by object name the dialog tests share.
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -62,7 +62,6 @@ class WindowFixture {
   // What the line box, text box, label, button or group box of that name shows.
   QString TextOf(const char* name) const;
   void SetTexts(NamedTexts boxes) const { tessarine::test::SetTexts(window.get(), boxes); }
-  void ExpectTexts(NamedTexts expected) const;
   // The one main frame shown (1..6), 0 for none, -1 for more than one.
   int ShownFrame() const;
 
@@ -80,7 +79,6 @@ class WindowFixture {
 
   std::string Setting(const char* section, const char* key) const;
   void ExpectSettings(const char* section, std::initializer_list<std::pair<const char*, const char*>> keys) const;
-  std::string SettingsText() const { return ReadFile(settingsFile); }
   // The window has shown `count` messages, the last with `icon`.
   void ExpectMessages(std::size_t count, MessageIcon icon) const;
 
@@ -94,7 +92,6 @@ class WindowFixture {
   // Called with each message before it is answered (on the window's thread, while a scan waits).
   std::function<void(const MessageRequest&)> onMessage;
   bool answerYes = true;
-  int beeps = 0;
 };
 
 // The window on an SQLite catalogue reached through a file data source beside its settings file.
@@ -109,7 +106,6 @@ class SqliteWindow : public WindowFixture {
 
   // The first value of the first row the statement gives, "" without one.
   std::string Sql(const std::string& statement);
-  std::string Count(const char* table) { return Sql(std::string("select count(*) from ") + table + ";"); }
 
   std::filesystem::path photos = dir / "photos";
 

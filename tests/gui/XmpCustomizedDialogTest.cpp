@@ -5,9 +5,8 @@
 
 #include <QRadioButton>
 
-#include "WindowFixture.h"
-#include "gui/xmpcustom/DbFieldNameDialog.h"
 #include "gui/xmpcustom/XmpCustomizedDialog.h"
+#include "WindowFixture.h"
 #include "workflows/xmpcustom/ColumnChooser.h"
 #include "workflows/xmpcustom/CustomXmpCheck.h"
 
@@ -15,36 +14,35 @@ using tessarine::test::FindIn;
 
 namespace {
 
+// Two schemas, the third with a namespace ending in '#'; a field whose stored column is none.
 tessarine::CustomXmpDefinition Stored() {
   tessarine::CustomXmpDefinition definition;
   definition.schemas[0] = {"Studio", "http://ns.example.com/s/", "studio", {}};
   definition.schemas[0].properties[0] = {"Shoot", "01"};
+  definition.schemas[0].properties[1] = {"ClientName", "e"};
   definition.schemas[0].properties[4] = {"Agency", "05"};
   definition.schemas[2] = {"Archive", "http://ns.example.com/a#", "arc", {}};
   definition.schemas[2].properties[0] = {"Box", "100"};
   return definition;
 }
 
-void Click(const QObject* dialog, const char* name) { FindIn<QPushButton>(dialog, QString::fromLatin1(name))->click(); }
+template <class Widget = QPushButton>
+Widget* At(const QObject* dialog, const char* name, int index = -1) {
+  return FindIn<Widget>(dialog, QString::fromLatin1(name) + (index < 0 ? QString() : QStringLiteral("_%1").arg(index)));
+}
 
 // The editor on Stored(), its boxes by name and index.
 struct Editor : tessarine::XmpCustomizedDialog {
   Editor() : XmpCustomizedDialog(Stored()) {}
-  QLineEdit* Box(const char* name, int index) const {
-    return FindIn<QLineEdit>(this, QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
-  }
+  QLineEdit* Box(const char* name, int index) const { return At<QLineEdit>(this, name, index); }
   QString Column(int row) const { return Box("txtDBFieldName", row)->text(); }
-  QString Status() const { return FindIn<QPlainTextEdit>(this, QStringLiteral("lblStatus"))->toPlainText(); }
+  QString Status() const { return At<QPlainTextEdit>(this, "lblStatus")->toPlainText(); }
   // Opens the column chooser of a row, handing it to `run` instead of showing it.
   void Choose(int row, std::function<void(QDialog&)> run) {
     SetDialogRunner(std::move(run));
-    FindIn<QPushButton>(this, QStringLiteral("cmdChoose_%1").arg(row))->click();
+    At(this, "cmdChoose", row)->click();
   }
 };
-
-QRadioButton* Option(const QDialog& chooser, int n) {
-  return FindIn<QRadioButton>(&chooser, QStringLiteral("optFieldNumber_%1").arg(n));
-}
 
 }  // namespace
 
@@ -52,43 +50,27 @@ class XmpCustomizedDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void loadingShowsEachSchemaAndAnEmptyDescriptionGreysItsSchema() {
+  void theBoxesShowTheDefinitionAndAnEmptyDescriptionGreysItsSchema() {
     Editor dialog;
-    auto* tabs = FindIn<QTabBar>(&dialog, QStringLiteral("TabStripCustomized"));
-    QCOMPARE(tabs->tabText(0), QStringLiteral("Studio"));
+    QVERIFY2(dialog.Status().contains(QStringLiteral("'ClientName' (schema #1, field #2): the stored column 'e'")) &&
+                 !dialog.Status().contains(QStringLiteral("'Shoot'")),
+             qPrintable(dialog.Status()));
+    auto* tabs = At<QTabBar>(&dialog, "TabStripCustomized");
     QCOMPARE(tabs->tabText(2), QStringLiteral("Archive"));
     QCOMPARE(dialog.Column(4), QStringLiteral("XMPCustom05"));
     QCOMPARE(dialog.Column(20), QStringLiteral("XMPCustom100"));
     tabs->setCurrentIndex(2);
-    for (int k = 0; k < 10; ++k) QCOMPARE(FindIn(&dialog, QStringLiteral("FrameCustomized_%1").arg(k))->isHidden(), k != 2);
+    for (int k = 0; k < 10; ++k) QCOMPARE(At<QWidget>(&dialog, "FrameCustomized", k)->isHidden(), k != 2);
+    // Columns are chosen only: typing into their boxes changes nothing.
+    for (int row = 0; row < 100; ++row) QVERIFY(dialog.Box("txtDBFieldName", row)->isReadOnly());
 
-    QVERIFY(!dialog.Box("txtNameSpace", 1)->isEnabled());
-    QVERIFY(!FindIn(&dialog, QStringLiteral("cmdChoose_15"))->isEnabled());
+    QVERIFY(!dialog.Box("txtNameSpace", 1)->isEnabled() && !At(&dialog, "cmdChoose", 15)->isEnabled());
     dialog.Box("txtDescriptionName", 1)->setText(QStringLiteral("People"));
     QCOMPARE(tabs->tabText(1), QStringLiteral("People"));
     QVERIFY(dialog.Box("txtNameSpace", 1)->isEnabled() && dialog.Box("txtXMPFieldName", 19)->isEnabled());
-    QCOMPARE(dialog.Status(), QString());
     dialog.Box("txtDescriptionName", 1)->clear();
     QVERIFY(!dialog.Box("txtPrefix", 1)->isEnabled() && dialog.Box("txtDescriptionName", 1)->isEnabled());
     QVERIFY(!dialog.Status().isEmpty());  // says what to type
-  }
-
-  void columnsAreChosenOnlyAndAStoredFieldWithoutAColumnIsNamedOnOpening() {
-    tessarine::CustomXmpDefinition definition = Stored();
-    definition.schemas[0].properties[1] = {"ClientName", "e"};
-    struct Opened : tessarine::XmpCustomizedDialog {
-      using XmpCustomizedDialog::XmpCustomizedDialog;
-    } dialog(definition);
-    const QString status = FindIn<QPlainTextEdit>(&dialog, QStringLiteral("lblStatus"))->toPlainText();
-    QVERIFY2(status.contains(QStringLiteral("'ClientName' (schema #1, field #2): the stored column 'e'")), qPrintable(status));
-    QVERIFY2(!status.contains(QStringLiteral("'Shoot'")), qPrintable(status));
-
-    // Typing into a column box changes nothing; the chooser still writes it.
-    auto* column = FindIn<QLineEdit>(&dialog, QStringLiteral("txtDBFieldName_0"));
-    for (int row = 0; row < 100; ++row) QVERIFY(FindIn<QLineEdit>(&dialog, QStringLiteral("txtDBFieldName_%1").arg(row))->isReadOnly());
-    column->setFocus();
-    QTest::keyClicks(column, QStringLiteral("ClientName"));
-    QCOMPARE(column->text(), QStringLiteral("XMPCustom01"));
   }
 
   void saveShowsTheChecksVerdictOrTakesTheBoxes() {
@@ -96,15 +78,15 @@ class XmpCustomizedDialogTest : public QObject {
     tessarine::test::SetTexts(&dialog, {{"txtPrefix_0", "dc"}, {"txtDBFieldName_4", "XMPCustom01"}});
     const tessarine::CustomXmpCheckResult refused = tessarine::CheckCustomXmpBoxes(dialog.Boxes());
     QVERIFY(!refused.Passed());
-    Click(&dialog, "cmdOK");
+    At(&dialog, "cmdOK")->click();
     QCOMPARE(dialog.Status().toStdString(), refused.message);
-    QCOMPARE(FindIn<QListWidget>(&dialog, QStringLiteral("lstControlNS"))->count(), int(refused.controlEntries.size()));
+    QCOMPARE(At<QListWidget>(&dialog, "lstControlNS")->count(), int(refused.controlEntries.size()));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
 
-    tessarine::test::SetTexts(&dialog, {{"txtPrefix_0", "studio"}, {"txtDBFieldName_4", "XMPCustom07"},
-                                        {"txtDescriptionName_1", " People "},
+    tessarine::test::SetTexts(&dialog, {{"txtPrefix_0", "studio"}, {"txtDBFieldName_1", "XMPCustom02"},
+                                        {"txtDBFieldName_4", "XMPCustom07"}, {"txtDescriptionName_1", " People "},
                                         {"txtNameSpace_1", "http://ns.example.com/p/"}, {"txtPrefix_1", "p"}});
-    Click(&dialog, "cmdOK");
+    At(&dialog, "cmdOK")->click();
     QCOMPARE(dialog.Status(), QString());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.Definition().schemas[1].description, std::string(" People "));
@@ -118,12 +100,12 @@ class XmpCustomizedDialogTest : public QObject {
     dialog.Choose(4, [&](QDialog& chooser) {
       ran = true;
       for (int n = 0; n < tessarine::kCustomRowCount; ++n) {
-        QCOMPARE(Option(chooser, n)->isEnabled(), state.enabled[n]);
-        QCOMPARE(Option(chooser, n)->isChecked(), n == state.selected);
+        QCOMPARE(At<QRadioButton>(&chooser, "optFieldNumber", n)->isEnabled(), state.enabled[n]);
+        QCOMPARE(At<QRadioButton>(&chooser, "optFieldNumber", n)->isChecked(), n == state.selected);
       }
-      Option(chooser, 6)->click();
+      At<QRadioButton>(&chooser, "optFieldNumber", 6)->click();
       QCOMPARE(dialog.Column(4), QStringLiteral("XMPCustom07"));
-      Click(&chooser, "cmdOK");
+      At(&chooser, "cmdOK")->click();
     });
     QVERIFY(ran);
     QCOMPARE(dialog.CurrentRow(), 4);
@@ -135,15 +117,15 @@ class XmpCustomizedDialogTest : public QObject {
     QVERIFY(fresh.bindsAtOnce);
     dialog.Choose(2, [&](QDialog& chooser) {
       QCOMPARE(dialog.Column(2).toStdString(), tessarine::ColumnBoxText(tessarine::ColumnOptionCaption(fresh.selected)));
-      Click(&chooser, "cmdCancel");
+      At(&chooser, "cmdCancel")->click();
     });
     QCOMPARE(dialog.Column(2), QString());
-    dialog.Choose(0, [&](QDialog& chooser) {
-      Option(chooser, 40)->click();
-      Click(&chooser, "cmdCancel");
+    dialog.Choose(0, [](QDialog& chooser) {
+      At<QRadioButton>(&chooser, "optFieldNumber", 40)->click();
+      At(&chooser, "cmdCancel")->click();
     });
     QCOMPARE(dialog.Column(0), QStringLiteral("XMPCustom01"));
-    dialog.Choose(0, [](QDialog& chooser) { Click(&chooser, "cmdClear"); });
+    dialog.Choose(0, [](QDialog& chooser) { At(&chooser, "cmdClear")->click(); });
     QCOMPARE(dialog.Column(0), QString());
   }
 };
