@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/ScanStatements.h"
-#include "support/ToolProcess.h"
 #include "support/SqliteCatalogue.h"
+#include "support/ToolProcess.h"
 
 namespace tessarine::test {
 namespace {
@@ -15,8 +15,7 @@ class FindCommand : public ::testing::Test {
   void SetUp() override {
     WriteSqliteSettings(ini, "Images=Pics\n[XMPCustomized]\nPrefix1=cl\nXMPFieldName1_1=ClientName\nDBFieldName1_1=07\n");
     ASSERT_EQ(CreateSqliteCatalogue(ini), "");
-    const Settings settings = LoadSettings(ini);
-    connection.OpenConnection(DataSourceOf(settings, true));
+    connection.OpenConnection(DataSourceOf(LoadSettings(ini), true));
   }
 
   void Insert(const std::string& dir, const std::string& file, const std::string& title,
@@ -46,67 +45,54 @@ TEST_F(FindCommand, PrintsOnePathPerMatchWithItsTitleAndExitsLikeGrep) {
   Insert("/photos/ab/", "dog2.jpg", "Two\tdogs\nplaying", "dog");
   Insert("/photos/a/", "odd\\name.jpg", "back\\slash", "dog");  // stored as a scan stores "odd\name.jpg"
   Insert("/photos/a/", "bird.jpg", "Tweety", "bird", "2024-05-01");
-
-  ToolRun run = Find("DOG");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out,
-            "/photos/a/cat.jpg\n"
-            "/photos/a/dog.jpg\tRex\n"
-            "/photos/a/odd\\\\name.jpg\tback\\\\slash\n"
-            "/photos/ab/dog2.jpg\tTwo\\tdogs\\nplaying\n");
-
-  run = Find("dog park --folder /photos/a");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "/photos/a/dog.jpg\tRex\n");
-  run = Find("dog --folder /photos/a/ --sort title -r");
-  EXPECT_EQ(run.out, "/photos/a/odd\\\\name.jpg\tback\\\\slash\n/photos/a/dog.jpg\tRex\n/photos/a/cat.jpg\n");
-  run = Find("--from 2024-05-01 --to 2024-05-01");
-  EXPECT_EQ(run.out, "/photos/a/bird.jpg\tTweety\n");
-  EXPECT_EQ(run.status, 0);
-
-  run = Find("unicorn");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "");
-  run = Find("dog --folder /photos/abc");
-  EXPECT_EQ(run.status, 1);
+  const std::pair<const char*, const char*> finds[] = {
+      {"DOG",
+       "/photos/a/cat.jpg\n/photos/a/dog.jpg\tRex\n/photos/a/odd\\\\name.jpg\tback\\\\slash\n"
+       "/photos/ab/dog2.jpg\tTwo\\tdogs\\nplaying\n"},
+      {"dog park --folder /photos/a", "/photos/a/dog.jpg\tRex\n"},
+      {"dog --folder /photos/a/ --sort title -r",
+       "/photos/a/odd\\\\name.jpg\tback\\\\slash\n/photos/a/dog.jpg\tRex\n/photos/a/cat.jpg\n"},
+      {"--from 2024-05-01 --to 2024-05-01", "/photos/a/bird.jpg\tTweety\n"},
+      {"unicorn", ""},
+      {"dog --folder /photos/abc", ""}};
+  for (const auto& [arguments, out] : finds) {
+    const ToolRun run = Find(arguments);
+    EXPECT_EQ(run.out, out) << arguments;
+    EXPECT_EQ(run.status, *out ? 0 : 1) << arguments;
+  }
 }
 
-TEST_F(FindCommand, WritesTheViewAsCsv) {
+TEST_F(FindCommand, WritesTheViewAsCsvWithTheBoundCustomColumns) {
   Insert("/photos/a/", "x,1.jpg", "say \"hi\"", "dog");
   Insert("/photos/a/", "y.jpg", "Zürich\r\nnight", "dog");
   Insert("/photos/a/", "z.jpg", "", "cat");
   connection.SendStatement("update Pics set XMPCustom07 = 'Acme, Inc.' where FileName = 'y.jpg';");
-
   const ToolRun run = Find("dog --csv");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "Folder,File,Title,Headline,Caption,Keywords,Byline,City,Country,Date,Width,Height,Copyright,ClientName\r\n"
             "/photos/a/,\"x,1.jpg\",\"say \"\"hi\"\"\",,,dog,,,,,,,,\r\n"
             "/photos/a/,y.jpg,\"Zürich\r\nnight\",,,dog,,,,,,,,\"Acme, Inc.\"\r\n");
-  // The bound custom column is searched too.
-  EXPECT_EQ(Find("acme").out, "/photos/a/y.jpg\tZürich\\r\\nnight\n");
+  EXPECT_EQ(Find("acme").out, "/photos/a/y.jpg\tZürich\\r\\nnight\n");  // the bound column is searched too
   const ToolRun none = Find("unicorn --csv");
   EXPECT_EQ(none.status, 1);
-  EXPECT_EQ(none.out.rfind("Folder,File,", 0), 0u);
+  EXPECT_TRUE(none.out.starts_with("Folder,File,"));
 }
 
 TEST_F(FindCommand, RefusesWrongArgumentsAndReportsDatabaseErrorsWithStatusTwo) {
   Insert("/photos/a/", "dog.jpg", "Rex", "dog");
-  for (const char* wrong : {"--from 2024-02-30", "--to 24-01-01", "--from 2024-05-02 --to 2024-05-01",
-                            "--sort Urgency"}) {
+  for (const char* wrong : {"--from 2024-02-30", "--to 24-01-01", "--from 2024-05-02 --to 2024-05-01", "--sort Urgency"}) {
     const ToolRun run = Find(std::string("dog ") + wrong, ToolStderr::Keep);
     EXPECT_EQ(run.status, 2) << wrong;
     EXPECT_EQ(run.out.find("dog.jpg"), std::string::npos) << run.out;
   }
   EXPECT_NE(Find("dog --sort Urgency", ToolStderr::Keep).out.find("Title"), std::string::npos);
-
   // A table that is not there: the server's error, as every command reports it.
   WriteSqliteSettings(ini, "Images=Missing\n");
-  ToolRun run = Find("dog", ToolStderr::Keep);
+  const ToolRun run = Find("dog", ToolStderr::Keep);
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.out.find("Error "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Missing"), std::string::npos) << run.out;
-
 }
 
 }  // namespace

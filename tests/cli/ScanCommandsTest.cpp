@@ -1,5 +1,6 @@
-// tessarine folders and tessarine scan, run as a user would, on an SQLite file data source and a
-// tree of files written by the test.
+// tessarine db, folders, scan and check, run as a user would on an SQLite file data source and a
+// tree of files written by the test: one path through each command, and what the command layer
+// adds to the workflows (which folders a scan takes, the options, the outputs, the exit statuses).
 
 #include <gtest/gtest.h>
 
@@ -9,18 +10,30 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "core/TableName.h"
+#include "core/IniFile.h"
 #include "metadata/ImageBytes.h"
-#include "support/ToolProcess.h"
 #include "support/SqliteCatalogue.h"
+#include "support/ToolProcess.h"
+#include "support/ValidName.h"
 #include "workflows/connection/OpenCatalogue.h"
 
 namespace tessarine::test {
 namespace {
 
-ToolRun Tessarine(const std::string& arguments) { return RunTool(TESSARINE_EXECUTABLE, arguments); }
+using nlohmann::json;
 
-class ScanCommands : public ::testing::Test {
+// Each line of the output, as JSON.
+std::vector<json> JsonLines(const std::string& out) {
+  std::vector<json> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line));
+  return lines;
+}
+
+std::string Quoted(const std::filesystem::path& path) { return " '" + path.string() + "'"; }
+std::string Text(const std::filesystem::path& folder) { return folder.string() + "/"; }
+
+class Commands : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteSqliteSettings(ini);
@@ -30,14 +43,15 @@ class ScanCommands : public ::testing::Test {
     WriteFile(photos / "sub" / "two.jpg", "x");
   }
 
-  std::string Settings() const { return " --settings '" + ini.string() + "'"; }
-  ToolRun Run(const std::string& command) const { return Tessarine(command + Settings()); }
-  static std::string Quoted(const std::filesystem::path& path) { return " '" + path.string() + "'"; }
-  static std::string Text(const std::filesystem::path& folder) { return folder.string() + "/"; }
+  ToolRun Run(const std::string& command, ToolStderr err = ToolStderr::Keep) const {
+    return RunTool(TESSARINE_EXECUTABLE, command + " --settings '" + ini.string() + "'", err);
+  }
 
-  void CreateTables(const std::string& which = "") const {
-    const ToolRun run = Run("db create --yes" + which);
+  // Both tables created, the photos folder listed.
+  void CreateAndList() const {
+    const ToolRun run = Run("db create --yes");
     ASSERT_EQ(run.status, 0) << run.out;
+    ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
   }
   // The one value the query gives, read through the tool's test query.
   std::string Query(const std::string& sql) const {
@@ -49,220 +63,212 @@ class ScanCommands : public ::testing::Test {
   std::string RowsUnder(const std::filesystem::path& folder) const {
     return Query("select count(*) from Images where Folder like '" + Text(folder) + "%';");
   }
-  std::string FolderColumn(const std::filesystem::path& folder, const char* column) const {
-    return Query(std::string("select ") + column + " from Folders where Folder = '" + Text(folder) + "';");
-  }
 
   TempDir dir;
   std::filesystem::path ini = dir / "Tessarine PRO.ini";
   std::filesystem::path photos = dir / "photos";
 };
 
-// Which folders may be added and what a removal deletes is FolderList's; here the command's answers.
-TEST_F(ScanCommands, FoldersAddListAndRemove) {
-  CreateTables();
-  ToolRun run = Run("folders add" + Quoted(photos));
+TEST_F(Commands, DbCreatesOnlyWhenToldPrintsTheStatementsAndTestsWithoutShowingThePassword) {
+  WriteSqliteSettings(ini, "Folders=Dirs\nImages=Pics\n");
+  WriteSetting(ini, "Connection", "Password", "s3cret");
+  EXPECT_EQ(Run("db create").status, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir / "catalogue.sqlite"));
+  ToolRun run = Run("db create --yes");
   EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out, "Created table Dirs\nCreated table Pics and its index\n");  // no question asked
+  EXPECT_EQ(Run("db sql --folders").out, FoldersTableStatement(ValidName("Dirs")) + "\n");
+  EXPECT_EQ(Run("db sql --images").out, ImagesTableStatement(ValidName("Pics"), SqlDialectFor(DbmsKind::Sqlite)) + "\n");
+  EXPECT_EQ(Run("db sql").status, 2);
+
+  run = Run("db test");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("Connected: "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Result: 1\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("s3cret"), std::string::npos) << run.out;
+  // Settings that cannot be read say so, never that they name no data source.
+  const std::filesystem::path unreadable = dir / "folder.ini";
+  std::filesystem::create_directory(unreadable);
+  run = RunTool(TESSARINE_EXECUTABLE, "db test --settings" + Quoted(unreadable));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "Cannot read the settings file " + unreadable.string() + ": Is a directory\n");
+}
+
+// Which folders may be added and what a removal deletes is FolderList's; here the command's answers.
+TEST_F(Commands, FoldersAddListAndRemove) {
+  CreateAndList();
   EXPECT_EQ(Run("folders add" + Quoted(photos / "sub")).status, 1);  // a subfolder is never stored
-  run = Run("folders add" + Quoted(photos));
+  ToolRun run = Run("folders add" + Quoted(photos));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("Subfolder already in list\n" + Text(photos)), std::string::npos) << run.out;
   EXPECT_EQ(Run("folders add" + Quoted(dir / "missing")).status, 2);
 
-  // A folder gone from the disk is listed as Unknown.
+  // A folder gone from the disk is listed as Unknown; remove asks nothing.
   Query("insert into Folders values('" + Text(dir / "gone") + "', '', '');");
   run = Run("folders list");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, Text(photos) + "\tOK\t\t\n" + Text(dir / "gone") + "\tUnknown\t\t\n");
-
-  // Remove asks nothing.
-  run = Run("folders remove" + Quoted(photos));
-  EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(run.out.find("Remove folder to scan"), std::string::npos) << run.out;
+  EXPECT_EQ(Run("folders remove" + Quoted(photos)).out, "Removed " + Text(photos) + " and its rows\n");
   EXPECT_EQ(Run("folders list").out, Text(dir / "gone") + "\tUnknown\t\t\n");
   EXPECT_EQ(Run("folders remove" + Quoted(photos)).status, 1);
 }
 
-// --json: one object a line, whatever the folder's name holds; the count a number once scanned.
-TEST_F(ScanCommands, FoldersListAsJsonKeepsEveryNameOnItsLine) {
-  CreateTables();
-  const auto odd = dir / "tab\there\nnext \"quoted\"";
-  std::filesystem::create_directories(odd);
-  WriteFile(odd / "one.jpg", "x");
-  ASSERT_EQ(Run("folders add" + Quoted(odd)).status, 0);
-  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
-  ASSERT_EQ(Run("scan" + Quoted(odd)).status, 0);
-  Query("insert into Folders values('" + Text(dir / "gone") + "', '', '');");
-
-  const ToolRun run = RunTool(TESSARINE_EXECUTABLE, "folders list --json" + Settings(), ToolStderr::Drop);
-  EXPECT_EQ(run.status, 0);
-  std::map<std::string, nlohmann::json> byFolder;
-  std::istringstream in(run.out);
-  for (std::string line; std::getline(in, line);) {
-    const nlohmann::json object = nlohmann::json::parse(line);
-    EXPECT_EQ(object.size(), 4u) << line;
-    byFolder[object.at("folder").get<std::string>()] = object;
-  }
-  ASSERT_EQ(byFolder.size(), 3u) << run.out;
-  const nlohmann::json& scanned = byFolder[Text(odd)];
-  EXPECT_EQ(scanned["status"], "OK");
-  EXPECT_EQ(scanned["files"], 1);
-  EXPECT_NE(scanned["lastScan"], "");
-  EXPECT_EQ(byFolder[Text(photos)]["files"], nullptr);  // listed, never scanned
-  EXPECT_EQ(byFolder[Text(dir / "gone")]["status"], "Unknown");
-
-  // The failures keep their status.
-  WriteFile(ini, "[Connection]\nDSN=\n");
-  EXPECT_EQ(RunTool(TESSARINE_EXECUTABLE, "folders list --json" + Settings(), ToolStderr::Drop).status, 1);
-}
-
-// Which files get rows, and their values, is ScanEndToEnd.StoresOneRowPerVisibleFileWithWhatTheFileHolds;
-// here which folders the command scans.
-TEST_F(ScanCommands, ScanCataloguesTheListedFoldersOrTheNamedOnes) {
-  CreateTables();
-  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
+// Which files get rows, and their values, is ScanEndToEnd's; here which folders the command scans.
+TEST_F(Commands, ScanCataloguesTheListedFoldersOrTheNamedOnes) {
+  CreateAndList();
+  // A custom field stored with no valid column would be skipped without a word: the scan says so first.
+  WriteFile(ini, ReadFile(ini) + "[XMPCustomized]\nDescription1=Studio\nNS1=http://ns.example.com/s/\nPrefix1=s\n"
+                                 "XMPFieldName1_1=ClientName\nDBFieldName1_1=e\n");
   ToolRun run = Run("scan");
   EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_NE(run.out.find("Scanning " + Text(photos)), std::string::npos) << run.out;
+  const std::size_t warning = run.out.find("'ClientName' (schema #1, field #1): the stored column 'e' is not one");
+  EXPECT_LT(warning, run.out.find("Scanning " + Text(photos))) << run.out;
   EXPECT_NE(run.out.find("Elapsed time: "), std::string::npos) << run.out;
   EXPECT_EQ(RowsUnder(photos), "3");
-  EXPECT_EQ(FolderColumn(photos, "Files"), "3");
 
-  // A subfolder named on the command line updates the listed folder's count.
+  // A subfolder named on the command line updates the listed folder's count; a folder inside
+  // another named one is scanned once, with it.
   WriteFile(photos / "sub" / "three.jpg", "x");
-  run = Run("scan" + Quoted(photos / "sub"));
-  EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(FolderColumn(photos, "Files"), "4");
-
-  // A folder inside another named one is scanned once, with it.
+  EXPECT_EQ(Run("scan" + Quoted(photos / "sub")).status, 0);
+  EXPECT_EQ(Query("select Files from Folders;"), "4");
   run = Run("scan" + Quoted(photos) + Quoted(photos / "sub") + Quoted(photos / "sub"));
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(run.out.find("Scanning " + Text(photos / "sub")), std::string::npos) << run.out;
 
   // An unlisted folder is refused, its rows would lie where the check never looks; --add lists it.
-  const auto other = dir / "other";
-  std::filesystem::create_directory(other);
-  WriteFile(other / "four.jpg", "x");
-  run = Run("scan" + Quoted(other));
+  const auto odd = dir / "tab\there\nnext \"quoted\"";
+  std::filesystem::create_directory(odd);
+  WriteFile(odd / "four.jpg", "x");
+  run = Run("scan" + Quoted(odd));
   EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.out.find("Not in the folders list: " + Text(other)), std::string::npos) << run.out;
-  EXPECT_EQ(RowsUnder(other), "0");
-  EXPECT_EQ(Run("scan --add" + Quoted(other)).status, 0);
-  EXPECT_EQ(RowsUnder(other), "1");
-  EXPECT_EQ(Query("select count(*) from Folders;"), "2");
+  EXPECT_NE(run.out.find("Not in the folders list: " + Text(odd)), std::string::npos) << run.out;
+  EXPECT_EQ(Run("scan --add" + Quoted(odd)).status, 0);
+  EXPECT_EQ(Query("select count(*) from Images;"), "5");
+
+  // --json: one object a line whatever the folder's name holds; the count a number once scanned.
+  Query("insert into Folders values('" + Text(dir / "gone") + "', '', '');");
+  std::map<std::string, json> byFolder;
+  for (const json& line : JsonLines(Run("folders list --json", ToolStderr::Drop).out)) {
+    EXPECT_EQ(line.size(), 4u) << line;
+    byFolder[line.at("folder").get<std::string>()] = line;
+  }
+  ASSERT_EQ(byFolder.size(), 3u);
+  EXPECT_EQ(byFolder[Text(odd)]["files"], 1);
+  EXPECT_NE(byFolder[Text(odd)]["lastScan"], "");
+  EXPECT_EQ(byFolder[Text(dir / "gone")]["files"], nullptr);
+  EXPECT_EQ(byFolder[Text(dir / "gone")]["status"], "Unknown");
 }
 
-// A custom field stored with no valid column would be skipped without a word: every scan says so
-// first, and still runs.
-TEST_F(ScanCommands, AScanFirstNamesTheCustomFieldsItWillNotCollect) {
-  CreateTables();
-  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
-  WriteFile(ini, ReadFile(ini) +
-                     "[XMPCustomized]\nDescription1=Studio\nNS1=http://ns.example.com/s/\nPrefix1=studio\n"
-                     "XMPFieldName1_1=ClientName\nDBFieldName1_1=e\nXMPFieldName1_2=Shoot\nDBFieldName1_2=02\n");
-  const ToolRun run = Run("scan");
-  EXPECT_EQ(run.status, 0) << run.out;
-  const std::size_t warning = run.out.find("'ClientName' (schema #1, field #1): the stored column 'e' is not one");
-  EXPECT_NE(warning, std::string::npos) << run.out;
-  EXPECT_EQ(run.out.find("'Shoot'"), std::string::npos) << run.out;
-  EXPECT_LT(warning, run.out.find("Scanning " + Text(photos))) << run.out;
-  EXPECT_EQ(RowsUnder(photos), "3");
-}
-
-// --changed reads what changed and keeps the rest (the rows' equality with a full rescan is
-// ChangedRescan's); here the option reaches the scan, and an image whose sidecar alone changed is
-// read again.
-TEST_F(ScanCommands, ChangedRescansReadWhatChangedAndKeepTheRest) {
-  CreateTables();
-  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
-  const auto sidecar = [](const char* title) {
-    return std::string("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
-                       "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title><rdf:Alt>"
-                       "<rdf:li xml:lang=\"x-default\">") + title + "</rdf:li></rdf:Alt></dc:title></rdf:Description></rdf:RDF></x:xmpmeta>";
-  };
-  WriteFile(photos / "c.jpg", Jpeg(""));
-  WriteFile(photos / "c.xmp", sidecar("One"));
+// --changed keeps the row of a file whose size and last write are those of its row.
+TEST_F(Commands, ChangedRescansReadOnlyWhatChanged) {
+  CreateAndList();
+  const auto file = photos / "c.jpg";
+  WriteFile(file, Jpeg(App13(Resource(0x0404, Iim(5, "One")))));
   ASSERT_EQ(Run("scan").status, 0);
-  const std::string stamp = Query("select ModifyTime from Images where FileName = 'one.jpg';");
-  ASSERT_EQ(Query("select ObjectName from Images where FileName = 'c.jpg';"), "One");
-  WriteFile(photos / "notes.txt", "a longer text than before");
-  WriteFile(photos / "c.xmp", sidecar("Two"));
-  const ToolRun run = Run("scan --changed");
-  EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(Query("select ModifyTime from Images where FileName = 'one.jpg';"), stamp);
-  EXPECT_EQ(Query("select FileSize from Images where FileName = 'notes.txt';"), "25");
-  EXPECT_EQ(Query("select ObjectName from Images where FileName = 'c.jpg';"), "Two");
-  EXPECT_EQ(RowsUnder(photos), "4");  // the sidecar is read with its image, not as a row of its own
+  const auto written = std::filesystem::last_write_time(file);
+  WriteFile(file, Jpeg(App13(Resource(0x0404, Iim(5, "Two")))));
+  std::filesystem::last_write_time(file, written);
+  const std::string title = "select ObjectName from Images where FileName = 'c.jpg';";
+  EXPECT_EQ(Run("scan --changed").status, 0);
+  EXPECT_EQ(Query(title), "One");
+  EXPECT_EQ(Run("scan").status, 0);
+  EXPECT_EQ(Query(title), "Two");
 }
 
 // A broken packet's line is quoted in the message: its control bytes come out as \xNN, never raw.
-TEST_F(ScanCommands, MessagesQuoteAFilesBytesAsPrintableText) {
-  CreateTables();
-  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
-  WriteFile(photos / "one.jpg",
-            Jpeg(App1Xmp(Packet(std::string("<rdf:Description rdf:about=\"\"><broken a=\"\x01\"></rdf:Description>")))));
+TEST_F(Commands, MessagesQuoteAFilesBytesAsPrintableText) {
+  CreateAndList();
+  WriteFile(photos / "one.jpg", Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\"><broken a=\"\x01\x7F\">"))));
   const ToolRun run = Run("scan");
   EXPECT_NE(run.out.find("Parsing error:"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("\\x01"), std::string::npos) << run.out;
-  EXPECT_EQ(run.out.find('\x01'), std::string::npos);
+  EXPECT_NE(run.out.find("\\x01\\x7f"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find_first_of("\x01\x7F"), std::string::npos);
 }
 
-TEST_F(ScanCommands, FailuresEndWithANonZeroStatus) {
-  CreateTables(" --folders");  // no images table: the first row is refused
+TEST_F(Commands, FailuresEndWithTheirExitStatus) {
+  ASSERT_EQ(Run("db create --yes --folders").status, 0);  // no images table: the first row is refused
   ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
   ToolRun run = Run("scan");
   EXPECT_EQ(run.status, 1) << run.out;
   EXPECT_NE(run.out.find("Error "), std::string::npos) << run.out;
-
   EXPECT_EQ(Run("scan /").status, 2);
   EXPECT_EQ(Run("scan" + Quoted(dir / "missing")).status, 2);
+
+  // Another process holds the catalogue: refused, and told who.
+  ASSERT_EQ(Run("db create --yes --images").status, 0);
+  CatalogueConnection holder;
+  RecordingUserPort port;
+  ASSERT_TRUE(OpenCatalogueToChange(holder, port, LoadSettings(ini), true)) << port.LastStatus();
+  run = Run("scan");
+  EXPECT_EQ(run.status, 3) << run.out;
+  EXPECT_NE(run.out.find("process " + std::to_string(::getpid())), std::string::npos) << run.out;
+  holder.CloseConnection();
+
+  // An images-table name carrying a statement: every command warns of it on loading, scan and
+  // check refuse it; the folder list needs only the folders table and still lists.
+  const std::string hostile = "Images; drop table Folders; --";
+  WriteSqliteSettings(ini, "Images=" + hostile + "\n");
+  for (const char* command : {"scan", "check", "folders list"}) {
+    run = Run(command);
+    EXPECT_EQ(run.status, std::string(command) == "folders list" ? 0 : 1) << command << ": " << run.out;
+    EXPECT_NE(run.out.find("[Database] Images: invalid table name '" + hostile + "'"), std::string::npos) << run.out;
+  }
+  EXPECT_NE(run.out.find(Text(photos)), std::string::npos) << run.out;
+  WriteSqliteSettings(ini);
+  EXPECT_EQ(Query("select count(*) from Folders;"), "1");
 
   WriteFile(ini, "[Connection]\nDSN=\n");
   run = Run("scan");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("DSN not defined"), std::string::npos) << run.out;
+  EXPECT_EQ(Run("folders list --json", ToolStderr::Drop).status, 1);
 }
 
-// A settings file whose images-table name carries a statement: every command warns of it on
-// loading, scan and check refuse it before connecting, and the tables are as they were.
-TEST_F(ScanCommands, ATableNameCarryingAStatementIsWarnedOfAndRefused) {
-  CreateTables();
-  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
-  const std::string hostile = "Images; drop table Folders; --";
-  WriteSqliteSettings(ini, "Images=" + hostile + "\n");
-  for (const char* command : {"scan", "check"}) {
-    const ToolRun run = Run(command);
-    EXPECT_EQ(run.status, 1) << command << ": " << run.out;
-    EXPECT_NE(run.out.find("[Database] Images: invalid table name '" + hostile + "'"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Invalid table name '" + hostile + "'\n" + std::string(kTableNameRule)), std::string::npos)
-        << run.out;
-  }
-  // The folder list needs only the folders table: it still lists.
-  const ToolRun list = Run("folders list");
-  EXPECT_EQ(list.status, 0) << list.out;
-  EXPECT_NE(list.out.find(Text(photos)), std::string::npos) << list.out;
+// What the check lists and deletes is VerifyOnDatabase; here the command's options, outputs and status.
+TEST_F(Commands, CheckListsBothWaysAndDeletesOnlyWhenAsked) {
+  WriteFile(photos / "line\nbreak.txt", "x");
+  ASSERT_EQ(CreateSqliteCatalogue(ini, photos), "");
+  std::filesystem::remove(photos / "line\nbreak.txt");
+  const std::string added = "new\tone\n\"x\".txt";
+  WriteFile(photos / added, "new");
+  const std::string root = Text(photos);
+  ToolRun run = Run("check", ToolStderr::Drop);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("Files without corresponding lines in images table: 1\n" + root + "\t" + added +
+                              "\nLines in images table without corresponding files: 1\n" + root +
+                              "\tline\nbreak.txt\nTotal files:",
+                          0),
+            0u)
+      << run.out;
 
-  WriteSqliteSettings(ini);
-  EXPECT_EQ(Query("select count(*) from Folders;"), "1");
-  EXPECT_EQ(Query("select count(*) from Images;"), "0");
-}
+  // --json: a name holding a tab or a line break is still one entry; the totals come last, with the deletions.
+  std::vector<json> lines = JsonLines(Run("check --json --delete-lines --delete-files", ToolStderr::Drop).out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], (json{{"kind", "fileWithoutLine"}, {"folder", root}, {"file", added}}));
+  EXPECT_EQ(lines[1], (json{{"kind", "lineWithoutFile"}, {"folder", root}, {"file", "line\nbreak.txt"}}));
+  const std::map<std::string, int> totals = {{"filesWithoutLines", 1}, {"linesWithoutFiles", 1},
+                                             {"unreadableFolders", 0}, {"deletedLines", 1}, {"filesMovedToTrash", 1}};
+  for (const auto& [key, count] : totals) EXPECT_EQ(lines[2].value(key, -1), count) << key;
+  EXPECT_TRUE(lines[2]["status"].get<std::string>().starts_with("Total files:")) << lines[2];
+  EXPECT_FALSE(std::filesystem::exists(photos / added));
+  lines = JsonLines(Run("check --json", ToolStderr::Drop).out);
+  EXPECT_EQ(lines.back()["linesWithoutFiles"], 0);
+  EXPECT_FALSE(lines.back().contains("deletedLines"));
 
-// Who may change the catalogue is OpenCatalogueToChange's (RescanSafety); here the command's answer
-// while this process holds it.
-TEST_F(ScanCommands, AScanWhileAnotherHoldsTheCatalogueIsRefusedAndToldWho) {
-  CreateTables();
-  ASSERT_EQ(Run("folders add" + Quoted(photos)).status, 0);
-  CatalogueConnection holder;
-  RecordingUserPort port;
-  ASSERT_TRUE(OpenCatalogueToChange(holder, port, LoadSettings(ini), true)) << port.LastStatus();
-  const ToolRun refused = Run("scan");
-  EXPECT_EQ(refused.status, 3) << refused.out;
-  EXPECT_NE(refused.out.find("process " + std::to_string(::getpid())), std::string::npos) << refused.out;
-  EXPECT_EQ(RowsUnder(photos), "0");
-  // Once it is let go, the catalogue is free again.
-  holder.CloseConnection();
-  EXPECT_EQ(Run("scan").status, 0);
-  EXPECT_EQ(RowsUnder(photos), "3");
+  // An unreadable listed folder is an entry too, and the exit status is 1.
+  std::filesystem::rename(photos, dir / "moved");
+  run = Run("check --json", ToolStderr::Drop);
+  EXPECT_EQ(run.status, 1);
+  lines = JsonLines(run.out);
+  EXPECT_EQ(lines.front(), (json{{"kind", "unreadableFolder"}, {"folder", root}}));
+  EXPECT_EQ(lines.back()["unreadableFolders"], 1);
+  // An images table that cannot be read: the error, and nothing deleted.
+  std::filesystem::rename(dir / "moved", photos);
+  WriteSqliteSettings(ini, "Images=Missing\n");
+  run = Run("check --delete-lines");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("Error "), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("Deleted lines"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -10,12 +10,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
-#include "catalogue/CatalogueStatements.h"
 #include "support/DatabaseFixture.h"
 #include "support/ToolProcess.h"
-#include "support/ValidName.h"
 
 namespace tessarine::test {
 namespace {
@@ -31,100 +30,81 @@ class StopSignals : public DatabaseFixture {
     // leak checker is told to let them pass too.
     WriteFile(m_folder / "lsan.supp", "leak:psqlodbca.so\n");
     ::setenv("LSAN_OPTIONS", ("suppressions=" + (m_folder / "lsan.supp").string()).c_str(), 1);
-    m_folders = Table("F");
     m_images = Table("I");
     WriteFile(m_ini, "[Connection]\nDSN=" + Db().userDsn.dsn + "\nFileDSN=0\nLogin=" + Db().userDsn.login +
-                         "\nPassword=" + Db().userDsn.password + "\n[Database]\nDBMS=0\nFolders=" + m_folders +
+                         "\nPassword=" + Db().userDsn.password + "\n[Database]\nDBMS=0\nFolders=" + Table("F") +
                          "\nImages=" + m_images + "\n");
-    CatalogueConnection& c = Open();
-    c.SendStatement(FoldersTableStatement(ValidName(m_folders)));
-    c.SendStatement(ImagesTableStatement(ValidName(m_images), Dialect()));
-    c.CloseConnection();
     std::filesystem::create_directories(m_photos);
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(m_photos / name, name);
-    const ToolRun added = RunTool(TESSARINE_EXECUTABLE, "folders add '" + m_photos.string() + "'" + Settings());
-    ASSERT_EQ(added.status, 0) << added.out;
+    for (const std::string& command : {std::string("db create --yes"), "folders add '" + m_photos.string() + "'"}) {
+      const ToolRun run = RunTool(TESSARINE_EXECUTABLE, command + Settings());
+      ASSERT_EQ(run.status, 0) << run.out;
+    }
   }
 
   std::string Settings() const { return " --settings '" + m_ini.string() + "'"; }
-  std::vector<std::string> Arguments(const std::string& command) const {
-    return {command, "-v", "--settings", m_ini.string()};
-  }
 
-  // Writes to the images table wait from here until Unlock; reads go on.
-  void Lock() {
+  // Starts the command with writes to the images table held by a lock of the test's own, and sends
+  // the signal once the server shows the tool waiting for that lock (no one else writes to it).
+  std::unique_ptr<ToolProcess> SignalWhileItWaits(const char* command, int signal) {
     m_locker.OpenConnection(Db().userDsn);
     m_locker.SendStatement("start transaction;");
     m_locker.SendStatement("lock table " + m_images + " in share mode;");
+    auto tool = std::make_unique<ToolProcess>(TESSARINE_EXECUTABLE,
+                                              std::vector<std::string>{command, "-v", "--settings", m_ini.string()});
+    CatalogueConnection watcher;
+    watcher.OpenConnection(Db().userDsn);
+    const std::string waiting =
+        "select count(*) from pg_locks where not granted and relation = '" + m_images + "'::regclass;";
+    for (auto rows = watcher.ExecuteStatement(waiting); !tool->Exited() && (!rows || rows->FieldValue(0) == "0");
+         rows = watcher.ExecuteStatement(waiting)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_FALSE(tool->Exited()) << tool->Output();
+    tool->Signal(signal);
+    EXPECT_TRUE(tool->WaitFor(kStopping)) << tool->Output();
+    return tool;
   }
   void Unlock() {
     m_locker.SendStatement("commit;");
     m_locker.CloseConnection();
   }
 
-  // True once the server shows a session waiting for the lock on the images table (the tool's: no
-  // one else writes to it); false when the tool ended first.
-  bool ToolWaitsForTheLock(ToolProcess& tool) {
-    CatalogueConnection watcher;
-    watcher.OpenConnection(Db().userDsn);
-    const std::string waiting =
-        "select count(*) from pg_locks where not granted and relation = '" + m_images + "'::regclass;";
-    while (!tool.Exited()) {
-      auto rows = watcher.ExecuteStatement(waiting);
-      if (rows && rows->FieldValue(0) != "0") return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-  }
-
   std::filesystem::path m_ini = m_folder / "Tessarine PRO.ini";
   std::filesystem::path m_photos = m_folder / "photos";
-  std::string m_folders;
   std::string m_images;
   CatalogueConnection m_locker;
 };
 INSTANTIATE_TEST_SUITE_P(Db, StopSignals, ::testing::Values("PostgreSQL"), [](const auto& p) { return p.param; });
 
 TEST_P(StopSignals, TheFirstCtrlCIsAnsweredAtOnceAndTheScanStopsOnceTheStatementReturns) {
-  Lock();
-  ToolProcess tool(TESSARINE_EXECUTABLE, Arguments("scan"));
   // The first file is read; writing its row waits.
-  ASSERT_TRUE(ToolWaitsForTheLock(tool)) << tool.Output();
-  tool.Signal(SIGINT);
-  ASSERT_TRUE(tool.WaitFor(kStopping)) << tool.Output();
+  const auto tool = SignalWhileItWaits("scan", SIGINT);
   Unlock();
-  EXPECT_EQ(tool.Wait(), 128 + SIGINT) << tool.Output();
+  EXPECT_EQ(tool->Wait(), 128 + SIGINT) << tool->Output();
   // The file in progress was finished and its row committed; no other file was read.
-  EXPECT_NE(tool.Output().find("\n1 files catalogued, stopped."), std::string::npos) << tool.Output();
-  EXPECT_EQ(tool.Output().find("Error "), std::string::npos) << tool.Output();
+  EXPECT_NE(tool->Output().find("\n1 files catalogued, stopped."), std::string::npos) << tool->Output();
+  EXPECT_EQ(tool->Output().find("Error "), std::string::npos) << tool->Output();
 }
 
 TEST_P(StopSignals, ASecondSignalEndsTheScanAtOnceWhileTheStatementStillWaits) {
-  Lock();
-  ToolProcess tool(TESSARINE_EXECUTABLE, Arguments("scan"));
-  ASSERT_TRUE(ToolWaitsForTheLock(tool)) << tool.Output();
-  tool.Signal(SIGINT);
-  ASSERT_TRUE(tool.WaitFor(kStopping)) << tool.Output();
-  tool.Signal(SIGTERM);
-  tool.Wait();  // the lock is still held
-  EXPECT_EQ(tool.Signalled(), SIGTERM) << tool.Output();
+  const auto tool = SignalWhileItWaits("scan", SIGINT);
+  tool->Signal(SIGTERM);
+  tool->Wait();  // the lock is still held
+  EXPECT_EQ(tool->Signalled(), SIGTERM) << tool->Output();
   Unlock();
 }
 
 TEST_P(StopSignals, SigtermStopsTheCheckWithoutPrintingOrDeletingAnything) {
-  const ToolRun scanned = RunTool(TESSARINE_EXECUTABLE, "scan" + Settings());
-  ASSERT_EQ(scanned.status, 0) << scanned.out;
-  Lock();
-  ToolProcess tool(TESSARINE_EXECUTABLE, Arguments("check"));
+  ASSERT_EQ(RunTool(TESSARINE_EXECUTABLE, "scan" + Settings()).status, 0);
   // Marking the first file's row waits.
-  ASSERT_TRUE(ToolWaitsForTheLock(tool)) << tool.Output();
-  tool.Signal(SIGTERM);
-  ASSERT_TRUE(tool.WaitFor(kStopping)) << tool.Output();
+  const auto tool = SignalWhileItWaits("check", SIGTERM);
   Unlock();
-  EXPECT_EQ(tool.Wait(), 128 + SIGTERM) << tool.Output();
-  EXPECT_NE(tool.Output().find("Check stopped"), std::string::npos) << tool.Output();
-  EXPECT_EQ(tool.Output().find("Files without corresponding lines"), std::string::npos) << tool.Output();
-  EXPECT_EQ(tool.Output().find("Error "), std::string::npos) << tool.Output();
+  EXPECT_EQ(tool->Wait(), 128 + SIGTERM) << tool->Output();
+  for (const char* unsaid : {"Files without corresponding lines", "Error "}) {
+    EXPECT_EQ(tool->Output().find(unsaid), std::string::npos) << tool->Output();
+  }
+  EXPECT_NE(tool->Output().find("Check stopped"), std::string::npos) << tool->Output();
 }
 
 }  // namespace
