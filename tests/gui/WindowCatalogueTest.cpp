@@ -1,9 +1,10 @@
 // The window on an embedded SQLite catalogue of its own: each button reaches its workflow and
 // shows what it gives where the user reads it, and a scan or a check locks what it must while it
-// runs on its own thread. What the workflows do to the database is tested with them; the catalogue
-// view's model, on every database, is CatalogueModelTest.
+// runs on its own thread; the catalogue view reads its matches page by page. What the workflows
+// and their statements do on each database is tested with them.
 
 #include <QComboBox>
+#include <algorithm>
 #include <QHeaderView>
 #include <QImage>
 #include <QMimeData>
@@ -36,22 +37,28 @@ const std::vector<const char*> kScanLocks = {"TabStripMain", "lblNextStep_5",   
                                              "chkThumbnails", "frameThumbnails", "optThumbnails_0", "optThumbnails_1",
                                              "cmdOK",         "lvFolders"};
 
-// Files without and with a row, as a scan would have left them; the catalogue view shown.
+// Over two pages of rows, as a scan would write them: every other one at the beach, every fifth
+// with no title, dates in the IIM and the XMP form; the last lies in a folder not listed, the
+// first has a thumbnail. The catalogue view shown.
 struct ViewWindow : SqliteWindow {
+  static constexpr int kRows = 2 * tessarine::CatalogueModel::kPageSize + 37;
+  static std::string Name(int i) { return "p" + std::to_string(1000 + i) + ".jpg"; }
+
   ViewWindow() : SqliteWindow(true) {
     Sql("insert into Folders values('" + Slash(photos) + "', '', '');");
-    const char* rows[][4] = {{"a.jpg", "Beach", "Waves, \"big\"", "2026-05-01"},
-                             {"b.jpg", "Beach, sun", "Sand", "20260502"},
-                             {"c.jpg", "mountain", "Rock", "2026-05-03"}};
-    for (const auto& [file, keywords, title, date] : rows) {
-      Sql("insert into Images(Folder, FileName, Keywords, ObjectName, CreatedDate) values('" + Slash(photos) + "', '" +
-          file + "', '" + keywords + "', '" + title + "', '" + date + "');");
+    Sql("begin;");
+    for (int i = 0; i < kRows; ++i) {
+      const std::string day = (i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1);
+      Sql("insert into Images(Folder, FileName, Keywords, ObjectName, Caption, CreatedDate) values('" +
+          Slash(i == kRows - 1 ? dir / "other" : photos) + "', '" + Name(i) + "', '" +
+          (i % 2 == 0 ? "Beach, sun" : "mountain") + "', '" + (i % 5 == 0 ? "" : "Title " + std::to_string(i % 7)) +
+          "', '" + (i == 2 ? "Waves, \"big\"" : "") + "', '" + (i % 2 == 0 ? "202605" : "2026-05-") + day + "');");
     }
-    Sql("insert into Images(Folder, FileName, Keywords) values('" + Slash(dir / "other") + "', 'd.jpg', 'beach');");
+    Sql("commit;");
     std::filesystem::create_directories(photos / "_thumbs_");
     QImage thumbnail(160, 120, QImage::Format_RGB888);
     thumbnail.fill(QColor(200, 120, 40));
-    thumbnail.save(Q(photos / "_thumbs_" / "a.jpg"), "JPG");
+    thumbnail.save(Q(photos / "_thumbs_" / Name(0)), "JPG");
     ClickTab(5);
     ClickTab(6);
     Find<QTabBar>("TabStripVerify")->setCurrentIndex(2);
@@ -63,14 +70,21 @@ struct ViewWindow : SqliteWindow {
     SetTexts({{"txtSearchWords", words}, {"txtSearchFrom", from}, {"txtSearchTo", to}});
     Click("cmdSearch");
   }
-  int Column(const QString& title) {
+  int Column(const char* title) {
     for (int c = 0; c < Model().columnCount(); ++c) {
-      if (Model().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) return c;
+      if (Model().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == QLatin1String(title)) return c;
     }
     return -1;
   }
   QVariant Cell(int row, const char* title, int role = Qt::DisplayRole) {
-    return Model().data(Model().index(row, Column(QString::fromLatin1(title))), role);
+    return Model().data(Model().index(row, Column(title)), role);
+  }
+  // The texts of a column, every page fetched.
+  QStringList Fetched(const char* title) {
+    while (Model().canFetchMore({})) Model().fetchMore({});
+    QStringList texts;
+    for (int row = 0; row < Model().rowCount(); ++row) texts << Cell(row, title).toString();
+    return texts;
   }
 };
 
@@ -286,39 +300,61 @@ class WindowCatalogueTest : public QObject {
     QCOMPARE(f.EnabledAmong(strips, false), QStringList());
   }
 
-  void theCatalogueViewSearchesSortsAndExportsWhatItShows() {
+  void theCatalogueViewReadsPageByPageAndSortsTheWholeSearchByItsHeader() {
     ViewWindow f;
     f.Search(QStringLiteral("beach"));
-    QCOMPARE(f.Count(), QStringLiteral("3 photos"));
+    const int beach = ViewWindow::kRows / 2 + 1;
+    QCOMPARE(f.Count(), QStringLiteral("%1 photos").arg(beach));
+    QCOMPARE(f.Model().rowCount(), tessarine::CatalogueModel::kPageSize);
+    QCOMPARE(f.Fetched("File").removeDuplicates(), 0);
+    QCOMPARE(f.Model().rowCount(), beach);
+    // By folder, then file; a row's file as a path on the disk.
+    QCOMPARE(f.Model().FilePath(0), f.dir / "other" / ViewWindow::Name(ViewWindow::kRows - 1));
+    // The header sorts the whole search again: the first page only, each row once.
     auto* header = f.Find<QTableView>("tblCatalogue")->horizontalHeader();
-    header->setSortIndicator(f.Column(QStringLiteral("File")), Qt::DescendingOrder);
-    QCOMPARE(f.Cell(0, "File").toString(), QStringLiteral("d.jpg"));
+    header->setSortIndicator(f.Column("Title"), Qt::DescendingOrder);
+    QCOMPARE(f.Model().rowCount(), tessarine::CatalogueModel::kPageSize);
+    QStringList titles = f.Fetched("Title");
+    QCOMPARE(titles.front(), QStringLiteral("Title 6"));
+    QVERIFY(std::is_sorted(titles.rbegin(), titles.rend()));
+    QCOMPARE(f.Fetched("File").removeDuplicates(), 0);
+    QCOMPARE(f.Model().rowCount(), beach);
+    header->setSortIndicator(f.Column("File"), Qt::DescendingOrder);
+    QCOMPARE(f.Cell(0, "File").toString().toStdString(), ViewWindow::Name(ViewWindow::kRows - 1));
+
     // A folder of the list; then dates, which the view reads before it searches.
     auto* folders = f.Find<QComboBox>("cboSearchFolder");
     QCOMPARE(folders->count(), 2);
     folders->setCurrentIndex(1);
-    f.Search(QStringLiteral("beach"), QStringLiteral("2026-05-02"), QStringLiteral("2026-05-02"));
-    QCOMPARE(f.Count(), QStringLiteral("1 photo"));
-    QCOMPARE(f.Cell(0, "Date").toString(), QStringLiteral("2026-05-02"));
+    f.Search(QStringLiteral("beach"), QStringLiteral("2026-05-01"), QStringLiteral("2026-05-01"));
+    QCOMPARE(f.Count(), QStringLiteral("9 photos"));  // i % 28 == 0
+    QCOMPARE(f.Cell(0, "Date").toString(), QStringLiteral("2026-05-01"));
     const std::tuple<const char*, const char*, const char*> refused[] = {
         {"2026-13-01", "", "Not a date: '2026-13-01'"}, {"2026-05-02", "2026-05-01", "The first day comes after the last"}};
     for (const auto& [from, to, said] : refused) {
       f.Search(QString(), QString::fromLatin1(from), QString::fromLatin1(to));
       QVERIFY2(f.Status().startsWith(QString::fromLatin1(said)), qPrintable(f.Status()));
-      QCOMPARE(f.Count(), QStringLiteral("1 photo"));  // nothing searched
+      QCOMPARE(f.Count(), QStringLiteral("9 photos"));  // nothing searched
     }
 
-    // Thumbnails at the screen's pixels.
-    folders->setCurrentIndex(0);
+    // A table that cannot be read: said, and the view is empty.
+    f.window->CurrentSettings().images = "Missing";
+    f.Search(QString());
+    QVERIFY(f.Model().rowCount() == 0 && !f.Model().HasSearch() && !f.Enabled("cmdExportCsv"));
+    QVERIFY(!f.Status().isEmpty() || !f.messages.empty());
+  }
+
+  void theCatalogueViewDrawsThumbnailsAtTheScreensPixelsAndExportsWhatItShows() {
+    ViewWindow f;
     f.Model().SetDevicePixelRatio(2.0);
     f.Search(QStringLiteral("beach"));
-    header->setSortIndicator(f.Column(QStringLiteral("File")), Qt::AscendingOrder);
+    f.Find<QTableView>("tblCatalogue")->horizontalHeader()->setSortIndicator(f.Column("File"), Qt::AscendingOrder);
     const auto picture = f.Cell(0, "File", Qt::DecorationRole).value<QPixmap>();
     QCOMPARE(picture.size(), QSize(128, 96));
     QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(64, 48));
     QVERIFY(f.Cell(1, "File", Qt::DecorationRole).isNull());  // no thumbnail
 
-    // The export, for a spreadsheet: a byte order mark, every row of the view; what each field
+    // For a spreadsheet: a byte order mark, every match, not only the rows read; what each field
     // becomes is CsvExport's.
     const std::filesystem::path file = f.dir / "view.csv";
     f.Browser()->SetExportFileChooser([&] { return file; });
@@ -326,7 +362,8 @@ class WindowCatalogueTest : public QObject {
     const std::string csv = tessarine::test::ReadFile(file);
     QVERIFY(csv.starts_with("\xEF\xBB\xBF" "Folder,File,Title,"));
     QVERIFY(csv.find(",\"Waves, \"\"big\"\"\",") != std::string::npos);
-    QVERIFY2(f.Status().startsWith(QStringLiteral("3 rows written to ")), qPrintable(f.Status()));
+    QVERIFY2(f.Status().startsWith(QStringLiteral("%1 rows written to ").arg(ViewWindow::kRows / 2 + 1)),
+             qPrintable(f.Status()));
     f.Browser()->SetExportFileChooser([&] { return f.dir / "none" / "x.csv"; });
     f.Click("cmdExportCsv");
     f.ExpectMessages(1, tessarine::MessageIcon::Exclamation);

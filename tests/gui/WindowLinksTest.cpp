@@ -1,9 +1,13 @@
-// What the window opens: the manual beside the program, the about box, the web links, the
-// data-source editor and the custom XMP editor.
+// What the window opens and shows beyond its tabs: the manual beside the program, the about box,
+// the web links, the data-source editor; and its icon, which the scalable one a desktop shows in
+// its menus (data/tessarine-pro.svg) must match.
+
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include "gui/OpenDocument.h"
+#include "gui/ProgramIcon.h"
 #include "WindowFixture.h"
-#include "workflows/xmpcustom/CustomXmpSummary.h"
 
 using tessarine::test::WindowFixture;
 using tessarine::test::WriteFile;
@@ -97,27 +101,37 @@ class WindowLinksTest : public QObject {
     QCOMPARE(f.opened.size(), std::size_t(1));
   }
 
-  void customXmpEditorSavesOnlyWhenAccepted() {
-    WindowFixture f;
-    f.ClickTab(4);
-    bool accept = false;
-    f.onDialog = [&accept](QDialog& editor) {
-      tessarine::test::SetTexts(&editor, {{"txtDescriptionName_0", "Studio"}, {"txtNameSpace_0", "http://ns.example.com/s/"},
-                                          {"txtPrefix_0", "studio"}, {"txtXMPFieldName_0", "Shoot"},
-                                          {"txtDBFieldName_0", "XMPCustom07"}});
-      editor.findChild<QPushButton*>(accept ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))->click();
-    };
-    const QString before = f.TextOf("txtXMPCustomized");
-    f.Click("cmdXMPCustomized");
-    QVERIFY(!std::filesystem::exists(f.settingsFile));
-    QCOMPARE(f.TextOf("txtXMPCustomized"), before);
 
-    accept = true;
-    f.Click("cmdXMPCustomized");
-    QCOMPARE(f.dialogs, (std::vector<QString>(2, QStringLiteral("frmXMPCustomized"))));
-    f.ExpectSettings("XMPCustomized", {{"DBFieldName1_1", "07"}});
-    QCOMPARE(f.TextOf("txtXMPCustomized").toStdString(), tessarine::CustomXmpSummary(f.window->CurrentSettings().custom));
-    QVERIFY(f.TextOf("txtXMPCustomized") != before);
+  // Both rendered at the same size, each 8x8 block of pixels averages to the same colour.
+  void theScalableIconIsTheDrawnOne() {
+    constexpr int kSize = 128;
+    constexpr int kBlock = 8;
+    QSvgRenderer renderer(qEnvironmentVariable("TESSARINE_SOURCE_DIR") + QStringLiteral("/data/tessarine-pro.svg"));
+    QVERIFY(renderer.isValid());
+    QImage scalable(kSize, kSize, QImage::Format_ARGB32);
+    scalable.fill(Qt::transparent);
+    QPainter painter(&scalable);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, kSize, kSize));
+    painter.end();
+    const QImage drawn = tessarine::DrawProgramIcon(kSize).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(drawn.size(), scalable.size());
+    // Anti-aliased edges differ by a few levels; a shape or colour of its own would by far more.
+    for (int by = 0; by < kSize; by += kBlock) {
+      for (int bx = 0; bx < kSize; bx += kBlock) {
+        int difference[4] = {};  // blue, green, red, alpha
+        for (int y = by; y < by + kBlock; ++y) {
+          for (int x = bx; x < bx + kBlock; ++x) {
+            const QRgb a = drawn.pixel(x, y);
+            const QRgb b = scalable.pixel(x, y);
+            for (int c = 0; c < 4; ++c) difference[c] += int((a >> (8 * c)) & 0xFF) - int((b >> (8 * c)) & 0xFF);
+          }
+        }
+        for (int d : difference) {
+          QVERIFY2(std::abs(d) < 12 * kBlock * kBlock, qPrintable(QStringLiteral("block at %1,%2").arg(bx).arg(by)));
+        }
+      }
+    }
   }
 };
 

