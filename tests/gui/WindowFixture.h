@@ -65,10 +65,6 @@ class WindowFixture {
   // The one main frame shown (1..6), 0 for none, -1 for more than one.
   int ShownFrame() const;
 
-  // The controls that only matter when XMP is read (Only IPTC unticked): enabled and their bullets
-  // shown, or greyed and their bullets hidden.
-  void ExpectXmpControlsEnabled(bool enabled) const;
-
   // A mouse click on main tab t (1..6), as the user makes it.
   void ClickTab(int t) const {
     auto* strip = Find<QTabBar>("TabStripMain");

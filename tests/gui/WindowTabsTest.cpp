@@ -32,6 +32,17 @@ struct KeyWindow : WindowFixture {
   }
 };
 
+// The controls that only matter when XMP is read (Only IPTC unticked): enabled and their bullets
+// shown, or greyed and their bullets hidden.
+void ExpectXmpControlsEnabled(const WindowFixture& f, bool enabled) {
+  QCOMPARE(f.EnabledAmong({"optXMPOverIPTC_0", "optXMPOverIPTC_1", "cmdXMPCustomized", "txtXMPCustomized",
+                           "lblHelpMetadata_6", "lblHelpMetadata_7", "lblHelpMetadata_8", "lblHelpMetadata_9",
+                           "lblHelpMetadata_10", "lblHelpMetadata_11", "chkKeepIimWhenXmpMissing"}, !enabled),
+           QStringList());
+  QVERIFY(f.Enabled("lblHelpMetadata_5") && !f.Hidden("ImagePuceMetadata_1"));
+  QVERIFY(f.Hidden("ImagePuceMetadata_2") == !enabled && f.Hidden("ImagePuceMetadata_3") == !enabled);
+}
+
 }  // namespace
 
 class WindowTabsTest : public QObject {
@@ -52,7 +63,7 @@ class WindowTabsTest : public QObject {
     for (const char* on : {"optDSN_1", "optDatabase_2", "chkOnlyIPTC", "optXMPOverIPTC_1", "chkThumbnails", "optThumbnails_0"}) {
       QVERIFY2(f.Checked(on), on);
     }
-    f.ExpectXmpControlsEnabled(false);
+    ExpectXmpControlsEnabled(f, false);
     QVERIFY(f.Enabled("frameThumbnails"));
     QVERIFY(f.Find<QTreeWidget>("lvFolders")->headerItem()->text(0).contains(QStringLiteral("'Folders2'")));
     QCOMPARE(ReadFile(f.settingsFile), std::string(stored));  // set before their handlers listened
@@ -191,7 +202,7 @@ class WindowTabsTest : public QObject {
       if (c.key2) f.ExpectSettings(c.section, {{c.key2, c.value2}});
       // Only IPTC greys the XMP controls and chooses IIM first.
       if (c.control == std::string("chkOnlyIPTC")) {
-        f.ExpectXmpControlsEnabled(*c.value == '0');
+        ExpectXmpControlsEnabled(f, *c.value == '0');
         QVERIFY(f.Checked(*c.value == '0' ? "optXMPOverIPTC_0" : "optXMPOverIPTC_1"));
       }
     }
