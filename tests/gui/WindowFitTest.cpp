@@ -109,7 +109,9 @@ class WindowFitTest : public QObject {
     const QStringList lines = status->ShownLines();
     QVERIFY(!lines.isEmpty() && lines.size() <= tessarine::StatusLine::kLines);
     QVERIFY(lines.last().endsWith(QChar(0x2026)));
-    for (const QString& line : lines) QVERIFY(status->fontMetrics().horizontalAdvance(line) <= status->contentsRect().width());
+    for (const QString& line : lines) {
+      QVERIFY(status->fontMetrics().horizontalAdvance(line) <= status->contentsRect().width());
+    }
 
     // A short text is shown as it is, with no tooltip; two short lines stay two lines.
     f.window->WindowPort().SetStatus("Connected\r\nResult: 1");

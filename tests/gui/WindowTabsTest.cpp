@@ -63,10 +63,12 @@ class WindowTabsTest : public QObject {
         "[XMPCustomized]\nNS1=http://ns.example.com/a/\nXMPFieldName1_1=one\nDBFieldName1_1=01\n";
     WindowFixture f(stored);
     const std::pair<const char*, std::string> texts[] = {
-        {"txtDSN", "Pictures"}, {"txtLogin", "scan"}, {"txtPassword", "s3cret"}, {"txtTableFolders", "Folders2"},
-        {"txtTableImages", "Images2"}, {"txtXMPCustomized", tessarine::CustomXmpSummary(f.window->CurrentSettings().custom)}};
+        {"txtDSN", "Pictures"},         {"txtLogin", "scan"},          {"txtPassword", "s3cret"},
+        {"txtTableFolders", "Folders2"}, {"txtTableImages", "Images2"},
+        {"txtXMPCustomized", tessarine::CustomXmpSummary(f.window->CurrentSettings().custom)}};
     for (const auto& [name, text] : texts) QCOMPARE(f.TextOf(name).toStdString(), text);
-    for (const char* on : {"optDSN_1", "optDatabase_2", "chkOnlyIPTC", "optXMPOverIPTC_1", "chkThumbnails", "optThumbnails_0"}) {
+    for (const char* on :
+         {"optDSN_1", "optDatabase_2", "chkOnlyIPTC", "optXMPOverIPTC_1", "chkThumbnails", "optThumbnails_0"}) {
       QVERIFY2(f.Checked(on), on);
     }
     ExpectXmpControlsEnabled(f, false);
