@@ -255,6 +255,22 @@ TEST_F(Commands, CheckListsBothWaysAndDeletesOnlyWhenAsked) {
   EXPECT_EQ(lines.back()["linesWithoutFiles"], 0);
   EXPECT_FALSE(lines.back().contains("deletedLines"));
 
+  // Named folders as scan takes them: an unlisted one refused, a subfolder walked alone and once.
+  WriteFile(photos / "sub" / "new.txt", "x");
+  WriteFile(photos / "top.txt", "x");
+  EXPECT_EQ(Run("check" + Quoted(dir.path()), ToolStderr::Drop).status, 2);
+  lines = JsonLines(Run("check --json" + Quoted(photos / "sub") + Quoted(photos / "sub"), ToolStderr::Drop).out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0]["file"], "new.txt");
+  // The trash refuses (its folder is a file): the files stay, counted, and the check fails.
+  std::filesystem::create_directory(dir / "data");
+  WriteFile(dir / "data" / "Trash", "");
+  run = RunTool("XDG_DATA_HOME='" + (dir / "data").string() + "' " + TESSARINE_EXECUTABLE,
+                "check --delete-files --settings '" + ini.string() + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("Files not moved to the trash: 2"), std::string::npos) << run.out;
+  EXPECT_TRUE(std::filesystem::exists(photos / "top.txt"));
+
   // An unreadable listed folder is an entry too, and the exit status is 1.
   std::filesystem::rename(photos, dir / "moved");
   run = Run("check --json", ToolStderr::Drop);
