@@ -38,11 +38,21 @@ TEST(FindIimBlock, LocatesTheDataOfANamedResourceAfterItsPaddedName) {
   }
 }
 
+// Where a segment starts counts, not where its resource lies; through any window.
 TEST(FindIimBlock, SearchesSegmentsStartingBelowOffset149999Only) {
-  const std::string app13 = App13(IimResourceBytes());
-  for (std::size_t start : {149'998u, 149'999u}) {
-    std::string file = "\xFF\xD8" + std::string(start - 2, '\0') + app13;
-    EXPECT_EQ(FindIimBlock(AsBytes(file)).block.has_value(), start == 149'998u) << start;
+  const struct {
+    std::size_t start;
+    std::size_t before;  // bytes before the resource in the segment
+    bool found;
+  } cases[] = {{149'998, 0, true}, {149'999, 0, false}, {149'980, 200, true}};
+  for (const auto& c : cases) {
+    const std::string file =
+        "\xFF\xD8" + std::string(c.start - 2, '\0') + App13(std::string(c.before, 'r') + IimResourceBytes());
+    const MemoryByteSource source(AsBytes(file));
+    for (std::size_t capacity : {std::size_t{64}, ByteWindow::kDefaultCapacity}) {
+      ByteWindow window(source, file.size(), capacity);
+      EXPECT_EQ(FindIimBlock(window).block.has_value(), c.found) << c.start << " window " << capacity;
+    }
   }
 }
 
