@@ -71,22 +71,19 @@ std::vector<Sample> Series() {
   return files;
 }
 
-MetadataRecord Read(Bytes bytes, const std::string& ext, bool onlyIptc,
-                    std::size_t capacity = ByteWindow::kDefaultCapacity) {
+// With XMP collected: reading IIM only runs the same IIM search without the XMP one.
+MetadataRecord Read(Bytes bytes, const std::string& ext, std::size_t capacity = ByteWindow::kDefaultCapacity) {
   MetadataRecord record;
-  ReadImageMetadataFromBytes(bytes, ext, {onlyIptc, &Parser(), {}}, record, capacity);
+  ReadImageMetadataFromBytes(bytes, ext, {false, &Parser(), {}}, record, capacity);
   return record;
 }
 
 // The window is the reader's business: every size gives the record of the usual one.
 void ExpectSameRecords(Bytes bytes, const std::string& ext, const std::string& what,
                        std::initializer_list<std::size_t> capacities = {64, 97, 4096}) {
-  for (bool onlyIptc : {false, true}) {
-    const MetadataRecord usual = Read(bytes, ext, onlyIptc);
-    for (std::size_t capacity : capacities) {
-      EXPECT_EQ(RecordDifference(Read(bytes, ext, onlyIptc, capacity), usual), "")
-          << what << " window " << capacity << (onlyIptc ? " only IIM" : "");
-    }
+  const MetadataRecord usual = Read(bytes, ext);
+  for (std::size_t capacity : capacities) {
+    EXPECT_EQ(RecordDifference(Read(bytes, ext, capacity), usual), "") << what << " window " << capacity;
   }
 }
 
@@ -110,8 +107,8 @@ std::vector<std::size_t> CutLengths(const std::string& bytes) {
 
 // The record of a file of `size` bytes of which only `read` could be: the record of those bytes
 // after the short-read problem and alert.
-MetadataRecord ShortReadRecord(Bytes read, std::uint64_t size, const std::string& ext, bool onlyIptc) {
-  MetadataRecord record = Read(read, ext, onlyIptc);
+MetadataRecord ShortReadRecord(Bytes read, std::uint64_t size, const std::string& ext) {
+  MetadataRecord record = Read(read, ext);
   record.problems.insert(record.problems.begin(),
                          "Short read: " + std::to_string(read.size()) + " of " + std::to_string(size) + " bytes");
   record.alerts.insert(record.alerts.begin(), {ReadAlert::Kind::ReadError, "Error reading file ..."});
@@ -128,17 +125,13 @@ TEST(StreamedReader, ACutFileOrAShortReadGivesTheRecordOfTheBytesBefore) {
       const Bytes cut = AsBytes(std::string_view(file.bytes).substr(0, end));
       const std::string what = file.what + " cut at " + std::to_string(end);
       ExpectSameRecords(cut, file.ext, what, {64});
-      for (bool onlyIptc : {false, true}) {
-        for (std::size_t capacity : {std::size_t{97}, ByteWindow::kDefaultCapacity}) {
-          const EndingSource source(file.bytes, end);
-          MetadataRecord streamed;
-          const MetadataReadContext context{onlyIptc, &Parser(), {}};
-          ReadImageMetadataFromSource(source, file.bytes.size(), file.ext, context, streamed, capacity);
-          const MetadataRecord expected = source.Furthest() > end
-                                              ? ShortReadRecord(cut, file.bytes.size(), file.ext, onlyIptc)
-                                              : Read(AsBytes(file.bytes), file.ext, onlyIptc);
-          EXPECT_EQ(RecordDifference(streamed, expected), "") << what << " failing, window " << capacity;
-        }
+      for (std::size_t capacity : {std::size_t{97}, ByteWindow::kDefaultCapacity}) {
+        const EndingSource source(file.bytes, end);
+        MetadataRecord streamed;
+        ReadImageMetadataFromSource(source, file.bytes.size(), file.ext, {false, &Parser(), {}}, streamed, capacity);
+        const MetadataRecord expected = source.Furthest() > end ? ShortReadRecord(cut, file.bytes.size(), file.ext)
+                                                                : Read(AsBytes(file.bytes), file.ext);
+        EXPECT_EQ(RecordDifference(streamed, expected), "") << what << " failing, window " << capacity;
       }
     }
   }
@@ -173,7 +166,7 @@ TEST_F(StreamedFileTest, AFileThatShrankWhileOpenGivesTheRecordOfWhatIsLeft) {
     MetadataRecord streamed;
     ReadImageMetadataFromSource(FileByteSource(file.Descriptor()), file.Size(), "JPG", {false, &Parser(), {}}, streamed);
     const Bytes left = AsBytes(std::string_view(jpeg).substr(0, end));
-    EXPECT_EQ(RecordDifference(streamed, ShortReadRecord(left, jpeg.size(), "JPG", false)), "") << "shrunk to " << end;
+    EXPECT_EQ(RecordDifference(streamed, ShortReadRecord(left, jpeg.size(), "JPG")), "") << "shrunk to " << end;
   }
 }
 
