@@ -43,16 +43,13 @@ class SettingsTest : public ::testing::Test {
   std::filesystem::path m_file = m_dir / "Tessarine PRO.ini";
 };
 
-// A file of garbage reads as one without keys: IniFile.ReadsBinaryGarbageAsMissingKeys.
-TEST_F(SettingsTest, NoFileOrBlankTableNamesGiveTheDefaultsAndNothingIsCreated) {
-  EXPECT_EQ(Fields(LoadSettings(m_file)), Fields(Settings{}));
-  EXPECT_FALSE(std::filesystem::exists(m_file));
-  EXPECT_EQ(Fields(LoadFrom("[Database]\nFolders=\nImages=   \n")), Fields(Settings{}));
-}
-
 // A file as a user has it gives every key; the saves and stores, from the boxes (trimmed) and the
 // controls, write a file that gives the same; a second save of the same definitions changes nothing.
 TEST_F(SettingsTest, EveryKeyIsReadAndEverySaveWritesWhatLoadsBack) {
+  // No file gives the defaults and creates nothing; a file of garbage reads as one without keys
+  // (IniFile.ReadsBinaryGarbageAsMissingKeys).
+  EXPECT_EQ(Fields(LoadSettings(m_file)), Fields(Settings{}));
+  EXPECT_FALSE(std::filesystem::exists(m_file));
   Settings expected;
   expected.dsn = "Pictures";
   expected.fileDsn = true;
@@ -165,6 +162,8 @@ TEST_F(SettingsTest, InvalidTableNamesAreKeptAsStoredAndWarnedOfAndTheRestStillL
     }
   }
   EXPECT_TRUE(InvalidTableNameWarnings(LoadFrom("[Database]\nFolders=Dirs\nImages=Pics_2\n"), m_file).empty());
+  // Blank ones load as the defaults.
+  EXPECT_EQ(Fields(LoadFrom("[Database]\nFolders=\nImages=   \n")), Fields(Settings{}));
 }
 
 TEST(SettingsLocation, TessarineHomeOverridesTheFolderAndTheDumpFileLivesBesideTheSettings) {
