@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/ValueBound.h"
 #include "metadata/ImageBytes.h"
 
 namespace tessarine {
@@ -164,18 +163,6 @@ TEST(XmpParser, RefusesEveryDocumentTypeAndReportsEveryOtherErrorWithItsPlace) {
     EXPECT_EQ(message.rfind("Parsing error:Line: " + std::to_string(error->line) + ", position: ", 0), 0u);
     EXPECT_LT(message.size(), 700u);
   }
-}
-
-// A million keywords join in linear time and stop at the column bound, the first ones kept in order.
-TEST(XmpParser, JoinsAMillionListItemsUpToTheValueBound) {
-  std::string items;
-  for (int i = 0; i < 1'000'000; ++i) items += Li("k" + std::to_string(i % 10));
-  const MetadataRecord record =
-      ReadWith(XmpParser(CustomXmpDefinition{}), Packet(Description(kDc, List("dc:subject", "Bag", items))));
-  const std::string& keywords = record.xmp[col::Keywords];
-  EXPECT_GT(keywords.size(), kMaxValueBytes);
-  EXPECT_LE(keywords.size(), kMaxValueBytes + 4);
-  EXPECT_EQ(keywords.substr(0, 14), "k0; k1; k2; k3");
 }
 
 std::string TwoSchemaPacket(int children) {
