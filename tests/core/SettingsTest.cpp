@@ -43,37 +43,24 @@ class SettingsTest : public ::testing::Test {
   std::filesystem::path m_file = m_dir / "Tessarine PRO.ini";
 };
 
-// A file as a user has it gives every key; the saves and stores, from the boxes (trimmed) and the
-// controls, write a file that gives the same; a second save of the same definitions changes nothing.
+// No file gives the defaults and creates nothing. A file as a user has it gives every key; the saves
+// and stores, from the boxes (trimmed) and the controls, set the same values and write a file that
+// gives them too; a second save of the same definitions changes nothing.
 TEST_F(SettingsTest, EveryKeyIsReadAndEverySaveWritesWhatLoadsBack) {
-  // No file gives the defaults and creates nothing; a file of garbage reads as one without keys
-  // (IniFile.ReadsBinaryGarbageAsMissingKeys).
   EXPECT_EQ(Fields(LoadSettings(m_file)), Fields(Settings{}));
   EXPECT_FALSE(std::filesystem::exists(m_file));
-  Settings expected;
-  expected.dsn = "Pictures";
-  expected.fileDsn = true;
-  expected.login = "scan";
-  expected.password = "pa;ss=word";
-  expected.dbms = DbmsKind::SqlServer;
-  expected.folders = "Dirs";
-  expected.images = "Pics";
-  expected.createThumbnails = expected.reCreateThumbnails = expected.onlyChangedFiles = true;
-  expected.modernFormats = expected.xmpOverIptc = false;
-  expected.keepIimWhenXmpMissing = true;
-  expected.window = WindowPlace{-8, 30, 1010, 700, true};
-  expected.lastFolder = "/photos";
-  expected.custom.schemas[0] = {"Mine", "http://example.com/my/1.0/", "myp", {}};
-  expected.custom.schemas[0].properties[0] = {"Rating", "05"};
-  expected.custom.schemas[9].properties[9] = {"Last", "100"};
-  EXPECT_EQ(Fields(LoadFrom("[Connection]\nDSN=Pictures\nFileDSN=1\nLogin=scan\nPassword=pa;ss=word\n"
-                            "[Database]\nDBMS=2\nFolders=Dirs\nImages=Pics\n[Configuration]\nCreateThumbnails=1\n"
-                            "ReCreateThumbnails=1\nOnlyChangedFiles=1\nModernFormats=0\n[Metadata]\nXMPOverIPTC=0\n"
-                            "KeepIimWhenXmpMissing=1\n[Window]\nLeft=-8\nTop=30\nWidth=1010\nHeight=700\nMaximized=1\n"
-                            "LastFolder=/photos\n[XMPCustomized]\nDescription1=Mine\nNS1=http://example.com/my/1.0/\n"
-                            "Prefix1=myp\nXMPFieldName1_1=Rating\nDBFieldName1_1=05\nXMPFieldName10_10=Last\n"
-                            "DBFieldName10_10=100\n")),
-            Fields(expected));
+  const std::string fromUser =
+      Fields(LoadFrom("[Connection]\nDSN=Pictures\nFileDSN=1\nLogin=scan\nPassword=pa;ss=word\n"
+                      "[Database]\nDBMS=2\nFolders=Dirs\nImages=Pics\n[Configuration]\nCreateThumbnails=1\n"
+                      "ReCreateThumbnails=1\nOnlyChangedFiles=1\nModernFormats=0\n[Metadata]\nXMPOverIPTC=0\n"
+                      "KeepIimWhenXmpMissing=1\n[Window]\nLeft=-8\nTop=30\nWidth=1010\nHeight=700\nMaximized=1\n"
+                      "LastFolder=/photos\n[XMPCustomized]\nDescription1=Mine\nNS1=http://example.com/my/1.0/\n"
+                      "Prefix1=myp\nXMPFieldName1_1=Rating\nDBFieldName1_1=05\nXMPFieldName10_10=Last\n"
+                      "DBFieldName10_10=100\n"));
+  CustomXmpDefinition custom;
+  custom.schemas[0] = {"Mine", "http://example.com/my/1.0/", "myp", {}};
+  custom.schemas[0].properties[0] = {"Rating", "05"};
+  custom.schemas[9].properties[9] = {"Last", "100"};
 
   const auto file = m_dir / "saved.ini";
   Settings saved;
@@ -86,13 +73,13 @@ TEST_F(SettingsTest, EveryKeyIsReadAndEverySaveWritesWhatLoadsBack) {
   StoreModernFormats(saved, file, false);
   StoreXmpOverIptc(saved, file, false);
   StoreKeepIimWhenXmpMissing(saved, file, true);
-  StoreWindowPlace(saved, file, *expected.window);
-  StoreLastFolder(saved, file, expected.lastFolder);
-  SaveCustomXmp(saved, file, expected.custom);
-  EXPECT_EQ(Fields(saved), Fields(expected));
-  EXPECT_EQ(Fields(LoadSettings(file)), Fields(expected));
+  StoreWindowPlace(saved, file, {-8, 30, 1010, 700, true});
+  StoreLastFolder(saved, file, "/photos");
+  SaveCustomXmp(saved, file, custom);
+  EXPECT_EQ(Fields(saved), fromUser);
+  EXPECT_EQ(Fields(LoadSettings(file)), fromUser);
   const std::string text = test::ReadFile(file);
-  SaveCustomXmp(saved, file, expected.custom);
+  SaveCustomXmp(saved, file, custom);
   EXPECT_EQ(test::ReadFile(file), text);
   // Every key of the definitions is written, the empty ones too: a removed property is gone.
   SaveCustomXmp(saved, file, {});
