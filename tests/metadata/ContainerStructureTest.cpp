@@ -61,9 +61,10 @@ TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
                           std::string(5, '\0') + "CRC!" + Be32(0x7FFFFFFF) + "iTXt" + "XML:com.adobe.xmp" +
                           std::string(1, '\0');
   // An extension that claims 4 GB is never held.
-  const std::string main = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\" xmpNote:HasExtendedXMP=\"0123456789ABCDEF0123456789ABCDEF\"/>";
-  const std::string chunk = std::string("http://ns.adobe.com/xmp/extension/\0", 35) + "0123456789ABCDEF0123456789ABCDEF" +
-                            Be32(0xFFFFFFFF) + Be32(0) + "<x:xmpmeta/>";
+  const std::string main =
+      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\" xmpNote:HasExtendedXMP=\"0123456789ABCDEF0123456789ABCDEF\"/>";
+  const std::string chunk = std::string("http://ns.adobe.com/xmp/extension/\0", 35) +
+                            "0123456789ABCDEF0123456789ABCDEF" + Be32(0xFFFFFFFF) + Be32(0) + "<x:xmpmeta/>";
   // Three comments of 60,000 bytes push the APP13 segment past the classic search's 149,999 bytes.
   std::string comments;
   for (int i = 0; i < 3; ++i) comments += Segment(0xFE, std::string(60'000, 'c'));

@@ -38,9 +38,9 @@ TEST(LoadImageForScan, DecodesByTheSupportCodeAndTheExtensionAndSizesAJpegByItsH
     const char* ext;
     const char* size;
   } cases[] = {
-      {"a.jpg", "1", "JPG", "333x17"},     {"broken.jpg", "1", "JPG", "333x17"},
-      {"head.jpg", "1", "JPG", "0x0"},     {"photo.tif", "2", "TIF", "0x0"},  // a PNG named .tif
-      {"photo.jpg", "2", "JPG", "-x-"},    // a kind that is not decoded
+      {"a.jpg", "1", "JPG", "333x17"},  {"broken.jpg", "1", "JPG", "333x17"},
+      {"head.jpg", "1", "JPG", "0x0"},  {"photo.tif", "2", "TIF", "0x0"},  // a PNG named .tif
+      {"photo.jpg", "2", "JPG", "-x-"},                                    // a kind that is not decoded
       {"photo.jpg", "0", "TXT", "-x-"},
   };
   for (const auto& c : cases) {
@@ -69,8 +69,11 @@ TEST(ImageDecoder, ADecoderThatDiesOrHangsCostsOnlyThatFilesSizeAndSignalsCostNo
     const char* size;
     const char* problem;
   } cases[] = {
-      {"crash", "0x0", "signal"},  {"hang", "0x0", "did not answer"},  {"thumbnail", "32x16", "work saw 32x16"},
-      {"signals", "32x16", "work saw 32x16"}, {"thumbnail", "32x16", "work saw 32x16"},
+      {"crash", "0x0", "signal"},
+      {"hang", "0x0", "did not answer"},
+      {"thumbnail", "32x16", "work saw 32x16"},
+      {"signals", "32x16", "work saw 32x16"},
+      {"thumbnail", "32x16", "work saw 32x16"},
   };
   for (const auto& c : cases) {
     const ScanImage image = decoder.Decode(dir / "a.jpg", "1", "JPG", c.work);

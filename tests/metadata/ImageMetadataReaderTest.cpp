@@ -39,7 +39,8 @@ TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpByTheKindOfFileAndNoPacketUnderOnl
   } cases[] = {
       {"a.jpg", jpeg, false, "1", "IIM title", "XMP title", XmpState::Parsed},
       {"a.jpg", jpeg, true, "1", "IIM title", "", XmpState::NotSearched},
-      {"a.TIF", "II*\0" + std::string(60, '\0') + TitlePacket() + "tail", false, "2", "", "XMP title", XmpState::Parsed},
+      {"a.TIF", "II*\0" + std::string(60, '\0') + TitlePacket() + "tail", false, "2", "", "XMP title",
+       XmpState::Parsed},
       {"a.psd", "8BPS" + std::string(60, '\0') + TitlePacket() + "tail", false, "2", "", "XMP title", XmpState::Parsed},
       {"notes.txt", text, false, "0", "", "", XmpState::NotSearched},
       {"empty.jpg", "", false, "0", "", "", XmpState::NotSearched},

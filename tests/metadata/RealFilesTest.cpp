@@ -147,7 +147,8 @@ TEST_F(RealFilesTest, AJpegPacketInUtf16OrUtf32IsDecoded) {
   // "UTF-16" and "UTF-32" put a byte order mark first; the others start with "<" and its zeros.
   for (const std::string encoding : {"UTF-16BE", "UTF-16LE", "UTF-16", "UTF-32BE", "UTF-32LE", "UTF-32"}) {
     const auto encoded = m_dir / "encoded.bin";
-    ASSERT_EQ(RunQuietly("iconv -f UTF-8 -t " + encoding + " " + Quoted(m_dir / "utf8.txt") + " -o " + Quoted(encoded)), 0);
+    ASSERT_EQ(RunQuietly("iconv -f UTF-8 -t " + encoding + " " + Quoted(m_dir / "utf8.txt") + " -o " + Quoted(encoded)),
+              0);
     const auto path = JpegWith(App1Xmp(ReadFile(encoded)));
     EXPECT_EQ(Read(path, false).columns[col::ObjectName], "") << encoding;
     const FileRow on = Read(path, true);
@@ -179,7 +180,8 @@ TEST_F(RealFilesTest, ExtendedXmpCompletesTheMainPacket) {
   const std::string caption(70'000, 'x');
   WriteFile(m_dir / "long.txt", caption);
   // exiftool moves what does not fit a segment into the extension: here the long description.
-  const auto path = Make("extended.jpg", "-XMP-dc:Title=Main '-XMP-dc:Description<=" + (m_dir / "long.txt").string() + "'");
+  const auto path =
+      Make("extended.jpg", "-XMP-dc:Title=Main '-XMP-dc:Description<=" + (m_dir / "long.txt").string() + "'");
   const FileRow off = Read(path, false);
   EXPECT_EQ(off.columns[col::ObjectName], "Main");
   EXPECT_EQ(off.columns[col::Caption], "");
@@ -246,7 +248,8 @@ TEST_F(RealFilesTest, EachKindGivesItsMetadataAndSizeFromItsStructure) {
 
 TEST_F(RealFilesTest, ASidecarGivesTheXmpOfAnImageWithoutAPacket) {
   const auto image = Make("side.jpg", "-IPTC:City=Oslo");
-  ASSERT_EQ(RunQuietly("exiftool -o " + Quoted(m_dir / "side.xmp") + " -XMP-dc:Title=Beside -XMP-photoshop:City=Bergen"), 0);
+  ASSERT_EQ(
+      RunQuietly("exiftool -o " + Quoted(m_dir / "side.xmp") + " -XMP-dc:Title=Beside -XMP-photoshop:City=Bergen"), 0);
   EXPECT_EQ(Read(image, false).columns[col::ObjectName], "");
   const FileRow on = Read(image, true);
   EXPECT_EQ(on.columns[col::ObjectName], "Beside");

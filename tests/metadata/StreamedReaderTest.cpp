@@ -164,7 +164,8 @@ TEST_F(StreamedFileTest, AFileThatShrankWhileOpenGivesTheRecordOfWhatIsLeft) {
     ASSERT_TRUE(file.IsOpen());
     std::filesystem::resize_file(path, end);
     MetadataRecord streamed;
-    ReadImageMetadataFromSource(FileByteSource(file.Descriptor()), file.Size(), "JPG", {false, &Parser(), {}}, streamed);
+    ReadImageMetadataFromSource(FileByteSource(file.Descriptor()), file.Size(), "JPG", {false, &Parser(), {}},
+                                streamed);
     const Bytes left = AsBytes(std::string_view(jpeg).substr(0, end));
     EXPECT_EQ(RecordDifference(streamed, ShortReadRecord(left, jpeg.size(), "JPG")), "") << "shrunk to " << end;
   }

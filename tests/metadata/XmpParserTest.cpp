@@ -173,7 +173,8 @@ std::string TwoSchemaPacket(int children) {
 
 TEST(CustomXmp, ReadsEachDeclaredPropertyByTheRulesOfItsSlot) {
   const std::string rating = Packet(Description(kMyp, "<myp:Rating>3</myp:Rating>"));
-  const CustomXmpDefinition two = Definition({{0, "myp", kMypNs, "A", "01"}, {1, "two", "http://example.com/two/", "B", "02"}});
+  const CustomXmpDefinition two =
+      Definition({{0, "myp", kMypNs, "A", "01"}, {1, "two", "http://example.com/two/", "B", "02"}});
   const struct Case {
     const char* rule;
     CustomXmpDefinition definition;
@@ -190,9 +191,12 @@ TEST(CustomXmp, ReadsEachDeclaredPropertyByTheRulesOfItsSlot) {
       {"one of 10 children or fewer serves the first only", two, TwoSchemaPacket(10), 1, "a"},
       {"one of 10 children or fewer serves the first only", two, TwoSchemaPacket(10), 2, ""},
       {"the later slot wins when two name the same column",
-       Definition({{0, "myp", kMypNs, "First", "07"}, {0, "myp", kMypNs, "Second", "07"}, {0, "myp", kMypNs, "Missing", "07"}}),
+       Definition({{0, "myp", kMypNs, "First", "07"},
+                   {0, "myp", kMypNs, "Second", "07"},
+                   {0, "myp", kMypNs, "Missing", "07"}}),
        Packet(Description(kMyp, "<myp:First>1</myp:First><myp:Second>2</myp:Second>")), 7, "2"},
-      {"a prefix that begins a standard one is not declared", Definition({{0, "ph", "http://example.com/ph/", "Rating", "01"}}),
+      {"a prefix that begins a standard one is not declared",
+       Definition({{0, "ph", "http://example.com/ph/", "Rating", "01"}}),
        Packet(Description("xmlns:ph=\"http://example.com/ph/\"", "<ph:Rating>4</ph:Rating>")), 1, ""},
       {"a schema without URI is not declared", Definition({{0, "myp", "", "Rating", "05"}}), rating, 5, ""},
       {"a structured property gives the texts of its items", Myp("Tags"),
