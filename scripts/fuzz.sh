@@ -2,9 +2,10 @@
 # Builds the libFuzzer target with clang and runs it.
 # Usage: scripts/fuzz.sh smoke      a short run (part of the test command)
 #        scripts/fuzz.sh [SECONDS]  a longer run, corpus kept in fuzz-corpus/
-# Both start from the seeds in tests/fuzz/seeds (files the streamed reader's tests generate: write
-# them again with TESSARINE_FUZZ_SEEDS=tests/fuzz/seeds build/tests/metadata/metadata_tests
-# --gtest_filter='StreamedReader.*') and from the shared sample files when they are there.
+# Both start from the seeds in tests/fuzz/seeds (a file of each shape the reader must survive, each
+# ending in the three bytes that choose how the fuzzer reads it: 0 for the classic rules, 0 for the
+# smallest window, then its kind, 0 JPEG, 1 TIFF, 2 PSD, 3 other) and from the shared sample files
+# when they are there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"

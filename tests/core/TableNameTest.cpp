@@ -33,7 +33,9 @@ TEST(TableName, RefusesEverythingThatCouldLeaveTheName) {
 }
 
 TEST(TableName, TheReportNamesTheTextAndStatesTheRule) {
-  EXPECT_EQ(InvalidTableNameText("a;b"), "Invalid table name 'a;b'\r\n" + std::string(kTableNameRule));
+  const std::string report = InvalidTableNameText("a;b");
+  EXPECT_NE(report.find("'a;b'"), std::string::npos) << report;
+  EXPECT_NE(report.find(kTableNameRule), std::string::npos) << report;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "metadata/EndingSource.h"
 #include "metadata/ImageBytes.h"
 
 namespace tessarine {
@@ -18,23 +19,6 @@ std::string Numbered(std::size_t size) {
 }
 
 std::string AsString(Bytes bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
-
-// Gives the bytes below `end` only, as a file that could not be read further.
-class EndingSource final : public ByteSource {
- public:
-  EndingSource(std::string_view bytes, std::uint64_t end) : m_bytes(bytes), m_end(end) {}
-  std::size_t ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t count) const override {
-    const std::string_view readable = m_bytes.substr(0, m_end);
-    if (offset >= readable.size()) return 0;
-    const std::string_view part = readable.substr(offset, count);
-    std::copy(part.begin(), part.end(), buffer);
-    return part.size();
-  }
-
- private:
-  std::string_view m_bytes;
-  std::uint64_t m_end;
-};
 
 TEST(ByteWindow, GivesTheBytesOfAnyRangeAcrossRefillsAndClipsThemAtTheLength) {
   const std::string data = Numbered(1000);

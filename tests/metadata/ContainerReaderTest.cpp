@@ -19,30 +19,35 @@ TEST(SupportCode, ContentWinsOverTheExtension) {
 
 std::string IimResourceBytes() { return Resource(0x0404, Iim(5, "Title")); }
 
+// The data of the 0x0404 resource of the first Photoshop segment that holds one, after its padded name.
 TEST(FindIimBlock, LocatesTheDataOfTheIimResourceInTheFirstPhotoSegmentThatHoldsIt) {
   for (const std::string& file : {Jpeg(App13(Resource(0x03ED, "xxxx") + IimResourceBytes())),
-                                  Jpeg(App13(Resource(0x03ED, "xx")) + App13(IimResourceBytes()))}) {
-    IimSearch found = FindIimBlock(AsBytes(file));
+                                  Jpeg(App13(Resource(0x03ED, "xx")) + App13(IimResourceBytes())),
+                                  Jpeg(App13(Resource(0x0404, Iim(5, "Title"), "a"))),
+                                  Jpeg(App13(Resource(0x0404, Iim(5, "Title"), "ab"))),
+                                  Jpeg(App13(Resource(0x0404, Iim(5, "Title"), "IPTC")))}) {
+    const IimSearch found = FindIimBlock(AsBytes(file));
     ASSERT_TRUE(found.block);
     EXPECT_FALSE(found.truncated);
     EXPECT_EQ(file.substr(found.block->start, found.block->size), Iim(5, "Title"));
   }
 }
 
-TEST(FindIimBlock, LocatesTheDataOfANamedResourceAfterItsPaddedName) {
-  for (std::string_view name : {"a", "ab", "IPTC"}) {
-    const std::string file = Jpeg(App13(Resource(0x0404, Iim(5, "Named"), name)));
-    IimSearch found = FindIimBlock(AsBytes(file));
-    ASSERT_TRUE(found.block) << name;
-    EXPECT_EQ(file.substr(found.block->start, found.block->size), Iim(5, "Named")) << name;
-  }
-}
-
+// Where a segment starts counts, not where its resource lies; through any window.
 TEST(FindIimBlock, SearchesSegmentsStartingBelowOffset149999Only) {
-  const std::string app13 = App13(IimResourceBytes());
-  for (std::size_t start : {149'998u, 149'999u}) {
-    std::string file = "\xFF\xD8" + std::string(start - 2, '\0') + app13;
-    EXPECT_EQ(FindIimBlock(AsBytes(file)).block.has_value(), start == 149'998u) << start;
+  const struct {
+    std::size_t start;
+    std::size_t before;  // bytes before the resource in the segment
+    bool found;
+  } cases[] = {{149'998, 0, true}, {149'999, 0, false}, {149'980, 200, true}};
+  for (const auto& c : cases) {
+    const std::string file =
+        "\xFF\xD8" + std::string(c.start - 2, '\0') + App13(std::string(c.before, 'r') + IimResourceBytes());
+    const MemoryByteSource source(AsBytes(file));
+    for (std::size_t capacity : {std::size_t{64}, ByteWindow::kDefaultCapacity}) {
+      ByteWindow window(source, file.size(), capacity);
+      EXPECT_EQ(FindIimBlock(window).block.has_value(), c.found) << c.start << " window " << capacity;
+    }
   }
 }
 

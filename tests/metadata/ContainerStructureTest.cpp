@@ -1,6 +1,6 @@
 // The structure readers on bytes built here: forms no tool at hand writes (JPEG XL, XMP in an idat
-// box), and hostile lengths and offsets, which must give nothing or a problem, never a read past
-// the data or an allocation of the size they claim.
+// box, an APP13 segment past the classic search), and hostile lengths and offsets, which must give
+// nothing or a problem, never a read past the data or an allocation of the size they claim.
 
 #include "metadata/containers/ContainerStructure.h"
 
@@ -13,54 +13,23 @@ namespace {
 
 using namespace test;
 
-ContainerFindings Read(const std::string& bytes, std::size_t capacity = 64) {
-  const MemoryByteSource source(AsBytes(bytes));
-  ByteWindow window(source, bytes.size(), capacity);
-  return ReadContainerStructure(window);
+std::string Box(std::string_view type, std::string_view payload) {
+  return Be32(payload.size() + 8) + std::string(type) + std::string(payload);
 }
-
-std::string Box(std::string_view type, std::string_view payload) { return Be32(payload.size() + 8) + std::string(type) + std::string(payload); }
 
 const std::string kXmp = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF/></x:xmpmeta>";
 
-TEST(ContainerStructureTest, AJpegXlContainerGivesItsXmlBoxAndItsCodestreamSize) {
-  // Size header: not small (0), height selector 1 (13 bits) value 599, ratio 0, width selector 1 value 799.
+// A JPEG XL codestream: its signature and size header, fields written from the lowest bit up.
+std::string Codestream(std::initializer_list<std::pair<std::uint64_t, int>> fields) {
   std::uint64_t bits = 0;
   int at = 0;
-  auto put = [&](std::uint64_t value, int count) {
+  for (const auto& [value, count] : fields) {
     bits |= value << at;
     at += count;
-  };
-  put(0, 1);
-  put(1, 2);
-  put(599, 13);
-  put(0, 3);
-  put(1, 2);
-  put(799, 13);
+  }
   std::string header = "\xFF\x0A";
-  for (int i = 0; i < 5; ++i) header.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-  const std::string file = std::string("\0\0\0\x0CJXL \x0D\x0A\x87\x0A", 12) + Box("ftyp", "jxl \0\0\0\0jxl ") +
-                           Box("xml ", kXmp) + Box("jxlc", header);
-  const ContainerFindings found = Read(file);
-  EXPECT_TRUE(found.recognised);
-  ASSERT_TRUE(found.xmp);
-  EXPECT_EQ(*found.xmp, kXmp);
-  ASSERT_TRUE(found.size);
-  EXPECT_EQ(found.size->width, 800u);
-  EXPECT_EQ(found.size->height, 600u);
-
-  // A bare codestream with a ratio: height 8 * 2 = 16 (small), width 16 * 16 / 9.
-  bits = 0;
-  at = 0;
-  put(1, 1);
-  put(1, 5);
-  put(5, 3);
-  std::string bare = "\xFF\x0A";
-  for (int i = 0; i < 2; ++i) bare.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-  const ContainerFindings small = Read(bare);
-  ASSERT_TRUE(small.size);
-  EXPECT_EQ(small.size->height, 16u);
-  EXPECT_EQ(small.size->width, 28u);
+  for (int i = 0; i < (at + 7) / 8; ++i) header.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+  return header;
 }
 
 // A HEIF whose XMP item lies in the idat box (construction method 1), version 1 iloc.
@@ -78,47 +47,61 @@ std::string Heif(std::uint32_t extentOffset, std::uint32_t extentLength) {
   return Box("ftyp", "heic\0\0\0\0mif1") + meta;
 }
 
-TEST(ContainerStructureTest, AHeifItemInTheIdatBoxIsReadAndOneOutsideItIsNot) {
-  const ContainerFindings found = Read(Heif(3, static_cast<std::uint32_t>(kXmp.size())));
-  ASSERT_TRUE(found.xmp);
-  EXPECT_EQ(*found.xmp, kXmp);
-  ASSERT_TRUE(found.size);
-  EXPECT_EQ(found.size->width, 640u);
-
-  for (const auto& [offset, length] : {std::pair<std::uint32_t, std::uint32_t>{3, 0xFFFFFFF0}, {0xFFFFFFF0, 10}, {3, 200}}) {
-    const ContainerFindings hostile = Read(Heif(offset, length));
-    EXPECT_FALSE(hostile.xmp) << offset << " " << length;
-    EXPECT_FALSE(hostile.problems.empty());
-  }
-}
-
-TEST(ContainerStructureTest, TiffDirectoriesThatLoopOrPointAwayEndTheWalk) {
+TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
+  // Not small (0), height selector 1 (13 bits) value 599, ratio 0, width selector 1 value 799.
+  const std::string sized = Codestream({{0, 1}, {1, 2}, {599, 13}, {0, 3}, {1, 2}, {799, 13}});
+  // Small: height 8 * 2 = 16, ratio 5: width 16 * 16 / 9.
+  const std::string ratio = Codestream({{1, 1}, {1, 5}, {5, 3}});
+  const std::string jxl = std::string("\0\0\0\x0CJXL \x0D\x0A\x87\x0A", 12) + Box("ftyp", "jxl \0\0\0\0jxl ") +
+                          Box("xml ", kXmp) + Box("jxlc", sized);
   // IFD0 at 8 with one entry (700, 4 GB of bytes at offset 16), its next directory itself.
-  std::string tiff = std::string("MM\0\x2A", 4) + Be32(8) + Be16(1) + Be16(700) + Be16(7) + Be32(0xFFFFFFFF) + Be32(16) +
-                     Be32(8);
-  const ContainerFindings found = Read(tiff);
-  EXPECT_TRUE(found.recognised);
-  EXPECT_FALSE(found.xmp);
-  EXPECT_FALSE(found.problems.empty());
-}
-
-TEST(ContainerStructureTest, HostileChunkLengthsReadNothingPastTheData) {
-  const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(3) + Be32(2) + std::string(5, '\0') +
-                          "CRC!" + Be32(0x7FFFFFFF) + "iTXt" + "XML:com.adobe.xmp" + std::string(1, '\0');
-  const ContainerFindings found = Read(png);
-  ASSERT_TRUE(found.size);
-  EXPECT_EQ(found.size->width, 3u);
-  EXPECT_FALSE(found.xmp);
-  EXPECT_FALSE(found.problems.empty());
-
+  const std::string tiff = std::string("MM\0\x2A", 4) + Be32(8) + Be16(1) + Be16(700) + Be16(7) + Be32(0xFFFFFFFF) +
+                           Be32(16) + Be32(8);
+  const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(3) + Be32(2) +
+                          std::string(5, '\0') + "CRC!" + Be32(0x7FFFFFFF) + "iTXt" + "XML:com.adobe.xmp" +
+                          std::string(1, '\0');
   // An extension that claims 4 GB is never held.
-  const std::string main = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\" xmpNote:HasExtendedXMP=\"0123456789ABCDEF0123456789ABCDEF\"/>";
-  const std::string chunk = std::string("http://ns.adobe.com/xmp/extension/\0", 35) + "0123456789ABCDEF0123456789ABCDEF" +
-                            Be32(0xFFFFFFFF) + Be32(0) + "<x:xmpmeta/>";
-  const ContainerFindings jpeg = Read(Jpeg(App1Xmp(main) + Segment(0xE1, chunk)));
-  ASSERT_TRUE(jpeg.xmp);
-  EXPECT_FALSE(jpeg.extendedXmp);
-  EXPECT_FALSE(jpeg.problems.empty());
+  const std::string main =
+      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\" xmpNote:HasExtendedXMP=\"0123456789ABCDEF0123456789ABCDEF\"/>";
+  const std::string chunk = std::string("http://ns.adobe.com/xmp/extension/\0", 35) +
+                            "0123456789ABCDEF0123456789ABCDEF" + Be32(0xFFFFFFFF) + Be32(0) + "<x:xmpmeta/>";
+  // Three comments of 60,000 bytes push the APP13 segment past the classic search's 149,999 bytes.
+  std::string comments;
+  for (int i = 0; i < 3; ++i) comments += Segment(0xFE, std::string(60'000, 'c'));
+  const auto xmpLength = static_cast<std::uint32_t>(kXmp.size());
+  const struct Case {
+    const char* what;
+    std::string bytes;
+    std::optional<std::string> xmp;
+    std::optional<std::string> iim;
+    std::uint32_t width;  // 0: no size
+    std::uint32_t height;
+    bool problems;
+  } cases[] = {
+      {"JPEG XL container", jxl, kXmp, {}, 800, 600, false},
+      {"bare JPEG XL codestream with a ratio", ratio, {}, {}, 28, 16, false},
+      {"HEIF item in the idat box", Heif(3, xmpLength), kXmp, {}, 640, 480, false},
+      {"HEIF item longer than the file", Heif(3, 0xFFFFFFF0), {}, {}, 640, 480, true},
+      {"HEIF item far past the idat box", Heif(0xFFFFFFF0, 10), {}, {}, 640, 480, true},
+      {"HEIF item past the idat box", Heif(3, 200), {}, {}, 640, 480, true},
+      {"TIFF directory that loops", tiff, {}, {}, 0, 0, true},
+      {"PNG chunk of 2 GB", png, {}, {}, 3, 2, true},
+      {"JPEG extension of 4 GB", Jpeg(App1Xmp(main) + Segment(0xE1, chunk)), main, {}, 0, 0, true},
+      {"JPEG APP13 past 149,999", Jpeg(comments + App13(Resource(0x0404, Iim(5, "Late")))), {}, Iim(5, "Late"), 0, 0,
+       false},
+  };
+  for (const Case& c : cases) {
+    const MemoryByteSource source(AsBytes(c.bytes));
+    ByteWindow window(source, c.bytes.size(), 64);
+    const ContainerFindings found = ReadContainerStructure(window);
+    EXPECT_TRUE(found.recognised) << c.what;
+    EXPECT_EQ(found.xmp, c.xmp) << c.what;
+    EXPECT_FALSE(found.extendedXmp) << c.what;
+    EXPECT_EQ(found.iim, c.iim) << c.what;
+    EXPECT_EQ(found.size ? found.size->width : 0, c.width) << c.what;
+    EXPECT_EQ(found.size ? found.size->height : 0, c.height) << c.what;
+    EXPECT_EQ(!found.problems.empty(), c.problems) << c.what;
+  }
 }
 
 }  // namespace

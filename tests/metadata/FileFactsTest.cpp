@@ -15,13 +15,12 @@ namespace {
 // Runs a check under a given time zone and restores the previous one.
 class ScopedTimeZone {
  public:
-  explicit ScopedTimeZone(const char* zone) {
-    if (const char* old = std::getenv("TZ")) m_old = old;
+  explicit ScopedTimeZone(const char* zone) : m_old(std::getenv("TZ") ? std::getenv("TZ") : "") {
     ::setenv("TZ", zone, 1);
     ::tzset();
   }
   ~ScopedTimeZone() {
-    if (m_old.empty()) ::unsetenv("TZ"); else ::setenv("TZ", m_old.c_str(), 1);
+    m_old.empty() ? ::unsetenv("TZ") : ::setenv("TZ", m_old.c_str(), 1);
     ::tzset();
   }
 

@@ -56,6 +56,12 @@ inline std::string Packet(std::string_view rdfBody, std::string_view padding = "
          std::string(rdfBody) + "\n</rdf:RDF>\n</x:xmpmeta>\n" + std::string(padding) + "<?xpacket end=\"w\"?>";
 }
 
+// A packet whose dc:title is "XMP title".
+inline std::string TitlePacket() {
+  return Packet("<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title><rdf:Alt>"
+                "<rdf:li xml:lang=\"x-default\">XMP title</rdf:li></rdf:Alt></dc:title></rdf:Description>");
+}
+
 inline std::span<const std::uint8_t> AsBytes(std::string_view s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }

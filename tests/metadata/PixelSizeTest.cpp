@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <random>
 
-#include "metadata/DecoderService.h"
 #include "metadata/ImageLoader.h"
 #include "metadata/ImageMetadataReader.h"
 #include "support/Corpus.h"
@@ -61,13 +60,6 @@ std::vector<Sample> MadeSamples(const test::TempDir& dir) {
   return samples;
 }
 
-// The sample files of the shared corpus, when it is there (the tests never depend on it).
-std::vector<Sample> CorpusSamples() {
-  std::vector<Sample> samples;
-  for (const auto& path : test::CorpusFiles()) samples.push_back({path.filename().string(), test::ReadFile(path)});
-  return samples;
-}
-
 // Damaged copies: cut at many lengths, and bytes changed at random, most of them in the header.
 std::vector<std::string> Variants(const std::string& bytes, unsigned seed) {
   std::vector<std::string> variants{bytes};
@@ -90,8 +82,8 @@ TEST(PixelSize, FromTheHeaderIsTheSizeOfTheFullDecode) {
   test::TempDir dir;
   std::vector<Sample> samples = MadeSamples(dir);
   ASSERT_GE(samples.size(), 3U);
-  const std::vector<Sample> corpus = CorpusSamples();
-  samples.insert(samples.end(), corpus.begin(), corpus.end());
+  // The sample files of the shared corpus, when it is there (the test never depends on it).
+  for (const auto& path : test::CorpusFiles()) samples.push_back({path.filename().string(), test::ReadFile(path)});
 
   // Its work reports the size of the full decode: "work saw <width>x<height>".
   ImageDecoder decoder(test::FaultyDecoderProgram(), std::chrono::seconds(20));
@@ -125,33 +117,6 @@ TEST(PixelSize, FromTheHeaderIsTheSizeOfTheFullDecode) {
   }
   std::cout << compared << " files compared, " << declaredOnly << " JPEGs with broken data sized by their header, "
             << died << " that the image library did not survive\n";
-}
-
-// Without a thumbnail a JPEG's pixels are never decoded: one whose headers are sound but whose data
-// ends in a second frame header has the size its first frame header declares, where a full
-// decode fails.
-TEST(PixelSize, OfAJpegWithSoundHeadersButUndecodableDataIsTheDeclaredOne) {
-  test::TempDir dir;
-  ASSERT_TRUE(test::SaveImage(dir / "a.jpg", FIF_JPEG, 333, 17));
-  const std::string jpeg = test::ReadFile(dir / "a.jpg");
-  const std::size_t frame = jpeg.find("\xFF\xC0");
-  const std::size_t end = jpeg.rfind("\xFF\xD9");
-  ASSERT_NE(frame, std::string::npos);
-  ASSERT_NE(end, std::string::npos);
-  const std::size_t length = (std::size_t{static_cast<unsigned char>(jpeg[frame + 2])} << 8) |
-                             static_cast<unsigned char>(jpeg[frame + 3]);
-  test::WriteFile(dir / "broken.jpg", jpeg.substr(0, end) + jpeg.substr(frame, 2 + length) + jpeg.substr(end));
-  EXPECT_FALSE(DecodeInProcess(dir / "broken.jpg", "1", "JPG"));
-  const PixelSize size = ReadPixelSize(dir / "broken.jpg", "1", "JPG");
-  EXPECT_EQ(size.width, 333U);
-  EXPECT_EQ(size.height, 17U);
-
-  // A thumbnail is then not made, and the size is the same.
-  ImageDecoder decoder;
-  const ScanImage image = decoder.Decode(dir / "broken.jpg", "1", "JPG", (dir / "_thumbs_" / "broken.jpg").native());
-  EXPECT_EQ(image.width + "x" + image.height, "333x17");
-  EXPECT_EQ(image.problem, "the image's pixels could not be decoded: no thumbnail");
-  EXPECT_FALSE(std::filesystem::exists(dir / "_thumbs_" / "broken.jpg"));
 }
 
 }  // namespace
