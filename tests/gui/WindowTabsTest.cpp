@@ -179,6 +179,25 @@ class WindowTabsTest : public QObject {
     QCOMPARE(f.opened, std::vector<QString>{f.Find("lbLinkXMP")->toolTip()});
   }
 
+  void choosingTheEmbeddedKindOffersTheEmbeddedCatalogue() {
+    WindowFixture f("[Connection]\nDSN=server\n");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((f.dir / "data").string()));
+    const std::string dataSource = (f.dir / "data" / "tessarine-pro" / "catalogue.dsn").string();
+    // Declined: the kind is stored, the server's data source kept; accepted: the tabs show the catalogue.
+    for (bool yes : {false, true}) {
+      f.answerYes = yes;
+      f.Click("optDatabase_3");
+      QCOMPARE(f.window->CurrentSettings().dsn, yes ? dataSource : std::string("server"));
+    }
+    qputenv("XDG_DATA_HOME", dataHome);
+    f.ExpectSettings("Database", {{"DBMS", "3"}});
+    QCOMPARE(f.TextOf("txtDSN"), QString::fromStdString(dataSource));
+    QVERIFY(f.Checked("optDSN_1"));
+    // The start's "data source not found", the two questions, then what was made.
+    f.ExpectMessages(4, tessarine::MessageIcon::Information);
+  }
+
   void eachOptionStoresItsKeyUnderTheEnablingRules() {
     WindowFixture f("[Database]\nDBMS=x\n[Configuration]\nReCreateThumbnails=1\n");
     // A click on the tab's control, and the one or two keys it stores.
