@@ -53,8 +53,9 @@ TEST_P(CatalogueConnectionOn, APreparedStatementRunsWithEachSetOfValues) {
   EXPECT_EQ(connection.ChangedRows(), 0);
   if (savepoints) connection.SendStatement("commit;");
   connection.ForgetPrepared();
-  EXPECT_EQ(QueryValue("select count(*) from " + t + ";"), "4");
-  EXPECT_EQ(QueryValue("select count(*) from " + t + " where FileName in ('a','b','it''s','d');"), "4");
+  EXPECT_EQ(connection.FirstValue("select count(*) from " + t + ";"), "4");
+  EXPECT_EQ(connection.FirstValue("select count(*) from " + t + " where FileName in ('a','b','it''s','d');"),
+            "4");
 }
 
 // One operation right after another (delete the lines, then the files) finds the catalogue free:
@@ -127,7 +128,7 @@ TEST_P(CatalogueConnectionOn, StatementsWithoutRowsNulsAndResultsAcrossAReopen) 
   EXPECT_EQ(connection.ExecuteStatement("delete from " + t + ";"), nullptr);
   EXPECT_THROW(connection.SendStatement("insert into " + t + " (Folder) values ('a" + std::string(1, '\0') + "b');"),
                DatabaseError);
-  EXPECT_EQ(QueryValue("select count(*) from " + t + ";"), "0");
+  EXPECT_EQ(connection.FirstValue("select count(*) from " + t + ";"), "0");
 
   connection.KeepResult(connection.ExecuteStatement(Dialect().TestQuery()));
   ASSERT_NE(connection.Result(), nullptr);

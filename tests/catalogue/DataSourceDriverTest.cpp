@@ -81,8 +81,8 @@ TEST_P(DataSourceDriverOn, APasswordWithTheConnectStringsPunctuationLogsInOrIsRe
 
   const std::optional<Error> error = OpenError(punct);
   ASSERT_FALSE(error) << error->what();
-  const std::string user = QueryValue(Db().name == "PostgreSQL" ? "select current_user;" : "select current_user();")
-                               .value_or("");
+  const char* whoAmI = Db().name == "PostgreSQL" ? "select current_user;" : "select current_user();";
+  const std::string user = connection.FirstValue(whoAmI).value_or("");
   EXPECT_TRUE(user.starts_with(punct.login)) << user;
   const std::string masked = MaskPassword(connection.CompletedConnectString(), punct.password);
   for (const char* piece : {"semi", "colon", "brace", "eq"}) {
