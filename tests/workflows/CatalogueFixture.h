@@ -13,6 +13,7 @@
 #include "support/ValidName.h"
 #include "workflows/folders/FolderList.h"
 #include "workflows/scan/ScanDriver.h"
+#include "workflows/verify/ConsistencyCheck.h"
 
 namespace tessarine::test {
 
@@ -46,6 +47,14 @@ class CatalogueFixture : public DatabaseFixture {
     if (entries.empty()) entries = LoadFolderEntries(connection, port, m_settings, false).entries;
     for (auto& e : entries) e.checked = true;
     return ScanFolders(connection, port, m_settings, false, m_tree / "Tessarine PRO.ini", entries, hooks);
+  }
+
+  void ScanAll() { ASSERT_TRUE(Scan().status) << DescribeMessages(); }
+
+  // The check of every entry of the list.
+  CheckResult Check(const CheckHooks& hooks = {}) {
+    const auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
+    return RunConsistencyCheck(connection, port, m_settings, false, entries, hooks);
   }
 
   // A row as a scan writes it, every column given, empty unless named; on the open connection.

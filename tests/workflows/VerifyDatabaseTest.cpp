@@ -2,7 +2,6 @@
 // scan wrote them, and a scanned tree changed on disk afterwards, checked and cleaned up.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -12,14 +11,10 @@
 #include <set>
 #include <utility>
 
-#include "catalogue/CatalogueStatements.h"
-#include "catalogue/ScanStatements.h"
 #include "core/FileSystemFaults.h"
 #include "core/ImageColumns.h"
 #include "core/WindowTitle.h"
-#include "metadata/MetadataRecord.h"
 #include "workflows/CatalogueFixture.h"
-#include "workflows/verify/ConsistencyCheck.h"
 #include "workflows/verify/VerifyBrowser.h"
 
 namespace tessarine {
@@ -44,15 +39,7 @@ int UnreadablePhotos(std::string_view call, std::string_view path) {
   return call == "opendir" && path.ends_with("it's photos/") ? EACCES : 0;
 }
 
-class VerifyOnDatabase : public CatalogueFixture {
- protected:
-  void ScanAll() { ASSERT_TRUE(Scan().status) << DescribeMessages(); }
-
-  CheckResult Check(const CheckHooks& hooks = {}) {
-    const auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
-    return RunConsistencyCheck(connection, port, m_settings, false, entries, hooks);
-  }
-};
+using VerifyOnDatabase = CatalogueFixture;
 
 TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes) {
   for (int i = 1; i <= 25; ++i) Insert("/b/", "f" + std::to_string(i), {{col::Checked, "0"}});
