@@ -58,7 +58,8 @@ class CatalogueFixture : public DatabaseFixture {
   }
 
   // A row as a scan writes it, every column given, empty unless named; on the open connection.
-  void Insert(const std::string& folder, const std::string& file, const std::map<std::size_t, std::string>& values = {}) {
+  void Insert(const std::string& folder, const std::string& file,
+              const std::map<std::size_t, std::string>& values = {}) {
     ColumnValues row;
     row[col::Folder] = folder;
     row[col::FileName] = file;

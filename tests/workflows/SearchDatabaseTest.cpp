@@ -169,13 +169,17 @@ TEST_P(SearchOn, SortedPagesGiveEveryMatchOnceInOrder) {
       CatalogueSearch search = Start({}, {column, descending});
       std::vector<std::string> byPage;
       std::vector<std::string> after;
+      std::vector<std::string> titles;
       std::vector<ViewRow> page{{}};
       for (long long k = 0; k < 10 && !page.empty(); ++k) {
         Expected<std::vector<ViewRow>> next = search.Page(k, 4);
         ASSERT_TRUE(next) << DescribeMessages();
         page = std::move(next.Value());
         EXPECT_LE(page.size(), 4u);
-        for (const ViewRow& row : page) byPage.push_back(key(row));
+        for (const ViewRow& row : page) {
+          byPage.push_back(key(row));
+          titles.push_back(row[2].value_or(""));
+        }
       }
       for (int n = 0; n < 10 && (n == 0 || page.size() == 5); ++n) {
         Expected<std::vector<ViewRow>> next = search.PageAfter(n == 0 ? nullptr : &page.back(), 5);
@@ -186,20 +190,12 @@ TEST_P(SearchOn, SortedPagesGiveEveryMatchOnceInOrder) {
       EXPECT_EQ(byPage.size(), all.size());
       EXPECT_EQ(Names(byPage.begin(), byPage.end()), all);
       EXPECT_EQ(after, byPage);  // the same order both ways
+      // The order itself, where the values differ in every row.
+      if (columns[column].title == "Title") {
+        EXPECT_TRUE(descending ? std::is_sorted(titles.rbegin(), titles.rend())
+                               : std::is_sorted(titles.begin(), titles.end()));
+      }
     }
-  }
-
-  // The order itself, where the values differ in every row.
-  for (bool descending : {false, true}) {
-    const Expected<std::vector<ViewRow>> rows = Start({}, {*FindViewColumn(columns, "Title"), descending}).Page(0, 100);
-    ASSERT_TRUE(rows);
-    std::vector<std::string> titles;
-    for (const ViewRow& row : *rows) titles.push_back(row[2].value_or(""));
-    std::vector<std::string> sorted = titles;
-    std::sort(sorted.begin(), sorted.end());
-    if (descending) std::reverse(sorted.begin(), sorted.end());
-    EXPECT_EQ(titles, sorted);
-    EXPECT_EQ(titles.size(), 23u);
   }
 }
 
