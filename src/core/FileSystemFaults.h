@@ -7,7 +7,8 @@
 
 namespace tessarine {
 
-// call: "opendir", "readdir", "open" or "open settings"; path: the bytes of the folder or file.
+// call: "opendir", "readdir", "open", "open settings", or "no entry type" (a non-zero answer lists the
+// folder's entries as a file system that does not tell their types); path: the bytes of the folder or file.
 using FileSystemFaultHook = int (*)(std::string_view call, std::string_view path);
 void SetFileSystemFaultHook(FileSystemFaultHook hook);
 

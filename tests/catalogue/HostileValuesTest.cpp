@@ -70,7 +70,7 @@ TEST_P(HostileValuesOn, ComeBackExactlyAsSent) {
     ASSERT_EQ(rows->FieldValue(1).value_or("<null>"), sent[static_cast<std::size_t>(id)]) << "value " << id;
   }
   EXPECT_EQ(id, kValueCount);
-  EXPECT_EQ(QueryValue("select count(*) from " + sentinel + ";"), "1");
+  EXPECT_EQ(connection.FirstValue("select count(*) from " + sentinel + ";"), "1");
 }
 
 }  // namespace

@@ -29,38 +29,30 @@ class OdbcLayer : public ::testing::Test {
   }
 };
 
-TEST_F(OdbcLayer, MissingFileDataSourceIsReportedAndLeavesNoFileBehind) {
+// A missing file data source is reported and leaves no file behind; one named without its
+// extension is found (the driver manager adds ".dsn").
+TEST_F(OdbcLayer, FileDataSourcesAreFoundWithOrWithoutTheirExtensionAndNeverMade) {
   const auto path = folder / "absent.dsn";
   EXPECT_EQ(OpenError(DataSource{path.string(), true, "u", "p"}), "Error 0: File data source not found: " + path.string());
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_FALSE(std::filesystem::exists(folder / "absent"));
-}
-
-TEST_F(OdbcLayer, FileDataSourceNamedWithoutItsExtensionIsFound) {
   auto source = db.fileDsn;
-  source.dsn = (folder / "catalogue").string();  // the driver manager adds ".dsn"
+  source.dsn = (folder / "catalogue").string();
   EXPECT_EQ(OpenError(source), "");
 }
 
-SQLRETURN WarnOnExecute(const char* call, SQLRETURN result) {
-  return std::string_view(call) == "SQLExecDirect" && result == SQL_SUCCESS ? SQL_SUCCESS_WITH_INFO : result;
-}
-
-TEST_F(OdbcLayer, AWarningIsSuccess) {
+// A warning is success; an error without diagnostics, or a failed allocation, still names what
+// failed.
+TEST_F(OdbcLayer, WarningsAreSuccessAndErrorsWithoutDiagnosticsAreReported) {
   ASSERT_EQ(OpenError(db.fileDsn), "");
-  SetOdbcCallHook(WarnOnExecute);
-  auto rows = connection.ExecuteStatement("select 1;");
-  ASSERT_NE(rows, nullptr);
-  EXPECT_EQ(rows->FieldValue(0), "1");
-}
+  SetOdbcCallHook([](const char* call, SQLRETURN result) -> SQLRETURN {
+    return std::string_view(call) == "SQLExecDirect" && result == SQL_SUCCESS ? SQL_SUCCESS_WITH_INFO : result;
+  });
+  EXPECT_EQ(connection.FirstValue("select 1;"), "1");
 
-SQLRETURN FailOnExecute(const char* call, SQLRETURN result) {
-  return std::string_view(call) == "SQLExecDirect" ? SQL_ERROR : result;
-}
-
-TEST_F(OdbcLayer, AnErrorWithoutDiagnosticsStillNamesWhatFailed) {
-  ASSERT_EQ(OpenError(db.fileDsn), "");
-  SetOdbcCallHook(FailOnExecute);
+  SetOdbcCallHook([](const char* call, SQLRETURN result) -> SQLRETURN {
+    return std::string_view(call) == "SQLExecDirect" ? SQL_ERROR : result;
+  });
   try {
     connection.SendStatement("select 1;");
     ADD_FAILURE() << "no error";
@@ -68,15 +60,12 @@ TEST_F(OdbcLayer, AnErrorWithoutDiagnosticsStillNamesWhatFailed) {
     EXPECT_EQ(error.NativeError(), 0);
     EXPECT_NE(error.Description().find("SQLExecDirect"), std::string::npos) << error.Description();
   }
-}
 
-SQLRETURN FailOnAllocation(const char* call, SQLRETURN result) {
-  return std::string_view(call) == "SQLAllocHandle" ? SQL_ERROR : result;
-}
-
-TEST_F(OdbcLayer, AFailedAllocationIsReportedNotCrashed) {
-  SetOdbcCallHook(FailOnAllocation);
-  EXPECT_TRUE(OpenError(db.fileDsn).starts_with("Error 0: ")) << OpenError(db.fileDsn);
+  SetOdbcCallHook([](const char* call, SQLRETURN result) -> SQLRETURN {
+    return std::string_view(call) == "SQLAllocHandle" ? SQL_ERROR : result;
+  });
+  const std::string refused = OpenError(db.fileDsn);
+  EXPECT_TRUE(refused.starts_with("Error 0: ")) << refused;
 }
 
 TEST_F(OdbcLayer, LongValuesAreReadInPiecesWhole) {
@@ -85,9 +74,7 @@ TEST_F(OdbcLayer, LongValuesAreReadInPiecesWhole) {
   std::string value;
   for (int i = 0; value.size() < 100000; ++i) value += std::to_string(i) + "é,";
   connection.SendStatement("insert into Long (Value) values ('" + value + "');");
-  auto rows = connection.ExecuteStatement("select Value from Long;");
-  ASSERT_NE(rows, nullptr);
-  EXPECT_EQ(rows->FieldValue(0), value);
+  EXPECT_EQ(connection.FirstValue("select Value from Long;"), value);
 }
 
 }  // namespace

@@ -11,10 +11,12 @@ namespace {
 
 using test::ValidName;
 
-TEST(ScanStatements, FolderPatternsTakeWildcardsLiterallyAndKeysKeepTheirSlashForm) {
+// Keys are the names as they are; an earlier version's rows held "/" for each "\".
+TEST(ScanStatements, FolderPatternsTakeWildcardsLiterallyAndKeysKeepTheirBackslashes) {
   EXPECT_EQ(FolderTreePattern("/it's/my_pics/"), "/it's/my!_pics/%");
   EXPECT_EQ(FolderTreePattern("/100%!/"), "/100!%!!/%");
-  EXPECT_EQ(KeyText("/a\\b/O'Brien\\.jpg"), "/a/b/O'Brien/.jpg");
+  EXPECT_EQ(KeyText("/a\\b/O'Brien\\.jpg"), "/a\\b/O'Brien\\.jpg");
+  EXPECT_EQ(FormerKeyText("/a\\b/O'Brien\\.jpg"), "/a/b/O'Brien/.jpg");
 }
 
 TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
@@ -28,7 +30,7 @@ TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
     ASSERT_GE(statement.values.size(), kImageColumnCount);
     EXPECT_EQ(std::count(statement.text.begin(), statement.text.end(), '?'), static_cast<long>(statement.values.size()));
     EXPECT_EQ(statement.text.find('\''), std::string::npos) << "no value is spliced into the text";
-    EXPECT_EQ(statement.values[col::FileName].text, "O'Brien/.jpg");
+    EXPECT_EQ(statement.values[col::FileName].text, "O'Brien\\.jpg");
     EXPECT_EQ(statement.values[col::Caption].text, "a\\b");
     for (std::size_t c = 0; c < statement.values.size(); ++c) EXPECT_EQ(statement.values[c].integer, c == col::ModifyTime);
   }

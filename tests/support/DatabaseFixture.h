@@ -82,13 +82,6 @@ class DatabaseFixture : public ::testing::TestWithParam<std::string> {
     return m_tables.back();
   }
 
-  // The first field of the first row of a query on the open connection.
-  std::optional<std::string> QueryValue(const std::string& sql) {
-    auto rows = connection.ExecuteStatement(sql);
-    if (!rows || rows->IsEof()) return std::nullopt;
-    return rows->FieldValue(0);
-  }
-
   std::string DescribeMessages() const {
     std::string all;
     for (const auto& m : port.messages) all += m.text + "\n";

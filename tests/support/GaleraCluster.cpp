@@ -25,15 +25,13 @@ std::optional<GaleraCluster> GaleraCluster::FromEnvironment(std::string& why) {
   cluster.m_login = Environment("TESSARINE_GALERA_LOGIN");
   cluster.m_password = Environment("TESSARINE_GALERA_PASSWORD");
   for (int n = 1; n <= kNodes; ++n) {
-    const std::string suffix = std::to_string(n);
-    Node node{Environment("TESSARINE_GALERA_DSN" + suffix), Environment("TESSARINE_GALERA_PIDFILE" + suffix),
-              Environment("TESSARINE_GALERA_START" + suffix)};
-    if (node.dsn.empty() || node.pidFile.empty() || node.startCommand.empty()) {
-      why = "the Galera cluster is not running: TESSARINE_GALERA_DSN" + suffix + ", _PIDFILE" + suffix + " or _START" +
-            suffix + " is not set (start it with scripts/start-galera-cluster.sh, or run scripts/test.sh)";
+    const std::string name = "TESSARINE_GALERA_DSN" + std::to_string(n);
+    cluster.m_dsns.push_back(Environment(name));
+    if (cluster.m_dsns.back().empty()) {
+      why = "the Galera cluster is not running: " + name +
+            " is not set (start it with scripts/start-galera-cluster.sh, or run scripts/test.sh)";
       return std::nullopt;
     }
-    cluster.m_nodes.push_back(std::move(node));
   }
   return cluster;
 }

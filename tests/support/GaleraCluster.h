@@ -1,10 +1,8 @@
 #pragma once
 // The three-node Galera cluster of scripts/start-galera-cluster.sh, as its env.sh describes it:
-// each node's user data source, server PID file and start command. Without that environment the
-// scale-out tests skip, unless TESSARINE_REQUIRE_SERVERS=1.
+// each node's user data source and the login. Without that environment the scale-out tests skip,
+// unless TESSARINE_REQUIRE_SERVERS=1.
 
-#include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,7 +20,7 @@ class GaleraCluster {
   static std::optional<GaleraCluster> FromEnvironment(std::string& why);
 
   // Nodes are numbered 1 to 3, as in the environment.
-  const std::string& Dsn(int node) const { return m_nodes.at(node - 1).dsn; }
+  const std::string& Dsn(int node) const { return m_dsns.at(node - 1); }
   const std::string& Login() const { return m_login; }
   const std::string& Password() const { return m_password; }
   DataSource Source(int node) const { return DataSource{Dsn(node), false, m_login, m_password}; }
@@ -41,14 +39,9 @@ class GaleraCluster {
   bool Send(int node, const std::string& sql) const;
 
  private:
-  struct Node {
-    std::string dsn;
-    std::filesystem::path pidFile;
-    std::string startCommand;
-  };
   std::optional<std::string> StatusValue(int node, const std::string& variable) const;
 
-  std::vector<Node> m_nodes;
+  std::vector<std::string> m_dsns;
   std::string m_login;
   std::string m_password;
 };

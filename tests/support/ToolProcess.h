@@ -51,7 +51,6 @@ class ToolProcess {
   ToolProcess(const ToolProcess&) = delete;
   ToolProcess& operator=(const ToolProcess&) = delete;
 
-  pid_t Pid() const { return m_pid; }
   void Signal(int signal) const { ::kill(m_pid, signal); }
 
   // True once the program has ended; its status is kept for Wait.

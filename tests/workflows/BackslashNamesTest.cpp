@@ -10,11 +10,9 @@
 #include <string_view>
 #include <utility>
 
-#include "catalogue/ScanStatements.h"
 #include "core/FileSystemFaults.h"
 #include "core/ImageColumns.h"
 #include "workflows/CatalogueFixture.h"
-#include "workflows/verify/ConsistencyCheck.h"
 
 namespace tessarine::test {
 namespace {
@@ -28,14 +26,6 @@ int UnreadableG(std::string_view call, std::string_view path) {
 
 class BackslashNames : public CatalogueFixture {
  protected:
-  void ScanAll() {
-    const ScanResult result = Scan(LoadFolderEntries(connection, port, m_settings, false).entries);
-    ASSERT_TRUE(result.status) << DescribeMessages();
-  }
-  CheckResult Check() {
-    const auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
-    return RunConsistencyCheck(connection, port, m_settings, false, entries, {});
-  }
   // Every row's keys, with its Caption.
   std::map<std::pair<std::string, std::string>, std::string> Stored() {
     std::map<std::pair<std::string, std::string>, std::string> stored;
@@ -43,17 +33,6 @@ class BackslashNames : public CatalogueFixture {
       stored[{values[col::Folder], values[col::FileName]}] = values[col::Caption];
     }
     return stored;
-  }
-  // A row as an earlier version stored it, marked by its Caption.
-  void InsertFormerRow(const std::string& folder, const std::string& file) {
-    ColumnValues row;
-    row[col::Folder] = folder;
-    row[col::FileName] = file;
-    row[col::ModifyTime] = "1";
-    row[col::Caption] = "former";
-    Open();
-    connection.Send(InsertImageRow(ValidName(m_settings.images), row));
-    connection.CloseConnection();
   }
 };
 TESSARINE_ON_EVERY_DATABASE(BackslashNames);
@@ -76,9 +55,11 @@ TEST_P(BackslashNames, BothNamesGetTheirRowsAndFormerRowsAreKeptThenReplaced) {
   WriteFile(m_root / "c\\d" / "y.txt", "y");
   WriteFile(m_root / "e\\f.txt", "e");
   WriteFile(m_root / "g\\h.txt", "g");
-  InsertFormerRow(root + "c/d/", "y.txt");
-  InsertFormerRow(root, "e/f.txt");
-  InsertFormerRow(root, "g/h.txt");
+  // Rows as an earlier version stored them, marked by their Caption.
+  for (const auto& [folder, file] : Keys{{root + "c/d/", "y.txt"}, {root, "e/f.txt"}, {root, "g/h.txt"}}) {
+    Insert(folder, file, {{col::Caption, "former"}});
+  }
+  connection.CloseConnection();
 
   // The check takes them for the rows of their files: no photo without a row, no row without a file.
   CheckResult check = Check();

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "catalogue/CatalogueStatements.h"
+#include "catalogue/ScanStatements.h"
 #include "core/ImageColumns.h"
 #include "support/DatabaseFixture.h"
 #include "support/ValidName.h"
 #include "workflows/folders/FolderList.h"
 #include "workflows/scan/ScanDriver.h"
+#include "workflows/verify/ConsistencyCheck.h"
 
 namespace tessarine::test {
 
@@ -40,10 +42,31 @@ class CatalogueFixture : public DatabaseFixture {
     return LoadFolderEntries(connection, port, m_settings, false).entries;
   }
 
-  // Scans every entry, all ticked.
-  ScanResult Scan(std::vector<FolderEntry> entries, const ScanHooks& hooks = {}) {
+  // Scans every entry, all ticked; without entries, every entry of the list.
+  ScanResult Scan(std::vector<FolderEntry> entries = {}, const ScanHooks& hooks = {}) {
+    if (entries.empty()) entries = LoadFolderEntries(connection, port, m_settings, false).entries;
     for (auto& e : entries) e.checked = true;
     return ScanFolders(connection, port, m_settings, false, m_tree / "Tessarine PRO.ini", entries, hooks);
+  }
+
+  void ScanAll() { ASSERT_TRUE(Scan().status) << DescribeMessages(); }
+
+  // The check of every entry of the list.
+  CheckResult Check(const CheckHooks& hooks = {}) {
+    const auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
+    return RunConsistencyCheck(connection, port, m_settings, false, entries, hooks);
+  }
+
+  // A row as a scan writes it, every column given, empty unless named; on the open connection.
+  void Insert(const std::string& folder, const std::string& file,
+              const std::map<std::size_t, std::string>& values = {}) {
+    ColumnValues row;
+    row[col::Folder] = folder;
+    row[col::FileName] = file;
+    row[col::ModifyTime] = "1";
+    for (const auto& [column, value] : values) row[column] = value;
+    if (!connection.IsOpen()) Open();
+    connection.Send(InsertImageRow(ValidName(m_settings.images), row));
   }
 
   std::string Text(const std::filesystem::path& p) { return FolderKey::FromPath(p.string()).Text(); }
@@ -63,10 +86,7 @@ class CatalogueFixture : public DatabaseFixture {
 
   // The first field of the first row a query gives, "" when none.
   std::string Scalar(const SqlStatement& query) {
-    Open();
-    auto rows = connection.ExecuteStatement(query);
-    const std::string value = rows && !rows->IsEof() ? rows->FieldValue(0).value_or("") : "";
-    rows.reset();
+    const std::string value = Open().FirstValue(query).value_or("");
     connection.CloseConnection();
     return value;
   }

@@ -83,7 +83,8 @@ TEST_P(ChangedRescan, GivesTheTableAFullRescanWouldGiveAfterRandomChanges) {
       const std::filesystem::path& file = files[static_cast<std::size_t>(pick(static_cast<int>(files.size())))];
       switch (pick(5)) {
         case 0:  // a new file (in a folder a rename may have taken away: then in a new one)
-          Write(file.parent_path() / ("new" + std::to_string(++version) + (pick(2) ? ".jpg" : ".txt")), version);
+          ++version;
+          Write(file.parent_path() / ("new" + std::to_string(version) + (pick(2) ? ".jpg" : ".txt")), version);
           break;
         case 1:
           std::filesystem::remove(file);

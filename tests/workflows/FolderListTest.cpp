@@ -4,9 +4,7 @@
 #include "workflows/folders/FolderList.h"
 
 #include "core/WindowTitle.h"
-#include "support/TempDir.h"
 #include "workflows/CatalogueFixture.h"
-#include "workflows/scan/ScanDriver.h"
 
 namespace tessarine::test {
 namespace {
@@ -55,15 +53,10 @@ TEST_P(FolderListOn, RemovingAsksThenDeletesTheFolderRowAndTheRowsOfItsTree) {
   AddAndLoad(m_root);
   const auto entries = AddAndLoad(sibling);
   ASSERT_EQ(entries.size(), 2u);
-  Open();
   // A folder whose name differs only in letter case: a server that compares without case must not
   // take its rows for the removed folder's.
   const std::filesystem::path otherCase = m_tree.path() / "IT'S PHOTOS" / "sub";
-  for (const auto& folder : {m_root / "sub", std::filesystem::path(sibling), otherCase}) {
-    connection.Send(SqlStatement("insert into " + m_settings.images +
-                                 " (Folder,FileName,ModifyTime) values(?,'a.jpg',1);")
-                        .Bind(Text(folder)));
-  }
+  for (const auto& folder : {m_root / "sub", std::filesystem::path(sibling), otherCase}) Insert(Text(folder), "a.jpg");
   connection.CloseConnection();
   const FolderEntry& root = entries[0].folder == FolderKey::FromPath(m_root.string()) ? entries[0] : entries[1];
 
@@ -80,13 +73,9 @@ TEST_P(FolderListOn, RemovingAsksThenDeletesTheFolderRowAndTheRowsOfItsTree) {
   EXPECT_EQ(Count(m_settings.folders), "1");
   // The subfolder's row went; the rows of the folders whose names only begin the same, or differ in
   // letter case, stayed.
-  Open();
   std::set<std::string> kept;
-  auto rows = connection.ExecuteStatement("select Folder from " + m_settings.images + ";");
-  for (; rows && !rows->IsEof(); rows->MoveNext()) kept.insert(rows->FieldValue(0).value_or(""));
-  rows.reset();
-  connection.CloseConnection();
-  EXPECT_EQ(kept, (std::set<std::string>{Text(sibling), Text(otherCase)}));
+  for (const auto& [key, row] : Rows("select * from " + m_settings.images)) kept.insert(key);
+  EXPECT_EQ(kept, (std::set<std::string>{Text(sibling) + "a.jpg", Text(otherCase) + "a.jpg"}));
 
   // An entry for one scan leaves the tables alone.
   FolderEntry forOneScan = root;
@@ -108,14 +97,9 @@ TEST_P(FolderListOn, ARowAnEarlierVersionWroteAsThePathsBytesIsRescannedAndRemov
   auto entries = LoadFolderEntries(connection, port, m_settings, false).entries;
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].status, "OK");
-  for (auto& e : entries) e.checked = true;
-  ASSERT_TRUE(ScanFolders(connection, port, m_settings, false, m_tree / "t.ini", entries, {}).status)
-      << DescribeMessages();
-  ASSERT_TRUE(ScanFolders(connection, port, m_settings, false, m_tree / "t.ini", entries, {}).status)
-      << DescribeMessages();
-  Open();
-  EXPECT_EQ(QueryValue("select Files from " + m_settings.folders + ";"), "1");
-  connection.CloseConnection();
+  ASSERT_TRUE(Scan(entries).status) << DescribeMessages();
+  ASSERT_TRUE(Scan(entries).status) << DescribeMessages();
+  EXPECT_EQ(Scalar("select Files from " + m_settings.folders + ";"), "1");
   EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &entries[0], false), RemoveFolderOutcome::Removed);
   EXPECT_EQ(Count(m_settings.folders), "0");
   EXPECT_EQ(Count(m_settings.images), "0");

@@ -119,35 +119,26 @@ TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken)
   EXPECT_EQ(thumbnails(), std::vector<std::string>{"a.jpg"});
 }
 
-// The scan's reader takes the reading choices of the settings.
-// The thumbnails' folder is the program's own: anything else at its name is left as it is, and the
-// file still gets its row.
+// The thumbnails' folder is the program's own: anything else at its name (a link to a folder, a
+// link to nothing, a file) is left as it is, and the file still gets its row.
 TEST_F(ReadAheadTest, AThumbnailsFolderThatIsNoFolderIsRefusedAndNothingIsWrittenThere) {
-  enum class There { LinkToFolder, LinkToNothing, File };
-  const struct {
-    There there;
-    std::string says;
-  } cases[] = {
-      {There::LinkToFolder, " is a link: no thumbnails written there"},
-      {There::LinkToNothing, " is a link: no thumbnails written there"},
-      {There::File, " is not a folder: no thumbnails written there"},
-  };
   const std::filesystem::path thumbs = m_dir / "_thumbs_";
   const std::filesystem::path victim = m_dir / "victim";
-  for (const auto& c : cases) {
+  for (int there = 0; there < 3; ++there) {
     std::filesystem::remove_all(thumbs);
     std::filesystem::remove_all(victim);
     std::filesystem::create_directory(victim);
     WriteFile(victim / "f0.jpg", "precious");
-    if (c.there == There::LinkToFolder) std::filesystem::create_directory_symlink(victim, thumbs);
-    if (c.there == There::LinkToNothing) std::filesystem::create_directory_symlink(m_dir / "nowhere", thumbs);
-    if (c.there == There::File) WriteFile(thumbs, "not a folder");
+    if (there == 0) std::filesystem::create_directory_symlink(victim, thumbs);
+    if (there == 1) std::filesystem::create_directory_symlink(m_dir / "nowhere", thumbs);
+    if (there == 2) WriteFile(thumbs, "not a folder");
+    const std::string what =
+        thumbs.string() + (there < 2 ? " is a link" : " is not a folder") + ": no thumbnails written there";
     for (const bool reCreate : {false, true}) {
       m_settings.reCreateThumbnails = reCreate;
       ReadAhead reader(m_settings, {}, 1);
       reader.Queue(m_folder, {m_names[0]});
       const FileRow row = reader.Take(m_folder, m_names[0]);
-      const std::string what = thumbs.string() + c.says;
       EXPECT_EQ(row.columns[col::Width], "40") << what;
       EXPECT_NE(std::find(row.problems.begin(), row.problems.end(), what), row.problems.end()) << what;
       EXPECT_EQ(std::distance(std::filesystem::directory_iterator(victim), {}), 1) << what;
@@ -157,6 +148,7 @@ TEST_F(ReadAheadTest, AThumbnailsFolderThatIsNoFolderIsRefusedAndNothingIsWritte
   }
 }
 
+// The scan's reader takes the reading choices of the settings.
 TEST_F(ReadAheadTest, TheReaderFollowsTheSettingsOnKeepingIimValues) {
   WriteFile(m_dir / "both.jpg", Jpeg(App13(Resource(0x0404, Iim(120, "iim caption"))) +
                                      App1Xmp(Packet("<rdf:Description rdf:about=\"\" "

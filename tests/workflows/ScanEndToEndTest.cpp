@@ -5,22 +5,16 @@
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <map>
 #include <set>
 
-#include "catalogue/CatalogueStatements.h"
-#include "catalogue/ScanStatements.h"
 #include "metadata/FileRowReader.h"
 #include "metadata/ImageBytes.h"
 #include "metadata/XmpParser.h"
 #include "support/FaultyDecoder.h"
-#include "support/TestDatabase.h"
 #include "workflows/CatalogueFixture.h"
-#include "workflows/scan/FolderCataloguer.h"
 #include "workflows/verify/ConsistencyCheck.h"
 
 namespace tessarine {
@@ -58,21 +52,13 @@ class ScanEndToEnd : public CatalogueFixture {
 TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   const auto sub = m_root / "sub";
   std::filesystem::create_directories(sub);
-  std::filesystem::create_directories(m_root / ".dotfolder");
-  std::filesystem::create_directories(m_root / "_thumbs_old");
   ASSERT_TRUE(SaveJpegWithSegments(m_root / "O'Brien.jpg", 400, 300,
                                    App13(Resource(0x0404, Iim(5, "IIM") + Iim(118, "a\nb"))) + App1Xmp(kPacket)));
   ASSERT_TRUE(SaveImage(sub / "scan.tif", FIF_TIFF, 100, 50));
   WriteFile(m_root / "notes.txt", "just text");
   WriteFile(m_root / "fake.jpg", "not a jpeg");
-  WriteFile(m_root / ".hidden.jpg", "hidden");
-  WriteFile(m_root / ".dotfolder" / "x.jpg", "x");
-  WriteFile(m_root / "_thumbs_old" / "y.jpg", "y");
   WriteFile(m_root / "back\\slash.txt", "name with a backslash");
   WriteFile(m_root / "caf\xE9.txt", "a name that is not UTF-8");
-  std::filesystem::create_directory_symlink("..", sub / "loop");  // never followed
-  std::filesystem::create_symlink(m_root / "notes.txt", sub / "link.txt");
-  ASSERT_EQ(::mkfifo((m_root / "pipe").c_str(), 0600), 0);  // never opened
 
   ScanResult result = Scan(AddAndLoad(m_root));
   EXPECT_TRUE(result.status) << DescribeMessages();
@@ -81,40 +67,33 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   const std::string rootText = Text(m_root);
   const std::string subText = Text(sub);
   const auto rows = Rows();
-  const std::set<std::string> expectedKeys = {rootText + "O'Brien.jpg", rootText + "notes.txt",
-                                              rootText + "fake.jpg",    rootText + "back\\slash.txt",
-                                              rootText + "caf\xC3\xA9.txt", subText + "scan.tif",
-                                              subText + "link.txt"};
   std::set<std::string> keys;
   for (const auto& [key, values] : rows) keys.insert(key);
-  EXPECT_EQ(keys, expectedKeys);
+  EXPECT_EQ(keys, (std::set<std::string>{rootText + "O'Brien.jpg", rootText + "notes.txt", rootText + "fake.jpg",
+                                         rootText + "back\\slash.txt", rootText + "caf\xC3\xA9.txt",
+                                         subText + "scan.tif"}));
 
-  // Every column of the JPEG's row is what reading the file gives (the stamp apart).
+  // Every column of these rows is what reading the file gives (the stamp apart).
   const XmpParser parser{CustomXmpDefinition{}};
-  const FileRow file = ReadFileRow(m_root / "O'Brien.jpg", MetadataReadContext{false, &parser, {}}, true);
-  const auto& stored = rows.at(rootText + "O'Brien.jpg");
-  ASSERT_EQ(stored.size(), kImageColumnCount);
-  for (std::size_t c = 0; c < kImageColumnCount; ++c) {
-    if (c == col::ModifyTime) continue;
-    std::string expected = file.columns[c];
-    // Values are stored exactly; only the keys keep their old form, "\\" as "/".
-    if (c == col::Folder || c == col::FileName) std::replace(expected.begin(), expected.end(), '\\', '/');
-    std::string value = stored[c];
-    // A char(19) column comes back padded with spaces on some servers.
-    if (ImageColumns()[c].kind == ColumnKind::Checked) value.erase(value.find_last_not_of(' ') + 1);
-    EXPECT_EQ(value, expected) << ImageColumns()[c].name;
+  for (const auto& path : {m_root / "O'Brien.jpg", m_root / "notes.txt", m_root / "fake.jpg", sub / "scan.tif"}) {
+    const FileRow file = ReadFileRow(path, MetadataReadContext{false, &parser, {}}, true);
+    const auto& stored = rows.at(Text(path.parent_path()) + path.filename().string());
+    ASSERT_EQ(stored.size(), kImageColumnCount);
+    for (std::size_t c = 0; c < kImageColumnCount; ++c) {
+      // A char(19) column comes back padded with spaces on some servers.
+      std::string value = stored[c];
+      if (ImageColumns()[c].kind == ColumnKind::Checked) value.erase(value.find_last_not_of(' ') + 1);
+      if (c != col::ModifyTime) {
+        EXPECT_EQ(value, file.columns[c]) << path << " " << ImageColumns()[c].name;
+      }
+    }
   }
+  // Values are stored exactly, a 4-byte character included.
+  const auto& stored = rows.at(rootText + "O'Brien.jpg");
   EXPECT_EQ(stored[col::ObjectName], "Titre \xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80");
   EXPECT_EQ(stored[col::Keywords], "it's; back\\slash");
   EXPECT_EQ(stored[col::Contact], "a\r\nb");  // no XMP source: the IIM value stays
-  EXPECT_EQ(stored[col::Width], "400");
   EXPECT_EQ(stored[col::ModifyTime].size(), 17u);
-
-  EXPECT_EQ(rows.at(subText + "scan.tif")[col::Height], "50");
-  EXPECT_EQ(rows.at(rootText + "notes.txt")[col::SupportIPTC], "0");
-  EXPECT_EQ(rows.at(rootText + "notes.txt")[col::Width], "-");
-  EXPECT_EQ(rows.at(rootText + "fake.jpg")[col::SupportIPTC], "2");
-  EXPECT_EQ(rows.at(rootText + "fake.jpg")[col::Width], "-");
 
   // Thumbnails: the longest side 160, a small image kept at its size, named by the rules.
   EXPECT_EQ(ImageSize(m_root / "_thumbs_" / "O'Brien.jpg"), (std::pair<unsigned, unsigned>{160, 120}));
@@ -123,7 +102,7 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   EXPECT_FALSE(port.previews.empty());
 
   // The folders table holds the count and the time of the scan.
-  EXPECT_EQ(FolderField(rootText), "7");
+  EXPECT_EQ(FolderField(rootText), "6");
   EXPECT_EQ(FolderField(rootText, "LastScan").size(), 19u);
 }
 
@@ -133,24 +112,21 @@ TEST_P(ScanEndToEnd, ARescanReplacesTheRowsAndKeepsExistingThumbnails) {
   Scan(entries);
   const auto thumbnail = m_root / "_thumbs_" / "a.jpg";
   ASSERT_TRUE(std::filesystem::exists(thumbnail));
-  const auto firstThumbnailTime = std::filesystem::last_write_time(thumbnail);
+  const auto made = std::filesystem::last_write_time(thumbnail);
   const auto first = Rows();
-
-  ::usleep(20'000);
-  Scan(entries);
-  const auto second = Rows();
-  ASSERT_EQ(second.size(), 1u);
-  EXPECT_NE(first.begin()->second[col::ModifyTime], second.begin()->second[col::ModifyTime]);
-  EXPECT_EQ(std::filesystem::last_write_time(thumbnail), firstThumbnailTime);
-
-  m_settings.reCreateThumbnails = true;
-  ::usleep(20'000);
-  Scan(entries);
-  EXPECT_NE(std::filesystem::last_write_time(thumbnail), firstThumbnailTime);
+  for (const bool reCreate : {false, true}) {
+    m_settings.reCreateThumbnails = reCreate;
+    ::usleep(20'000);
+    Scan(entries);
+    const auto again = Rows();
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_NE(again.begin()->second[col::ModifyTime], first.begin()->second[col::ModifyTime]);
+    EXPECT_EQ(std::filesystem::last_write_time(thumbnail) == made, !reCreate);
+  }
 }
 
-// A file on which the image library crashes costs its own width and height only: the other files
-// of its folder, read by the same workers, keep theirs and their thumbnails.
+// A file on whose thumbnail the image library crashes costs its own width and height only: the
+// other files of its folder, read by the same workers, keep theirs.
 TEST_P(ScanEndToEnd, AFileThatCrashesTheDecoderCostsOnlyItsOwnSize) {
   for (const char* name : {"a.jpg", "crash.jpg", "c.jpg", "d.jpg", "e.jpg"}) {
     ASSERT_TRUE(SaveImage(m_root / name, FIF_JPEG, 200, 100));
@@ -158,14 +134,12 @@ TEST_P(ScanEndToEnd, AFileThatCrashesTheDecoderCostsOnlyItsOwnSize) {
   ::setenv("TESSARINE_DECODER", FaultyDecoderProgram().c_str(), 1);
   const ScanResult result = Scan(AddAndLoad(m_root));
   ::unsetenv("TESSARINE_DECODER");
-  EXPECT_TRUE(result.status);
   EXPECT_EQ(result.files, 5);
   const auto rows = Rows();
   ASSERT_EQ(rows.size(), 5u);
   for (const auto& [key, row] : rows) {
     const bool crashed = row[col::FileName] == "crash.jpg";
-    EXPECT_EQ(row[col::Width], crashed ? "0" : "200") << key;
-    EXPECT_EQ(row[col::Height], crashed ? "0" : "100") << key;
+    EXPECT_EQ(row[col::Width] + "x" + row[col::Height], crashed ? "0x0" : "200x100") << key;
   }
   EXPECT_TRUE(std::any_of(port.logLines.begin(), port.logLines.end(), [](const std::string& line) {
     return line.find("crash.jpg: the image decoder died of signal 6") != std::string::npos;
@@ -207,14 +181,7 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
   WriteFile(other / "b.txt", "b");
   WriteFile(other / "c.txt", "c");
   const std::string kept[] = {Text(m_root / "myXpics"), "/backup" + Text(pics)};
-  Open();
-  for (const std::string& folder : kept) {
-    ColumnValues columns;
-    columns[col::Folder] = folder;
-    columns[col::FileName] = "keep.txt";
-    columns[col::ModifyTime] = "1";
-    connection.Send(InsertImageRow(ValidName(m_settings.images), columns));
-  }
+  for (const std::string& folder : kept) Insert(folder, "keep.txt");
   connection.CloseConnection();
   AddAndLoad(pics);
   const auto entries = AddAndLoad(other);
@@ -227,7 +194,9 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
   EXPECT_EQ(FolderField(Text(other)), "2");
 }
 
-TEST_P(ScanEndToEnd, StopInTheSecondOfThreeFoldersFinishesThatFolderOnly) {
+// A scan stopped in the second of three folders finishes that folder only; a rescan stopped in a
+// folder deletes none of its rows and keeps its entry's count and time.
+TEST_P(ScanEndToEnd, AStoppedScanFinishesTheFileInProgressOnly) {
   std::vector<std::filesystem::path> folders;
   for (const char* name : {"one", "two", "three"}) {
     folders.push_back(m_root / name);
@@ -244,7 +213,6 @@ TEST_P(ScanEndToEnd, StopInTheSecondOfThreeFoldersFinishesThatFolderOnly) {
   hooks.progress = [&](const ScanProgress& progress) { stop = stop || progress.folder == Text(folders[1]); };
   const ScanResult result = Scan(entries, hooks);
   EXPECT_TRUE(result.stopped);
-
   // The file in progress was written, then nothing else; an unfinished entry keeps the count it had
   // (none here).
   const std::pair<std::size_t, const char*> expected[] = {{3, "3"}, {1, ""}, {0, ""}};
@@ -254,6 +222,18 @@ TEST_P(ScanEndToEnd, StopInTheSecondOfThreeFoldersFinishesThatFolderOnly) {
   }
   ASSERT_EQ(result.entries.size(), 2u);
   EXPECT_EQ(result.entries[1].status, "Stopped");
+
+  ::sleep(1);  // a new scan time would differ from the first one
+  const std::string lastScan = FolderField(Text(folders[0]), "LastScan");
+  std::filesystem::remove(folders[0] / "f2.txt");
+  stop = false;
+  hooks.progress = [&](const ScanProgress&) { stop = true; };
+  const ScanResult rescan = Scan(entries, hooks);
+  EXPECT_TRUE(rescan.status && rescan.stopped);
+  EXPECT_EQ(rescan.entries.at(0).status, "Stopped");
+  EXPECT_EQ(Rows(Text(folders[0])).size(), 3u);
+  EXPECT_EQ(FolderField(Text(folders[0])), "3");
+  EXPECT_EQ(FolderField(Text(folders[0]), "LastScan"), lastScan);
 }
 
 TESSARINE_ON_EVERY_DATABASE(ScanEndToEnd);

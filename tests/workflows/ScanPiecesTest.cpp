@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/TempDir.h"
 #include "workflows/scan/FileCount.h"
@@ -49,18 +50,22 @@ TEST(ScanProgress, TellsTheRateAndTheTimeLeftOnceTheTotalIsKnown) {
   EXPECT_EQ(text(0, 10, 5), "0 of 10 files");               // nothing done yet: no rate
 }
 
-// The quick count finds the files the scan visits: visible files, not hidden ones, not those of
-// "_thumbs_" folders or hidden folders, in every subfolder.
-TEST(ScanProgress, TheQuickCountFindsTheFilesTheScanWillRead) {
+// The quick count finds the files of the walk the scan and the check take: visible files in every
+// subfolder, not hidden ones, not those of "_thumbs_" folders (the name's case counts) or hidden
+// folders; a link to a file is a file, a link to a folder is not followed, a FIFO is no file.
+TEST(ScanProgress, TheQuickCountFindsTheFilesTheWalkVisits) {
   test::TempDir dir;
   for (const char* file : {"a.jpg", "b.txt", ".hidden", "sub/c.jpg", "sub/deeper/d.tif", "_thumbs_/a.jpg",
-                           ".git/e.jpg", "other/f.jpg"}) {
+                           "_thumbs_old/a.jpg", "_Thumbs_/a.jpg", ".git/e.jpg", "other/f.jpg"}) {
     std::filesystem::create_directories((dir / file).parent_path());
     test::WriteFile(dir / file, "x");
   }
+  std::filesystem::create_symlink(dir / "a.jpg", dir / "sub" / "link.jpg");
+  std::filesystem::create_directory_symlink("..", dir / "sub" / "loop");
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
   const FolderKey top = FolderKey::FromPath(dir.path().string());
-  EXPECT_EQ(CountFilesToScan({top}, {}, {}), 5);
-  EXPECT_EQ(CountFilesToScan({top, FolderKey::FromPath((dir / "sub").string())}, {}, {}), 7);
+  EXPECT_EQ(CountFilesToScan({top}, {}, {}), 7);
+  EXPECT_EQ(CountFilesToScan({top, FolderKey::FromPath((dir / "sub").string())}, {}, {}), 10);
   EXPECT_EQ(CountFilesToScan({top}, [] { return true; }, {}), 0);
 }
 

@@ -82,9 +82,7 @@ TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
     EXPECT_EQ(said("the folder's changes were rolled back; its rows are as before"), givesUp ? 1 : 0);
     EXPECT_EQ(result.files, givesUp ? 0 : 2);
     EXPECT_EQ(result.failedRows, givesUp ? 2 : 0);
-    Open();
-    EXPECT_EQ(QueryValue("select count(*) from " + m_settings.images + ";"), givesUp ? "0" : "2");
-    connection.CloseConnection();
+    EXPECT_EQ(Count(m_settings.images), givesUp ? "0" : "2");
   }
 }
 

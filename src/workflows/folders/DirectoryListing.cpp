@@ -54,7 +54,10 @@ std::optional<DirectoryEntry> DirectoryListing::Next() {
     return std::nullopt;
   }
   std::string name = entry->d_name;
-  const EntryKind kind = KindOf(m_folder / name, entry->d_type);
+  unsigned char type = entry->d_type;
+  // Some file systems do not tell an entry's type; the hook's "no entry type" lists as they do.
+  if (InjectedFileSystemFault("no entry type", m_folder.native()) != 0) type = DT_UNKNOWN;
+  const EntryKind kind = KindOf(m_folder / name, type);
   return DirectoryEntry{std::move(name), kind};
 }
 
