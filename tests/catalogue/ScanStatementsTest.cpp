@@ -19,6 +19,19 @@ TEST(ScanStatements, FolderPatternsTakeWildcardsLiterallyAndKeysKeepTheirBacksla
   EXPECT_EQ(FormerKeyText("/a\\b/O'Brien\\.jpg"), "/a/b/O'Brien/.jpg");
 }
 
+// A key column is varchar(255): counted in characters, in bytes, or not at all by the server.
+TEST(ScanStatements, AKeyFitsItsColumnAsTheServerCountsIt) {
+  std::string accented;
+  for (int i = 0; i < 255; ++i) accented += "\xC3\xA9";  // 255 characters, 510 bytes
+  const std::string tooLong(256, 'a');
+  EXPECT_TRUE(KeyFits(SqlDialectFor(DbmsKind::MySqlPostgreSqlEtc), accented));
+  EXPECT_FALSE(KeyFits(SqlDialectFor(DbmsKind::MySqlPostgreSqlEtc), accented + "e"));
+  EXPECT_FALSE(KeyFits(SqlDialectFor(DbmsKind::SqlServer), accented));
+  EXPECT_TRUE(KeyFits(SqlDialectFor(DbmsKind::Oracle), std::string(255, 'a')));
+  EXPECT_FALSE(KeyFits(SqlDialectFor(DbmsKind::Oracle), tooLong));
+  EXPECT_TRUE(KeyFits(SqlDialectFor(DbmsKind::Sqlite), tooLong + accented));
+}
+
 TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
   ColumnValues columns;
   columns[col::Folder] = "/It's/";

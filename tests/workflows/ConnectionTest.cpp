@@ -46,8 +46,9 @@ class ConnectionOn : public DatabaseFixture {
   ConnectionBoxes UserBoxes() const {
     return {"  " + Db().userDsn.dsn + " ", false, Db().userDsn.login, Db().userDsn.password};
   }
-  Expected<CreateTableOutcome> Create(CatalogueTable table) {
+  Expected<CreateTableOutcome> Create(CatalogueTable table, std::optional<DbmsKind> kind = std::nullopt) {
     settings = SettingsOfDb();
+    if (kind) settings.dbms = *kind;
     return CreateCatalogueTable(connection, port, settings, boxes, {table, false, ini(), [this] { ++reloads; }});
   }
   std::filesystem::path ini() const { return m_folder / "Tessarine PRO.ini"; }
@@ -151,6 +152,11 @@ TEST_P(ConnectionOn, CreatesTheTablesAndReportsACreateError) {
   }
   EXPECT_EQ(reloads, 0);
   EXPECT_EQ(ReadSetting(ini(), "Database", "Folders"), boxes.folders);
+  // Settings that name another kind of server: refused before anything is dropped.
+  const DbmsKind other = Db().kind == DbmsKind::Sqlite ? DbmsKind::Oracle : DbmsKind::Sqlite;
+  EXPECT_TRUE(Create(CatalogueTable::Folders, other).Is(ErrorKind::WrongKind));
+  EXPECT_EQ(Open().FirstValue("select count(*) from " + boxes.folders + ";"), "1");
+  connection.CloseConnection();
 
   port = RecordingUserPort();
   EXPECT_EQ(Create(CatalogueTable::Images), CreateTableOutcome::Created);

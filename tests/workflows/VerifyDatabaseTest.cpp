@@ -210,6 +210,21 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   EXPECT_TRUE(empty.linesWithoutFiles.empty());
 }
 
+// A photo whose path is longer than the server's key columns can never have a row there: listed
+// apart, never as a file to delete.
+TEST_P(VerifyOnDatabase, APhotoTheServerCannotHoldIsNeverOfferedForDeletion) {
+  const auto deep = m_root / std::string(150, 'd') / std::string(150, 'e');
+  std::filesystem::create_directories(deep);
+  WriteFile(deep / "a.jpg", "a");
+  AddAndLoad(m_root);
+  (void)Scan();  // its row refused on the servers
+  const CheckResult result = Check();
+  ASSERT_TRUE(result.status) << DescribeMessages();
+  const bool limited = Db().kind != DbmsKind::Sqlite;
+  EXPECT_EQ(result.notCatalogued.size(), limited ? 1U : 0U);
+  EXPECT_TRUE(result.filesWithoutLines.empty());
+}
+
 TEST_P(VerifyOnDatabase, DeletionsLookAgainAtTheMomentTheyActAndFilesGoToTheTrash) {
   WriteFile(m_root / "kept.txt", "kept");
   WriteFile(m_root / "back.txt", "back");
