@@ -173,6 +173,13 @@ TEST_F(Commands, ChangedRescansReadOnlyWhatChanged) {
   EXPECT_EQ(Query(title), "One");
   EXPECT_EQ(Run("scan").status, 0);
   EXPECT_EQ(Query(title), "Two");
+  // An image whose sidecar alone changed is read again, and the sidecar is no row of its own.
+  WriteFile(photos / "d.jpg", Jpeg(""));
+  EXPECT_EQ(Run("scan").status, 0);
+  WriteFile(photos / "d.xmp", TitlePacket());
+  EXPECT_EQ(Run("scan --changed").status, 0);
+  EXPECT_EQ(Query("select ObjectName from Images where FileName = 'd.jpg';"), "XMP title");
+  EXPECT_EQ(RowsUnder(photos), "5");
 }
 
 // A broken packet's line is quoted in the message: its control bytes come out as \xNN, never raw.

@@ -295,6 +295,8 @@ class WindowCatalogueTest : public QObject {
     QCOMPARE(picture.size(), QSize(128, 96));
     QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(64, 48));
     QVERIFY(f.Model().index(1, f.Column("File")).data(Qt::DecorationRole).isNull());  // no thumbnail
+    // A date stored the IIM way is shown as the XMP way is stored, one form for both.
+    QCOMPARE(f.Model().index(0, f.Column("Date")).data().toString(), QStringLiteral("2026-05-01"));
 
     // For a spreadsheet: a byte order mark, every match, not only the rows read; what each field
     // becomes is CsvExport's. A place that cannot be written is said.
