@@ -68,6 +68,7 @@ void CatalogueConnection::OpenConnection(const DataSource& source) {
   }
   m_dbmsName = connection->DbmsName();
   m_connection = std::move(connection);
+  m_source = source;
 }
 
 std::unique_ptr<ResultSet> CatalogueConnection::ExecuteStatement(const SqlStatement& sql, CursorChoice cursor) {
@@ -153,10 +154,18 @@ bool CatalogueConnection::IsAlive() const { return m_connection && m_connection-
 
 void CatalogueConnection::KeepResult(std::unique_ptr<ResultSet> result) { m_result = std::move(result); }
 
-std::optional<std::string> CatalogueConnection::TakeCatalogueLock(const std::string& imagesTable) {
+std::optional<std::string> CatalogueConnection::TakeCatalogueLock(const LockRequest& request) {
   if (m_lock) return std::nullopt;
-  return CatalogueLock::Take(*this, imagesTable, m_lock);
+  RequireOpen();
+  m_lockTakeovers.clear();
+  return CatalogueLock::Take(*this, m_source, request, m_lock, m_lockTakeovers);
 }
+
+std::optional<std::string> CatalogueConnection::TakeCatalogueLock(const std::string& imagesTable) {
+  return TakeCatalogueLock(LockRequest{imagesTable, {}, kDefaultStaleLockSeconds});
+}
+
+bool CatalogueConnection::LockLost() const { return m_lock && m_lock->Lost(); }
 
 void CatalogueConnection::CloseConnection() noexcept {
   m_result.reset();

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/CatalogueLock.h"
 #include "catalogue/ConnectString.h"
 #include "catalogue/ResultSet.h"
 #include "catalogue/StatementSink.h"
@@ -18,7 +19,6 @@
 
 namespace tessarine {
 
-class CatalogueLock;
 class OdbcConnection;
 class OdbcStatement;
 
@@ -60,9 +60,15 @@ class CatalogueConnection final : public StatementSink {
   // False once the driver says the connection is gone (or when it is not open).
   bool IsAlive() const;
 
-  // Takes the lock that lets one scan or check at a time change the images table's catalogue;
-  // kept until the connection closes. Returns who holds it when someone else does. Throws.
+  // Takes the lock that lets one scan or check at a time change the request's folders of the
+  // images table's catalogue; kept until the connection closes. Returns who holds it when someone
+  // else does. Locks of silent holders taken over on the way are in LockTakeovers. Throws.
+  std::optional<std::string> TakeCatalogueLock(const LockRequest& request);
+  // The whole catalogue.
   std::optional<std::string> TakeCatalogueLock(const std::string& imagesTable);
+  const std::vector<std::string>& LockTakeovers() const { return m_lockTakeovers; }
+  // True once the lock this connection holds was taken over by another operation.
+  bool LockLost() const;
 
   // The shared result set that callers read rows from; replaced by KeepResult, released on close.
   void KeepResult(std::unique_ptr<ResultSet> result);
@@ -90,7 +96,9 @@ class CatalogueConnection final : public StatementSink {
   unsigned long m_queryTimeoutSeconds;
   std::optional<DatabaseError> m_noAnswer;  // why the connection was dropped, until the next open
   std::shared_ptr<OdbcConnection> m_connection;
+  DataSource m_source;  // the open connection's, for the lock's own connection
   std::unique_ptr<CatalogueLock> m_lock;
+  std::vector<std::string> m_lockTakeovers;
   std::unique_ptr<ResultSet> m_result;
   std::vector<std::unique_ptr<OdbcStatement>> m_prepared;  // the latest last
   std::string m_statementText;

@@ -5,45 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
-#include <string_view>
 
 #include "catalogue/CatalogueConnection.h"
+#include "catalogue/FolderLockTable.h"
 #include "catalogue/ScanStatements.h"
 
 namespace tessarine {
 namespace {
-
-// FNV-1a: the same 63-bit key for the same catalogue in every process and every version.
-std::int64_t LockKey(std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ULL;
-  for (unsigned char c : text) {
-    hash ^= c;
-    hash *= 1099511628211ULL;
-  }
-  return static_cast<std::int64_t>(hash >> 1);
-}
-
-std::string FirstValue(CatalogueConnection& connection, const SqlStatement& query) {
-  return connection.FirstValue(query).value_or("");
-}
-
-// A lock that lives as long as the server session, given back by a statement of its own.
-class SessionLock final : public CatalogueLock {
- public:
-  explicit SessionLock(SqlStatement release) : m_release(std::move(release)) {}
-  void Release(CatalogueConnection& connection) noexcept override {
-    try {
-      connection.FirstValue(m_release);
-    } catch (...) {
-      // The session's end gives it back.
-    }
-  }
-
- private:
-  SqlStatement m_release;
-};
 
 // An exclusive lock on "<database>.tessarine-lock", released when the file is closed (or the
 // process ends); the file holds what its holder said about itself.
@@ -57,39 +26,6 @@ class FileLock final : public CatalogueLock {
  private:
   int m_fd;
 };
-
-std::optional<std::string> TakePostgreSqlLock(CatalogueConnection& connection, std::int64_t key) {
-  // The holder names itself in its session's application name, which every session can read.
-  FirstValue(connection, SqlStatement("select set_config('application_name', ?, false);")
-                             .Bind("Tessarine PRO: " + LockHolderText()));
-  if (FirstValue(connection, SqlStatement("select case when pg_try_advisory_lock(?) then 1 else 0 end;")
-                                 .BindInteger(std::to_string(key))) == "1") {
-    return std::nullopt;
-  }
-  const std::string holder = FirstValue(
-      connection,
-      SqlStatement("select a.application_name from pg_locks l join pg_stat_activity a on a.pid = l.pid "
-                   "where l.locktype = 'advisory' and l.granted and l.objsubid = 1 "
-                   "and l.classid::bigint = ? and l.objid::bigint = ?;")
-          .BindInteger(std::to_string(static_cast<std::uint64_t>(key) >> 32))
-          .BindInteger(std::to_string(static_cast<std::uint64_t>(key) & 0xFFFFFFFFULL)));
-  return holder.empty() ? "another session" : holder;
-}
-
-std::optional<std::string> TakeMySqlLock(CatalogueConnection& connection, const std::string& imagesTable,
-                                         std::string& name) {
-  // The server's locks are shared by all its databases: the name says which catalogue.
-  const std::string database = FirstValue(connection, SqlStatement("select database();"));
-  name = "tessarine-" + std::to_string(LockKey(database + "." + imagesTable));
-  if (FirstValue(connection, SqlStatement("select get_lock(?, 0);").Bind(name)) == "1") return std::nullopt;
-  // The server tells only the holder's connection and where it connects from.
-  auto rows = connection.ExecuteStatement(
-      SqlStatement("select p.id, p.host from information_schema.processlist p where p.id = is_used_lock(?);")
-          .Bind(name),
-      CursorChoice::ForwardOnly);
-  if (!rows || rows->IsEof()) return std::string("another session");
-  return "connection " + rows->FieldValue(0).value_or("?") + " from " + rows->FieldValue(1).value_or("?");
-}
 
 std::optional<std::string> TakeSqliteLock(CatalogueConnection& connection, std::unique_ptr<CatalogueLock>& held) {
   std::string database;
@@ -124,27 +60,19 @@ std::optional<std::string> TakeSqliteLock(CatalogueConnection& connection, std::
 }  // namespace
 
 std::string LockHolderText() {
-  char host[256] = {};
+  char host[65] = {};
   ::gethostname(host, sizeof host - 1);
   return "host " + std::string(host) + ", process " + std::to_string(::getpid()) + ", since " + LastScanStamp();
 }
 
-std::optional<std::string> CatalogueLock::Take(CatalogueConnection& connection, const std::string& imagesTable,
-                                               std::unique_ptr<CatalogueLock>& held) {
+std::optional<std::string> CatalogueLock::Take(CatalogueConnection& connection, const DataSource& source,
+                                               const LockRequest& request, std::unique_ptr<CatalogueLock>& held,
+                                               std::vector<std::string>& takenOver) {
   const std::string& server = connection.DbmsName();
-  if (server == "PostgreSQL") {
-    // Advisory locks belong to the database the session is in.
-    const std::int64_t key = LockKey("Tessarine PRO catalogue " + imagesTable);
-    if (auto holder = TakePostgreSqlLock(connection, key)) return holder;
-    held = std::make_unique<SessionLock>(
-        SqlStatement("select pg_advisory_unlock(?);").BindInteger(std::to_string(key)));
-  } else if (server == "MySQL" || server == "MariaDB") {
-    std::string name;
-    if (auto holder = TakeMySqlLock(connection, imagesTable, name)) return holder;
-    held = std::make_unique<SessionLock>(SqlStatement("select release_lock(?);").Bind(name));
-  } else if (server.find("SQLite") != std::string::npos) {
-    return TakeSqliteLock(connection, held);
+  if (server == "PostgreSQL" || server == "MySQL" || server == "MariaDB") {
+    return TakeFolderLocks(connection, source, request, held, takenOver);
   }
+  if (server.find("SQLite") != std::string::npos) return TakeSqliteLock(connection, held);
   return std::nullopt;
 }
 

@@ -53,6 +53,12 @@ std::optional<WindowPlace> ReadWindowPlace(Read read) {
   return WindowPlace{*left, *top, *width, *height, read(kWindow, "Maximized") == "1"};
 }
 
+// A stored number of seconds from 1 to a day; anything else (none, text, out of range) is the default.
+int StaleLockSecondsOf(const std::string& stored) {
+  const auto seconds = SmallNumber(stored);
+  return seconds && *seconds >= 1 && *seconds <= 86400 ? *seconds : kDefaultStaleLockSeconds;
+}
+
 }  // namespace
 
 std::string TrimSpaces(std::string_view text) {
@@ -78,6 +84,7 @@ Settings LoadSettings(const std::filesystem::path& file) {
   s.dbms = DbmsFromText(value(kDatabase, "DBMS"));
   s.folders = orDefault(value(kDatabase, "Folders"), "Folders");
   s.images = orDefault(value(kDatabase, "Images"), "Images");
+  s.staleLockSeconds = StaleLockSecondsOf(value(kDatabase, "StaleLockSeconds"));
 
   s.createThumbnails = value(kConfiguration, "CreateThumbnails") == "1";
   s.reCreateThumbnails = value(kConfiguration, "ReCreateThumbnails") == "1";

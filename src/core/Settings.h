@@ -23,6 +23,8 @@ struct WindowPlace {
   bool maximized = false;
 };
 
+inline constexpr int kDefaultStaleLockSeconds = 120;
+
 struct Settings {
   // [Connection]
   std::string dsn;
@@ -37,6 +39,9 @@ struct Settings {
   // The table names as typed or stored; a statement takes one only through TableName::Of.
   std::string folders = "Folders";
   std::string images = "Images";
+  // A scan's or check's lock on its folders whose holder has not answered for this long (it
+  // crashed, its machine went away) is taken over by the next one.
+  int staleLockSeconds = kDefaultStaleLockSeconds;
   // [Configuration]
   bool createThumbnails = false;
   bool reCreateThumbnails = false;

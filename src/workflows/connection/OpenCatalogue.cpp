@@ -42,16 +42,25 @@ Status Refuse(CatalogueConnection& connection, UserPort& port, ErrorKind kind, c
   return Error(kind, text);
 }
 
-Status TakeCatalogueLock(CatalogueConnection& connection, UserPort& port, const Settings& settings) {
+Status TakeCatalogueLock(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+                         const std::vector<FolderKey>& folders) {
+  LockRequest request{settings.images, {}, settings.staleLockSeconds};
+  for (const FolderKey& folder : folders) request.folders.push_back(folder.Text());
   std::optional<std::string> holder;
   try {
-    holder = connection.TakeCatalogueLock(settings.images);
+    holder = connection.TakeCatalogueLock(request);
   } catch (const DatabaseError& error) {
     connection.CloseConnection();
     ReportDatabaseError(port, error);
     return error;
   }
-  if (!holder) return {};
+  if (!holder) {
+    for (const std::string& silent : connection.LockTakeovers()) {
+      port.ShowMessage("Lock taken over from " + silent + " (its holder ended without giving it back)",
+                       MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
+    }
+    return {};
+  }
   return Refuse(connection, port, ErrorKind::Busy,
                 "Another scan or check is working on table '" + settings.images + "' (" + *holder +
                     "). Nothing was changed: try again when it has ended.");
@@ -60,10 +69,10 @@ Status TakeCatalogueLock(CatalogueConnection& connection, UserPort& port, const 
 }  // namespace
 
 Status OpenCatalogueToChange(CatalogueConnection& connection, UserPort& port, const Settings& settings,
-                             bool fileDsnSelected) {
+                             bool fileDsnSelected, const std::vector<FolderKey>& folders) {
   Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected);
   if (!opened) return opened;
-  if (KindFitsServer(settings.dbms, connection.DbmsName())) return TakeCatalogueLock(connection, port, settings);
+  if (KindFitsServer(settings.dbms, connection.DbmsName())) return TakeCatalogueLock(connection, port, settings, folders);
   return Refuse(connection, port, ErrorKind::WrongKind,
                 "The data source '" + settings.dsn + "' is a " + connection.DbmsName() +
                     " database, but the settings name the kind '" + std::string(DbmsCaption(settings.dbms)) +

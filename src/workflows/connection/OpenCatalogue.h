@@ -3,6 +3,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "core/Error.h"
+#include "core/FolderKey.h"
 #include "core/Settings.h"
 #include "core/UserPort.h"
 
@@ -16,10 +17,12 @@ Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Data
 Status OpenCatalogue(CatalogueConnection& connection, UserPort& port, const Settings& settings, bool fileDsnSelected);
 
 // OpenCatalogue for an operation that changes or deletes rows (the scan, the check and its
-// deletions): the server must be of the kind the settings name, and no other such operation may
-// hold the catalogue, or nothing is done (ErrorKind WrongKind or Busy, reported with a message box
-// and a beep, the connection closed). The catalogue's lock is kept until the connection closes.
+// deletions) in the given folder trees (none: the whole catalogue): the server must be of the
+// kind the settings name, and no other such operation may hold an overlapping tree, or nothing is
+// done (ErrorKind WrongKind or Busy, reported with a message box and a beep, the connection
+// closed). The lock is kept until the connection closes; locks of silent holders that it took over
+// are said in a message each.
 Status OpenCatalogueToChange(CatalogueConnection& connection, UserPort& port, const Settings& settings,
-                             bool fileDsnSelected);
+                             bool fileDsnSelected, const std::vector<FolderKey>& folders = {});
 
 }  // namespace tessarine

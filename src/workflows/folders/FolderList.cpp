@@ -164,7 +164,8 @@ Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection
 
   BusyPointer busy(port);
   // Rows are deleted: not while a scan or check works on the catalogue, not on a server of another kind.
-  if (Status opened = OpenCatalogueToChange(connection, port, settings, fileDsnSelected); !opened) {
+  if (Status opened = OpenCatalogueToChange(connection, port, settings, fileDsnSelected, {selected->folder});
+      !opened) {
     return opened.GetError();
   }
   ConnectionScope scope(connection);

@@ -245,6 +245,15 @@ void FolderCataloguer::EndTransaction(const FolderKey& folder) {
   if (m_lost) return;
   const long long written = m_folderRows;
   m_folderRows = 0;
+  if (m_connection.LockLost()) {
+    // Another scan or check found this one silent too long and took its folders over: this
+    // folder's rows are not committed, and the scan ends.
+    SendIgnoringErrors(m_connection, SqlStatement("rollback;"));
+    m_lost = DatabaseError(0, "HY000", "The lock on the folders was taken over by another scan or check: " +
+                                           folder.Text() + " is as it was before this scan");
+    m_folderFailedRows += written;
+    return;
+  }
   if (!m_folderRolledBack) {
     try {
       if (m_dialect.transactionEnd) m_connection.SendStatement(*m_dialect.transactionEnd);

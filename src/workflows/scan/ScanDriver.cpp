@@ -84,17 +84,17 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
   const Expected<TableName> folders = CheckedTableName(port, settings.folders);
   const Expected<TableName> images = folders ? CheckedTableName(port, settings.images) : folders;
   result.status = images.GetStatus();
-  if (result.status) result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
+  std::vector<FolderKey> scanned;
+  for (const FolderEntry& entry : entries) {
+    if (entry.checked) scanned.push_back(entry.folder);
+  }
+  if (result.status) result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected, scanned);
   if (result.status) {
     // The quick count, for the progress the hooks are given.
     ScanHooks counted = hooks;
     if (hooks.progress) {
       port.SetStatus("counting files");
-      std::vector<FolderKey> trees;
-      for (const FolderEntry& entry : entries) {
-        if (entry.checked) trees.push_back(entry.folder);
-      }
-      const long long total = CountFilesToScan(trees, hooks.stopRequested, WalkRules{settings.modernFormats});
+      const long long total = CountFilesToScan(scanned, hooks.stopRequested, WalkRules{settings.modernFormats});
       counted.progress = [&hooks, total](const ScanProgress& done) {
         ScanProgress withTotal = done;
         withTotal.filesTotal = total;

@@ -180,7 +180,9 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
   const Expected<TableName> images = CheckedTableName(port, settings.images);
   result.status = images.GetStatus();
   if (!result.status) return result;
-  result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
+  std::vector<FolderKey> checked;
+  for (const FolderEntry& entry : folders) checked.push_back(entry.folder);
+  result.status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected, checked);
   if (!result.status) return result;
   result.stamp = MakeCheckStamp(start, [&](const std::string& stamp) {
     return StampInUse(connection, *images, stamp);
@@ -292,7 +294,9 @@ int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, con
     return 0;
   }
   if (files.empty()) return 0;
-  if (!OpenCatalogueToChange(connection, port, settings, fileDsnSelected)) return 0;
+  std::vector<FolderKey> filesFolders;
+  for (const CheckedFile& file : files) filesFolders.push_back(FolderKey::FromPath(file.folderBytes));
+  if (!OpenCatalogueToChange(connection, port, settings, fileDsnSelected, filesFolders)) return 0;
   int deleted = 0;
   std::vector<CheckedFile> notMoved;
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -343,7 +347,9 @@ int DeleteLinesWithoutFiles(CatalogueConnection& connection, UserPort& port, con
   if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
     return 0;
   }
-  if (!OpenCatalogueToChange(connection, port, settings, fileDsnSelected)) return 0;
+  std::vector<FolderKey> linesFolders;
+  for (const CheckedLine& line : lines) linesFolders.push_back(FolderKey::FromStoredText(line.folderKey));
+  if (!OpenCatalogueToChange(connection, port, settings, fileDsnSelected, linesFolders)) return 0;
   int deleted = 0;
   bool failed = false;
   for (const CheckedLine& line : lines) {
