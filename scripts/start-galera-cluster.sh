@@ -74,7 +74,7 @@ for n in $nodes; do
   client[$n]=$(free_port $((23306 + 10 * (n - 1))))
   group[$n]=$(free_port $((24567 + 10 * (n - 1))))
   ist[$n]=$(free_port $((group[$n] + 1)))
-  sst[$n]=$(free_port $((group[$n] + 2)))
+  sst[$n]=$(free_port $((ist[$n] + 1)))
   address="$address${address:+,}127.0.0.1:${group[$n]}"
 done
 
@@ -98,6 +98,9 @@ innodb-buffer-pool-size=64M
 # What Galera needs: row events, InnoDB, interleaved auto-increment locks.
 binlog-format=ROW
 default-storage-engine=InnoDB
+# As managed clusters are set up: every table must have a primary key.
+innodb-force-primary-key=ON
+wsrep-mode=REQUIRED_PRIMARY_KEY
 innodb-autoinc-lock-mode=2
 wsrep-on=ON
 wsrep-provider=$provider

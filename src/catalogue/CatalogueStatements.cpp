@@ -25,7 +25,7 @@ std::string_view ColumnType(ColumnKind kind, const SqlDialect& dialect) {
 std::string FoldersTableStatement(const TableName& name) {
   std::string sql = "create table ";
   sql += name.Text();
-  sql += " (Folder varchar(255) not null,Files varchar(255),LastScan char(19));";
+  sql += " (Folder varchar(255) not null,Files varchar(255),LastScan char(19),primary key(Folder));";
   return sql;
 }
 
@@ -58,6 +58,13 @@ std::string DropTableStatement(const TableName& name) {
   sql += ';';
   return sql;
 }
+
+std::string RenameTableStatement(const TableName& from, const TableName& to, const SqlDialect& dialect) {
+  if (dialect.renameByProcedure) return "exec sp_rename '" + from.Text() + "', '" + to.Text() + "';";
+  return "alter table " + from.Text() + " rename to " + to.Text() + ";";
+}
+
+std::string TableExistsQuery(const TableName& name) { return "select 1 from " + name.Text() + " where 1 = 0;"; }
 
 std::string EmbeddedTableCountQuery() { return "select count(*) from sqlite_master where type = 'table';"; }
 

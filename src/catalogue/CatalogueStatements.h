@@ -21,6 +21,10 @@ std::string ImagesIndexStatement(const TableName& name);
 
 // "drop table " + name + ";"
 std::string DropTableStatement(const TableName& name);
+// Gives a table another name.
+std::string RenameTableStatement(const TableName& from, const TableName& to, const SqlDialect& dialect);
+// A query that the server answers (with no row) only when the table exists.
+std::string TableExistsQuery(const TableName& name);
 
 // The number of tables an embedded (SQLite) catalogue holds.
 std::string EmbeddedTableCountQuery();

@@ -30,4 +30,9 @@ bool KindFitsServer(DbmsKind kind, std::string_view dbmsName) {
   return own ? *own == kind : kind == DbmsKind::MySqlPostgreSqlEtc;
 }
 
+bool TableChangesRollBack(std::string_view dbmsName) {
+  return dbmsName == "PostgreSQL" || dbmsName.find("SQLite") != std::string_view::npos ||
+         dbmsName.find("SQL Server") != std::string_view::npos;
+}
+
 }  // namespace tessarine

@@ -12,4 +12,8 @@ namespace tessarine {
 // word; "MySQL, PostgreSQL, etc." fits every server but SQLite, Oracle and SQL Server.
 bool KindFitsServer(DbmsKind kind, std::string_view dbmsName);
 
+// True for servers whose transactions hold the creation and the drop of tables (PostgreSQL,
+// SQLite, SQL Server): a rollback brings a dropped table back.
+bool TableChangesRollBack(std::string_view dbmsName);
+
 }  // namespace tessarine

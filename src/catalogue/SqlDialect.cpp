@@ -5,17 +5,18 @@ namespace {
 
 constexpr SqlDialect kMySqlPostgreSqlEtc{
     "select 1;", "select * from ", " limit 20;", "start transaction;", "commit;", "text", "bigint",
-    " limit ? offset ?", true, "", "", false, KeyLength::Characters};
+    " limit ? offset ?", true, "", "", false, KeyLength::Characters, false};
 constexpr SqlDialect kOracle{
     "select 1 from dual;", "select * from ", " where rownum <= 20;", std::nullopt, std::nullopt, "varchar(2000)",
-    "integer", " offset ? rows fetch next ? rows only", false, "", "", false, KeyLength::Bytes};
+    "integer", " offset ? rows fetch next ? rows only", false, "", "", false, KeyLength::Bytes, false};
 constexpr SqlDialect kSqlServer{
     "select 1;", "select top 20 * from ", ";", "begin transaction;", "commit;", "text", "bigint",
-    " offset ? rows fetch next ? rows only", false, "cast(", " as varchar(max))", false, KeyLength::Bytes};
+    " offset ? rows fetch next ? rows only", false, "cast(", " as varchar(max))", false, KeyLength::Bytes,
+    true};
 // SQLite rejects "start transaction;".
 constexpr SqlDialect kSqlite{
     "select 1;", "select * from ", " limit 20;", "begin transaction;", "commit;", "text", "bigint",
-    " limit ? offset ?", true, "", "", true, KeyLength::Unbounded};
+    " limit ? offset ?", true, "", "", true, KeyLength::Unbounded, false};
 
 }  // namespace
 

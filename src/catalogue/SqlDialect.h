@@ -35,6 +35,8 @@ struct SqlDialect {
   // How the server measures a key column's varchar(255): in characters, in bytes (the varchar of
   // SQL Server and, by default, Oracle), or not at all (SQLite keeps any length).
   KeyLength keyLength;
+  // SQL Server renames a table through its procedure sp_rename, the others by "alter table".
+  bool renameByProcedure;
 
   // The column as such an expression: open + name + close.
   std::string Comparable(std::string_view column) const;

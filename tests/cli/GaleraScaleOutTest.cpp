@@ -69,6 +69,7 @@ class GaleraScaleOut : public ::testing::Test {
                                    "\nImages=" + images +
                                    "\nStaleLockSeconds=" + std::to_string(kStaleSeconds) + "\n");
     }
+    // The cluster requires a primary key in every table, as managed clusters do.
     const ToolRun run = RunTool(TESSARINE_EXECUTABLE, "db create --yes --settings '" + SettingsOf(1).string() + "'");
     ASSERT_EQ(run.status, 0) << run.out;
     created = true;

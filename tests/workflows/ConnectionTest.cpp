@@ -187,6 +187,23 @@ TEST_P(ConnectionOn, CreatesTheTablesAndReportsACreateError) {
   EXPECT_EQ(port.busyDepth, 0);
 }
 
+// A new table the server refuses leaves the old one with its rows: an index's name taken where a
+// rollback brings a dropped table back, a name too long for the server's limit with "_new" elsewhere.
+TEST_P(ConnectionOn, ARefusedCreationKeepsTheOldTableAndItsRows) {
+  const bool rollsBack = Db().kind != DbmsKind::MySqlPostgreSqlEtc || Db().name == "PostgreSQL";
+  boxes = {Table("Folders"), Table(rollsBack ? "Images" : std::string(56, 'L'))};
+  Open().SendStatement(ImagesTableStatement(ValidName(boxes.images), Dialect()));
+  connection.SendStatement("insert into " + boxes.images + " (Folder,FileName) values ('/a/','b.jpg');");
+  const std::string blocker = boxes.images + "Index";
+  if (rollsBack) connection.SendStatement("create table " + blocker + " (x int);");
+  connection.CloseConnection();
+  port = RecordingUserPort();
+  EXPECT_TRUE(Create(CatalogueTable::Images).Is(ErrorKind::Database));
+  EXPECT_EQ(port.messages.size(), 2u) << DescribeMessages();
+  EXPECT_EQ(Open().FirstValue("select count(*) from " + boxes.images + ";"), "1");
+  if (rollsBack) connection.SendStatement("drop table " + blocker + ";");
+}
+
 // Before any connection: a name is trimmed in its box and the settings, or refused (with the rule
 // and a beep, nothing saved); "Display" shows the statement only; "No" changes nothing; the images
 // list reloads even when the connection fails.

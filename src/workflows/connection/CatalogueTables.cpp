@@ -1,6 +1,9 @@
 #include "workflows/connection/CatalogueTables.h"
 
 #include "catalogue/CatalogueStatements.h"
+#include "catalogue/ServerKind.h"
+#include "catalogue/SqlDialect.h"
+#include "core/DatabaseError.h"
 #include "core/WindowTitle.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
@@ -10,6 +13,61 @@ namespace {
 
 std::string& BoxOf(TableNameBoxes& boxes, CatalogueTable table) {
   return table == CatalogueTable::Folders ? boxes.folders : boxes.images;
+}
+
+bool TableExists(CatalogueConnection& connection, const TableName& name) {
+  try {
+    connection.ExecuteStatement(TableExistsQuery(name), CursorChoice::ForwardOnly);
+    return true;
+  } catch (const DatabaseError&) {
+    return false;
+  }
+}
+
+// Makes the table anew so that a server that refuses the new table (one that requires primary
+// keys, a login without the right) leaves the old one and its rows as they are: where a rollback
+// brings a dropped table back, the drop and the creation share one transaction; elsewhere the new
+// table is made first under the name "<name>_new", and only then the old one dropped and the new
+// one renamed.
+Status ReplaceTable(CatalogueConnection& connection, UserPort& port, const Settings& settings, CatalogueTable table,
+                    const TableName& name) {
+  const SqlDialect& dialect = SqlDialectFor(settings.dbms);
+  const bool existed = TableExists(connection, name);
+  const bool inTransaction = TableChangesRollBack(connection.DbmsName()) && dialect.transactionStart;
+  std::optional<TableName> fresh;
+  if (!inTransaction) {
+    fresh = TableName::Of(name.Text() + "_new");
+    if (!fresh || TableExists(connection, *fresh)) {
+      // Never dropped: it may be a table of the user's own.
+      const std::string text = "Table '" + name.Text() + "_new' exists already: rename it or drop it, then create "
+                               "table '" + name.Text() + "' again. Nothing was changed.";
+      port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+      port.SetStatus(text);
+      return Error(ErrorKind::Database, text);
+    }
+    if (Status created = SendOrReport(connection, port, CreationStatement(settings, table, *fresh)); !created) {
+      return created;
+    }
+  }
+  Status status;
+  if (inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionStart));
+  if (status && existed) status = SendOrReport(connection, port, DropTableStatement(name));
+  if (status) {
+    status = fresh ? SendOrReport(connection, port, RenameTableStatement(*fresh, name, dialect))
+                   : SendOrReport(connection, port, CreationStatement(settings, table, name));
+  }
+  if (status && table == CatalogueTable::Images) status = SendOrReport(connection, port, ImagesIndexStatement(name));
+  if (status && inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionEnd));
+  if (!status) {
+    if (inTransaction) SendIgnoringErrors(connection, SqlStatement("rollback;"));
+    if (fresh && !TableExists(connection, name)) {
+      // The old table is gone and the new one kept its temporary name: it takes the name now.
+      SendIgnoringErrors(connection, RenameTableStatement(*fresh, name, dialect));
+    } else if (fresh) {
+      SendIgnoringErrors(connection, DropTableStatement(*fresh));  // made above, empty
+    }
+  }
+  return status;
 }
 
 }  // namespace
@@ -38,7 +96,6 @@ Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connectio
                                         TableNameBoxes& boxes, const CreateTableRequest& request) {
   const std::optional<TableName> name = AcceptTableName(port, settings, boxes, request.table);
   if (!name) return CreateTableOutcome::InvalidName;
-  const std::string statement = CreationStatement(settings, request.table, *name);
 
   const std::string question = "Table '" + name->Text() + "' and its content will be removed\r\nPlease confirm";
   if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
@@ -50,11 +107,7 @@ Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connectio
   Status status = OpenCatalogueToChange(connection, port, settings, request.fileDsnSelected);
   if (status) {
     SaveTables(settings, request.settingsFile, boxes.folders, boxes.images);
-    SendIgnoringErrors(connection, DropTableStatement(*name));  // the table may not exist yet
-    status = SendOrReport(connection, port, statement);
-    if (status && request.table == CatalogueTable::Images) {
-      status = SendOrReport(connection, port, ImagesIndexStatement(*name));
-    }
+    status = ReplaceTable(connection, port, settings, request.table, *name);
     connection.CloseConnection();
   }
   if (request.table == CatalogueTable::Images && request.reloadFolderList) request.reloadFolderList();
