@@ -1,5 +1,7 @@
 #include "workflows/folders/FolderWalk.h"
 
+#include <sys/stat.h>
+
 #include <vector>
 
 #include "core/TextDecoding.h"
@@ -9,6 +11,26 @@
 namespace tessarine {
 
 namespace {
+
+// True when the folder holds nothing but what a fresh file system has: nothing, or an empty
+// "lost+found" (one the user may not read counts as empty), and lies on another device than its
+// parent.
+bool IsEmptyMountPoint(const FolderKey& folder, const FolderListing& seen) {
+  if (seen.entryCount > 1) return false;
+  if (seen.entryCount == 1) {
+    if (seen.otherEntries.size() != 1 || *seen.otherEntries.begin() != "lost+found") return false;
+    DirectoryListing lostAndFound{std::filesystem::path(folder.Bytes() + "lost+found")};
+    for (std::optional<DirectoryEntry> entry; lostAndFound.IsOpen() && (entry = lostAndFound.Next());) {
+      if (entry->name != "." && entry->name != "..") return false;
+    }
+  }
+  struct stat self {};
+  struct stat parent {};
+  if (::stat(folder.Bytes().c_str(), &self) != 0 || ::stat((folder.Bytes() + "..").c_str(), &parent) != 0) {
+    return false;
+  }
+  return self.st_dev != parent.st_dev;
+}
 
 // One listing of the folder, its files visited; the names of its subfolders to walk.
 struct FolderPass {
@@ -55,6 +77,7 @@ FolderPass ListAndVisit(const FolderKey& folder, DirectoryListing& listing, Fold
   }
   if (listingError != 0) visitor.FolderUnreadable(folder, listingError);
   seen.complete = visitedAll && listedAll;
+  seen.emptyMountPoint = listedAll && IsEmptyMountPoint(folder, seen);
   pass.goOn = visitor.LeaveFolder(folder, seen);
   return pass;
 }

@@ -20,6 +20,10 @@ struct FolderListing {
   std::set<std::string> otherEntries;
   // Entries other than "." and "..", of any kind.
   long long entryCount = 0;
+  // The folder is a file system of its own (its device differs from its parent's) that holds
+  // nothing, or nothing but an empty "lost+found": a disk mounted there, fresh or not yet
+  // filled, or the mount gone with its files. Its stored rows are not those of an emptied folder.
+  bool emptyMountPoint = false;
 };
 
 // What the walk does at each step; each answer says whether the walk goes on at that level.

@@ -224,6 +224,15 @@ bool FolderCataloguer::LeaveFolder(const FolderKey& folder, const FolderListing&
   m_reader.Drop();  // files read ahead but not taken (the scan stopped) are not written
   if (m_lost) return false;
   const bool isTop = folder == m_top;
+  if (listing.emptyMountPoint && m_storedFolders && m_storedFolders->AnyUnder(folder)) {
+    // A disk mounted there that holds none of the photos: unreachable, not emptied.
+    m_unreachable = true;
+    Problem("   " + folder.Text() + ": another file system is mounted there and holds nothing of this folder; " +
+            "its rows are kept");
+    EndTransaction(folder);
+    m_rows.reset();
+    return false;  // nor is its lost+found walked
+  }
   if (isTop && listing.entryCount == 0 && m_storedFolders && m_storedFolders->Any()) {
     // An empty mount point looks like this: a folder that held files is never taken as emptied.
     m_unreachable = true;

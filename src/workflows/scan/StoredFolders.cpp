@@ -25,6 +25,11 @@ StoredFolders::StoredFolders(CatalogueConnection& connection, const TableName& i
   }
 }
 
+bool StoredFolders::AnyUnder(const FolderKey& folder) const {
+  const auto first = m_folders.lower_bound(folder.Text());
+  return first != m_folders.end() && first->starts_with(folder.Text());
+}
+
 long long StoredFolders::DeleteGoneSubfolders(const FolderKey& folder, const std::set<std::string>& entryTexts) {
   const std::string key = FolderKeyText(folder);
   std::set<std::string> entryKeys;

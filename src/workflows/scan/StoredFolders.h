@@ -19,6 +19,8 @@ class StoredFolders {
 
   // True when the table holds rows for the tree.
   bool Any() const { return !m_folders.empty(); }
+  // True when the table holds rows for the folder or a folder below it.
+  bool AnyUnder(const FolderKey& folder) const;
 
   // The folder was listed completely; `entryTexts` are the texts of its entries that are not plain
   // files. Deletes the rows of each stored folder below it that the listing no longer leads to.

@@ -64,6 +64,11 @@ class FolderChecker final : public FolderVisitor {
       }
     }
     if (!complete) return false;
+    if (listing.emptyMountPoint) {
+      // A disk mounted there that holds none of the photos: nothing below is proven gone.
+      m_emptyMounts.push_back(folder.Text());
+      return false;
+    }
     if (folder == m_top && listing.entryCount == 0) {
       // An empty listed folder proves nothing: it may be a mount point without its disk.
       m_topEmpty = true;
@@ -95,6 +100,13 @@ class FolderChecker final : public FolderVisitor {
   bool TopUnreadable() const { return m_topUnreadable; }
   bool TopEmpty() const { return m_topEmpty; }
   const ProvenGone& Gone() const { return m_gone; }
+  // The empty mount point the stored folder lies in, if any.
+  std::optional<std::string> EmptyMountOver(const std::string& folderKey) const {
+    for (const std::string& mount : m_emptyMounts) {
+      if (folderKey.starts_with(mount)) return mount;
+    }
+    return std::nullopt;
+  }
 
  private:
   // Runs statements; a refused one is reported and ends the folder.
@@ -157,6 +169,7 @@ class FolderChecker final : public FolderVisitor {
   FolderKey m_top;
   bool m_topEmpty = false;
   bool m_topUnreadable = false;
+  std::vector<std::string> m_emptyMounts;
 };
 
 // True when rows of the images table already carry the stamp (a run of another process in the
@@ -228,7 +241,14 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
             continue;
           }
           // Only rows whose file the walk proved gone.
-          if (!checker.Gone().FileGone(line.folderKey)) continue;
+          if (!checker.Gone().FileGone(line.folderKey)) {
+            const auto mount = checker.EmptyMountOver(line.folderKey);
+            if (mount && std::find(result.unreachable.begin(), result.unreachable.end(), *mount) ==
+                             result.unreachable.end()) {
+              result.unreachable.push_back(*mount);
+            }
+            continue;
+          }
           line.folder = line.folderKey;
           line.file = line.fileKey;
           std::replace(line.file.begin(), line.file.end(), '/', '\\');
@@ -257,7 +277,8 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
     status += " - " + std::to_string(unread) + (unread == 1 ? " folder" : " folders") +
               " could not be read, their lines are kept (see the log)";
     for (const std::string& folder : result.unreachable) {
-      port.AddLogLine("   " + folder + ": the listed folder could not be read or is empty; its lines are kept");
+      port.AddLogLine("   " + folder + ": could not be read, or holds nothing (its disk not mounted, or mounted empty); " +
+                      "its lines are kept");
     }
   }
   port.SetStatus(status);
