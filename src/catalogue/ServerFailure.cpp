@@ -11,6 +11,10 @@ FailureScope ScopeOf(const DatabaseError& error, const CatalogueConnection& conn
   const long native = error.NativeError();
   if (native == 2006 || native == 2013 || native == 2055) return FailureScope::Connection;
   if (!connection.IsAlive()) return FailureScope::Connection;
+  // Disk full: SQLite's SQLITE_FULL, PostgreSQL's class 53 (insufficient resources), MariaDB's
+  // "disk full" and "table is full".
+  const bool sqlite = connection.DbmsName().find("SQLite") != std::string::npos;
+  if ((sqlite && native == 13) || state == "53100" || native == 1021 || native == 1114) return FailureScope::Storage;
   // Class 40 is a transaction rollback (40001 serialization failure and deadlock, 40P01).
   if (state.starts_with("40") || native == 1213) return FailureScope::Transaction;
   return FailureScope::Statement;

@@ -11,6 +11,7 @@ enum class FailureScope {
   Statement,    // the statement alone failed; the transaction and the connection go on
   Transaction,  // the server rolled the transaction back (a deadlock, a conflict with another node)
   Connection,   // the connection is lost or the server did not answer in time
+  Storage,      // the database's disk (or table space) is full: every further write fails alike
 };
 
 FailureScope ScopeOf(const DatabaseError& error, const CatalogueConnection& connection);

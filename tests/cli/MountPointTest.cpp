@@ -1,9 +1,13 @@
 // A disk mounted over a catalogued folder that holds none of its photos (a fresh file system:
 // nothing but an empty lost+found) is no emptied folder: scan, scan --changed and check keep its
 // rows and end with status 1, whether the disk is mounted over the listed folder or a subfolder.
-// Each run gets a mount namespace of its own, so the mount goes with it.
+// A catalogue whose disk fills up during a scan: one clear error, status 1, and the count the
+// summary gives is what the table holds. Each run gets a mount namespace of its own, so the mount
+// goes with it.
 
 #include <gtest/gtest.h>
+
+#include <regex>
 
 #include "support/SqliteCatalogue.h"
 #include "support/ToolProcess.h"
@@ -57,6 +61,38 @@ TEST_F(MountPoints, AnEmptyDiskMountedOverAFolderKeepsItsRows) {
   std::filesystem::create_directory(photos / "sub");
   EXPECT_EQ(Run("scan").status, 0);
   EXPECT_EQ(Rows(), "1");
+}
+
+TEST_F(MountPoints, AFullDiskEndsTheScanWithOneErrorAndTheRowsCounted) {
+  const std::filesystem::path disk = dir / "disk";
+  std::filesystem::create_directories(disk);
+  WriteSqliteSettings(disk / "settings.ini");
+  std::filesystem::create_directories(photos / "many");
+  for (int i = 0; i < 1500; ++i) WriteFile(photos / "many" / ("photo" + std::to_string(i) + ".txt"), "x");
+  const std::filesystem::path full = dir / "full.sh";
+  // The settings and data source are copied onto a 96 KB disk mounted over their folder.
+  WriteFile(full, R"(#!/bin/sh
+cp "$1"/* "$2" && mount -t tmpfs -o size=96k none "$1" && cp "$2"/* "$1" || exit 99
+"$3" db create --yes --settings "$1/settings.ini" >/dev/null || exit 98
+"$3" scan --add "$4" --settings "$1/settings.ini"; echo "scan status $?"
+exec "$3" db test --query "select count(*) from Images where Folder like '$4/many/%';" --settings "$1/settings.ini"
+)");
+  std::filesystem::create_directories(dir / "saved");
+  const ToolRun run = RunTool("unshare", "-rm sh '" + full.string() + "' '" + disk.string() + "' '" +
+                                             (dir / "saved").string() + "' " + TESSARINE_EXECUTABLE + " '" +
+                                             photos.string() + "'");
+  ASSERT_NE(run.out.find("scan status 1"), std::string::npos) << run.out;
+  const std::regex said("the table holds ([0-9]+) rows");
+  const std::regex result("Result: ([0-9]+)");
+  std::smatch saidRows;
+  std::smatch tableRows;
+  ASSERT_TRUE(std::regex_search(run.out, saidRows, said)) << run.out;
+  ASSERT_TRUE(std::regex_search(run.out, tableRows, result)) << run.out;
+  EXPECT_EQ(saidRows[1], tableRows[1]) << run.out;
+  // Said once for the folder and once as the scan's error, not once a row.
+  const std::regex diskFull("disk is full");
+  EXPECT_EQ(std::distance(std::sregex_iterator(run.out.begin(), run.out.end(), diskFull), std::sregex_iterator()), 2)
+      << run.out;
 }
 
 }  // namespace

@@ -71,11 +71,33 @@ bool FolderCataloguer::Refused(const DatabaseError& error, const std::string& wh
       m_folderRolledBack = true;
       m_folderRollback = error;
       return false;
+    case FailureScope::Storage:
+      m_storageFull = true;
+      if (!m_lost) m_lost = error;
+      return false;
     case FailureScope::Connection:
       if (!m_lost) m_lost = error;
       return false;
   }
   return false;
+}
+
+void FolderCataloguer::EndWhenStorageFull(const FolderKey& folder) {
+  if (!m_storageFull || m_storageFullSaid) return;
+  m_storageFullSaid = true;
+  // Whatever the server kept of the folder's transaction is given up, and what the table holds
+  // for the folder is counted, not assumed.
+  SendIgnoringErrors(m_connection, SqlStatement("rollback;"));
+  m_folderFailedRows += m_folderRows;
+  m_folderRows = 0;
+  std::string held = "unknown";
+  try {
+    held = m_connection.FirstValue(CountFolderRows(m_images, folder, m_dialect)).value_or("0");
+  } catch (const DatabaseError&) {
+    // Said as unknown.
+  }
+  Problem("   " + folder.Text() + ": " + m_lost->CommonText() + " (the scan ends; the table holds " + held +
+          " rows for this folder and those below it)");
 }
 
 bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
@@ -222,7 +244,10 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
 
 bool FolderCataloguer::LeaveFolder(const FolderKey& folder, const FolderListing& listing) {
   m_reader.Drop();  // files read ahead but not taken (the scan stopped) are not written
-  if (m_lost) return false;
+  if (m_lost) {
+    EndWhenStorageFull(folder);
+    return false;
+  }
   const bool isTop = folder == m_top;
   if (listing.emptyMountPoint && m_storedFolders && m_storedFolders->AnyUnder(folder)) {
     // A disk mounted there that holds none of the photos: unreachable, not emptied.
@@ -269,11 +294,15 @@ void FolderCataloguer::EndTransaction(const FolderKey& folder) {
       m_committedRows += written;
       return;
     } catch (const DatabaseError& error) {
-      // A refused commit leaves the folder as it was before this walk, like a rollback.
-      if (ScopeOf(error, m_connection) == FailureScope::Connection) {
-        if (!m_lost) m_lost = error;
+      const FailureScope scope = ScopeOf(error, m_connection);
+      if (scope == FailureScope::Connection || scope == FailureScope::Storage) {
+        Refused(error, folder.Text());
+        EndWhenStorageFull(folder);
         return;
       }
+      // A refused commit may leave the transaction open (SQLite): it is rolled back, so that the
+      // folder is as it was before this walk, as said.
+      SendIgnoringErrors(m_connection, SqlStatement("rollback;"));
       m_folderRolledBack = true;
       m_folderRollback = error;
     }

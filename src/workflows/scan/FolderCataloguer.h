@@ -65,6 +65,8 @@ class FolderCataloguer final : private FolderVisitor {
   // is gone).
   bool Refused(const DatabaseError& error, const std::string& what);
   void EndTransaction(const FolderKey& folder);
+  // Once, when the disk became full in the folder: rolls back and says what the table holds.
+  void EndWhenStorageFull(const FolderKey& folder);
 
   CatalogueConnection& m_connection;
   UserPort& m_port;
@@ -97,6 +99,8 @@ class FolderCataloguer final : private FolderVisitor {
   long long m_unreadable = 0;
   long long m_failedFolders = 0;
   std::optional<DatabaseError> m_lost;
+  bool m_storageFull = false;  // m_lost is the disk full
+  bool m_storageFullSaid = false;
 };
 
 }  // namespace tessarine
