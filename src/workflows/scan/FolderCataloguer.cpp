@@ -14,6 +14,7 @@
 #include "metadata/containers/Sidecar.h"
 #include "workflows/connection/ReportDatabaseError.h"
 #include "workflows/scan/ReadAlerts.h"
+#include "workflows/scan/Thumbnails.h"
 
 namespace tessarine {
 namespace {
@@ -110,6 +111,8 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
   m_folderFirstFile = m_scanFileCount;
   m_folderRolledBack = false;
   m_folderRollback.reset();
+  // Thumbnails a killed scan was writing; this scan holds the folder now.
+  RemoveLeftoverThumbnails(std::filesystem::path(folder.Bytes()));
   try {
     if (m_dialect.transactionStart) m_connection.SendStatement(*m_dialect.transactionStart);
   } catch (const DatabaseError& error) {

@@ -12,6 +12,12 @@ namespace tessarine {
 std::filesystem::path ThumbnailPath(const std::filesystem::path& folder, const std::string& fileNameBytes,
                                     std::string_view supportIptc);
 
+// Removes from the folder's "_thumbs_" the hidden files a scan writes a thumbnail to before it
+// takes its name, left there by a scan that was killed: those of a process that no longer runs on
+// this machine, or older than a minute. Nothing else is touched, and a link at "_thumbs_" is not
+// followed. Returns how many were removed.
+int RemoveLeftoverThumbnails(const std::filesystem::path& folder);
+
 struct PreviewSize {
   int width;
   int height;
