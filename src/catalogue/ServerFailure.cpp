@@ -15,6 +15,9 @@ FailureScope ScopeOf(const DatabaseError& error, const CatalogueConnection& conn
   // "disk full" and "table is full".
   const bool sqlite = connection.DbmsName().find("SQLite") != std::string::npos;
   if ((sqlite && native == 13) || state == "53100" || native == 1021 || native == 1114) return FailureScope::Storage;
+  // SQLITE_BUSY and SQLITE_LOCKED: a program outside the catalogue's lock (a reader left open, a
+  // tool of the user's) holds the database.
+  if (sqlite && (native == 5 || native == 6)) return FailureScope::Busy;
   // Class 40 is a transaction rollback (40001 serialization failure and deadlock, 40P01).
   if (state.starts_with("40") || native == 1213) return FailureScope::Transaction;
   return FailureScope::Statement;

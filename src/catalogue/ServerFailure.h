@@ -12,6 +12,7 @@ enum class FailureScope {
   Transaction,  // the server rolled the transaction back (a deadlock, a conflict with another node)
   Connection,   // the connection is lost or the server did not answer in time
   Storage,      // the database's disk (or table space) is full: every further write fails alike
+  Busy,         // another program held the embedded database's lock past the driver's wait
 };
 
 FailureScope ScopeOf(const DatabaseError& error, const CatalogueConnection& connection);

@@ -76,6 +76,7 @@ bool FolderCataloguer::Refused(const DatabaseError& error, const std::string& wh
       m_storageFull = true;
       if (!m_lost) m_lost = error;
       return false;
+    case FailureScope::Busy:
     case FailureScope::Connection:
       if (!m_lost) m_lost = error;
       return false;
@@ -298,7 +299,7 @@ void FolderCataloguer::EndTransaction(const FolderKey& folder) {
       return;
     } catch (const DatabaseError& error) {
       const FailureScope scope = ScopeOf(error, m_connection);
-      if (scope == FailureScope::Connection || scope == FailureScope::Storage) {
+      if (scope == FailureScope::Connection || scope == FailureScope::Storage || scope == FailureScope::Busy) {
         Refused(error, folder.Text());
         EndWhenStorageFull(folder);
         return;

@@ -3,8 +3,10 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/ScanStatements.h"
+#include "catalogue/ServerFailure.h"
 #include "core/DatabaseError.h"
 #include "core/SettingsLocation.h"
+#include "core/WindowTitle.h"
 #include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
@@ -115,8 +117,15 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
       EntryOutcome outcome{i, "OK"};
       if (end == TreeEnd::Lost) {
         const DatabaseError& error = *cataloguer.ConnectionLoss();
-        ReportDatabaseError(port, error);
-        result.status = error;
+        if (ScopeOf(error, connection) == FailureScope::Busy) {
+          const std::string text = "Another program holds the catalogue's database (" + error.CommonText() +
+                                   "): the folder's changes were not written. Try again when it has ended.";
+          port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+          result.status = Error(ErrorKind::Busy, text);
+        } else {
+          ReportDatabaseError(port, error);
+          result.status = error;
+        }
         outcome.status = "Failed";
         failed = true;
       } else if (end == TreeEnd::Unreachable) {
