@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the metadata reader as a JPEG, TIFF or PSD would reach it, through a
 // window the input sizes too, so that signatures fall on window boundaries, and checks that the
 // record is the one the usual window gives. Half the inputs are read with modern formats on too:
-// the classic record underneath must not change, and whatever the structure readers find must be
-// storable. No value may grow past what the input can give without expansion (an entity,
-// a quadratic join), nor past the column bound once cut.
+// the classic record underneath must not change, what they find may only fill the columns the
+// classic rules left empty, and it must be storable. No value may grow past what the input can
+// give without expansion (an entity, a quadratic join), nor past the column bound once cut.
 
 #include <cstddef>
 #include <cstdint>
@@ -50,8 +50,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tessarine::ReadImageMetadataFromBytes({data, size}, ext, context, record, window);
   if (!tessarine::test::RecordDifference(record, usual).empty() || usual.beyondClassic) std::abort();
 
+  // What modern formats find fills only the columns the classic rules left empty, IIM first or XMP.
+  const bool xmpOverIptc = size < 4 || (data[size - 4] & 1) == 0;
   tessarine::ColumnValues columns;
-  tessarine::AssembleColumns(record, true, columns);
+  tessarine::AssembleColumns(record, xmpOverIptc, columns);
+  tessarine::ColumnValues classicColumns;
+  tessarine::AssembleColumns(usual, xmpOverIptc, classicColumns);
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    if (columns[c] != classicColumns[c] && !classicColumns[c].empty()) std::abort();
+  }
   // Each input byte gives at most three bytes of UTF-8, a join or a dataset's label a few more per
   // dataset. (Modern formats may inflate compressed text, within their own bound.)
   const std::size_t mostFromInput = 8 * size + 64;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/ValueBound.h"
 #include "metadata/ImageBytes.h"
 
 namespace tessarine {
@@ -48,12 +47,6 @@ TEST(IimDecoder, StoresEachValueByTheRulesOfItsDataset) {
     EXPECT_EQ(r.iim[c.column], c.expected);
     EXPECT_EQ(r.iim[col::Customized], "");
   }
-  // Keywords stop joining once past the value bound.
-  std::string flood;
-  for (int i = 0; i < 30'000; ++i) flood += Iim(25, "kw");
-  const std::size_t joined = Decode(flood).iim[col::Keywords].size();
-  EXPECT_GT(joined, kMaxValueBytes);
-  EXPECT_LE(joined, kMaxValueBytes + 4);
 }
 
 TEST(IimDecoder, WritesUnknownDatasetsAsCustomizedLinesAndSkipsRecordOneAndTheRecordVersion) {
