@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <optional>
-#include <string>
-
 #include "support/TempDir.h"
 
 namespace tessarine {
@@ -24,54 +21,41 @@ class ProgramDataFileTest : public ::testing::Test {
   std::filesystem::path m_share = m_dir / "usr" / "share" / "tessarine-pro";
 };
 
-TEST_F(ProgramDataFileTest, AnInstalledProgramReadsItsFilesFromShare) {
+TEST_F(ProgramDataFileTest, AFileBesideTheProgramComesFirstElseTheInstalledOneInShare) {
   Put(m_share / "Help" / "TessarinePro.pdf");
   Put(m_share / "license-fi.txt");
   EXPECT_EQ(ProgramDataFile(m_bin, "Help/TessarinePro.pdf"), m_share / "Help" / "TessarinePro.pdf");
   EXPECT_EQ(ProgramDataFile(m_bin, "license-fi.txt"), m_share / "license-fi.txt");
-  // Missing everywhere: named where the installed program expects it.
-  std::filesystem::remove(m_share / "license-fi.txt");
-  EXPECT_EQ(ProgramDataFile(m_bin, "license-fi.txt"), m_share / "license-fi.txt");
-}
-
-TEST_F(ProgramDataFileTest, AFileBesideTheProgramComesFirst) {
-  Put(m_share / "license-fi.txt");
   Put(m_bin / "license-fi.txt");
   EXPECT_EQ(ProgramDataFile(m_bin, "license-fi.txt"), m_bin / "license-fi.txt");
+  // Missing everywhere: named where the installed program expects it.
+  EXPECT_EQ(ProgramDataFile(m_bin, "missing.txt"), m_share / "missing.txt");
   // A program in a folder of its own looks only beside itself, found or not.
   const std::filesystem::path own = m_dir / "Tessarine PRO";
   Put(m_dir / "share" / "tessarine-pro" / "license-fi.txt");
   EXPECT_EQ(ProgramDataFile(own, "license-fi.txt"), own / "license-fi.txt");
 }
 
-// Sets or clears a variable for the life of a test, then puts back what was there.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
-
-// The settings never land in a bin/ folder, even a writable one such as ~/.local/bin.
-TEST(SettingsFolderTest, AWritableProgramFolderHoldsTheSettingsUnlessItIsABinFolder) {
+// The settings never land in a bin/ folder, even a writable one such as ~/.local/bin. TESSARINE_HOME
+// overrides the folder; the dump file lives beside the settings.
+TEST(SettingsFolderTest, AWritableProgramFolderHoldsTheSettingsUnlessItIsABinFolderOrTessarineHomeIsSet) {
   test::TempDir dir;
   const std::filesystem::path portable = dir / "Tessarine PRO";
   const std::filesystem::path bin = dir / "bin";
   std::filesystem::create_directories(portable);
   std::filesystem::create_directories(bin);
-  const ScopedEnv home("TESSARINE_HOME", nullptr);
-  const ScopedEnv config("XDG_CONFIG_HOME", (dir / "config").c_str());
+  ::unsetenv("TESSARINE_HOME");
+  ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
   EXPECT_EQ(SettingsFolder(portable), portable);
   EXPECT_EQ(SettingsFolder(bin), dir / "config" / "tessarine-pro");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "config" / "tessarine-pro"));
+  ::unsetenv("XDG_CONFIG_HOME");
+
+  ::setenv("TESSARINE_HOME", (dir / "home").c_str(), 1);
+  EXPECT_EQ(DefaultSettingsFile(), dir / "home" / "Tessarine PRO.ini");
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "home"));
+  EXPECT_EQ(ParsingErrorDumpFile(DefaultSettingsFile()), dir / "home" / "ParsingError.xmp");
+  ::unsetenv("TESSARINE_HOME");
 }
 
 }  // namespace

@@ -137,17 +137,6 @@ TEST(StreamedReader, ACutFileOrAShortReadGivesTheRecordOfTheBytesBefore) {
   }
 }
 
-TEST(StreamedReader, ReadsOnlyTheStartOfAJpegWhoseMetadataLiesThere) {
-  const std::string jpeg = Jpeg(App13(Resource(0x0404, Iim(5, "IIM title"))) + App1Xmp(TitlePacket()) +
-                                std::string(4 << 20, '\x55'));
-  const EndingSource source(jpeg);
-  MetadataRecord r;
-  ReadImageMetadataFromSource(source, jpeg.size(), "JPG", {false, &Parser(), {}}, r);
-  EXPECT_EQ(r.xmp[col::ObjectName], "XMP title");
-  EXPECT_EQ(r.iim[col::ObjectName], "IIM title");
-  EXPECT_EQ(source.Asked(), ByteWindow::kFirstRead);
-}
-
 class StreamedFileTest : public ::testing::Test {
  protected:
   TempDir m_dir;
