@@ -90,9 +90,8 @@ TEST_P(CatalogueConnectionOn, HostileTextsComeBackExactlyAsSent) {
   for (int i = 0; i < 300; ++i) many += all;
   sent.push_back(many);
   for (std::size_t id = 0; id < sent.size(); ++id) {
-    connection.Send(SqlStatement("insert into " + t + " (Id,Value) values (?,?);")
-                        .BindInteger(std::to_string(id))
-                        .Bind(sent[id]));
+    connection.Send(
+        SqlStatement("insert into " + t + " (Id,Value) values (?,?);").BindInteger(std::to_string(id)).Bind(sent[id]));
   }
   auto rows = connection.ExecuteStatement("select Id,Value from " + t + " order by Id;", CursorChoice::ForwardOnly);
   ASSERT_NE(rows, nullptr);

@@ -93,17 +93,16 @@ TEST(IniFile, KeepsAFilesModeWritesThroughALinkAndNeverWritesAFileItCannotRead) 
     bool written;
     mode_t targetMode;
   } cases[] = {
-      {Setup::Nothing, true, 0600},           {Setup::File, true, 0400},
-      {Setup::LinkToFile, true, 0640},        {Setup::LinkToNothing, true, 0600},
-      {Setup::Unreadable, false, 0600},       {Setup::LinkToUnreadable, false, 0644},
+      {Setup::Nothing, true, 0600},       {Setup::File, true, 0400},        {Setup::LinkToFile, true, 0640},
+      {Setup::LinkToNothing, true, 0600}, {Setup::Unreadable, false, 0600}, {Setup::LinkToUnreadable, false, 0644},
   };
   const mode_t umaskBefore = ::umask(0);
   for (const auto& c : cases) {
     test::TempDir dir;
     std::filesystem::create_directory(dir / "elsewhere");
     const std::filesystem::path target = dir / "elsewhere" / "mine.ini";
-    const bool linked = c.setup == Setup::LinkToFile || c.setup == Setup::LinkToNothing ||
-                        c.setup == Setup::LinkToUnreadable;
+    const bool linked =
+        c.setup == Setup::LinkToFile || c.setup == Setup::LinkToNothing || c.setup == Setup::LinkToUnreadable;
     const std::filesystem::path file = linked ? dir / "Tessarine PRO.ini" : target;
     const std::string before = "[Connection]\nDSN=Pictures\nPassword=secret\n";
     const bool existed = c.setup != Setup::Nothing && c.setup != Setup::LinkToNothing;

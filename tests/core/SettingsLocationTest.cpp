@@ -10,29 +10,25 @@ namespace {
 
 // An installed program (<prefix>/bin) finds its manual and licence under <prefix>/share; a program
 // with them beside it (the build tree, a portable folder) uses those.
-class ProgramDataFileTest : public ::testing::Test {
- protected:
-  void Put(const std::filesystem::path& file) {
+TEST(ProgramDataFile, AFileBesideTheProgramComesFirstElseTheInstalledOneInShare) {
+  test::TempDir dir;
+  const std::filesystem::path bin = dir / "usr" / "bin";
+  const std::filesystem::path share = dir / "usr" / "share" / "tessarine-pro";
+  const auto put = [](const std::filesystem::path& file) {
     std::filesystem::create_directories(file.parent_path());
     test::WriteFile(file, "x");
-  }
-  test::TempDir m_dir;
-  std::filesystem::path m_bin = m_dir / "usr" / "bin";
-  std::filesystem::path m_share = m_dir / "usr" / "share" / "tessarine-pro";
-};
-
-TEST_F(ProgramDataFileTest, AFileBesideTheProgramComesFirstElseTheInstalledOneInShare) {
-  Put(m_share / "Help" / "TessarinePro.pdf");
-  Put(m_share / "license-fi.txt");
-  EXPECT_EQ(ProgramDataFile(m_bin, "Help/TessarinePro.pdf"), m_share / "Help" / "TessarinePro.pdf");
-  EXPECT_EQ(ProgramDataFile(m_bin, "license-fi.txt"), m_share / "license-fi.txt");
-  Put(m_bin / "license-fi.txt");
-  EXPECT_EQ(ProgramDataFile(m_bin, "license-fi.txt"), m_bin / "license-fi.txt");
+  };
+  put(share / "Help" / "TessarinePro.pdf");
+  put(share / "license-fi.txt");
+  EXPECT_EQ(ProgramDataFile(bin, "Help/TessarinePro.pdf"), share / "Help" / "TessarinePro.pdf");
+  EXPECT_EQ(ProgramDataFile(bin, "license-fi.txt"), share / "license-fi.txt");
+  put(bin / "license-fi.txt");
+  EXPECT_EQ(ProgramDataFile(bin, "license-fi.txt"), bin / "license-fi.txt");
   // Missing everywhere: named where the installed program expects it.
-  EXPECT_EQ(ProgramDataFile(m_bin, "missing.txt"), m_share / "missing.txt");
+  EXPECT_EQ(ProgramDataFile(bin, "missing.txt"), share / "missing.txt");
   // A program in a folder of its own looks only beside itself, found or not.
-  const std::filesystem::path own = m_dir / "Tessarine PRO";
-  Put(m_dir / "share" / "tessarine-pro" / "license-fi.txt");
+  const std::filesystem::path own = dir / "Tessarine PRO";
+  put(dir / "share" / "tessarine-pro" / "license-fi.txt");
   EXPECT_EQ(ProgramDataFile(own, "license-fi.txt"), own / "license-fi.txt");
 }
 

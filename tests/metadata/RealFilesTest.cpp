@@ -150,7 +150,6 @@ TEST_F(RealFilesTest, EachKindGivesItsMetadataAndSizeFromItsStructure) {
       {"iptc.tif", "iptc.tif", iim, false, iimOff, iimOn},
       {"iptc.tif", "iptc.tif", iim, true, xmpOff, {{col::ObjectName, "XmpTitle"}}},
       {"iptc.psd", "iptc.psd", iim, false, iimOff, iimOn},
-      {"iptc.psd", "iptc.psd", iim, true, xmpOff, {{col::ObjectName, "XmpTitle"}}},
       {"raw.tif", "raw.dng", "-XMP-dc:Title=Raw -IPTC:Contact=Tromso", true,
        {{col::ObjectName, ""}, {col::Width, "-"}, {col::SupportIPTC, "0"}},
        {{col::ObjectName, "Raw"}, {col::Contact, "Tromso"}, {col::Width, "64"}, {col::Height, "48"},
