@@ -1,9 +1,11 @@
-// The connection, its statements and its error reports, on every real database.
+// The connection, its statements and its error reports, on every real database; faults where the
+// program meets the driver manager are provoked there too.
 
 #include "catalogue/CatalogueConnection.h"
 
 #include <filesystem>
 
+#include "catalogue/OdbcHandle.h"
 #include "catalogue/ServerFailure.h"
 
 #include "support/DatabaseFixture.h"
@@ -11,7 +13,13 @@
 namespace tessarine::test {
 namespace {
 
-using CatalogueConnectionOn = DatabaseFixture;
+class CatalogueConnectionOn : public DatabaseFixture {
+ protected:
+  void TearDown() override {
+    SetOdbcCallHook(nullptr);
+    DatabaseFixture::TearDown();
+  }
+};
 TESSARINE_ON_EVERY_DATABASE(CatalogueConnectionOn);
 
 // A prepared text runs with one set of values after another, each counted; a set the server
@@ -56,6 +64,85 @@ TEST_P(CatalogueConnectionOn, APreparedStatementRunsWithEachSetOfValues) {
   EXPECT_EQ(connection.FirstValue("select count(*) from " + t + ";"), "4");
   EXPECT_EQ(connection.FirstValue("select count(*) from " + t + " where FileName in ('a','b','it''s','d');"),
             "4");
+}
+
+// Texts that break naive quoting, bound as statement values, come back exactly as sent, each alone,
+// all in one, and that many times over (read in several pieces); nothing but the inserts is executed.
+TEST_P(CatalogueConnectionOn, HostileTextsComeBackExactlyAsSent) {
+  Open();
+  const std::string t = Table("Hostile");
+  const std::string sentinel = Table("Sentinel");
+  connection.SendStatement("create table " + t + " (Id integer not null,Value text,primary key(Id));");
+  connection.SendStatement("create table " + sentinel + " (Id integer);");
+  connection.SendStatement("insert into " + sentinel + " (Id) values (1);");
+  // Quotes, backslashes, comment and statement breaks, parameter marks, control characters (no NUL:
+  // drivers cut texts there), and 2-, 3- and 4-byte UTF-8.
+  std::vector<std::string> sent = {"", "'); drop table " + sentinel + "; --", "\\'; delete from " + sentinel + "; --"};
+  std::string all;
+  for (const char* piece : {"'", "''", "\\", "\"", ";", "--", "/*", "*/", "%", "_", "!", "$$", "`", "?", ":name", "\t",
+                            "\r\n", "\x01", "\x1b", "\x7f", " ", "é", "ß", "€", "中", "😀", "𝄞",
+                            "\xF0\x9F\x8F\xB3\xEF\xB8\x8F", "\u200b", "\uFEFF"}) {
+    sent.push_back(piece);
+    all += piece;
+  }
+  sent.push_back(all);
+  std::string many;
+  for (int i = 0; i < 300; ++i) many += all;
+  sent.push_back(many);
+  for (std::size_t id = 0; id < sent.size(); ++id) {
+    connection.Send(
+        SqlStatement("insert into " + t + " (Id,Value) values (?,?);").BindInteger(std::to_string(id)).Bind(sent[id]));
+  }
+  auto rows = connection.ExecuteStatement("select Id,Value from " + t + " order by Id;", CursorChoice::ForwardOnly);
+  ASSERT_NE(rows, nullptr);
+  std::size_t id = 0;
+  for (; !rows->IsEof(); rows->MoveNext(), ++id) {
+    ASSERT_LT(id, sent.size());
+    EXPECT_EQ(rows->FieldValue(1).value_or("<null>"), sent[id]) << "value " << id;
+  }
+  EXPECT_EQ(id, sent.size());
+  EXPECT_EQ(connection.FirstValue("select count(*) from " + sentinel + ";"), "1");
+}
+
+// A missing file data source is reported and leaves no file behind; one named without its
+// extension is found (the driver manager adds ".dsn").
+TEST_P(CatalogueConnectionOn, FileDataSourcesAreFoundWithOrWithoutTheirExtensionAndNeverMade) {
+  const auto path = m_folder / "absent.dsn";
+  const std::optional<Error> absent = OpenError(DataSource{path.string(), true, "u", "p"});
+  ASSERT_TRUE(absent);
+  EXPECT_EQ(std::string(absent->what()), "Error 0: File data source not found: " + path.string());
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(std::filesystem::exists(m_folder / "absent"));
+  DataSource source = Db().fileDsn;
+  source.dsn = std::filesystem::path(source.dsn).replace_extension().string();
+  const std::optional<Error> found = OpenError(source);
+  EXPECT_FALSE(found) << found->what();
+}
+
+// A warning is success; an error without diagnostics, or a failed allocation, still names what
+// failed.
+TEST_P(CatalogueConnectionOn, WarningsAreSuccessAndErrorsWithoutDiagnosticsAreReported) {
+  Open();
+  SetOdbcCallHook([](const char* call, SQLRETURN result) -> SQLRETURN {
+    return std::string_view(call) == "SQLExecDirect" && result == SQL_SUCCESS ? SQL_SUCCESS_WITH_INFO : result;
+  });
+  EXPECT_EQ(connection.FirstValue(Dialect().TestQuery()), "1");
+  SetOdbcCallHook([](const char* call, SQLRETURN result) -> SQLRETURN {
+    return std::string_view(call) == "SQLExecDirect" ? SQL_ERROR : result;
+  });
+  try {
+    connection.SendStatement(Dialect().TestQuery());
+    ADD_FAILURE() << "no error";
+  } catch (const DatabaseError& error) {
+    EXPECT_EQ(error.NativeError(), 0);
+    EXPECT_NE(error.Description().find("SQLExecDirect"), std::string::npos) << error.Description();
+  }
+  SetOdbcCallHook([](const char* call, SQLRETURN result) -> SQLRETURN {
+    return std::string_view(call) == "SQLAllocHandle" ? SQL_ERROR : result;
+  });
+  const std::optional<Error> refused = OpenError(Db().fileDsn);
+  ASSERT_TRUE(refused);
+  EXPECT_TRUE(std::string(refused->what()).starts_with("Error 0: ")) << refused->what();
 }
 
 // One operation right after another (delete the lines, then the files) finds the catalogue free:

@@ -49,16 +49,5 @@ TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
   }
 }
 
-TEST(ScanStatements, StampsHaveTheirFixedWidths) {
-  const std::string stamp = RowStamp();
-  EXPECT_EQ(stamp.size(), 17u);
-  EXPECT_EQ(stamp.find_first_not_of("0123456789"), std::string::npos);
-  const std::string lastScan = LastScanStamp();
-  ASSERT_EQ(lastScan.size(), 19u);
-  EXPECT_EQ(lastScan[4], '-');
-  EXPECT_EQ(lastScan[10], ' ');
-  EXPECT_EQ(lastScan[16], ':');
-}
-
 }  // namespace
 }  // namespace tessarine

@@ -27,26 +27,30 @@ SearchQuery HostileQuery() {
   return query;
 }
 
-std::vector<std::string> Texts(const SqlStatement& statement) {
-  std::vector<std::string> texts;
-  for (const SqlValue& value : statement.values) texts.push_back(value.text);
-  return texts;
-}
-
 TEST(SearchStatements, WordsBecomeLiteralContainsPatterns) {
   EXPECT_EQ(ContainsPattern("100%"), "%100!%%");
   EXPECT_EQ(ContainsPattern("a_b!c\\'\""), "%a!_b!!c\\'\"%");
   EXPECT_EQ(ContainsPattern(""), "%%");
 }
 
-TEST(SearchStatements, EveryValueIsBoundOnEveryServer) {
+// On every server every value is bound, and a page takes that server's syntax.
+TEST(SearchStatements, EveryValueIsBoundAndEachServerGetsItsOwnPageSyntax) {
   const SearchQuery query = HostileQuery();
   const std::optional<SortPosition> after = SortPosition{"it's", "/O'Brien/", "x'y"};
-  for (DbmsKind kind : {DbmsKind::MySqlPostgreSqlEtc, DbmsKind::Oracle, DbmsKind::SqlServer, DbmsKind::Sqlite}) {
-    const SqlDialect& dialect = SqlDialectFor(kind);
+  struct Case {
+    DbmsKind kind;
+    const char* ending;
+    std::vector<std::string> lastValues;  // the two page values, in the order of their marks
+  };
+  for (const Case& c : {Case{DbmsKind::Sqlite, " limit ? offset ?;", {"20", "40"}},
+                        Case{DbmsKind::MySqlPostgreSqlEtc, " limit ? offset ?;", {"20", "40"}},
+                        Case{DbmsKind::SqlServer, " offset ? rows fetch next ? rows only;", {"40", "20"}},
+                        Case{DbmsKind::Oracle, " offset ? rows fetch next ? rows only;", {"40", "20"}}}) {
+    const SqlDialect& dialect = SqlDialectFor(c.kind);
+    const TableName pics = ValidName("Pics");
+    const SqlStatement page = SelectMatchPage(pics, dialect, query, 40, 20);
     for (const SqlStatement& statement :
-         {CountMatches(ValidName("Pics"), dialect, query), SelectMatchPage(ValidName("Pics"), dialect, query, 40, 20),
-          SelectMatchesAfter(ValidName("Pics"), dialect, query, after, 20)}) {
+         {CountMatches(pics, dialect, query), page, SelectMatchesAfter(pics, dialect, query, after, 20)}) {
       EXPECT_EQ(std::count(statement.text.begin(), statement.text.end(), '?'),
                 static_cast<long>(statement.values.size()));
       // The only quoted texts are the statement's own: the escape character, "" and "-".
@@ -57,25 +61,9 @@ TEST(SearchStatements, EveryValueIsBoundOnEveryServer) {
       EXPECT_EQ(text.find('\''), std::string::npos) << statement.text;
       EXPECT_EQ(text.find("drop"), std::string::npos);
     }
-  }
-}
-
-TEST(SearchStatements, EachServerGetsItsOwnPageSyntax) {
-  const SearchQuery query = HostileQuery();
-  struct Case {
-    DbmsKind kind;
-    const char* ending;
-    std::vector<std::string> lastValues;  // the two page values, in the order of their marks
-  };
-  for (const Case& c : {Case{DbmsKind::Sqlite, " limit ? offset ?;", {"20", "40"}},
-                        Case{DbmsKind::MySqlPostgreSqlEtc, " limit ? offset ?;", {"20", "40"}},
-                        Case{DbmsKind::SqlServer, " offset ? rows fetch next ? rows only;", {"40", "20"}},
-                        Case{DbmsKind::Oracle, " offset ? rows fetch next ? rows only;", {"40", "20"}}}) {
-    const SqlStatement page = SelectMatchPage(ValidName("Pics"), SqlDialectFor(c.kind), query, 40, 20);
     EXPECT_TRUE(page.text.ends_with(c.ending)) << page.text;
-    const std::vector<std::string> values = Texts(page);
-    ASSERT_GE(values.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(values.end() - 2, values.end()), c.lastValues);
+    ASSERT_GE(page.values.size(), 2u);
+    EXPECT_EQ((std::vector<std::string>{page.values.end()[-2].text, page.values.back().text}), c.lastValues);
     EXPECT_TRUE(page.values.back().integer);
     // SQL Server compares and sorts its "text" columns only as varchar(max); the keys are varchar.
     const bool cast = c.kind == DbmsKind::SqlServer;

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <optional>
-#include <string>
-
 #include "support/TempDir.h"
 
 namespace tessarine {
@@ -13,65 +10,48 @@ namespace {
 
 // An installed program (<prefix>/bin) finds its manual and licence under <prefix>/share; a program
 // with them beside it (the build tree, a portable folder) uses those.
-class ProgramDataFileTest : public ::testing::Test {
- protected:
-  void Put(const std::filesystem::path& file) {
+TEST(ProgramDataFile, AFileBesideTheProgramComesFirstElseTheInstalledOneInShare) {
+  test::TempDir dir;
+  const std::filesystem::path bin = dir / "usr" / "bin";
+  const std::filesystem::path share = dir / "usr" / "share" / "tessarine-pro";
+  const auto put = [](const std::filesystem::path& file) {
     std::filesystem::create_directories(file.parent_path());
     test::WriteFile(file, "x");
-  }
-  test::TempDir m_dir;
-  std::filesystem::path m_bin = m_dir / "usr" / "bin";
-  std::filesystem::path m_share = m_dir / "usr" / "share" / "tessarine-pro";
-};
-
-TEST_F(ProgramDataFileTest, AnInstalledProgramReadsItsFilesFromShare) {
-  Put(m_share / "Help" / "TessarinePro.pdf");
-  Put(m_share / "license-fi.txt");
-  EXPECT_EQ(ProgramDataFile(m_bin, "Help/TessarinePro.pdf"), m_share / "Help" / "TessarinePro.pdf");
-  EXPECT_EQ(ProgramDataFile(m_bin, "license-fi.txt"), m_share / "license-fi.txt");
+  };
+  put(share / "Help" / "TessarinePro.pdf");
+  put(share / "license-fi.txt");
+  EXPECT_EQ(ProgramDataFile(bin, "Help/TessarinePro.pdf"), share / "Help" / "TessarinePro.pdf");
+  EXPECT_EQ(ProgramDataFile(bin, "license-fi.txt"), share / "license-fi.txt");
+  put(bin / "license-fi.txt");
+  EXPECT_EQ(ProgramDataFile(bin, "license-fi.txt"), bin / "license-fi.txt");
   // Missing everywhere: named where the installed program expects it.
-  std::filesystem::remove(m_share / "license-fi.txt");
-  EXPECT_EQ(ProgramDataFile(m_bin, "license-fi.txt"), m_share / "license-fi.txt");
-}
-
-TEST_F(ProgramDataFileTest, AFileBesideTheProgramComesFirst) {
-  Put(m_share / "license-fi.txt");
-  Put(m_bin / "license-fi.txt");
-  EXPECT_EQ(ProgramDataFile(m_bin, "license-fi.txt"), m_bin / "license-fi.txt");
+  EXPECT_EQ(ProgramDataFile(bin, "missing.txt"), share / "missing.txt");
   // A program in a folder of its own looks only beside itself, found or not.
-  const std::filesystem::path own = m_dir / "Tessarine PRO";
-  Put(m_dir / "share" / "tessarine-pro" / "license-fi.txt");
+  const std::filesystem::path own = dir / "Tessarine PRO";
+  put(dir / "share" / "tessarine-pro" / "license-fi.txt");
   EXPECT_EQ(ProgramDataFile(own, "license-fi.txt"), own / "license-fi.txt");
 }
 
-// Sets or clears a variable for the life of a test, then puts back what was there.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
-
-// The settings never land in a bin/ folder, even a writable one such as ~/.local/bin.
-TEST(SettingsFolderTest, AWritableProgramFolderHoldsTheSettingsUnlessItIsABinFolder) {
+// The settings never land in a bin/ folder, even a writable one such as ~/.local/bin. TESSARINE_HOME
+// overrides the folder; the dump file lives beside the settings.
+TEST(SettingsFolderTest, AWritableProgramFolderHoldsTheSettingsUnlessItIsABinFolderOrTessarineHomeIsSet) {
   test::TempDir dir;
   const std::filesystem::path portable = dir / "Tessarine PRO";
   const std::filesystem::path bin = dir / "bin";
   std::filesystem::create_directories(portable);
   std::filesystem::create_directories(bin);
-  const ScopedEnv home("TESSARINE_HOME", nullptr);
-  const ScopedEnv config("XDG_CONFIG_HOME", (dir / "config").c_str());
+  ::unsetenv("TESSARINE_HOME");
+  ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
   EXPECT_EQ(SettingsFolder(portable), portable);
   EXPECT_EQ(SettingsFolder(bin), dir / "config" / "tessarine-pro");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "config" / "tessarine-pro"));
+  ::unsetenv("XDG_CONFIG_HOME");
+
+  ::setenv("TESSARINE_HOME", (dir / "home").c_str(), 1);
+  EXPECT_EQ(DefaultSettingsFile(), dir / "home" / "Tessarine PRO.ini");
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "home"));
+  EXPECT_EQ(ParsingErrorDumpFile(DefaultSettingsFile()), dir / "home" / "ParsingError.xmp");
+  ::unsetenv("TESSARINE_HOME");
 }
 
 }  // namespace

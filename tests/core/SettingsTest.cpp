@@ -1,13 +1,11 @@
 #include "core/Settings.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <sstream>
 #include <tuple>
 
 #include "core/IniFile.h"
-#include "core/SettingsLocation.h"
 #include "core/TableName.h"
 #include "support/TempDir.h"
 
@@ -151,15 +149,6 @@ TEST_F(SettingsTest, InvalidTableNamesAreKeptAsStoredAndWarnedOfAndTheRestStillL
   EXPECT_TRUE(InvalidTableNameWarnings(LoadFrom("[Database]\nFolders=Dirs\nImages=Pics_2\n"), m_file).empty());
   // Blank ones load as the defaults.
   EXPECT_EQ(Fields(LoadFrom("[Database]\nFolders=\nImages=   \n")), Fields(Settings{}));
-}
-
-TEST(SettingsLocation, TessarineHomeOverridesTheFolderAndTheDumpFileLivesBesideTheSettings) {
-  test::TempDir dir;
-  ::setenv("TESSARINE_HOME", (dir / "home").c_str(), 1);
-  EXPECT_EQ(DefaultSettingsFile(), dir / "home" / "Tessarine PRO.ini");
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "home"));
-  EXPECT_EQ(ParsingErrorDumpFile(DefaultSettingsFile()), dir / "home" / "ParsingError.xmp");
-  ::unsetenv("TESSARINE_HOME");
 }
 
 }  // namespace

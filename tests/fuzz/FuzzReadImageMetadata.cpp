@@ -1,9 +1,10 @@
 // Feeds arbitrary bytes to the metadata reader as a JPEG, TIFF or PSD would reach it, through a
 // window the input sizes too, so that signatures fall on window boundaries, and checks that the
-// record is the one the usual window gives. Half the inputs are read with modern formats on too:
-// the classic record underneath must not change, and whatever the structure readers find must be
-// storable. No value may grow past what the input can give without expansion (an entity,
-// a quadratic join), nor past the column bound once cut.
+// record is the one the usual window gives, with modern formats off or on (half the inputs each).
+// Read with modern formats on as well, the classic record underneath must not change, what they
+// find may only fill the columns the classic rules left empty, and it must be storable. No value
+// may grow past what the input can give without expansion (an entity, a quadratic join), nor past
+// the column bound once cut.
 
 #include <cstddef>
 #include <cstdint>
@@ -50,14 +51,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tessarine::ReadImageMetadataFromBytes({data, size}, ext, context, record, window);
   if (!tessarine::test::RecordDifference(record, usual).empty() || usual.beyondClassic) std::abort();
 
+  // Every input is read with modern formats on too: the classic record underneath is the same, and
+  // what they find fills only the columns the classic rules left empty, IIM first or XMP.
+  tessarine::MetadataRecord withModern;
+  tessarine::ReadImageMetadataFromBytes({data, size}, ext, modern, withModern);
+  if (!tessarine::test::RecordDifference(withModern, usual).empty()) std::abort();
+  const bool xmpOverIptc = size < 4 || (data[size - 4] & 1) == 0;
+  tessarine::ColumnValues classicColumns;
+  tessarine::AssembleColumns(usual, xmpOverIptc, classicColumns);
   tessarine::ColumnValues columns;
-  tessarine::AssembleColumns(record, true, columns);
+  tessarine::AssembleColumns(withModern, xmpOverIptc, columns);
   // Each input byte gives at most three bytes of UTF-8, a join or a dataset's label a few more per
   // dataset. (Modern formats may inflate compressed text, within their own bound.)
   const std::size_t mostFromInput = 8 * size + 64;
-  for (const std::string& value : columns) {
-    if (!tessarine::IsValidUtf8(value)) std::abort();  // every value must be storable
-    if (!context.modernFormats && value.size() > mostFromInput) std::abort();
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    if (columns[c] != classicColumns[c] && !classicColumns[c].empty()) std::abort();
+    if (classicColumns[c].size() > mostFromInput) std::abort();
+    if (!tessarine::IsValidUtf8(columns[c])) std::abort();  // every value must be storable
   }
   tessarine::CutColumnsToBound(columns);
   for (const std::string& value : columns) {

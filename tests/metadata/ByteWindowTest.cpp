@@ -20,7 +20,7 @@ std::string Numbered(std::size_t size) {
 
 std::string AsString(Bytes bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
 
-TEST(ByteWindow, GivesTheBytesOfAnyRangeAcrossRefillsAndClipsThemAtTheLength) {
+TEST(ByteWindow, GivesTheBytesOfAnyRangeAcrossRefillsAndClipsThemAtTheLengthAndItsCapacity) {
   const std::string data = Numbered(1000);
   const MemoryByteSource source(AsBytes(data));
   for (std::size_t capacity : {64u, 97u, 4096u}) {
@@ -39,32 +39,11 @@ TEST(ByteWindow, GivesTheBytesOfAnyRangeAcrossRefillsAndClipsThemAtTheLength) {
     window.AppendTo(5, 2000, copy);
     EXPECT_EQ(copy, data.substr(5, 895)) << capacity;
   }
-}
-
-TEST(ByteWindow, GivesAScanWhatItHoldsAndReadsMoreEachTimeUpToItsCapacity) {
-  const std::string data = Numbered(1 << 20);
-  const MemoryByteSource source(AsBytes(data));
-  ByteWindow window(source, data.size(), 256 << 10);
-  // The first read is small: most files' metadata lies in their first kilobytes.
-  Bytes chunk = window.Chunk(10, 20);
-  EXPECT_EQ(chunk.size(), ByteWindow::kFirstRead);
-  EXPECT_EQ(AsString(chunk), data.substr(10, chunk.size()));
-  EXPECT_EQ(window.Chunk(20, 5).size(), ByteWindow::kFirstRead - 10);  // held already
-  EXPECT_EQ(window.Chunk(ByteWindow::kFirstRead + 10, 1).size(), 2 * ByteWindow::kFirstRead);
-  EXPECT_EQ(window.Chunk(500'000, 1).size(), 256u << 10);
-  EXPECT_EQ(window.Chunk(770'000, 1).size(), 256u << 10);
-  EXPECT_EQ(AsString(window.Chunk(data.size() - 3, 50)), data.substr(data.size() - 3));
-  EXPECT_TRUE(window.Chunk(data.size(), 1).empty());
-}
-
-TEST(ByteWindow, NeverHoldsMoreThanItsCapacityNorMoreThanTheData) {
-  const std::string data = Numbered(10);
-  const MemoryByteSource source(AsBytes(data));
+  // A capacity below the least is raised to it; a window of no length gives nothing.
   ByteWindow tiny(source, 10, 1);
   EXPECT_EQ(tiny.Capacity(), ByteWindow::kMinimumCapacity);
-  EXPECT_EQ(AsString(tiny.View(0, 64)), data);
-  ByteWindow empty(source, 0);
-  EXPECT_TRUE(empty.View(0, 10).empty());
+  EXPECT_EQ(AsString(tiny.View(0, 64)), data.substr(0, 10));
+  EXPECT_TRUE(ByteWindow(source, 0).View(0, 10).empty());
 }
 
 TEST(ByteWindow, ReportsWhereTheSourceStoppedGivingBytes) {

@@ -1,6 +1,8 @@
 // The structure readers on bytes built here: forms no tool at hand writes (JPEG XL, XMP in an idat
-// box, an APP13 segment past the classic search), and hostile lengths and offsets, which must give
-// nothing or a problem, never a read past the data or an allocation of the size they claim.
+// box, an APP13 segment past the classic search), and hostile offsets and lengths, which must give
+// nothing and a problem, never a read past the data or an allocation of the size they claim. More
+// hostile forms (a TIFF directory that loops, a PNG chunk or a JPEG extension claiming gigabytes)
+// are the fuzzer's seeds (tests/fuzz/seeds/modern-*), read there under the address sanitizer.
 
 #include "metadata/containers/ContainerStructure.h"
 
@@ -54,17 +56,6 @@ TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
   const std::string ratio = Codestream({{1, 1}, {1, 5}, {5, 3}});
   const std::string jxl = std::string("\0\0\0\x0CJXL \x0D\x0A\x87\x0A", 12) + Box("ftyp", "jxl \0\0\0\0jxl ") +
                           Box("xml ", kXmp) + Box("jxlc", sized);
-  // IFD0 at 8 with one entry (700, 4 GB of bytes at offset 16), its next directory itself.
-  const std::string tiff = std::string("MM\0\x2A", 4) + Be32(8) + Be16(1) + Be16(700) + Be16(7) + Be32(0xFFFFFFFF) +
-                           Be32(16) + Be32(8);
-  const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + Be32(13) + "IHDR" + Be32(3) + Be32(2) +
-                          std::string(5, '\0') + "CRC!" + Be32(0x7FFFFFFF) + "iTXt" + "XML:com.adobe.xmp" +
-                          std::string(1, '\0');
-  // An extension that claims 4 GB is never held.
-  const std::string main =
-      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\" xmpNote:HasExtendedXMP=\"0123456789ABCDEF0123456789ABCDEF\"/>";
-  const std::string chunk = std::string("http://ns.adobe.com/xmp/extension/\0", 35) +
-                            "0123456789ABCDEF0123456789ABCDEF" + Be32(0xFFFFFFFF) + Be32(0) + "<x:xmpmeta/>";
   // Three comments of 60,000 bytes push the APP13 segment past the classic search's 149,999 bytes.
   std::string comments;
   for (int i = 0; i < 3; ++i) comments += Segment(0xFE, std::string(60'000, 'c'));
@@ -84,9 +75,6 @@ TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
       {"HEIF item longer than the file", Heif(3, 0xFFFFFFF0), {}, {}, 640, 480, true},
       {"HEIF item far past the idat box", Heif(0xFFFFFFF0, 10), {}, {}, 640, 480, true},
       {"HEIF item past the idat box", Heif(3, 200), {}, {}, 640, 480, true},
-      {"TIFF directory that loops", tiff, {}, {}, 0, 0, true},
-      {"PNG chunk of 2 GB", png, {}, {}, 3, 2, true},
-      {"JPEG extension of 4 GB", Jpeg(App1Xmp(main) + Segment(0xE1, chunk)), main, {}, 0, 0, true},
       {"JPEG APP13 past 149,999", Jpeg(comments + App13(Resource(0x0404, Iim(5, "Late")))), {}, Iim(5, "Late"), 0, 0,
        false},
   };

@@ -13,7 +13,6 @@
 #include "metadata/ImageBytes.h"
 #include "metadata/ImageMetadataReader.h"
 #include "metadata/ParsingErrorDump.h"
-#include "metadata/RegularFile.h"
 #include "metadata/XmpParser.h"
 #include "support/RecordDifference.h"
 #include "support/TempDir.h"
@@ -137,44 +136,11 @@ TEST(StreamedReader, ACutFileOrAShortReadGivesTheRecordOfTheBytesBefore) {
   }
 }
 
-TEST(StreamedReader, ReadsOnlyTheStartOfAJpegWhoseMetadataLiesThere) {
-  const std::string jpeg = Jpeg(App13(Resource(0x0404, Iim(5, "IIM title"))) + App1Xmp(TitlePacket()) +
-                                std::string(4 << 20, '\x55'));
-  const EndingSource source(jpeg);
-  MetadataRecord r;
-  ReadImageMetadataFromSource(source, jpeg.size(), "JPG", {false, &Parser(), {}}, r);
-  EXPECT_EQ(r.xmp[col::ObjectName], "XMP title");
-  EXPECT_EQ(r.iim[col::ObjectName], "IIM title");
-  EXPECT_EQ(source.Asked(), ByteWindow::kFirstRead);
-}
-
-class StreamedFileTest : public ::testing::Test {
- protected:
-  TempDir m_dir;
-};
-
-// The file shrinks after it was opened and measured: the reads come up short at the new end.
-TEST_F(StreamedFileTest, AFileThatShrankWhileOpenGivesTheRecordOfWhatIsLeft) {
-  const std::string jpeg =
-      Jpeg(App13(Resource(0x0404, Iim(5, "IIM title"))) + std::string(3000, '\x55') + App1Xmp(TitlePacket()));
-  const auto path = m_dir / "shrinking.jpg";
-  for (std::size_t end : {std::size_t{1}, std::size_t{60}, std::size_t{2000}, jpeg.size() - 20}) {
-    WriteFile(path, jpeg);
-    const RegularFile file(path);
-    ASSERT_TRUE(file.IsOpen());
-    std::filesystem::resize_file(path, end);
-    MetadataRecord streamed;
-    ReadImageMetadataFromSource(FileByteSource(file.Descriptor()), file.Size(), "JPG", {false, &Parser(), {}},
-                                streamed);
-    const Bytes left = AsBytes(std::string_view(jpeg).substr(0, end));
-    EXPECT_EQ(RecordDifference(streamed, ShortReadRecord(left, jpeg.size(), "JPG")), "") << "shrunk to " << end;
-  }
-}
-
 // A file far larger than any window (sparse: it takes no room on the disk) is searched to its end.
 // A packet at its start is closed by the last trailer within the packet bound; one never closed is
 // not read: one problem, no dump, no copy of gigabytes.
-TEST_F(StreamedFileTest, SearchesAFileOfSeveralGigabytesToItsEnd) {
+TEST(StreamedReader, SearchesAFileOfSeveralGigabytesToItsEnd) {
+  TempDir dir;
   const std::string tiff = "II*\0" + std::string(60, '\0');
   const struct Case {
     const char* name;
@@ -189,18 +155,18 @@ TEST_F(StreamedFileTest, SearchesAFileOfSeveralGigabytesToItsEnd) {
       {"open.tif", tiff + "<?xpacket begin=\"\"?><x:xmpmeta>", "", "", XmpState::NoPacket,
        {"XMP packet not closed within 16 MiB: not read"}},
   };
-  ParsingErrorDump dump(m_dir / "dump.xmp");
+  ParsingErrorDump dump(dir / "dump.xmp");
   for (const Case& c : cases) {
-    WriteFile(m_dir / c.name, c.start);
-    std::filesystem::resize_file(m_dir / c.name, std::uint64_t{3} << 30);
+    WriteFile(dir / c.name, c.start);
+    std::filesystem::resize_file(dir / c.name, std::uint64_t{3} << 30);
     MetadataRecord r;
-    ReadImageMetadata(m_dir / c.name, UpperExtension(c.name), {false, &Parser(), &dump}, r);
+    ReadImageMetadata(dir / c.name, UpperExtension(c.name), {false, &Parser(), &dump}, r);
     EXPECT_EQ(r.iim[col::ObjectName], c.iim) << c.name;
     EXPECT_EQ(r.xmp[col::ObjectName], c.xmp) << c.name;
     EXPECT_EQ(r.xmpState, c.state) << c.name;
     EXPECT_EQ(r.problems, c.problems) << c.name;
   }
-  EXPECT_FALSE(std::filesystem::exists(m_dir / "dump.xmp"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "dump.xmp"));
 }
 
 }  // namespace
