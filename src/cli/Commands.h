@@ -13,5 +13,6 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus);
 void RegisterFoldersCommands(CLI::App& app, int& exitStatus);
 void RegisterScanCommand(CLI::App& app, int& exitStatus);
 void RegisterFindCommand(CLI::App& app, int& exitStatus);
+void RegisterWatchCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace tessarine

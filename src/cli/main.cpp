@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   tessarine::RegisterFoldersCommands(app, status);
   tessarine::RegisterScanCommand(app, status);
   tessarine::RegisterFindCommand(app, status);
+  tessarine::RegisterWatchCommand(app, status);
 
   CLI11_PARSE(app, argc, argv);
   // A statement the database never answered still runs in its driver: the process ends without

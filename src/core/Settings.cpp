@@ -54,9 +54,9 @@ std::optional<WindowPlace> ReadWindowPlace(Read read) {
 }
 
 // A stored number of seconds from 1 to a day; anything else (none, text, out of range) is the default.
-int StaleLockSecondsOf(const std::string& stored) {
+int SecondsOf(const std::string& stored, int fallback) {
   const auto seconds = SmallNumber(stored);
-  return seconds && *seconds >= 1 && *seconds <= 86400 ? *seconds : kDefaultStaleLockSeconds;
+  return seconds && *seconds >= 1 && *seconds <= 86400 ? *seconds : fallback;
 }
 
 }  // namespace
@@ -84,12 +84,13 @@ Settings LoadSettings(const std::filesystem::path& file) {
   s.dbms = DbmsFromText(value(kDatabase, "DBMS"));
   s.folders = orDefault(value(kDatabase, "Folders"), "Folders");
   s.images = orDefault(value(kDatabase, "Images"), "Images");
-  s.staleLockSeconds = StaleLockSecondsOf(value(kDatabase, "StaleLockSeconds"));
+  s.staleLockSeconds = SecondsOf(value(kDatabase, "StaleLockSeconds"), kDefaultStaleLockSeconds);
 
   s.createThumbnails = value(kConfiguration, "CreateThumbnails") == "1";
   s.reCreateThumbnails = value(kConfiguration, "ReCreateThumbnails") == "1";
   s.modernFormats = value(kConfiguration, "ModernFormats") != "0";
   s.onlyChangedFiles = value(kConfiguration, "OnlyChangedFiles") == "1";
+  s.watchPollSeconds = SecondsOf(value(kConfiguration, "WatchPollSeconds"), kDefaultWatchPollSeconds);
 
   s.onlyIptc = value(kMetadata, "OnlyIPTC") == "1";
   s.xmpOverIptc = value(kMetadata, "XMPOverIPTC") != "0";

@@ -24,6 +24,7 @@ struct WindowPlace {
 };
 
 inline constexpr int kDefaultStaleLockSeconds = 120;
+inline constexpr int kDefaultWatchPollSeconds = 300;
 
 struct Settings {
   // [Connection]
@@ -47,6 +48,9 @@ struct Settings {
   bool reCreateThumbnails = false;
   // A rescan reads only the files that are new or whose size or last write differ from their row.
   bool onlyChangedFiles = false;
+  // How often `tessarine watch` rescans (with the rule of onlyChangedFiles) the trees no folder
+  // watch can follow: those on network file systems, or past the system's limit of watches.
+  int watchPollSeconds = kDefaultWatchPollSeconds;
   // Read XMP and IIM where the classic rules miss them (other encodings and containers, sidecars).
   bool modernFormats = true;
   // [Metadata]
