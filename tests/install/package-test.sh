@@ -46,6 +46,9 @@ for file in $usr/share/tessarine-pro/Help/TessarinePro.pdf $usr/share/tessarine-
 done
 grep -qx 'Exec=tessarine-pro' "$root/$usr/share/applications/tessarine-pro.desktop" || fail "the menu entry runs another program"
 grep -qx 'Icon=tessarine-pro' "$root/$usr/share/applications/tessarine-pro.desktop" || fail "the menu entry shows another icon"
+# The user unit of `tessarine watch` runs the packaged tool.
+grep -qx "ExecStart=/$usr/bin/tessarine watch" "$root/$usr/lib/systemd/user/tessarine-watch.service" ||
+  fail "the watch unit is missing or runs another program"
 
 # The manual pages name the files where the package puts them.
 zcat "$root/$usr/share/man/man1/tessarine.1.gz" | grep -qF "$(sed 's/-/\\-/g' <<<"$prefix")/libexec/tessarine/tessarine\-decoder" ||
