@@ -198,7 +198,8 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
 // folder deletes none of its rows and keeps its entry's count and time.
 TEST_P(ScanEndToEnd, AStoppedScanFinishesTheFileInProgressOnly) {
   std::vector<std::filesystem::path> folders;
-  for (const char* name : {"one", "two", "three"}) {
+  // Named in the order a folders table keyed by its folder gives them back.
+  for (const char* name : {"first", "second", "third"}) {
     folders.push_back(m_root / name);
     std::filesystem::create_directories(folders.back());
     for (int i = 0; i < 3; ++i) WriteFile(folders.back() / ("f" + std::to_string(i) + ".txt"), "x");
