@@ -92,7 +92,9 @@ TEST_P(StopSignals, TheFirstSignalIsAnsweredAtOnceAndTheRunStopsOnceTheStatement
     Unlock();
     EXPECT_EQ(tool->Wait(), 128 + signal) << tool->Output();
     EXPECT_NE(tool->Output().find(said), std::string::npos) << tool->Output();
-    for (const char* text : {unsaid, "Error "}) EXPECT_EQ(tool->Output().find(text), std::string::npos) << tool->Output();
+    for (const char* text : {unsaid, "Error "}) {
+      EXPECT_EQ(tool->Output().find(text), std::string::npos) << tool->Output();
+    }
   }
 }
 

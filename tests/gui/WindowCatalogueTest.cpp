@@ -153,7 +153,8 @@ class WindowCatalogueTest : public QObject {
     for (int i = 1; i <= 150; ++i) f.window->WindowPort().AddLogLine(std::to_string(i) + " -> file");
     auto* log = f.Find<QListWidget>("sqlOutPut");
     QCOMPARE(log->count(), 100);
-    QVERIFY(log->item(0)->text() == QStringLiteral("150 -> file") && log->item(99)->text() == QStringLiteral("51 -> file"));
+    QCOMPARE(log->item(0)->text(), QStringLiteral("150 -> file"));
+    QCOMPARE(log->item(99)->text(), QStringLiteral("51 -> file"));
   }
 
   // Paging and the display modes are the browser's, what the check finds the check's

@@ -310,7 +310,8 @@ class WindowTabsTest : public QObject {
     const auto pdf = std::filesystem::path(qgetenv("TESSARINE_BINARY_DIR").toStdString()) / "src/gui/Help/TessarinePro.pdf";
     const std::string bytes = ReadFile(pdf);
     QVERIFY(bytes.starts_with("%PDF-") && bytes.size() > 20000);  // several pages, not an empty document
-    QVERIFY(ReadFile(pdf.parent_path().parent_path() / "license-fi.txt").starts_with("FreeImage Public License - Version 1.0"));
+    const std::string licence = ReadFile(pdf.parent_path().parent_path() / "license-fi.txt");
+    QVERIFY(licence.starts_with("FreeImage Public License - Version 1.0"));
   }
 
   // Both rendered at 128x128 and shrunk to 16x16 (each pixel the mean of an 8x8 block): the same
