@@ -1,9 +1,9 @@
 // tessarine find, run as a user would on an SQLite file data source: its lines, its CSV, its exit
-// statuses and its errors. What the words, folders and dates match is SearchOn's.
+// statuses and its errors. What the words, folders and dates match is SearchOn's, what a CSV field
+// becomes CsvExport's.
 
 #include <gtest/gtest.h>
 
-#include "catalogue/ScanStatements.h"
 #include "support/SqliteCatalogue.h"
 #include "support/ToolProcess.h"
 
@@ -18,16 +18,10 @@ class FindCommand : public ::testing::Test {
     connection.OpenConnection(DataSourceOf(LoadSettings(ini), true));
   }
 
-  void Insert(const std::string& dir, const std::string& file, const std::string& title,
-              const std::string& keywords, const std::string& date = "") {
-    ColumnValues row;
-    row[col::Folder] = dir;
-    row[col::FileName] = file;
-    row[col::ModifyTime] = "1";
-    row[col::ObjectName] = title;
-    row[col::Keywords] = keywords;
-    row[col::CreatedDate] = date;
-    connection.Send(InsertImageRow(ValidName("Pics"), row));
+  // Rows of (folder, file, title, keywords, date, the bound custom column).
+  void Insert(const std::string& values) {
+    connection.SendStatement("insert into Pics(Folder, FileName, ObjectName, Keywords, CreatedDate, XMPCustom07, "
+                             "ModifyTime) values " + values + ";");
   }
 
   ToolRun Find(const std::string& arguments, ToolStderr err = ToolStderr::Drop) {
@@ -40,11 +34,11 @@ class FindCommand : public ::testing::Test {
 };
 
 TEST_F(FindCommand, PrintsOnePathPerMatchWithItsTitleAndExitsLikeGrep) {
-  Insert("/photos/a/", "dog.jpg", "Rex", "dog; park");
-  Insert("/photos/a/", "cat.jpg", "", "cat; Dog");
-  Insert("/photos/ab/", "dog2.jpg", "Two\tdogs\nplaying", "dog");
-  Insert("/photos/a/", "odd\\name.jpg", "back\\slash", "dog");  // stored as a scan stores "odd\name.jpg"
-  Insert("/photos/a/", "bird.jpg", "Tweety", "bird", "2024-05-01");
+  // "odd\name.jpg" as a scan stores it; a title with a tab and a line break.
+  Insert("('/photos/a/', 'dog.jpg', 'Rex', 'dog; park', '', '', 1), ('/photos/a/', 'cat.jpg', '', 'cat; Dog', '', '', 1),"
+         "('/photos/ab/', 'dog2.jpg', 'Two' || char(9) || 'dogs' || char(10) || 'playing', 'dog', '', '', 1),"
+         "('/photos/a/', 'odd\\name.jpg', 'back\\slash', 'dog', '', '', 1),"
+         "('/photos/a/', 'bird.jpg', 'Tweety', 'bird', '2024-05-01', '', 1)");
   const std::pair<const char*, const char*> finds[] = {
       {"DOG",
        "/photos/a/cat.jpg\n/photos/a/dog.jpg\tRex\n/photos/a/odd\\\\name.jpg\tback\\\\slash\n"
@@ -53,8 +47,7 @@ TEST_F(FindCommand, PrintsOnePathPerMatchWithItsTitleAndExitsLikeGrep) {
       {"dog --folder /photos/a/ --sort title -r",
        "/photos/a/odd\\\\name.jpg\tback\\\\slash\n/photos/a/dog.jpg\tRex\n/photos/a/cat.jpg\n"},
       {"--from 2024-05-01 --to 2024-05-01", "/photos/a/bird.jpg\tTweety\n"},
-      {"unicorn", ""},
-      {"dog --folder /photos/abc", ""}};
+      {"unicorn", ""}};
   for (const auto& [arguments, out] : finds) {
     const ToolRun run = Find(arguments);
     EXPECT_EQ(run.out, out) << arguments;
@@ -62,25 +55,20 @@ TEST_F(FindCommand, PrintsOnePathPerMatchWithItsTitleAndExitsLikeGrep) {
   }
 }
 
+// The view's columns, the bound custom one last, as CSV without a byte order mark.
 TEST_F(FindCommand, WritesTheViewAsCsvWithTheBoundCustomColumns) {
-  Insert("/photos/a/", "x,1.jpg", "say \"hi\"", "dog");
-  Insert("/photos/a/", "y.jpg", "Zürich\r\nnight", "dog");
-  Insert("/photos/a/", "z.jpg", "", "cat");
-  connection.SendStatement("update Pics set XMPCustom07 = 'Acme, Inc.' where FileName = 'y.jpg';");
+  Insert("('/photos/a/', 'x.jpg', 'say \"hi\"', 'dog', '', 'Acme', 1), ('/photos/a/', 'z.jpg', '', 'cat', '', '', 1)");
   const ToolRun run = Find("dog --csv");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "Folder,File,Title,Headline,Caption,Keywords,Byline,City,Country,Date,Width,Height,Copyright,ClientName\r\n"
-            "/photos/a/,\"x,1.jpg\",\"say \"\"hi\"\"\",,,dog,,,,,,,,\r\n"
-            "/photos/a/,y.jpg,\"Zürich\r\nnight\",,,dog,,,,,,,,\"Acme, Inc.\"\r\n");
-  EXPECT_EQ(Find("acme").out, "/photos/a/y.jpg\tZürich\\r\\nnight\n");  // the bound column is searched too
+            "/photos/a/,x.jpg,\"say \"\"hi\"\"\",,,dog,,,,,,,,Acme\r\n");
   const ToolRun none = Find("unicorn --csv");
-  EXPECT_EQ(none.status, 1);
-  EXPECT_TRUE(none.out.starts_with("Folder,File,"));
+  EXPECT_TRUE(none.status == 1 && none.out.starts_with("Folder,File,"));
 }
 
 TEST_F(FindCommand, RefusesWrongArgumentsAndReportsDatabaseErrorsWithStatusTwo) {
-  Insert("/photos/a/", "dog.jpg", "Rex", "dog");
+  Insert("('/photos/a/', 'dog.jpg', 'Rex', 'dog', '', '', 1)");
   for (const char* wrong : {"--from 2024-02-30", "--to 24-01-01", "--from 2024-05-02 --to 2024-05-01", "--sort Urgency"}) {
     const ToolRun run = Find(std::string("dog ") + wrong, ToolStderr::Keep);
     EXPECT_EQ(run.status, 2) << wrong;

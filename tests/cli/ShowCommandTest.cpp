@@ -14,11 +14,8 @@ namespace {
 class ShowCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFile(m_dir / "a.jpg", Jpeg(App13(Resource(0x0404, Iim(5, "IIM title") + Iim(120, "line1\nline2"))) +
-                                    App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
-                                                   "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
-                                                   "<dc:title><rdf:Alt><rdf:li>XMP</rdf:li></rdf:Alt></dc:title>"
-                                                   "</rdf:Description>"))));
+    WriteFile(m_dir / "a.jpg",
+              Jpeg(App13(Resource(0x0404, Iim(5, "IIM title") + Iim(120, "line1\nline2"))) + App1Xmp(TitlePacket())));
   }
   // Runs show on the files with the given settings, stderr dropped.
   ToolRun Show(const std::string& settings, const std::string& arguments) const {
@@ -57,8 +54,8 @@ TEST_F(ShowCommand, PrintsTheNonEmptyColumnsOnePerLineOrAllAsJsonOneLinePerFile)
 // what the packet lacks.
 TEST_F(ShowCommand, TheSettingsChooseWhatIsRead) {
   const char* cases[][3] = {{"XMPOverIPTC=0", "IIM title", "line1\r\nline2"},
-                            {"XMPOverIPTC=1\nKeepIimWhenXmpMissing=0", "XMP", ""},
-                            {"XMPOverIPTC=1\nKeepIimWhenXmpMissing=1", "XMP", "line1\r\nline2"}};
+                            {"XMPOverIPTC=1\nKeepIimWhenXmpMissing=0", "XMP title", ""},
+                            {"XMPOverIPTC=1\nKeepIimWhenXmpMissing=1", "XMP title", "line1\r\nline2"}};
   for (const auto& [metadata, title, caption] : cases) {
     const ToolRun json = Show(std::string("[Metadata]\n") + metadata + "\n", "--json " + File("a.jpg"));
     ASSERT_EQ(json.status, 0);

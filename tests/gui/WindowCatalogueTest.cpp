@@ -1,7 +1,7 @@
 // The window on an embedded SQLite catalogue of its own: each button reaches its workflow and
 // shows what it gives where the user reads it, and a scan or a check locks what it must while it
 // runs on its own thread; the catalogue view reads its matches page by page. What the workflows
-// and their statements do on each database is tested with them.
+// and their statements give on each database is tested with them.
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -12,14 +12,13 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "catalogue/CatalogueStatements.h"
 #include "gui/ScanTab.h"
 #include "gui/VerifyTab.h"
 #include "gui/WindowContext.h"
 #include "gui/browse/CatalogueBrowser.h"
 #include "gui/browse/CatalogueModel.h"
 #include "metadata/ImageBytes.h"
-#include "support/ValidName.h"
+#include "workflows/browse/ViewColumns.h"
 #include "WindowFixture.h"
 
 using tessarine::test::SqliteWindow;
@@ -30,55 +29,6 @@ namespace {
 std::string Slash(const std::filesystem::path& folder) { return folder.string() + "/"; }
 
 QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-
-// Over two pages of rows, as a scan would write them: every other one at the beach, every fifth
-// with no title, dates in the IIM and the XMP form; the last lies in a folder not listed, the
-// first has a thumbnail. The catalogue view shown.
-struct ViewWindow : SqliteWindow {
-  static constexpr int kRows = 2 * tessarine::CatalogueModel::kPageSize + 37;
-  static constexpr int kBeach = kRows / 2 + 1;
-  static std::string Name(int i) { return "p" + std::to_string(1000 + i) + ".jpg"; }
-
-  ViewWindow() : SqliteWindow(true) {
-    Sql("insert into Folders values('" + Slash(photos) + "', '', '');");
-    Sql("begin;");
-    for (int i = 0; i < kRows; ++i) {
-      const std::string day = (i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1);
-      Sql("insert into Images(Folder, FileName, Keywords, ObjectName, CreatedDate) values('" +
-          Slash(i == kRows - 1 ? dir / "other" : photos) + "', '" + Name(i) + "', '" +
-          (i % 2 == 0 ? "Beach, sun" : "mountain") + "', '" + (i % 5 == 0 ? "" : "Title " + std::to_string(i % 7)) +
-          "', '" + (i % 2 == 0 ? "202605" : "2026-05-") + day + "');");
-    }
-    Sql("commit;");
-    std::filesystem::create_directories(photos / "_thumbs_");
-    QImage thumbnail(160, 120, QImage::Format_RGB888);
-    thumbnail.fill(QColor(200, 120, 40));
-    thumbnail.save(Q(photos / "_thumbs_" / Name(0)), "JPG");
-    ClickTab(5);
-    ClickTab(6);
-    Find<QTabBar>("TabStripVerify")->setCurrentIndex(2);
-  }
-  tessarine::CatalogueModel& Model() { return Find<tessarine::CatalogueBrowser>("CatalogueBrowser")->Model(); }
-  void Search(const QString& words, const QString& from = {}, const QString& to = {}) {
-    SetTexts({{"txtSearchWords", words}, {"txtSearchFrom", from}, {"txtSearchTo", to}});
-    Click("cmdSearch");
-  }
-  int Column(const char* title) {
-    int c = 0;
-    while (c < Model().columnCount() && Model().headerData(c, Qt::Horizontal, Qt::DisplayRole) != title) ++c;
-    return c;
-  }
-  void SortBy(const char* title, Qt::SortOrder order) {
-    Find<QTableView>("tblCatalogue")->horizontalHeader()->setSortIndicator(Column(title), order);
-  }
-  // The texts of a column, every page fetched.
-  QStringList Fetched(const char* title) {
-    while (Model().canFetchMore({})) Model().fetchMore({});
-    QStringList texts;
-    for (int row = 0; row < Model().rowCount(); ++row) texts << Model().index(row, Column(title)).data().toString();
-    return texts;
-  }
-};
 
 }  // namespace
 
@@ -105,7 +55,6 @@ class WindowCatalogueTest : public QObject {
     f.window->SetFolderListLoader([&loads] { ++loads; });
     f.Click("cmdCreateTableImages_0");
     QCOMPARE(loads, 1);  // the list is reloaded
-    QCOMPARE(f.Sql("select count(*) from Images;"), std::string("0"));
     // Display SQL shows the statement for the name in the box, in its dialog.
     f.SetTexts({{"txtTableImages", "Pics"}});
     QString statement;
@@ -163,21 +112,19 @@ class WindowCatalogueTest : public QObject {
     f.ClickTab(5);
     WriteFile(f.dir / "note.txt", "text");
     auto* viewport = f.Find<QTreeWidget>("lvFolders")->viewport();
+    // A file, a remote folder and a folder: the folder is added. Nothing but files: refused at the door.
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(Q(f.dir / "note.txt")), QUrl(QStringLiteral("https://example.com/photos/")),
-                  QUrl::fromLocalFile(Q(f.photos))});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &drop);
-    QCOMPARE(f.Sql("select Folder from Folders;"), Slash(f.photos));
-    QCOMPARE(f.Find<QTreeWidget>("lvFolders")->topLevelItemCount(), 1);
-    // Nothing but files: refused at the door.
-    data.setUrls({QUrl::fromLocalFile(Q(f.dir / "note.txt"))});
-    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &refused);
-    QVERIFY(!refused.isAccepted());
+    const QUrl note = QUrl::fromLocalFile(Q(f.dir / "note.txt"));
+    for (bool folder : {true, false}) {
+      const QUrl remote(QStringLiteral("https://example.com/photos/"));
+      data.setUrls(folder ? QList<QUrl>{note, remote, QUrl::fromLocalFile(Q(f.photos))} : QList<QUrl>{note});
+      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(viewport, &enter);
+      QCOMPARE(enter.isAccepted(), folder);
+      QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(viewport, &drop);
+      QCOMPARE(f.Find<QTreeWidget>("lvFolders")->topLevelItemCount(), 1);  // reloaded from the table
+    }
     // The picker starts at the last folder added; once it is gone, in Pictures; else at home.
     const std::string last = f.Setting("Window", "LastFolder");
     QCOMPARE(last, f.photos.string());
@@ -199,8 +146,7 @@ class WindowCatalogueTest : public QObject {
     f.window->WindowPort().ShowPreview(image);
     QCOMPARE(f.Find<QLabel>("imgDest")->pixmap().deviceIndependentSize().toSize(), QSize(120, 80));
     const QPixmap doubled = tessarine::PreviewPixmap(image, 2.0);
-    QCOMPARE(doubled.size(), QSize(240, 160));
-    QCOMPARE(doubled.deviceIndependentSize().toSize(), QSize(120, 80));
+    QVERIFY(doubled.size() == QSize(240, 160) && doubled.deviceIndependentSize().toSize() == QSize(120, 80));
     image.rgb.resize(10);  // less than its size says: no picture
     QVERIFY(tessarine::PreviewPixmap(image, 2.0).isNull());
 
@@ -219,9 +165,9 @@ class WindowCatalogueTest : public QObject {
     f.Click("cmdVerifyQuery");
     QCOMPARE(f.TextOf("lblVerifyResult"), QStringLiteral("Result 1/3"));
     QVERIFY(!f.TextOf("txtVerifyResult").contains(QStringLiteral("\nCaption=")));
-    const std::pair<const char*, const char*> moves[] = {{"cmdNext", "Result 2/3"}, {"cmdEnd", "Result 3/3"},
-                                                         {"cmdPrevious", "Result 2/3"}, {"cmdBegin", "Result 1/3"},
-                                                         {"optDisplayFields_1", "Result 1/3"}, {"cmdNext", "Result 2/3"}};
+    const std::pair<const char*, const char*> moves[] = {{"cmdEnd", "Result 3/3"}, {"cmdPrevious", "Result 2/3"},
+                                                         {"cmdBegin", "Result 1/3"}, {"optDisplayFields_1", "Result 1/3"},
+                                                         {"cmdNext", "Result 2/3"}};
     for (const auto& [button, label] : moves) {
       f.Click(button);
       QCOMPARE(f.TextOf("lblVerifyResult"), QString::fromLatin1(label));
@@ -243,74 +189,92 @@ class WindowCatalogueTest : public QObject {
     f.Click("cmdCheck");
     QVERIFY(QTest::qWaitFor([&f] { return f.Hidden("cmdCancelCheck"); }, 60'000));
     QVERIFY(lockedAndCancelled);
-    QVERIFY2(f.Status().startsWith(QStringLiteral("Total files:1 - ")), qPrintable(f.Status()));
-    QCOMPARE(f.Find<QTreeWidget>("lvCheckedFiles_1")->topLevelItemCount(), 0);  // cancelled before the rows
-    QVERIFY(!f.Enabled("cmdDeleteLines"));
-    QCOMPARE(f.EnabledAmong(strips, false), QStringList());
+    QVERIFY(!f.Enabled("cmdDeleteLines") && f.EnabledAmong(strips, false).isEmpty());
   }
 
-  void theCatalogueViewReadsPageByPageAndSortsTheWholeSearchByItsHeader() {
-    ViewWindow f;
-    f.Search(QStringLiteral("beach"));
-    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("%1 photos").arg(ViewWindow::kBeach));
+  // Over two pages of rows as a scan writes them: every other one at the beach, every fifth with
+  // no title, dates in the IIM and the XMP form; the last lies in a folder not listed, the first
+  // has a thumbnail. Which rows a search gives, in which order, is CatalogueSearch's (SearchOn).
+  void theCatalogueViewReadsPageByPageSortsByItsHeaderAndExportsWhatItShows() {
+    SqliteWindow f(true);
+    constexpr int kPage = tessarine::CatalogueModel::kPageSize;
+    constexpr int kRows = 2 * kPage + 37;
+    constexpr int kBeach = kRows / 2 + 1;
+    f.Sql("insert into Folders values('" + Slash(f.photos) + "', '', '');");
+    f.Sql("with recursive n(i) as (select 0 union all select i + 1 from n where i < " + std::to_string(kRows - 1) +
+          ") insert into Images(Folder, FileName, Keywords, ObjectName, CreatedDate) select '" + Slash(f.photos) +
+          "', 'p' || (1000 + i) || '.jpg', iif(i % 2, 'mountain', 'Beach, sun'), iif(i % 5, 'Title ' || i % 7, ''), "
+          "iif(i % 2, '2026-05-', '202605') || substr('0' || (i % 28 + 1), -2) from n;");
+    f.Sql("update Images set Folder = '" + Slash(f.dir / "other") + "' where FileName = 'p" +
+          std::to_string(1000 + kRows - 1) + ".jpg';");
+    std::filesystem::create_directories(f.photos / "_thumbs_");
+    QImage thumbnail(160, 120, QImage::Format_RGB888);
+    thumbnail.fill(QColor(200, 120, 40));
+    thumbnail.save(Q(f.photos / "_thumbs_" / "p1000.jpg"), "JPG");
+    f.ClickTab(5);
+    f.ClickTab(6);
+    f.Find<QTabBar>("TabStripVerify")->setCurrentIndex(2);
+    auto* browser = f.Find<tessarine::CatalogueBrowser>("CatalogueBrowser");
+    tessarine::CatalogueModel& model = browser->Model();
+    model.SetDevicePixelRatio(2.0);
+    const auto search = [&f](const QString& words, const QString& from = {}, const QString& to = {}) {
+      f.SetTexts({{"txtSearchWords", words}, {"txtSearchFrom", from}, {"txtSearchTo", to}});
+      f.Click("cmdSearch");
+    };
+    const auto columns = tessarine::ViewColumnsOf({});
+    const int file = static_cast<int>(*tessarine::FindViewColumn(columns, "File"));
+    auto* header = f.Find<QTableView>("tblCatalogue")->horizontalHeader();
+
+    search(QStringLiteral("beach"));
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("%1 photos").arg(kBeach));
     // By folder, then file: a row's file as a path on the disk.
-    QCOMPARE(f.Model().FilePath(0), f.dir / "other" / ViewWindow::Name(ViewWindow::kRows - 1));
-    // The header sorts the whole search again: the first page at once, the rest as the view
-    // scrolls, each row once.
-    for (const char* title : {"File", "Title"}) {
-      f.SortBy(title, Qt::DescendingOrder);
-      QCOMPARE(f.Model().rowCount(), tessarine::CatalogueModel::kPageSize);
-      const QStringList texts = f.Fetched(title);
-      QVERIFY(std::is_sorted(texts.rbegin(), texts.rend()));
-      QStringList files = f.Fetched("File");
-      QCOMPARE(files.removeDuplicates(), 0);
-      QCOMPARE(files.size(), ViewWindow::kBeach);
-    }
-    // A folder of the list; then dates, which the view reads before it searches.
-    auto* folders = f.Find<QComboBox>("cboSearchFolder");
-    QCOMPARE(folders->count(), 2);
-    folders->setCurrentIndex(1);
-    f.Search(QStringLiteral("beach"), QStringLiteral("2026-05-01"), QStringLiteral("2026-05-01"));
-    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("9 photos"));  // i % 28 == 0
-    const std::tuple<const char*, const char*, const char*> refused[] = {
-        {"2026-13-01", "", "Not a date: '2026-13-01'"}, {"2026-05-02", "2026-05-01", "The first day comes after the last"}};
-    for (const auto& [from, to, said] : refused) {
-      f.Search(QString(), QString::fromLatin1(from), QString::fromLatin1(to));
-      QVERIFY2(f.Status().startsWith(QString::fromLatin1(said)), qPrintable(f.Status()));
-      QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("9 photos"));  // nothing searched
-    }
-    // A table that cannot be read: said, and the view is empty.
-    f.window->CurrentSettings().images = "Missing";
-    f.Search(QString());
-    QVERIFY(f.Model().rowCount() == 0 && !f.Model().HasSearch() && !f.Enabled("cmdExportCsv"));
-    QVERIFY(!f.Status().isEmpty() || !f.messages.empty());
-  }
-
-  void theCatalogueViewDrawsThumbnailsAtTheScreensPixelsAndExportsWhatItShows() {
-    ViewWindow f;
-    f.Model().SetDevicePixelRatio(2.0);
-    f.Search(QStringLiteral("beach"));
-    f.SortBy("File", Qt::AscendingOrder);
-    const auto picture = f.Model().index(0, f.Column("File")).data(Qt::DecorationRole).value<QPixmap>();
-    QCOMPARE(picture.size(), QSize(128, 96));
-    QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(64, 48));
-    QVERIFY(f.Model().index(1, f.Column("File")).data(Qt::DecorationRole).isNull());  // no thumbnail
-    // A date stored the IIM way is shown as the XMP way is stored, one form for both.
-    QCOMPARE(f.Model().index(0, f.Column("Date")).data().toString(), QStringLiteral("2026-05-01"));
+    QCOMPARE(model.FilePath(0), f.dir / "other" / ("p" + std::to_string(1000 + kRows - 1) + ".jpg"));
+    // The header sorts the whole search again: the first page at once, the rest as the view scrolls.
+    header->setSortIndicator(file, Qt::DescendingOrder);
+    QCOMPARE(model.rowCount(), kPage);
+    while (model.canFetchMore({})) model.fetchMore({});
+    QStringList files;
+    for (int row = 0; row < model.rowCount(); ++row) files << model.index(row, file).data().toString();
+    QVERIFY(std::is_sorted(files.rbegin(), files.rend()) && files.size() == kBeach);
+    // Thumbnails at the screen's pixels; a date stored the IIM way shown as the XMP way is stored.
+    header->setSortIndicator(file, Qt::AscendingOrder);
+    const auto picture = model.index(0, file).data(Qt::DecorationRole).value<QPixmap>();
+    QVERIFY(picture.size() == QSize(128, 96) && picture.deviceIndependentSize().toSize() == QSize(64, 48));
+    QVERIFY(model.index(1, file).data(Qt::DecorationRole).isNull());  // no thumbnail
+    const int date = static_cast<int>(*tessarine::FindViewColumn(columns, "Date"));
+    QCOMPARE(model.index(0, date).data().toString(), QStringLiteral("2026-05-01"));
 
     // For a spreadsheet: a byte order mark, every match, not only the rows read; what each field
     // becomes is CsvExport's. A place that cannot be written is said.
-    auto* browser = f.Find<tessarine::CatalogueBrowser>("CatalogueBrowser");
     browser->SetExportFileChooser([&f] { return f.dir / "view.csv"; });
     f.Click("cmdExportCsv");
     QVERIFY(tessarine::test::ReadFile(f.dir / "view.csv").starts_with("\xEF\xBB\xBF" "Folder,File,Title,"));
-    QVERIFY2(f.Status().startsWith(QStringLiteral("%1 rows written to ").arg(ViewWindow::kBeach)), qPrintable(f.Status()));
+    QVERIFY2(f.Status().startsWith(QStringLiteral("%1 rows written to ").arg(kBeach)), qPrintable(f.Status()));
     browser->SetExportFileChooser([&f] { return f.dir / "none" / "x.csv"; });
     f.Click("cmdExportCsv");
     f.ExpectMessages(1, tessarine::MessageIcon::Exclamation);
     // A scan is about to change the table: the view lets its rows go.
     f.window->findChild<tessarine::VerifyTab*>()->ClearResult();
-    QVERIFY(f.Model().rowCount() == 0 && !f.Enabled("cmdExportCsv"));
+    QVERIFY(model.rowCount() == 0 && !f.Enabled("cmdExportCsv"));
+
+    // A folder of the list; then dates, which the view reads before it searches.
+    auto* folders = f.Find<QComboBox>("cboSearchFolder");
+    QCOMPARE(folders->count(), 2);
+    folders->setCurrentIndex(1);
+    search(QStringLiteral("beach"), QStringLiteral("2026-05-01"), QStringLiteral("2026-05-01"));
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("9 photos"));  // i % 28 == 0
+    const std::tuple<const char*, const char*, const char*> refused[] = {
+        {"2026-13-01", "", "Not a date: '2026-13-01'"}, {"2026-05-02", "2026-05-01", "The first day comes after the last"}};
+    for (const auto& [from, to, said] : refused) {
+      search(QString(), QString::fromLatin1(from), QString::fromLatin1(to));
+      QVERIFY2(f.Status().startsWith(QString::fromLatin1(said)), qPrintable(f.Status()));
+      QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("9 photos"));  // nothing searched
+    }
+    // A table that cannot be read: said, and the view is empty.
+    f.window->CurrentSettings().images = "Missing";
+    search(QString());
+    QVERIFY(model.rowCount() == 0 && !model.HasSearch() && !f.Enabled("cmdExportCsv"));
+    QVERIFY(!f.Status().isEmpty() || f.messages.size() > 1);
   }
 };
 

@@ -21,8 +21,10 @@
 #include <vector>
 
 #include "catalogue/CatalogueConnection.h"
+#include "core/IniFile.h"
 #include "gui/TessarineProWindow.h"
 #include "gui/WindowUserPort.h"
+#include "support/SqliteCatalogue.h"
 #include "support/TempDir.h"
 
 namespace tessarine::test {
@@ -36,9 +38,13 @@ Widget* FindIn(const QObject* parent, const QString& name) {
 
 inline void ClickCentre(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
 
-using NamedTexts = std::initializer_list<std::pair<const char*, QString>>;
 // Sets each QLineEdit named under `parent` to its text.
-void SetTexts(const QObject* parent, NamedTexts boxes);
+inline void SetTexts(const QObject* parent, std::initializer_list<std::pair<const char*, QString>> boxes) {
+  for (const auto& [name, text] : boxes) FindIn<QLineEdit>(parent, QString::fromLatin1(name))->setText(text);
+}
+
+// Keys of a settings section and their values.
+using Keys = std::vector<std::pair<const char*, const char*>>;
 
 class WindowFixture {
  public:
@@ -47,7 +53,28 @@ class WindowFixture {
     if (settingsText) WriteFile(settingsFile, settingsText);
     if (open) Open();
   }
-  void Open();
+
+  void Open() {
+    // The hooks go in before the start-up, so its folder-list load already answers through them.
+    window = std::make_unique<TessarineProWindow>(settingsFile, [this](TessarineProWindow& w) {
+      w.WindowPort().SetMessageAnswerer([this](const MessageRequest& request) {
+        messages.push_back(request);
+        if (onMessage) onMessage(request);
+        if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+        return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
+      });
+      w.SetDialogRunner([this](QDialog& dialog) {
+        dialogs.push_back(dialog.objectName());
+        if (onDialog) onDialog(dialog);
+      });
+      w.SetDocumentOpener([this](const QString& target) {
+        opened.push_back(target);
+        return true;
+      });
+    });
+    window->resize(1100, 720);
+    window->show();
+  }
 
   template <class Widget = QWidget>
   Widget* Find(const QString& name) const {
@@ -57,13 +84,32 @@ class WindowFixture {
   bool Enabled(const QString& name) const { return Find(name)->isEnabled(); }
   bool Hidden(const QString& name) const { return Find(name)->isHidden(); }
   // The names among `names` whose control is enabled (or, with false, disabled).
-  QStringList EnabledAmong(const std::vector<const char*>& names, bool enabled = true) const;
+  QStringList EnabledAmong(const std::vector<const char*>& names, bool enabled = true) const {
+    QStringList found;
+    for (const char* name : names) {
+      if (Enabled(QString::fromLatin1(name)) == enabled) found << QString::fromLatin1(name);
+    }
+    return found;
+  }
   QString Status() const { return Find<QLabel>("lblStatus")->text(); }
-  // What the line box, text box, label, button or group box of that name shows.
-  QString TextOf(const char* name) const;
-  void SetTexts(NamedTexts boxes) const { tessarine::test::SetTexts(window.get(), boxes); }
+  // A text box's plain text, a line box's, label's or button's text, a group box's title.
+  QString TextOf(const char* name) const {
+    for (const char* property : {"plainText", "text", "title"}) {
+      if (const QVariant text = Find(name)->property(property); text.isValid()) return text.toString();
+    }
+    qFatal("%s shows no text", name);
+  }
+  void SetTexts(std::initializer_list<std::pair<const char*, QString>> boxes) const {
+    tessarine::test::SetTexts(window.get(), boxes);
+  }
   // The one main frame shown (1..6), 0 for none, -1 for more than one.
-  int ShownFrame() const;
+  int ShownFrame() const {
+    int shown = 0;
+    for (int i = 1; i <= 6; ++i) {
+      if (!Hidden(QStringLiteral("FrameMain_%1").arg(i))) shown = shown == 0 ? i : -1;
+    }
+    return shown;
+  }
 
   // A mouse click on main tab t (1..6), as the user makes it.
   void ClickTab(int t) const {
@@ -73,10 +119,17 @@ class WindowFixture {
   void ClickLabel(const QString& name) const { ClickCentre(Find(name)); }
   void Click(const QString& name) const { Find<QAbstractButton>(name)->click(); }
 
-  std::string Setting(const char* section, const char* key) const;
-  void ExpectSettings(const char* section, std::initializer_list<std::pair<const char*, const char*>> keys) const;
+  std::string Setting(const char* section, const char* key) const { return ReadSetting(settingsFile, section, key); }
+  void ExpectSettings(const char* section, const Keys& keys) const {
+    for (const auto& [key, value] : keys) {
+      QVERIFY2(Setting(section, key) == value, (key + ("=" + Setting(section, key))).c_str());
+    }
+  }
   // The window has shown `count` messages, the last with `icon`.
-  void ExpectMessages(std::size_t count, MessageIcon icon) const;
+  void ExpectMessages(std::size_t count, MessageIcon icon) const {
+    QCOMPARE(messages.size(), count);
+    QVERIFY(count > 0 && messages.back().icon == icon);
+  }
 
   TempDir dir;
   std::filesystem::path settingsFile = dir / "Tessarine PRO.ini";
@@ -90,18 +143,32 @@ class WindowFixture {
   bool answerYes = true;
 };
 
-// The window on an SQLite catalogue reached through a file data source beside its settings file.
+// The window on an SQLite catalogue reached through a file data source beside its settings file:
+// the settings (with `moreSettings` after the kind of database) and, when asked, both tables; with
+// `photoFiles`, written under `photos`, that folder listed and scanned.
 class SqliteWindow : public WindowFixture {
  public:
-  // Writes the settings (with `moreSettings` after the kind of database) and creates both tables
-  // when asked; with `photoFiles`, writes them under `photos` and lists and scans that folder.
-  // Then opens the window.
   explicit SqliteWindow(bool createTables, const std::string& moreSettings = "",
-                        const std::vector<std::string>& photoFiles = {});
-  ~SqliteWindow();
+                        const std::vector<std::string>& photoFiles = {})
+      : WindowFixture(nullptr, false) {
+    WriteSqliteSettings(settingsFile, moreSettings);
+    std::filesystem::create_directories(photos / "sub");
+    for (const std::string& name : photoFiles) WriteFile(photos / name, name);
+    if (createTables) {
+      const std::string message = CreateSqliteCatalogue(settingsFile, photoFiles.empty() ? "" : photos);
+      if (!message.empty()) qFatal("setup: %s", message.c_str());
+    }
+    Open();
+  }
+  ~SqliteWindow() { m_catalogue.CloseConnection(); }
 
   // The first value of the first row the statement gives, "" without one.
-  std::string Sql(const std::string& statement);
+  std::string Sql(const std::string& statement) {
+    if (!m_catalogue.IsOpen()) m_catalogue.OpenConnection(DataSourceOf(LoadSettings(settingsFile), true));
+    auto rows = m_catalogue.ExecuteStatement(statement);
+    if (!rows || rows->IsEof()) return {};
+    return rows->FieldValue(0).value_or("");
+  }
 
   std::filesystem::path photos = dir / "photos";
 
