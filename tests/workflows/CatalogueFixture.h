@@ -42,10 +42,12 @@ class CatalogueFixture : public DatabaseFixture {
     return LoadFolderEntries(connection, port, m_settings, false).entries;
   }
 
-  // Scans every entry, all ticked; without entries, every entry of the list.
-  ScanResult Scan(std::vector<FolderEntry> entries = {}, const ScanHooks& hooks = {}) {
+  // Scans every entry, all ticked; without entries, every entry of the list. The problems it tells
+  // are kept in m_problems.
+  ScanResult Scan(std::vector<FolderEntry> entries = {}, ScanHooks hooks = {}) {
     if (entries.empty()) entries = LoadFolderEntries(connection, port, m_settings, false).entries;
     for (auto& e : entries) e.checked = true;
+    hooks.problem = [this](const std::string& text) { m_problems.push_back(text); };
     return ScanFolders(connection, port, m_settings, false, m_tree / "Tessarine PRO.ini", entries, hooks);
   }
 
@@ -95,6 +97,7 @@ class CatalogueFixture : public DatabaseFixture {
   TempDir m_tree;
   std::filesystem::path m_root;
   Settings m_settings;
+  std::vector<std::string> m_problems;
 };
 
 }  // namespace tessarine::test
