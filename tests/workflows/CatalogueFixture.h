@@ -2,13 +2,19 @@
 // A catalogue of its own on each real database, both tables created, and a tree under
 // "it's photos" to fill and scan.
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "catalogue/CatalogueStatements.h"
 #include "catalogue/ScanStatements.h"
+#include "core/FileSystemFaults.h"
 #include "core/ImageColumns.h"
+#include "core/WindowTitle.h"
 #include "support/DatabaseFixture.h"
 #include "support/ValidName.h"
 #include "workflows/folders/FolderList.h"

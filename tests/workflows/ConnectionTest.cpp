@@ -2,24 +2,15 @@
 // "Testing Query", the table names an operation takes (checked before any connection), and
 // creating the tables, on every real database where one is needed.
 
-#include <functional>
 #include <iostream>
 
-#include "catalogue/CatalogueStatements.h"
 #include "catalogue/ConnectString.h"
-#include "catalogue/ScanStatements.h"
-#include "core/ImageColumns.h"
 #include "core/IniFile.h"
-#include "core/WindowTitle.h"
-#include "support/DatabaseFixture.h"
-#include "support/ValidName.h"
+#include "workflows/CatalogueFixture.h"
 #include "workflows/connection/CatalogueTables.h"
 #include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/TestingQuery.h"
-#include "workflows/folders/FolderList.h"
-#include "workflows/scan/ScanDriver.h"
-#include "workflows/verify/ConsistencyCheck.h"
 
 namespace tessarine::test {
 namespace {

@@ -2,9 +2,6 @@
 // folder whose name is not UTF-8, and a folders table that cannot be read. The window and the
 // command only show these results.
 
-#include "workflows/folders/FolderList.h"
-
-#include "core/WindowTitle.h"
 #include "workflows/CatalogueFixture.h"
 
 namespace tessarine::test {

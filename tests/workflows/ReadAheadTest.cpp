@@ -88,14 +88,16 @@ TEST_F(ReadAheadTest, WorkersGiveTheRowsOfOneReaderInTheOrderTheyAreTaken) {
 // of the same worker gets a new decoder.
 TEST_F(ReadAheadTest, AFileThatCrashesTheDecoderCostsOnlyItsOwnSize) {
   ASSERT_TRUE(SaveImage(m_dir / "crash.jpg", FIF_JPEG, 20, 10));
-  ::setenv("TESSARINE_DECODER", FaultyDecoderProgram().c_str(), 1);
-  ReadAhead reader(m_settings, {}, 1);
+  ::setenv("TESSARINE_DECODER", FaultyDecoderProgram().c_str(), 1);  // read as each worker starts
+  {
+    ReadAhead reader(m_settings, {}, 1);
+    reader.Queue(m_folder, {"crash.jpg", m_names[0]});
+    const FileRow crashed = reader.Take(m_folder, "crash.jpg");
+    EXPECT_EQ(crashed.columns[col::Width] + "x" + crashed.columns[col::Height], "0x0");
+    EXPECT_EQ(crashed.problems, std::vector<std::string>{"the image decoder died of signal 6"});
+    EXPECT_EQ(reader.Take(m_folder, m_names[0]).columns[col::Width], "40");
+  }
   ::unsetenv("TESSARINE_DECODER");
-  reader.Queue(m_folder, {"crash.jpg", m_names[0]});
-  const FileRow crashed = reader.Take(m_folder, "crash.jpg");
-  EXPECT_EQ(crashed.columns[col::Width] + "x" + crashed.columns[col::Height], "0x0");
-  EXPECT_EQ(crashed.problems, std::vector<std::string>{"the image decoder died of signal 6"});
-  EXPECT_EQ(reader.Take(m_folder, m_names[0]).columns[col::Width], "40");
 }
 
 // Thumbnails of files read ahead are put in place when the writer takes the file: of two files

@@ -1,15 +1,8 @@
 // The catalogue search on every real database: what the words, the folder and the dates match, and
 // that sorted pages give each match once; the CSV export of a search.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <map>
-#include <set>
 #include <sstream>
 
-#include "catalogue/ScanStatements.h"
-#include "core/ImageColumns.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/browse/CatalogueSearch.h"
 #include "workflows/browse/CsvExport.h"

@@ -1,18 +1,10 @@
 // The verify browser and the consistency check against each real database: rows browsed as the
 // scan wrote them, and a scanned tree changed on disk afterwards, checked and cleaned up.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <regex>
-#include <set>
-#include <utility>
 
-#include "core/FileSystemFaults.h"
-#include "core/ImageColumns.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/verify/VerifyBrowser.h"
 
