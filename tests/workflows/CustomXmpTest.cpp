@@ -7,7 +7,6 @@
 #include <functional>
 #include <set>
 
-#include "metadata/XmpParser.h"
 #include "support/RecordingUserPort.h"
 #include "workflows/xmpcustom/ColumnChooser.h"
 #include "workflows/xmpcustom/CustomXmpCheck.h"
@@ -158,8 +157,9 @@ TEST(CustomXmpSummary, CountsNamedPropertiesAndDistinctNamespacesExactly) {
   EXPECT_EQ(CustomXmpSummary(definition), "Custom fields defined: 3\nXMP Schemas defined: 2");
 }
 
-// The custom fields named in the warning are exactly those the parser passes over: a packet
-// holding every field fills the columns of the others and leaves the named ones out.
+// The warning names every named field the parser passes over (what it collects is IsCollectable's,
+// read by the parser's tests): no column, a column that is none of the 100, a name that is no
+// plain XML name.
 TEST(UncollectedCustomFields, NameEveryNamedFieldTheParserPassesOverInOneMessage) {
   CustomXmpDefinition definition;
   definition.schemas[0] = {"Studio", kNs, "studio", {}};
@@ -189,24 +189,7 @@ TEST(UncollectedCustomFields, NameEveryNamedFieldTheParserPassesOverInOneMessage
   WarnOfUncollectedCustomFields(port, definition);
   ASSERT_EQ(port.messages.size(), 1u);
   EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_NE(port.messages[0].text.find(lines[3]), std::string::npos);
-
-  // The parser agrees: of a packet with these values, only the two sound fields arrive.
-  std::string body;
-  for (const char* name : {"Shoot", "ClientName", "Agency", "Budget", "Desk"}) {
-    body += std::string("<studio:") + name + ">" + name + "-value</studio:" + name + ">";
-  }
-  MetadataRecord record;
-  ASSERT_FALSE(XmpParser(definition).Read(std::string("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
-                                                      "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
-                                                      "<rdf:Description rdf:about=\"\" xmlns:studio=\"") +
-                                              kNs + "\">" + body + "</rdf:Description></rdf:RDF></x:xmpmeta>",
-                                          record));
-  std::vector<std::string> filled;
-  for (std::size_t c = 0; c < record.custom.size(); ++c) {
-    if (!record.custom[c].empty()) filled.push_back(std::to_string(c + 1) + "=" + record.custom[c]);
-  }
-  EXPECT_EQ(filled, (std::vector<std::string>{"1=Shoot-value", "100=Desk-value"}));
+  for (const std::string& line : lines) EXPECT_NE(port.messages[0].text.find(line), std::string::npos) << line;
 }
 
 }  // namespace

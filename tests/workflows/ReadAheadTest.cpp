@@ -29,7 +29,8 @@ class ReadAheadTest : public ::testing::Test {
       const std::string title = "<dc:title><rdf:Alt><rdf:li>T" + std::to_string(i) + "</rdf:li></rdf:Alt></dc:title>";
       if (i % 4 == 0) ASSERT_TRUE(SaveImage(file, FIF_JPEG, 40 + i, 30));
       if (i % 4 == 1) {
-        WriteFile(file, Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
+        WriteFile(file, Jpeg(App13(Resource(0x0404, Iim(120, "iim caption"))) +
+                             App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
                                             "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
                                             title + "</rdf:Description>"))));
       }
@@ -39,6 +40,7 @@ class ReadAheadTest : public ::testing::Test {
     }
     m_settings.createThumbnails = true;
     m_settings.reCreateThumbnails = true;
+    m_settings.keepIimWhenXmpMissing = true;
   }
 
   std::vector<ColumnValues> ReadOneByOne() {
@@ -60,8 +62,9 @@ class ReadAheadTest : public ::testing::Test {
 
 TEST_F(ReadAheadTest, WorkersGiveTheRowsOfOneReaderInTheOrderTheyAreTaken) {
   const std::vector<ColumnValues> expected = ReadOneByOne();
-  // The files really hold what they are read for.
+  // The files really hold what they are read for, by the reading choices of the settings.
   ASSERT_EQ(expected[1][col::ObjectName], "T1");
+  ASSERT_EQ(expected[1][col::Caption], "iim caption");
   ASSERT_EQ(expected[0][col::Width], "40");
   for (unsigned workers : {0U, 1U, 3U}) {
     ReadAhead reader(m_settings, {}, workers);
@@ -82,6 +85,8 @@ TEST_F(ReadAheadTest, WorkersGiveTheRowsOfOneReaderInTheOrderTheyAreTaken) {
   EXPECT_EQ(reader.Take(m_folder, m_names[20]).columns, expected[20]);  // out of turn
   reader.Drop();
   EXPECT_EQ(reader.Take(m_folder, m_names[9]).columns, expected[9]);  // no longer queued
+  m_settings.keepIimWhenXmpMissing = false;
+  EXPECT_EQ(ReadOneByOne()[1][col::Caption], "");
 }
 
 // A file on whose thumbnail the decoder crashes costs its own width and height only: the next file
@@ -164,20 +169,6 @@ TEST_F(ReadAheadTest, AThumbnailsFolderThatIsNoFolderIsRefusedAndNothingIsWritte
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(victim), {}), 1) << what;
     EXPECT_EQ(ReadFile(victim / "f0.jpg"), "precious") << what;
     EXPECT_FALSE(std::filesystem::exists(m_dir / "nowhere")) << what;
-  }
-}
-
-// The scan's reader takes the reading choices of the settings.
-TEST_F(ReadAheadTest, TheReaderFollowsTheSettingsOnKeepingIimValues) {
-  WriteFile(m_dir / "both.jpg", Jpeg(App13(Resource(0x0404, Iim(120, "iim caption"))) +
-                                     App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
-                                                    "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"/>"))));
-  for (bool keep : {false, true}) {
-    m_settings.keepIimWhenXmpMissing = keep;
-    ScanFileReader reader(m_settings, {});
-    PendingThumbnail thumbnail;
-    EXPECT_EQ(reader.Read(m_folder, "both.jpg", thumbnail).columns[col::Caption], keep ? "iim caption" : "");
-    thumbnail.Discard();
   }
 }
 

@@ -77,7 +77,8 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   for (const auto& [key, values] : rows) keys.insert(key);
   EXPECT_EQ(keys, (std::set<std::string>{root + "O'Brien.jpg", root + "notes.txt", root + "fake.jpg",
                                          root + "back\\slash.txt", root + "caf\xC3\xA9.txt", Text(sub) + "scan.tif"}));
-  // Every column of these rows is what reading the file gives (the stamp apart).
+  // Every column of these rows is what reading the file gives (the stamp apart), a title with a
+  // 4-byte character and keywords with a quote and a backslash among them.
   const XmpParser parser{CustomXmpDefinition{}};
   for (const auto& path : {m_root / "O'Brien.jpg", m_root / "notes.txt", m_root / "fake.jpg", sub / "scan.tif"}) {
     const FileRow file = ReadFileRow(path, MetadataReadContext{false, &parser, {}}, true);
@@ -92,11 +93,7 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
       }
     }
   }
-  // Values are stored exactly, a 4-byte character included.
-  const auto& stored = rows.at(root + "O'Brien.jpg");
-  EXPECT_EQ(stored[col::ObjectName], "Titre \xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80");
-  EXPECT_EQ(stored[col::Keywords], "it's; back\\slash");
-  EXPECT_EQ(stored[col::ModifyTime].size(), 17u);
+  EXPECT_EQ(rows.at(root + "O'Brien.jpg")[col::ModifyTime].size(), 17u);
   // Thumbnails (their rules are the reader's) are made beside the images and shown as they are.
   EXPECT_TRUE(std::filesystem::exists(m_root / "_thumbs_" / "O'Brien.jpg"));
   EXPECT_TRUE(std::filesystem::exists(sub / "_thumbs_" / "scan.jpg"));

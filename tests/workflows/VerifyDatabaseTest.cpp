@@ -170,11 +170,10 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   }
   EXPECT_EQ(ReadFile(m_root / "a.txt"), "a.txt");
   EXPECT_TRUE(std::filesystem::is_symlink(m_root / "link.txt"));
-  bool inTrash = false;
-  for (const auto& entry : std::filesystem::directory_iterator(std::getenv("XDG_DATA_HOME") + std::string("/Trash/files"))) {
-    inTrash = inTrash || ReadFile(entry.path()) == m_tree.path().string();
-  }
-  EXPECT_TRUE(inTrash);
+  const std::filesystem::path trash = std::filesystem::path(std::getenv("XDG_DATA_HOME")) / "Trash" / "files";
+  EXPECT_TRUE(std::any_of(std::filesystem::directory_iterator(trash), {}, [&](const auto& entry) {
+    return ReadFile(entry.path()) == m_tree.path().string();
+  }));
 
   // Nothing is left to list but the row whose Checked is null, which no run lists.
   const CheckResult third = Check();
