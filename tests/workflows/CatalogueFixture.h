@@ -34,7 +34,6 @@ class CatalogueFixture : public DatabaseFixture {
     CatalogueConnection& c = Open();
     c.SendStatement(FoldersTableStatement(ValidName(m_settings.folders)));
     c.SendStatement(ImagesTableStatement(ValidName(m_settings.images), Dialect()));
-    c.CloseConnection();
     m_root = m_tree.path() / "it's photos";
     std::filesystem::create_directories(m_root);
   }

@@ -55,7 +55,6 @@ TEST_P(ConnectionOn, TestingQueryShowsTheResultOrTellsWhyItFailed) {
   // No row, a null or no result at all leaves the result empty, without a message.
   const std::string t = Table("Probe");
   Open().SendStatement("create table " + t + " (Value varchar(10));");
-  connection.CloseConnection();
   for (const std::string& query : {"select Value from " + t + ";", std::string("select null;"), "delete from " + t + ";"}) {
     EXPECT_EQ(Query(UserBoxes(), query), "") << query;
   }
@@ -100,14 +99,12 @@ TEST_P(ConnectionOn, CreatesTheTablesAndReportsACreateError) {
     connection.SendStatement("insert into " + boxes.folders +
                              " (Folder,Files,LastScan) values ('/a/','3','2024-01-02 03:04:05');");
     EXPECT_EQ(connection.FirstValue("select LastScan from " + boxes.folders + ";"), "2024-01-02 03:04:05");
-    connection.CloseConnection();
   }
   EXPECT_EQ(reloads, 0);
   EXPECT_EQ(ReadSetting(ini(), "Database", "Folders"), boxes.folders);
   const DbmsKind other = Db().kind == DbmsKind::Sqlite ? DbmsKind::Oracle : DbmsKind::Sqlite;
   EXPECT_TRUE(Create(CatalogueTable::Folders, other).Is(ErrorKind::WrongKind));
   EXPECT_EQ(Open().FirstValue("select count(*) from " + boxes.folders + ";"), "1");
-  connection.CloseConnection();
 
   EXPECT_EQ(Create(CatalogueTable::Images), CreateTableOutcome::Created);
   EXPECT_EQ(reloads, 1);
@@ -121,10 +118,8 @@ TEST_P(ConnectionOn, CreatesTheTablesAndReportsACreateError) {
   port = RecordingUserPort();
   boxes.images = Table("View");
   connection.SendStatement("create view " + boxes.images + " as select 1 as x;");
-  connection.CloseConnection();
   const Expected<CreateTableOutcome> created = Create(CatalogueTable::Images);
   Open().SendStatement("drop view " + boxes.images + ";");
-  connection.CloseConnection();
   EXPECT_TRUE(created.Is(ErrorKind::Database));
   ASSERT_EQ(port.messages.size(), 2u);
   EXPECT_TRUE(port.messages[1].text.starts_with("Error ")) << port.messages[1].text;

@@ -51,7 +51,6 @@ TEST_P(FolderListOn, RemovingAsksThenDeletesTheFolderRowAndTheRowsOfItsTree) {
   // take its rows for the removed folder's.
   const std::filesystem::path otherCase = m_tree.path() / "IT'S PHOTOS" / "sub";
   for (const auto& folder : {m_root / "sub", std::filesystem::path(sibling), otherCase}) Insert(Text(folder), "a.jpg");
-  connection.CloseConnection();
   const FolderEntry& root = entries[0].folder == FolderKey::FromPath(m_root.string()) ? entries[0] : entries[1];
 
   EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, nullptr), RemoveFolderOutcome::NothingSelected);
@@ -87,7 +86,6 @@ TEST_P(FolderListOn, AFolderWhoseNameIsNotUtf8IsRescannedCheckedAndRemoved) {
   WriteFile(latin / "sub" / "b.txt", "b");
   if (Db().kind == DbmsKind::Sqlite) {
     Open().Send(SqlStatement("insert into " + m_settings.folders + " values(?, '','');").Bind(latin.string() + "/"));
-    connection.CloseConnection();
   } else {
     AddAndLoad(latin);
   }

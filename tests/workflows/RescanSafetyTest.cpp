@@ -301,7 +301,6 @@ TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
   for (const Refusal& refusal : refusals) {
     SCOPED_TRACE(std::string(refusal.what) + " " + std::to_string(refusal.times) + " times");
     Open().SendStatement("delete from " + m_settings.images + ";");
-    connection.CloseConnection();
     port = RecordingUserPort();
     g_injection = {&refusal, false, refusal.times};
     SetOdbcCallHook(RefuseWhenArmed);

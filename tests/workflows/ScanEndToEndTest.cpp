@@ -114,7 +114,6 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
   WriteFile(other / "c.txt", "c");
   const std::string kept[] = {Text(m_root / "myXpics"), "/backup" + Text(pics)};
   for (const std::string& folder : kept) Insert(folder, "keep.txt");
-  connection.CloseConnection();
   AddAndLoad(pics);
   EXPECT_TRUE(Scan(AddAndLoad(other)).status) << DescribeMessages();
   const auto rows = Rows();
@@ -184,7 +183,6 @@ TEST_P(ScanEndToEnd, NamesHoldingABackslashGetTheirRowsAndFormerRowsAreKeptThenR
   for (const auto& [folder, file] : {std::pair{root + "c/d/", "y.txt"}, {root, "e/f.txt"}, {root, "g/h.txt"}}) {
     Insert(folder, file, {{col::Caption, "former"}});
   }
-  connection.CloseConnection();
 
   // The check takes them for the rows of their files: no photo without a row, no row without a file.
   const CheckResult check = Check();

@@ -37,7 +37,6 @@ TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes)
   for (int i = 1; i <= 25; ++i) Insert("/b/", "f" + std::to_string(i), {{col::Checked, "0"}});
   connection.SendStatement("insert into " + m_settings.images +
                            " (Folder,FileName,ModifyTime,Keywords,Contact) values ('/b/','nul',1,'   ',' lead');");
-  connection.CloseConnection();
 
   VerifyBrowser browser(port);
   const DataSource source = Db().userDsn;
@@ -116,7 +115,6 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   std::filesystem::remove_all(gone);
   Open().Send(DeleteFolderRow(ValidName(m_settings.folders), FolderKey::FromPath(other.string())));
   connection.SendStatement("update " + m_settings.images + " set Checked=null where FileName='d.txt'");
-  connection.CloseConnection();
   WriteFile(m_root / "new'one.txt", "new");
   WriteFile(m_root / "caf\xE9 2.txt", m_tree.path().string());  // a content of this run's own
   std::filesystem::create_symlink(m_root / "a.txt", m_root / "newlink.txt");
@@ -157,7 +155,6 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   // check stays.
   WriteFile(m_root / "x\\y.txt", "back");
   Insert(root, "new'one.txt");
-  connection.CloseConnection();
   port.answerYes = true;
   const auto rowsBefore = std::stoi(Count(m_settings.images));
   EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, second.linesWithoutFiles), 2);
