@@ -23,12 +23,12 @@ TEST_P(FolderListOn, AddingRefusesForbiddenAndRelatedFoldersAndListsASubfolderFo
 
   // The listed folder again, or a folder holding it: refused with the listed entry's text.
   for (const auto& related : {m_root, m_tree.path()}) {
-    EXPECT_EQ(Add(related, entries).outcome, AddFolderOutcome::AlreadyListed) << related;
+    ASSERT_EQ(Add(related, entries).outcome, AddFolderOutcome::AlreadyListed) << related;
     EXPECT_EQ(port.messages.back().text, "Subfolder already in list\r\n" + Text(m_root));
     EXPECT_EQ(port.messages.back().icon, MessageIcon::Critical);
   }
   for (const char* forbidden : {"/", "/proc/self", "/sys/"}) {
-    EXPECT_EQ(Add(forbidden, entries).outcome, AddFolderOutcome::Forbidden) << forbidden;
+    ASSERT_EQ(Add(forbidden, entries).outcome, AddFolderOutcome::Forbidden) << forbidden;
     EXPECT_EQ(port.messages.back().text, std::string("Forbidden Folder\r\n") + forbidden);
   }
   EXPECT_FALSE(IsForbiddenFolder("/process/"));
@@ -53,7 +53,7 @@ TEST_P(FolderListOn, RemovingAsksThenDeletesTheFolderRowAndTheRowsOfItsTree) {
   for (const auto& folder : {m_root / "sub", std::filesystem::path(sibling), otherCase}) Insert(Text(folder), "a.jpg");
   const FolderEntry& root = entries[0].folder == FolderKey::FromPath(m_root.string()) ? entries[0] : entries[1];
 
-  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, nullptr), RemoveFolderOutcome::NothingSelected);
+  ASSERT_EQ(RemoveFolderToScan(connection, port, m_settings, false, nullptr), RemoveFolderOutcome::NothingSelected);
   EXPECT_EQ(port.messages.back().text, "Select Folder to remove");
   port.answerYes = false;
   EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &root), RemoveFolderOutcome::Declined);

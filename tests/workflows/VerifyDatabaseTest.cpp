@@ -145,6 +145,7 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, second.linesWithoutFiles), 0);
   EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, second.filesWithoutLines), 0);
   EXPECT_EQ(second.linesWithoutFiles.size() + second.filesWithoutLines.size(), 6u);
+  ASSERT_GE(port.messages.size(), 2u);
   EXPECT_EQ(port.messages.back().text, "Delete 3 files without corresponding lines in images table");
   EXPECT_EQ(port.messages[port.messages.size() - 2].text,
             "Delete 3 lines from images table '" + m_settings.images + "'");
