@@ -1,7 +1,6 @@
 #pragma once
 // A user port for tests: records every call and answers questions as told.
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,10 +32,7 @@ class RecordingUserPort final : public UserPort {
   void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
   void AddLogLine(std::string_view line) override { logLines.emplace_back(line); }
   void ShowPreview(const PreviewImage& image) override { previews.push_back(image); }
-  void ProcessEvents() override {
-    ++eventLoopRuns;
-    if (onProcessEvents) onProcessEvents();
-  }
+  void ProcessEvents() override {}
 
   std::string LastStatus() const { return statuses.empty() ? std::string() : statuses.back(); }
 
@@ -48,8 +44,6 @@ class RecordingUserPort final : public UserPort {
   std::vector<PreviewImage> previews;
   int beeps = 0;
   int busyDepth = 0;
-  int eventLoopRuns = 0;
-  std::function<void()> onProcessEvents;
 };
 
 }  // namespace tessarine::test

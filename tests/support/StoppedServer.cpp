@@ -8,30 +8,17 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace tessarine::test {
 namespace {
 
-// The children of a process, from /proc/<pid>/stat ("pid (name) state ppid ...").
+// The children of a (single-threaded) process, as the kernel lists them.
 std::vector<pid_t> ChildrenOf(pid_t parent) {
+  const std::string task = std::to_string(parent);
+  std::ifstream list("/proc/" + task + "/task/" + task + "/children");
   std::vector<pid_t> children;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    const std::size_t close = line.rfind(')');
-    if (close == std::string::npos) continue;
-    std::istringstream rest(line.substr(close + 1));
-    char state = 0;
-    long ppid = 0;
-    if (rest >> state >> ppid && ppid == parent) children.push_back(static_cast<pid_t>(std::stol(name)));
-  }
+  for (long child = 0; list >> child;) children.push_back(static_cast<pid_t>(child));
   return children;
 }
 

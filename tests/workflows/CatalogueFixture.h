@@ -2,13 +2,19 @@
 // A catalogue of its own on each real database, both tables created, and a tree under
 // "it's photos" to fill and scan.
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "catalogue/CatalogueStatements.h"
 #include "catalogue/ScanStatements.h"
+#include "core/FileSystemFaults.h"
 #include "core/ImageColumns.h"
+#include "core/WindowTitle.h"
 #include "support/DatabaseFixture.h"
 #include "support/ValidName.h"
 #include "workflows/folders/FolderList.h"
@@ -28,7 +34,6 @@ class CatalogueFixture : public DatabaseFixture {
     CatalogueConnection& c = Open();
     c.SendStatement(FoldersTableStatement(ValidName(m_settings.folders)));
     c.SendStatement(ImagesTableStatement(ValidName(m_settings.images), Dialect()));
-    c.CloseConnection();
     m_root = m_tree.path() / "it's photos";
     std::filesystem::create_directories(m_root);
   }
@@ -42,10 +47,12 @@ class CatalogueFixture : public DatabaseFixture {
     return LoadFolderEntries(connection, port, m_settings, false).entries;
   }
 
-  // Scans every entry, all ticked; without entries, every entry of the list.
-  ScanResult Scan(std::vector<FolderEntry> entries = {}, const ScanHooks& hooks = {}) {
+  // Scans every entry, all ticked; without entries, every entry of the list. The problems it tells
+  // are kept in m_problems.
+  ScanResult Scan(std::vector<FolderEntry> entries = {}, ScanHooks hooks = {}) {
     if (entries.empty()) entries = LoadFolderEntries(connection, port, m_settings, false).entries;
     for (auto& e : entries) e.checked = true;
+    hooks.problem = [this](const std::string& text) { m_problems.push_back(text); };
     return ScanFolders(connection, port, m_settings, false, m_tree / "Tessarine PRO.ini", entries, hooks);
   }
 
@@ -95,6 +102,7 @@ class CatalogueFixture : public DatabaseFixture {
   TempDir m_tree;
   std::filesystem::path m_root;
   Settings m_settings;
+  std::vector<std::string> m_problems;
 };
 
 }  // namespace tessarine::test

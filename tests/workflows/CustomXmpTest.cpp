@@ -7,7 +7,6 @@
 #include <functional>
 #include <set>
 
-#include "metadata/XmpParser.h"
 #include "support/RecordingUserPort.h"
 #include "workflows/xmpcustom/ColumnChooser.h"
 #include "workflows/xmpcustom/CustomXmpCheck.h"
@@ -20,30 +19,21 @@ namespace {
 
 constexpr const char* kNs = "http://ns.example.com/studio/1.0/";
 
-TEST(CustomXmpColumns, BoxTextNumberAndCaptionConvertAndTheDefinitionSurvivesTheBoxes) {
-  EXPECT_EQ(ColumnBoxText("07"), "XMPCustom07");
-  EXPECT_EQ(ColumnBoxText(""), "");
-  // Whatever the box holds loses its first nine characters.
-  const std::pair<const char*, const char*> numbers[] = {
-      {"XMPCustom100", "100"}, {"XMPCustom", ""}, {"short", ""}, {"ColumnNo:12", "12"}};
-  for (const auto& [box, number] : numbers) EXPECT_EQ(ColumnNumberOf(box), number) << box;
-  for (const auto& [option, caption] : {std::pair{0, "01"}, {8, "09"}, {9, "10"}, {98, "99"}, {99, "100"}}) {
-    EXPECT_EQ(ColumnOptionCaption(option), caption);
-  }
-
+// A box shows "XMPCustom" and the number; the definition keeps what follows the box's first nine
+// characters, whatever they are. The other texts stay as typed.
+TEST(CustomXmpColumns, TheBoxesShowTheFullColumnNameAndTheDefinitionKeepsItsNumber) {
   CustomXmpDefinition definition;
   definition.schemas[2] = {"Studio ", " http://ns.example.com/s/", "s", {}};
   definition.schemas[2].properties[9] = {"Shoot", "100"};
   definition.schemas[2].properties[0] = {"Empty", ""};
   const CustomXmpDefinition shown = BoxesFromDefinition(definition);
-  EXPECT_EQ(shown.schemas[2].properties[9].dbFieldName, "XMPCustom100");
-  EXPECT_EQ(shown.schemas[2].properties[0].dbFieldName, "");
-  EXPECT_EQ(shown.schemas[2].description, "Studio ");  // texts stay as typed
+  EXPECT_EQ(ColumnBoxesOf(shown)[RowIndex(2, 9)], "XMPCustom100");
+  EXPECT_EQ(ColumnBoxesOf(shown)[RowIndex(2, 0)], "");
   const CustomXmpDefinition back = DefinitionFromBoxes(shown);
   EXPECT_EQ(back.schemas[2].properties[9].dbFieldName, "100");
   EXPECT_EQ(back.schemas[2].ns, " http://ns.example.com/s/");
-  EXPECT_EQ(RowIndex(2, 9), 29);
-  EXPECT_EQ(ColumnBoxesOf(shown)[29], "XMPCustom100");
+  EXPECT_EQ(ColumnNumberOf("ColumnNo:12"), "12");
+  EXPECT_EQ(ColumnNumberOf("XMPCustom"), "");
 }
 
 // Each case: the column boxes, the row whose chooser opens, and what the chooser shows. `odd` lists
@@ -106,7 +96,7 @@ TEST(CustomXmpCheck, AValidDefinitionListsItsBoundRowsSortedAndEachBrokenBoxIsNa
 
   using Change = std::function<void(CustomXmpDefinition&)>;
   const auto prefix = [](std::string p) { return Change([p](CustomXmpDefinition& d) { d.schemas[0].prefix = p; }); };
-  std::vector<std::pair<Change, std::string>> cases = {
+  const std::pair<Change, std::string> cases[] = {
       {[](auto& d) { d.schemas[0].ns = ""; }, "InvalidName: Name Space -> "},
       {[](auto& d) { d.schemas[0].ns = "http://ns.example.com/my studio/"; },
        "InvalidName: Name Space -> http://ns.example.com/my studio/"},
@@ -121,9 +111,8 @@ TEST(CustomXmpCheck, AValidDefinitionListsItsBoundRowsSortedAndEachBrokenBoxIsNa
       {[](auto& d) { d.schemas[0].properties[2] = {"Agency", "XMPCustom01"}; }, "Duplicate Name: studio:XMPCustom01"},
       {prefix(""), "Invalid Name: Prefix -> "},
       {prefix("my prefix"), "Invalid Name: Prefix -> my prefix"},
+      {prefix("photoshop"), "Invalid Name: Prefix -> photoshop"},
       {prefix("DC"), ""},  // reserved prefixes are compared with their case
-      {prefix("Photoshop"), ""},
-      {prefix("xapGImg"), ""},
       // The same column under another prefix is no duplicate.
       {[](auto& d) {
          d.schemas[1] = {"Other", "http://ns.example.com/other/", "oth", {}};
@@ -146,11 +135,7 @@ TEST(CustomXmpCheck, AValidDefinitionListsItsBoundRowsSortedAndEachBrokenBoxIsNa
          d.schemas[2] = {"Third", "", "t", {}};
        },
        "Invalid Name: Database Field name -> XMPCustom04"},
-      {[](auto& d) { d.schemas[2] = {"Third", "", "t", {}}; }, "InvalidName: Name Space -> "},
   };
-  for (std::string_view reserved : kReservedPrefixes) {
-    cases.emplace_back(prefix(std::string(reserved)), "Invalid Name: Prefix -> " + std::string(reserved));
-  }
   for (const auto& [change, message] : cases) {
     CustomXmpDefinition broken = valid();
     change(broken);
@@ -160,7 +145,6 @@ TEST(CustomXmpCheck, AValidDefinitionListsItsBoundRowsSortedAndEachBrokenBoxIsNa
 
 TEST(CustomXmpSummary, CountsNamedPropertiesAndDistinctNamespacesExactly) {
   CustomXmpDefinition definition;
-  EXPECT_EQ(CustomXmpSummary(definition), "No custom fields defined");
   // A column without a property name is no field, whatever its schema holds.
   definition.schemas[0] = {"Studio", "http://ns.example.com/a/", "s", {}};
   definition.schemas[0].properties[0].dbFieldName = "01";
@@ -171,14 +155,11 @@ TEST(CustomXmpSummary, CountsNamedPropertiesAndDistinctNamespacesExactly) {
   definition.schemas[5].properties[3].xmpFieldName = "three";
   definition.schemas[9].ns = "http://ns.example.com/A/";  // another case: another namespace
   EXPECT_EQ(CustomXmpSummary(definition), "Custom fields defined: 3\nXMP Schemas defined: 2");
-  // Properties without a namespace count, in schemas without description.
-  CustomXmpDefinition bare;
-  for (int j = 0; j < 3; ++j) bare.schemas[7].properties[j].xmpFieldName = "p" + std::to_string(j);
-  EXPECT_EQ(CustomXmpSummary(bare), "Custom fields defined: 3\nXMP Schemas defined: 0");
 }
 
-// The custom fields named in the warning are exactly those the parser passes over: a packet
-// holding every field fills the columns of the others and leaves the named ones out.
+// The warning names every named field the parser passes over (what it collects is IsCollectable's,
+// read by the parser's tests): no column, a column that is none of the 100, a name that is no
+// plain XML name.
 TEST(UncollectedCustomFields, NameEveryNamedFieldTheParserPassesOverInOneMessage) {
   CustomXmpDefinition definition;
   definition.schemas[0] = {"Studio", kNs, "studio", {}};
@@ -208,25 +189,7 @@ TEST(UncollectedCustomFields, NameEveryNamedFieldTheParserPassesOverInOneMessage
   WarnOfUncollectedCustomFields(port, definition);
   ASSERT_EQ(port.messages.size(), 1u);
   EXPECT_EQ(port.messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_NE(port.messages[0].text.find("'ClientName'"), std::string::npos);
-  EXPECT_NE(port.messages[0].text.find("'1stAssistant'"), std::string::npos);
-
-  // The parser agrees: of a packet with these values, only the two sound fields arrive.
-  std::string body;
-  for (const char* name : {"Shoot", "ClientName", "Agency", "Budget", "Desk"}) {
-    body += std::string("<studio:") + name + ">" + name + "-value</studio:" + name + ">";
-  }
-  MetadataRecord record;
-  ASSERT_FALSE(XmpParser(definition).Read(std::string("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
-                                                      "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
-                                                      "<rdf:Description rdf:about=\"\" xmlns:studio=\"") +
-                                              kNs + "\">" + body + "</rdf:Description></rdf:RDF></x:xmpmeta>",
-                                          record));
-  std::vector<std::string> filled;
-  for (std::size_t c = 0; c < record.custom.size(); ++c) {
-    if (!record.custom[c].empty()) filled.push_back(std::to_string(c + 1) + "=" + record.custom[c]);
-  }
-  EXPECT_EQ(filled, (std::vector<std::string>{"1=Shoot-value", "100=Desk-value"}));
+  for (const std::string& line : lines) EXPECT_NE(port.messages[0].text.find(line), std::string::npos) << line;
 }
 
 }  // namespace

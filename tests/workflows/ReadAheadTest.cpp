@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <thread>
 
 #include "metadata/ImageBytes.h"
+#include "support/FaultyDecoder.h"
 #include "workflows/scan/ReadAhead.h"
 
 namespace tessarine {
@@ -27,7 +29,8 @@ class ReadAheadTest : public ::testing::Test {
       const std::string title = "<dc:title><rdf:Alt><rdf:li>T" + std::to_string(i) + "</rdf:li></rdf:Alt></dc:title>";
       if (i % 4 == 0) ASSERT_TRUE(SaveImage(file, FIF_JPEG, 40 + i, 30));
       if (i % 4 == 1) {
-        WriteFile(file, Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
+        WriteFile(file, Jpeg(App13(Resource(0x0404, Iim(120, "iim caption"))) +
+                             App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
                                             "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
                                             title + "</rdf:Description>"))));
       }
@@ -37,6 +40,7 @@ class ReadAheadTest : public ::testing::Test {
     }
     m_settings.createThumbnails = true;
     m_settings.reCreateThumbnails = true;
+    m_settings.keepIimWhenXmpMissing = true;
   }
 
   std::vector<ColumnValues> ReadOneByOne() {
@@ -58,8 +62,9 @@ class ReadAheadTest : public ::testing::Test {
 
 TEST_F(ReadAheadTest, WorkersGiveTheRowsOfOneReaderInTheOrderTheyAreTaken) {
   const std::vector<ColumnValues> expected = ReadOneByOne();
-  // The files really hold what they are read for.
+  // The files really hold what they are read for, by the reading choices of the settings.
   ASSERT_EQ(expected[1][col::ObjectName], "T1");
+  ASSERT_EQ(expected[1][col::Caption], "iim caption");
   ASSERT_EQ(expected[0][col::Width], "40");
   for (unsigned workers : {0U, 1U, 3U}) {
     ReadAhead reader(m_settings, {}, workers);
@@ -70,12 +75,8 @@ TEST_F(ReadAheadTest, WorkersGiveTheRowsOfOneReaderInTheOrderTheyAreTaken) {
       EXPECT_EQ(row.preview.width > 0, i % 4 == 0 || i % 4 == 3) << m_names[i];
     }
   }
-}
-
-// A folder walked again, a scan stopped halfway, a file taken out of turn: each row is still the
-// file's own.
-TEST_F(ReadAheadTest, DroppedAndRequeuedFilesAndFilesOutOfTurnAreTheFilesOwnRows) {
-  const std::vector<ColumnValues> expected = ReadOneByOne();
+  // A folder walked again, a scan stopped halfway, a file taken out of turn: each row is still the
+  // file's own.
   ReadAhead reader(m_settings, {}, 2);
   reader.Queue(m_folder, m_names);
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(reader.Take(m_folder, m_names[i]).columns, expected[i]);
@@ -84,10 +85,29 @@ TEST_F(ReadAheadTest, DroppedAndRequeuedFilesAndFilesOutOfTurnAreTheFilesOwnRows
   EXPECT_EQ(reader.Take(m_folder, m_names[20]).columns, expected[20]);  // out of turn
   reader.Drop();
   EXPECT_EQ(reader.Take(m_folder, m_names[9]).columns, expected[9]);  // no longer queued
+  m_settings.keepIimWhenXmpMissing = false;
+  EXPECT_EQ(ReadOneByOne()[1][col::Caption], "");
+}
+
+// A file on whose thumbnail the decoder crashes costs its own width and height only: the next file
+// of the same worker gets a new decoder.
+TEST_F(ReadAheadTest, AFileThatCrashesTheDecoderCostsOnlyItsOwnSize) {
+  ASSERT_TRUE(SaveImage(m_dir / "crash.jpg", FIF_JPEG, 20, 10));
+  ::setenv("TESSARINE_DECODER", FaultyDecoderProgram().c_str(), 1);  // read as each worker starts
+  {
+    ReadAhead reader(m_settings, {}, 1);
+    reader.Queue(m_folder, {"crash.jpg", m_names[0]});
+    const FileRow crashed = reader.Take(m_folder, "crash.jpg");
+    EXPECT_EQ(crashed.columns[col::Width] + "x" + crashed.columns[col::Height], "0x0");
+    EXPECT_EQ(crashed.problems, std::vector<std::string>{"the image decoder died of signal 6"});
+    EXPECT_EQ(reader.Take(m_folder, m_names[0]).columns[col::Width], "40");
+  }
+  ::unsetenv("TESSARINE_DECODER");
 }
 
 // Thumbnails of files read ahead are put in place when the writer takes the file: of two files
-// whose thumbnails share a name, the later in listing order wins, and a file not taken leaves none.
+// whose thumbnails share a name, the later in listing order wins, a file not taken leaves none, and
+// one already there is kept unless the settings say to make it again.
 TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken) {
   TempDir dir;
   const FolderKey folder = FolderKey::FromPath(dir.path().string());
@@ -102,13 +122,15 @@ TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken)
     std::sort(names.begin(), names.end());
     return names;
   };
-  for (const auto& [order, size] : {std::pair{std::vector<std::string>{"a.jpg", "a.tif"}, std::pair{80U, 160U}},
-                                    std::pair{std::vector<std::string>{"a.tif", "a.jpg"}, std::pair{160U, 80U}}}) {
+  const auto take = [&](const std::vector<std::string>& order) {
     ReadAhead reader(m_settings, {}, 3);
     reader.Queue(folder, order);
     for (const std::string& name : order) reader.Take(folder, name);
-    EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), size) << order.back() << " last";
-  }
+  };
+  take({"a.jpg", "a.tif"});
+  EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), (std::pair{80U, 160U}));
+  take({"a.tif", "a.jpg"});
+  EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), (std::pair{160U, 80U}));
   {
     ReadAhead reader(m_settings, {}, 2);
     reader.Queue(folder, {"a.jpg", "b.jpg"});
@@ -117,13 +139,18 @@ TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken)
     reader.Drop();  // the scan stopped: b.jpg is not taken
   }  // its worker has given up b.jpg
   EXPECT_EQ(thumbnails(), std::vector<std::string>{"a.jpg"});
+  m_settings.reCreateThumbnails = false;
+  take({"a.tif"});
+  EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), (std::pair{160U, 80U}));
 }
 
 // The thumbnails' folder is the program's own: anything else at its name (a link to a folder, a
-// link to nothing, a file) is left as it is, and the file still gets its row.
+// link to nothing, a file) is left as it is, even when a thumbnail seems to be there, and the file
+// still gets its row.
 TEST_F(ReadAheadTest, AThumbnailsFolderThatIsNoFolderIsRefusedAndNothingIsWrittenThere) {
   const std::filesystem::path thumbs = m_dir / "_thumbs_";
   const std::filesystem::path victim = m_dir / "victim";
+  m_settings.reCreateThumbnails = false;
   for (int there = 0; there < 3; ++there) {
     std::filesystem::remove_all(thumbs);
     std::filesystem::remove_all(victim);
@@ -134,31 +161,14 @@ TEST_F(ReadAheadTest, AThumbnailsFolderThatIsNoFolderIsRefusedAndNothingIsWritte
     if (there == 2) WriteFile(thumbs, "not a folder");
     const std::string what =
         thumbs.string() + (there < 2 ? " is a link" : " is not a folder") + ": no thumbnails written there";
-    for (const bool reCreate : {false, true}) {
-      m_settings.reCreateThumbnails = reCreate;
-      ReadAhead reader(m_settings, {}, 1);
-      reader.Queue(m_folder, {m_names[0]});
-      const FileRow row = reader.Take(m_folder, m_names[0]);
-      EXPECT_EQ(row.columns[col::Width], "40") << what;
-      EXPECT_NE(std::find(row.problems.begin(), row.problems.end(), what), row.problems.end()) << what;
-      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(victim), {}), 1) << what;
-      EXPECT_EQ(ReadFile(victim / "f0.jpg"), "precious") << what;
-      EXPECT_FALSE(std::filesystem::exists(m_dir / "nowhere")) << what;
-    }
-  }
-}
-
-// The scan's reader takes the reading choices of the settings.
-TEST_F(ReadAheadTest, TheReaderFollowsTheSettingsOnKeepingIimValues) {
-  WriteFile(m_dir / "both.jpg", Jpeg(App13(Resource(0x0404, Iim(120, "iim caption"))) +
-                                     App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
-                                                    "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"/>"))));
-  for (bool keep : {false, true}) {
-    m_settings.keepIimWhenXmpMissing = keep;
-    ScanFileReader reader(m_settings, {});
-    PendingThumbnail thumbnail;
-    EXPECT_EQ(reader.Read(m_folder, "both.jpg", thumbnail).columns[col::Caption], keep ? "iim caption" : "");
-    thumbnail.Discard();
+    ReadAhead reader(m_settings, {}, 1);
+    reader.Queue(m_folder, {m_names[0]});
+    const FileRow row = reader.Take(m_folder, m_names[0]);
+    EXPECT_EQ(row.columns[col::Width], "40") << what;
+    EXPECT_NE(std::find(row.problems.begin(), row.problems.end(), what), row.problems.end()) << what;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(victim), {}), 1) << what;
+    EXPECT_EQ(ReadFile(victim / "f0.jpg"), "precious") << what;
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "nowhere")) << what;
   }
 }
 

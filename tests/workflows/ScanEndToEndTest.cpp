@@ -1,26 +1,30 @@
 // A folder tree written at test time, scanned into each real database and compared row by row
-// with what the files hold.
+// with what the files hold; names holding "\"; a rescan that reads only new and changed files.
 
 // The image library's BOOL must be declared before the ODBC headers define theirs.
 #include "support/TestImages.h"
 
-#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <set>
+#include <cstdlib>
+#include <iostream>
+#include <random>
 
 #include "metadata/FileRowReader.h"
 #include "metadata/ImageBytes.h"
 #include "metadata/XmpParser.h"
-#include "support/FaultyDecoder.h"
 #include "workflows/CatalogueFixture.h"
-#include "workflows/verify/ConsistencyCheck.h"
 
-namespace tessarine {
+namespace tessarine::test {
 namespace {
 
-using namespace test;
+using StoredRows = std::map<std::string, std::vector<std::string>>;
+using Captions = std::map<std::pair<std::string, std::string>, std::string>;
+
+// "g\h.txt" cannot be opened.
+int UnreadableG(std::string_view call, std::string_view path) {
+  return call == "open" && path.ends_with("g\\h.txt") ? EACCES : 0;
+}
 
 const std::string kPacket = Packet(
     "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
@@ -30,11 +34,6 @@ const std::string kPacket = Packet(
 
 class ScanEndToEnd : public CatalogueFixture {
  protected:
-  void SetUp() override {
-    CatalogueFixture::SetUp();
-    m_settings.createThumbnails = true;
-  }
-
   // Every stored row, or those of one folder.
   std::map<std::string, std::vector<std::string>> Rows(const std::string& folderText = "") {
     if (folderText.empty()) return CatalogueFixture::Rows("select * from " + m_settings.images);
@@ -42,12 +41,20 @@ class ScanEndToEnd : public CatalogueFixture {
     return CatalogueFixture::Rows(SqlStatement(select).Bind(folderText));
   }
 
+  // Every row's keys, with its Caption.
+  Captions CaptionsOfRows() {
+    Captions stored;
+    for (const auto& [key, values] : Rows()) stored[{values[col::Folder], values[col::FileName]}] = values[col::Caption];
+    return stored;
+  }
+
   // A folder's count, or its last scan's time, in the folders table.
-  std::string FolderField(const std::string& folderText, const char* field = "Files") {
+  std::string FolderField(const std::filesystem::path& folder, const char* field = "Files") {
     return Scalar(SqlStatement("select " + std::string(field) + " from " + m_settings.folders + " where Folder=?;")
-                      .Bind(folderText));
+                      .Bind(Text(folder)));
   }
 };
+TESSARINE_ON_EVERY_DATABASE(ScanEndToEnd);
 
 TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   const auto sub = m_root / "sub";
@@ -59,21 +66,19 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   WriteFile(m_root / "fake.jpg", "not a jpeg");
   WriteFile(m_root / "back\\slash.txt", "name with a backslash");
   WriteFile(m_root / "caf\xE9.txt", "a name that is not UTF-8");
-
+  m_settings.createThumbnails = true;
   ScanResult result = Scan(AddAndLoad(m_root));
   EXPECT_TRUE(result.status) << DescribeMessages();
   EXPECT_EQ(port.LastStatus().rfind(" Elapsed time: ", 0), 0u);
 
-  const std::string rootText = Text(m_root);
-  const std::string subText = Text(sub);
+  const std::string root = Text(m_root);
   const auto rows = Rows();
   std::set<std::string> keys;
   for (const auto& [key, values] : rows) keys.insert(key);
-  EXPECT_EQ(keys, (std::set<std::string>{rootText + "O'Brien.jpg", rootText + "notes.txt", rootText + "fake.jpg",
-                                         rootText + "back\\slash.txt", rootText + "caf\xC3\xA9.txt",
-                                         subText + "scan.tif"}));
-
-  // Every column of these rows is what reading the file gives (the stamp apart).
+  EXPECT_EQ(keys, (std::set<std::string>{root + "O'Brien.jpg", root + "notes.txt", root + "fake.jpg",
+                                         root + "back\\slash.txt", root + "caf\xC3\xA9.txt", Text(sub) + "scan.tif"}));
+  // Every column of these rows is what reading the file gives (the stamp apart), a title with a
+  // 4-byte character and keywords with a quote and a backslash among them.
   const XmpParser parser{CustomXmpDefinition{}};
   for (const auto& path : {m_root / "O'Brien.jpg", m_root / "notes.txt", m_root / "fake.jpg", sub / "scan.tif"}) {
     const FileRow file = ReadFileRow(path, MetadataReadContext{false, &parser, {}}, true);
@@ -88,87 +93,14 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
       }
     }
   }
-  // Values are stored exactly, a 4-byte character included.
-  const auto& stored = rows.at(rootText + "O'Brien.jpg");
-  EXPECT_EQ(stored[col::ObjectName], "Titre \xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80");
-  EXPECT_EQ(stored[col::Keywords], "it's; back\\slash");
-  EXPECT_EQ(stored[col::Contact], "a\r\nb");  // no XMP source: the IIM value stays
-  EXPECT_EQ(stored[col::ModifyTime].size(), 17u);
-
-  // Thumbnails: the longest side 160, a small image kept at its size, named by the rules.
-  EXPECT_EQ(ImageSize(m_root / "_thumbs_" / "O'Brien.jpg"), (std::pair<unsigned, unsigned>{160, 120}));
-  EXPECT_EQ(ImageSize(sub / "_thumbs_" / "scan.jpg"), (std::pair<unsigned, unsigned>{100, 50}));
-  EXPECT_FALSE(std::filesystem::exists(m_root / "_thumbs_" / "fake.jpg"));
+  EXPECT_EQ(rows.at(root + "O'Brien.jpg")[col::ModifyTime].size(), 17u);
+  // Thumbnails (their rules are the reader's) are made beside the images and shown as they are.
+  EXPECT_TRUE(std::filesystem::exists(m_root / "_thumbs_" / "O'Brien.jpg"));
+  EXPECT_TRUE(std::filesystem::exists(sub / "_thumbs_" / "scan.jpg"));
   EXPECT_FALSE(port.previews.empty());
-
   // The folders table holds the count and the time of the scan.
-  EXPECT_EQ(FolderField(rootText), "6");
-  EXPECT_EQ(FolderField(rootText, "LastScan").size(), 19u);
-}
-
-TEST_P(ScanEndToEnd, ARescanReplacesTheRowsAndKeepsExistingThumbnails) {
-  ASSERT_TRUE(SaveImage(m_root / "a.jpg", FIF_JPEG, 200, 100));
-  const auto entries = AddAndLoad(m_root);
-  Scan(entries);
-  const auto thumbnail = m_root / "_thumbs_" / "a.jpg";
-  ASSERT_TRUE(std::filesystem::exists(thumbnail));
-  const auto made = std::filesystem::last_write_time(thumbnail);
-  const auto first = Rows();
-  for (const bool reCreate : {false, true}) {
-    m_settings.reCreateThumbnails = reCreate;
-    ::usleep(20'000);
-    Scan(entries);
-    const auto again = Rows();
-    ASSERT_EQ(again.size(), 1u);
-    EXPECT_NE(again.begin()->second[col::ModifyTime], first.begin()->second[col::ModifyTime]);
-    EXPECT_EQ(std::filesystem::last_write_time(thumbnail) == made, !reCreate);
-  }
-}
-
-// A file on whose thumbnail the image library crashes costs its own width and height only: the
-// other files of its folder, read by the same workers, keep theirs.
-TEST_P(ScanEndToEnd, AFileThatCrashesTheDecoderCostsOnlyItsOwnSize) {
-  for (const char* name : {"a.jpg", "crash.jpg", "c.jpg", "d.jpg", "e.jpg"}) {
-    ASSERT_TRUE(SaveImage(m_root / name, FIF_JPEG, 200, 100));
-  }
-  ::setenv("TESSARINE_DECODER", FaultyDecoderProgram().c_str(), 1);
-  const ScanResult result = Scan(AddAndLoad(m_root));
-  ::unsetenv("TESSARINE_DECODER");
-  EXPECT_EQ(result.files, 5);
-  const auto rows = Rows();
-  ASSERT_EQ(rows.size(), 5u);
-  for (const auto& [key, row] : rows) {
-    const bool crashed = row[col::FileName] == "crash.jpg";
-    EXPECT_EQ(row[col::Width] + "x" + row[col::Height], crashed ? "0x0" : "200x100") << key;
-  }
-  EXPECT_TRUE(std::any_of(port.logLines.begin(), port.logLines.end(), [](const std::string& line) {
-    return line.find("crash.jpg: the image decoder died of signal 6") != std::string::npos;
-  })) << DescribeMessages();
-}
-
-TEST_P(ScanEndToEnd, AListedFolderWhoseNameIsNotUtf8IsRescannedAndChecked) {
-  // "café" written in Windows-1252: the tables store its text, the disk keeps its bytes.
-  const std::filesystem::path latin = m_root / "caf\xE9";
-  std::filesystem::create_directories(latin / "sub");
-  WriteFile(latin / "a.txt", "a");
-  WriteFile(latin / "sub" / "b.txt", "b");
-  const auto entries = AddAndLoad(latin);
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].folder.Bytes(), latin.string() + "/");
-  EXPECT_EQ(entries[0].status, "OK");
-  for (int scan = 0; scan < 2; ++scan) {
-    EXPECT_TRUE(Scan(entries).status) << "scan " << scan << ": " << DescribeMessages();
-  }
-  const std::string text = Text(m_root) + "caf\xC3\xA9/";
-  EXPECT_EQ(Rows().size(), 2u);
-  EXPECT_EQ(FolderField(text), "2");
-
-  RecordingUserPort checkPort;
-  const CheckResult check = RunConsistencyCheck(connection, checkPort, m_settings, false, entries);
-  EXPECT_TRUE(check.status);
-  EXPECT_EQ(check.files, 2);
-  EXPECT_TRUE(check.filesWithoutLines.empty());
-  EXPECT_TRUE(check.linesWithoutFiles.empty());
+  EXPECT_EQ(FolderField(m_root), "6");
+  EXPECT_EQ(FolderField(m_root, "LastScan").size(), 19u);
 }
 
 // A folder's scan neither deletes nor counts the rows of folders whose names are alike: one that
@@ -182,20 +114,17 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
   WriteFile(other / "c.txt", "c");
   const std::string kept[] = {Text(m_root / "myXpics"), "/backup" + Text(pics)};
   for (const std::string& folder : kept) Insert(folder, "keep.txt");
-  connection.CloseConnection();
   AddAndLoad(pics);
-  const auto entries = AddAndLoad(other);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_TRUE(Scan(entries).status) << DescribeMessages();
+  EXPECT_TRUE(Scan(AddAndLoad(other)).status) << DescribeMessages();
   const auto rows = Rows();
   for (const std::string& folder : kept) EXPECT_TRUE(rows.count(folder + "keep.txt")) << folder;
   EXPECT_EQ(rows.size(), 5u);
-  EXPECT_EQ(FolderField(Text(pics)), "1");
-  EXPECT_EQ(FolderField(Text(other)), "2");
+  EXPECT_EQ(FolderField(pics), "1");
+  EXPECT_EQ(FolderField(other), "2");
 }
 
-// A scan stopped in the second of three folders finishes that folder only; a rescan stopped in a
-// folder deletes none of its rows and keeps its entry's count and time.
+// A scan stopped in the second of three folders finishes the file in progress only; a rescan
+// stopped in a folder deletes none of its rows and keeps its entry's count and time.
 TEST_P(ScanEndToEnd, AStoppedScanFinishesTheFileInProgressOnly) {
   std::vector<std::filesystem::path> folders;
   // Named in the order a folders table keyed by its folder gives them back.
@@ -203,41 +132,183 @@ TEST_P(ScanEndToEnd, AStoppedScanFinishesTheFileInProgressOnly) {
     folders.push_back(m_root / name);
     std::filesystem::create_directories(folders.back());
     for (int i = 0; i < 3; ++i) WriteFile(folders.back() / ("f" + std::to_string(i) + ".txt"), "x");
+    AddAndLoad(folders.back());
   }
-  AddAndLoad(folders[0]);
-  AddAndLoad(folders[1]);
-  const auto entries = AddAndLoad(folders[2]);
-
   bool stop = false;
   ScanHooks hooks;
   hooks.stopRequested = [&] { return stop; };
   hooks.progress = [&](const ScanProgress& progress) { stop = stop || progress.folder == Text(folders[1]); };
-  const ScanResult result = Scan(entries, hooks);
+  const ScanResult result = Scan({}, hooks);
   EXPECT_TRUE(result.stopped);
   // The file in progress was written, then nothing else; an unfinished entry keeps the count it had
   // (none here).
   const std::pair<std::size_t, const char*> expected[] = {{3, "3"}, {1, ""}, {0, ""}};
   for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(Rows(Text(folders[i])).size(), expected[i].first) << i;
-    EXPECT_EQ(FolderField(Text(folders[i])), expected[i].second) << i;
+    EXPECT_EQ(FolderField(folders[i]), expected[i].second) << i;
   }
   ASSERT_EQ(result.entries.size(), 2u);
   EXPECT_EQ(result.entries[1].status, "Stopped");
 
   ::sleep(1);  // a new scan time would differ from the first one
-  const std::string lastScan = FolderField(Text(folders[0]), "LastScan");
+  const std::string lastScan = FolderField(folders[0], "LastScan");
   std::filesystem::remove(folders[0] / "f2.txt");
   stop = false;
   hooks.progress = [&](const ScanProgress&) { stop = true; };
-  const ScanResult rescan = Scan(entries, hooks);
+  const ScanResult rescan = Scan({}, hooks);
   EXPECT_TRUE(rescan.status && rescan.stopped);
   EXPECT_EQ(rescan.entries.at(0).status, "Stopped");
   EXPECT_EQ(Rows(Text(folders[0])).size(), 3u);
-  EXPECT_EQ(FolderField(Text(folders[0])), "3");
-  EXPECT_EQ(FolderField(Text(folders[0]), "LastScan"), lastScan);
+  EXPECT_EQ(FolderField(folders[0]), "3");
+  EXPECT_EQ(FolderField(folders[0], "LastScan"), lastScan);
 }
 
-TESSARINE_ON_EVERY_DATABASE(ScanEndToEnd);
+// Names holding "\": an ordinary character of a name here. Both "a\b/x" and "a/b/x" get their rows;
+// rows an earlier version stored with "/" for each "\" are the check's rows of their files, and a
+// rescan of their folder replaces them.
+TEST_P(ScanEndToEnd, NamesHoldingABackslashGetTheirRowsAndFormerRowsAreKeptThenReplaced) {
+  for (const char* folder : {"a\\b", "a/b", "c\\d"}) std::filesystem::create_directories(m_root / folder);
+  WriteFile(m_root / "a\\b" / "x.txt", "one");
+  WriteFile(m_root / "a" / "b" / "x.txt", "two");
+  AddAndLoad(m_root);
+  ScanAll();
+  const std::string root = Text(m_root);
+  EXPECT_EQ(CaptionsOfRows(), (Captions{{{root + "a\\b/", "x.txt"}, ""}, {{root + "a/b/", "x.txt"}, ""}}));
+
+  // Files an earlier version catalogued, its rows with "/" for "\" (marked by their Caption): a file
+  // in a folder with "\" (no folder of the former name), a file with "\", and one with "\" kept
+  // unread (not readable).
+  WriteFile(m_root / "c\\d" / "y.txt", "y");
+  WriteFile(m_root / "e\\f.txt", "e");
+  WriteFile(m_root / "g\\h.txt", "g");
+  for (const auto& [folder, file] : {std::pair{root + "c/d/", "y.txt"}, {root, "e/f.txt"}, {root, "g/h.txt"}}) {
+    Insert(folder, file, {{col::Caption, "former"}});
+  }
+
+  // The check takes them for the rows of their files: no photo without a row, no row without a file.
+  const CheckResult check = Check();
+  ASSERT_TRUE(check.status) << DescribeMessages();
+  EXPECT_TRUE(check.filesWithoutLines.empty());
+  EXPECT_TRUE(check.linesWithoutFiles.empty());
+
+  // A rescan replaces the former rows of the files it reads, and keeps the one of a file it cannot.
+  SetFileSystemFaultHook(UnreadableG);
+  ScanAll();
+  SetFileSystemFaultHook(nullptr);
+  EXPECT_EQ(CaptionsOfRows(), (Captions{{{root + "a\\b/", "x.txt"}, ""},
+                                         {{root + "a/b/", "x.txt"}, ""},
+                                         {{root + "c\\d/", "y.txt"}, ""},
+                                         {{root, "e\\f.txt"}, ""},
+                                         {{root, "g/h.txt"}, "former"}}));
+}
+
+// A rescan leaves the table exactly as a scan of the tree into an empty table would: random changes
+// to a tree (files added, deleted, touched, rewritten; folders renamed), each round rescanned in
+// full or reading only new and changed files, and checked against a full scan of the same tree
+// into a table of its own.
+class ChangedRescan : public CatalogueFixture {
+ protected:
+  // Every row of a table, keyed by Folder and FileName, with its scan stamp (ModifyTime).
+  StoredRows RowsOf(const std::string& images) { return Rows("select * from " + images, "(null)"); }
+
+  ScanResult ScanInto(const std::string& images, bool onlyChanged) {
+    Settings settings = m_settings;
+    settings.images = images;
+    settings.onlyChangedFiles = onlyChanged;
+    std::vector<FolderEntry> entries = LoadFolderEntries(connection, port, settings, false).entries;
+    for (auto& e : entries) e.checked = true;
+    return ScanFolders(connection, port, settings, false, m_tree / "Tessarine PRO.ini", entries, {});
+  }
+
+  // Writes the file (a JPEG whose XMP title tells its version, or a text of some length) and gives
+  // it a last write of its own, seconds apart from any other.
+  void Write(const std::filesystem::path& file, int version) {
+    std::filesystem::create_directories(file.parent_path());
+    const std::string title = "<dc:title><rdf:Alt><rdf:li>v" + std::to_string(version) + "</rdf:li></rdf:Alt></dc:title>";
+    WriteFile(file, file.extension() != ".jpg"
+                        ? std::string(static_cast<std::size_t>(10 + version % 7), 'a' + static_cast<char>(version % 26))
+                        : Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
+                                              "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
+                                              title + "</rdf:Description>"))));
+    Touch(file);
+  }
+  void Touch(const std::filesystem::path& file) {
+    m_clock += std::chrono::seconds(3);
+    std::filesystem::last_write_time(file, m_clock);
+  }
+
+  std::filesystem::file_time_type m_clock = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 30);
+};
+TESSARINE_ON_EVERY_DATABASE(ChangedRescan);
+
+TEST_P(ChangedRescan, GivesTheTableAFullScanWouldGiveAfterRandomChanges) {
+  // A new seed each run, printed; TESSARINE_SEED replays a run.
+  const char* chosen = std::getenv("TESSARINE_SEED");
+  const unsigned seed = chosen != nullptr ? static_cast<unsigned>(std::stoul(chosen)) : std::random_device{}();
+  std::cout << "ChangedRescan seed " << seed << " (replay with TESSARINE_SEED=" << seed << ")\n";
+  SCOPED_TRACE("seed " + std::to_string(seed) + " (replay with TESSARINE_SEED)");
+  std::mt19937 random(seed);
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+
+  int version = 0;
+  for (const auto& folder : {m_root, m_root / "a", m_root / "a" / "deep", m_root / "b"}) {
+    for (int i = 0; i < 4; ++i) Write(folder / ("f" + std::to_string(i) + (i % 2 ? ".jpg" : ".txt")), ++version);
+  }
+  AddAndLoad(m_root);
+  ASSERT_TRUE(ScanInto(m_settings.images, false).status) << DescribeMessages();
+
+  for (int round = 0; round < 6; ++round) {
+    const bool onlyChanged = round % 3 != 2;
+    SCOPED_TRACE("round " + std::to_string(round) + (onlyChanged ? ", changed files only" : ", in full"));
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_root)) {
+      if (entry.is_regular_file() && entry.path().parent_path().filename() != "_thumbs_") files.push_back(entry.path());
+    }
+    const StoredRows before = RowsOf(m_settings.images);
+    for (int change = 0; change < 6 && !files.empty(); ++change) {
+      const std::filesystem::path& file = files[static_cast<std::size_t>(pick(static_cast<int>(files.size())))];
+      switch (pick(5)) {
+        case 0:  // a new file (in a folder a rename may have taken away: then in a new one)
+          ++version;
+          Write(file.parent_path() / ("new" + std::to_string(version) + (pick(2) ? ".jpg" : ".txt")), version);
+          break;
+        case 1:
+          std::filesystem::remove(file);
+          break;
+        case 2:  // the same bytes, a new last write
+          if (std::filesystem::exists(file)) Touch(file);
+          break;
+        case 3:  // new bytes
+          if (std::filesystem::exists(file)) Write(file, ++version);
+          break;
+        default: {  // a subfolder renamed
+          std::filesystem::path moved = m_root / "a";
+          if (!std::filesystem::exists(moved)) moved = m_root / "renamed";
+          const std::filesystem::path to = m_root / (moved.filename() == "a" ? "renamed" : "a");
+          if (std::filesystem::exists(moved) && !std::filesystem::exists(to)) std::filesystem::rename(moved, to);
+        }
+      }
+    }
+    ASSERT_TRUE(ScanInto(m_settings.images, onlyChanged).status) << DescribeMessages();
+
+    // The same tree scanned in full into a new table.
+    const std::string full = Table("Full" + std::to_string(round));
+    Open().SendStatement(ImagesTableStatement(ValidName(full), Dialect()));
+    ASSERT_TRUE(ScanInto(full, false).status) << DescribeMessages();
+    // Reading changed files only, most rows were kept, not written again; a full rescan writes each.
+    StoredRows rescanned = RowsOf(m_settings.images);
+    StoredRows fresh = RowsOf(full);
+    int kept = 0;
+    for (auto& [key, row] : rescanned) {
+      const auto earlier = before.find(key);
+      kept += earlier != before.end() && earlier->second[col::ModifyTime] == row[col::ModifyTime] ? 1 : 0;
+      row[col::ModifyTime].clear();
+    }
+    EXPECT_EQ(kept > 0, onlyChanged);
+    for (auto& [key, values] : fresh) values[col::ModifyTime].clear();
+    EXPECT_EQ(rescanned, fresh);
+  }
+}
 
 }  // namespace
-}  // namespace tessarine
+}  // namespace tessarine::test

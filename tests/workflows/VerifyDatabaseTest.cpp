@@ -1,19 +1,10 @@
 // The verify browser and the consistency check against each real database: rows browsed as the
 // scan wrote them, and a scanned tree changed on disk afterwards, checked and cleaned up.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <regex>
-#include <set>
-#include <utility>
 
-#include "core/FileSystemFaults.h"
-#include "core/ImageColumns.h"
-#include "core/WindowTitle.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/verify/VerifyBrowser.h"
 
@@ -40,12 +31,12 @@ int UnreadablePhotos(std::string_view call, std::string_view path) {
 }
 
 using VerifyOnDatabase = CatalogueFixture;
+TESSARINE_ON_EVERY_DATABASE(VerifyOnDatabase);
 
 TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes) {
   for (int i = 1; i <= 25; ++i) Insert("/b/", "f" + std::to_string(i), {{col::Checked, "0"}});
   connection.SendStatement("insert into " + m_settings.images +
                            " (Folder,FileName,ModifyTime,Keywords,Contact) values ('/b/','nul',1,'   ',' lead');");
-  connection.CloseConnection();
 
   VerifyBrowser browser(port);
   const DataSource source = Db().userDsn;
@@ -53,33 +44,25 @@ TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes)
       browser.RunQuery(source, Dialect().FirstRowsQuery(ValidName(m_settings.images)), DisplayFields::NonEmptyOnly);
   ASSERT_TRUE(view) << DescribeMessages() << port.LastStatus();
   EXPECT_EQ(view->label, "Result 1/20");
-
   // Another operation opening and closing its connection leaves the browser's rows alone.
   Open();
   connection.CloseConnection();
-
+  // Twenty different rows, one per move.
+  std::set<std::string> shown{view->text};
+  for (int i = 1; i < 20; ++i) shown.insert(browser.Move(VerifyMove::Next, DisplayFields::All)->text);
+  EXPECT_EQ(shown.size(), 20u);
   struct Step {
     VerifyMove move;
     std::optional<std::string> label;  // nothing: the move is refused by its bound
   };
-  const Step steps[] = {{VerifyMove::First, {}},          {VerifyMove::Previous, {}},
-                        {VerifyMove::Next, "Result 2/20"}, {VerifyMove::Last, "Result 20/20"},
-                        {VerifyMove::Next, {}},            {VerifyMove::Last, {}},
-                        {VerifyMove::Previous, "Result 19/20"}, {VerifyMove::First, "Result 1/20"}};
+  const Step steps[] = {{VerifyMove::Next, {}},           {VerifyMove::Last, {}},
+                        {VerifyMove::First, "Result 1/20"}, {VerifyMove::First, {}},
+                        {VerifyMove::Previous, {}},       {VerifyMove::Next, "Result 2/20"},
+                        {VerifyMove::Last, "Result 20/20"}, {VerifyMove::Previous, "Result 19/20"}};
   for (const Step& step : steps) {
     const auto moved = browser.Move(step.move, DisplayFields::NonEmptyOnly);
     EXPECT_EQ(moved ? moved->label : std::nullopt, step.label) << static_cast<int>(step.move);
   }
-
-  // Twenty different rows, one per move.
-  std::set<std::string> names;
-  for (int i = 0; i < 20; ++i) {
-    const auto shown = i == 0 ? browser.ShowVerifyRow(DisplayFields::All) : *browser.Move(VerifyMove::Next, DisplayFields::All);
-    const auto at = Lower(shown.text).find("\r\nfilename=");
-    ASSERT_NE(at, std::string::npos) << shown.text;
-    names.insert(shown.text.substr(at + 11, shown.text.find("\r\n", at + 2) - at - 11));
-  }
-  EXPECT_EQ(names.size(), 20u);
 
   // An edited query: null, blank and leading-blank values in both modes.
   const std::string edited =
@@ -100,12 +83,9 @@ TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes)
   EXPECT_FALSE(browser.Move(VerifyMove::Next, DisplayFields::All));
 
   // A refused query: "Erreur " in the status line and a beep, no message box.
-  const auto messages = port.messages.size();
-  const int beeps = port.beeps;
   EXPECT_TRUE(browser.RunQuery(source, "select * from no_such_table_here;", DisplayFields::All).Is(ErrorKind::Database));
   EXPECT_EQ(port.LastStatus().rfind("Erreur ", 0), 0u) << port.LastStatus();
-  EXPECT_EQ(port.beeps, beeps + 1);
-  EXPECT_EQ(port.messages.size(), messages);
+  EXPECT_EQ(port.events, std::vector<std::string>{"beep"});
   EXPECT_FALSE(browser.Move(VerifyMove::Next, DisplayFields::All));
 }
 
@@ -133,12 +113,10 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   std::filesystem::remove(sub / "b.txt");
   std::filesystem::remove(m_root / "x\\y.txt");
   std::filesystem::remove_all(gone);
-  Open();
-  connection.Send(DeleteFolderRow(ValidName(m_settings.folders), FolderKey::FromPath(other.string())));
+  Open().Send(DeleteFolderRow(ValidName(m_settings.folders), FolderKey::FromPath(other.string())));
   connection.SendStatement("update " + m_settings.images + " set Checked=null where FileName='d.txt'");
-  connection.CloseConnection();
   WriteFile(m_root / "new'one.txt", "new");
-  WriteFile(m_root / "caf\xE9 2.txt", "not UTF-8");
+  WriteFile(m_root / "caf\xE9 2.txt", m_tree.path().string());  // a content of this run's own
   std::filesystem::create_symlink(m_root / "a.txt", m_root / "newlink.txt");
 
   const std::string root = Text(m_root);
@@ -159,34 +137,41 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   // A second run in the same second still takes a stamp of its own and finds the same.
   CheckResult second = Check();
   EXPECT_NE(second.stamp, first.stamp);
-  EXPECT_EQ(second.stamp.size(), 19u);
   EXPECT_EQ(AsPairs(second.linesWithoutFiles), expectedLines);
   EXPECT_EQ(AsPairs(second.filesWithoutLines), expectedFiles);
 
-  // No changes nothing; Yes deletes exactly the listed rows and files (a link as a link).
+  // No changes nothing.
   port.answerYes = false;
   EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, second.linesWithoutFiles), 0);
   EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, second.filesWithoutLines), 0);
-  EXPECT_EQ(second.linesWithoutFiles.size(), 3u);
-  EXPECT_EQ(second.filesWithoutLines.size(), 3u);
+  EXPECT_EQ(second.linesWithoutFiles.size() + second.filesWithoutLines.size(), 6u);
+  ASSERT_GE(port.messages.size(), 2u);
   EXPECT_EQ(port.messages.back().text, "Delete 3 files without corresponding lines in images table");
-  EXPECT_EQ(port.messages.back().icon, MessageIcon::Question);
-  EXPECT_EQ(port.messages.back().title, kWindowTitle);
   EXPECT_EQ(port.messages[port.messages.size() - 2].text,
             "Delete 3 lines from images table '" + m_settings.images + "'");
   EXPECT_TRUE(std::filesystem::exists(m_root / "new'one.txt"));
 
+  // Yes deletes the listed rows and moves the listed files to the trash (a link as a link), looking
+  // again at the moment it acts: a file back on disk keeps its row, a file catalogued since the
+  // check stays.
+  WriteFile(m_root / "x\\y.txt", "back");
+  Insert(root, "new'one.txt");
   port.answerYes = true;
   const auto rowsBefore = std::stoi(Count(m_settings.images));
-  EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, second.linesWithoutFiles), 3);
-  EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, second.filesWithoutLines), 3);
+  EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, second.linesWithoutFiles), 2);
+  EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, second.filesWithoutLines), 2);
   EXPECT_TRUE(second.linesWithoutFiles.empty() && second.filesWithoutLines.empty());
-  EXPECT_EQ(std::stoi(Count(m_settings.images)), rowsBefore - 3);
-  for (const char* name : {"new'one.txt", "caf\xE9 2.txt", "newlink.txt"}) {
+  EXPECT_EQ(std::stoi(Count(m_settings.images)), rowsBefore - 2);
+  EXPECT_TRUE(std::filesystem::exists(m_root / "new'one.txt"));
+  for (const char* name : {"caf\xE9 2.txt", "newlink.txt"}) {
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(m_root / name))) << name;
   }
   EXPECT_EQ(ReadFile(m_root / "a.txt"), "a.txt");
   EXPECT_TRUE(std::filesystem::is_symlink(m_root / "link.txt"));
+  const std::filesystem::path trash = std::filesystem::path(std::getenv("XDG_DATA_HOME")) / "Trash" / "files";
+  EXPECT_TRUE(std::any_of(std::filesystem::directory_iterator(trash), {}, [&](const auto& entry) {
+    return ReadFile(entry.path()) == m_tree.path().string();
+  }));
 
   // Nothing is left to list but the row whose Checked is null, which no run lists.
   const CheckResult third = Check();
@@ -201,63 +186,12 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   SetFileSystemFaultHook(nullptr);
   EXPECT_TRUE(unreadable.status);
   EXPECT_EQ(unreadable.unreachable, std::vector<std::string>{root});
-  EXPECT_TRUE(unreadable.linesWithoutFiles.empty());
   std::filesystem::rename(m_root, m_tree.path() / "elsewhere");
   std::filesystem::create_directories(m_root);
   const CheckResult empty = Check();
   EXPECT_EQ(empty.unreachable, std::vector<std::string>{root});
   EXPECT_NE(port.LastStatus().find("1 folder could not be read"), std::string::npos) << port.LastStatus();
   EXPECT_TRUE(empty.linesWithoutFiles.empty());
-}
-
-// A photo whose path is longer than the server's key columns can never have a row there: listed
-// apart, never as a file to delete.
-TEST_P(VerifyOnDatabase, APhotoTheServerCannotHoldIsNeverOfferedForDeletion) {
-  const auto deep = m_root / std::string(150, 'd') / std::string(150, 'e');
-  std::filesystem::create_directories(deep);
-  WriteFile(deep / "a.jpg", "a");
-  AddAndLoad(m_root);
-  (void)Scan();  // its row refused on the servers
-  const CheckResult result = Check();
-  ASSERT_TRUE(result.status) << DescribeMessages();
-  const bool limited = Db().kind != DbmsKind::Sqlite;
-  EXPECT_EQ(result.notCatalogued.size(), limited ? 1U : 0U);
-  EXPECT_TRUE(result.filesWithoutLines.empty());
-}
-
-TEST_P(VerifyOnDatabase, DeletionsLookAgainAtTheMomentTheyActAndFilesGoToTheTrash) {
-  WriteFile(m_root / "kept.txt", "kept");
-  WriteFile(m_root / "back.txt", "back");
-  AddAndLoad(m_root);
-  ScanAll();
-  std::filesystem::remove(m_root / "back.txt");
-  WriteFile(m_root / "new.txt", "new");
-  CheckResult result = Check();
-  ASSERT_EQ(result.linesWithoutFiles.size(), 1u);
-  ASSERT_EQ(result.filesWithoutLines.size(), 1u);
-
-  // Between the check and the deletions the file came back and a scan catalogued the new one.
-  WriteFile(m_root / "back.txt", "back");
-  ScanAll();
-  port.answerYes = true;
-  EXPECT_EQ(DeleteLinesWithoutFiles(connection, port, m_settings, false, result.linesWithoutFiles), 0);
-  EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, result.filesWithoutLines), 0);
-  EXPECT_EQ(Count(m_settings.images), "3");
-  EXPECT_TRUE(std::filesystem::exists(m_root / "new.txt"));
-
-  // A file without a line goes to the trash, not to nothing.
-  WriteFile(m_root / "unwanted.txt", "unwanted");
-  result = Check();
-  ASSERT_EQ(result.filesWithoutLines.size(), 1u);
-  EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, result.filesWithoutLines), 1);
-  EXPECT_FALSE(std::filesystem::exists(m_root / "unwanted.txt"));
-  if (const char* dataHome = std::getenv("XDG_DATA_HOME")) {
-    bool inTrash = false;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(dataHome) / "Trash" / "files")) {
-      inTrash = inTrash || (entry.path().filename().string().starts_with("unwanted") && ReadFile(entry.path()) == "unwanted");
-    }
-    EXPECT_TRUE(inTrash);
-  }
 }
 
 TEST_P(VerifyOnDatabase, CancelStopsTheWalkAndSkipsTheRowQueryAndErrorsEndOnlyTheirFolder) {
@@ -287,19 +221,16 @@ TEST_P(VerifyOnDatabase, CancelStopsTheWalkAndSkipsTheRowQueryAndErrorsEndOnlyTh
   EXPECT_EQ(progress.back(), "");
   EXPECT_EQ(port.LastStatus().rfind("Total files:1 - Elapsed time: ", 0), 0u) << port.LastStatus();
 
-  // A refused statement ends its folder with a report; the next folder is still walked.
+  // A refused statement ends its folder with a report; the next folder is still walked; then the
+  // row query fails: "Error ..." in the status line.
   m_settings.images = "no_such_images_table";
   const auto messages = port.messages.size();
   const CheckResult failed = Check();
   EXPECT_EQ(failed.folderErrors, 2);
   EXPECT_EQ(port.messages.size(), messages + 2);
-  EXPECT_EQ(port.messages.back().text.rfind("Error ", 0), 0u);
-  EXPECT_EQ(port.messages.back().icon, MessageIcon::Exclamation);
-  EXPECT_TRUE(failed.status.Is(ErrorKind::Database));  // then the row query fails: "Error ..." in the status line
+  EXPECT_TRUE(failed.status.Is(ErrorKind::Database));
   EXPECT_EQ(port.LastStatus().rfind("Error ", 0), 0u) << port.LastStatus();
 }
-
-TESSARINE_ON_EVERY_DATABASE(VerifyOnDatabase);
 
 }  // namespace
 }  // namespace tessarine
