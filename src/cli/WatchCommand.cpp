@@ -31,8 +31,12 @@ constexpr std::chrono::milliseconds kQuiet{400};
 constexpr std::chrono::milliseconds kLongestBatch{5000};
 // How long a wait for events lasts before a stop is looked for again.
 constexpr std::chrono::milliseconds kWake{1000};
-// A batch refused because another scan or check holds its folders is tried again after this.
+// A batch refused because another scan or check holds its folders is tried again after this; one
+// that failed (the database gone, say) after the longer pause, its folders still to do.
 constexpr std::chrono::seconds kBusyPause{5};
+constexpr std::chrono::seconds kFailedPause{60};
+
+enum class BatchEnd { Done, Busy, Failed };
 
 struct WatchOptions {
   std::string settingsFile;
@@ -57,10 +61,9 @@ class Watch {
     for (const FolderEntry& entry : m_listed) m_dirty.insert(entry.folder.Bytes());
     Clock::time_point nextPoll = Clock::now() + std::chrono::seconds(m_settings.watchPollSeconds);
     while (!StopOnSignals::Requested()) {
-      if (!m_dirty.empty() && !ScanDirty()) {
-        for (auto end = Clock::now() + kBusyPause; Clock::now() < end && !StopOnSignals::Requested();) {
-          std::this_thread::sleep_for(kWake / 4);
-        }
+      if (const BatchEnd end = m_dirty.empty() ? BatchEnd::Done : ScanDirty(); end != BatchEnd::Done) {
+        const auto until = Clock::now() + (end == BatchEnd::Busy ? kBusyPause : kFailedPause);
+        while (Clock::now() < until && !StopOnSignals::Requested()) std::this_thread::sleep_for(kWake / 4);
         continue;
       }
       for (const std::string& folder : m_watcher.WaitForChanges(kWake, kQuiet, kLongestBatch)) m_dirty.insert(folder);
@@ -101,15 +104,16 @@ class Watch {
     return true;
   }
 
-  // Rescans the changed folders; false when another scan or check held them (they stay to do).
-  bool ScanDirty() {
+  // Rescans the changed folders; they stay to do when another scan or check held them or the
+  // rescan failed.
+  BatchEnd ScanDirty() {
     std::vector<FolderKey> folders;
     for (const std::string& bytes : m_dirty) folders.push_back(FolderKey::FromPath(bytes));
     // A folder no longer in the list (removed meanwhile) is left alone.
     const FoldersToScan chosen = EntriesToScan(m_listed, folders);
     if (chosen.entries.empty()) {
       m_dirty.clear();
-      return true;
+      return BatchEnd::Done;
     }
     ScanHooks hooks;
     hooks.stopRequested = [] { return StopOnSignals::Requested(); };
@@ -118,8 +122,12 @@ class Watch {
     };
     const ScanResult result = ScanFolders(m_context.Connection(), m_context.Port(), m_settings, m_settings.fileDsn,
                                           m_context.SettingsFile(), chosen.entries, hooks);
-    if (result.status.Is(ErrorKind::Busy)) return false;
-    m_context.ExplainFailure(result.status);
+    if (result.status.Is(ErrorKind::Busy)) return BatchEnd::Busy;
+    if (!result.status) {
+      m_context.ExplainFailure(result.status);
+      std::cerr << "Tried again in " << kFailedPause.count() << " s.\n";
+      return BatchEnd::Failed;
+    }
     std::string names;
     for (const FolderEntry& entry : chosen.entries) {
       if (entry.checked) names += (names.empty() ? "" : ", ") + entry.folder.Text();
@@ -128,7 +136,7 @@ class Watch {
     std::cerr << result.files << " files catalogued in " << PrintableText(names)
               << (problems.empty() ? "" : " (" + problems + ")") << '\n';
     m_dirty.clear();
-    return true;
+    return BatchEnd::Done;
   }
 
   const WatchOptions& m_options;
