@@ -53,7 +53,7 @@ void AddEntryKeys(std::set<std::string>& keys, std::string_view entryText) {
 
 bool KeyFits(const SqlDialect& dialect, std::string_view keyText) {
   if (dialect.keyLength == KeyLength::Unbounded) return true;
-  if (dialect.keyLength == KeyLength::Bytes) return keyText.size() <= kKeyColumnWidth;
+  if (dialect.keyLength == KeyLength::InBytes) return keyText.size() <= kKeyColumnWidth;
   // A character of UTF-8 text is every byte that does not continue one.
   const auto characters = std::count_if(keyText.begin(), keyText.end(),
                                         [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });

@@ -8,10 +8,10 @@ constexpr SqlDialect kMySqlPostgreSqlEtc{
     " limit ? offset ?", true, "", "", false, KeyLength::Characters, false};
 constexpr SqlDialect kOracle{
     "select 1 from dual;", "select * from ", " where rownum <= 20;", std::nullopt, std::nullopt, "varchar(2000)",
-    "integer", " offset ? rows fetch next ? rows only", false, "", "", false, KeyLength::Bytes, false};
+    "integer", " offset ? rows fetch next ? rows only", false, "", "", false, KeyLength::InBytes, false};
 constexpr SqlDialect kSqlServer{
     "select 1;", "select top 20 * from ", ";", "begin transaction;", "commit;", "text", "bigint",
-    " offset ? rows fetch next ? rows only", false, "cast(", " as varchar(max))", false, KeyLength::Bytes,
+    " offset ? rows fetch next ? rows only", false, "cast(", " as varchar(max))", false, KeyLength::InBytes,
     true};
 // SQLite rejects "start transaction;".
 constexpr SqlDialect kSqlite{

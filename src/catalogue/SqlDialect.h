@@ -11,7 +11,7 @@
 
 namespace tessarine {
 
-enum class KeyLength { Characters, Bytes, Unbounded };
+enum class KeyLength { Characters, InBytes, Unbounded };
 
 struct SqlDialect {
   std::string_view testQuery;

@@ -93,10 +93,10 @@ void ScanTab::ConnectHandlers() {
   lvFolders->viewport()->installEventFilter(this);
 }
 
-std::vector<std::string> ScanTab::DroppedFolders(const QMimeData* data) const {
+std::vector<std::string> ScanTab::DroppedFolders(const QMimeData* mime) const {
   std::vector<std::string> folders;
-  if (data == nullptr || !data->hasUrls() || !cmdAddFolder->isEnabled()) return folders;
-  for (const QUrl& url : data->urls()) {
+  if (mime == nullptr || !mime->hasUrls() || !cmdAddFolder->isEnabled()) return folders;
+  for (const QUrl& url : mime->urls()) {
     if (!url.isLocalFile()) continue;
     const QString path = url.toLocalFile();
     if (QFileInfo(path).isDir()) folders.push_back(QFile::encodeName(QDir::cleanPath(path)).toStdString());

@@ -64,7 +64,7 @@ class ScanTab : public ScanFrame {
   // Adds a folder chosen in the picker or dropped onto the list.
   void AddFolder(const std::string& chosen);
   // The local folders a drag carries; none while the list cannot take folders.
-  std::vector<std::string> DroppedFolders(const QMimeData* data) const;
+  std::vector<std::string> DroppedFolders(const QMimeData* mime) const;
   void cmdRemoveFolder_Click();
   void lvFolders_ItemCheck();
   void ScanFolders();

@@ -36,7 +36,9 @@ TEST_P(FolderLocksOn, AnOverlappingTreeIsRefusedUntilItsHolderFallsSilent) {
     other.OpenConnection(Db().userDsn);
     const std::optional<std::string> holder = other.TakeCatalogueLock(LockRequest{images, request.folders, kStaleSeconds});
     EXPECT_EQ(holder.has_value(), request.refused) << testing::PrintToString(request.folders);
-    if (holder) EXPECT_TRUE(holder->starts_with("folder /photos/a/: host ")) << *holder;
+    if (holder) {
+      EXPECT_TRUE(holder->starts_with("folder /photos/a/: host ")) << *holder;
+    }
   }
 
   // Past the stale time, the heartbeat has kept the lock.

@@ -27,7 +27,9 @@ class ReadAheadTest : public ::testing::Test {
       const char* extension = i % 4 == 2 ? ".txt" : i % 4 == 3 ? ".tif" : ".jpg";
       const std::filesystem::path file = m_dir / ("f" + std::to_string(i) + extension);
       const std::string title = "<dc:title><rdf:Alt><rdf:li>T" + std::to_string(i) + "</rdf:li></rdf:Alt></dc:title>";
-      if (i % 4 == 0) ASSERT_TRUE(SaveImage(file, FIF_JPEG, 40 + i, 30));
+      if (i % 4 == 0) {
+        ASSERT_TRUE(SaveImage(file, FIF_JPEG, 40 + i, 30));
+      }
       if (i % 4 == 1) {
         WriteFile(file, Jpeg(App13(Resource(0x0404, Iim(120, "iim caption"))) +
                              App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
@@ -35,7 +37,9 @@ class ReadAheadTest : public ::testing::Test {
                                             title + "</rdf:Description>"))));
       }
       if (i % 4 == 2) WriteFile(file, "text");
-      if (i % 4 == 3) ASSERT_TRUE(SaveImage(file, FIF_TIFF, 10, 10 + i));
+      if (i % 4 == 3) {
+        ASSERT_TRUE(SaveImage(file, FIF_TIFF, 10, 10 + i));
+      }
       m_names.push_back(file.filename().string());
     }
     m_settings.createThumbnails = true;
