@@ -39,36 +39,13 @@ tessarine=$1
 [ -x "$tessarine" ] || tessarine=$(command -v "$tessarine") || { echo "not a program: $1" >&2; exit 2; }
 command -v exiftool >/dev/null || { echo "rescan bench: exiftool is needed (package libimage-exiftool-perl)" >&2; exit 2; }
 
+source "$(dirname "$0")/catalogued-tree.sh"
 tree="$scratch/rescan-$files"
-if [ ! -e "$tree/.complete" ]; then
-  echo "making $files files in $tree" >&2
-  rm -rf "$tree" && mkdir -p "$tree"
-  convert -size 64x48 xc:steelblue "$tree/one.jpg"
-  exiftool -q -overwrite_original -XMP-dc:Title="Harbour" "$tree/one.jpg"
-  # One copy per folder, hard-linked within it (a file takes a limited number of links).
-  for ((i = 0; i < files; ++i)); do
-    folder="$tree/photos/f$((i / 1000))"
-    if [ $((i % 1000)) -eq 0 ]; then
-      mkdir -p "$folder"
-      cp "$tree/one.jpg" "$folder/p$i.jpg"
-      first="$folder/p$i.jpg"
-    else
-      ln "$first" "$folder/p$i.jpg"
-    fi
-  done
-  rm "$tree/one.jpg"
-  touch "$tree/.complete"
-fi
+make_linked_tree "$tree" "$files"
 
 home="$scratch/rescan-home-$files"
-rm -rf "$home" && mkdir -p "$home"
-printf '[ODBC]\nDriver=SQLite3\nDatabase=%s\n' "$home/catalogue.sqlite" >"$home/catalogue.dsn"
-printf '[Connection]\nDSN=%s\nFileDSN=1\n[Database]\nDBMS=3\n' "$home/catalogue.dsn" >"$home/settings.ini"
-run() { "$tessarine" "$@" --settings "$home/settings.ini" >/dev/null 2>&1; }
-run db create --yes
-run folders add "$tree/photos"
 echo "first scan of $files files (not timed)" >&2
-run scan
+catalogue_tree "$home" "$tessarine" "$tree"
 
 seconds() { local start end; start=$(date +%s.%N); "$@" >/dev/null 2>&1; end=$(date +%s.%N); echo "$end - $start" | bc -l; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }

@@ -44,35 +44,15 @@ for tool in exiftool sqlite3 convert; do
   command -v $tool >/dev/null || { echo "watch bench: $tool is needed" >&2; exit 2; }
 done
 
+source "$(dirname "$0")/catalogued-tree.sh"
 tree="$scratch/watch-$files"
-if [ ! -e "$tree/.complete" ]; then
-  echo "making $files files in $tree" >&2
-  rm -rf "$tree" && mkdir -p "$tree"
-  convert -size 64x48 xc:steelblue "$tree/one.jpg"
-  exiftool -q -overwrite_original -XMP-dc:Title="Harbour" "$tree/one.jpg"
-  for ((i = 0; i < files; ++i)); do
-    folder="$tree/photos/f$((i / 1000))"
-    if [ $((i % 1000)) -eq 0 ]; then
-      mkdir -p "$folder"
-      cp "$tree/one.jpg" "$folder/p$i.jpg"
-      first="$folder/p$i.jpg"
-    else
-      ln "$first" "$folder/p$i.jpg"
-    fi
-  done
-  mv "$tree/one.jpg" "$tree/sample.jpg"
-  touch "$tree/.complete"
-fi
+make_linked_tree "$tree" "$files"
 
 home="$scratch/watch-home-$files"
-rm -rf "$home" "$tree/photos/new" && mkdir -p "$home" "$tree/photos/new"
-printf '[ODBC]\nDriver=SQLite3\nDatabase=%s\n' "$home/catalogue.sqlite" >"$home/catalogue.dsn"
-printf '[Connection]\nDSN=%s\nFileDSN=1\n[Database]\nDBMS=3\n' "$home/catalogue.dsn" >"$home/settings.ini"
-run() { "$tessarine" "$@" --settings "$home/settings.ini" >/dev/null 2>&1; }
-run db create --yes
-run folders add "$tree/photos"
+rm -rf "$tree/photos/new"
 echo "first scan of $files files (not timed)" >&2
-run scan
+catalogue_tree "$home" "$tessarine" "$tree"
+mkdir -p "$tree/photos/new"
 
 "$tessarine" watch --settings "$home/settings.ini" >"$home/watch.log" 2>&1 &
 watcher=$!
