@@ -90,6 +90,7 @@ Settings LoadSettings(const std::filesystem::path& file) {
   s.reCreateThumbnails = value(kConfiguration, "ReCreateThumbnails") == "1";
   s.modernFormats = value(kConfiguration, "ModernFormats") != "0";
   s.onlyChangedFiles = value(kConfiguration, "OnlyChangedFiles") == "1";
+  s.keepCatalogueCurrent = value(kConfiguration, "KeepCatalogueCurrent") == "1";
   s.watchPollSeconds = SecondsOf(value(kConfiguration, "WatchPollSeconds"), kDefaultWatchPollSeconds);
 
   s.onlyIptc = value(kMetadata, "OnlyIPTC") == "1";
@@ -170,6 +171,11 @@ void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool o
 void StoreOnlyChangedFiles(Settings& settings, const std::filesystem::path& file, bool on) {
   settings.onlyChangedFiles = on;
   WriteSetting(file, kConfiguration, "OnlyChangedFiles", Flag(on));
+}
+
+void StoreKeepCatalogueCurrent(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.keepCatalogueCurrent = on;
+  WriteSetting(file, kConfiguration, "KeepCatalogueCurrent", Flag(on));
 }
 
 void StoreModernFormats(Settings& settings, const std::filesystem::path& file, bool on) {

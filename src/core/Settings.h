@@ -48,6 +48,8 @@ struct Settings {
   bool reCreateThumbnails = false;
   // A rescan reads only the files that are new or whose size or last write differ from their row.
   bool onlyChangedFiles = false;
+  // The window watches the listed folders and rescans them as they change.
+  bool keepCatalogueCurrent = false;
   // How often `tessarine watch` rescans (with the rule of onlyChangedFiles) the trees no folder
   // watch can follow: those on network file systems, or past the system's limit of watches.
   int watchPollSeconds = kDefaultWatchPollSeconds;
@@ -99,6 +101,7 @@ void StoreCreateThumbnails(Settings& settings, const std::filesystem::path& file
 void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreOnlyChangedFiles(Settings& settings, const std::filesystem::path& file, bool on);
+void StoreKeepCatalogueCurrent(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreModernFormats(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreKeepIimWhenXmpMissing(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on);

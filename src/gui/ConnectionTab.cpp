@@ -58,6 +58,8 @@ void ConnectionTab::ClearResult() { txtResult->clear(); }
 void ConnectionTab::cmdTestingQuery_Click() {
   txtResult->clear();
   const ConnectionBoxes boxes{Text(txtDSN), FileDsnSelected(), Text(txtLogin), Text(txtPassword)};
+  // The query keeps the connection it tested: the live watch starts again on it.
+  const WatchPause pause(m_context);
   const Expected<std::string> result =
       TestingQuery(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(), m_context.SettingsFile(),
                    boxes, txtQuery->toPlainText().toStdString());

@@ -114,6 +114,10 @@ ScanFrame::ScanFrame(QWidget* parent) : QFrame(parent) {
   chkOnlyChangedFiles = Named(new QCheckBox(QStringLiteral("Only read new and changed files"), this),
                               QStringLiteral("chkOnlyChangedFiles"));
   thumbOptions->addWidget(chkOnlyChangedFiles);
+  chkKeepCurrent = Named(new QCheckBox(QStringLiteral("Keep the catalogue current while the window is open"), this),
+                         QStringLiteral("chkKeepCurrent"));
+  chkKeepCurrent->setToolTip(QStringLiteral("Rescans the listed folders as files change in them"));
+  thumbOptions->addWidget(chkKeepCurrent);
   lblSubFolder = Named(new QLabel(QStringLiteral("Subfolder to update"), this), QStringLiteral("lblSubFolder"));
   lblSubFolder->setWordWrap(true);
   lblSubFolder->setVisible(false);

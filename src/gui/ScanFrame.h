@@ -33,6 +33,7 @@ class ScanFrame : public QFrame {
   QFrame* FrameHelp = nullptr;
   QCheckBox* chkThumbnails = nullptr;
   QCheckBox* chkOnlyChangedFiles = nullptr;
+  QCheckBox* chkKeepCurrent = nullptr;  // the live watch while the window is open
   QGroupBox* frameThumbnails = nullptr;
   QButtonGroup* optThumbnails = nullptr;  // 0 recreate, 1 do not recreate
   QLabel* lblSubFolder = nullptr;

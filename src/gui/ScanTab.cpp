@@ -28,6 +28,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "core/WindowTitle.h"
+#include "gui/BackgroundWatch.h"
 #include "gui/CrossThreadUserPort.h"
 #include "gui/LinkLabel.h"
 #include "gui/WindowContext.h"
@@ -62,7 +63,10 @@ void ClearOptions(QButtonGroup* group) {
 
 }  // namespace
 
-ScanTab::ScanTab(WindowContext& context, QWidget* parent) : ScanFrame(parent), m_context(context) {}
+ScanTab::ScanTab(WindowContext& context, QWidget* parent)
+    : ScanFrame(parent), m_context(context), m_watch(std::make_unique<BackgroundWatch>(context, this)) {
+  m_context.SetWatchControl([this] { m_watch->Stop(); }, [this] { KeepCurrent(); });
+}
 
 void ScanTab::ShowSettings() {
   const Settings& settings = m_context.CurrentSettings();
@@ -73,6 +77,7 @@ void ScanTab::ShowSettings() {
   optThumbnails->button(settings.reCreateThumbnails ? 0 : 1)->setChecked(true);
   chkThumbnails->setChecked(settings.createThumbnails);
   chkOnlyChangedFiles->setChecked(settings.onlyChangedFiles);
+  chkKeepCurrent->setChecked(settings.keepCatalogueCurrent);
   ApplyThumbnailRule(settings.createThumbnails);
 }
 
@@ -80,6 +85,10 @@ void ScanTab::ConnectHandlers() {
   connect(chkThumbnails, &QCheckBox::clicked, this, &ScanTab::chkThumbnails_Click);
   connect(chkOnlyChangedFiles, &QCheckBox::clicked, this, [this](bool on) {
     StoreOnlyChangedFiles(m_context.CurrentSettings(), m_context.SettingsFile(), on);
+  });
+  connect(chkKeepCurrent, &QCheckBox::clicked, this, [this](bool on) {
+    StoreKeepCatalogueCurrent(m_context.CurrentSettings(), m_context.SettingsFile(), on);
+    KeepCurrent();
   });
   connect(optThumbnails, &QButtonGroup::idClicked, this, &ScanTab::optThumbnails_Click);
   connect(cmdCancel, &QPushButton::clicked, this, [this] { m_context.RequestStop(); });
@@ -168,10 +177,21 @@ void ScanTab::LoadFolderList() {
       cmdAddFolder->setEnabled(load.tableReadable);
       cmdRemoveFolder->setEnabled(load.tableReadable);
     }
+    // A watch that could not read the list (no catalogue yet, say) starts once the window can.
+    m_listReadable = load.tableReadable;
+    KeepCurrent();
   }
   // Every entry starts unticked.
   cmdScan->setEnabled(false);
   FrameHelp->setVisible(lvFolders->topLevelItemCount() == 0);
+}
+
+void ScanTab::KeepCurrent() {
+  if (chkKeepCurrent->isChecked() && m_listReadable && !m_context.WatchPaused()) {
+    m_watch->Start();
+  } else {
+    m_watch->Stop();
+  }
 }
 
 void ScanTab::ShowFolderEntries(const std::vector<FolderEntry>& entries) {
@@ -220,6 +240,8 @@ void ScanTab::cmdAddFolder_Click() {
 
 void ScanTab::AddFolder(const std::string& chosen) {
   StoreLastFolder(m_context.CurrentSettings(), m_context.SettingsFile(), chosen);
+  // The live watch starts again with the new list: the folder added is caught up and watched.
+  const WatchPause pause(m_context);
   const AddFolderResult added = AddFolderToScan(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
                                                 m_context.FileDsnSelected(), chosen, FolderEntries());
   switch (added.outcome) {
@@ -251,6 +273,7 @@ void ScanTab::cmdRemoveFolder_Click() {
       selected = m_folderEntries[static_cast<std::size_t>(row)];
     }
   }
+  const WatchPause pause(m_context);
   const Expected<RemoveFolderOutcome> outcome =
       RemoveFolderToScan(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
                          m_context.FileDsnSelected(), selected ? &*selected : nullptr);
@@ -282,6 +305,7 @@ void ScanTab::ScanFolders() {
   if (ScanRunning()) return;  // a scan is running already
   sqlOutPut->clear();
   m_context.ClearStopRequest();
+  m_context.PauseWatch();
 
   LockForScan(true);
   m_context.Port().SetStatus("");
@@ -343,6 +367,7 @@ void ScanTab::ShowProgress(const ScanProgress& progress, std::chrono::duration<d
 void ScanTab::ScanFinished(const ScanResult& result, const std::vector<FolderEntry>& entries) {
   if (m_scanThread.joinable()) m_scanThread.join();
   m_scanPort.reset();
+  m_context.ResumeWatch();
   prgScan->setVisible(false);
   lblProgress->setVisible(false);
   WindowUserPort& port = m_context.Port();
@@ -364,6 +389,8 @@ void ScanTab::WaitForTheScan() {
 }
 
 ScanTab::~ScanTab() {
+  m_context.SetWatchControl({}, {});
+  m_watch->Stop();
   if (!m_scanThread.joinable()) return;
   m_context.RequestStop();
   WaitForTheScan();

@@ -18,6 +18,7 @@ class QMimeData;
 
 namespace tessarine {
 
+class BackgroundWatch;
 class CrossThreadUserPort;
 class WindowContext;
 
@@ -57,6 +58,9 @@ class ScanTab : public ScanFrame {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Starts or stops the live watch as its box says, once the folder list could be read and while
+  // the window leaves the catalogue to it.
+  void KeepCurrent();
   void ShowFolderEntries(const std::vector<FolderEntry>& entries);
   void ShowUnfinishedEntries(const std::vector<FolderEntry>& scanned, const std::vector<EntryOutcome>& outcomes);
   QTreeWidgetItem* AddFolderItem(const FolderEntry& entry);
@@ -82,6 +86,8 @@ class ScanTab : public ScanFrame {
   // The scan's thread and the port it shows things through, while a scan runs.
   std::thread m_scanThread;
   std::unique_ptr<CrossThreadUserPort> m_scanPort;
+  std::unique_ptr<BackgroundWatch> m_watch;
+  bool m_listReadable = false;
 };
 
 }  // namespace tessarine

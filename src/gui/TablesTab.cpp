@@ -76,6 +76,7 @@ void TablesTab::RunTableAction(CatalogueTable table, int index) {
   request.fileDsnSelected = m_context.FileDsnSelected();
   request.settingsFile = m_context.SettingsFile();
   request.reloadFolderList = [this] { emit folderListReloadRequested(); };
+  const WatchPause pause(m_context);
   const Expected<CreateTableOutcome> outcome =
       CreateCatalogueTable(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(), boxes, request);
   writeBack();

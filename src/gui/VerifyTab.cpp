@@ -129,6 +129,7 @@ void VerifyTab::LockForCheck(bool running) {
 void VerifyTab::cmdCheck_Click() {
   const std::vector<FolderEntry> folders = m_folderSource ? m_folderSource() : std::vector<FolderEntry>{};
   m_context.ClearCheckCancelRequest();
+  m_context.PauseWatch();
   LockForCheck(true);
   for (QTreeWidget* list : lvCheckedFiles) list->clear();
   m_filesWithoutLines.clear();
@@ -173,6 +174,7 @@ void VerifyTab::cmdCheck_Click() {
 void VerifyTab::CheckFinished(CheckResult result) {
   if (m_checkThread.joinable()) m_checkThread.join();
   m_checkPort.reset();
+  m_context.ResumeWatch();
   m_filesWithoutLines = std::move(result.filesWithoutLines);
   m_linesWithoutFiles = std::move(result.linesWithoutFiles);
   LockForCheck(false);
@@ -191,6 +193,7 @@ void VerifyTab::WaitForTheCheck() {
 
 void VerifyTab::cmdDeleteFiles_Click() {
   // The files removed are the listed entries' own bytes, never a path rebuilt from the shown text.
+  const WatchPause pause(m_context);
   DeleteFilesWithoutLines(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
                           m_context.FileDsnSelected(), m_filesWithoutLines);
   // The list shows what is left: the files that did not move.
@@ -200,6 +203,7 @@ void VerifyTab::cmdDeleteFiles_Click() {
 }
 
 void VerifyTab::cmdDeleteLines_Click() {
+  const WatchPause pause(m_context);
   DeleteLinesWithoutFiles(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
                           m_context.FileDsnSelected(), m_linesWithoutFiles);
   if (m_linesWithoutFiles.empty()) lvCheckedFiles[1]->clear();

@@ -29,6 +29,19 @@ CatalogueConnection& WindowContext::Connection() {
   return *m_catalogue;
 }
 
+void WindowContext::SetWatchControl(std::function<void()> stop, std::function<void()> start) {
+  m_stopWatch = std::move(stop);
+  m_startWatch = std::move(start);
+}
+
+void WindowContext::PauseWatch() {
+  if (m_watchPauses++ == 0 && m_stopWatch) m_stopWatch();
+}
+
+void WindowContext::ResumeWatch() {
+  if (m_watchPauses > 0 && --m_watchPauses == 0 && m_startWatch) m_startWatch();
+}
+
 bool WindowContext::OpenDocument(const QString& target) const {
   if (m_openDocument(target)) return true;
   if (target.trimmed().isEmpty()) return false;

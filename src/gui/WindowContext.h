@@ -72,6 +72,14 @@ class WindowContext {
   bool StopRequested() const { return m_stopRequested; }
   void RequestStop() { m_stopRequested = true; }
   void ClearStopRequest() { m_stopRequested = false; }
+  // The live watch of the scan tab is stopped while the window changes the catalogue itself (it
+  // would hold the lock of the folders the window needs), and started again after, with the
+  // settings then. Pauses nest; `stop` and `start` are the scan tab's.
+  void SetWatchControl(std::function<void()> stop, std::function<void()> start);
+  void PauseWatch();
+  void ResumeWatch();
+  bool WatchPaused() const { return m_watchPauses > 0; }
+
   bool CheckCancelRequested() const { return m_checkCancelRequested; }
   void RequestCheckCancel() { m_checkCancelRequested = true; }
   void ClearCheckCancelRequest() { m_checkCancelRequested = false; }
@@ -86,8 +94,23 @@ class WindowContext {
   DialogRunner m_runDialog;
   DocumentOpener m_openDocument;
   FolderChooser m_chooseFolder;
+  std::function<void()> m_stopWatch;
+  std::function<void()> m_startWatch;
+  int m_watchPauses = 0;
   std::atomic<bool> m_stopRequested{false};
   std::atomic<bool> m_checkCancelRequested{false};
+};
+
+// Pauses the live watch for the guard's lifetime.
+class WatchPause {
+ public:
+  explicit WatchPause(WindowContext& context) : m_context(context) { m_context.PauseWatch(); }
+  ~WatchPause() { m_context.ResumeWatch(); }
+  WatchPause(const WatchPause&) = delete;
+  WatchPause& operator=(const WatchPause&) = delete;
+
+ private:
+  WindowContext& m_context;
 };
 
 }  // namespace tessarine

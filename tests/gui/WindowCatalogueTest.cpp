@@ -107,6 +107,30 @@ class WindowCatalogueTest : public QObject {
     QVERIFY(!f.Hidden("cmdScan") && !f.Enabled("cmdScan") && f.Hidden("cmdCancel") && !row->font(0).bold());
   }
 
+  // Ticked in the settings, the watch starts once the list is read; a folder added and the
+  // window's own scan stop it and start it again after; unticked, it stops. What it does is
+  // CatalogueWatch's.
+  void theLiveWatchGivesWayToTheWindowsChanges() {
+    SqliteWindow f(true, "[Configuration]\nKeepCatalogueCurrent=1\n");
+    WriteFile(f.photos / "a.jpg", "x");
+    f.window->SetFolderChooser([&f] { return f.photos.string(); });
+    f.ClickTab(5);
+    f.Click("cmdAddFolder");
+    auto* log = f.Find<QListWidget>("sqlOutPut");
+    const auto said = [log](const char* line) { return log->findItems(QString::fromLatin1(line), Qt::MatchStartsWith).size(); };
+    QTRY_COMPARE_WITH_TIMEOUT(said("1 files catalogued in "), 1, 20'000);
+    f.Find<QTreeWidget>("lvFolders")->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    QSignalSpy finished(f.window->findChild<tessarine::ScanTab*>(), &tessarine::ScanTab::scanFinished);
+    f.Click("cmdScan");
+    QVERIFY(finished.wait(60'000));
+    QVERIFY2(f.messages.empty() && f.Status().startsWith(QStringLiteral(" Elapsed time: ")), qPrintable(f.Status()));
+    QTRY_COMPARE_WITH_TIMEOUT(said("Watching 1 folders"), 1, 20'000);
+    QCOMPARE(said("Stopped watching."), 1);
+    f.Click("chkKeepCurrent");
+    QTRY_COMPARE_WITH_TIMEOUT(said("Stopped watching."), 2, 20'000);
+    QCOMPARE(f.Setting("Configuration", "KeepCatalogueCurrent"), std::string("0"));
+  }
+
   void foldersDroppedOnTheListAreAddedAndThePickerStartsAtTheLastOne() {
     SqliteWindow f(true);
     f.ClickTab(5);

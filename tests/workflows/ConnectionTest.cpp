@@ -194,7 +194,8 @@ TEST(TableActions, CheckTheNameAskAndReloadBeforeAnyDatabaseWork) {
 TEST(CheckedTableName, EveryOperationOnTheTablesRefusesAnInvalidNameBeforeConnecting) {
   TempDir tree;
   WriteFile(tree / "b.txt", "b");
-  std::vector<FolderEntry> entries{FolderEntry{FolderKey::FromPath(tree.path().string())}};
+  std::vector<FolderEntry> entries(1);
+  entries[0].folder = FolderKey::FromPath(tree.path().string());
   entries[0].checked = true;
   const std::string folder = entries[0].folder.Text();
   const std::string folders = "Folders;drop/**/table/**/Images;--";

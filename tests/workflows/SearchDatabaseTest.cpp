@@ -198,9 +198,9 @@ TEST_P(SearchOn, RefusesOneWordTooManyAndABadTableNameAndReportsAMissingTable) {
   Insert("/p/", "a.jpg", {{col::Keywords, "w"}});
   std::string words;
   for (std::size_t i = 0; i < kMaxSearchWords; ++i) words += "w ";
-  EXPECT_EQ(Start({words}).Count(), 1LL);
+  EXPECT_EQ(Start({.words = words}).Count(), 1LL);
   ASSERT_TRUE(port.messages.empty());
-  EXPECT_TRUE(CatalogueSearch::Start(connection, port, m_settings, {words + "w"}).Is(ErrorKind::Search));
+  EXPECT_TRUE(CatalogueSearch::Start(connection, port, m_settings, {.words = words + "w"}).Is(ErrorKind::Search));
   ASSERT_EQ(port.messages.size(), 1u);
   EXPECT_EQ(port.messages[0].text, "A search takes at most 100 words; this one has 101.");
 

@@ -30,10 +30,10 @@ struct SearchFilter {
   // Words separated by blanks (space, tab, line breaks); a row matches when each occurs somewhere.
   std::string words;
   // This folder and every folder below it.
-  std::optional<FolderKey> folder;
+  std::optional<FolderKey> folder{};
   // The photo's date (CreatedDate) lies in [from, to]; an end left open is not bounded.
-  std::optional<SearchDay> from;
-  std::optional<SearchDay> to;
+  std::optional<SearchDay> from{};
+  std::optional<SearchDay> to{};
 };
 
 // The most words one search takes: each adds a test of every searched column, and servers bound the

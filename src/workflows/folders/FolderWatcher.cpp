@@ -129,12 +129,13 @@ bool FolderWatcher::ReadEvents(std::set<std::string>& changed) {
 
 std::set<std::string> FolderWatcher::WaitForChanges(std::chrono::milliseconds timeout,
                                                      std::chrono::milliseconds quiet,
-                                                     std::chrono::milliseconds longest) {
+                                                     std::chrono::milliseconds longest,
+                                                     const std::function<bool()>& stop) {
   std::set<std::string> changed;
   if (m_fd < 0 || !Readable(m_fd, timeout)) return changed;
   const auto first = std::chrono::steady_clock::now();
   ReadEvents(changed);
-  for (;;) {
+  while (!stop()) {
     const auto left = longest - std::chrono::duration_cast<std::chrono::milliseconds>(
                                     std::chrono::steady_clock::now() - first);
     if (left <= std::chrono::milliseconds(0) || !Readable(m_fd, std::min(quiet, left))) break;

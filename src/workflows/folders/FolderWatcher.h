@@ -6,6 +6,7 @@
 // once the kernel's watch limit is reached.
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -33,10 +34,10 @@ class FolderWatcher {
   bool LimitReached() const { return m_limitReached; }
 
   // Waits up to `timeout` for changes, then gathers them until `quiet` passes without one or
-  // `longest` has passed since the first: a burst of copies is one batch. The folders whose
-  // entries changed (a folder created, moved or deleted counts for its parent).
+  // `longest` has passed since the first, or `stop` says so: a burst of copies is one batch. The
+  // folders whose entries changed (a folder created, moved or deleted counts for its parent).
   std::set<std::string> WaitForChanges(std::chrono::milliseconds timeout, std::chrono::milliseconds quiet,
-                                       std::chrono::milliseconds longest);
+                                       std::chrono::milliseconds longest, const std::function<bool()>& stop);
 
  private:
   // Adds watches for the folder and the folders below it; false once the kernel refuses one.
