@@ -93,6 +93,14 @@ export TESSARINE_PGSQL_LOGIN=tessarine TESSARINE_PGSQL_PASSWORD='$password'
 export TESSARINE_PGSQL_PUNCT_LOGIN=tessarine_punct TESSARINE_PGSQL_PUNCT_PASSWORD='$punct_password'
 export TESSARINE_PGSQL_PIDFILE='$data/postmaster.pid'
 ENV
+  # As root, a tablespace on a 512 KB disk of its own, for the tests of a catalogue whose disk
+  # fills up (stop-test-databases.sh unmounts it).
+  if is_root && mkdir -p "$run/pg-small" && mount -t tmpfs -o size=512k,mode=700 none "$run/pg-small" &&
+    chown postgres "$run/pg-small" &&
+    as_user postgres "$bin/psql" -h "$sock" -p "$port" -U postgres -d tessarine -q -v ON_ERROR_STOP=1 \
+      -c "create tablespace tessarine_small owner tessarine location '$run/pg-small';" >/dev/null; then
+    echo "export TESSARINE_PGSQL_SMALL_TABLESPACE=tessarine_small" >>"$env_file"
+  fi
   echo "start-test-databases: PostgreSQL on 127.0.0.1:$port" >&2
 }
 

@@ -12,6 +12,8 @@ if [ -d "$run/pg/data" ]; then
     "$bin/pg_ctl" -D "$run/pg/data" -m fast -w stop >/dev/null 2>&1
   fi
 fi
+# The small disk of the full-disk tests.
+if mountpoint -q "$run/pg-small" 2>/dev/null; then umount "$run/pg-small"; fi
 if [ -f "$run/mariadb/pid" ]; then
   pid=$(cat "$run/mariadb/pid")
   kill "$pid" 2>/dev/null

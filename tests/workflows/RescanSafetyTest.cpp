@@ -1,11 +1,13 @@
 // A rescan replaces rows only as files are read, and deletes only rows whose files it proved gone:
 // whatever ends it early, and whatever it cannot read, every file keeps a row. On each real
-// database; the folder retry on the embedded one.
+// database; the folder retry on the embedded one, the full disk on PostgreSQL.
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <optional>
+#include <regex>
 
 #include "catalogue/OdbcHandle.h"
 #include "workflows/CatalogueFixture.h"
@@ -323,6 +325,40 @@ TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
     EXPECT_EQ(result.failedRows, givesUp ? 2 : 0);
     EXPECT_EQ(Count(m_settings.images), givesUp ? "0" : "2");
   }
+}
+
+// A catalogue whose disk fills up in the middle of a scan (a tablespace on a 512 KB disk of its
+// own, made by the test databases' script when it runs as root): said once, the scan ends, and
+// the count it says is what the table holds; the folders done before keep their rows.
+class FullDisk : public CatalogueFixture {};
+INSTANTIATE_TEST_SUITE_P(Db, FullDisk, ::testing::Values("PostgreSQL"), [](const auto& p) { return p.param; });
+
+TEST_P(FullDisk, EndsTheScanWithOneProblemAndTheRowsCounted) {
+  const char* tablespace = std::getenv("TESSARINE_PGSQL_SMALL_TABLESPACE");
+  if (tablespace == nullptr) {
+    if (ServersRequired() && ::geteuid() == 0) FAIL() << "the test databases have no small tablespace";
+    GTEST_SKIP() << "no small tablespace: the test databases were not started as root";
+  }
+  m_settings.images = Table("Full");
+  std::string create = ImagesTableStatement(ValidName(m_settings.images), Dialect());
+  create.insert(create.rfind(';'), std::string(" tablespace ") + tablespace);
+  Open().SendStatement(create);
+  // Forty folders of fifty files with long names: far more rows and keys than the disk holds.
+  for (int folder = 0; folder < 40; ++folder) {
+    const std::filesystem::path path = m_root / ("folder" + std::to_string(100 + folder));
+    std::filesystem::create_directories(path);
+    for (int i = 0; i < 50; ++i) WriteFile(path / (std::string(200, static_cast<char>('a' + i % 26)) + std::to_string(i)), "x");
+  }
+  const ScanResult result = Scan(AddAndLoad(m_root));
+  EXPECT_FALSE(result.status && !result.Incomplete());
+  ASSERT_EQ(m_problems.size(), 1u) << DescribeMessages();
+  std::smatch said;
+  ASSERT_TRUE(std::regex_search(m_problems[0], said, std::regex(R"(   (.*/): [\s\S]*No space left[\s\S]*the table holds ([0-9]+) rows)")))
+      << m_problems[0];
+  SqlStatement held("select count(*) from " + m_settings.images + " where Folder like ?");
+  held.Bind(said[1].str() + "%");
+  EXPECT_EQ(Scalar(held), said[2].str());
+  EXPECT_GT(std::stoll(Count(m_settings.images)), 0);
 }
 
 }  // namespace
