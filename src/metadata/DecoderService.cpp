@@ -37,6 +37,8 @@ DecoderChoice ChooseDecoder(std::string_view supportIptc, std::string_view ext) 
   if (supportIptc == "1") return {FIF_JPEG, JPEG_ACCURATE};
   if (supportIptc == "2" && (ext == "TIF" || ext == "TIFF")) return {FIF_TIFF, 0};
   if (supportIptc == "2" && ext == "PSD") return {FIF_PSD, 0};
+  if (supportIptc == kDecodePng) return {FIF_PNG, 0};
+  if (supportIptc == kDecodeWebp) return {FIF_WEBP, 0};
   return {};
 }
 

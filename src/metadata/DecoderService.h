@@ -35,8 +35,11 @@ struct PixelSize {
 };
 
 // The decoder is chosen by the support code alone: "1" JPEG (accurate), "2" with TIF/TIFF the TIFF
-// decoder, "2" with PSD the Photoshop decoder; anything else is not decoded. The file is opened as
+// decoder, "2" with PSD the Photoshop decoder, kDecodePng and kDecodeWebp (codes of the decoder
+// only, never stored) those of PNG and WebP; anything else is not decoded. The file is opened as
 // a RegularFile: anything else is not decoded, and `problem` says why.
+inline constexpr std::string_view kDecodePng = "PNG";
+inline constexpr std::string_view kDecodeWebp = "WEBP";
 
 // The pixel size, and the decoded image when one is wanted. A JPEG's size comes from its frame
 // header alone (its pixels are decoded only for an image, DCT-scaled to imageSide); a TIFF's or a

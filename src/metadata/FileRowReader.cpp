@@ -6,6 +6,25 @@
 #include "metadata/RecordAssembly.h"
 
 namespace tessarine {
+namespace {
+
+// What a picture beyond the classic kinds is decoded with for its thumbnail, when it is.
+constexpr std::string_view kUndecodedPicture = "-";
+
+// The code the decoder is asked with: the support code, or for a picture of a kind beyond the
+// classic ones that the image library decodes its decoder's code (see DecoderService), or
+// kUndecodedPicture for one it cannot.
+std::string DecoderCode(const MetadataRecord& record) {
+  if (record.supportIptc != "0" || !record.beyondClassic || record.beyondClassic->pixelKind.empty()) {
+    return record.supportIptc;
+  }
+  const std::string& kind = record.beyondClassic->pixelKind;
+  if (kind == "PNG") return std::string(kDecodePng);
+  if (kind == "WebP") return std::string(kDecodeWebp);
+  return std::string(kUndecodedPicture);
+}
+
+}  // namespace
 
 FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const MetadataReadContext& context,
                     bool xmpOverIptc, const DecodedImageWork& workArgumentFor) {
@@ -31,14 +50,20 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
     row.alerts.insert(row.alerts.end(), more.alerts.begin(), more.alerts.end());
   }
 
-  const std::string workArgument = workArgumentFor ? workArgumentFor(record.supportIptc) : std::string();
-  ScanImage image = LoadImageForScan(path, record.supportIptc, ext, context.imageDecoder, workArgument);
+  const std::string code = DecoderCode(record);
+  std::string workArgument = workArgumentFor ? workArgumentFor(code) : std::string();
+  if (code == kUndecodedPicture) {
+    if (!workArgument.empty()) row.noThumbnail = record.beyondClassic->pixelKind;
+    workArgument.clear();
+  }
+  ScanImage image = LoadImageForScan(path, code, ext, context.imageDecoder, workArgument);
   row.preview = std::move(image.preview);
   row.columns[col::Width] = image.width;
   row.columns[col::Height] = image.height;
-  // A kind the decoder does not take ("-") shows the size its header gives.
-  if (image.width == "-" && record.beyondClassic && record.beyondClassic->headerWidth > 0 &&
-      record.beyondClassic->headerHeight > 0) {
+  // A kind the decoder does not take ("-"), or decodes for its thumbnail only, shows the size its
+  // header gives.
+  if ((image.width == "-" || code != record.supportIptc) && record.beyondClassic &&
+      record.beyondClassic->headerWidth > 0 && record.beyondClassic->headerHeight > 0) {
     row.columns[col::Width] = std::to_string(record.beyondClassic->headerWidth);
     row.columns[col::Height] = std::to_string(record.beyondClassic->headerHeight);
   }

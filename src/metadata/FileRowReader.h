@@ -22,6 +22,9 @@ struct FileRow {
   int openError = 0;              // the file could not be opened (errno): the row holds nothing read
   std::string openProblem;        // why, in words (empty when only the errno is known)
   std::string noDecoder;          // why no image could be decoded (the decoder program did not start)
+  // The kind of a picture whose thumbnail was asked for but whose pixels the image library
+  // cannot decode ("HEIF", "AVIF", "JPEG XL").
+  std::string noThumbnail;
 };
 
 // Reads the file `nameBytes` of the folder for its row. Folder is the folder's text; FileName the

@@ -22,8 +22,11 @@ namespace {
 
 using namespace decoder_pipe;
 
-bool IsDecoded(std::string_view supportIptc, std::string_view ext) {
+bool IsDecoded(std::string_view supportIptc, std::string_view ext, const std::string& workArgument) {
   if (supportIptc == "1") return true;
+  // Pictures beyond the classic kinds are decoded for their thumbnail only: their size is the
+  // header's.
+  if (supportIptc == kDecodePng || supportIptc == kDecodeWebp) return !workArgument.empty();
   return supportIptc == "2" && (ext == "TIF" || ext == "TIFF" || ext == "PSD");
 }
 
@@ -131,7 +134,7 @@ void ImageDecoder::Stop() {
 
 ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,
                                const std::string& workArgument) {
-  if (!IsDecoded(supportIptc, ext)) return {"-", "-", "", {}};
+  if (!IsDecoded(supportIptc, ext, workArgument)) return {"-", "-", "", {}};
   if (m_pid < 0 && !Start()) {
     return {"0", "0", "the image decoder " + m_program.native() + " could not be started", {}, true};
   }

@@ -78,6 +78,7 @@ void ReadBeyondClassic(ByteWindow& window, const IimSearch& classicIim, const Me
   more->custom = record.custom;
   more->xmpState = record.xmpState;
   more->problems = std::move(found.problems);
+  more->pixelKind = std::move(found.pixelKind);
   if (found.size) {
     more->headerWidth = found.size->width;
     more->headerHeight = found.size->height;

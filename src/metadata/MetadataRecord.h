@@ -51,6 +51,8 @@ struct MetadataRecord {
   // The pixel size its container's header gives (0 when unknown); set in beyondClassic only.
   std::uint32_t headerWidth = 0;
   std::uint32_t headerHeight = 0;
+  // The kind of picture beyond the classic ones (see ContainerFindings::pixelKind); in beyondClassic only.
+  std::string pixelKind;
 
   void Clear() { *this = MetadataRecord(); }
 };

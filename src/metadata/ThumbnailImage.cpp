@@ -39,6 +39,12 @@ PreviewImage ToPreview(FIBITMAP* bitmap) {
 DecodedImageResult MakeThumbnail(FIBITMAP* image, const std::filesystem::path& thumbnailFile) {
   Bitmap thumbnail(FreeImage_MakeThumbnail(image, kThumbnailMaxSize, TRUE));
   if (!thumbnail) return {"no thumbnail could be made", {}};
+  // A picture with transparent parts (a PNG, a WebP) is shown on white, as viewers show it.
+  if (FreeImage_IsTransparent(thumbnail.get()) && FreeImage_GetBPP(thumbnail.get()) == 32) {
+    RGBQUAD white{255, 255, 255, 0};
+    Bitmap onWhite(FreeImage_Composite(thumbnail.get(), FALSE, &white));
+    if (onWhite) thumbnail = std::move(onWhite);
+  }
   // JPEG takes 8-bit grey or 24-bit colour only.
   if (FreeImage_GetBPP(thumbnail.get()) != 24) {
     Bitmap converted(FreeImage_ConvertTo24Bits(thumbnail.get()));

@@ -148,6 +148,45 @@ TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken)
   EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), (std::pair{160U, 80U}));
 }
 
+// PNG and WebP pictures get thumbnails, shown on white where they are transparent, and keep the
+// size their header gives; a HEIF picture, whose pixels the image library cannot decode, gets none
+// and its row says which kind it is.
+TEST_F(ReadAheadTest, NewerKindsOfPicturesGetThumbnailsWhereTheLibraryDecodesThem) {
+  TempDir dir;
+  const FolderKey folder = FolderKey::FromPath(dir.path().string());
+  ASSERT_TRUE(SaveImage(dir / "p.png", FIF_PNG, 300, 150));
+  ASSERT_TRUE(SaveImage(dir / "w.webp", FIF_WEBP, 150, 300));
+  FIBITMAP* clear = FreeImage_Allocate(40, 20, 32);  // every pixel transparent
+  ASSERT_TRUE(clear != nullptr && FreeImage_Save(FIF_PNG, clear, (dir / "clear.png").c_str(), 0));
+  FreeImage_Unload(clear);
+  WriteFile(dir / "h.heic", std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24));
+  const struct {
+    const char* name;
+    const char* size;  // the row's
+    std::pair<unsigned, unsigned> thumbnail;
+    const char* noThumbnail;
+  } files[] = {{"p.png", "300x150", {160, 80}, ""},
+               {"w.webp", "150x300", {80, 160}, ""},
+               {"clear.png", "40x20", {40, 20}, ""},
+               {"h.heic", "-x-", {0, 0}, "HEIF"}};
+  ScanFileReader reader(m_settings, {});
+  for (const auto& file : files) {
+    PendingThumbnail thumbnail;
+    const FileRow row = reader.Read(folder, file.name, thumbnail);
+    thumbnail.PutInPlace();
+    const std::string stem = std::filesystem::path(file.name).stem().string();
+    EXPECT_EQ(row.columns[col::Width] + "x" + row.columns[col::Height], file.size) << file.name;
+    EXPECT_EQ(ImageSize(dir / "_thumbs_" / (stem + ".jpg")), file.thumbnail) << file.name;
+    EXPECT_EQ(row.noThumbnail, file.noThumbnail) << file.name;
+  }
+  FIBITMAP* shown = FreeImage_Load(FIF_JPEG, (dir / "_thumbs_" / "clear.jpg").c_str(), 0);
+  ASSERT_TRUE(shown != nullptr);
+  RGBQUAD pixel{};
+  FreeImage_GetPixelColor(shown, 20, 10, &pixel);
+  FreeImage_Unload(shown);
+  EXPECT_GE(std::min({pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue}), 250);
+}
+
 // The thumbnails' folder is the program's own: anything else at its name (a link to a folder, a
 // link to nothing, a file) is left as it is, even when a thumbnail seems to be there, and the file
 // still gets its row.

@@ -19,6 +19,9 @@ struct ContainerFindings {
   std::optional<std::string> extendedXmp; // a JPEG's extension packet, joined, in UTF-8
   std::optional<std::string> iim;         // the IIM datasets' bytes
   std::optional<PixelDimensions> size;    // from the header
+  // "PNG", "WebP", "JPEG XL", "HEIF" or "AVIF" for a picture of those kinds; empty for the classic
+  // ones and for anything else.
+  std::string pixelKind;
   std::vector<std::string> problems;      // what was found but could not be read
 };
 

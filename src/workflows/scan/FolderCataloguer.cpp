@@ -218,6 +218,9 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
     Problem("   " + pathText + ": " + why + ", its row is kept as it was");
     return true;
   }
+  if (!row.noThumbnail.empty() && m_noThumbnailTold.insert(row.noThumbnail).second) {
+    Problem("   " + row.noThumbnail + " pictures get no thumbnail: the image library installed cannot decode them");
+  }
   if (!row.noDecoder.empty() && !m_noDecoderTold) {
     // Said once, where problems are said: every image of the scan is stored without its size.
     m_noDecoderTold = true;

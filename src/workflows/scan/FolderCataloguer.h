@@ -94,6 +94,7 @@ class FolderCataloguer final : private FolderVisitor {
 
   long long m_scanFileCount = 0;
   bool m_noDecoderTold = false;
+  std::set<std::string> m_noThumbnailTold;  // picture kinds said to get no thumbnail
   long long m_committedRows = 0;
   long long m_failedRows = 0;
   long long m_unreadable = 0;
