@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPixmap>
+#include <QSvgGenerator>
 #include <QTextDocument>
 #include <QTextStream>
 #include <cstdio>
@@ -68,12 +69,26 @@ bool WriteFreeImageLicense(const QString& copyrightFile, const QString& licenseF
   return true;
 }
 
+// The icon as SVG, from the same drawing as the window's.
+bool WriteScalableIcon(const QString& file) {
+  constexpr int kSide = 256;
+  QSvgGenerator svg;
+  svg.setFileName(file);
+  svg.setSize(QSize(kSide, kSide));
+  svg.setViewBox(QRect(0, 0, kSide, kSide));
+  svg.setTitle(QStringLiteral("Tessarine PRO"));
+  QPainter painter;
+  if (!painter.begin(&svg)) return false;
+  tessarine::PaintProgramIcon(painter, kSide);
+  return painter.end();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QGuiApplication application(argc, argv);
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: tessarine-make-docs MANUAL.md OUT.pdf ICON.png COPYRIGHT LICENSE.txt\n");
+  if (argc != 7) {
+    std::fprintf(stderr, "usage: tessarine-make-docs MANUAL.md OUT.pdf ICON.png ICON.svg COPYRIGHT LICENSE.txt\n");
     return 2;
   }
   const QStringList args = QGuiApplication::arguments();
@@ -81,12 +96,12 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "tessarine-make-docs: cannot write the manual\n");
     return 1;
   }
-  if (!tessarine::DrawProgramIcon(256).save(args[3], "PNG")) {
+  if (!tessarine::DrawProgramIcon(256).save(args[3], "PNG") || !WriteScalableIcon(args[4])) {
     std::fprintf(stderr, "tessarine-make-docs: cannot write the icon\n");
     return 1;
   }
-  if (!WriteFreeImageLicense(args[4], args[5])) {
-    std::fprintf(stderr, "tessarine-make-docs: no FreeImage licence in %s\n", qPrintable(args[4]));
+  if (!WriteFreeImageLicense(args[5], args[6])) {
+    std::fprintf(stderr, "tessarine-make-docs: no FreeImage licence in %s\n", qPrintable(args[5]));
     return 1;
   }
   return 0;

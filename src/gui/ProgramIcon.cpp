@@ -11,6 +11,11 @@ QPixmap DrawProgramIcon(int size) {
   QPixmap icon(size, size);
   icon.fill(Qt::transparent);
   QPainter painter(&icon);
+  PaintProgramIcon(painter, size);
+  return icon;
+}
+
+void PaintProgramIcon(QPainter& painter, int size) {
   painter.setRenderHint(QPainter::Antialiasing);
   const qreal s = size;
 
@@ -48,7 +53,6 @@ QPixmap DrawProgramIcon(int size) {
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(0xf2, 0xb7, 0x05));
   painter.drawEllipse(QPointF(picture.left() + cell * 0.28, picture.top() + cell * 0.28), cell * 0.11, cell * 0.11);
-  return icon;
 }
 
 }  // namespace tessarine

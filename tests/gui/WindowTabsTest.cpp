@@ -7,13 +7,10 @@
 // program, the about box, the data-source editor; its icon is the scalable one a desktop shows.
 
 #include <QApplication>
-#include <QPainter>
-#include <QSvgRenderer>
 
 #include "catalogue/SqlDialect.h"
 #include "gui/LinkLabel.h"
 #include "gui/OpenDocument.h"
-#include "gui/ProgramIcon.h"
 #include "support/ValidName.h"
 #include "WindowFixture.h"
 #include "workflows/xmpcustom/CustomXmpSummary.h"
@@ -303,35 +300,6 @@ class WindowTabsTest : public QObject {
     qunsetenv("ODBCINI");
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
     QCOMPARE(f.opened.size(), std::size_t(1));
-  }
-
-  void theBuiltManualIsARealPdfBesideTheLicence() {
-    // The build writes them beside the window's program; this test program lives elsewhere.
-    const auto pdf = std::filesystem::path(qgetenv("TESSARINE_BINARY_DIR").toStdString()) / "src/gui/Help/TessarinePro.pdf";
-    const std::string bytes = ReadFile(pdf);
-    QVERIFY(bytes.starts_with("%PDF-") && bytes.size() > 20000);  // several pages, not an empty document
-    const std::string licence = ReadFile(pdf.parent_path().parent_path() / "license-fi.txt");
-    QVERIFY(licence.starts_with("FreeImage Public License - Version 1.0"));
-  }
-
-  // Both rendered at 128x128 and shrunk to 16x16 (each pixel the mean of an 8x8 block): the same
-  // colours, but for the few levels by which anti-aliased edges differ.
-  void theScalableIconIsTheDrawnOne() {
-    QSvgRenderer renderer(qEnvironmentVariable("TESSARINE_SOURCE_DIR") + QStringLiteral("/data/tessarine-pro.svg"));
-    QVERIFY(renderer.isValid());
-    QImage scalable(128, 128, QImage::Format_ARGB32);
-    scalable.fill(Qt::transparent);
-    QPainter painter(&scalable);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, 128, 128));
-    painter.end();
-    const QImage drawn = tessarine::DrawProgramIcon(128).toImage().convertToFormat(QImage::Format_ARGB32);
-    const QImage a = drawn.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QImage b = scalable.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    // 16 rows of 16 pixels of 4 bytes: no padding between the rows.
-    for (qsizetype i = 0; i < a.sizeInBytes(); ++i) {
-      QVERIFY2(std::abs(a.constBits()[i] - b.constBits()[i]) < 12, qPrintable(QStringLiteral("block %1").arg(i / 4)));
-    }
   }
 };
 

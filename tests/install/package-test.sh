@@ -44,6 +44,11 @@ for file in $usr/share/tessarine-pro/Help/TessarinePro.pdf $usr/share/tessarine-
             $usr/share/doc/tessarine-pro/copyright; do
   [ -s "$root/$file" ] || fail "missing: /$file"
 done
+# The manual is a real document of several pages; the scalable icon is the window's drawing.
+head -c 5 "$root/$usr/share/tessarine-pro/Help/TessarinePro.pdf" | grep -qx '%PDF-' &&
+  [ "$(stat -c %s "$root/$usr/share/tessarine-pro/Help/TessarinePro.pdf")" -gt 20000 ] || fail "the manual is no document"
+grep -q 'FreeImage Public License - Version 1.0' "$root/$usr/share/tessarine-pro/license-fi.txt" || fail "no FreeImage licence"
+grep -q '<svg' "$root/$usr/share/icons/hicolor/scalable/apps/tessarine-pro.svg" || fail "the scalable icon is no SVG"
 grep -qx 'Exec=tessarine-pro' "$root/$usr/share/applications/tessarine-pro.desktop" || fail "the menu entry runs another program"
 grep -qx 'Icon=tessarine-pro' "$root/$usr/share/applications/tessarine-pro.desktop" || fail "the menu entry shows another icon"
 # The user unit of `tessarine watch` runs the packaged tool.
