@@ -25,6 +25,7 @@
 #include "gui/WindowPlacement.h"
 #include "gui/WindowUserPort.h"
 #include "gui/browse/CatalogueBrowser.h"
+#include "workflows/browse/CataloguePresence.h"
 
 namespace tessarine {
 
@@ -63,7 +64,7 @@ void TessarineProWindow::BuildWindow() {
   auto* layout = new QVBoxLayout(this);
   m_tabStrip = Named(new QTabBar(this), QStringLiteral("TabStripMain"));
   for (const char* caption : {"1 - Database", "2 - Connection", "3 - Tables", "4 - Metadata", "5 - Scan folders",
-                              "Verify / Check"}) {
+                              "Verify / Check", "Catalogue"}) {
     m_tabStrip->addTab(QString::fromLatin1(caption));
   }
   m_tabStrip->setExpanding(false);
@@ -75,9 +76,11 @@ void TessarineProWindow::BuildWindow() {
   m_metadata = new MetadataTab(m_context, this);
   m_scan = new ScanTab(m_context, this);
   m_verify = new VerifyTab(m_context, this);
-  QFrame* frames[] = {m_database, m_connection, m_tables, m_metadata, m_scan, m_verify};
+  // The catalogue view, filled once the window has its port.
+  auto* catalogueFrame = new QFrame(this);
+  QFrame* frames[] = {m_database, m_connection, m_tables, m_metadata, m_scan, m_verify, catalogueFrame};
 
-  // All six frames occupy one grid cell: the same rectangle, whichever is shown.
+  // All the frames occupy one grid cell: the same rectangle, whichever is shown.
   auto* stack = new QGridLayout;
   for (int i = 1; i <= kTabCount; ++i) {
     QFrame* frame = Named(frames[i - 1], "FrameMain", i);
@@ -101,13 +104,15 @@ void TessarineProWindow::BuildWindow() {
   for (QPlainTextEdit* box : findChildren<QPlainTextEdit*>()) box->setTabChangesFocus(true);
 
   m_context.SetPort(std::make_unique<WindowUserPort>(this, m_status, m_scan->sqlOutPut, m_scan->imgDest));
+  m_catalogue = new CatalogueBrowser(m_context, catalogueFrame);
+  auto* catalogueLayout = new QVBoxLayout(catalogueFrame);
+  catalogueLayout->setContentsMargins(0, 0, 0, 0);
+  catalogueLayout->addWidget(m_catalogue);
   m_context.SetFileDsnSelected([this] { return m_connection->FileDsnSelected(); });
 }
 
 void TessarineProWindow::Form_Load() {
   // The version comes from the build, so the title and the about box always agree.
-  for (int i = 2; i <= kTabCount; ++i) m_frames[i]->setVisible(false);
-  m_frames[1]->setVisible(true);
   setWindowTitle(QString::fromUtf8(kWindowTitle.data(), static_cast<qsizetype>(kWindowTitle.size())));
 
   // Controls are set before their handlers are connected, so loading never rewrites the file.
@@ -123,6 +128,16 @@ void TessarineProWindow::Form_Load() {
   }
 
   m_scan->LoadFolderList();
+  // A catalogue that holds photos opens on its view; one still to set up on the first tab.
+  const bool holdsRows = CatalogueHoldsRows(m_context.Connection(), m_context.CurrentSettings(),
+                                            m_context.FileDsnSelected());
+  const int first = holdsRows ? kCatalogueTab : 1;
+  for (int i = 1; i <= kTabCount; ++i) m_frames[i]->setVisible(i == first);
+  m_tabStrip->setCurrentIndex(first - 1);
+  if (holdsRows) {
+    m_currentTab = first;
+    m_catalogue->cmdSearch_Click();  // every photo, the first page
+  }
 }
 
 void TessarineProWindow::ConnectHandlers() {
@@ -156,7 +171,7 @@ void TessarineProWindow::ConnectHandlers() {
   connect(m_scan, &ScanTab::scanRunning, this, &TessarineProWindow::LockForScan);
   connect(m_verify, &VerifyTab::checkRunning, this, [this](bool running) { m_tabStrip->setEnabled(!running); });
   // The catalogue view's folder filter offers the folders of the list.
-  m_verify->Catalogue()->SetFolderSource([this] { return m_scan->FolderEntries(); });
+  m_catalogue->SetFolderSource([this] { return m_scan->FolderEntries(); });
   // The check walks the folders of the list as the folders table holds them now.
   m_verify->SetFolderSource([this] {
     m_scan->LoadFolderList();
@@ -220,8 +235,11 @@ void TessarineProWindow::lblNextStep_Click(int index) {
 void TessarineProWindow::LockForScan(bool running) {
   m_tabStrip->setEnabled(!running);
   m_exit->setEnabled(!running);
-  // The rows the browser shows are about to change.
-  if (running) m_verify->ClearResult();
+  // The rows the browsers show are about to change.
+  if (running) {
+    m_verify->ClearResult();
+    m_catalogue->Clear();
+  }
 }
 
 bool TessarineProWindow::Form_QueryUnload() {

@@ -20,6 +20,7 @@ class QTabBar;
 
 namespace tessarine {
 
+class CatalogueBrowser;
 class CatalogueConnection;
 class ConnectionTab;
 class DatabaseTab;
@@ -43,7 +44,9 @@ class TessarineProWindow : public QWidget {
                               QWidget* parent = nullptr);
   ~TessarineProWindow() override;
 
-  static constexpr int kTabCount = 6;
+  // The six set-up tabs, then the catalogue view.
+  static constexpr int kTabCount = 7;
+  static constexpr int kCatalogueTab = 7;
 
   using DialogRunner = WindowContext::DialogRunner;
   using DocumentOpener = WindowContext::DocumentOpener;
@@ -104,13 +107,14 @@ class TessarineProWindow : public QWidget {
   int m_currentTab = 0;
 
   QTabBar* m_tabStrip = nullptr;
-  QWidget* m_frames[kTabCount + 1] = {};  // FrameMain_1..6, the tabs in strip order
+  QWidget* m_frames[kTabCount + 1] = {};  // FrameMain_1..7, the tabs in strip order
   DatabaseTab* m_database = nullptr;
   ConnectionTab* m_connection = nullptr;
   TablesTab* m_tables = nullptr;
   MetadataTab* m_metadata = nullptr;
   ScanTab* m_scan = nullptr;
   VerifyTab* m_verify = nullptr;
+  CatalogueBrowser* m_catalogue = nullptr;
   StatusLine* m_status = nullptr;
   QPushButton* m_exit = nullptr;
 };

@@ -28,17 +28,13 @@ VerifyFrame::VerifyFrame(QWidget* parent) : QFrame(parent) {
   TabStripVerify = Named(new QTabBar(this), QStringLiteral("TabStripVerify"));
   TabStripVerify->addTab(QStringLiteral("Verify"));
   TabStripVerify->addTab(QStringLiteral("Check"));
-  TabStripVerify->addTab(QStringLiteral("Catalogue"));
   TabStripVerify->setDrawBase(true);
   layout->addWidget(TabStripVerify);
 
-  // The panels share one grid cell; exactly one is visible. The catalogue's panel is filled by
-  // the tab, which holds what its view reads from.
+  // The panels share one grid cell; exactly one is visible.
   auto* panels = new QGridLayout;
   panels->addWidget(BuildVerifyPanel(), 0, 0);
   panels->addWidget(BuildCheckPanel(), 0, 0);
-  FrameVerify[3] = Named(new QGroupBox(this), "FrameVerify", 3);
-  panels->addWidget(FrameVerify[3], 0, 0);
   layout->addLayout(panels, 1);
   for (int i = 1; i <= kSubTabCount; ++i) {
     QSizePolicy policy = FrameVerify[i]->sizePolicy();
@@ -46,7 +42,6 @@ VerifyFrame::VerifyFrame(QWidget* parent) : QFrame(parent) {
     FrameVerify[i]->setSizePolicy(policy);
   }
   FrameVerify[2]->setVisible(false);
-  FrameVerify[3]->setVisible(false);
 
   connect(TabStripVerify, &QTabBar::tabBarClicked, this, [this](int index) { ShowSubTab(index + 1); });
   // The arrow keys on the strip move to a sub-tab as a click does.

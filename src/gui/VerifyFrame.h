@@ -26,8 +26,8 @@ class VerifyFrame : public QFrame {
   int CurrentSubTab() const { return m_currentSubTab; }
 
   QTabBar* TabStripVerify = nullptr;
-  static constexpr int kSubTabCount = 3;  // Verify, Check, Catalogue
-  QGroupBox* FrameVerify[kSubTabCount + 1] = {};  // indices 1 to 3
+  static constexpr int kSubTabCount = 2;  // Verify, Check
+  QGroupBox* FrameVerify[kSubTabCount + 1] = {};  // indices 1 and 2
   QLabel* lblVerifyQuery = nullptr;
   QPlainTextEdit* txtVerifyQuery = nullptr;
   QLabel* lblVerifyResult = nullptr;

@@ -20,7 +20,6 @@
 #include "core/TableName.h"
 #include "core/WindowTitle.h"
 #include "gui/CrossThreadUserPort.h"
-#include "gui/browse/CatalogueBrowser.h"
 #include "gui/WindowContext.h"
 #include "gui/WindowUserPort.h"
 
@@ -49,10 +48,6 @@ VerifyTab::~VerifyTab() {
 
 void VerifyTab::ConnectHandlers() {
   m_browser = std::make_unique<VerifyBrowser>(m_context.Port());
-  m_catalogue = new CatalogueBrowser(m_context, FrameVerify[3]);
-  auto* catalogueLayout = new QVBoxLayout(FrameVerify[3]);
-  catalogueLayout->setContentsMargins(0, 0, 0, 0);
-  catalogueLayout->addWidget(m_catalogue);
   connect(cmdVerifyQuery, &QPushButton::clicked, this, &VerifyTab::cmdVerifyQuery_Click);
   connect(cmdBegin, &QPushButton::clicked, this, [this] { MoveVerifyRow(VerifyMove::First); });
   connect(cmdPrevious, &QPushButton::clicked, this, [this] { MoveVerifyRow(VerifyMove::Previous); });
@@ -79,8 +74,6 @@ void VerifyTab::ShowImagesTable(const SqlDialect& dialect, const std::string& im
 void VerifyTab::ClearResult() {
   lblVerifyResult->setText(QStringLiteral("Result"));
   txtVerifyResult->clear();
-  // The catalogue view's rows, count and export would no longer be the table's.
-  if (m_catalogue) m_catalogue->Clear();
 }
 
 bool VerifyTab::CheckRunning() const { return !cmdCancelCheck->isHidden(); }

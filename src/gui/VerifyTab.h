@@ -17,7 +17,6 @@ namespace tessarine {
 
 class CrossThreadUserPort;
 struct SqlDialect;
-class CatalogueBrowser;
 class WindowContext;
 
 class VerifyTab : public VerifyFrame {
@@ -37,7 +36,6 @@ class VerifyTab : public VerifyFrame {
   // Empties the browser's result (a scan changes the rows).
   void ClearResult();
   // The catalogue view of the third sub-tab (there once the handlers are connected).
-  CatalogueBrowser* Catalogue() const { return m_catalogue; }
   // A check runs while its "Cancel" button is shown.
   bool CheckRunning() const;
   // Runs the window's events until the running check has ended (at once when none runs).
@@ -60,7 +58,6 @@ class VerifyTab : public VerifyFrame {
 
   WindowContext& m_context;
   FolderSource m_folderSource;
-  CatalogueBrowser* m_catalogue = nullptr;
   // The browser keeps its rows on a connection of its own; the check's lists keep the bytes of
   // each listed file.
   std::unique_ptr<VerifyBrowser> m_browser;

@@ -105,7 +105,7 @@ class WindowFixture {
   // The one main frame shown (1..6), 0 for none, -1 for more than one.
   int ShownFrame() const {
     int shown = 0;
-    for (int i = 1; i <= 6; ++i) {
+    for (int i = 1; i <= TessarineProWindow::kTabCount; ++i) {
       if (!Hidden(QStringLiteral("FrameMain_%1").arg(i))) shown = shown == 0 ? i : -1;
     }
     return shown;

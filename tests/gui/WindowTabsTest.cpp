@@ -116,8 +116,10 @@ class WindowTabsTest : public QObject {
       QVERIFY(f.Hidden("FrameVerify_1") == (key == Qt::Key_Right) && f.Hidden("FrameVerify_2") == (key == Qt::Key_Left));
     }
     const std::tuple<const char*, Qt::Key, Qt::KeyboardModifiers, int> steps[] = {
-        {"txtVerifyQuery", Qt::Key_PageDown, Qt::ControlModifier, 1},
-        {"cmdHelp", Qt::Key_PageUp, Qt::ControlModifier, 6},
+        {"txtVerifyQuery", Qt::Key_PageDown, Qt::ControlModifier, 7},
+        {"txtSearchWords", Qt::Key_PageDown, Qt::ControlModifier, 1},
+        {"cmdHelp", Qt::Key_PageUp, Qt::ControlModifier, 7},
+        {"TabStripMain", Qt::Key_Left, Qt::NoModifier, 6},
         {"TabStripMain", Qt::Key_Left, Qt::NoModifier, 5},
         {"lvFolders", Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 4},
         {"cmdXMPCustomized", Qt::Key_PageUp, Qt::ControlModifier, 3},

@@ -1,5 +1,5 @@
 #pragma once
-// The catalogue view of tab "Verify / Check": words looked up in the photos' keywords, titles,
+// The catalogue view, the window's "Catalogue" tab: words looked up in the photos' keywords, titles,
 // captions, bylines, places and custom fields, narrowed to a folder and a range of dates; the
 // matches in a sortable table with their thumbnails; the view exported as CSV. It reads on a
 // connection of its own, so a scan or a check never pulls its rows away.
