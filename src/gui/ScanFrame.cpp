@@ -50,9 +50,12 @@ ScanFrame::ScanFrame(QWidget* parent) : QFrame(parent) {
     const int caption = header->fontMetrics().horizontalAdvance(lvFolders->headerItem()->text(column)) + 16;
     header->resizeSection(column, std::max(widths[column], caption));
   }
-  // A scan time is 19 characters; it must show whole.
-  const int scanTime = lvFolders->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 16;
+  // A scan time is 19 characters, and the longest status a word of 11: both must show whole.
+  const QFontMetrics metrics = lvFolders->fontMetrics();
+  const int scanTime = metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 16;
   header->resizeSection(3, std::max(header->sectionSize(3), scanTime));
+  const int status = metrics.horizontalAdvance(QStringLiteral("Unreachable")) + 24;
+  header->resizeSection(1, std::max(header->sectionSize(1), status));
   lvFolders->headerItem()->setTextAlignment(1, Qt::AlignCenter);
   lvFolders->headerItem()->setTextAlignment(2, Qt::AlignCenter);
   header->setMinimumSectionSize(40);

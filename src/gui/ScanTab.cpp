@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QProgressBar>
+#include <QTimer>
 
 #include <chrono>
 #include <exception>
@@ -64,8 +65,13 @@ void ClearOptions(QButtonGroup* group) {
 }  // namespace
 
 ScanTab::ScanTab(WindowContext& context, QWidget* parent)
-    : ScanFrame(parent), m_context(context), m_watch(std::make_unique<BackgroundWatch>(context, this)) {
+    : ScanFrame(parent),
+      m_context(context),
+      m_watch(std::make_unique<BackgroundWatch>(context, this)),
+      m_progressTimer(new QTimer(this)) {
   m_context.SetWatchControl([this] { m_watch->Stop(); }, [this] { KeepCurrent(); });
+  m_progressTimer->setInterval(100);
+  connect(m_progressTimer, &QTimer::timeout, this, &ScanTab::ShowLatestProgress);
 }
 
 void ScanTab::ShowSettings() {
@@ -325,17 +331,15 @@ void ScanTab::ScanFolders() {
       if (QTreeWidgetItem* item = lvFolders->topLevelItem(static_cast<int>(index))) SetBold(item, working);
     }, Qt::QueuedConnection);
   };
-  const auto start = std::chrono::steady_clock::now();
-  hooks.progress = [this, start, lastShown = std::chrono::steady_clock::time_point()](
-                       const ScanProgress& progress) mutable {
-    // At most ten times a second: the window need not redraw for every file.
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastShown < std::chrono::milliseconds(100)) return;
-    lastShown = now;
-    const std::chrono::duration<double> elapsed = now - start;
-    QMetaObject::invokeMethod(this, [this, progress, elapsed] { ShowProgress(progress, elapsed); },
-                              Qt::QueuedConnection);
+  // The latest progress is kept, and shown ten times a second while the scan runs: the label
+  // never lags the log by more than that, and the window need not redraw for every file.
+  m_scanStart = std::chrono::steady_clock::now();
+  m_latestProgress.reset();
+  hooks.progress = [this](const ScanProgress& progress) {
+    const std::lock_guard lock(m_progressMutex);
+    m_latestProgress = progress;
   };
+  m_progressTimer->start();
 
   const std::vector<FolderEntry> entries = FolderEntries();
   m_scanThread = std::thread([this, entries, hooks, settings = m_context.CurrentSettings(),
@@ -354,6 +358,15 @@ void ScanTab::ScanFolders() {
   });
 }
 
+void ScanTab::ShowLatestProgress() {
+  std::optional<ScanProgress> progress;
+  {
+    const std::lock_guard lock(m_progressMutex);
+    progress = m_latestProgress;
+  }
+  if (progress) ShowProgress(*progress, std::chrono::steady_clock::now() - m_scanStart);
+}
+
 void ScanTab::ShowProgress(const ScanProgress& progress, std::chrono::duration<double> elapsed) {
   if (!ScanRunning()) return;
   const bool counted = progress.filesTotal > 0 && progress.filesDone <= progress.filesTotal;
@@ -367,9 +380,12 @@ void ScanTab::ShowProgress(const ScanProgress& progress, std::chrono::duration<d
 void ScanTab::ScanFinished(const ScanResult& result, const std::vector<FolderEntry>& entries) {
   if (m_scanThread.joinable()) m_scanThread.join();
   m_scanPort.reset();
+  m_progressTimer->stop();
   m_context.ResumeWatch();
   prgScan->setVisible(false);
-  lblProgress->setVisible(false);
+  // What the scan did stays in the progress line's place until the next scan.
+  lblProgress->setVisible(result.reloadFolderList);
+  lblProgress->setText(Text(ScanSummaryText(result)));
   WindowUserPort& port = m_context.Port();
   LockForScan(false);
   if (result.reloadFolderList) {
@@ -399,18 +415,21 @@ ScanTab::~ScanTab() {
 
 void ScanTab::ShowUnfinishedEntries(const std::vector<FolderEntry>& scanned, const std::vector<EntryOutcome>& outcomes) {
   // The reloaded list shows the table's counts; an entry the scan did not finish says why instead
-  // of "OK" (its count and time are those of its last finished scan).
-  std::map<std::string, std::string> unfinished;
+  // of "OK", and a stopped one shows the rows it holds now (its time is that of its last
+  // finished scan).
+  std::map<std::string, const EntryOutcome*> unfinished;
   for (const EntryOutcome& outcome : outcomes) {
     if (outcome.status != "OK" && outcome.index < scanned.size()) {
-      unfinished[scanned[outcome.index].folder.Text()] = outcome.status;
+      unfinished[scanned[outcome.index].folder.Text()] = &outcome;
     }
   }
   const std::vector<FolderEntry> shown = FolderEntries();
   for (std::size_t i = 0; i < shown.size(); ++i) {
     const auto found = unfinished.find(shown[i].folder.Text());
     QTreeWidgetItem* item = lvFolders->topLevelItem(static_cast<int>(i));
-    if (found != unfinished.end() && item != nullptr) item->setText(1, Text(found->second));
+    if (found == unfinished.end() || item == nullptr) continue;
+    item->setText(1, Text(found->second->status));
+    if (found->second->rows) item->setText(2, QString::number(*found->second->rows));
   }
 }
 

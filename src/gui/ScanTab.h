@@ -5,6 +5,8 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "workflows/folders/FolderEntry.h"
 #include "workflows/scan/ScanDriver.h"
 
+class QTimer;
 class QTreeWidgetItem;
 
 class QMimeData;
@@ -72,6 +75,7 @@ class ScanTab : public ScanFrame {
   void cmdRemoveFolder_Click();
   void lvFolders_ItemCheck();
   void ScanFolders();
+  void ShowLatestProgress();
   void ShowProgress(const ScanProgress& progress, std::chrono::duration<double> elapsed);
   void ScanFinished(const ScanResult& result, const std::vector<FolderEntry>& entries);
   void LockForScan(bool locked);
@@ -87,6 +91,11 @@ class ScanTab : public ScanFrame {
   std::thread m_scanThread;
   std::unique_ptr<CrossThreadUserPort> m_scanPort;
   std::unique_ptr<BackgroundWatch> m_watch;
+  // The progress the scan's thread last gave, shown by the timer.
+  QTimer* m_progressTimer;
+  std::mutex m_progressMutex;
+  std::optional<ScanProgress> m_latestProgress;
+  std::chrono::steady_clock::time_point m_scanStart;
   bool m_listReadable = false;
 };
 

@@ -95,11 +95,14 @@ class WindowCatalogueTest : public QObject {
     f.Click("cmdScan");
     QVERIFY(finished.wait(60'000));
     QVERIFY(lockedAndStopped);
-    QVERIFY(f.Hidden("prgScan") && f.Hidden("lblProgress") && f.TextOf("txtVerifyResult").isEmpty());
-    // The list reloaded, the unfinished entry says it was stopped; the elapsed time is the last
-    // word; the log holds the one file read and what its packet did.
+    // What the scan did stays where its progress was.
+    QVERIFY(f.Hidden("prgScan") && f.TextOf("txtVerifyResult").isEmpty());
+    QVERIFY2(f.TextOf("lblProgress").startsWith(QStringLiteral("Stopped: 1 file read, 1 row written;")),
+             qPrintable(f.TextOf("lblProgress")));
+    // The list reloaded, the unfinished entry says it was stopped and shows the rows it holds; the
+    // elapsed time is the last word; the log holds the one file read and what its packet did.
     row = f.Find<QTreeWidget>("lvFolders")->topLevelItem(0);
-    QCOMPARE(row->text(1), QStringLiteral("Stopped"));
+    QCOMPARE(row->text(1) + "|" + row->text(2), QStringLiteral("Stopped|1"));
     QVERIFY2(f.Status().startsWith(QStringLiteral(" Elapsed time: ")), qPrintable(f.Status()));
     QCOMPARE(f.Find<QListWidget>("sqlOutPut")->count(), 2);
     // Unlocked: everything enabled again but the Scan button, shown until a folder is ticked.

@@ -23,6 +23,20 @@ TEST(ScanDriver, ElapsedTimeCountsHoursOnlyFromSixtyMinutes) {
   EXPECT_EQ(ElapsedTimeText(std::chrono::seconds(3720)), " Elapsed time: 1 h 2 min 0 s");
 }
 
+TEST(ScanDriver, TheSummarySaysWhatWasReadWrittenAndLeftAndTheRate) {
+  ScanResult done;
+  done.filesRead = 1699;
+  done.files = 1697;
+  done.failedRows = 2;
+  done.elapsed = std::chrono::seconds(65);
+  EXPECT_EQ(ScanSummaryText(done), "1699 files read, 1697 rows written, 2 rows not written (see the log);"
+                                   " Elapsed time: 0 h 1 min 5 s, 26 files/s");
+  ScanResult stopped;
+  stopped.stopped = true;
+  stopped.filesRead = stopped.files = 1;
+  EXPECT_EQ(ScanSummaryText(stopped), "Stopped: 1 file read, 1 row written; Elapsed time: 0 h 0 min 0 s");
+}
+
 TEST(Thumbnails, NameJpegsAsTheyAreAndOtherImagesByTheirBaseName) {
   EXPECT_EQ(ThumbnailPath("/p", "IMG_1.JPG", "1"), std::filesystem::path("/p/_thumbs_/IMG_1.JPG"));
   EXPECT_EQ(ThumbnailPath("/p", "a.b.psd", "2"), std::filesystem::path("/p/_thumbs_/a.b.jpg"));

@@ -73,6 +73,20 @@ std::string ScanEndText(const ScanResult& result) {
   return ElapsedTimeText(result.elapsed) + (problems.empty() ? "" : " - " + problems);
 }
 
+std::string ScanSummaryText(const ScanResult& result) {
+  auto counted = [](long long count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+  };
+  std::string text = std::string(result.stopped ? "Stopped: " : "") + counted(result.filesRead, "file", "files") +
+                     " read, " + counted(result.files, "row", "rows") + " written";
+  if (const std::string problems = ScanProblemsText(result); !problems.empty()) text += ", " + problems;
+  text += ";" + ElapsedTimeText(result.elapsed);
+  if (const long long seconds = result.elapsed.count(); seconds > 0) {
+    text += ", " + std::to_string((result.filesRead + seconds / 2) / seconds) + " files/s";
+  }
+  return text;
+}
+
 ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                        bool fileDsnSelected, const std::filesystem::path& settingsFile,
                        const std::vector<FolderEntry>& entries, const ScanHooks& hooks) {
@@ -114,7 +128,7 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
       if (hooks.markEntry) hooks.markEntry(i, true);
       port.SetStatus("analyzing");
       const TreeEnd end = cataloguer.CatalogueTree(entry.folder);
-      EntryOutcome outcome{i, "OK"};
+      EntryOutcome outcome{i, "OK", std::nullopt};
       if (end == TreeEnd::Lost) {
         const DatabaseError& error = *cataloguer.ConnectionLoss();
         if (ScopeOf(error, connection) == FailureScope::Busy) {
@@ -133,6 +147,11 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
         outcome.status = "Unreachable";
       } else if (end == TreeEnd::Stopped) {
         outcome.status = "Stopped";
+        try {
+          outcome.rows = CountRows(connection, CountFolderRows(*images, entry.folder, SqlDialectFor(settings.dbms)));
+        } catch (const DatabaseError&) {
+          // Not counted: the list shows the count of the last finished scan.
+        }
       } else {
         try {
           const FolderKey& rowFolder = RowFolder(entries, entry);
@@ -156,6 +175,7 @@ ScanResult ScanFolders(CatalogueConnection& connection, UserPort& port, const Se
       }
     }
     result.reloadFolderList = !failed;
+    result.filesRead = cataloguer.ScanFileCount();
     result.files = cataloguer.CommittedRows();
     result.failedRows = cataloguer.FailedRows();
     result.unreadable = cataloguer.Unreadable();

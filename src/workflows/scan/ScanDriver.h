@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ struct ScanHooks {
 struct EntryOutcome {
   std::size_t index = 0;  // in the entries given to ScanFolders
   std::string status;     // "OK", "Stopped", "Unreachable" or "Failed"
+  // For a stopped entry, the rows the table holds for it now (its folders-table row keeps the
+  // count of its last finished scan).
+  std::optional<long long> rows;
 };
 
 struct ScanResult {
@@ -49,6 +53,7 @@ struct ScanResult {
   Status status;
   bool stopped = false;
   bool reloadFolderList = false;   // the loop ended normally or by Stop
+  long long filesRead = 0;         // files taken up, as the log numbers them
   long long files = 0;             // rows written and committed
   long long failedRows = 0;        // files whose row could not be written (each one logged)
   long long unreadable = 0;        // files and subfolders that could not be read (their rows kept)
@@ -75,5 +80,8 @@ std::string ElapsedTimeText(std::chrono::seconds elapsed);
 std::string ScanProblemsText(const ScanResult& result);
 // The status line at the end of a scan: the elapsed time, then the problems if there were any.
 std::string ScanEndText(const ScanResult& result);
+// What the scan did, for the line that stays under the folder list: "Stopped: " when it was, the
+// files read, the rows written, what could not be done, the elapsed time and the rate.
+std::string ScanSummaryText(const ScanResult& result);
 
 }  // namespace tessarine
