@@ -274,14 +274,17 @@ void ScanTab::cmdRemoveFolder_Click() {
     }
   }
   const WatchPause pause(m_context);
-  const Expected<RemoveFolderOutcome> outcome =
+  const Expected<RemoveFolderResult> removed =
       RemoveFolderToScan(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
                          m_context.FileDsnSelected(), selected ? &*selected : nullptr);
-  if (outcome && (*outcome == RemoveFolderOutcome::NothingSelected || *outcome == RemoveFolderOutcome::Declined)) {
+  if (removed && (removed->outcome == RemoveFolderOutcome::NothingSelected ||
+                  removed->outcome == RemoveFolderOutcome::Declined)) {
     return;
   }
   cmdScan->setEnabled(false);
   LoadFolderList();
+  // The reload cleared the status line.
+  if (removed && removed->outcome == RemoveFolderOutcome::Removed) m_context.Port().SetStatus(removed->summary);
 }
 
 void ScanTab::LockForScan(bool locked) {
