@@ -23,6 +23,7 @@
 #include <QMetaObject>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -156,6 +157,18 @@ std::vector<FolderEntry> ScanTab::FolderEntries() const {
 void ScanTab::EnableFolderButtons() {
   cmdAddFolder->setEnabled(true);
   cmdRemoveFolder->setEnabled(true);
+}
+
+void ScanTab::ScanFoldersHolding(const std::vector<FolderKey>& folders) {
+  bool any = false;
+  for (std::size_t i = 0; i < m_folderEntries.size(); ++i) {
+    const FolderEntry& entry = m_folderEntries[i];
+    const bool holds = std::ranges::any_of(folders, [&](const FolderKey& f) { return entry.folder.Contains(f); });
+    if (!holds || entry.IsSubfolderToUpdate()) continue;
+    lvFolders->topLevelItem(static_cast<int>(i))->setCheckState(0, Qt::Checked);
+    any = true;
+  }
+  if (any) ScanFolders();
 }
 
 bool ScanTab::ScanRunning() const { return !cmdCancel->isHidden(); }

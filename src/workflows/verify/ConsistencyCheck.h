@@ -21,7 +21,7 @@ namespace tessarine {
 class CatalogueConnection;
 
 // An entry of "Files without corresponding lines in images table": the texts shown, and the bytes
-// of the path on disk, which are what "Delete files" removes.
+// of the path on disk, which are what "Move to trash" moves.
 struct CheckedFile {
   std::string folder;       // the folder as the walk was given it, as text, ending in "/"
   std::string file;         // the bare file name as text
