@@ -82,9 +82,9 @@ TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes)
   EXPECT_FALSE(view->label);
   EXPECT_FALSE(browser.Move(VerifyMove::Next, DisplayFields::All));
 
-  // A refused query: "Erreur " in the status line and a beep, no message box.
+  // A refused query: "Error " in the status line and a beep, no message box.
   EXPECT_TRUE(browser.RunQuery(source, "select * from no_such_table_here;", DisplayFields::All).Is(ErrorKind::Database));
-  EXPECT_EQ(port.LastStatus().rfind("Erreur ", 0), 0u) << port.LastStatus();
+  EXPECT_EQ(port.LastStatus().rfind("Error ", 0), 0u) << port.LastStatus();
   EXPECT_EQ(port.events, std::vector<std::string>{"beep"});
   EXPECT_FALSE(browser.Move(VerifyMove::Next, DisplayFields::All));
 }
