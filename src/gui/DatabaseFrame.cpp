@@ -49,7 +49,12 @@ DatabaseFrame::DatabaseFrame(QWidget* parent) : QFrame(parent) {
                          "optDatabase", i);
     optDatabase->addButton(option, i);
     options->addWidget(option);
+    option->setFocusPolicy(Qt::ClickFocus);
   }
+  // Tab enters the kinds at the checked one; the arrow keys move among them.
+  connect(optDatabase, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    optDatabase->button(id)->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+  });
   options->addStretch();
   layout->addLayout(options);
 

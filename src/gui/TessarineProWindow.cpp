@@ -220,6 +220,8 @@ void TessarineProWindow::TabStripMain_Click(int tab) {
 void TessarineProWindow::lblNextStep_Click(int index) {
   m_tabStrip->setCurrentIndex(index);
   TabStripMain_Click(index + 1);
+  // The link followed is hidden with its tab: the focus goes to the tab strip, not on to Exit.
+  m_tabStrip->setFocus(Qt::OtherFocusReason);
 }
 
 void TessarineProWindow::LockForScan(bool running) {
