@@ -27,6 +27,9 @@ class QuietPort final : public UserPort {
     std::cerr << text << '\n';
     return MessageAnswer::Ok;
   }
+  MessageAnswer AskWithOption(std::string_view, std::string_view, bool&, std::string_view) override {
+    return MessageAnswer::No;
+  }
   void Beep() override {}
   void SetBusy(bool) override {}
   void AddLogLine(std::string_view) override {}

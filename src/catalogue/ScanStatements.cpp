@@ -152,6 +152,10 @@ SqlStatement SelectStoredFolder(const TableName& imagesTable, std::string_view f
   return SqlStatement("select distinct Folder from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
 }
 
+SqlStatement CountStoredFolderRows(const TableName& imagesTable, std::string_view folderKeyText) {
+  return SqlStatement("select count(*) from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
+}
+
 SqlStatement DeleteStoredFolderRows(const TableName& imagesTable, std::string_view folderKeyText) {
   return SqlStatement("delete from " + Table(imagesTable) + " where Folder=?;").Bind(folderKeyText);
 }

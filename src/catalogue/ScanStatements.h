@@ -74,6 +74,8 @@ SqlStatement DeleteImageRow(const TableName& imagesTable, std::string_view folde
 SqlStatement SelectStoredFolders(const TableName& imagesTable, std::string_view folderKeyText);
 // "select distinct Folder from <images> where Folder=?;"
 SqlStatement SelectStoredFolder(const TableName& imagesTable, std::string_view folderKeyText);
+// "select count(*) from <images> where Folder=?;" the rows the delete below would delete.
+SqlStatement CountStoredFolderRows(const TableName& imagesTable, std::string_view folderKeyText);
 // "delete from <images> where Folder=?;" the rows of one folder (not of its subfolders).
 SqlStatement DeleteStoredFolderRows(const TableName& imagesTable, std::string_view folderKeyText);
 

@@ -41,6 +41,12 @@ MessageAnswer ConsoleUserPort::ShowMessage(std::string_view text, MessageIcon, s
   return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
 }
 
+MessageAnswer ConsoleUserPort::AskWithOption(std::string_view text, std::string_view option, bool& checked,
+                                             std::string_view title) {
+  const std::string question = std::string(text) + "\r\n" + std::string(option) + (checked ? ": yes" : ": no");
+  return ShowMessage(question, MessageIcon::Question, title, MessageButtons::YesNo);
+}
+
 void ConsoleUserPort::AddLogLine(std::string_view line) {
   if (!m_options.verbose) return;
   BeforeOutput();

@@ -28,6 +28,9 @@ class ConsoleUserPort final : public UserPort {
   void SetStatus(std::string_view text) override;
   MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
                             MessageButtons buttons) override;
+  // Asked and answered as ShowMessage; the box stays as the command's own option set it.
+  MessageAnswer AskWithOption(std::string_view text, std::string_view option, bool& checked,
+                              std::string_view title) override;
   void Beep() override {}
   void SetBusy(bool) override {}
   void AddLogLine(std::string_view line) override;

@@ -145,7 +145,9 @@ void RegisterFindCommand(CLI::App& app, int& exitStatus) {
   find->add_option("--to", options->to, "Only photos dated on or before this day (YYYY-MM-DD)");
   find->add_option("--sort", options->sort, "Sort by this column (title or column name; default: Folder, then File)");
   find->add_flag("-r,--descending", options->descending, "Sort descending");
-  find->add_flag("--csv", options->csv, "Write the view's columns as CSV (RFC 4180, UTF-8, no byte order mark)");
+  find->add_flag("--csv", options->csv,
+                 "Write the view's columns as CSV (RFC 4180, UTF-8, no byte order mark), every value as stored: a "
+                 "date as IIM (20010920) or XMP (2001-09-20) wrote it, unlike the window's export");
   find->callback([options, &exitStatus] { exitStatus = RunFind(*options); });
 }
 

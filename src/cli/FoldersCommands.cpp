@@ -22,6 +22,7 @@ struct FoldersOptions {
   std::string settingsFile;
   std::string folder;
   bool json = false;
+  bool thumbnails = false;
 };
 
 // The folders table's count as a number; an empty one (never scanned) as null; anything else as
@@ -92,11 +93,16 @@ int RunRemove(const FoldersOptions& options) {
     std::cerr << "Not in table '" << table.CurrentSettings().folders << "': " << folder.Text() << '\n';
     return kFailedStatus;
   }
-  const Expected<RemoveFolderOutcome> outcome = RemoveFolderToScan(
-      table.Connection(), table.Port(), table.CurrentSettings(), table.CurrentSettings().fileDsn, &*entry, false);
-  if (!outcome) return table.ExplainFailure(outcome.GetStatus());
-  if (*outcome != RemoveFolderOutcome::Removed) return kFailedStatus;
-  std::cout << "Removed " << folder.Text() << " and its rows\n";
+  const Expected<RemoveFolderResult> removed =
+      RemoveFolderToScan(table.Connection(), table.Port(), table.CurrentSettings(), table.CurrentSettings().fileDsn,
+                         &*entry, false, options.thumbnails);
+  if (!removed) return table.ExplainFailure(removed.GetStatus());
+  if (removed->outcome != RemoveFolderOutcome::Removed) return kFailedStatus;
+  std::cout << "Removed " << folder.Text() << " and its " << removed->rowsRemoved << " rows\n";
+  if (options.thumbnails) {
+    std::cout << "Thumbnail folders moved to the trash: " << removed->thumbnailFolders << '\n';
+    if (removed->thumbnailFoldersKept > 0) return kFailedStatus;
+  }
   return 0;
 }
 
@@ -122,6 +128,8 @@ void RegisterFoldersCommands(CLI::App& app, int& exitStatus) {
   CLI::App* remove = folders->add_subcommand("remove", "Remove a folder and the rows of its images");
   remove->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
   remove->add_option("folder", options->folder, "The folder, as listed")->required();
+  remove->add_flag("--thumbnails", options->thumbnails,
+                   "Also move the folder's '_thumbs_' folders (and those of its subfolders) to the trash");
   remove->callback([options, &exitStatus] { exitStatus = RunRemove(*options); });
 }
 

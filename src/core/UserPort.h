@@ -21,6 +21,10 @@ class UserPort {
   // A modal message box; returns the button the user pressed.
   virtual MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
                                     MessageButtons buttons) = 0;
+  // A Yes/No question with a check box under it for a second choice (its text: option). The box
+  // starts as `checked` says and is left there as the user set it; No is the default answer.
+  virtual MessageAnswer AskWithOption(std::string_view text, std::string_view option, bool& checked,
+                                      std::string_view title) = 0;
   virtual void Beep() = 0;
   // The busy (hourglass) pointer over the window; calls nest.
   virtual void SetBusy(bool busy) = 0;

@@ -24,6 +24,11 @@ class LogOnlyPort final : public UserPort {
     m_window.AddLogLine(text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
+  MessageAnswer AskWithOption(std::string_view text, std::string_view /*option*/, bool& /*checked*/,
+                              std::string_view /*title*/) override {
+    m_window.AddLogLine(text);
+    return MessageAnswer::No;
+  }
   void Beep() override {}
   void SetBusy(bool /*busy*/) override {}
   void AddLogLine(std::string_view line) override { m_window.AddLogLine(line); }

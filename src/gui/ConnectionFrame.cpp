@@ -51,11 +51,11 @@ ConnectionFrame::ConnectionFrame(QWidget* parent) : QFrame(parent) {
 
   AddStep(layout, MakeBullet(this), help(3, QStringLiteral("2.2 - Create an ODBC Data Source")));
   auto* path = indented();
-  path->addWidget(help(4, QStringLiteral("Start button > Parameters > Control Panels > Administrative Tools > "
-                                         "Data Sources (ODBC)")));
+  path->addWidget(help(4, QStringLiteral("Describe it in your own ~/.odbc.ini (\"odbcinst -q -s\" lists the data "
+                                         "sources defined)")));
   layout->addLayout(path);
   auto* admin = indented();
-  lblRunODBCAdministrator = Named(new LinkLabel(QStringLiteral("Run ODBC Administrator"), this),
+  lblRunODBCAdministrator = Named(new LinkLabel(QStringLiteral("Edit ODBC data sources"), this),
                                   QStringLiteral("lblRunODBCAdministrator"));
   QLabel* orClick = help(5, QStringLiteral("or click"));
   orClick->setWordWrap(false);

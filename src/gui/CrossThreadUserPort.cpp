@@ -28,6 +28,16 @@ MessageAnswer CrossThreadUserPort::ShowMessage(std::string_view text, MessageIco
   return answer;
 }
 
+MessageAnswer CrossThreadUserPort::AskWithOption(std::string_view text, std::string_view option, bool& checked,
+                                                 std::string_view title) {
+  MessageAnswer answer = MessageAnswer::No;
+  const Qt::ConnectionType wait = QThread::currentThread() == m_receiver->thread() ? Qt::DirectConnection
+                                                                                  : Qt::BlockingQueuedConnection;
+  QMetaObject::invokeMethod(
+      m_receiver, [&] { answer = m_window.AskWithOption(text, option, checked, title); }, wait);
+  return answer;
+}
+
 void CrossThreadUserPort::Beep() {
   QMetaObject::invokeMethod(m_receiver, [&window = m_window] { window.Beep(); }, Qt::QueuedConnection);
 }

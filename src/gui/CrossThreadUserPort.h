@@ -20,6 +20,8 @@ class CrossThreadUserPort final : public UserPort {
   void SetStatus(std::string_view text) override;
   MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
                             MessageButtons buttons) override;
+  MessageAnswer AskWithOption(std::string_view text, std::string_view option, bool& checked,
+                              std::string_view title) override;
   void Beep() override;
   void SetBusy(bool busy) override;
   void AddLogLine(std::string_view line) override;

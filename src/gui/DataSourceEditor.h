@@ -1,5 +1,5 @@
 #pragma once
-// Where "Run ODBC Administrator" leads on Linux: the first graphical data-source editor on the
+// Where "Edit ODBC data sources" leads on Linux: the first graphical data-source editor on the
 // search path, else the user's own data-source file for a text editor.
 
 #include <filesystem>

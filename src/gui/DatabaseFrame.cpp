@@ -49,7 +49,12 @@ DatabaseFrame::DatabaseFrame(QWidget* parent) : QFrame(parent) {
                          "optDatabase", i);
     optDatabase->addButton(option, i);
     options->addWidget(option);
+    option->setFocusPolicy(Qt::ClickFocus);
   }
+  // Tab enters the kinds at the checked one; the arrow keys move among them.
+  connect(optDatabase, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    optDatabase->button(id)->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+  });
   options->addStretch();
   layout->addLayout(options);
 
@@ -63,16 +68,16 @@ DatabaseFrame::DatabaseFrame(QWidget* parent) : QFrame(parent) {
     return label;
   };
   examples->addWidget(heading(2, QStringLiteral("For MySQL:")), 0, 0, Qt::AlignTop);
-  examples->addWidget(help(3, QStringLiteral("Run \"MySQL Administrator\" then right click on an existing database "
-                                              "and choose the \"Create New Schema\" option")),
+  examples->addWidget(help(3, QStringLiteral("Run the MariaDB/MySQL command-line client (mariadb or mysql) or a "
+                                              "tool such as DBeaver and run \"create database photos;\"")),
                       0, 1);
   examples->addWidget(heading(4, QStringLiteral("For PostgreSQL:")), 1, 0, Qt::AlignTop);
-  examples->addWidget(help(5, QStringLiteral("Run \"pgAdmin III\", connect to server then right click on "
-                                              "\"Databases\" and choose the \"Add database\" option")),
+  examples->addWidget(help(5, QStringLiteral("Run \"pgAdmin\", connect to the server, then right click on "
+                                              "\"Databases\" and choose \"Create > Database\" (or run createdb)")),
                       1, 1);
   examples->addWidget(heading(6, QStringLiteral("Other SQL databases:")), 2, 0, Qt::AlignTop);
-  examples->addWidget(help(7, QStringLiteral("Read administrator manual")), 2, 1);
-  examples->addWidget(help(8, QStringLiteral("You can also run \"create database\" SQL statement")), 3, 1);
+  examples->addWidget(help(7, QStringLiteral("Read the administrator's manual")), 2, 1);
+  examples->addWidget(help(8, QStringLiteral("You can also run a \"create database\" SQL statement")), 3, 1);
   layout->addLayout(examples);
 
   auto* buttons = new QHBoxLayout;

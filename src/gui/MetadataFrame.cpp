@@ -21,16 +21,16 @@ namespace tessarine {
 MetadataFrame::MetadataFrame(QWidget* parent) : QFrame(parent) {
   const char* helpTexts[12] = {
       "Tessarine PRO collects the following metadata embedded in images:",
-      "- IPCT Information Interchange Model (IIM) also known as \"legacy IPTC\"",
+      "- IPTC Information Interchange Model (IIM) also known as \"legacy IPTC\"",
       "Note: non standard IPTC/IIM fields are gathered in a single column named 'Customized'",
       "- data in Extensible Metadata Platform (XMP) format; it includes:",
-      "- IPTC for XMP (IPTC4XMP) also known as \"IPCT Core\"",
+      "- IPTC for XMP (IPTC4XMP) also known as \"IPTC Core\"",
       "- custom XMP data stored using Photoshop custom panels or Tessarine (or other compatible technique)",
       "When IPTC/IIM and corresponding XMP data are not synchronized:",
       "To capture custom XMP metadata, you must know:",
-      "- XMP Name Space and prefix used in the XMP schema",
+      "- XMP namespace and prefix used in the XMP schema",
       "- XMP properties names (fields names)",
-      "Tessarine PRO can collect up to 100 metadata fieds in up to 10 different XMP Names Spaces.",
+      "Tessarine PRO can collect up to 100 metadata fields in up to 10 different XMP namespaces.",
       "Each field value is stored in images table from column 'XMPCustom01' to column 'XMPCustom100'",
   };
   for (int i = 0; i < 12; ++i) {

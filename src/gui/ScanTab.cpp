@@ -24,6 +24,7 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -164,6 +165,18 @@ void ScanTab::EnableFolderButtons() {
   cmdRemoveFolder->setEnabled(true);
 }
 
+void ScanTab::ScanFoldersHolding(const std::vector<FolderKey>& folders) {
+  bool any = false;
+  for (std::size_t i = 0; i < m_folderEntries.size(); ++i) {
+    const FolderEntry& entry = m_folderEntries[i];
+    const bool holds = std::ranges::any_of(folders, [&](const FolderKey& f) { return entry.folder.Contains(f); });
+    if (!holds || entry.IsSubfolderToUpdate()) continue;
+    lvFolders->topLevelItem(static_cast<int>(i))->setCheckState(0, Qt::Checked);
+    any = true;
+  }
+  if (any) ScanFolders();
+}
+
 bool ScanTab::ScanRunning() const { return !cmdCancel->isHidden(); }
 
 void ScanTab::LoadFolderList() {
@@ -280,14 +293,17 @@ void ScanTab::cmdRemoveFolder_Click() {
     }
   }
   const WatchPause pause(m_context);
-  const Expected<RemoveFolderOutcome> outcome =
+  const Expected<RemoveFolderResult> removed =
       RemoveFolderToScan(m_context.Connection(), m_context.Port(), m_context.CurrentSettings(),
                          m_context.FileDsnSelected(), selected ? &*selected : nullptr);
-  if (outcome && (*outcome == RemoveFolderOutcome::NothingSelected || *outcome == RemoveFolderOutcome::Declined)) {
+  if (removed && (removed->outcome == RemoveFolderOutcome::NothingSelected ||
+                  removed->outcome == RemoveFolderOutcome::Declined)) {
     return;
   }
   cmdScan->setEnabled(false);
   LoadFolderList();
+  // The reload cleared the status line.
+  if (removed && removed->outcome == RemoveFolderOutcome::Removed) m_context.Port().SetStatus(removed->summary);
 }
 
 void ScanTab::LockForScan(bool locked) {

@@ -46,6 +46,8 @@ class ScanTab : public ScanFrame {
   std::vector<FolderEntry> FolderEntries() const;
   // The folders table exists now: add and remove may be used.
   void EnableFolderButtons();
+  // Ticks the listed folders that hold any of these folders and scans them.
+  void ScanFoldersHolding(const std::vector<FolderKey>& folders);
   // A scan runs while its "Stop" button is shown.
   bool ScanRunning() const;
   // Runs the window's events until the running scan has ended (at once when none runs).

@@ -59,7 +59,7 @@ TablesFrame::TablesFrame(QWidget* parent) : QFrame(parent) {
   layout->addSpacing(16);
 
   AddStep(layout, MakeBullet(this),
-          help(3, QStringLiteral("You can define in the same database other couples of tables like "
+          help(3, QStringLiteral("You can define in the same database other pairs of tables like "
                                  "Folders2/Images2, Folders3/Images3, etc.")));
   auto* caution = new QVBoxLayout;
   caution->setContentsMargins(IndentOfStepText(), 0, 0, 0);
@@ -67,7 +67,7 @@ TablesFrame::TablesFrame(QWidget* parent) : QFrame(parent) {
   caution->addWidget(help(4, QStringLiteral("However, Tessarine PRO does not check concordance between the two "
                                             "tables used in step 5 (Scan folders).")));
   caution->addWidget(help(5, QStringLiteral("Maintaining coherence between the two tables used is")));
-  caution->addWidget(help(6, QStringLiteral("your responsability.")));
+  caution->addWidget(help(6, QStringLiteral("your responsibility.")));
   layout->addLayout(caution);
 
   layout->addStretch();

@@ -170,6 +170,11 @@ void TessarineProWindow::ConnectHandlers() {
   connect(m_tables, &TablesTab::folderListReloadRequested, m_scan, &ScanTab::LoadFolderList);
   connect(m_scan, &ScanTab::scanRunning, this, &TessarineProWindow::LockForScan);
   connect(m_verify, &VerifyTab::checkRunning, this, [this](bool running) { m_tabStrip->setEnabled(!running); });
+  // "Scan their folders": tab 5, with the listed folders that hold them ticked, scans.
+  connect(m_verify, &VerifyTab::scanRequested, this, [this](const std::vector<FolderKey>& folders) {
+    lblNextStep_Click(4);
+    m_scan->ScanFoldersHolding(folders);
+  });
   // The catalogue view's folder filter offers the folders of the list.
   m_catalogue->SetFolderSource([this] { return m_scan->FolderEntries(); });
   // The check walks the folders of the list as the folders table holds them now.
@@ -230,6 +235,8 @@ void TessarineProWindow::TabStripMain_Click(int tab) {
 void TessarineProWindow::lblNextStep_Click(int index) {
   m_tabStrip->setCurrentIndex(index);
   TabStripMain_Click(index + 1);
+  // The link followed is hidden with its tab: the focus goes to the tab strip, not on to Exit.
+  m_tabStrip->setFocus(Qt::OtherFocusReason);
 }
 
 void TessarineProWindow::LockForScan(bool running) {

@@ -114,9 +114,15 @@ QWidget* VerifyFrame::BuildCheckPanel() {
     header->resizeSection(1, kFileColumnWidth);
     layout->addWidget(lvCheckedFiles[i], 1, i);
   }
-  cmdDeleteFiles = Named(new QPushButton(QStringLiteral("Delete files"), FrameVerify[2]), QStringLiteral("cmdDeleteFiles"));
+  cmdDeleteFiles = Named(new QPushButton(QStringLiteral("Move to trash"), FrameVerify[2]), QStringLiteral("cmdDeleteFiles"));
+  cmdScanFileFolders =
+      Named(new QPushButton(QStringLiteral("Scan their folders"), FrameVerify[2]), QStringLiteral("cmdScanFileFolders"));
   cmdDeleteLines = Named(new QPushButton(QStringLiteral("Delete lines"), FrameVerify[2]), QStringLiteral("cmdDeleteLines"));
-  layout->addWidget(cmdDeleteFiles, 2, 0, Qt::AlignLeft);
+  auto* files = new QHBoxLayout;
+  files->addWidget(cmdDeleteFiles);
+  files->addWidget(cmdScanFileFolders);
+  files->addStretch();
+  layout->addLayout(files, 2, 0);
   layout->addWidget(cmdDeleteLines, 2, 1, Qt::AlignLeft);
 
   // "Check" and "Cancel" take the same place at the right of the second list; they alternate.

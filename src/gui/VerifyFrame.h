@@ -43,6 +43,7 @@ class VerifyFrame : public QFrame {
   QPushButton* cmdCheck = nullptr;
   QPushButton* cmdCancelCheck = nullptr;
   QPushButton* cmdDeleteFiles = nullptr;
+  QPushButton* cmdScanFileFolders = nullptr;
   QPushButton* cmdDeleteLines = nullptr;
 
  private:

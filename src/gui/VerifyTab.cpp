@@ -1,5 +1,7 @@
 #include "gui/VerifyTab.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -56,9 +58,10 @@ void VerifyTab::ConnectHandlers() {
   connect(cmdCheck, &QPushButton::clicked, this, &VerifyTab::cmdCheck_Click);
   connect(cmdCancelCheck, &QPushButton::clicked, this, [this] { m_context.RequestCheckCancel(); });
   connect(cmdDeleteFiles, &QPushButton::clicked, this, &VerifyTab::cmdDeleteFiles_Click);
+  connect(cmdScanFileFolders, &QPushButton::clicked, this, &VerifyTab::cmdScanFileFolders_Click);
   connect(cmdDeleteLines, &QPushButton::clicked, this, &VerifyTab::cmdDeleteLines_Click);
-  // Both delete buttons wait for a run that lists something.
-  cmdDeleteFiles->setEnabled(false);
+  // The buttons under the lists wait for a run that lists something.
+  EnableFileButtons(false);
   cmdDeleteLines->setEnabled(false);
 }
 
@@ -113,7 +116,7 @@ void VerifyTab::LockForCheck(bool running) {
   cmdCheck->setVisible(!running);
   TabStripVerify->setEnabled(!running);
   if (running) {
-    cmdDeleteFiles->setEnabled(false);
+    EnableFileButtons(false);
     cmdDeleteLines->setEnabled(false);
   }
   emit checkRunning(running);
@@ -172,7 +175,7 @@ void VerifyTab::CheckFinished(CheckResult result) {
   m_linesWithoutFiles = std::move(result.linesWithoutFiles);
   LockForCheck(false);
   if (result.status) {
-    cmdDeleteFiles->setEnabled(!m_filesWithoutLines.empty());
+    EnableFileButtons(!m_filesWithoutLines.empty());
     cmdDeleteLines->setEnabled(!m_linesWithoutFiles.empty());
   }
 }
@@ -192,7 +195,21 @@ void VerifyTab::cmdDeleteFiles_Click() {
   // The list shows what is left: the files that did not move.
   lvCheckedFiles[0]->clear();
   for (const CheckedFile& file : m_filesWithoutLines) AddCheckedItem(lvCheckedFiles[0], file.folder, file.file);
-  cmdDeleteFiles->setEnabled(!m_filesWithoutLines.empty());
+  EnableFileButtons(!m_filesWithoutLines.empty());
+}
+
+void VerifyTab::EnableFileButtons(bool enabled) {
+  cmdDeleteFiles->setEnabled(enabled);
+  cmdScanFileFolders->setEnabled(enabled);
+}
+
+void VerifyTab::cmdScanFileFolders_Click() {
+  std::vector<FolderKey> folders;
+  for (const CheckedFile& file : m_filesWithoutLines) {
+    const FolderKey folder = FolderKey::FromPath(file.folderBytes);
+    if (std::ranges::find(folders, folder) == folders.end()) folders.push_back(folder);
+  }
+  emit scanRequested(folders);
 }
 
 void VerifyTab::cmdDeleteLines_Click() {

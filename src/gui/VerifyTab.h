@@ -44,6 +44,8 @@ class VerifyTab : public VerifyFrame {
  signals:
   // The check starts (true) or has ended (false).
   void checkRunning(bool running);
+  // "Scan their folders": the folders that hold the files without rows, to be scanned.
+  void scanRequested(const std::vector<FolderKey>& folders);
 
  private:
   DisplayFields DisplayMode() const;
@@ -54,6 +56,9 @@ class VerifyTab : public VerifyFrame {
   void CheckFinished(CheckResult result);
   void LockForCheck(bool running);
   void cmdDeleteFiles_Click();
+  void cmdScanFileFolders_Click();
+  // The buttons of the files without rows, enabled while the list holds some.
+  void EnableFileButtons(bool enabled);
   void cmdDeleteLines_Click();
 
   WindowContext& m_context;

@@ -1,6 +1,7 @@
 #include "gui/WindowUserPort.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -43,13 +44,28 @@ MessageAnswer WindowUserPort::ShowMessage(std::string_view text, MessageIcon ico
   return m_answerer ? m_answerer(request) : AskWithMessageBox(request);
 }
 
-MessageAnswer WindowUserPort::AskWithMessageBox(const MessageRequest& request) {
+MessageAnswer WindowUserPort::AskWithOption(std::string_view text, std::string_view option, bool& checked,
+                                            std::string_view title) {
+  MessageRequest request{std::string(text), MessageIcon::Question, std::string(title), MessageButtons::YesNo,
+                         std::string(option), checked};
+  const MessageAnswer answer = m_answerer ? m_answerer(request) : AskWithMessageBox(request);
+  checked = request.optionChecked;
+  return answer;
+}
+
+MessageAnswer WindowUserPort::AskWithMessageBox(MessageRequest& request) {
   const QMessageBox::StandardButtons buttons =
       request.buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
   // Core texts break lines with CR LF; a Qt label wants a bare line feed.
   QString text = FromUtf8(request.text);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   QMessageBox box(ToQtIcon(request.icon), FromUtf8(request.title), text, buttons, m_window);
+  QCheckBox* option = nullptr;
+  if (!request.option.empty()) {
+    option = new QCheckBox(FromUtf8(request.option), &box);
+    option->setChecked(request.optionChecked);
+    box.setCheckBox(option);
+  }
   // Every question here leads to a change (a deletion, a dropped table): Enter must not make it.
   if (request.buttons == MessageButtons::YesNo) {
     box.setDefaultButton(QMessageBox::No);
@@ -60,6 +76,7 @@ MessageAnswer WindowUserPort::AskWithMessageBox(const MessageRequest& request) {
   if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
   const int answer = box.exec();
   if (busy) QApplication::restoreOverrideCursor();
+  if (option != nullptr) request.optionChecked = option->isChecked();
   if (answer == QMessageBox::Yes) return MessageAnswer::Yes;
   if (answer == QMessageBox::No) return MessageAnswer::No;
   return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;

@@ -27,9 +27,12 @@ struct MessageRequest {
   MessageIcon icon;
   std::string title;
   MessageButtons buttons;
+  std::string option;          // the text of a check box under the question; none when empty
+  bool optionChecked = false;  // the box's state, as it starts and as the user leaves it
 };
 
-using MessageAnswerer = std::function<MessageAnswer(const MessageRequest&)>;
+// Answers a message; it may tick or clear the request's check box.
+using MessageAnswerer = std::function<MessageAnswer(MessageRequest&)>;
 
 class WindowUserPort final : public UserPort {
  public:
@@ -42,6 +45,8 @@ class WindowUserPort final : public UserPort {
   void SetStatus(std::string_view text) override;
   MessageAnswer ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
                             MessageButtons buttons) override;
+  MessageAnswer AskWithOption(std::string_view text, std::string_view option, bool& checked,
+                              std::string_view title) override;
   void Beep() override;
   void SetBusy(bool busy) override;
   void AddLogLine(std::string_view line) override;
@@ -54,7 +59,7 @@ class WindowUserPort final : public UserPort {
   void SetBeeper(std::function<void()> beeper) { m_beeper = std::move(beeper); }
 
  private:
-  MessageAnswer AskWithMessageBox(const MessageRequest& request);
+  MessageAnswer AskWithMessageBox(MessageRequest& request);
 
   QWidget* m_window;
   StatusLine* m_status;

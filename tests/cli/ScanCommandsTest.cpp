@@ -100,7 +100,9 @@ TEST_F(Commands, FoldersAddListAndRemove) {
   const ToolRun run = Run("folders list");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, Text(photos) + "\tOK\t\t\n" + Text(dir / "gone") + "\tUnknown\t\t\n");
-  EXPECT_EQ(Run("folders remove" + Quoted(photos)).out, "Removed " + Text(photos) + " and its rows\n");
+  std::filesystem::create_directories(photos / "_thumbs_");
+  EXPECT_EQ(Run("folders remove --thumbnails" + Quoted(photos)).out,
+            "Removed " + Text(photos) + " and its 0 rows\nThumbnail folders moved to the trash: 1\n");
   EXPECT_EQ(Run("folders list").out, Text(dir / "gone") + "\tUnknown\t\t\n");
   EXPECT_EQ(Run("folders remove" + Quoted(photos)).status, 1);
 }

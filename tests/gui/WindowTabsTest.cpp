@@ -151,7 +151,12 @@ class WindowTabsTest : public QObject {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QTest::keyClick(next, Qt::Key_Return);
-    QCOMPARE(f.ShownFrame(), 3);
+    QVERIFY(f.ShownFrame() == 3 && f.Find("TabStripMain")->hasFocus());
+    // Tab enters the kinds of database at the checked one.
+    f.ClickTab(1);
+    f.Click("optDatabase_2");
+    f.Press("TabStripMain", Qt::Key_Tab);
+    QVERIFY(f.Find("optDatabase_2")->hasFocus());
     f.ClickTab(4);
     f.Press("lbLinkXMP", Qt::Key_Space);
     QCOMPARE(f.opened, std::vector<QString>{f.Find("lbLinkXMP")->toolTip()});

@@ -25,6 +25,13 @@ class RecordingUserPort final : public UserPort {
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     return answerYes ? MessageAnswer::Yes : MessageAnswer::No;
   }
+  // Recorded as a question; the box is left as tickOption says.
+  MessageAnswer AskWithOption(std::string_view text, std::string_view option, bool& checked,
+                              std::string_view title) override {
+    checked = tickOption;
+    return ShowMessage(std::string(text) + "\r\n[" + std::string(option) + "]", MessageIcon::Question, title,
+                       MessageButtons::YesNo);
+  }
   void Beep() override {
     ++beeps;
     events.push_back("beep");
@@ -37,6 +44,7 @@ class RecordingUserPort final : public UserPort {
   std::string LastStatus() const { return statuses.empty() ? std::string() : statuses.back(); }
 
   bool answerYes = true;
+  bool tickOption = false;
   std::vector<std::string> statuses;
   std::vector<RecordedMessage> messages;
   std::vector<std::string> events;  // "message" and "beep" in the order they happened

@@ -97,13 +97,14 @@ TEST(CustomXmpCheck, AValidDefinitionListsItsBoundRowsSortedAndEachBrokenBoxIsNa
   using Change = std::function<void(CustomXmpDefinition&)>;
   const auto prefix = [](std::string p) { return Change([p](CustomXmpDefinition& d) { d.schemas[0].prefix = p; }); };
   const std::pair<Change, std::string> cases[] = {
-      {[](auto& d) { d.schemas[0].ns = ""; }, "InvalidName: Name Space -> "},
+      {[](auto& d) { d.schemas[0].ns = ""; }, "Invalid Name: Namespace -> "},
       {[](auto& d) { d.schemas[0].ns = "http://ns.example.com/my studio/"; },
-       "InvalidName: Name Space -> http://ns.example.com/my studio/"},
+       "Invalid Name: Namespace -> http://ns.example.com/my studio/"},
       {[](auto& d) { d.schemas[0].ns = "http://ns.example.com/studio"; },
-       "NameSpace must end in '/' or '#': Name Space -> http://ns.example.com/studio"},
-      // A property without column names the property on a first line of its own.
-      {[](auto& d) { d.schemas[0].properties[5] = {"Rating", ""}; }, "Rating\nInvalid Name: Database Field name -> "},
+       "A namespace must end in '/' or '#': Namespace -> http://ns.example.com/studio"},
+      // A property without a column is told how to get one; a column box that names none names the
+      // property on a first line of its own.
+      {[](auto& d) { d.schemas[0].properties[5] = {"Rating", ""}; }, "Press Select to choose a column for Rating"},
       {[](auto& d) { d.schemas[0].properties[5] = {"Rating", "XMPCustom 05"}; },
        "Rating\nInvalid Name: Database Field name -> XMPCustom 05"},
       {[](auto& d) { d.schemas[0].properties[9] = {"", "XMPCustom09"}; },
@@ -122,7 +123,7 @@ TEST(CustomXmpCheck, AValidDefinitionListsItsBoundRowsSortedAndEachBrokenBoxIsNa
       // A schema without description is not checked; a description of blanks is one.
       {[](auto& d) { d.schemas[4] = {"", "no slash", "dc", {{{"Orphan", ""}}}}; }, ""},
       {[](auto& d) { d.schemas[4] = {" ", "no slash", "dc", {{{"Orphan", ""}}}}; },
-       "InvalidName: Name Space -> no slash"},
+       "Invalid Name: Namespace -> no slash"},
       // The first failure in schema order, the prefix checked before the rows.
       {[](auto& d) {
          d.schemas[0].properties[3] = {"", "XMPCustom04"};

@@ -42,7 +42,7 @@ TEST_P(FolderListOn, AddingRefusesForbiddenAndRelatedFoldersAndListsASubfolderFo
   EXPECT_EQ(port.messages.size(), 5u);
 }
 
-TEST_P(FolderListOn, RemovingAsksThenDeletesTheFolderRowAndTheRowsOfItsTree) {
+TEST_P(FolderListOn, RemovingSaysTheRowsItDeletesAndMovesTheTreesThumbnailFoldersToTheTrashIfTicked) {
   const std::filesystem::path sibling = m_root.string() + "_x";
   AddAndLoad(m_root);
   const auto entries = AddAndLoad(sibling);
@@ -50,29 +50,53 @@ TEST_P(FolderListOn, RemovingAsksThenDeletesTheFolderRowAndTheRowsOfItsTree) {
   // A folder whose name differs only in letter case: a server that compares without case must not
   // take its rows for the removed folder's.
   const std::filesystem::path otherCase = m_tree.path() / "IT'S PHOTOS" / "sub";
-  for (const auto& folder : {m_root / "sub", std::filesystem::path(sibling), otherCase}) Insert(Text(folder), "a.jpg");
+  for (const auto& folder : {m_root, m_root / "sub", std::filesystem::path(sibling), otherCase}) {
+    Insert(Text(folder), "a.jpg");
+  }
   const FolderEntry& root = entries[0].folder == FolderKey::FromPath(m_root.string()) ? entries[0] : entries[1];
+  // Only a real "_thumbs_" folder goes; a link of that name (and what it leads to), a "_thumbs_x"
+  // folder and the thumbnails of a hidden folder stay.
+  const std::filesystem::path outside = m_tree.path() / "outside";
+  for (const auto& folder : {m_root / "sub" / "_thumbs_", outside, m_root / "_thumbs_x", m_root / ".h" / "_thumbs_"}) {
+    std::filesystem::create_directories(folder);
+    WriteFile(folder / "a.jpg", "thumb");
+  }
+  std::filesystem::create_directory_symlink(outside, m_root / "_thumbs_");
+  const std::vector<std::filesystem::path> staying = {outside / "a.jpg", m_root / "_thumbs_x" / "a.jpg",
+                                                      m_root / ".h" / "_thumbs_" / "a.jpg"};
 
-  ASSERT_EQ(RemoveFolderToScan(connection, port, m_settings, false, nullptr), RemoveFolderOutcome::NothingSelected);
+  ASSERT_EQ(RemoveFolderToScan(connection, port, m_settings, false, nullptr)->outcome,
+            RemoveFolderOutcome::NothingSelected);
   EXPECT_EQ(port.messages.back().text, "Select Folder to remove");
   port.answerYes = false;
-  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &root), RemoveFolderOutcome::Declined);
-  EXPECT_EQ(port.messages.back().text, "Remove folder to scan\r\n" + Text(m_root));
-  EXPECT_EQ(Count(m_settings.folders), "2");
+  port.tickOption = true;
+  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &root)->outcome, RemoveFolderOutcome::Declined);
+  EXPECT_EQ(port.messages.back().text, "Remove " + Text(m_root) + " from the list and its 2 rows from the catalogue?" +
+                                           "\r\n[Also move its thumbnail folders (_thumbs_) to the trash]");
+  EXPECT_EQ(Count(m_settings.folders) + Count(m_settings.images), "24");
+  EXPECT_TRUE(std::filesystem::exists(m_root / "sub" / "_thumbs_"));
 
   port.answerYes = true;
-  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &root), RemoveFolderOutcome::Removed);
+  const auto removed = RemoveFolderToScan(connection, port, m_settings, false, &root);
+  ASSERT_TRUE(removed) << DescribeMessages();
+  EXPECT_EQ(removed->outcome, RemoveFolderOutcome::Removed);
+  EXPECT_EQ(removed->rowsCounted, removed->rowsRemoved);
+  EXPECT_EQ(removed->thumbnailFolders, 1);
   EXPECT_EQ(Count(m_settings.folders), "1");
-  // The subfolder's row went; the rows of the folders whose names only begin the same, or differ in
-  // letter case, stayed.
+  // The rows of the folder and its subfolder went; those of the folders whose names only begin the
+  // same, or differ in letter case, stayed.
   std::set<std::string> kept;
   for (const auto& [key, row] : Rows("select * from " + m_settings.images)) kept.insert(key);
   EXPECT_EQ(kept, (std::set<std::string>{Text(sibling) + "a.jpg", Text(otherCase) + "a.jpg"}));
+  EXPECT_FALSE(std::filesystem::exists(m_root / "sub" / "_thumbs_"));
+  EXPECT_TRUE(std::filesystem::is_symlink(m_root / "_thumbs_"));
+  for (const auto& file : staying) EXPECT_TRUE(std::filesystem::exists(file)) << file;
 
   // An entry for one scan leaves the tables alone.
   FolderEntry forOneScan = root;
   forOneScan.tag = "1";
-  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &forOneScan), RemoveFolderOutcome::ListOnly);
+  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &forOneScan)->outcome,
+            RemoveFolderOutcome::ListOnly);
   EXPECT_EQ(Count(m_settings.folders), "1");
 }
 
@@ -100,7 +124,8 @@ TEST_P(FolderListOn, AFolderWhoseNameIsNotUtf8IsRescannedCheckedAndRemoved) {
   const CheckResult check = Check();
   EXPECT_TRUE(check.status && check.files == 2) << DescribeMessages();
   EXPECT_TRUE(check.filesWithoutLines.empty() && check.linesWithoutFiles.empty());
-  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &entries[0], false), RemoveFolderOutcome::Removed);
+  EXPECT_EQ(RemoveFolderToScan(connection, port, m_settings, false, &entries[0], false)->outcome,
+            RemoveFolderOutcome::Removed);
   EXPECT_EQ(Count(m_settings.folders) + Count(m_settings.images), "00");
 }
 

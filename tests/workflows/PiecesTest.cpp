@@ -139,6 +139,13 @@ TEST(ViewColumns, FixedColumnsThenTheBoundCustomColumnsTitledByTheirProperties) 
   EXPECT_EQ(FindViewColumn(columns, "Urgency"), std::nullopt);
 }
 
+TEST(ViewColumns, ADateIsShownAsIso8601WhetherStoredAsIimOrXmpWritesIt) {
+  const std::pair<const char*, const char*> days[] = {{"20010920", "2001-09-20"}, {"2023-07-05", "2023-07-05"},
+                                                      {"2001092", "2001092"},     {"2001092a", "2001092a"},
+                                                      {"", ""},                   {"200109201", "200109201"}};
+  for (const auto& [stored, shown] : days) EXPECT_EQ(ShownDay(stored), shown) << stored;
+}
+
 TEST(SearchFilter, DaysAreRealCalendarDaysWrittenYyyyMmDd) {
   EXPECT_EQ(SearchDay::Parse("2024-02-29").value().Digits(), "20240229");
   EXPECT_EQ(SearchDay::Parse("2000-02-29").value().Digits(), "20000229");

@@ -82,9 +82,9 @@ TEST_P(VerifyOnDatabase, BrowserPagesWithinTheRowCountAndShowsFieldsInBothModes)
   EXPECT_FALSE(view->label);
   EXPECT_FALSE(browser.Move(VerifyMove::Next, DisplayFields::All));
 
-  // A refused query: "Erreur " in the status line and a beep, no message box.
+  // A refused query: "Error " in the status line and a beep, no message box.
   EXPECT_TRUE(browser.RunQuery(source, "select * from no_such_table_here;", DisplayFields::All).Is(ErrorKind::Database));
-  EXPECT_EQ(port.LastStatus().rfind("Erreur ", 0), 0u) << port.LastStatus();
+  EXPECT_EQ(port.LastStatus().rfind("Error ", 0), 0u) << port.LastStatus();
   EXPECT_EQ(port.events, std::vector<std::string>{"beep"});
   EXPECT_FALSE(browser.Move(VerifyMove::Next, DisplayFields::All));
 }
@@ -146,7 +146,7 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   EXPECT_EQ(DeleteFilesWithoutLines(connection, port, m_settings, false, second.filesWithoutLines), 0);
   EXPECT_EQ(second.linesWithoutFiles.size() + second.filesWithoutLines.size(), 6u);
   ASSERT_GE(port.messages.size(), 2u);
-  EXPECT_EQ(port.messages.back().text, "Delete 3 files without corresponding lines in images table");
+  EXPECT_EQ(port.messages.back().text, "Move 3 files without corresponding lines in images table to the trash?");
   EXPECT_EQ(port.messages[port.messages.size() - 2].text,
             "Delete 3 lines from images table '" + m_settings.images + "'");
   EXPECT_TRUE(std::filesystem::exists(m_root / "new'one.txt"));
@@ -170,7 +170,7 @@ TEST_P(VerifyOnDatabase, CheckListsExactlyTheMissingRowsAndFilesAndDeletesOnlyWh
   EXPECT_TRUE(std::filesystem::is_symlink(m_root / "link.txt"));
   const std::filesystem::path trash = std::filesystem::path(std::getenv("XDG_DATA_HOME")) / "Trash" / "files";
   EXPECT_TRUE(std::any_of(std::filesystem::directory_iterator(trash), {}, [&](const auto& entry) {
-    return ReadFile(entry.path()) == m_tree.path().string();
+    return entry.is_regular_file() && ReadFile(entry.path()) == m_tree.path().string();
   }));
 
   // Nothing is left to list but the row whose Checked is null, which no run lists.

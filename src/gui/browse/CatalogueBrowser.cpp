@@ -168,11 +168,12 @@ void CatalogueBrowser::cmdExportCsv_Click() {
   if (!file) return;
 
   UserPort& port = m_context.Port();
-  // For a spreadsheet: it opens the file as UTF-8 only with the mark, and a photo's title must not
-  // run there as a formula.
+  // For a spreadsheet: it opens the file as UTF-8 only with the mark, a photo's title must not run
+  // there as a formula, and a date reads as the view shows it.
   CsvOptions options;
   options.byteOrderMark = true;
   options.guardFormulas = true;
+  options.shownDates = true;
   port.SetBusy(true);
   const std::optional<long long> written = ExportCsvFile(*search, *file, options);
   port.SetBusy(false);

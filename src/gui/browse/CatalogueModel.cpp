@@ -6,21 +6,13 @@
 
 #include "core/FolderKey.h"
 #include "core/ImageColumns.h"
+#include "workflows/browse/ViewColumns.h"
 #include "workflows/scan/Thumbnails.h"
 
 namespace tessarine {
 namespace {
 
 QString Text(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-// "20240315" as "2024-03-15"; any other text as it is.
-QString ShownDay(const QString& stored) {
-  if (stored.size() != 8) return stored;
-  for (QChar c : stored) {
-    if (!c.isDigit()) return stored;
-  }
-  return stored.left(4) + QLatin1Char('-') + stored.mid(4, 2) + QLatin1Char('-') + stored.right(2);
-}
 
 }  // namespace
 
@@ -94,7 +86,9 @@ QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     // One line per cell: the full text is in the tooltip.
     text.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
     // IIM's CCYYMMDD is shown as XMP writes a day, so the column reads one way.
-    if (m_columns[static_cast<std::size_t>(index.column())].column == col::CreatedDate) return ShownDay(text);
+    if (m_columns[static_cast<std::size_t>(index.column())].column == col::CreatedDate) {
+      return Text(ShownDay(text.toStdString()));
+    }
     return text;
   }
   if (role == Qt::ToolTipRole && value && !value->empty()) return Text(*value);

@@ -108,7 +108,7 @@ QFrame* XmpCustomizedDialog::BuildPanel(int k) {
   m_prefix[k] = Named(new QLineEdit(panel), "txtPrefix", k);
   layout->addWidget(Named(new QLabel(QStringLiteral("Description\n#%1").arg(k + 1), panel), "lblDescription", k), 0, 0);
   layout->addWidget(m_description[k], 0, 1, 1, 2);
-  layout->addWidget(Named(new QLabel(QStringLiteral("Name Space"), panel), "lblNameSpace", k), 1, 0);
+  layout->addWidget(Named(new QLabel(QStringLiteral("Namespace"), panel), "lblNameSpace", k), 1, 0);
   layout->addWidget(m_nameSpace[k], 1, 1, 1, 2);
   layout->addWidget(Named(new QLabel(QStringLiteral("Prefix"), panel), "lblPrefix", k), 2, 0);
   layout->addWidget(m_prefix[k], 2, 1);
@@ -149,7 +149,7 @@ void XmpCustomizedDialog::txtDescriptionName_Change(int k) {
   }
   m_status->setPlainText(defined ? QString()
                                  : QStringLiteral("Type a description name to define XMP custom fields\n"
-                                                  "in schema described by 'Name Space' and 'Prefix'"));
+                                                  "in schema described by 'Namespace' and 'Prefix'"));
 }
 
 CustomXmpDefinition XmpCustomizedDialog::Boxes() const {

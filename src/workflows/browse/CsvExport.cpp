@@ -4,6 +4,7 @@
 #include <array>
 #include <streambuf>
 
+#include "core/ImageColumns.h"
 #include "core/NoFollowFile.h"
 
 namespace tessarine {
@@ -65,7 +66,11 @@ void WriteCsvRecord(std::ostream& out, const std::vector<std::optional<std::stri
 Expected<long long> ExportCsv(CatalogueSearch& search, std::ostream& out, const CsvOptions& options) {
   if (options.byteOrderMark) out << kUtf8ByteOrderMark;
   std::vector<std::optional<std::string>> header;
-  for (const ViewColumn& column : search.Columns()) header.emplace_back(column.title);
+  std::vector<std::size_t> dates;
+  for (const ViewColumn& column : search.Columns()) {
+    if (options.shownDates && column.column == col::CreatedDate) dates.push_back(header.size());
+    header.emplace_back(column.title);
+  }
   WriteCsvRecord(out, header);
 
   const long long pageSize = std::max(options.pageSize, 1LL);
@@ -75,7 +80,14 @@ Expected<long long> ExportCsv(CatalogueSearch& search, std::ostream& out, const 
     Expected<std::vector<ViewRow>> next = search.PageAfter(page.empty() ? nullptr : &page.back(), pageSize);
     if (!next) return next.GetError();
     page = std::move(next.Value());
-    for (const ViewRow& row : page) WriteCsvRecord(out, row, options.guardFormulas);
+    for (const ViewRow& row : page) {
+      // The page's last row, as read, is where the next page starts: the dates change in a copy.
+      ViewRow shown = row;
+      for (std::size_t date : dates) {
+        if (date < shown.size() && shown[date]) shown[date] = ShownDay(*shown[date]);
+      }
+      WriteCsvRecord(out, shown, options.guardFormulas);
+    }
     written += static_cast<long long>(page.size());
     if (static_cast<long long>(page.size()) < pageSize) return written;
   }

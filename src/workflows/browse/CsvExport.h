@@ -37,6 +37,8 @@ struct CsvOptions {
   // For a file meant for a spreadsheet: the photos' own texts never run as formulas there. Off, the
   // export holds every value exactly as the catalogue does.
   bool guardFormulas = false;
+  // Dates as the view shows them (ShownDay, ISO 8601); off, as the catalogue stores them.
+  bool shownDates = false;
   long long pageSize = 1000;  // rows read and written at a time: the most held at once
 };
 

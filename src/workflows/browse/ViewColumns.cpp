@@ -93,4 +93,12 @@ std::optional<std::size_t> FindViewColumn(const std::vector<ViewColumn>& columns
   return std::nullopt;
 }
 
+std::string ShownDay(std::string_view stored) {
+  if (stored.size() != 8 || !std::ranges::all_of(stored, [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::string(stored);
+  }
+  return std::string(stored.substr(0, 4)) + '-' + std::string(stored.substr(4, 2)) + '-' +
+         std::string(stored.substr(6, 2));
+}
+
 }  // namespace tessarine

@@ -32,4 +32,8 @@ std::vector<std::size_t> SearchedColumnsOf(const CustomXmpDefinition& custom);
 // ignored (the title first); nothing when no column has that name.
 std::optional<std::size_t> FindViewColumn(const std::vector<ViewColumn>& columns, std::string_view name);
 
+// A Date as the view shows it and the window's CSV writes it, ISO 8601: IIM's "20010920" as
+// "2001-09-20", as XMP writes a day; any other text as it is stored.
+std::string ShownDay(std::string_view stored);
+
 }  // namespace tessarine

@@ -4,6 +4,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/ScanStatements.h"
+#include "catalogue/SqlDialect.h"
 #include "core/DatabaseError.h"
 #include "core/TableName.h"
 #include "core/TextDecoding.h"
@@ -11,7 +12,9 @@
 #include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/ReportDatabaseError.h"
+#include "workflows/folders/DirectoryListing.h"
 #include "workflows/scan/StoredFolders.h"
+#include "workflows/verify/Trash.h"
 
 namespace tessarine {
 namespace {
@@ -31,6 +34,44 @@ class ConnectionScope {
  private:
   CatalogueConnection& m_connection;
 };
+
+std::string RowsText(long long rows) { return std::to_string(rows) + (rows == 1 ? " row" : " rows"); }
+
+// The "_thumbs_" folders of the tree, found as the scan walks it: links, hidden folders and other
+// "_thumbs_..." folders are not entered, and a link named "_thumbs_" is no thumbnail folder.
+void FindThumbnailFolders(const std::filesystem::path& folder, std::vector<std::filesystem::path>& found) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::error_code typeError;
+    if (!it->is_directory(typeError) || it->is_symlink(typeError)) continue;
+    if (name == "_thumbs_") {
+      found.push_back(it->path());
+    } else if (!IsSkippedFolder(name)) {
+      FindThumbnailFolders(it->path(), found);
+    }
+  }
+}
+
+int TrashThumbnailFolders(const FolderKey& top, UserPort& port, int& kept) {
+  std::vector<std::filesystem::path> found;
+  FindThumbnailFolders(std::filesystem::path(top.Bytes()), found);
+  int moved = 0;
+  for (const std::filesystem::path& folder : found) {
+    std::string reason;
+    if (MoveToTrash(folder.string(), reason)) {
+      ++moved;
+      continue;
+    }
+    port.AddLogLine("   " + NameToText(folder.string()) + ": not moved to the trash: " + reason);
+    ++kept;
+  }
+  if (kept > 0) {
+    port.ShowMessage(std::to_string(kept) + " thumbnail folders could not be moved to the trash (see the log).",
+                     MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  }
+  return moved;
+}
 
 }  // namespace
 
@@ -139,47 +180,79 @@ AddFolderResult AddFolderToScan(CatalogueConnection& connection, UserPort& port,
   return result;
 }
 
-Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection, UserPort& port, const Settings& settings,
-                                       bool fileDsnSelected, const FolderEntry* selected, bool ask) {
+Expected<RemoveFolderResult> RemoveFolderToScan(CatalogueConnection& connection, UserPort& port,
+                                                const Settings& settings, bool fileDsnSelected,
+                                                const FolderEntry* selected, bool ask, bool thumbnails) {
+  RemoveFolderResult result;
   if (selected == nullptr) {
     port.ShowMessage("Select Folder to remove", MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
-    return RemoveFolderOutcome::NothingSelected;
+    result.outcome = RemoveFolderOutcome::NothingSelected;
+    return result;
+  }
+  const std::string shown = selected->folder.Text();
+  if (selected->IsSubfolderToUpdate()) {
+    // Listed for one scan only: nothing in the tables.
+    const bool yes = !ask || port.ShowMessage("Remove " + shown + " from the list?", MessageIcon::Question,
+                                              kWindowTitle, MessageButtons::YesNo) == MessageAnswer::Yes;
+    result.outcome = yes ? RemoveFolderOutcome::ListOnly : RemoveFolderOutcome::Declined;
+    return result;
   }
   // Both tables' names are checked before the question: a refused name asks nothing.
-  std::optional<TableName> folders;
-  std::optional<TableName> images;
-  if (!selected->IsSubfolderToUpdate()) {
-    Expected<TableName> checked = CheckedTableName(port, settings.folders);
-    if (!checked) return checked.GetError();
-    folders = *checked;
-    checked = CheckedTableName(port, settings.images);
-    if (!checked) return checked.GetError();
-    images = *checked;
-  }
-  if (ask && port.ShowMessage("Remove folder to scan\r\n" + selected->folder.Text(), MessageIcon::Question, kWindowTitle,
-                              MessageButtons::YesNo) != MessageAnswer::Yes) {
-    return RemoveFolderOutcome::Declined;
-  }
-  if (selected->IsSubfolderToUpdate()) return RemoveFolderOutcome::ListOnly;
+  Expected<TableName> folders = CheckedTableName(port, settings.folders);
+  if (!folders) return folders.GetError();
+  Expected<TableName> images = CheckedTableName(port, settings.images);
+  if (!images) return images.GetError();
 
   BusyPointer busy(port);
+  if (ask) {
+    if (Status opened = OpenCatalogue(connection, port, settings, fileDsnSelected); !opened) return opened.GetError();
+    try {
+      ConnectionScope scope(connection);
+      StoredFolders stored(connection, *images, selected->folder);
+      result.rowsCounted = stored.CountTreeRows(SqlDialectFor(settings.dbms));
+    } catch (const DatabaseError& error) {
+      ReportDatabaseError(port, error);
+      return error;
+    }
+    const std::string question = "Remove " + shown + " from the list and its " + RowsText(result.rowsCounted) +
+                                 " from the catalogue?";
+    if (port.AskWithOption(question, "Also move its thumbnail folders (_thumbs_) to the trash", thumbnails,
+                           kWindowTitle) != MessageAnswer::Yes) {
+      result.outcome = RemoveFolderOutcome::Declined;
+      return result;
+    }
+  }
+
   // Rows are deleted: not while a scan or check works on the catalogue, not on a server of another kind.
   if (Status opened = OpenCatalogueToChange(connection, port, settings, fileDsnSelected, {selected->folder});
       !opened) {
     return opened.GetError();
   }
   ConnectionScope scope(connection);
-  if (Status sent = SendOrReport(connection, port, DeleteFolderRow(*folders, selected->folder)); !sent) {
-    return sent.GetError();
-  }
+  const SqlDialect& dialect = SqlDialectFor(settings.dbms);
   try {
+    if (dialect.transactionStart) connection.Send(std::string(*dialect.transactionStart));
+    connection.Send(DeleteFolderRow(*folders, selected->folder));
     // The server's LIKE may ignore letter case: only the rows of this very folder's tree go.
-    StoredFolders(connection, *images, selected->folder).DeleteTree();
+    result.rowsRemoved = StoredFolders(connection, *images, selected->folder).DeleteTree();
+    if (dialect.transactionEnd) connection.Send(std::string(*dialect.transactionEnd));
   } catch (const DatabaseError& error) {
+    SendIgnoringErrors(connection, SqlStatement("rollback;"));
     ReportDatabaseError(port, error);
     return error;
   }
-  return RemoveFolderOutcome::Removed;
+  if (ask && result.rowsRemoved != result.rowsCounted) {
+    port.ShowMessage(shown + ": " + RowsText(result.rowsRemoved) + " removed from the catalogue, not " +
+                         std::to_string(result.rowsCounted) + ": another program changed them meanwhile.",
+                     MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
+  }
+  if (thumbnails) result.thumbnailFolders = TrashThumbnailFolders(selected->folder, port, result.thumbnailFoldersKept);
+  result.summary = shown + " removed with its " + RowsText(result.rowsRemoved);
+  if (thumbnails) {
+    result.summary += "; " + std::to_string(result.thumbnailFolders) + " thumbnail folders moved to the trash";
+  }
+  port.SetStatus(result.summary);
+  return result;
 }
 
 }  // namespace tessarine

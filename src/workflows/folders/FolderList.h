@@ -53,10 +53,25 @@ AddFolderResult AddFolderToScan(CatalogueConnection& connection, UserPort& port,
 
 enum class RemoveFolderOutcome { NothingSelected, Declined, Removed, ListOnly };
 
-// Removes the selected entry as the "Remove folder" button does: asks first (unless told not to),
-// then deletes its folders-table row and the image rows of the folder and its subfolders.
-Expected<RemoveFolderOutcome> RemoveFolderToScan(CatalogueConnection& connection, UserPort& port, const Settings& settings,
-                                       bool fileDsnSelected, const FolderEntry* selected, bool ask = true);
+struct RemoveFolderResult {
+  RemoveFolderOutcome outcome = RemoveFolderOutcome::Removed;
+  long long rowsCounted = 0;     // the image rows the question said
+  long long rowsRemoved = 0;     // the image rows deleted
+  int thumbnailFolders = 0;      // "_thumbs_" folders moved to the trash
+  int thumbnailFoldersKept = 0;  // those the trash refused
+  std::string summary;           // what the status line said once the folder was removed
+};
+
+// Removes the selected entry as the "Remove folder" button does: counts the image rows of the
+// folder and its subfolders, asks "Remove <folder> from the list and its <n> rows from the
+// catalogue?" (unless told not to) with a box for moving its thumbnails to the trash too (starting
+// as `thumbnails` says), then deletes its folders-table row and those image rows in one
+// transaction. A count that changed meanwhile (another program wrote) is said afterwards. With the
+// box ticked, the "_thumbs_" folders of the tree (never a link of that name, nor what it leads to)
+// go to the trash once the rows are gone.
+Expected<RemoveFolderResult> RemoveFolderToScan(CatalogueConnection& connection, UserPort& port,
+                                                const Settings& settings, bool fileDsnSelected,
+                                                const FolderEntry* selected, bool ask = true, bool thumbnails = false);
 
 // The root and the kernel's pseudo file systems (/proc, /sys, /dev and below), which the folder
 // list refuses: nothing to catalogue there, and /proc never ends.

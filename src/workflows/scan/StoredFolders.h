@@ -5,8 +5,10 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "catalogue/CatalogueConnection.h"
+#include "catalogue/SqlDialect.h"
 #include "core/FolderKey.h"
 #include "core/TableName.h"
 
@@ -31,14 +33,20 @@ class StoredFolders {
   // folder, each only when the server matches its key to folders of this tree alone. Returns the
   // rows deleted. Throws DatabaseError.
   long long DeleteTree();
+  // The rows DeleteTree would delete now. Throws DatabaseError.
+  long long CountTreeRows(const SqlDialect& dialect);
 
  private:
+  // Those of these stored folders whose key the server matches to none but them.
+  std::vector<std::string> OnlyThese(const std::set<std::string>& folders);
   // Deletes the rows of each of these stored folders whose key the server matches to none but them.
   long long DeleteFolders(const std::set<std::string>& folders);
 
   CatalogueConnection& m_connection;
   const TableName& m_imagesTable;
+  FolderKey m_top;
   std::set<std::string> m_folders;  // Folder keys, exactly as stored
+  bool m_othersMatched = false;     // the server's LIKE also matched folders outside the tree
 };
 
 }  // namespace tessarine

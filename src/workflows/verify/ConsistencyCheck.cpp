@@ -310,7 +310,7 @@ int DeleteFilesWithoutLines(CatalogueConnection& connection, UserPort& port, con
   const Expected<TableName> images = CheckedTableName(port, settings.images);
   if (!images) return 0;
   const std::string question =
-      "Delete " + std::to_string(files.size()) + " files without corresponding lines in images table";
+      "Move " + std::to_string(files.size()) + " files without corresponding lines in images table to the trash?";
   if (port.ShowMessage(question, MessageIcon::Question, kWindowTitle, MessageButtons::YesNo) != MessageAnswer::Yes) {
     return 0;
   }

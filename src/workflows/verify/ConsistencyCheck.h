@@ -21,7 +21,7 @@ namespace tessarine {
 class CatalogueConnection;
 
 // An entry of "Files without corresponding lines in images table": the texts shown, and the bytes
-// of the path on disk, which are what "Delete files" removes.
+// of the path on disk, which are what "Move to trash" moves.
 struct CheckedFile {
   std::string folder;       // the folder as the walk was given it, as text, ending in "/"
   std::string file;         // the bare file name as text
@@ -75,7 +75,7 @@ CheckResult RunConsistencyCheck(CatalogueConnection& connection, UserPort& port,
                                 bool fileDsnSelected, const std::vector<FolderEntry>& folders,
                                 const CheckHooks& hooks = {});
 
-// "Delete files": asks (No by default), then moves each listed file to the trash, but only while it
+// "Move to trash": asks (No by default), then moves each listed file to the trash, but only while it
 // still has no row and is still a plain file. Returns the number of files moved. On Yes the list
 // keeps only the files that should have moved and did not (the trash refused them, or a database
 // error stopped the deletions): the first refusal's reason is told once in a message, each file's

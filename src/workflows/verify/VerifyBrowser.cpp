@@ -11,7 +11,7 @@ bool IsBlankText(const std::string& value) { return value.find_first_not_of(' ')
 }  // namespace
 
 std::string VerifyErrorText(long number, std::string_view description) {
-  return "Erreur " + std::to_string(number) + ": " + std::string(description);
+  return "Error " + std::to_string(number) + ": " + std::string(description);
 }
 
 VerifyBrowser::VerifyBrowser(UserPort& port) : m_port(port) {}

@@ -31,7 +31,7 @@ class VerifyBrowser {
 
   // cmdVerifyQuery_Click: opens the browser's connection, runs the query text unchanged and shows
   // row 1. The error when the connection could not be opened (already reported), when the query
-  // failed ("Erreur <n>: <text>" in the status line and a beep) or when counting the rows failed.
+  // failed ("Error <n>: <text>" in the status line and a beep) or when counting the rows failed.
   Expected<VerifyView> RunQuery(const DataSource& source, std::string_view query, DisplayFields fields);
 
   // A move button; nothing when there is no result or the move is refused by its bound.
@@ -54,7 +54,7 @@ class VerifyBrowser {
   long long m_currentRow = 0;
 };
 
-// "Erreur " + number + ": " + description: the browser's own word for a failed query.
+// "Error " + number + ": " + description: the browser's own word for a failed query.
 std::string VerifyErrorText(long number, std::string_view description);
 
 }  // namespace tessarine

@@ -17,9 +17,9 @@ std::string Quote(std::string_view head, std::string_view caption, std::string_v
 
 // The checks of one defined schema; adds its bound rows to the control list.
 std::string CheckSchema(const CustomXmpSchema& schema, std::vector<std::string>& entries) {
-  if (schema.ns.empty() || HasBlank(schema.ns)) return Quote("InvalidName: ", kNameSpaceCaption, schema.ns);
+  if (schema.ns.empty() || HasBlank(schema.ns)) return Quote("Invalid Name: ", kNameSpaceCaption, schema.ns);
   if (schema.ns.back() != '/' && schema.ns.back() != '#') {
-    return Quote("NameSpace must end in '/' or '#': ", kNameSpaceCaption, schema.ns);
+    return Quote("A namespace must end in '/' or '#': ", kNameSpaceCaption, schema.ns);
   }
   if (schema.prefix.empty() || HasBlank(schema.prefix) || IsReservedPrefix(schema.prefix)) {
     return Quote("Invalid Name: ", kPrefixCaption, schema.prefix);
@@ -27,7 +27,8 @@ std::string CheckSchema(const CustomXmpSchema& schema, std::vector<std::string>&
   for (const CustomXmpProperty& row : schema.properties) {
     if (!row.xmpFieldName.empty()) {
       // A named property needs a column; the property name itself is not checked.
-      if (row.dbFieldName.empty() || HasBlank(row.dbFieldName)) {
+      if (row.dbFieldName.empty()) return "Press Select to choose a column for " + row.xmpFieldName;
+      if (HasBlank(row.dbFieldName)) {
         return row.xmpFieldName + "\n" + Quote("Invalid Name: ", kDbFieldNameCaption, row.dbFieldName);
       }
       entries.push_back(schema.prefix + ":" + row.dbFieldName);

@@ -10,7 +10,7 @@
 namespace tessarine {
 
 // The captions of the editor's labels, which the messages quote.
-inline constexpr std::string_view kNameSpaceCaption = "Name Space";
+inline constexpr std::string_view kNameSpaceCaption = "Namespace";
 inline constexpr std::string_view kPrefixCaption = "Prefix";
 inline constexpr std::string_view kDbFieldNameCaption = "Database Field name";
 
