@@ -40,7 +40,7 @@ void WindowUserPort::SetStatus(std::string_view text) { m_status->SetText(FromUt
 
 MessageAnswer WindowUserPort::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
                                           MessageButtons buttons) {
-  MessageRequest request{std::string(text), icon, std::string(title), buttons};
+  MessageRequest request{std::string(text), icon, std::string(title), buttons, {}, false};
   return m_answerer ? m_answerer(request) : AskWithMessageBox(request);
 }
 
