@@ -105,6 +105,8 @@ void TessarineProWindow::BuildWindow() {
 
   m_context.SetPort(std::make_unique<WindowUserPort>(this, m_status, m_scan->sqlOutPut, m_scan->imgDest));
   m_catalogue = new CatalogueBrowser(m_context, catalogueFrame);
+  // Its folder filter offers the folders of the list, below which its Folder column shows folders.
+  m_catalogue->SetFolderSource([this] { return m_scan->FolderEntries(); });
   auto* catalogueLayout = new QVBoxLayout(catalogueFrame);
   catalogueLayout->setContentsMargins(0, 0, 0, 0);
   catalogueLayout->addWidget(m_catalogue);
@@ -175,8 +177,6 @@ void TessarineProWindow::ConnectHandlers() {
     lblNextStep_Click(4);
     m_scan->ScanFoldersHolding(folders);
   });
-  // The catalogue view's folder filter offers the folders of the list.
-  m_catalogue->SetFolderSource([this] { return m_scan->FolderEntries(); });
   // The check walks the folders of the list as the folders table holds them now.
   m_verify->SetFolderSource([this] {
     m_scan->LoadFolderList();

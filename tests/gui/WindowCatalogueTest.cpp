@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QHeaderView>
 #include <QImage>
 #include <QMessageBox>
@@ -304,10 +307,19 @@ class WindowCatalogueTest : public QObject {
     // Thumbnails at the screen's pixels; a date stored the IIM way shown as the XMP way is stored.
     header->setSortIndicator(file, Qt::AscendingOrder);
     const auto picture = model.index(0, file).data(Qt::DecorationRole).value<QPixmap>();
-    QVERIFY(picture.size() == QSize(128, 96) && picture.deviceIndependentSize().toSize() == QSize(64, 48));
+    QVERIFY(picture.size() == QSize(160, 120) && picture.deviceIndependentSize().toSize() == QSize(80, 60));
     QVERIFY(model.index(1, file).data(Qt::DecorationRole).isNull());  // no thumbnail
     const int date = static_cast<int>(*tessarine::FindViewColumn(columns, "Date"));
     QCOMPARE(model.index(0, date).data().toString(), QStringLiteral("2026-05-01"));
+    // A folder below its listed folder; Enter opens the photo, the row's menu copies its path.
+    QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("photos/"));
+    auto* table = f.Find<QTableView>("tblCatalogue");
+    table->setCurrentIndex(model.index(0, file));
+    QTest::keyClick(table, Qt::Key_Return);
+    QCOMPARE(f.opened, std::vector<QString>{Q(f.photos / "p1000.jpg")});
+    browser->SetMenuShower([](QMenu& menu, const QPoint&) { menu.actions().at(2)->trigger(); });
+    emit table->customContextMenuRequested(table->visualRect(model.index(0, file)).center());
+    QCOMPARE(QGuiApplication::clipboard()->text(), Q(f.photos / "p1000.jpg"));
 
     // For a spreadsheet: a byte order mark, every match, not only the rows read; what each field
     // becomes is CsvExport's. A place that cannot be written is said.

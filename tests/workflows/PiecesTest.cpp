@@ -139,6 +139,16 @@ TEST(ViewColumns, FixedColumnsThenTheBoundCustomColumnsTitledByTheirProperties) 
   EXPECT_EQ(FindViewColumn(columns, "Urgency"), std::nullopt);
 }
 
+TEST(ViewColumns, AFolderIsShownFromTheDeepestListedFolderThatHoldsIt) {
+  const std::vector<std::string> listed{"/srv/photos/", "/srv/photos/2024/", "/mnt/a/"};
+  const std::pair<const char*, const char*> folders[] = {{"/srv/photos/2023/x/", "photos/2023/x/"},
+                                                         {"/srv/photos/2024/shoot/", "2024/shoot/"},
+                                                         {"/srv/photos/", "photos/"},
+                                                         {"/srv/photosets/", "/srv/photosets/"},
+                                                         {"/mnt/a/b/", "a/b/"}};
+  for (const auto& [stored, shown] : folders) EXPECT_EQ(ShownFolder(listed, stored), shown) << stored;
+}
+
 TEST(ViewColumns, ADateIsShownAsIso8601WhetherStoredAsIimOrXmpWritesIt) {
   const std::pair<const char*, const char*> days[] = {{"20010920", "2001-09-20"}, {"2023-07-05", "2023-07-05"},
                                                       {"2001092", "2001092"},     {"2001092a", "2001092a"},

@@ -1,6 +1,10 @@
 #include "gui/browse/CatalogueBrowser.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -23,6 +27,9 @@ namespace tessarine {
 namespace {
 
 QString Text(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// A path as the desktop's opener takes it, its bytes decoded as the system names files.
+QString PathText(const std::filesystem::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.native())); }
 
 }  // namespace
 
@@ -53,9 +60,11 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   tblCatalogue->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tblCatalogue->setWordWrap(false);
   tblCatalogue->setIconSize(QSize(CatalogueModel::kThumbnailSide, CatalogueModel::kThumbnailSide));
-  tblCatalogue->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  tblCatalogue->verticalHeader()->setDefaultSectionSize(CatalogueModel::kThumbnailSide + 4);
+  // Compact rows; a row whose thumbnail is read takes its height.
+  tblCatalogue->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  tblCatalogue->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
   tblCatalogue->horizontalHeader()->setDefaultSectionSize(140);
+  tblCatalogue->setContextMenuPolicy(Qt::CustomContextMenu);
   tblCatalogue->setTabKeyNavigation(false);
 
   lblSearchCount = Named(new QLabel(this), QStringLiteral("lblSearchCount"));
@@ -80,6 +89,13 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   }
   connect(cmdExportCsv, &QPushButton::clicked, this, &CatalogueBrowser::cmdExportCsv_Click);
   connect(m_model, &CatalogueModel::searched, this, &CatalogueBrowser::ShowCount);
+  connect(
+      m_model, &CatalogueModel::thumbnailRead, this,
+      [this](int row, int height) { tblCatalogue->verticalHeader()->resizeSection(row, height + 4); },
+      Qt::QueuedConnection);
+  // Enter or a double click opens the photo; the row's menu offers more.
+  connect(tblCatalogue, &QTableView::activated, this, &CatalogueBrowser::OpenPhoto);
+  connect(tblCatalogue, &QTableView::customContextMenuRequested, this, &CatalogueBrowser::ShowRowMenu);
 }
 
 CatalogueBrowser::~CatalogueBrowser() { m_model->Clear(); }
@@ -139,6 +155,11 @@ void CatalogueBrowser::cmdSearch_Click() {
   m_model->Clear();
   cmdExportCsv->setEnabled(false);
   lblSearchCount->clear();
+  std::vector<std::string> listed;
+  if (m_folderSource) {
+    for (const FolderEntry& entry : m_folderSource()) listed.push_back(entry.folder.Text());
+  }
+  m_model->SetListedFolders(std::move(listed));
   port.SetBusy(true);
   const bool found = OpenCatalogue(m_connection, port, m_context.CurrentSettings(), m_context.FileDsnSelected()) &&
                      m_model->Search(m_connection, m_context.CurrentSettings(), filter);
@@ -148,6 +169,43 @@ void CatalogueBrowser::cmdSearch_Click() {
 
 void CatalogueBrowser::ShowCount(long long matches) {
   lblSearchCount->setText(matches == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(matches));
+  // Each column as wide as what the first page shows in it, within a third of the table.
+  tblCatalogue->resizeColumnsToContents();
+  const int widest = std::max(120, tblCatalogue->viewport()->width() / 3);
+  QHeaderView* header = tblCatalogue->horizontalHeader();
+  for (int column = 0; column < header->count(); ++column) {
+    if (header->sectionSize(column) > widest) header->resizeSection(column, widest);
+  }
+}
+
+void CatalogueBrowser::OpenPhoto(const QModelIndex& index) {
+  if (index.isValid()) m_context.OpenDocument(PathText(m_model->FilePath(index.row())));
+}
+
+void CatalogueBrowser::ShowRowMenu(const QPoint& at) {
+  const QModelIndex index = tblCatalogue->indexAt(at);
+  if (!index.isValid()) return;
+  const std::filesystem::path file = m_model->FilePath(index.row());
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("mnuCatalogueRow"));
+  menu.addAction(QStringLiteral("Open"), this, [this, index] { OpenPhoto(index); });
+  menu.addAction(QStringLiteral("Show in folder"), this,
+                 [this, file] { m_context.OpenDocument(PathText(file.parent_path())); });
+  menu.addAction(QStringLiteral("Copy path"), this, [file] { QGuiApplication::clipboard()->setText(PathText(file)); });
+  menu.addAction(QStringLiteral("Copy row as text"), this,
+                 [this, index] { QGuiApplication::clipboard()->setText(RowText(index.row())); });
+  m_showMenu(menu, tblCatalogue->viewport()->mapToGlobal(at));
+}
+
+QString CatalogueBrowser::RowText(int row) const {
+  // "Title: value" lines of the row's non-empty columns, as the view shows them.
+  QStringList lines;
+  for (int column = 0; column < m_model->columnCount(); ++column) {
+    const QString value = m_model->index(row, column).data(Qt::ToolTipRole).toString();
+    if (value.isEmpty()) continue;
+    lines << m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() + QStringLiteral(": ") + value;
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 
 void CatalogueBrowser::cmdExportCsv_Click() {

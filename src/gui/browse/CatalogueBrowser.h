@@ -4,6 +4,7 @@
 // matches in a sortable table with their thumbnails; the view exported as CSV. It reads on a
 // connection of its own, so a scan or a check never pulls its rows away.
 
+#include <QMenu>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
@@ -17,6 +18,8 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QModelIndex;
+class QPoint;
 class QPushButton;
 class QTableView;
 
@@ -38,6 +41,9 @@ class CatalogueBrowser : public QWidget {
 
   void SetFolderSource(FolderSource source) { m_folderSource = std::move(source); }
   void SetExportFileChooser(ExportFileChooser chooser) { m_chooseExportFile = std::move(chooser); }
+  // Shows a row's menu at a place on the screen; tests replace it to pick an entry.
+  using MenuShower = std::function<void(QMenu&, const QPoint&)>;
+  void SetMenuShower(MenuShower shower) { m_showMenu = std::move(shower); }
   CatalogueModel& Model() { return *m_model; }
 
   // Runs the search the controls describe.
@@ -53,12 +59,18 @@ class CatalogueBrowser : public QWidget {
  private:
   void FillFolderFilter();
   void ShowCount(long long matches);
+  // Opens the row's photo with the desktop's opener.
+  void OpenPhoto(const QModelIndex& index);
+  // Open, show in folder, copy the path, copy the row as text.
+  void ShowRowMenu(const QPoint& at);
+  QString RowText(int row) const;
 
   WindowContext& m_context;
   CatalogueConnection m_connection;
   CatalogueModel* m_model = nullptr;
   FolderSource m_folderSource;
   ExportFileChooser m_chooseExportFile;
+  MenuShower m_showMenu = [](QMenu& menu, const QPoint& at) { menu.exec(at); };
 
   QLineEdit* txtSearchWords = nullptr;
   QComboBox* cboSearchFolder = nullptr;

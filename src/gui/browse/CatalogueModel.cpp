@@ -89,6 +89,9 @@ QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     if (m_columns[static_cast<std::size_t>(index.column())].column == col::CreatedDate) {
       return Text(ShownDay(text.toStdString()));
     }
+    if (static_cast<std::size_t>(index.column()) == m_folderColumn) {
+      return Text(ShownFolder(m_listedFolders, value.value_or("")));
+    }
     return text;
   }
   if (role == Qt::ToolTipRole && value && !value->empty()) return Text(*value);
@@ -108,9 +111,11 @@ QPixmap CatalogueModel::Thumbnail(int row) const {
     const std::filesystem::path thumbnail = ThumbnailPath(file.parent_path(), file.filename().string(), support);
     QImageReader reader(QString::fromStdString(thumbnail.string()));
     if (!reader.canRead()) continue;
-    const int side = static_cast<int>(kThumbnailSide * m_pixelRatio);
-    QSize size = reader.size();
-    if (size.isValid()) reader.setScaledSize(size.scaled(side, side, Qt::KeepAspectRatio));
+    // A larger file (not one of ours) is brought down to the size ours have.
+    const QSize size = reader.size();
+    if (size.isValid() && std::max(size.width(), size.height()) > kThumbnailSide) {
+      reader.setScaledSize(size.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio));
+    }
     const QImage image = reader.read();
     if (image.isNull()) continue;
     picture = QPixmap::fromImage(image);
@@ -118,6 +123,7 @@ QPixmap CatalogueModel::Thumbnail(int row) const {
     break;
   }
   m_thumbnails.insert(row, new QPixmap(picture));
+  if (!picture.isNull()) emit thumbnailRead(row, static_cast<int>(picture.deviceIndependentSize().height()));
   return picture;
 }
 

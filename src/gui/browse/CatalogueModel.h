@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Settings.h"
+#include "metadata/ThumbnailImage.h"
 #include "core/UserPort.h"
 #include "workflows/browse/CatalogueSearch.h"
 
@@ -19,7 +20,8 @@ class CatalogueModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   static constexpr int kPageSize = 100;
-  static constexpr int kThumbnailSide = 64;  // in device-independent pixels
+  // Thumbnails are shown at the size the scan writes them, in the screen's own pixels.
+  static constexpr int kThumbnailSide = kThumbnailMaxSize;
 
   explicit CatalogueModel(UserPort& port, QObject* parent = nullptr);
 
@@ -44,9 +46,13 @@ class CatalogueModel : public QAbstractTableModel {
 
   // The pixel ratio thumbnails are drawn for (the screen's): sharp on a HiDPI screen.
   void SetDevicePixelRatio(qreal ratio) { m_pixelRatio = ratio; }
+  // The listed folders (texts as stored), below which the Folder column shows its folders.
+  void SetListedFolders(std::vector<std::string> folders) { m_listedFolders = std::move(folders); }
 
  signals:
   void searched(long long matches);
+  // A row's thumbnail was read: the view gives the row its height (rows without one stay compact).
+  void thumbnailRead(int row, int height) const;
 
  private:
   bool Restart(ViewSort sort);
@@ -65,6 +71,7 @@ class CatalogueModel : public QAbstractTableModel {
   std::size_t m_folderColumn = 0;
   std::size_t m_fileColumn = 1;
   qreal m_pixelRatio = 1.0;
+  std::vector<std::string> m_listedFolders;
   mutable QCache<int, QPixmap> m_thumbnails{400};
 };
 

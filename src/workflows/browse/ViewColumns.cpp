@@ -93,6 +93,16 @@ std::optional<std::size_t> FindViewColumn(const std::vector<ViewColumn>& columns
   return std::nullopt;
 }
 
+std::string ShownFolder(const std::vector<std::string>& listedFolders, std::string_view folder) {
+  std::string_view holder;
+  for (const std::string& listed : listedFolders) {
+    if (listed.size() > holder.size() && listed.ends_with('/') && folder.starts_with(listed)) holder = listed;
+  }
+  if (holder.size() < 2) return std::string(folder);  // none, or "/" itself
+  const std::size_t nameStart = holder.rfind('/', holder.size() - 2) + 1;
+  return std::string(folder.substr(nameStart));
+}
+
 std::string ShownDay(std::string_view stored) {
   if (stored.size() != 8 || !std::ranges::all_of(stored, [](char c) { return c >= '0' && c <= '9'; })) {
     return std::string(stored);

@@ -36,4 +36,10 @@ std::optional<std::size_t> FindViewColumn(const std::vector<ViewColumn>& columns
 // "2001-09-20", as XMP writes a day; any other text as it is stored.
 std::string ShownDay(std::string_view stored);
 
+// A Folder as the view shows it: below the listed folder that holds it, from that folder's own
+// name ("photos/2024/shoot/" for "/srv/photos/2024/shoot/" when "/srv/photos/" is listed), so the
+// shoot's folder shows; the deepest listed folder counts. A folder no listed folder holds is shown
+// whole. Texts as the folders table stores them, with their trailing "/".
+std::string ShownFolder(const std::vector<std::string>& listedFolders, std::string_view folder);
+
 }  // namespace tessarine
