@@ -317,6 +317,9 @@ class WindowCatalogueTest : public QObject {
     table->setCurrentIndex(model.index(0, file));
     QTest::keyClick(table, Qt::Key_Return);
     QCOMPARE(f.opened, std::vector<QString>{Q(f.photos / "p1000.jpg")});
+    // The detail panel: the current row's fields, under their titles.
+    const QString detail = f.TextOf("txtPhotoDetail");
+    QVERIFY2(detail.contains(QStringLiteral("Keywords")) && detail.contains(QStringLiteral("Beach, sun")), qPrintable(detail));
     browser->SetMenuShower([](QMenu& menu, const QPoint&) { menu.actions().at(2)->trigger(); });
     emit table->customContextMenuRequested(table->visualRect(model.index(0, file)).center());
     QCOMPARE(QGuiApplication::clipboard()->text(), Q(f.photos / "p1000.jpg"));

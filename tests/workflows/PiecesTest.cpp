@@ -8,6 +8,7 @@
 #include "core/ImageColumns.h"
 #include "support/TempDir.h"
 #include "workflows/browse/CsvExport.h"
+#include "workflows/browse/PhotoDetails.h"
 #include "workflows/browse/SearchFilter.h"
 #include "workflows/browse/ViewColumns.h"
 #include "workflows/scan/FileCount.h"
@@ -137,6 +138,11 @@ TEST(ViewColumns, FixedColumnsThenTheBoundCustomColumnsTitledByTheirProperties) 
   EXPECT_EQ(FindViewColumn(columns, "clientname"), 14u);
   EXPECT_EQ(FindViewColumn(columns, "XMPCustom07"), 14u);
   EXPECT_EQ(FindViewColumn(columns, "Urgency"), std::nullopt);
+}
+
+TEST(ViewColumns, AColumnIsTitledAsTheViewShowsItElseByTheWordsOfItsName) {
+  EXPECT_EQ(ColumnTitle(col::ObjectName, {}), "Title");
+  EXPECT_EQ(ColumnTitle(col::SpecialInstructions, {}), "Special Instructions");
 }
 
 TEST(ViewColumns, AFolderIsShownFromTheDeepestListedFolderThatHoldsIt) {

@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 #include <QTableView>
 #include <QWindow>
 
@@ -21,6 +24,7 @@
 #include "gui/WindowUserPort.h"
 #include "gui/browse/CatalogueModel.h"
 #include "workflows/browse/CsvExport.h"
+#include "workflows/browse/PhotoDetails.h"
 #include "workflows/connection/OpenCatalogue.h"
 
 namespace tessarine {
@@ -76,7 +80,21 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   layout->addWidget(txtSearchFrom, 0, 2);
   layout->addWidget(txtSearchTo, 0, 3);
   layout->addWidget(cmdSearch, 0, 4);
-  layout->addWidget(tblCatalogue, 1, 0, 1, 5);
+  // Beside the table, everything the catalogue holds about the photo of the current row.
+  auto* detail = new QWidget(this);
+  auto* detailLayout = new QVBoxLayout(detail);
+  detailLayout->setContentsMargins(0, 0, 0, 0);
+  imgPhotoDetail = Named(new QLabel(detail), QStringLiteral("imgPhotoDetail"));
+  imgPhotoDetail->setAlignment(Qt::AlignCenter);
+  txtPhotoDetail = Named(new QTextBrowser(detail), QStringLiteral("txtPhotoDetail"));
+  detailLayout->addWidget(imgPhotoDetail);
+  detailLayout->addWidget(txtPhotoDetail, 1);
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  split->addWidget(tblCatalogue);
+  split->addWidget(detail);
+  split->setStretchFactor(0, 3);
+  split->setStretchFactor(1, 1);
+  layout->addWidget(split, 1, 0, 1, 5);
   layout->addWidget(lblSearchCount, 2, 0, 1, 4);
   layout->addWidget(cmdExportCsv, 2, 4);
   layout->setColumnStretch(0, 3);
@@ -96,6 +114,8 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   // Enter or a double click opens the photo; the row's menu offers more.
   connect(tblCatalogue, &QTableView::activated, this, &CatalogueBrowser::OpenPhoto);
   connect(tblCatalogue, &QTableView::customContextMenuRequested, this, &CatalogueBrowser::ShowRowMenu);
+  connect(tblCatalogue->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { ShowPhotoDetail(current.row()); });
 }
 
 CatalogueBrowser::~CatalogueBrowser() { m_model->Clear(); }
@@ -175,6 +195,28 @@ void CatalogueBrowser::ShowCount(long long matches) {
   QHeaderView* header = tblCatalogue->horizontalHeader();
   for (int column = 0; column < header->count(); ++column) {
     if (header->sectionSize(column) > widest) header->resizeSection(column, widest);
+  }
+}
+
+void CatalogueBrowser::ShowPhotoDetail(int row) {
+  txtPhotoDetail->clear();
+  imgPhotoDetail->clear();
+  const std::optional<std::pair<std::string, std::string>> key = m_model->RowKey(row);
+  if (!key || !m_connection.IsOpen()) return;
+  std::string problem;
+  const std::vector<PhotoField> fields =
+      ReadPhotoFields(m_connection, m_context.CurrentSettings(), key->first, key->second, &problem);
+  if (!problem.empty()) m_context.Port().SetStatus(problem);
+  QString html;
+  for (const PhotoField& field : fields) {
+    QString value = Text(field.value).toHtmlEscaped();
+    value.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+    html += QStringLiteral("<p><b>%1</b><br>%2</p>").arg(Text(field.title).toHtmlEscaped(), value);
+  }
+  txtPhotoDetail->setHtml(html);
+  const QModelIndex file = m_model->index(row, static_cast<int>(m_model->FileColumn()));
+  if (const QVariant thumbnail = file.data(Qt::DecorationRole); thumbnail.canConvert<QPixmap>()) {
+    imgPhotoDetail->setPixmap(thumbnail.value<QPixmap>());
   }
 }
 

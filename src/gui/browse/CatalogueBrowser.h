@@ -22,6 +22,7 @@ class QModelIndex;
 class QPoint;
 class QPushButton;
 class QTableView;
+class QTextBrowser;
 
 namespace tessarine {
 
@@ -64,6 +65,8 @@ class CatalogueBrowser : public QWidget {
   // Open, show in folder, copy the path, copy the row as text.
   void ShowRowMenu(const QPoint& at);
   QString RowText(int row) const;
+  // The detail panel: the row's thumbnail and every non-empty field of its photo.
+  void ShowPhotoDetail(int row);
 
   WindowContext& m_context;
   CatalogueConnection m_connection;
@@ -80,6 +83,8 @@ class CatalogueBrowser : public QWidget {
   QTableView* tblCatalogue = nullptr;
   QLabel* lblSearchCount = nullptr;
   QPushButton* cmdExportCsv = nullptr;
+  QLabel* imgPhotoDetail = nullptr;
+  QTextBrowser* txtPhotoDetail = nullptr;
 };
 
 }  // namespace tessarine

@@ -78,6 +78,12 @@ std::filesystem::path CatalogueModel::FilePath(int row) const {
   return std::filesystem::path(FolderKey::FromStoredText(values[m_folderColumn].value_or("")).Bytes()) / name;
 }
 
+std::optional<std::pair<std::string, std::string>> CatalogueModel::RowKey(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return std::nullopt;
+  const ViewRow& values = m_rows[static_cast<std::size_t>(row)];
+  return std::pair{values[m_folderColumn].value_or(""), values[m_fileColumn].value_or("")};
+}
+
 QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
   const std::optional<std::string>& value = m_rows[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];

@@ -35,6 +35,9 @@ class CatalogueModel : public QAbstractTableModel {
   CatalogueSearch* CurrentSearch() { return m_search ? &*m_search : nullptr; }
   // The file a row shows, as a path on the disk.
   std::filesystem::path FilePath(int row) const;
+  // A row's Folder and FileName as the table stores them; nothing for a row it does not have.
+  std::optional<std::pair<std::string, std::string>> RowKey(int row) const;
+  std::size_t FileColumn() const { return m_fileColumn; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
