@@ -340,9 +340,11 @@ class WindowCatalogueTest : public QObject {
     QVERIFY(model.rowCount() == 0 && !f.Enabled("cmdExportCsv"));
     emit scan->scanRunning(false);
 
-    // A folder of the list; then dates, which the view reads before it searches.
+    // A folder of the list (the folders holding rows follow, those of no listed folder last); then
+    // dates, which the view reads before it searches.
     auto* folders = f.Find<QComboBox>("cboSearchFolder");
-    QCOMPARE(folders->count(), 2);
+    QCOMPARE(folders->count(), 3);
+    QCOMPARE(folders->itemText(2), Q(f.dir / "other") + "/");
     folders->setCurrentIndex(1);
     search(QStringLiteral("beach"), QStringLiteral("2026-05-01"), QStringLiteral("2026-05-01"));
     QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("9 photos"));  // i % 28 == 0

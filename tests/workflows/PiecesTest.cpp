@@ -8,6 +8,7 @@
 #include "core/ImageColumns.h"
 #include "support/TempDir.h"
 #include "workflows/browse/CsvExport.h"
+#include "workflows/browse/FolderTree.h"
 #include "workflows/browse/PhotoDetails.h"
 #include "workflows/browse/SearchFilter.h"
 #include "workflows/browse/ViewColumns.h"
@@ -143,6 +144,16 @@ TEST(ViewColumns, FixedColumnsThenTheBoundCustomColumnsTitledByTheirProperties) 
 TEST(ViewColumns, AColumnIsTitledAsTheViewShowsItElseByTheWordsOfItsName) {
   EXPECT_EQ(ColumnTitle(col::ObjectName, {}), "Title");
   EXPECT_EQ(ColumnTitle(col::SpecialInstructions, {}), "Special Instructions");
+}
+
+TEST(FolderTree, ListedFoldersHoldTheFoldersWithRowsAndThoseOnTheWay) {
+  const std::vector<std::string> listed{"/p/", "/p/2024/", "/q/"};
+  const std::vector<std::string> holding{"/p/a/b/", "/p/2024/x/", "/p/a b/", "/p/", "/z/", "/p/a/"};
+  std::string tree;
+  for (const FolderTreeItem& item : FolderTreeOf(listed, holding)) {
+    tree += std::to_string(item.depth) + item.shown + (item.shown == item.folder ? "" : "=" + item.folder) + " ";
+  }
+  EXPECT_EQ(tree, "0/p/ 1a b/=/p/a b/ 1a/=/p/a/ 2b/=/p/a/b/ 0/p/2024/ 1x/=/p/2024/x/ 0/q/ 0/z/ ");
 }
 
 TEST(ViewColumns, AFolderIsShownFromTheDeepestListedFolderThatHoldsIt) {

@@ -24,6 +24,7 @@
 #include "gui/WindowUserPort.h"
 #include "gui/browse/CatalogueModel.h"
 #include "workflows/browse/CsvExport.h"
+#include "workflows/browse/FolderTree.h"
 #include "workflows/browse/PhotoDetails.h"
 #include "workflows/connection/OpenCatalogue.h"
 
@@ -128,17 +129,26 @@ void CatalogueBrowser::showEvent(QShowEvent* event) {
 
 void CatalogueBrowser::FillFolderFilter() {
   if (!m_folderSource) return;
-  const QString chosen = cboSearchFolder->currentIndex() > 0 ? cboSearchFolder->currentText() : QString();
+  const QVariant chosen = cboSearchFolder->currentIndex() > 0 ? cboSearchFolder->currentData() : QVariant();
+  std::vector<std::string> listed;
+  for (const FolderEntry& entry : m_folderSource()) listed.push_back(entry.folder.Text());
+  // The folders below the listed ones come from the table, once a search has opened it.
+  m_folderTreeRead = m_connection.IsOpen();
+  const std::vector<std::string> holding =
+      m_folderTreeRead ? FoldersHoldingRows(m_connection, m_context.CurrentSettings()) : std::vector<std::string>{};
   cboSearchFolder->clear();
   cboSearchFolder->addItem(QStringLiteral("All folders"));
-  for (const FolderEntry& entry : m_folderSource()) {
-    cboSearchFolder->addItem(Text(entry.folder.Text()), QByteArray::fromStdString(entry.folder.Bytes()));
+  for (const FolderTreeItem& item : FolderTreeOf(listed, holding)) {
+    const QByteArray bytes = QByteArray::fromStdString(FolderKey::FromStoredText(item.folder).Bytes());
+    cboSearchFolder->addItem(QString(item.depth * 4, QLatin1Char(' ')) + Text(item.shown), bytes);
+    cboSearchFolder->setItemData(cboSearchFolder->count() - 1, Text(item.folder), Qt::ToolTipRole);
   }
-  const int again = chosen.isEmpty() ? 0 : cboSearchFolder->findText(chosen);
+  const int again = chosen.isValid() ? cboSearchFolder->findData(chosen) : 0;
   cboSearchFolder->setCurrentIndex(again < 0 ? 0 : again);
 }
 
 void CatalogueBrowser::Clear() {
+  m_folderTreeRead = false;
   m_model->Clear();
   m_connection.CloseConnection();
   lblSearchCount->clear();
@@ -185,6 +195,7 @@ void CatalogueBrowser::cmdSearch_Click() {
                      m_model->Search(m_connection, m_context.CurrentSettings(), filter);
   port.SetBusy(false);
   cmdExportCsv->setEnabled(found);
+  if (found && !m_folderTreeRead) FillFolderFilter();
 }
 
 void CatalogueBrowser::ShowCount(long long matches) {

@@ -32,7 +32,7 @@ class WindowContext;
 class CatalogueBrowser : public QWidget {
   Q_OBJECT
  public:
-  // The folders the folder filter offers: those of the folder list.
+  // The listed folders: the folder filter's tree grows from them.
   using FolderSource = std::function<std::vector<FolderEntry>()>;
   // Where "Export CSV" writes; nothing when the user cancels. Tests replace the file dialog.
   using ExportFileChooser = std::function<std::optional<std::filesystem::path>()>;
@@ -73,6 +73,7 @@ class CatalogueBrowser : public QWidget {
   CatalogueModel* m_model = nullptr;
   FolderSource m_folderSource;
   ExportFileChooser m_chooseExportFile;
+  bool m_folderTreeRead = false;  // the folder filter holds the folders the table has rows in
   MenuShower m_showMenu = [](QMenu& menu, const QPoint& at) { menu.exec(at); };
 
   QLineEdit* txtSearchWords = nullptr;
