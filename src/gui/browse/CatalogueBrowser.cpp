@@ -16,7 +16,6 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <QTableView>
-#include <QWindow>
 
 #include "core/WindowTitle.h"
 #include "gui/WidgetNames.h"
@@ -124,7 +123,8 @@ CatalogueBrowser::~CatalogueBrowser() { m_model->Clear(); }
 void CatalogueBrowser::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   FillFolderFilter();
-  if (const QWindow* window = windowHandle()) m_model->SetDevicePixelRatio(window->devicePixelRatio());
+  m_model->SetDevicePixelRatio(devicePixelRatioF());
+  if (m_model->rowCount() > 0) SizeColumns();
 }
 
 void CatalogueBrowser::FillFolderFilter() {
@@ -200,7 +200,12 @@ void CatalogueBrowser::cmdSearch_Click() {
 
 void CatalogueBrowser::ShowCount(long long matches) {
   lblSearchCount->setText(matches == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(matches));
-  // Each column as wide as what the first page shows in it, within a third of the table.
+  SizeColumns();
+}
+
+void CatalogueBrowser::SizeColumns() {
+  // Each column as wide as what the rows read show in it, within a third of the table (sized again
+  // once the table is shown: the window may not be laid out yet).
   tblCatalogue->resizeColumnsToContents();
   const int widest = std::max(120, tblCatalogue->viewport()->width() / 3);
   QHeaderView* header = tblCatalogue->horizontalHeader();

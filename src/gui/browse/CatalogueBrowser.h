@@ -60,6 +60,7 @@ class CatalogueBrowser : public QWidget {
  private:
   void FillFolderFilter();
   void ShowCount(long long matches);
+  void SizeColumns();
   // Opens the row's photo with the desktop's opener.
   void OpenPhoto(const QModelIndex& index);
   // Open, show in folder, copy the path, copy the row as text.

@@ -61,6 +61,14 @@ bool CatalogueModel::Restart(ViewSort sort) {
   return true;
 }
 
+void CatalogueModel::SetDevicePixelRatio(qreal ratio) {
+  if (ratio == m_pixelRatio) return;
+  m_pixelRatio = ratio;
+  // Thumbnails read for another screen are read again for this one.
+  m_thumbnails.clear();
+  if (!m_rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DecorationRole});
+}
+
 int CatalogueModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }

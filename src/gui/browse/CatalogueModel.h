@@ -48,7 +48,7 @@ class CatalogueModel : public QAbstractTableModel {
   void sort(int column, Qt::SortOrder order) override;
 
   // The pixel ratio thumbnails are drawn for (the screen's): sharp on a HiDPI screen.
-  void SetDevicePixelRatio(qreal ratio) { m_pixelRatio = ratio; }
+  void SetDevicePixelRatio(qreal ratio);
   // The listed folders (texts as stored), below which the Folder column shows its folders.
   void SetListedFolders(std::vector<std::string> folders) { m_listedFolders = std::move(folders); }
 
