@@ -1,11 +1,13 @@
-// The catalogue search on every real database: what the words, the folder and the dates match, and
-// that sorted pages give each match once; the CSV export of a search.
+// The catalogue search on every real database: what the words, the folder and the dates match, with
+// the words table and without, and that sorted pages give each match once; the CSV export of a search.
 
 #include <sstream>
 
+#include "support/TestImages.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/browse/CatalogueSearch.h"
 #include "workflows/browse/CsvExport.h"
+#include "workflows/connection/CatalogueTables.h"
 
 namespace tessarine::test {
 namespace {
@@ -17,7 +19,7 @@ class SearchOn : public CatalogueFixture {
  protected:
   CatalogueSearch Start(const SearchFilter& filter, ViewSort sort = {}) {
     if (!connection.IsOpen()) Open();
-    Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, port, m_settings, filter, sort);
+    Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, port, m_settings, filter, sort, &hintSaid);
     EXPECT_TRUE(search) << DescribeMessages();
     return std::move(search.Value());
   }
@@ -38,6 +40,8 @@ class SearchOn : public CatalogueFixture {
     return names;
   }
 
+  bool hintSaid = true;  // a test of the hint clears it
+
   Names FoundDates(const char* from, const char* to) {
     SearchFilter filter;
     if (from) filter.from = SearchDay::Parse(from).value();
@@ -51,6 +55,7 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
   m_settings.custom.schemas[2].prefix = "cl";
   m_settings.custom.schemas[2].properties[0] = {"ClientName", "07"};
   m_settings.custom.schemas[2].properties[1] = {"", "08"};  // a column without a property: not bound
+  hintSaid = false;
   const std::pair<const char*, Values> rows[] = {
       {"percent", {{col::Keywords, "100% cotton"}}},
       {"hundred", {{col::Keywords, "1000 cotton"}}},
@@ -93,7 +98,85 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
       {"", all},
   };
   for (const auto& [words, names] : cases) EXPECT_EQ(Found({words, {}, {}, {}}), names) << words;
+  // Without the words table: said once, at the first search for words.
+  ASSERT_EQ(port.messages.size(), 1u) << DescribeMessages();
+  EXPECT_EQ(port.messages[0].text, kAccentBlindHint);
+}
+
+// With the words table, words match folded: letter case and accents ignored, "ss" for "ß"; a
+// letter Unicode does not decompose stays itself; LIKE's wildcards are still plain characters.
+TEST_P(SearchOn, WithTheWordsTableEachWordMatchesAccentAndCaseBlind) {
+  m_words = WordsTableName(ValidName(m_settings.images));
+  connection.SendStatement(WordsTableStatement(ValidName(m_settings.images), Dialect()));
+  hintSaid = false;
+  const std::pair<const char*, Values> rows[] = {
+      {"reykjavik", {{col::City, "Reykjav\xC3\xADk"}, {col::Country, "Iceland"}}},
+      {"strasse", {{col::Keywords, "Stra\xC3\x9F" "e; dog"}}},
+      {"eclair", {{col::Caption, "\xC3\x89" "clair au caf\xC3\xA9"}}},
+      {"orsted", {{col::ObjectName, "\xC3\x98rsted"}}},
+      {"percent", {{col::Byline, "100%_x"}}},
+      {"hundred", {{col::Byline, "1000xx"}}},
+      {"headline", {{col::Headline, "Reykjavik"}}},  // not searched
+  };
+  Names all;
+  for (const auto& [name, values] : rows) {
+    Insert(name == std::string("eclair") ? "/q/" : "/p/", name, values);
+    all.insert(name);
+  }
+  const std::pair<const char*, Names> cases[] = {
+      {"reykjavik ICELAND", {"reykjavik"}},
+      {"STRASSE", {"strasse"}},
+      {"stra\xC3\x9F" "e dog", {"strasse"}},
+      {"eclair CAFE", {"eclair"}},
+      {"orsted", {}},
+      {"\xC3\xB8rsted", {"orsted"}},
+      {"0%_", {"percent"}},
+      {"", all},
+  };
+  for (const auto& [words, names] : cases) EXPECT_EQ(Found({words, {}, {}, {}}), names) << words;
+  EXPECT_EQ(Found({"e", FolderKey::FromPath("/q"), {}, {}}), Names{"eclair"});
   EXPECT_TRUE(port.messages.empty()) << DescribeMessages();
+}
+
+// The words table comes with the images table, and each row's words follow the row: written with it,
+// replaced when a rescan reads the file again, gone with it.
+TEST_P(SearchOn, TheWordsOfARowFollowItThroughRescanAndDeletion) {
+  TableNameBoxes boxes{m_settings.folders, m_settings.images};
+  const CreateTableRequest request{CatalogueTable::Images, false, m_tree / "Tessarine PRO.ini", {}};
+  ASSERT_TRUE(CreateCatalogueTable(connection, port, m_settings, boxes, request)) << DescribeMessages();
+  AddAndLoad(m_root);
+  const auto sidecar = [this](const std::string& city) {
+    WriteFile(m_root / "a.jpg.xmp",
+              "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+              "<rdf:Description rdf:about=\"\" xmlns:photoshop=\"http://ns.adobe.com/photoshop/1.0/\"><photoshop:City>" +
+                  city + "</photoshop:City></rdf:Description></rdf:RDF></x:xmpmeta>");
+  };
+  ASSERT_TRUE(SaveImage(m_root / "a.jpg", FIF_JPEG, 8, 8));
+  sidecar("Reykjav\xC3\xADk");
+  WriteFile(m_root / "b.txt", "b");
+  WriteFile(m_root / "c.txt", "c");  // the folder never empties: an empty one keeps its rows
+  const std::string words = WordsTableName(ValidName(m_settings.images)).Text();
+  ScanAll();
+  EXPECT_EQ(Found({"REYKJAVIK"}), Names{"a.jpg"});
+  EXPECT_EQ(Count(words), "3");
+
+  sidecar("Z\xC3\xBCrich");
+  std::filesystem::remove(m_root / "b.txt");
+  ScanAll();
+  EXPECT_EQ(Found({"reykjavik"}), Names{});
+  EXPECT_EQ(Found({"zurich"}), Names{"a.jpg"});
+  EXPECT_EQ(Count(words), "2");
+
+  std::filesystem::remove(m_root / "a.jpg");
+  std::filesystem::remove(m_root / "a.jpg.xmp");
+  ScanAll();
+  EXPECT_EQ(Count(words), "1");
+  // Made again with the images table: empty.
+  Insert("/p/", "c.jpg");
+  ASSERT_TRUE(CreateCatalogueTable(connection, port, m_settings, boxes, request)) << DescribeMessages();
+  EXPECT_EQ(Count(words), "0");
+  EXPECT_EQ(Count(m_settings.images), "0");
+  EXPECT_TRUE(port.messages.size() == 2u) << DescribeMessages();  // the two questions
 }
 
 TEST_P(SearchOn, TheFolderFilterTakesTheFolderAndItsSubfoldersButNoSiblingOfTheSamePrefix) {
