@@ -56,6 +56,16 @@ void AppendWordCondition(SqlStatement& statement, const SqlDialect& dialect, con
   statement.text += ")";
 }
 
+// Each folded word in the words table's Words: " where <words>.Words like ? escape '!' and ...".
+void AppendWordsCondition(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query) {
+  const std::string& words = query.wordsTable->Text();
+  for (std::size_t i = 0; i < query.words.size(); ++i) {
+    statement.text += i == 0 ? " where " : " and ";
+    statement.text += dialect.Comparable(words + ".Words") + " like ? escape '!'";
+    statement.Bind(ContainsPattern(FoldForSearch(query.words[i])));
+  }
+}
+
 // " from <images>"; where the words are looked for in the words table, the images rows whose words
 // hold each folded word: " from (select <images>.* from <images> join <words> on <words>.Folder =
 // <images>.Folder and <words>.FileName = <images>.FileName where <words>.Words like ? escape '!'
@@ -69,12 +79,8 @@ void AppendFrom(SqlStatement& statement, const TableName& imagesTable, const Sql
   }
   const std::string& words = query.wordsTable->Text();
   statement.text += " from (select " + images + ".* from " + images + " join " + words + " on " + words +
-                    ".Folder = " + images + ".Folder and " + words + ".FileName = " + images + ".FileName where ";
-  for (std::size_t i = 0; i < query.words.size(); ++i) {
-    if (i > 0) statement.text += " and ";
-    statement.text += dialect.Comparable(words + ".Words") + " like ? escape '!'";
-    statement.Bind(ContainsPattern(FoldForSearch(query.words[i])));
-  }
+                    ".Folder = " + images + ".Folder and " + words + ".FileName = " + images + ".FileName";
+  AppendWordsCondition(statement, dialect, query);
   statement.text += ") m";
 }
 
@@ -185,6 +191,15 @@ std::string ContainsPattern(std::string_view word) {
 
 SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
   SqlStatement statement("select count(*)");
+  // Words alone are counted in the words table, which holds a row for each row of the images table
+  // and no other (its key follows theirs): the count then reads no images row.
+  if (query.wordsTable && !query.words.empty() && !query.searchedColumns.empty() && !query.folderKey &&
+      !query.fromDay && !query.toDay) {
+    statement.text += " from " + query.wordsTable->Text();
+    AppendWordsCondition(statement, dialect, query);
+    statement.text += ";";
+    return statement;
+  }
   AppendFrom(statement, imagesTable, dialect, query);
   AppendWhere(statement, dialect, query);
   statement.text += ";";
