@@ -196,7 +196,7 @@ make_tree() { # FILES -> prints the tree's folder
 sqlite_dsn=$work/catalogue.dsn
 printf '[ODBC]\nDriver=SQLite3\nDatabase=%s\n' "$work/catalogue.sqlite" >"$sqlite_dsn"
 
-settings_file() { # FILE DSN LOGIN PASSWORD DBMS THUMBNAILS
+settings_file() { # FILE DSN LOGIN PASSWORD DBMS THUMBNAILS [TABLE_SUFFIX]
   cat >"$1" <<EOF
 [Connection]
 DSN=$2
@@ -205,6 +205,8 @@ Login=$3
 Password=$4
 [Database]
 DBMS=$5
+Folders=Folders${7:-}
+Images=Images${7:-}
 [Configuration]
 CreateThumbnails=$6
 ReCreateThumbnails=1
@@ -361,8 +363,9 @@ timing_mode() {
   for i in "${!binaries[@]}"; do
     settings_file "$work/t$i-sqlite.ini" "$sqlite_dsn" '' '' 3 0
     settings_file "$work/t$i-thumbs.ini" "$sqlite_dsn" '' '' 3 1
+    # Tables of each binary's own on the shared server: an older one may not drop a newer one's tables.
     [ "$with_pg" = 0 ] || settings_file "$work/t$i-pg.ini" "$TESSARINE_PGSQL_FILEDSN" "$TESSARINE_PGSQL_LOGIN" \
-      "$TESSARINE_PGSQL_PASSWORD" 0 0
+      "$TESSARINE_PGSQL_PASSWORD" 0 0 "$i"
   done
   # exiv2 gets the images only (it refuses text files); its rate is over those.
   local exiv2_list=$work/exiv2.list

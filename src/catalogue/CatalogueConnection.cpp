@@ -8,6 +8,7 @@
 #include <odbcinst.h>
 
 #include "catalogue/CatalogueLock.h"
+#include "catalogue/CatalogueStatements.h"
 #include "catalogue/DataSourceDriver.h"
 #include "catalogue/OdbcConnection.h"
 
@@ -69,6 +70,18 @@ void CatalogueConnection::OpenConnection(const DataSource& source) {
   m_dbmsName = connection->DbmsName();
   m_connection = std::move(connection);
   m_source = source;
+  // SQLite keeps foreign keys only when each connection asks it to: the words table's rows go with
+  // their images rows only then.
+  if (m_dbmsName.find("SQLite") != std::string::npos) SendStatement("pragma foreign_keys = on;");
+}
+
+bool TableExists(CatalogueConnection& connection, const TableName& name) {
+  try {
+    connection.ExecuteStatement(TableExistsQuery(name), CursorChoice::ForwardOnly);
+    return true;
+  } catch (const DatabaseError&) {
+    return false;
+  }
 }
 
 std::unique_ptr<ResultSet> CatalogueConnection::ExecuteStatement(const SqlStatement& sql, CursorChoice cursor) {
@@ -100,7 +113,7 @@ void CatalogueConnection::Send(const SqlStatement& sql) {
 }
 
 void CatalogueConnection::SendPrepared(const SqlStatement& sql) {
-  // A few texts at a time: a folder's insert and update.
+  // A few texts at a time: a folder's insert and update, and the delete and insert of their words.
   constexpr std::size_t kPreparedTexts = 4;
   SendWith(sql, [&]() -> OdbcStatement& {
     auto found = std::find_if(m_prepared.begin(), m_prepared.end(),

@@ -16,6 +16,7 @@
 #include "catalogue/ResultSet.h"
 #include "catalogue/StatementSink.h"
 #include "core/Settings.h"
+#include "core/TableName.h"
 
 namespace tessarine {
 
@@ -107,6 +108,10 @@ class CatalogueConnection final : public StatementSink {
   std::string m_dbmsName;
   long long m_changedRows = -1;
 };
+
+// Whether the server answers a query of the table (a failed query spoils a PostgreSQL transaction:
+// ask outside one).
+bool TableExists(CatalogueConnection& connection, const TableName& name);
 
 // The data source of the settings with the given DSN kind.
 DataSource DataSourceOf(const Settings& settings, bool fileDsnSelected);

@@ -1,5 +1,8 @@
 #include "catalogue/CatalogueStatements.h"
 
+#include <cstdint>
+#include <cstdio>
+
 #include "core/ImageColumns.h"
 
 namespace tessarine {
@@ -49,6 +52,34 @@ std::string ImagesIndexStatement(const TableName& name) {
   sql += "Index on ";
   sql += name.Text();
   sql += "(ModifyTime);";
+  return sql;
+}
+
+TableName WordsTableName(const TableName& imagesTable) {
+  constexpr std::size_t kMaxNameLength = 30;
+  const std::string& images = imagesTable.Text();
+  std::string name = images + "_words";
+  if (name.size() > kMaxNameLength) {
+    std::uint32_t hash = 2166136261U;  // FNV-1a
+    for (char c : images) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619U;
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08x", hash);
+    name = images.substr(0, kMaxNameLength - 9) + "_" + digits;
+  }
+  // Letters, digits and "_" after a first character that is no digit, and never a reserved word.
+  return TableName::Of(name).value();
+}
+
+std::string WordsTableStatement(const TableName& imagesTable, const SqlDialect& dialect) {
+  std::string sql = "create table ";
+  sql += WordsTableName(imagesTable).Text();
+  sql += " (Folder varchar(255) not null,FileName varchar(255) not null,Words ";
+  sql += dialect.longTextType;
+  sql += ",primary key(Folder,FileName),foreign key(Folder,FileName) references ";
+  sql += imagesTable.Text();
+  sql += "(Folder,FileName)";
+  sql += dialect.keyFollowsRow;
+  sql += ");";
   return sql;
 }
 

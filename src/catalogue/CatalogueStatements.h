@@ -19,6 +19,17 @@ std::string ImagesTableStatement(const TableName& name, const SqlDialect& dialec
 // "create index " + name + "Index on " + name + "(ModifyTime);"
 std::string ImagesIndexStatement(const TableName& name);
 
+// The table of the images table's folded words, one row per row of it (see RowWords): named
+// "<images>_words", or, where that would pass 30 characters (the shortest limit among the servers:
+// Oracle's before 12.2), the images name's first 21 characters, "_" and 8 hex digits of a hash of
+// the whole name.
+TableName WordsTableName(const TableName& imagesTable);
+
+// "create table <words> (Folder varchar(255) not null,FileName varchar(255) not null,Words <long
+// text>,primary key(Folder,FileName),foreign key(Folder,FileName) references <images>(Folder,
+// FileName) on delete cascade on update cascade);" a words row goes with its images row.
+std::string WordsTableStatement(const TableName& imagesTable, const SqlDialect& dialect);
+
 // "drop table " + name + ";"
 std::string DropTableStatement(const TableName& name);
 // Gives a table another name.

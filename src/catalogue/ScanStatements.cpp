@@ -4,6 +4,10 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <unordered_set>
+#include <vector>
+
+#include "core/SearchFolding.h"
 
 namespace tessarine {
 namespace {
@@ -121,6 +125,43 @@ SqlStatement UpdateImageRow(const TableName& imagesTable, const ColumnValues& co
   statement.values.reserve(kImageColumnCount + 2);
   for (std::size_t c = 0; c < kImageColumnCount; ++c) BindColumn(statement, columns, c);
   return statement.Bind(KeyText(columns[col::Folder])).Bind(KeyText(columns[col::FileName]));
+}
+
+std::string RowWords(const ColumnValues& columns, std::size_t maxBytes) {
+  std::vector<std::size_t> searched(kSearchedFixedColumns.begin(), kSearchedFixedColumns.end());
+  for (std::size_t n = 1; n <= kCustomColumnCount; ++n) searched.push_back(CustomColumnIndex(n));
+  std::vector<std::string> folded;
+  folded.reserve(searched.size());  // never moved: the pieces seen point into them
+  std::unordered_set<std::string_view> seen;
+  std::string words;
+  for (std::size_t column : searched) {
+    if (columns[column].empty()) continue;
+    const std::string_view text = folded.emplace_back(FoldForSearch(columns[column]));
+    for (std::size_t at = 0; at < text.size();) {
+      while (at < text.size() && IsSearchBlank(text[at])) ++at;
+      const std::size_t start = at;
+      while (at < text.size() && !IsSearchBlank(text[at])) ++at;
+      const std::string_view piece = text.substr(start, at - start);
+      if (piece.empty() || !seen.insert(piece).second) continue;
+      if (words.size() + piece.size() + (words.empty() ? 0 : 1) > maxBytes) return words;
+      if (!words.empty()) words += ' ';
+      words += piece;
+    }
+  }
+  return words;
+}
+
+SqlStatement DeleteWordsRow(const TableName& wordsTable, const ColumnValues& columns) {
+  return SqlStatement("delete from " + Table(wordsTable) + " where Folder=? and FileName=?;")
+      .Bind(KeyText(columns[col::Folder]))
+      .Bind(KeyText(columns[col::FileName]));
+}
+
+SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes) {
+  return SqlStatement("insert into " + Table(wordsTable) + " values(?,?,?);")
+      .Bind(KeyText(columns[col::Folder]))
+      .Bind(KeyText(columns[col::FileName]))
+      .Bind(RowWords(columns, maxBytes));
 }
 
 SqlStatement SelectFolderRows(const TableName& imagesTable, std::string_view folderKeyText) {

@@ -59,6 +59,17 @@ SqlStatement InsertImageRow(const TableName& imagesTable, const ColumnValues& co
 // comparison, which may ignore letter case), and it takes the keys' present spelling.
 SqlStatement UpdateImageRow(const TableName& imagesTable, const ColumnValues& columns);
 
+// The words a search finds a row by, folded (FoldForSearch): each distinct piece between blanks of
+// its searched columns (kSearchedFixedColumns, then every custom column: a scan fills only those
+// bound), once, in order, joined by spaces. A search word holds no blank, so it occurs in a column
+// exactly when its folded form occurs in one piece. At most maxBytes bytes (the dialect's
+// longTextBytes, 65,535 but on Oracle): the piece that would pass them is left out with those after it.
+std::string RowWords(const ColumnValues& columns, std::size_t maxBytes);
+// "delete from <words> where Folder=? and FileName=?;" the words row of the row's keys.
+SqlStatement DeleteWordsRow(const TableName& wordsTable, const ColumnValues& columns);
+// "insert into <words> values(?,?,?);" the row's keys and its RowWords.
+SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes);
+
 // "select Folder,FileName,FileSize,FileLastWriteDate,FileLastWriteTime from <images> where Folder=?;"
 // the rows stored for one folder, with what tells whether their files changed.
 SqlStatement SelectFolderRows(const TableName& imagesTable, std::string_view folderKeyText);

@@ -2,6 +2,7 @@
 
 #include "catalogue/ScanStatements.h"
 #include "core/ImageColumns.h"
+#include "core/SearchFolding.h"
 
 namespace tessarine {
 namespace {
@@ -55,6 +56,34 @@ void AppendWordCondition(SqlStatement& statement, const SqlDialect& dialect, con
   statement.text += ")";
 }
 
+// Each folded word in the words table's Words: " where <words>.Words like ? escape '!' and ...".
+void AppendWordsCondition(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query) {
+  const std::string& words = query.wordsTable->Text();
+  for (std::size_t i = 0; i < query.words.size(); ++i) {
+    statement.text += i == 0 ? " where " : " and ";
+    statement.text += dialect.Comparable(words + ".Words") + " like ? escape '!'";
+    statement.Bind(ContainsPattern(FoldForSearch(query.words[i])));
+  }
+}
+
+// " from <images>"; where the words are looked for in the words table, the images rows whose words
+// hold each folded word: " from (select <images>.* from <images> join <words> on <words>.Folder =
+// <images>.Folder and <words>.FileName = <images>.FileName where <words>.Words like ? escape '!'
+// and ...) m", which the rest of the statement reads as the images table itself.
+void AppendFrom(SqlStatement& statement, const TableName& imagesTable, const SqlDialect& dialect,
+                const SearchQuery& query) {
+  const std::string& images = imagesTable.Text();
+  if (!query.wordsTable || query.words.empty() || query.searchedColumns.empty()) {
+    statement.text += " from " + images;
+    return;
+  }
+  const std::string& words = query.wordsTable->Text();
+  statement.text += " from (select " + images + ".* from " + images + " join " + words + " on " + words +
+                    ".Folder = " + images + ".Folder and " + words + ".FileName = " + images + ".FileName";
+  AppendWordsCondition(statement, dialect, query);
+  statement.text += ") m";
+}
+
 // CreatedDate holds IIM's "CCYYMMDD" (a part unknown: "00") or XMP's "CCYY-MM-DD", "CCYY-MM" or
 // "CCYY"; without its dashes it reads as 8, 6 or 4 digits, which compare as text in date order.
 // A date that names only its year or month lies in the range when that year or month meets it:
@@ -79,7 +108,7 @@ bool AppendWhere(SqlStatement& statement, const SqlDialect& dialect, const Searc
     statement.text += first ? " where " : " and ";
     first = false;
   };
-  if (!query.searchedColumns.empty()) {
+  if (!query.searchedColumns.empty() && !query.wordsTable) {
     for (const std::string& word : query.words) {
       next();
       AppendWordCondition(statement, dialect, query, word);
@@ -161,7 +190,17 @@ std::string ContainsPattern(std::string_view word) {
 }
 
 SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
-  SqlStatement statement("select count(*) from " + imagesTable.Text());
+  SqlStatement statement("select count(*)");
+  // Words alone are counted in the words table, which holds a row for each row of the images table
+  // and no other (its key follows theirs): the count then reads no images row.
+  if (query.wordsTable && !query.words.empty() && !query.searchedColumns.empty() && !query.folderKey &&
+      !query.fromDay && !query.toDay) {
+    statement.text += " from " + query.wordsTable->Text();
+    AppendWordsCondition(statement, dialect, query);
+    statement.text += ";";
+    return statement;
+  }
+  AppendFrom(statement, imagesTable, dialect, query);
   AppendWhere(statement, dialect, query);
   statement.text += ";";
   return statement;
@@ -169,7 +208,8 @@ SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialec
 
 SqlStatement SelectMatchPage(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
                              long long offset, long long count) {
-  SqlStatement statement("select " + SelectList(query) + " from " + imagesTable.Text());
+  SqlStatement statement("select " + SelectList(query));
+  AppendFrom(statement, imagesTable, dialect, query);
   AppendWhere(statement, dialect, query);
   AppendOrder(statement, OrderTerms(dialect, query));
   AppendPage(statement, dialect, offset, count);
@@ -178,7 +218,8 @@ SqlStatement SelectMatchPage(const TableName& imagesTable, const SqlDialect& dia
 
 SqlStatement SelectMatchesAfter(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
                                 const std::optional<SortPosition>& after, long long count) {
-  SqlStatement statement("select " + SelectList(query) + " from " + imagesTable.Text());
+  SqlStatement statement("select " + SelectList(query));
+  AppendFrom(statement, imagesTable, dialect, query);
   const bool filtered = AppendWhere(statement, dialect, query);
   const std::vector<OrderTerm> terms = OrderTerms(dialect, query);
   if (after) {

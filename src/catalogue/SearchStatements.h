@@ -21,6 +21,9 @@ struct SearchQuery {
   // Each word must occur (as a substring, ASCII letter case ignored; other letters as the server's
   // lower() takes them) in at least one searched column.
   std::vector<std::string> words;
+  // The images table's words table (RowWords), when the catalogue has one: each word is then looked
+  // for folded (FoldForSearch), accent- and case-blind, in the row's words instead.
+  std::optional<TableName> wordsTable;
   // The Folder key of a folder (KeyText form, one trailing "/"): rows of it and of its subfolders.
   std::optional<std::string> folderKey;
   // Bounds on CreatedDate as eight digits CCYYMMDD, both inclusive (see DateRangeCondition).

@@ -2,6 +2,7 @@
 // The few statement pieces that differ between kinds of database server. Nothing else of the
 // program tests the kind.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,12 @@ struct SqlDialect {
   KeyLength keyLength;
   // SQL Server renames a table through its procedure sp_rename, the others by "alter table".
   bool renameByProcedure;
+  // The most bytes of a long text the program makes itself (a row's folded words): what the
+  // dialect's longTextType holds on every server of its kind (MariaDB's and MySQL's "text": 65,535).
+  std::size_t longTextBytes;
+  // What a key of the words table does when its images row goes or is renamed (Oracle knows no
+  // "on update").
+  std::string_view keyFollowsRow;
 
   // The column as such an expression: open + name + close.
   std::string Comparable(std::string_view column) const;

@@ -185,6 +185,10 @@ inline constexpr std::size_t Height = ColumnIndex("Height");
 inline constexpr std::size_t Checked = ColumnIndex("Checked");
 }  // namespace col
 
+// The columns a search looks for words in, besides the custom columns the XMP definitions bind.
+inline constexpr std::array<std::size_t, 6> kSearchedFixedColumns{col::Keywords, col::ObjectName, col::Caption,
+                                                                  col::Byline,   col::City,       col::Country};
+
 // The IIM columns run from ObjectName through Customized (36 columns).
 inline constexpr std::size_t kFirstIimColumn = col::ObjectName;
 inline constexpr std::size_t kLastIimColumn = col::Customized;

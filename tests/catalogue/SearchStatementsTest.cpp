@@ -27,12 +27,6 @@ SearchQuery HostileQuery() {
   return query;
 }
 
-TEST(SearchStatements, WordsBecomeLiteralContainsPatterns) {
-  EXPECT_EQ(ContainsPattern("100%"), "%100!%%");
-  EXPECT_EQ(ContainsPattern("a_b!c\\'\""), "%a!_b!!c\\'\"%");
-  EXPECT_EQ(ContainsPattern(""), "%%");
-}
-
 // On every server every value is bound, and a page takes that server's syntax.
 TEST(SearchStatements, EveryValueIsBoundAndEachServerGetsItsOwnPageSyntax) {
   const SearchQuery query = HostileQuery();

@@ -19,7 +19,7 @@ deb=$(find "$scratch/out" -maxdepth 1 -name '*.deb' -print -quit)
 
 # The libraries come from dpkg-shlibdeps; the rest is ours.
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libodbc2 libxml2 libfreeimage3 qt6-qpa-plugins unixodbc libsqliteodbc; do
+for needed in libqt6widgets6 libodbc2 libxml2 libfreeimage3 libicu72 qt6-qpa-plugins unixodbc libsqliteodbc; do
   [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] ||
     fail "Depends lacks $needed: $depends"
 done

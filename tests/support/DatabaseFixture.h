@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueConnection.h"
+#include "catalogue/CatalogueStatements.h"
 #include "catalogue/SqlDialect.h"
 #include "core/Settings.h"
 #include "support/RecordingUserPort.h"
@@ -36,10 +37,14 @@ class DatabaseFixture : public ::testing::TestWithParam<std::string> {
       return;
     }
     for (const std::string& table : m_tables) {
-      try {
-        cleanup.SendStatement("drop table " + table + ";");
-      } catch (const DatabaseError&) {
-        // already gone
+      // An images table's words table first: its key points at the images table.
+      const std::optional<TableName> name = TableName::Of(table);
+      for (const std::string& drop : {name ? WordsTableName(*name).Text() : table, table}) {
+        try {
+          cleanup.SendStatement("drop table " + drop + ";");
+        } catch (const DatabaseError&) {
+          // already gone, or never made
+        }
       }
     }
   }

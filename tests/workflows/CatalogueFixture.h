@@ -74,6 +74,7 @@ class CatalogueFixture : public DatabaseFixture {
     for (const auto& [column, value] : values) row[column] = value;
     if (!connection.IsOpen()) Open();
     connection.Send(InsertImageRow(ValidName(m_settings.images), row));
+    if (m_words) connection.Send(InsertWordsRow(*m_words, row, Dialect().longTextBytes));
   }
 
   std::string Text(const std::filesystem::path& p) { return FolderKey::FromPath(p.string()).Text(); }
@@ -102,6 +103,7 @@ class CatalogueFixture : public DatabaseFixture {
   TempDir m_tree;
   std::filesystem::path m_root;
   Settings m_settings;
+  std::optional<TableName> m_words;  // the images table's words table, when the test made it
   std::vector<std::string> m_problems;
 };
 

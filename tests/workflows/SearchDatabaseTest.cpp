@@ -1,11 +1,13 @@
-// The catalogue search on every real database: what the words, the folder and the dates match, and
-// that sorted pages give each match once; the CSV export of a search.
+// The catalogue search on every real database: what the words, the folder and the dates match, with
+// the words table and without, and that sorted pages give each match once; the CSV export of a search.
 
 #include <sstream>
 
+#include "support/TestImages.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/browse/CatalogueSearch.h"
 #include "workflows/browse/CsvExport.h"
+#include "workflows/connection/CatalogueTables.h"
 
 namespace tessarine::test {
 namespace {
@@ -17,7 +19,7 @@ class SearchOn : public CatalogueFixture {
  protected:
   CatalogueSearch Start(const SearchFilter& filter, ViewSort sort = {}) {
     if (!connection.IsOpen()) Open();
-    Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, port, m_settings, filter, sort);
+    Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, port, m_settings, filter, sort, &hintSaid);
     EXPECT_TRUE(search) << DescribeMessages();
     return std::move(search.Value());
   }
@@ -38,6 +40,8 @@ class SearchOn : public CatalogueFixture {
     return names;
   }
 
+  bool hintSaid = true;  // a test of the hint clears it
+
   Names FoundDates(const char* from, const char* to) {
     SearchFilter filter;
     if (from) filter.from = SearchDay::Parse(from).value();
@@ -47,10 +51,15 @@ class SearchOn : public CatalogueFixture {
 };
 TESSARINE_ON_EVERY_DATABASE(SearchOn);
 
-TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEitherCase) {
+// Each word as a literal substring of some searched column: with the words table folded (accents and
+// letter case ignored, "ss" for "ß", a letter Unicode does not decompose kept), without it as written
+// but for ASCII letter case, said once.
+TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnFoldedWithTheWordsTable) {
   m_settings.custom.schemas[2].prefix = "cl";
   m_settings.custom.schemas[2].properties[0] = {"ClientName", "07"};
   m_settings.custom.schemas[2].properties[1] = {"", "08"};  // a column without a property: not bound
+  m_words = WordsTableName(ValidName(m_settings.images));
+  connection.SendStatement(WordsTableStatement(ValidName(m_settings.images), Dialect()));
   const std::pair<const char*, Values> rows[] = {
       {"percent", {{col::Keywords, "100% cotton"}}},
       {"hundred", {{col::Keywords, "1000 cotton"}}},
@@ -65,6 +74,7 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
       {"zurich", {{col::City, "Zürich"}, {col::Country, "Schweiz"}}},
       {"cafe", {{col::Keywords, "café; Straße"}}},
       {"plain", {{col::Keywords, "cafe; Zurich"}}},
+      {"orsted", {{col::ObjectName, "Ørsted"}}},
       {"paris-dog", {{col::Keywords, "dog; cat"}, {col::City, "Paris"}}},
       {"rome-dog", {{col::Keywords, "dog"}, {col::City, "Rome"}}},
       {"paris", {{col::Country, "France"}, {col::City, "Paris"}}},
@@ -77,23 +87,69 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnAndAsciiLettersInEi
     Insert("/p/", name, values);
     all.insert(name);
   }
-  const std::pair<const char*, Names> cases[] = {
-      {"100%", {"percent"}},
-      {"e_n", {"underscore"}},
-      {"w!x", {"bang"}},
-      {"it's", {"quotes"}},
-      {"a\\b", {"backslash"}},
-      {"sunset BEACH", {"beach"}},
-      {"zürich", {"zurich"}},  // ASCII letters of a word differ in case only
-      {"café", {"cafe"}},
-      {"Straße", {"cafe"}},
-      {"dog", {"paris-dog", "rome-dog"}},
-      {"  dog\tparis ", {"paris-dog"}},
-      {"acme jo", {"client"}},
-      {"", all},
+  struct Case {
+    const char* words;
+    Names folded;
+    std::optional<Names> asWritten;  // where every server agrees
   };
-  for (const auto& [words, names] : cases) EXPECT_EQ(Found({words, {}, {}, {}}), names) << words;
+  const Case cases[] = {
+      {"100%", {"percent"}, {{"percent"}}},
+      {"e_n", {"underscore"}, {{"underscore"}}},
+      {"w!x", {"bang"}, {{"bang"}}},
+      {"it's", {"quotes"}, {{"quotes"}}},
+      {"a\\b", {"backslash"}, {{"backslash"}}},
+      {"sunset BEACH", {"beach"}, {{"beach"}}},
+      {"zürich", {"zurich", "plain"}, {{"zurich"}}},
+      {"STRASSE", {"cafe"}, {{}}},
+      {"ØRSTED", {"orsted"}, std::nullopt},
+      {"acme jo", {"client"}, {{"client"}}},
+      {"", all, all},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Found({c.words, {}, {}, {}}), c.folded) << c.words;
+  EXPECT_EQ(Found({"dog", FolderKey::FromPath("/p"), {}, {}}), (Names{"paris-dog", "rome-dog"}));
   EXPECT_TRUE(port.messages.empty()) << DescribeMessages();
+
+  connection.SendStatement(DropTableStatement(*m_words));
+  hintSaid = false;
+  for (const Case& c : cases) {
+    if (c.asWritten) {
+      EXPECT_EQ(Found({c.words, {}, {}, {}}), *c.asWritten) << c.words;
+    }
+  }
+  ASSERT_EQ(port.messages.size(), 1u) << DescribeMessages();
+  EXPECT_EQ(port.messages[0].text, kAccentBlindHint);
+}
+
+// The words table comes with the images table, and each row's words follow the row: written with it,
+// replaced when a rescan reads the file again, gone with it; made again empty with the images table.
+TEST_P(SearchOn, TheWordsOfARowFollowItThroughRescanAndDeletion) {
+  TableNameBoxes boxes{m_settings.folders, m_settings.images};
+  const CreateTableRequest request{CatalogueTable::Images, false, m_tree / "Tessarine PRO.ini", {}};
+  ASSERT_TRUE(CreateCatalogueTable(connection, port, m_settings, boxes, request)) << DescribeMessages();
+  AddAndLoad(m_root);
+  const auto sidecar = [this](const std::string& city) {
+    WriteFile(m_root / "a.jpg.xmp", "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+                                    "xmlns:photoshop=\"http://ns.adobe.com/photoshop/1.0/\" photoshop:City=\"" + city +
+                                    "\"/></rdf:RDF>");
+  };
+  ASSERT_TRUE(SaveImage(m_root / "a.jpg", FIF_JPEG, 8, 8));
+  sidecar("Reykjav\xC3\xADk");
+  WriteFile(m_root / "b.txt", "b");
+  WriteFile(m_root / "c.txt", "c");  // the folder never empties: an empty one keeps its rows
+  const std::string words = WordsTableName(ValidName(m_settings.images)).Text();
+  ScanAll();
+  EXPECT_EQ(Found({"REYKJAVIK"}), Names{"a.jpg"});
+  EXPECT_EQ(Count(words), "3");
+
+  sidecar("Z\xC3\xBCrich");
+  std::filesystem::remove(m_root / "b.txt");
+  ScanAll();
+  EXPECT_EQ(Found({"reykjavik"}), Names{});
+  EXPECT_EQ(Found({"zurich"}), Names{"a.jpg"});
+  EXPECT_EQ(Count(words), "2");
+  // Made again with the images table: empty.
+  ASSERT_TRUE(CreateCatalogueTable(connection, port, m_settings, boxes, request)) << DescribeMessages();
+  EXPECT_EQ(Count(words), "0");
 }
 
 TEST_P(SearchOn, TheFolderFilterTakesTheFolderAndItsSubfoldersButNoSiblingOfTheSamePrefix) {

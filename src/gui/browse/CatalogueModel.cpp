@@ -38,7 +38,8 @@ void CatalogueModel::Clear() {
 bool CatalogueModel::Restart(ViewSort sort) {
   Clear();
   if (m_connection == nullptr) return false;
-  Expected<CatalogueSearch> search = CatalogueSearch::Start(*m_connection, m_port, m_settings, m_filter, sort);
+  Expected<CatalogueSearch> search = CatalogueSearch::Start(*m_connection, m_port, m_settings, m_filter, sort,
+                                                            &m_accentHintSaid);
   if (!search) return false;
   Expected<long long> count = search.Value().Count();
   if (!count) return false;

@@ -67,6 +67,7 @@ class CatalogueModel : public QAbstractTableModel {
   SearchFilter m_filter;
   ViewSort m_sort;
   std::optional<CatalogueSearch> m_search;
+  bool m_accentHintSaid = false;  // once per window
   std::vector<ViewColumn> m_columns;
   std::vector<ViewRow> m_rows;
   long long m_count = 0;

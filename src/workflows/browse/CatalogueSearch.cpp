@@ -1,5 +1,6 @@
 #include "workflows/browse/CatalogueSearch.h"
 
+#include "catalogue/CatalogueStatements.h"
 #include "catalogue/ScanStatements.h"
 #include "core/DatabaseError.h"
 #include "core/ImageColumns.h"
@@ -21,7 +22,8 @@ std::size_t ViewPosition(const std::vector<ViewColumn>& columns, std::size_t col
 }  // namespace
 
 Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection, UserPort& port,
-                                                 const Settings& settings, const SearchFilter& filter, ViewSort sort) {
+                                                 const Settings& settings, const SearchFilter& filter, ViewSort sort,
+                                                 bool* hintSaid) {
   Expected<TableName> imagesTable = CheckedTableName(port, settings.images);
   if (!imagesTable) return imagesTable.GetError();
 
@@ -37,6 +39,12 @@ Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection
     port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
     port.Beep();
     return Error(ErrorKind::Search, text);
+  }
+  if (TableExists(connection, WordsTableName(*imagesTable))) {
+    query.wordsTable = WordsTableName(*imagesTable);
+  } else if (!query.words.empty() && !(hintSaid != nullptr && *hintSaid)) {
+    port.ShowMessage(kAccentBlindHint, MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
+    if (hintSaid != nullptr) *hintSaid = true;
   }
   if (filter.folder) query.folderKey = FolderKeyText(*filter.folder);
   if (filter.from) query.fromDay = filter.from->Digits();

@@ -21,6 +21,12 @@
 
 namespace tessarine {
 
+// Said by a search for words in a catalogue without the words table.
+inline constexpr std::string_view kAccentBlindHint =
+    "This catalogue finds words only with their accents as written. \"tessarine db create --images\" (or "
+    "\"Create table\" for the images table on the tables tab) makes it accent- and case-blind: \"reykjavik\" then "
+    "finds \"Reykjavík\". That empties the images table: scan again after it.";
+
 struct ViewSort {
   std::size_t viewColumn = 0;  // position in the view's columns; the first (Folder) by default
   bool descending = false;
@@ -32,9 +38,12 @@ using ViewRow = std::vector<std::optional<std::string>>;
 class CatalogueSearch {
  public:
   // A search of the settings' images table, taken through CheckedTableName (a refused name is
-  // reported and returned). A sort column beyond the view's columns sorts by the first.
+  // reported and returned). A sort column beyond the view's columns sorts by the first. Words are
+  // looked for accent- and case-blind where the catalogue has the images table's words table; a
+  // search for words in a catalogue without one says so (kAccentBlindHint) unless *hintSaid, which
+  // it then sets: once per session of the caller.
   static Expected<CatalogueSearch> Start(CatalogueConnection& connection, UserPort& port, const Settings& settings,
-                                         const SearchFilter& filter, ViewSort sort = {});
+                                         const SearchFilter& filter, ViewSort sort = {}, bool* hintSaid = nullptr);
 
   const std::vector<ViewColumn>& Columns() const { return m_columns; }
 

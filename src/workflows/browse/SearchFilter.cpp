@@ -1,9 +1,9 @@
 #include "workflows/browse/SearchFilter.h"
 
+#include "core/SearchFolding.h"
+
 namespace tessarine {
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -39,9 +39,9 @@ std::vector<std::string> SplitWords(std::string_view text) {
   std::vector<std::string> words;
   std::size_t at = 0;
   while (at < text.size()) {
-    while (at < text.size() && IsBlank(text[at])) ++at;
+    while (at < text.size() && IsSearchBlank(text[at])) ++at;
     const std::size_t start = at;
-    while (at < text.size() && !IsBlank(text[at])) ++at;
+    while (at < text.size() && !IsSearchBlank(text[at])) ++at;
     if (at > start) words.emplace_back(text.substr(start, at - start));
   }
   return words;

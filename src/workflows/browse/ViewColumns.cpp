@@ -31,9 +31,6 @@ constexpr std::array<FixedViewColumn, 13> kFixedViewColumns{{
     {col::Copyright, "Copyright"},
 }};
 
-constexpr std::array<std::size_t, 6> kSearchedFixedColumns{col::Keywords, col::ObjectName, col::Caption,
-                                                           col::Byline,   col::City,       col::Country};
-
 // The custom column number a definition names: 1..100 from one to three digits, else 0.
 std::size_t BoundNumber(std::string_view digits) {
   if (digits.empty() || digits.size() > 3) return 0;

@@ -15,15 +15,6 @@ std::string& BoxOf(TableNameBoxes& boxes, CatalogueTable table) {
   return table == CatalogueTable::Folders ? boxes.folders : boxes.images;
 }
 
-bool TableExists(CatalogueConnection& connection, const TableName& name) {
-  try {
-    connection.ExecuteStatement(TableExistsQuery(name), CursorChoice::ForwardOnly);
-    return true;
-  } catch (const DatabaseError&) {
-    return false;
-  }
-}
-
 // Makes the table anew so that a server that refuses the new table (one that requires primary
 // keys, a login without the right) leaves the old one and its rows as they are: where a rollback
 // brings a dropped table back, the drop and the creation share one transaction; elsewhere the new
@@ -33,6 +24,11 @@ Status ReplaceTable(CatalogueConnection& connection, UserPort& port, const Setti
                     const TableName& name) {
   const SqlDialect& dialect = SqlDialectFor(settings.dbms);
   const bool existed = TableExists(connection, name);
+  // The images table's words go and come with it: dropped before it (their key points at it), made
+  // after it.
+  const bool images = table == CatalogueTable::Images;
+  const TableName words = WordsTableName(name);
+  const bool wordsExisted = images && TableExists(connection, words);
   const bool inTransaction = TableChangesRollBack(connection.DbmsName()) && dialect.transactionStart;
   std::optional<TableName> fresh;
   if (!inTransaction) {
@@ -51,12 +47,14 @@ Status ReplaceTable(CatalogueConnection& connection, UserPort& port, const Setti
   }
   Status status;
   if (inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionStart));
+  if (status && wordsExisted) status = SendOrReport(connection, port, DropTableStatement(words));
   if (status && existed) status = SendOrReport(connection, port, DropTableStatement(name));
   if (status) {
     status = fresh ? SendOrReport(connection, port, RenameTableStatement(*fresh, name, dialect))
                    : SendOrReport(connection, port, CreationStatement(settings, table, name));
   }
-  if (status && table == CatalogueTable::Images) status = SendOrReport(connection, port, ImagesIndexStatement(name));
+  if (status && images) status = SendOrReport(connection, port, ImagesIndexStatement(name));
+  if (status && images) status = SendOrReport(connection, port, WordsTableStatement(name, dialect));
   if (status && inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionEnd));
   if (!status) {
     if (inTransaction) SendIgnoringErrors(connection, SqlStatement("rollback;"));

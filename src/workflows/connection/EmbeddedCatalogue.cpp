@@ -85,6 +85,7 @@ Status CreateTablesOfEmptyDatabase(CatalogueConnection& connection, UserPort& po
       connection.Send(FoldersTableStatement(*folders));
       connection.Send(ImagesTableStatement(*images, dialect));
       connection.Send(ImagesIndexStatement(*images));
+      connection.Send(WordsTableStatement(*images, dialect));
     }
     connection.Send(std::string(dialect.transactionEnd.value_or("commit;")));
   } catch (const DatabaseError& error) {

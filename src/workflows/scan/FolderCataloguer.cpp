@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "catalogue/CatalogueStatements.h"
 #include "catalogue/ScanStatements.h"
 #include "catalogue/ServerFailure.h"
 #include "catalogue/SqlDialect.h"
@@ -35,7 +36,9 @@ FolderCataloguer::FolderCataloguer(CatalogueConnection& connection, UserPort& po
       m_images(std::move(images)),
       m_dialect(SqlDialectFor(settings.dbms)),
       m_reader(reader),
-      m_hooks(hooks) {}
+      m_hooks(hooks) {
+  if (TableExists(m_connection, WordsTableName(m_images))) m_words = WordsTableName(m_images);
+}
 
 TreeEnd FolderCataloguer::CatalogueTree(const FolderKey& top) {
   m_top = top;
@@ -122,7 +125,7 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
     return false;
   }
   try {
-    m_rows.emplace(m_connection, m_images, folder);
+    m_rows.emplace(m_connection, m_images, m_words, m_dialect.longTextBytes, folder);
   } catch (const DatabaseError& error) {
     ++m_failedFolders;
     Refused(error, folder.Text() + ": not scanned");

@@ -72,6 +72,8 @@ class FolderCataloguer final : private FolderVisitor {
   UserPort& m_port;
   const Settings& m_settings;
   const TableName m_images;
+  // The images table's words table, when the catalogue has one: each row's words are written with it.
+  std::optional<TableName> m_words;
   const SqlDialect& m_dialect;
   ReadAhead& m_reader;
   const ScanHooks& m_hooks;

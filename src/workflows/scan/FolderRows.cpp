@@ -29,9 +29,12 @@ std::vector<StoredKey> StoredKeys(CatalogueConnection& connection, const SqlStat
 
 }  // namespace
 
-FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const FolderKey& folder)
+FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesTable,
+                       const std::optional<TableName>& wordsTable, std::size_t wordsBytes, const FolderKey& folder)
     : m_connection(connection),
       m_imagesTable(imagesTable),
+      m_wordsTable(wordsTable),
+      m_wordsBytes(wordsBytes),
       m_folderKey(FolderKeyText(folder)),
       m_savepoints(FailedStatementSpoilsTransaction(connection)) {
   for (StoredKey& key : StoredKeys(connection, SelectFolderRows(imagesTable, m_folderKey))) {
@@ -78,35 +81,44 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
 
   std::optional<std::string> refused;
   UnderSavepoint([&] {
-    // The fast paths: a folder the server holds no row for, and a name stored exactly as it is.
-    if (!m_folderHadRows) {
-      m_connection.SendPrepared(InsertImageRow(m_imagesTable, columns));
-      return;
-    }
-    if (m_stored.contains(name)) {
-      m_connection.SendPrepared(UpdateImageRow(m_imagesTable, columns));
-      if (m_connection.ChangedRows() != 0) return;
-    }
-    // Ask the server which rows it takes this key for: none, this file's own (perhaps spelt
-    // differently), or a row this scan wrote for another file.
-    const std::vector<StoredKey> matched = StoredKeys(m_connection, SelectImageRow(m_imagesTable, m_folderKey, name));
-    for (const StoredKey& key : matched) {
-      if (key.folder != m_folderKey || m_written.contains(key.file)) {
-        refused = "the database takes its name for that of " + key.folder + key.file;
-        return;
-      }
-    }
-    if (matched.empty()) {
-      m_connection.SendPrepared(InsertImageRow(m_imagesTable, columns));
-      return;
-    }
-    m_connection.SendPrepared(UpdateImageRow(m_imagesTable, columns));
-    // The row now holds this spelling of the name; the old spelling no longer names a row.
-    for (const StoredKey& key : matched) m_stored.erase(key.file);
+    refused = WriteImageRow(columns, name);
+    if (refused || !m_wordsTable) return;
+    // Whatever words the key held (a row of this key written without them, or spelt otherwise where
+    // the server ignores letter case) give way to the row's own.
+    m_connection.SendPrepared(DeleteWordsRow(*m_wordsTable, columns));
+    m_connection.SendPrepared(InsertWordsRow(*m_wordsTable, columns, m_wordsBytes));
   });
   if (refused) return refused;
   m_written.insert(name);
   m_stored.insert(name);
+  return std::nullopt;
+}
+
+std::optional<std::string> FolderRows::WriteImageRow(const ColumnValues& columns, const std::string& name) {
+  // The fast paths: a folder the server holds no row for, and a name stored exactly as it is.
+  if (!m_folderHadRows) {
+    m_connection.SendPrepared(InsertImageRow(m_imagesTable, columns));
+    return std::nullopt;
+  }
+  if (m_stored.contains(name)) {
+    m_connection.SendPrepared(UpdateImageRow(m_imagesTable, columns));
+    if (m_connection.ChangedRows() != 0) return std::nullopt;
+  }
+  // Ask the server which rows it takes this key for: none, this file's own (perhaps spelt
+  // differently), or a row this scan wrote for another file.
+  const std::vector<StoredKey> matched = StoredKeys(m_connection, SelectImageRow(m_imagesTable, m_folderKey, name));
+  for (const StoredKey& key : matched) {
+    if (key.folder != m_folderKey || m_written.contains(key.file)) {
+      return "the database takes its name for that of " + key.folder + key.file;
+    }
+  }
+  if (matched.empty()) {
+    m_connection.SendPrepared(InsertImageRow(m_imagesTable, columns));
+    return std::nullopt;
+  }
+  m_connection.SendPrepared(UpdateImageRow(m_imagesTable, columns));
+  // The row now holds this spelling of the name; the old spelling no longer names a row.
+  for (const StoredKey& key : matched) m_stored.erase(key.file);
   return std::nullopt;
 }
 

@@ -2,7 +2,8 @@
 // The rows of one folder while the scan writes it: a file's row is replaced only once the file has
 // been read, and the rows of files gone from the folder are deleted only after the whole folder
 // was listed. Keys are compared as the server compares them (it may ignore letter case or
-// accents): a row is never overwritten or deleted because another name matches it.
+// accents): a row is never overwritten or deleted because another name matches it. A row's words,
+// where the catalogue has a words table, are written with it; they go with it when it is deleted.
 
 #include <map>
 #include <optional>
@@ -18,8 +19,10 @@ namespace tessarine {
 
 class FolderRows {
  public:
-  // Reads the names the folder's rows hold now. Throws DatabaseError.
-  FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const FolderKey& folder);
+  // Reads the names the folder's rows hold now. Throws DatabaseError. A row's words take at most
+  // wordsBytes (the dialect's longTextBytes).
+  FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const std::optional<TableName>& wordsTable,
+             std::size_t wordsBytes, const FolderKey& folder);
   // The folder's prepared insert and update go with it.
   ~FolderRows();
   FolderRows(const FolderRows&) = delete;
@@ -43,9 +46,13 @@ class FolderRows {
  private:
   template <typename Work>
   void UnderSavepoint(Work work);
+  // Writes the row; returns why not when another file holds its key.
+  std::optional<std::string> WriteImageRow(const ColumnValues& columns, const std::string& name);
 
   CatalogueConnection& m_connection;
   const TableName& m_imagesTable;
+  const std::optional<TableName>& m_wordsTable;
+  std::size_t m_wordsBytes;
   std::string m_folderKey;
   bool m_savepoints;
   bool m_folderHadRows = false;     // the server matched rows to the folder's key
