@@ -91,19 +91,20 @@ Expected<long long> CatalogueSearch::Count() {
   return Reported([&] {
     const std::optional<std::string> count =
         m_connection->FirstValue(CountMatches(m_imagesTable, SqlDialectFor(m_kind), m_query));
-    return count ? std::stoll(*count) : 0LL;
+    m_counted = count ? std::stoll(*count) : 0LL;
+    return *m_counted;
   });
 }
 
 Expected<std::vector<ViewRow>> CatalogueSearch::Page(long long k, long long pageSize) {
-  if (k < 0 || pageSize <= 0) return std::vector<ViewRow>{};
+  if (k < 0 || pageSize <= 0 || NothingMatched()) return std::vector<ViewRow>{};
   return Reported([&] {
     return ReadRows(SelectMatchPage(m_imagesTable, SqlDialectFor(m_kind), m_query, k * pageSize, pageSize));
   });
 }
 
 Expected<std::vector<ViewRow>> CatalogueSearch::PageAfter(const ViewRow* last, long long pageSize) {
-  if (pageSize <= 0) return std::vector<ViewRow>{};
+  if (pageSize <= 0 || NothingMatched()) return std::vector<ViewRow>{};
   std::optional<SortPosition> after;
   if (last != nullptr) {
     auto value = [&](std::size_t position) { return (*last)[position].value_or(""); };

@@ -74,6 +74,10 @@ class CatalogueSearch {
   std::vector<ViewColumn> m_columns;
   SearchQuery m_query;
   std::size_t m_sortViewColumn;
+  // The count, once asked for. A search that matched nothing reads no page: on a server that
+  // walks the table in key order to fill one, that walk costs more than the count.
+  std::optional<long long> m_counted;
+  bool NothingMatched() const { return m_counted == 0; }
 };
 
 }  // namespace tessarine
