@@ -11,16 +11,8 @@
 namespace tessarine {
 namespace {
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
-}
-
-}  // namespace
-
-std::string ColumnTitle(std::size_t column, const CustomXmpDefinition& custom) {
-  for (const ViewColumn& shown : ViewColumnsOf(custom)) {
+std::string TitleOf(std::size_t column, const std::vector<ViewColumn>& shownColumns) {
+  for (const ViewColumn& shown : shownColumns) {
     if (shown.column == column) return shown.title;
   }
   const std::string_view name = column < ImageColumns().size() ? ImageColumns()[column].name : "";
@@ -34,6 +26,12 @@ std::string ColumnTitle(std::size_t column, const CustomXmpDefinition& custom) {
   return title;
 }
 
+}  // namespace
+
+std::string ColumnTitle(std::size_t column, const CustomXmpDefinition& custom) {
+  return TitleOf(column, ViewColumnsOf(custom));
+}
+
 std::vector<PhotoField> ReadPhotoFields(CatalogueConnection& connection, const Settings& settings,
                                         std::string_view folderText, std::string_view fileText,
                                         std::string* problem) {
@@ -45,12 +43,13 @@ std::vector<PhotoField> ReadPhotoFields(CatalogueConnection& connection, const S
   try {
     const auto row = connection.ExecuteStatement(query);
     if (!row || row->IsEof()) return fields;
+    const std::vector<ViewColumn> shown = ViewColumnsOf(settings.custom);
     for (std::size_t i = 0; i < row->FieldCount(); ++i) {
       const std::optional<std::string>& value = row->FieldValue(i);
       if (!value || value->find_first_not_of(' ') == std::string::npos) continue;
       for (std::size_t column = 0; column < ImageColumns().size(); ++column) {
         if (!SameIgnoringCase(ImageColumns()[column].name, row->FieldName(i))) continue;
-        fields.push_back({ColumnTitle(column, settings.custom), column == col::CreatedDate ? ShownDay(*value) : *value});
+        fields.push_back({TitleOf(column, shown), column == col::CreatedDate ? ShownDay(*value) : *value});
         break;
       }
     }

@@ -55,9 +55,6 @@ std::map<std::size_t, std::string> BoundCustomColumns(const CustomXmpDefinition&
   return bound;
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
 
 }  // namespace
 
@@ -78,6 +75,10 @@ std::vector<std::size_t> SearchedColumnsOf(const CustomXmpDefinition& custom) {
   std::vector<std::size_t> columns(kSearchedFixedColumns.begin(), kSearchedFixedColumns.end());
   for (const auto& entry : BoundCustomColumns(custom)) columns.push_back(CustomColumnIndex(entry.first));
   return columns;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 std::optional<std::size_t> FindViewColumn(const std::vector<ViewColumn>& columns, std::string_view name) {

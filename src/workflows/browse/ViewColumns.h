@@ -28,6 +28,9 @@ std::vector<ViewColumn> ViewColumnsOf(const CustomXmpDefinition& custom);
 // bound custom columns.
 std::vector<std::size_t> SearchedColumnsOf(const CustomXmpDefinition& custom);
 
+// True when the ASCII letters of the two names differ at most in case (column names and titles).
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 // The position of the view column a user names by its title or its table name, letter case
 // ignored (the title first); nothing when no column has that name.
 std::optional<std::size_t> FindViewColumn(const std::vector<ViewColumn>& columns, std::string_view name);
