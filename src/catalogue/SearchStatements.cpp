@@ -58,12 +58,44 @@ void AppendWordCondition(SqlStatement& statement, const SqlDialect& dialect, con
 
 // Each folded word in the words table's Words: " where <words>.Words like ? escape '!' and ...".
 void AppendWordsCondition(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query) {
-  const std::string& words = query.wordsTable->Text();
+  const std::string words = query.wordsTable->Text() + ".Words";
+  const std::string compared = query.wordsAsBytes ? "cast(" + words + " as binary)" : dialect.Comparable(words);
   for (std::size_t i = 0; i < query.words.size(); ++i) {
     statement.text += i == 0 ? " where " : " and ";
-    statement.text += dialect.Comparable(words + ".Words") + " like ? escape '!'";
+    statement.text += compared + " like ? escape '!'";
     statement.Bind(ContainsPattern(FoldForSearch(query.words[i])));
   }
+}
+
+// The rows of the folder (a Folder key) and its subfolders: "<folder> like ? escape '!'".
+void AppendFolderCondition(SqlStatement& statement, const SqlDialect& dialect, const std::string& folderColumn,
+                           const std::string& folderKey) {
+  statement.text += folderColumn + " like ? escape '!'";
+  statement.Bind(FolderTreePattern(folderKey));
+  // Where LIKE ignores ASCII case, "/photos/trip/" would also take "/photos/Trip/", another
+  // folder: the key must start the text as it stands (SQLite's "=" compares bytes).
+  if (dialect.likeIgnoresAsciiCase) {
+    statement.text += " and substr(" + folderColumn + ", 1, length(?)) = ?";
+    statement.Bind(folderKey).Bind(folderKey);
+  }
+}
+
+// "(Folder = ? and FileName = ?) or ...", or a condition no row meets for no key.
+void AppendKeysCondition(SqlStatement& statement, const std::vector<RowKey>& keys) {
+  if (keys.empty()) {
+    statement.text += "1 = 0";
+    return;
+  }
+  statement.text += "(";
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    statement.text += i == 0 ? "(Folder = ? and FileName = ?)" : " or (Folder = ? and FileName = ?)";
+    statement.Bind(keys[i].folder).Bind(keys[i].fileName);
+  }
+  statement.text += ")";
+}
+
+bool SearchesWordsTable(const SearchQuery& query) {
+  return query.wordsTable && !query.words.empty() && !query.searchedColumns.empty();
 }
 
 // " from <images>"; where the words are looked for in the words table, the images rows whose words
@@ -73,7 +105,7 @@ void AppendWordsCondition(SqlStatement& statement, const SqlDialect& dialect, co
 void AppendFrom(SqlStatement& statement, const TableName& imagesTable, const SqlDialect& dialect,
                 const SearchQuery& query) {
   const std::string& images = imagesTable.Text();
-  if (!query.wordsTable || query.words.empty() || query.searchedColumns.empty()) {
+  if (!SearchesWordsTable(query) || query.matchKeys) {
     statement.text += " from " + images;
     return;
   }
@@ -108,22 +140,19 @@ bool AppendWhere(SqlStatement& statement, const SqlDialect& dialect, const Searc
     statement.text += first ? " where " : " and ";
     first = false;
   };
+  if (query.matchKeys) {
+    next();
+    AppendKeysCondition(statement, *query.matchKeys);
+  }
   if (!query.searchedColumns.empty() && !query.wordsTable) {
     for (const std::string& word : query.words) {
       next();
       AppendWordCondition(statement, dialect, query, word);
     }
   }
-  if (query.folderKey) {
+  if (query.folderKey && !query.matchKeys) {
     next();
-    statement.text += "Folder like ? escape '!'";
-    statement.Bind(FolderTreePattern(*query.folderKey));
-    // Where LIKE ignores ASCII case, "/photos/trip/" would also take "/photos/Trip/", another
-    // folder: the key must start the text as it stands (SQLite's "=" compares bytes).
-    if (dialect.likeIgnoresAsciiCase) {
-      statement.text += " and substr(Folder, 1, length(?)) = ?";
-      statement.Bind(*query.folderKey).Bind(*query.folderKey);
-    }
+    AppendFolderCondition(statement, dialect, "Folder", *query.folderKey);
   }
   if (query.fromDay || query.toDay) {
     next();
@@ -189,12 +218,28 @@ std::string ContainsPattern(std::string_view word) {
   return pattern + '%';
 }
 
+SqlStatement SelectMatchKeys(const SqlDialect& dialect, const SearchQuery& query, long long count) {
+  const std::string& words = query.wordsTable->Text();
+  SqlStatement statement("select ");
+  statement.text += dialect.topClause;
+  if (!dialect.topClause.empty()) statement.BindInteger(std::to_string(count));
+  statement.text += words + ".Folder, " + words + ".FileName from " + words;
+  AppendWordsCondition(statement, dialect, query);
+  if (query.folderKey) {
+    statement.text += " and ";
+    AppendFolderCondition(statement, dialect, words + ".Folder", *query.folderKey);
+  }
+  statement.text += dialect.limitClause;
+  if (!dialect.limitClause.empty()) statement.BindInteger(std::to_string(count));
+  statement.text += ";";
+  return statement;
+}
+
 SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
   SqlStatement statement("select count(*)");
   // Words alone are counted in the words table, which holds a row for each row of the images table
   // and no other (its key follows theirs): the count then reads no images row.
-  if (query.wordsTable && !query.words.empty() && !query.searchedColumns.empty() && !query.folderKey &&
-      !query.fromDay && !query.toDay) {
+  if (SearchesWordsTable(query) && !query.matchKeys && !query.folderKey && !query.fromDay && !query.toDay) {
     statement.text += " from " + query.wordsTable->Text();
     AppendWordsCondition(statement, dialect, query);
     statement.text += ";";

@@ -35,4 +35,6 @@ bool TableChangesRollBack(std::string_view dbmsName) {
          dbmsName.find("SQL Server") != std::string_view::npos;
 }
 
+bool LikeFasterOverBytes(std::string_view dbmsName) { return Names(dbmsName, "mysql") || Names(dbmsName, "mariadb"); }
+
 }  // namespace tessarine

@@ -44,6 +44,10 @@ struct SqlDialect {
   // What a key of the words table does when its images row goes or is renamed (Oracle knows no
   // "on update").
   std::string_view keyFollowsRow;
+  // The first rows of a select, in no order: "select " + topClause + list ... + limitClause, each
+  // holding one mark for the row count (SQL Server's "top", the others' clause at the end).
+  std::string_view topClause;
+  std::string_view limitClause;
 
   // The column as such an expression: open + name + close.
   std::string Comparable(std::string_view column) const;

@@ -43,8 +43,14 @@ TEST(SearchStatements, EveryValueIsBoundAndEachServerGetsItsOwnPageSyntax) {
     const SqlDialect& dialect = SqlDialectFor(c.kind);
     const TableName pics = ValidName("Pics");
     const SqlStatement page = SelectMatchPage(pics, dialect, query, 40, 20);
+    SearchQuery throughWords = query;
+    throughWords.wordsTable = ValidName("Pics_words");
+    SearchQuery byKeys = query;
+    byKeys.matchKeys = {{"/O'Brien/", "it's"}, {"x'); drop table Pics; --", "b"}};
+    const SqlStatement keys = SelectMatchKeys(dialect, throughWords, 7);
     for (const SqlStatement& statement :
-         {CountMatches(pics, dialect, query), page, SelectMatchesAfter(pics, dialect, query, after, 20)}) {
+         {CountMatches(pics, dialect, query), page, SelectMatchesAfter(pics, dialect, query, after, 20), keys,
+          SelectMatchPage(pics, dialect, byKeys, 0, 20)}) {
       EXPECT_EQ(std::count(statement.text.begin(), statement.text.end(), '?'),
                 static_cast<long>(statement.values.size()));
       // The only quoted texts are the statement's own: the escape character, "" and "-".
@@ -59,6 +65,10 @@ TEST(SearchStatements, EveryValueIsBoundAndEachServerGetsItsOwnPageSyntax) {
     ASSERT_GE(page.values.size(), 2u);
     EXPECT_EQ((std::vector<std::string>{page.values.end()[-2].text, page.values.back().text}), c.lastValues);
     EXPECT_TRUE(page.values.back().integer);
+    // The keys' count: SQL Server's "top (?)" after "select", the others' clause at the end.
+    const std::size_t countAt = c.kind == DbmsKind::SqlServer ? 0 : keys.values.size() - 1;
+    EXPECT_EQ(keys.values.at(countAt).text, "7");
+    EXPECT_TRUE(keys.values.at(countAt).integer);
     // SQL Server compares and sorts its "text" columns only as varchar(max); the keys are varchar.
     const bool cast = c.kind == DbmsKind::SqlServer;
     EXPECT_EQ(page.text.find("lower(cast(Keywords as varchar(max)))") != std::string::npos, cast) << page.text;

@@ -24,9 +24,11 @@ class SearchOn : public CatalogueFixture {
     return std::move(search.Value());
   }
 
-  // The file names of every match, read in pages of three, checked against the count.
-  Names Found(const SearchFilter& filter) {
+  // The file names of every match, read in pages of three, checked against the count. `few`: the
+  // search's bound on matches read by their keys first.
+  Names Found(const SearchFilter& filter, long long few = CatalogueSearch::kFewMatches) {
     CatalogueSearch search = Start(filter);
+    search.SetFewMatches(few);
     Names names;
     for (long long k = 0;; ++k) {
       const Expected<std::vector<ViewRow>> page = search.Page(k, 3);
@@ -82,11 +84,12 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnFoldedWithTheWordsT
       // Neither an unbound custom column nor the headline is searched.
       {"unbound", {{CustomColumnIndex(8), "Acme Corp"}, {col::Headline, "dog"}}},
   };
-  Names all;
+  Names all{"sibling-dog"};
   for (const auto& [name, values] : rows) {
     Insert("/p/", name, values);
     all.insert(name);
   }
+  Insert("/pq/", "sibling-dog", {{col::Keywords, "dog"}});
   struct Case {
     const char* words;
     Names folded;
@@ -105,8 +108,15 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnFoldedWithTheWordsT
       {"acme jo", {"client"}, {{"client"}}},
       {"", all, all},
   };
-  for (const Case& c : cases) EXPECT_EQ(Found({c.words, {}, {}, {}}), c.folded) << c.words;
-  EXPECT_EQ(Found({"dog", FolderKey::FromPath("/p"), {}, {}}), (Names{"paris-dog", "rome-dog"}));
+  // Matches read by their keys first, and found by the walk of the images table.
+  for (long long few : {CatalogueSearch::kFewMatches, 0LL}) {
+    for (const Case& c : cases) EXPECT_EQ(Found({c.words, {}, {}, {}}, few), c.folded) << c.words << few;
+    EXPECT_EQ(Found({"dog", FolderKey::FromPath("/p"), {}, {}}, few), (Names{"paris-dog", "rome-dog"}));
+  }
+  // More matches than the bound: the keys read first are not taken for all of them.
+  const Names many = Found({"o", {}, {}, {}}, 0);
+  EXPECT_GT(many.size(), 2u);
+  EXPECT_EQ(Found({"o", {}, {}, {}}, 2), many);
   EXPECT_TRUE(port.messages.empty()) << DescribeMessages();
 
   connection.SendStatement(DropTableStatement(*m_words));

@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueStatements.h"
 #include "catalogue/ScanStatements.h"
+#include "catalogue/ServerKind.h"
 #include "core/DatabaseError.h"
 #include "core/ImageColumns.h"
 #include "core/WindowTitle.h"
@@ -42,6 +43,7 @@ Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection
   }
   if (TableExists(connection, WordsTableName(*imagesTable))) {
     query.wordsTable = WordsTableName(*imagesTable);
+    query.wordsAsBytes = LikeFasterOverBytes(connection.DbmsName());
   } else if (!query.words.empty() && !(hintSaid != nullptr && *hintSaid)) {
     port.ShowMessage(kAccentBlindHint, MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
     if (hintSaid != nullptr) *hintSaid = true;
@@ -87,8 +89,28 @@ std::vector<ViewRow> CatalogueSearch::ReadRows(const SqlStatement& select) {
   return rows;
 }
 
+void CatalogueSearch::ReadKeysOfFewMatches() {
+  if (m_keysTried) return;
+  m_keysTried = true;
+  if (m_fewMatches <= 0 || !m_query.wordsTable || m_query.words.empty() || m_query.searchedColumns.empty() ||
+      m_query.fromDay || m_query.toDay) {
+    return;
+  }
+  std::vector<RowKey> keys;
+  auto result = m_connection->ExecuteStatement(SelectMatchKeys(SqlDialectFor(m_kind), m_query, m_fewMatches + 1),
+                                               CursorChoice::ForwardOnly);
+  for (; result && !result->IsEof(); result->MoveNext()) {
+    keys.push_back({result->FieldValue(0).value_or(""), result->FieldValue(1).value_or("")});
+  }
+  if (static_cast<long long>(keys.size()) > m_fewMatches) return;
+  m_counted = static_cast<long long>(keys.size());
+  m_query.matchKeys = std::move(keys);
+}
+
 Expected<long long> CatalogueSearch::Count() {
   return Reported([&] {
+    ReadKeysOfFewMatches();
+    if (m_query.matchKeys) return *m_counted;
     const std::optional<std::string> count =
         m_connection->FirstValue(CountMatches(m_imagesTable, SqlDialectFor(m_kind), m_query));
     m_counted = count ? std::stoll(*count) : 0LL;
@@ -97,22 +119,27 @@ Expected<long long> CatalogueSearch::Count() {
 }
 
 Expected<std::vector<ViewRow>> CatalogueSearch::Page(long long k, long long pageSize) {
-  if (k < 0 || pageSize <= 0 || NothingMatched()) return std::vector<ViewRow>{};
+  if (k < 0 || pageSize <= 0) return std::vector<ViewRow>{};
   return Reported([&] {
+    ReadKeysOfFewMatches();
+    if (NothingMatched()) return std::vector<ViewRow>{};
     return ReadRows(SelectMatchPage(m_imagesTable, SqlDialectFor(m_kind), m_query, k * pageSize, pageSize));
   });
 }
 
 Expected<std::vector<ViewRow>> CatalogueSearch::PageAfter(const ViewRow* last, long long pageSize) {
-  if (pageSize <= 0 || NothingMatched()) return std::vector<ViewRow>{};
+  if (pageSize <= 0) return std::vector<ViewRow>{};
   std::optional<SortPosition> after;
   if (last != nullptr) {
     auto value = [&](std::size_t position) { return (*last)[position].value_or(""); };
     after = SortPosition{value(m_sortViewColumn), value(ViewPosition(m_columns, col::Folder)),
                          value(ViewPosition(m_columns, col::FileName))};
   }
-  return Reported(
-      [&] { return ReadRows(SelectMatchesAfter(m_imagesTable, SqlDialectFor(m_kind), m_query, after, pageSize)); });
+  return Reported([&] {
+    ReadKeysOfFewMatches();
+    if (NothingMatched()) return std::vector<ViewRow>{};
+    return ReadRows(SelectMatchesAfter(m_imagesTable, SqlDialectFor(m_kind), m_query, after, pageSize));
+  });
 }
 
 }  // namespace tessarine

@@ -47,6 +47,14 @@ class CatalogueSearch {
 
   const std::vector<ViewColumn>& Columns() const { return m_columns; }
 
+  // A search for words through the words table (and no dates) first reads the keys of up to this
+  // many matches in one pass over the words table; where that finds every match, the count is theirs
+  // and the pages read just those rows. Fewer matches would have the page walk most of the images
+  // table in the view's order to find them; more are met soon enough by that walk.
+  static constexpr long long kFewMatches = 1000;
+  // For tests: another bound than kFewMatches (0: never read the keys first).
+  void SetFewMatches(long long few) { m_fewMatches = few; }
+
   // The number of matches.
   Expected<long long> Count();
 
@@ -66,6 +74,8 @@ class CatalogueSearch {
   template <typename Read>
   auto Reported(Read read) -> Expected<decltype(read())>;
   std::vector<ViewRow> ReadRows(const SqlStatement& select);
+  // Once per search, before its first statement: the keys of every match where they are few.
+  void ReadKeysOfFewMatches();
 
   CatalogueConnection* m_connection;
   UserPort* m_port;
@@ -77,6 +87,8 @@ class CatalogueSearch {
   // The count, once asked for. A search that matched nothing reads no page: on a server that
   // walks the table in key order to fill one, that walk costs more than the count.
   std::optional<long long> m_counted;
+  long long m_fewMatches = kFewMatches;
+  bool m_keysTried = false;
   bool NothingMatched() const { return m_counted == 0; }
 };
 
