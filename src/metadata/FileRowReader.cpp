@@ -4,6 +4,7 @@
 #include "core/ValueBound.h"
 #include "metadata/FileFacts.h"
 #include "metadata/RecordAssembly.h"
+#include "metadata/containers/ContainerFindings.h"
 
 namespace tessarine {
 namespace {
@@ -22,6 +23,23 @@ std::string DecoderCode(const MetadataRecord& record) {
   if (kind == "PNG") return std::string(kDecodePng);
   if (kind == "WebP") return std::string(kDecodeWebp);
   return std::string(kUndecodedPicture);
+}
+
+// The pixel size the file's header gives, read by the program's own bounded reader of its structure:
+// the record's when it was read that way, else read now for the size alone.
+std::optional<PixelDimensions> HeaderSize(const std::filesystem::path& path, const std::string& ext,
+                                          const MetadataRecord& record) {
+  const MetadataRecord* structure = record.beyondClassic.get();
+  MetadataRecord again;
+  if (structure == nullptr) {
+    MetadataReadContext sizeOnly;
+    sizeOnly.onlyIptc = true;
+    sizeOnly.modernFormats = true;
+    ReadImageMetadata(path, ext, sizeOnly, again);
+    structure = again.beyondClassic.get();
+  }
+  if (structure == nullptr || structure->headerWidth == 0 || structure->headerHeight == 0) return std::nullopt;
+  return PixelDimensions{structure->headerWidth, structure->headerHeight};
 }
 
 }  // namespace
@@ -66,6 +84,14 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
       record.beyondClassic->headerWidth > 0 && record.beyondClassic->headerHeight > 0) {
     row.columns[col::Width] = std::to_string(record.beyondClassic->headerWidth);
     row.columns[col::Height] = std::to_string(record.beyondClassic->headerHeight);
+  }
+  // A crash of the image library is no verdict on the file: its header says its size.
+  if (image.libraryCrashed) {
+    if (const std::optional<PixelDimensions> size = HeaderSize(path, ext, record)) {
+      row.columns[col::Width] = std::to_string(size->width);
+      row.columns[col::Height] = std::to_string(size->height);
+      image.problem += "; the size is the one its header gives";
+    }
   }
   if (!image.problem.empty()) row.problems.push_back(image.problem);
   if (image.noDecoder) row.noDecoder = image.problem;

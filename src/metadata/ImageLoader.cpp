@@ -191,13 +191,14 @@ ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_vi
     }
     m_pid = -1;
     m_socket = -1;
-    std::string why = "the image decoder gave no answer";
+    ScanImage failed{"0", "0", "the image decoder gave no answer", {}};
     if (hung) {
-      why = "the image decoder did not answer within " + std::to_string(m_timeout.count()) + " s";
+      failed.problem = "the image decoder did not answer within " + std::to_string(m_timeout.count()) + " s";
     } else if (WIFSIGNALED(status)) {
-      why = "the image decoder died of signal " + std::to_string(WTERMSIG(status));
+      failed.problem = "the image decoder died of signal " + std::to_string(WTERMSIG(status));
+      failed.libraryCrashed = !aborted;
     }
-    return {"0", "0", why, {}};
+    return failed;
   }
   reply.problem[sizeof reply.problem - 1] = '\0';
   if (reply.width == 0 && reply.height == 0) return {"0", "0", reply.problem, {}};

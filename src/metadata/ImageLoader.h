@@ -24,6 +24,9 @@ struct ScanImage {
   std::string problem;  // why decoding failed when the decoder died or hung, or what the work said
   PreviewImage preview;
   bool noDecoder = false;  // the decoder program could not be started: no image is decoded
+  // The decoder process died of a signal of its own (the image library crashed), neither stopped
+  // for a hang nor aborted: the file's size is then no verdict of the library's.
+  bool libraryCrashed = false;
 };
 
 // The decoder program: $TESSARINE_DECODER when set; else tessarine-decoder beside this program,

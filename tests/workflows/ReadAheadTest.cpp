@@ -93,17 +93,23 @@ TEST_F(ReadAheadTest, WorkersGiveTheRowsOfOneReaderInTheOrderTheyAreTaken) {
   EXPECT_EQ(ReadOneByOne()[1][col::Caption], "");
 }
 
-// A file on whose thumbnail the decoder crashes costs its own width and height only: the next file
-// of the same worker gets a new decoder.
-TEST_F(ReadAheadTest, AFileThatCrashesTheDecoderCostsOnlyItsOwnSize) {
+// A file on whose thumbnail the decoder crashes costs nothing but that thumbnail: its size is the
+// one its header gives (a crash is no verdict of the image library's), and the next file of the
+// same worker gets a new decoder.
+TEST_F(ReadAheadTest, AFileThatCrashesTheDecoderKeepsTheSizeItsHeaderGives) {
   ASSERT_TRUE(SaveImage(m_dir / "crash.jpg", FIF_JPEG, 20, 10));
+  ASSERT_TRUE(SaveImage(m_dir / "crash.tif", FIF_TIFF, 30, 15));
   ::setenv("TESSARINE_DECODER", FaultyDecoderProgram().c_str(), 1);  // read as each worker starts
-  {
+  for (bool modern : {false, true}) {
+    m_settings.modernFormats = modern;
     ReadAhead reader(m_settings, {}, 1);
-    reader.Queue(m_folder, {"crash.jpg", m_names[0]});
-    const FileRow crashed = reader.Take(m_folder, "crash.jpg");
-    EXPECT_EQ(crashed.columns[col::Width] + "x" + crashed.columns[col::Height], "0x0");
-    EXPECT_EQ(crashed.problems, std::vector<std::string>{"the image decoder died of signal 6"});
+    reader.Queue(m_folder, {"crash.jpg", "crash.tif", m_names[0]});
+    for (const auto& [name, size] : {std::pair{"crash.jpg", "20x10"}, std::pair{"crash.tif", "30x15"}}) {
+      const FileRow crashed = reader.Take(m_folder, name);
+      EXPECT_EQ(crashed.columns[col::Width] + "x" + crashed.columns[col::Height], size) << name << modern;
+      EXPECT_EQ(crashed.problems, std::vector<std::string>{"the image decoder died of signal 6; the size is the one "
+                                                           "its header gives"});
+    }
     EXPECT_EQ(reader.Take(m_folder, m_names[0]).columns[col::Width], "40");
   }
   ::unsetenv("TESSARINE_DECODER");

@@ -62,6 +62,11 @@ void JoinExtension(ByteFields& fields, const std::vector<ExtensionChunk>& all, C
   findings.extendedXmp = XmpAsUtf8(joined);
 }
 
+// SOF0 to SOF15, but for DHT (C4), JPG (C8) and DAC (CC) among them.
+bool IsFrameHeader(std::uint32_t marker) {
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
 }  // namespace
 
 void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
@@ -85,7 +90,12 @@ void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
     if (!length || *length < 2) break;
     const std::uint64_t payload = at + 4;
     const std::uint64_t size = std::min<std::uint64_t>(*length - 2, fields.Length() - std::min(fields.Length(), payload));
-    if (*marker == 0xE1 && !findings.xmp && size > kXmpId.size() && fields.Is(payload, kXmpId)) {
+    if (IsFrameHeader(*marker) && !findings.size) {
+      // Precision (1), then the number of lines and of samples per line; 0 lines: given later.
+      const auto lines = fields.U16(payload + 1);
+      const auto samples = fields.U16(payload + 3);
+      if (lines && samples && *lines > 0 && *samples > 0) findings.size = PixelDimensions{*samples, *lines};
+    } else if (*marker == 0xE1 && !findings.xmp && size > kXmpId.size() && fields.Is(payload, kXmpId)) {
       if (auto bytes = fields.Take(payload + kXmpId.size(), size - kXmpId.size(), kMaxHeldXmp)) {
         std::string text = XmpAsUtf8(*bytes);
         if (StartsLikeXmp(text)) findings.xmp = std::move(text);
