@@ -157,8 +157,9 @@ SqlStatement DeleteWordsRow(const TableName& wordsTable, const ColumnValues& col
       .Bind(KeyText(columns[col::FileName]));
 }
 
-SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes) {
-  return SqlStatement("insert into " + Table(wordsTable) + " values(?,?,?);")
+SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes,
+                            bool replacing) {
+  return SqlStatement((replacing ? "insert or replace into " : "insert into ") + Table(wordsTable) + " values(?,?,?);")
       .Bind(KeyText(columns[col::Folder]))
       .Bind(KeyText(columns[col::FileName]))
       .Bind(RowWords(columns, maxBytes));

@@ -67,8 +67,10 @@ SqlStatement UpdateImageRow(const TableName& imagesTable, const ColumnValues& co
 std::string RowWords(const ColumnValues& columns, std::size_t maxBytes);
 // "delete from <words> where Folder=? and FileName=?;" the words row of the row's keys.
 SqlStatement DeleteWordsRow(const TableName& wordsTable, const ColumnValues& columns);
-// "insert into <words> values(?,?,?);" the row's keys and its RowWords.
-SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes);
+// "insert into <words> values(?,?,?);" the row's keys and its RowWords; "insert or replace" when
+// replacing (a dialect's insertOrReplace): a words row of the same key then gives way.
+SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes,
+                            bool replacing = false);
 
 // "select Folder,FileName,FileSize,FileLastWriteDate,FileLastWriteTime from <images> where Folder=?;"
 // the rows stored for one folder, with what tells whether their files changed.

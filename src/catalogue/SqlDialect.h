@@ -48,6 +48,8 @@ struct SqlDialect {
   // holding one mark for the row count (SQL Server's "top", the others' clause at the end).
   std::string_view topClause;
   std::string_view limitClause;
+  // "insert or replace" takes the place of a row of the same key in one statement (SQLite).
+  bool insertOrReplace;
 
   // The column as such an expression: open + name + close.
   std::string Comparable(std::string_view column) const;

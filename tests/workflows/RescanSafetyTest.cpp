@@ -327,6 +327,30 @@ TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
   }
 }
 
+// Where a refused statement spoils the transaction (PostgreSQL), a folder is first walked without a
+// savepoint around each row; a row refused has the folder walked again with them, where the refusal
+// costs that row only.
+class RowRefusal : public ScanRetry {};
+INSTANTIATE_TEST_SUITE_P(Db, RowRefusal, ::testing::Values("PostgreSQL"), [](const auto& p) { return p.param; });
+
+TEST_P(RowRefusal, CostsOnlyThatRowWhereItSpoilsTheTransaction) {
+  const Refusal refusal{"value too long", "SQLExecute", 1, 0, "22001", 2};
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(m_root / name, name);
+  const std::vector<FolderEntry> entries = AddAndLoad(m_root);
+  g_injection = {&refusal, false, refusal.times};
+  SetOdbcCallHook(RefuseWhenArmed);
+  ScanHooks hooks;
+  // The second file's row, in each walk of the folder.
+  hooks.progress = [&](const ScanProgress& progress) { g_injection.armed = progress.filesDone == refusal.afterFile; };
+  const ScanResult result = Scan(entries, hooks);
+  SetOdbcCallHook(nullptr);
+  EXPECT_EQ(g_injection.left, 0);
+  EXPECT_EQ(result.failedRows, 1);
+  ASSERT_EQ(m_problems.size(), 1u) << DescribeMessages();
+  EXPECT_NE(m_problems[0].find("(injected)"), std::string::npos) << m_problems[0];
+  EXPECT_EQ(Count(m_settings.images), "2");
+}
+
 // A catalogue whose disk fills up in the middle of a scan (a tablespace on a 512 KB disk of its
 // own, made by the test databases' script when it runs as root): said once, the scan ends, and
 // the count it says is what the table holds; the folders done before keep their rows.

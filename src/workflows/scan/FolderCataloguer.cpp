@@ -125,7 +125,7 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
     return false;
   }
   try {
-    m_rows.emplace(m_connection, m_images, m_words, m_dialect.longTextBytes, folder);
+    m_rows.emplace(m_connection, m_images, m_words, m_dialect, folder, m_rowSavepoints);
   } catch (const DatabaseError& error) {
     ++m_failedFolders;
     Refused(error, folder.Text() + ": not scanned");
@@ -172,6 +172,14 @@ void FolderCataloguer::FilesListed(const FolderKey& folder, const std::vector<st
 }
 
 bool FolderCataloguer::WalkFolderAgain(const FolderKey& folder) {
+  if (m_walkWithSavepoints && !m_lost) {
+    // Not an attempt of its own: the same walk, each row now where its refusal costs only itself.
+    m_walkWithSavepoints = false;
+    m_rowSavepoints = true;
+    m_scanFileCount = m_folderFirstFile;
+    return !Stopped();
+  }
+  m_walkWithSavepoints = false;
   const bool again = m_folderRolledBack && !m_lost && m_folderAttempt + 1 < kFolderAttempts && !Stopped();
   if (!again) {
     if (m_folderRolledBack && m_folderRollback) {
@@ -182,6 +190,7 @@ bool FolderCataloguer::WalkFolderAgain(const FolderKey& folder) {
     m_failedRows += m_folderFailedRows;
     m_unreadable += m_folderUnreadable;
     m_folderAttempt = 0;
+    m_rowSavepoints = false;
     return false;
   }
   ++m_folderAttempt;
@@ -244,6 +253,12 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
       ++m_folderRows;
     }
   } catch (const DatabaseError& error) {
+    if (!m_rowSavepoints && FailedStatementSpoilsTransaction(m_connection) &&
+        ScopeOf(error, m_connection) == FailureScope::Statement) {
+      m_walkWithSavepoints = true;
+      m_folderRolledBack = true;
+      return false;
+    }
     ++m_folderFailedRows;
     m_rows->Keep(NameToText(name));
     goOn = Refused(error, pathText + ": row not written");

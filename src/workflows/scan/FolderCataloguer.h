@@ -84,8 +84,8 @@ class FolderCataloguer final : private FolderVisitor {
   bool m_unreachable = false;
   // The folder being scanned, in its present attempt.
   std::optional<FolderRows> m_rows;
-  std::set<std::string> m_unchanged;
-  std::set<std::string> m_sidecars;   // the folder's sidecars, which belong to its images  // files whose row already holds their size and last write
+  std::set<std::string> m_unchanged;  // files whose row already holds their size and last write
+  std::set<std::string> m_sidecars;   // the folder's sidecars, which belong to its images
   long long m_folderRows = 0;        // rows written in the folder's open transaction
   long long m_folderFailedRows = 0;  // rows refused in it
   long long m_folderUnreadable = 0;  // files in it that could not be read
@@ -93,6 +93,11 @@ class FolderCataloguer final : private FolderVisitor {
   bool m_folderRolledBack = false;   // the server gave up the folder's transaction
   std::optional<DatabaseError> m_folderRollback;
   int m_folderAttempt = 0;           // walks of the folder before this one
+  // Where a refused statement spoils the transaction (PostgreSQL), a folder is first walked without
+  // a savepoint around each row, two statements a row fewer; a row refused then has the folder
+  // walked again with them, where the refusal costs that row only.
+  bool m_rowSavepoints = false;
+  bool m_walkWithSavepoints = false;  // a refusal asks for that walk
 
   long long m_scanFileCount = 0;
   bool m_noDecoderTold = false;

@@ -30,13 +30,16 @@ std::vector<StoredKey> StoredKeys(CatalogueConnection& connection, const SqlStat
 }  // namespace
 
 FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesTable,
-                       const std::optional<TableName>& wordsTable, std::size_t wordsBytes, const FolderKey& folder)
+                       const std::optional<TableName>& wordsTable, const SqlDialect& dialect, const FolderKey& folder,
+                       bool rowSavepoints)
     : m_connection(connection),
       m_imagesTable(imagesTable),
       m_wordsTable(wordsTable),
-      m_wordsBytes(wordsBytes),
+      m_wordsBytes(dialect.longTextBytes),
+      m_wordsReplace(dialect.insertOrReplace),
       m_folderKey(FolderKeyText(folder)),
-      m_savepoints(FailedStatementSpoilsTransaction(connection)) {
+      m_savepoints(FailedStatementSpoilsTransaction(connection)),
+      m_rowSavepoints(m_savepoints && rowSavepoints) {
   for (StoredKey& key : StoredKeys(connection, SelectFolderRows(imagesTable, m_folderKey))) {
     m_folderHadRows = true;
     if (key.folder != m_folderKey) continue;
@@ -80,24 +83,34 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
   if (m_written.contains(name)) return "another file of this folder has a name that reads as the same text";
 
   std::optional<std::string> refused;
-  UnderSavepoint([&] {
-    refused = WriteImageRow(columns, name);
+  const auto write = [&] {
+    bool inserted = false;
+    refused = WriteImageRow(columns, name, inserted);
     if (refused || !m_wordsTable) return;
     // Whatever words the key held (a row of this key written without them, or spelt otherwise where
-    // the server ignores letter case) give way to the row's own.
-    m_connection.SendPrepared(DeleteWordsRow(*m_wordsTable, columns));
-    m_connection.SendPrepared(InsertWordsRow(*m_wordsTable, columns, m_wordsBytes));
-  });
+    // the server ignores letter case) give way to the row's own. A key that held no images row holds
+    // no words where the server keeps the words' foreign key; SQLite keeps it only for a writer
+    // that asks, and "insert or replace" there takes the place of any words left behind.
+    if (!inserted && !m_wordsReplace) m_connection.SendPrepared(DeleteWordsRow(*m_wordsTable, columns));
+    m_connection.SendPrepared(InsertWordsRow(*m_wordsTable, columns, m_wordsBytes, m_wordsReplace));
+  };
+  if (m_rowSavepoints) {
+    UnderSavepoint(write);
+  } else {
+    write();
+  }
   if (refused) return refused;
   m_written.insert(name);
   m_stored.insert(name);
   return std::nullopt;
 }
 
-std::optional<std::string> FolderRows::WriteImageRow(const ColumnValues& columns, const std::string& name) {
+std::optional<std::string> FolderRows::WriteImageRow(const ColumnValues& columns, const std::string& name,
+                                                     bool& inserted) {
   // The fast paths: a folder the server holds no row for, and a name stored exactly as it is.
   if (!m_folderHadRows) {
     m_connection.SendPrepared(InsertImageRow(m_imagesTable, columns));
+    inserted = true;
     return std::nullopt;
   }
   if (m_stored.contains(name)) {
@@ -114,6 +127,7 @@ std::optional<std::string> FolderRows::WriteImageRow(const ColumnValues& columns
   }
   if (matched.empty()) {
     m_connection.SendPrepared(InsertImageRow(m_imagesTable, columns));
+    inserted = true;
     return std::nullopt;
   }
   m_connection.SendPrepared(UpdateImageRow(m_imagesTable, columns));

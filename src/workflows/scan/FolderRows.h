@@ -11,6 +11,7 @@
 #include <string>
 
 #include "catalogue/CatalogueConnection.h"
+#include "catalogue/SqlDialect.h"
 #include "core/FolderKey.h"
 #include "core/ImageColumns.h"
 #include "core/TableName.h"
@@ -19,10 +20,12 @@ namespace tessarine {
 
 class FolderRows {
  public:
-  // Reads the names the folder's rows hold now. Throws DatabaseError. A row's words take at most
-  // wordsBytes (the dialect's longTextBytes).
+  // Reads the names the folder's rows hold now. Throws DatabaseError. A row's words take at most the
+  // dialect's longTextBytes. rowSavepoints: on a server where a refused statement spoils the
+  // transaction, each row is written under a savepoint of its own, so that a refusal costs only it
+  // (without, a refusal spoils the folder's transaction).
   FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const std::optional<TableName>& wordsTable,
-             std::size_t wordsBytes, const FolderKey& folder);
+             const SqlDialect& dialect, const FolderKey& folder, bool rowSavepoints = true);
   // The folder's prepared insert and update go with it.
   ~FolderRows();
   FolderRows(const FolderRows&) = delete;
@@ -44,17 +47,21 @@ class FolderRows {
   long long DeleteRowsOfGoneFiles();
 
  private:
+  // The work under a savepoint where a refused statement spoils the transaction.
   template <typename Work>
   void UnderSavepoint(Work work);
-  // Writes the row; returns why not when another file holds its key.
-  std::optional<std::string> WriteImageRow(const ColumnValues& columns, const std::string& name);
+  // Writes the row; returns why not when another file holds its key. `inserted`: the key held no
+  // row before.
+  std::optional<std::string> WriteImageRow(const ColumnValues& columns, const std::string& name, bool& inserted);
 
   CatalogueConnection& m_connection;
   const TableName& m_imagesTable;
   const std::optional<TableName>& m_wordsTable;
   std::size_t m_wordsBytes;
+  bool m_wordsReplace;  // a words row is written by "insert or replace"
   std::string m_folderKey;
-  bool m_savepoints;
+  bool m_savepoints;     // the server's transaction is spoilt by a refused statement
+  bool m_rowSavepoints;  // rows are written under savepoints there
   bool m_folderHadRows = false;     // the server matched rows to the folder's key
   std::set<std::string> m_stored;   // FileName keys of the rows stored for exactly this folder
   std::set<std::string> m_written;  // keys whose rows this scan wrote
