@@ -71,13 +71,20 @@ constexpr std::array<Property, 35> kProperties{{
     {SchemaNode::Iptc4xmpCore, "Iptc4xmpCore:CountryCode", ValueKind::Single, col::CoreCountryCode, false},
 }};
 
+// A namespace name that is no valid URI ("my namespace"): libxml2 reports it at the error level,
+// yet it is a warning of its own kind (XML_WAR_) and the document is read in full. Writers put such
+// names in packets whose every value is sound.
+bool IsNamespaceNameWarning(const xmlError& error) {
+  return error.domain == XML_FROM_NAMESPACE && (error.code == XML_WAR_NS_URI || error.code == XML_WAR_NS_URI_RELATIVE);
+}
+
 // Collects the first error (or fatal error) that libxml2 reports while parsing.
 struct ErrorCollector {
   std::optional<xmlError> first;
   std::string message;
   static void Handle(void* self, xmlErrorPtr error) {
     auto* collector = static_cast<ErrorCollector*>(self);
-    if (error == nullptr || error->level < XML_ERR_ERROR || collector->first) return;
+    if (error == nullptr || error->level < XML_ERR_ERROR || IsNamespaceNameWarning(*error) || collector->first) return;
     collector->first = *error;
     collector->message = error->message ? error->message : "";
     while (!collector->message.empty() && (collector->message.back() == '\n' || collector->message.back() == ' ')) {

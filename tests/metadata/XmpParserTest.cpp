@@ -120,6 +120,9 @@ TEST(XmpParser, ReadsAValueByTheRulesOfItsPropertyAndSchema) {
       {"UTF-8 decoded, characters outside the basic plane kept",
        Packet(Description(kDc, Alt("dc:title", Li("caf\xC3\xA9 \xF0\x9F\x98\x80 x\xE9y")))), col::ObjectName,
        "caf\xC3\xA9 \xF0\x9F\x98\x80 xy"},
+      {"a namespace name that is no valid URI is no error",
+       Packet(Description(std::string(kDc) + " xmlns:my=\"my namespace\"", Alt("dc:title", Li("T")))), col::ObjectName,
+       "T"},
       {"the wrapper above rdf:RDF is needed",
        "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">" +
            Description(kDc, Alt("dc:title", Li("T"))) + "</rdf:RDF>",
