@@ -106,11 +106,20 @@ SqlStatement DeleteFolderRow(const TableName& foldersTable, const FolderKey& fol
 }
 
 SqlStatement InsertImageRow(const TableName& imagesTable, const ColumnValues& columns) {
-  std::string text = "insert into " + Table(imagesTable) + " values(";
-  for (std::size_t c = 0; c < kImageColumnCount; ++c) text += c == 0 ? "?" : ",?";
-  SqlStatement statement(text + ");");
-  statement.values.reserve(kImageColumnCount);
-  for (std::size_t c = 0; c < kImageColumnCount; ++c) BindColumn(statement, columns, c);
+  return InsertImageRows(imagesTable, {&columns, 1});
+}
+
+SqlStatement InsertImageRows(const TableName& imagesTable, std::span<const ColumnValues> rows) {
+  std::string marks = "(";
+  for (std::size_t c = 0; c < kImageColumnCount; ++c) marks += c == 0 ? "?" : ",?";
+  marks += ")";
+  std::string text = "insert into " + Table(imagesTable) + " values";
+  for (std::size_t r = 0; r < rows.size(); ++r) text += (r == 0 ? "" : ",") + marks;
+  SqlStatement statement(text + ";");
+  statement.values.reserve(rows.size() * kImageColumnCount);
+  for (const ColumnValues& columns : rows) {
+    for (std::size_t c = 0; c < kImageColumnCount; ++c) BindColumn(statement, columns, c);
+  }
   return statement;
 }
 
@@ -159,10 +168,20 @@ SqlStatement DeleteWordsRow(const TableName& wordsTable, const ColumnValues& col
 
 SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes,
                             bool replacing) {
-  return SqlStatement((replacing ? "insert or replace into " : "insert into ") + Table(wordsTable) + " values(?,?,?);")
-      .Bind(KeyText(columns[col::Folder]))
-      .Bind(KeyText(columns[col::FileName]))
-      .Bind(RowWords(columns, maxBytes));
+  return InsertWordsRows(wordsTable, {&columns, 1}, maxBytes, replacing);
+}
+
+SqlStatement InsertWordsRows(const TableName& wordsTable, std::span<const ColumnValues> rows, std::size_t maxBytes,
+                             bool replacing) {
+  std::string text = (replacing ? "insert or replace into " : "insert into ") + Table(wordsTable) + " values";
+  for (std::size_t r = 0; r < rows.size(); ++r) text += r == 0 ? "(?,?,?)" : ",(?,?,?)";
+  SqlStatement statement(text + ";");
+  for (const ColumnValues& columns : rows) {
+    statement.Bind(KeyText(columns[col::Folder]))
+        .Bind(KeyText(columns[col::FileName]))
+        .Bind(RowWords(columns, maxBytes));
+  }
+  return statement;
 }
 
 SqlStatement SelectFolderRows(const TableName& imagesTable, std::string_view folderKeyText) {

@@ -4,6 +4,7 @@
 // into the text.
 
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,9 @@ SqlStatement DeleteFolderRow(const TableName& foldersTable, const FolderKey& fol
 // "insert into <images> values(?,...,?);" the 166 values in column order; Folder and FileName in
 // their key form, ModifyTime as a number, every other value exactly as given.
 SqlStatement InsertImageRow(const TableName& imagesTable, const ColumnValues& columns);
+// The same for several rows in one statement: "insert into <images> values(?,...),(?,...);" (a
+// dialect's multiRowInsert).
+SqlStatement InsertImageRows(const TableName& imagesTable, std::span<const ColumnValues> rows);
 // "update <images> set Folder=?, FileName=?, ModifyTime=?, ... where Folder=? and FileName=?;"
 // every column from the values; the row is the one the server matches to the keys (its own
 // comparison, which may ignore letter case), and it takes the keys' present spelling.
@@ -71,6 +75,9 @@ SqlStatement DeleteWordsRow(const TableName& wordsTable, const ColumnValues& col
 // replacing (a dialect's insertOrReplace): a words row of the same key then gives way.
 SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes,
                             bool replacing = false);
+// The same for several rows in one statement.
+SqlStatement InsertWordsRows(const TableName& wordsTable, std::span<const ColumnValues> rows, std::size_t maxBytes,
+                             bool replacing = false);
 
 // "select Folder,FileName,FileSize,FileLastWriteDate,FileLastWriteTime from <images> where Folder=?;"
 // the rows stored for one folder, with what tells whether their files changed.

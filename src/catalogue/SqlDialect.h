@@ -50,6 +50,8 @@ struct SqlDialect {
   std::string_view limitClause;
   // "insert or replace" takes the place of a row of the same key in one statement (SQLite).
   bool insertOrReplace;
+  // One insert takes several rows: "values(...),(...)".
+  bool multiRowInsert;
 
   // The column as such an expression: open + name + close.
   std::string Comparable(std::string_view column) const;

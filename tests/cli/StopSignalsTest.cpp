@@ -15,6 +15,7 @@
 
 #include "support/DatabaseFixture.h"
 #include "support/ToolProcess.h"
+#include "workflows/scan/FolderRows.h"
 
 namespace tessarine::test {
 namespace {
@@ -35,7 +36,10 @@ class StopSignals : public DatabaseFixture {
                          "\nPassword=" + Db().userDsn.password + "\n[Database]\nDBMS=0\nFolders=" + Table("F") +
                          "\nImages=" + m_images + "\n");
     std::filesystem::create_directories(m_photos);
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(m_photos / name, name);
+    // A batch of rows and two files more: the scan's first statement to wait sends that batch.
+    for (std::size_t i = 0; i < FolderRows::kRowsPerBatch + 2; ++i) {
+      WriteFile(m_photos / ("f" + std::to_string(100 + i) + ".txt"), "x");
+    }
     for (const std::string& command : {std::string("db create --yes"), "folders add '" + m_photos.string() + "'"}) {
       const ToolRun run = RunTool(TESSARINE_EXECUTABLE, command + Settings());
       ASSERT_EQ(run.status, 0) << run.out;
@@ -78,12 +82,13 @@ class StopSignals : public DatabaseFixture {
 INSTANTIATE_TEST_SUITE_P(Db, StopSignals, ::testing::Values("PostgreSQL"), [](const auto& p) { return p.param; });
 
 TEST_P(StopSignals, TheFirstCtrlCIsAnsweredAtOnceAndTheScanStopsOnceTheStatementReturns) {
-  // The first file is read; writing its row waits.
+  // The first batch of files is read; writing its rows waits.
   const auto tool = SignalWhileItWaits("scan", SIGINT);
   Unlock();
   EXPECT_EQ(tool->Wait(), 128 + SIGINT) << tool->Output();
-  // The file in progress was finished and its row committed; no other file was read.
-  EXPECT_NE(tool->Output().find("\n1 files catalogued, stopped."), std::string::npos) << tool->Output();
+  // The statement in progress was finished and its rows committed; no other file was read.
+  const std::string catalogued = "\n" + std::to_string(FolderRows::kRowsPerBatch) + " files catalogued, stopped.";
+  EXPECT_NE(tool->Output().find(catalogued), std::string::npos) << tool->Output();
   EXPECT_EQ(tool->Output().find("Error "), std::string::npos) << tool->Output();
 }
 

@@ -125,7 +125,10 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
     return false;
   }
   try {
-    m_rows.emplace(m_connection, m_images, m_words, m_dialect, folder, m_rowSavepoints);
+    const RowWriting writing = m_carefulWalk      ? RowWriting::Careful
+                               : m_batchesRefused ? RowWriting::Plain
+                                                  : RowWriting::InBatches;
+    m_rows.emplace(m_connection, m_images, m_words, m_dialect, folder, writing);
   } catch (const DatabaseError& error) {
     ++m_failedFolders;
     Refused(error, folder.Text() + ": not scanned");
@@ -171,15 +174,37 @@ void FolderCataloguer::FilesListed(const FolderKey& folder, const std::vector<st
   m_reader.Queue(folder, toRead);
 }
 
+bool FolderCataloguer::WalkCarefullyAfter(const DatabaseError& error) {
+  if (m_carefulWalk || !m_rows || ScopeOf(error, m_connection) != FailureScope::Statement) return false;
+  if (!m_rows->Batched() && !FailedStatementSpoilsTransaction(m_connection)) return false;
+  // A server that does not know the statement of a batch (a syntax error) takes none.
+  if (m_rows->Batched() && error.SqlState().starts_with("42")) m_batchesRefused = true;
+  m_walkCarefully = true;
+  m_folderRolledBack = true;
+  return true;
+}
+
+void FolderCataloguer::SendLastBatch(const FolderKey& folder) {
+  if (!m_rows || m_folderRolledBack || m_lost) return;
+  try {
+    m_rows->SendBatch();
+  } catch (const DatabaseError& error) {
+    if (WalkCarefullyAfter(error)) return;
+    // Without the batch's rows, the folder's are not what was read: none of them is committed.
+    m_folderRolledBack = true;
+    Refused(error, folder.Text() + ": rows not written");
+  }
+}
+
 bool FolderCataloguer::WalkFolderAgain(const FolderKey& folder) {
-  if (m_walkWithSavepoints && !m_lost) {
+  if (m_walkCarefully && !m_lost) {
     // Not an attempt of its own: the same walk, each row now where its refusal costs only itself.
-    m_walkWithSavepoints = false;
-    m_rowSavepoints = true;
+    m_walkCarefully = false;
+    m_carefulWalk = true;
     m_scanFileCount = m_folderFirstFile;
     return !Stopped();
   }
-  m_walkWithSavepoints = false;
+  m_walkCarefully = false;
   const bool again = m_folderRolledBack && !m_lost && m_folderAttempt + 1 < kFolderAttempts && !Stopped();
   if (!again) {
     if (m_folderRolledBack && m_folderRollback) {
@@ -190,7 +215,7 @@ bool FolderCataloguer::WalkFolderAgain(const FolderKey& folder) {
     m_failedRows += m_folderFailedRows;
     m_unreadable += m_folderUnreadable;
     m_folderAttempt = 0;
-    m_rowSavepoints = false;
+    m_carefulWalk = false;
     return false;
   }
   ++m_folderAttempt;
@@ -253,12 +278,7 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
       ++m_folderRows;
     }
   } catch (const DatabaseError& error) {
-    if (!m_rowSavepoints && FailedStatementSpoilsTransaction(m_connection) &&
-        ScopeOf(error, m_connection) == FailureScope::Statement) {
-      m_walkWithSavepoints = true;
-      m_folderRolledBack = true;
-      return false;
-    }
+    if (WalkCarefullyAfter(error)) return false;
     ++m_folderFailedRows;
     m_rows->Keep(NameToText(name));
     goOn = Refused(error, pathText + ": row not written");
@@ -269,6 +289,7 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
 
 bool FolderCataloguer::LeaveFolder(const FolderKey& folder, const FolderListing& listing) {
   m_reader.Drop();  // files read ahead but not taken (the scan stopped) are not written
+  SendLastBatch(folder);
   if (m_lost) {
     EndWhenStorageFull(folder);
     return false;

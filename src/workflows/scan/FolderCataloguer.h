@@ -64,6 +64,10 @@ class FolderCataloguer final : private FolderVisitor {
   // Sorts a refused statement: false when it ended the folder (its transaction or the connection
   // is gone).
   bool Refused(const DatabaseError& error, const std::string& what);
+  // True when the refusal has the folder walked again carefully (see m_carefulWalk).
+  bool WalkCarefullyAfter(const DatabaseError& error);
+  // Sends the rows gathered for the folder's last batch; a refusal rolls the folder back.
+  void SendLastBatch(const FolderKey& folder);
   void EndTransaction(const FolderKey& folder);
   // Once, when the disk became full in the folder: rolls back and says what the table holds.
   void EndWhenStorageFull(const FolderKey& folder);
@@ -93,11 +97,13 @@ class FolderCataloguer final : private FolderVisitor {
   bool m_folderRolledBack = false;   // the server gave up the folder's transaction
   std::optional<DatabaseError> m_folderRollback;
   int m_folderAttempt = 0;           // walks of the folder before this one
-  // Where a refused statement spoils the transaction (PostgreSQL), a folder is first walked without
-  // a savepoint around each row, two statements a row fewer; a row refused then has the folder
-  // walked again with them, where the refusal costs that row only.
-  bool m_rowSavepoints = false;
-  bool m_walkWithSavepoints = false;  // a refusal asks for that walk
+  // A folder is first walked writing its rows in batches and without a savepoint around each
+  // (RowWriting::InBatches); a refusal that may have cost other rows than its own (any row of a
+  // batch, or any row after it where it spoils the transaction) has the folder walked again
+  // carefully, where a refusal costs its row only.
+  bool m_carefulWalk = false;
+  bool m_walkCarefully = false;   // a refusal asks for that walk
+  bool m_batchesRefused = false;  // the server takes no batch: this scan writes rows one by one
 
   long long m_scanFileCount = 0;
   bool m_noDecoderTold = false;

@@ -31,7 +31,7 @@ std::vector<StoredKey> StoredKeys(CatalogueConnection& connection, const SqlStat
 
 FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesTable,
                        const std::optional<TableName>& wordsTable, const SqlDialect& dialect, const FolderKey& folder,
-                       bool rowSavepoints)
+                       RowWriting writing)
     : m_connection(connection),
       m_imagesTable(imagesTable),
       m_wordsTable(wordsTable),
@@ -39,13 +39,14 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
       m_wordsReplace(dialect.insertOrReplace),
       m_folderKey(FolderKeyText(folder)),
       m_savepoints(FailedStatementSpoilsTransaction(connection)),
-      m_rowSavepoints(m_savepoints && rowSavepoints) {
+      m_rowSavepoints(m_savepoints && writing == RowWriting::Careful) {
   for (StoredKey& key : StoredKeys(connection, SelectFolderRows(imagesTable, m_folderKey))) {
     m_folderHadRows = true;
     if (key.folder != m_folderKey) continue;
     if (key.more.size() == 3) m_stamps[key.file] = {key.more[0], key.more[1], key.more[2]};
     m_stored.insert(std::move(key.file));
   }
+  m_batched = writing == RowWriting::InBatches && dialect.multiRowInsert && !m_folderHadRows;
   // Only where the former form is not a folder of its own: its rows are then this folder's.
   if (HasFormerKeyText(m_folderKey)) {
     struct stat info {};
@@ -82,6 +83,14 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
   const std::string name = KeyText(columns[col::FileName]);
   if (m_written.contains(name)) return "another file of this folder has a name that reads as the same text";
 
+  if (m_batched) {
+    // The folder held no row: every key is new.
+    m_batch.push_back(columns);
+    m_written.insert(name);
+    m_stored.insert(name);
+    if (m_batch.size() >= kRowsPerBatch) SendBatch();
+    return std::nullopt;
+  }
   std::optional<std::string> refused;
   const auto write = [&] {
     bool inserted = false;
@@ -134,6 +143,14 @@ std::optional<std::string> FolderRows::WriteImageRow(const ColumnValues& columns
   // The row now holds this spelling of the name; the old spelling no longer names a row.
   for (const StoredKey& key : matched) m_stored.erase(key.file);
   return std::nullopt;
+}
+
+void FolderRows::SendBatch() {
+  if (m_batch.empty()) return;
+  const std::vector<ColumnValues> batch = std::move(m_batch);
+  m_batch.clear();
+  m_connection.SendPrepared(InsertImageRows(m_imagesTable, batch));
+  if (m_wordsTable) m_connection.SendPrepared(InsertWordsRows(*m_wordsTable, batch, m_wordsBytes, m_wordsReplace));
 }
 
 void FolderRows::Keep(const std::string& fileNameText) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/SqlDialect.h"
@@ -18,14 +19,29 @@
 
 namespace tessarine {
 
+// How a folder's rows are written.
+enum class RowWriting {
+  // One by one, each under a savepoint of its own where a refused statement spoils the transaction
+  // (PostgreSQL): a refusal costs that row only.
+  Careful,
+  // One by one without savepoints: there a refusal spoils the folder's transaction.
+  Plain,
+  // As Plain, and the rows of a folder that held none gathered and sent kRowsPerBatch in one
+  // statement where the dialect allows (multiRowInsert): a refusal may then be any row of a batch.
+  InBatches,
+};
+
 class FolderRows {
  public:
+  // At most this many values a batch: psqlODBC loses its footing in a statement of more than about
+  // 8,000 parameters.
+  static constexpr std::size_t kValuesPerBatch = 4'000;
+  static constexpr std::size_t kRowsPerBatch = kValuesPerBatch / kImageColumnCount;
+
   // Reads the names the folder's rows hold now. Throws DatabaseError. A row's words take at most the
-  // dialect's longTextBytes. rowSavepoints: on a server where a refused statement spoils the
-  // transaction, each row is written under a savepoint of its own, so that a refusal costs only it
-  // (without, a refusal spoils the folder's transaction).
+  // dialect's longTextBytes.
   FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const std::optional<TableName>& wordsTable,
-             const SqlDialect& dialect, const FolderKey& folder, bool rowSavepoints = true);
+             const SqlDialect& dialect, const FolderKey& folder, RowWriting writing = RowWriting::Careful);
   // The folder's prepared insert and update go with it.
   ~FolderRows();
   FolderRows(const FolderRows&) = delete;
@@ -35,6 +51,11 @@ class FolderRows {
   // when another file already holds that key; throws DatabaseError when the server refused it
   // (on a server where that spoils the transaction, the row's savepoint is rolled back first).
   std::optional<std::string> Write(const ColumnValues& columns);
+  // Sends the rows gathered for a batch (see RowWriting::InBatches); Write sends each full batch,
+  // the folder's last one is sent by this. Throws DatabaseError: none of the batch's rows is then
+  // written, and the rows Write took since the folder began may not all be in the table.
+  void SendBatch();
+  bool Batched() const { return m_batched; }
   // The file is there but was not read: its row, if any, stays as it is (a row an earlier version
   // stored with "/" for each "\" of its name too).
   void Keep(const std::string& fileNameText);
@@ -62,6 +83,8 @@ class FolderRows {
   std::string m_folderKey;
   bool m_savepoints;     // the server's transaction is spoilt by a refused statement
   bool m_rowSavepoints;  // rows are written under savepoints there
+  bool m_batched = false;
+  std::vector<ColumnValues> m_batch;  // rows gathered, not yet sent
   bool m_folderHadRows = false;     // the server matched rows to the folder's key
   std::set<std::string> m_stored;   // FileName keys of the rows stored for exactly this folder
   std::set<std::string> m_written;  // keys whose rows this scan wrote
