@@ -166,6 +166,10 @@ TEST_F(RealFilesTest, EachKindGivesItsMetadataAndSizeFromItsStructure) {
       for (const auto& [column, value] : *expected) EXPECT_EQ(row.columns[column], value) << c.name << " " << column;
     }
   }
+  // A PNG ImageMagick converts from a JPEG keeps its XMP and IIM as "Raw profile type" text chunks.
+  ASSERT_EQ(RunQuietly("convert " + Quoted(Make("im.jpg", iim + " " + xmp)) + " " + Quoted(m_dir / "im.png")), 0);
+  EXPECT_EQ(Read(m_dir / "im.png", true, true).columns[col::ObjectName], kTitle);
+  EXPECT_EQ(Read(m_dir / "im.png", true, false).columns[col::City], "Bergen");
 }
 
 TEST_F(RealFilesTest, ASidecarGivesTheXmpOfAnImageWithoutAPacket) {

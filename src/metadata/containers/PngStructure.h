@@ -1,6 +1,7 @@
 #pragma once
 // A PNG's chunks: the size from IHDR and the XMP of the iTXt chunk "XML:com.adobe.xmp",
-// compressed or not.
+// compressed or not; failing that, the XMP and IIM ImageMagick keeps in "Raw profile type" text
+// chunks.
 
 #include "metadata/containers/ByteFields.h"
 #include "metadata/containers/ContainerFindings.h"
