@@ -2,15 +2,13 @@
 // none of its photos (a fresh file system: nothing but an empty lost+found) is no emptied folder:
 // scan, scan --changed and check keep its rows and end with status 1, whether the disk is mounted
 // over the listed folder or a subfolder. A catalogue whose disk fills up during a scan: one clear
-// error, status 1, and the count the summary gives is what the table holds. An embedded catalogue
-// another program holds past the driver's wait: status 3. Each run with a mount gets a mount
-// namespace of its own, so the mount goes with it.
+// error, status 1, and the count the summary gives is what the table holds. Each run with a mount
+// gets a mount namespace of its own, so the mount goes with it.
 
 #include <gtest/gtest.h>
 
 #include <regex>
 
-#include "catalogue/CatalogueConnection.h"
 #include "support/SqliteCatalogue.h"
 #include "support/ToolProcess.h"
 
@@ -95,30 +93,6 @@ exec "$3" db test --query "select count(*) from Images where Folder like '$4/man
   const std::regex diskFull("disk is full");
   EXPECT_EQ(std::distance(std::sregex_iterator(run.out.begin(), run.out.end(), diskFull), std::sregex_iterator()), 2)
       << run.out;
-}
-
-TEST(EmbeddedCatalogue, HeldByAnotherProgramTheScanEndsWithStatusThree) {
-  TempDir dir;
-  const std::filesystem::path ini = dir / "settings.ini";
-  WriteSqliteSettings(ini);
-  WriteFile(dir / "catalogue.dsn", ReadFile(dir / "catalogue.dsn") + "Timeout=300\n");  // the driver's wait, in ms
-  std::filesystem::create_directories(dir / "photos");
-  WriteFile(dir / "photos" / "a.jpg", "x");
-  auto run = [&](const std::string& command) {
-    return RunTool(TESSARINE_EXECUTABLE, command + " --settings '" + ini.string() + "'");
-  };
-  ASSERT_EQ(run("db create --yes").status, 0);
-  ASSERT_EQ(run("folders add '" + (dir / "photos").string() + "'").status, 0);
-
-  CatalogueConnection holder;
-  holder.OpenConnection(DataSource{(dir / "catalogue.dsn").string(), true, "", ""});
-  holder.SendStatement("begin immediate transaction;");
-  const ToolRun held = run("scan");
-  EXPECT_EQ(held.status, 3) << held.out;
-  EXPECT_NE(held.out.find("Another program holds the catalogue's database"), std::string::npos) << held.out;
-  holder.SendStatement("rollback;");
-  const ToolRun free = run("scan");
-  EXPECT_EQ(free.status, 0) << free.out;
 }
 
 }  // namespace

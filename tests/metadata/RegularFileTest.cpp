@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <tuple>
 
 #include "metadata/ByteSource.h"
 #include "support/TempDir.h"
@@ -39,22 +40,19 @@ TEST(RegularFile, OpensARegularFileForReadingWithItsSize) {
 TEST(RegularFile, RefusesAFifoAFolderAndADeviceWithoutWaiting) {
   TempDir dir;
   ASSERT_EQ(::mkfifo((dir / "photo.jpg").c_str(), 0600), 0);
-  RegularFile fifo(dir / "photo.jpg");
-  EXPECT_FALSE(fifo.IsOpen());
-  EXPECT_EQ(fifo.Problem(), "not a regular file (a FIFO)");
-  EXPECT_EQ(fifo.Error(), ENXIO);
-  EXPECT_FALSE(fifo.ToStream());
-
   std::filesystem::create_directory(dir / "folder.jpg");
-  const RegularFile folder(dir / "folder.jpg");
-  EXPECT_EQ(folder.Problem(), "not a regular file (a folder)");
-  EXPECT_EQ(folder.Error(), EISDIR);
-  const RegularFile device("/dev/null");
-  EXPECT_EQ(device.Problem(), "not a regular file (a character device)");
-  EXPECT_EQ(device.Error(), ENXIO);
-  const RegularFile missing(dir / "missing.jpg");
-  EXPECT_EQ(missing.Problem(), "cannot be opened: No such file or directory");
-  EXPECT_EQ(missing.Error(), ENOENT);
+  const std::tuple<std::filesystem::path, const char*, int> cases[] = {
+      {dir / "photo.jpg", "not a regular file (a FIFO)", ENXIO},
+      {dir / "folder.jpg", "not a regular file (a folder)", EISDIR},
+      {"/dev/null", "not a regular file (a character device)", ENXIO},
+      {dir / "missing.jpg", "cannot be opened: No such file or directory", ENOENT}};
+  for (const auto& [path, problem, error] : cases) {
+    RegularFile file(path);
+    EXPECT_FALSE(file.IsOpen()) << path;
+    EXPECT_FALSE(file.ToStream()) << path;
+    EXPECT_EQ(file.Problem(), problem);
+    EXPECT_EQ(file.Error(), error) << path;
+  }
 }
 
 }  // namespace
