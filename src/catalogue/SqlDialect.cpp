@@ -19,7 +19,7 @@ constexpr SqlDialect kSqlServer{
 constexpr SqlDialect kSqlite{
     "select 1;", "select * from ", " limit 20;", "begin transaction;", "commit;", "text", "bigint",
     " limit ? offset ?", true, "", "", true, KeyLength::Unbounded, false, 65'535,
-    " on delete cascade on update cascade", "", " limit ?", true, true};
+    " on delete cascade on update cascade", "", " limit ?", true, false};
 
 }  // namespace
 

@@ -50,7 +50,8 @@ struct SqlDialect {
   std::string_view limitClause;
   // "insert or replace" takes the place of a row of the same key in one statement (SQLite).
   bool insertOrReplace;
-  // One insert takes several rows: "values(...),(...)".
+  // Rows are sent several to an insert, "values(...),(...)": on a server each statement is a round
+  // trip. Not on SQLite, whose driver took 24 rows in one statement slower than one by one.
   bool multiRowInsert;
 
   // The column as such an expression: open + name + close.

@@ -292,12 +292,12 @@ class ScanRetry : public CatalogueFixture {
 INSTANTIATE_TEST_SUITE_P(Db, ScanRetry, ::testing::Values("SQLite"), [](const auto& p) { return p.param; });
 
 TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
-  // Refused: the folder's rows, sent after its last file was read, or its commit.
+  // Refused: the second file's row (SQLite writes rows one by one), or the folder's commit.
   const Refusal refusals[] = {
-      {"serialization failure", "SQLExecute", 2, 0, "40001", 1},
-      {"deadlock", "SQLExecute", 2, 1213, "HY000", 2},
+      {"serialization failure", "SQLExecute", 1, 0, "40001", 1},
+      {"deadlock", "SQLExecute", 1, 1213, "HY000", 2},
       {"commit refused", "SQLExecDirect", 2, 1180, "HY000", 1},
-      {"serialization failure", "SQLExecute", 2, 0, "40001", 3},
+      {"serialization failure", "SQLExecute", 1, 0, "40001", 3},
   };
   WriteFile(m_root / "a.txt", "a");
   WriteFile(m_root / "b.txt", "b");
