@@ -7,7 +7,7 @@
 #   exiftool -r -j -q -IPTC:all -XMP:all      the peer every figure is compared with
 #   exiv2 -pa                                 a second reference, when exiv2 is installed
 #   each TESSARINE given: scan into an embedded SQLite catalogue, the same with thumbnails made
-#   (made again in every round), and scan into PostgreSQL on loopback
+#   (made again in every round), and scan into PostgreSQL and MariaDB on loopback
 # Every scan starts on freshly created tables, so each round does the same work: a first scan.
 #
 # The tree (JPEGs of 4000x3000 px with IPTC, XMP and a custom XMP namespace, 20 TIFF, 20 PSD,
@@ -366,6 +366,8 @@ timing_mode() {
     # Tables of each binary's own on the shared server: an older one may not drop a newer one's tables.
     [ "$with_pg" = 0 ] || settings_file "$work/t$i-pg.ini" "$TESSARINE_PGSQL_FILEDSN" "$TESSARINE_PGSQL_LOGIN" \
       "$TESSARINE_PGSQL_PASSWORD" 0 0 "$i"
+    [ -z "${TESSARINE_MARIADB_FILEDSN:-}" ] || settings_file "$work/t$i-maria.ini" "$TESSARINE_MARIADB_FILEDSN" \
+      "$TESSARINE_MARIADB_LOGIN" "$TESSARINE_MARIADB_PASSWORD" 0 0 "$i"
   done
   # exiv2 gets the images only (it refuses text files); its rate is over those.
   local exiv2_list=$work/exiv2.list
@@ -391,13 +393,15 @@ timing_mode() {
       scan_round "t$i-sqlite" "$name: SQLite" "$binary" "$work/t$i-sqlite.ini"
       scan_round "t$i-thumbs" "$name: SQLite + thumbnails" "$binary" "$work/t$i-thumbs.ini"
       [ "$with_pg" = 0 ] || scan_round "t$i-pg" "$name: PostgreSQL" "$binary" "$work/t$i-pg.ini"
+      [ -z "${TESSARINE_MARIADB_FILEDSN:-}" ] || scan_round "t$i-maria" "$name: MariaDB" "$binary" "$work/t$i-maria.ini"
     done
   done
 
   echo
   echo "Scan of $total files (folders: $folders): $files JPEG ${jpeg_width}x$jpeg_height ($(du -sh "$seeds/photo1.jpg" | cut -f1)B each)," \
     "$extras TIFF and $extras PSD ${other_width}x$other_height, $extras text; median of $rounds rounds, warm cache"
-  echo "SQLite and PostgreSQL (loopback, fsync off) catalogues made afresh before every scan;" \
+  echo "SQLite, PostgreSQL (loopback, fsync off) and MariaDB (loopback, log flushed once a second)" \
+    "catalogues made afresh before every scan;" \
     "thumbnails made again in every round. Peak MB: largest process, largest round."
   [ "$with_pg" = 1 ] || echo "PostgreSQL left out."
   command -v exiv2 >/dev/null || echo "exiv2 is not installed: left out."
