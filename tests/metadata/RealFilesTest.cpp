@@ -156,6 +156,7 @@ TEST_F(RealFilesTest, EachKindGivesItsMetadataAndSizeFromItsStructure) {
         {col::SupportIPTC, "0"}}},
       {"a.png", "a.png", xmp, true, notRead, read},
       {"a.webp", "a.webp", xmp, true, notRead, read},
+      {"a.gif", "a.gif", xmp, true, notRead, read},
       {"a.heic", "a.heic", xmp, true, notRead, read},
       {"a.avif", "a.avif", xmp, true, notRead, read},
   };

@@ -1,5 +1,6 @@
 #include "metadata/containers/ContainerStructure.h"
 
+#include "metadata/containers/GifStructure.h"
 #include "metadata/containers/IsoBoxes.h"
 #include "metadata/containers/JpegStructure.h"
 #include "metadata/containers/PhotoshopResources.h"
@@ -39,6 +40,8 @@ ContainerFindings ReadContainerStructure(ByteWindow& window) {
   } else if (IsWebp(fields)) {
     findings.pixelKind = "WebP";
     ReadWebpStructure(fields, findings);
+  } else if (IsGif(fields)) {
+    ReadGifStructure(fields, findings);
   } else if (IsJpegXl(fields)) {
     findings.pixelKind = "JPEG XL";
     ReadJpegXl(fields, findings);

@@ -1,6 +1,6 @@
 #pragma once
 // Reads a file by its structure, whatever its name: JPEG, TIFF and the raw formats built on it,
-// Photoshop, PNG, WebP, HEIF/AVIF and JPEG XL, recognised by their first bytes.
+// Photoshop, PNG, WebP, GIF, HEIF/AVIF and JPEG XL, recognised by their first bytes.
 
 #include "metadata/ByteWindow.h"
 #include "metadata/containers/ContainerFindings.h"
