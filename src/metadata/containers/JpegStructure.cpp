@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "metadata/ByteSource.h"
 #include "metadata/containers/PhotoshopResources.h"
 #include "metadata/containers/XmpText.h"
 
@@ -121,16 +120,7 @@ void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
     at = payload + size;
   }
   if (resourcesTooLarge) findings.problems.push_back("Photoshop segments too large to read");
-  if (!resources.empty()) {
-    const MemoryByteSource source({reinterpret_cast<const std::uint8_t*>(resources.data()), resources.size()});
-    ByteWindow window(source, resources.size());
-    ByteFields resourceFields(window);
-    ContainerFindings fromResources;
-    ReadPhotoshopResources(resourceFields, 0, resources.size(), fromResources);
-    findings.iim = std::move(fromResources.iim);
-    if (!findings.xmp && fromResources.xmp) findings.xmp = std::move(fromResources.xmp);
-    findings.problems.insert(findings.problems.end(), fromResources.problems.begin(), fromResources.problems.end());
-  }
+  if (!resources.empty()) ReadPhotoshopResourceBytes(resources, findings);
   JoinExtension(fields, chunks, findings);
 }
 

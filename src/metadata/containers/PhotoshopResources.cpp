@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "metadata/ByteSource.h"
 #include "metadata/containers/XmpText.h"
 
 namespace tessarine {
@@ -57,6 +58,17 @@ void ReadPsdStructure(ByteFields& fields, ContainerFindings& findings) {
   const auto sectionSize = fields.U32(sectionAt);
   if (!sectionSize) return;
   ReadPhotoshopResources(fields, sectionAt + 4, sectionAt + 4 + *sectionSize, findings);
+}
+
+void ReadPhotoshopResourceBytes(const std::string& bytes, ContainerFindings& findings) {
+  const MemoryByteSource source({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  ByteWindow window(source, bytes.size());
+  ByteFields fields(window);
+  ContainerFindings fromResources;
+  ReadPhotoshopResources(fields, 0, bytes.size(), fromResources);
+  if (fromResources.iim) findings.iim = std::move(fromResources.iim);
+  if (!findings.xmp && fromResources.xmp) findings.xmp = std::move(fromResources.xmp);
+  findings.problems.insert(findings.problems.end(), fromResources.problems.begin(), fromResources.problems.end());
 }
 
 }  // namespace tessarine

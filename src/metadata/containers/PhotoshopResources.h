@@ -4,6 +4,7 @@
 // the data padded to an even length.
 
 #include <cstdint>
+#include <string>
 
 #include "metadata/containers/ByteFields.h"
 #include "metadata/containers/ContainerFindings.h"
@@ -13,6 +14,10 @@ namespace tessarine {
 // Walks the resources of [start, end) and takes the IIM (0x0404) and XMP (0x0424) of the first
 // resource of each id into the findings, unless these already hold one.
 void ReadPhotoshopResources(ByteFields& fields, std::uint64_t start, std::uint64_t end, ContainerFindings& findings);
+
+// The same over resources held in memory (a JPEG's APP13 payloads joined, a PNG's raw profile):
+// their IIM, their XMP where the findings hold none, and their problems.
+void ReadPhotoshopResourceBytes(const std::string& bytes, ContainerFindings& findings);
 
 }  // namespace tessarine
 

@@ -4,7 +4,6 @@
 
 #include <string_view>
 
-#include "metadata/ByteSource.h"
 #include "metadata/containers/PhotoshopResources.h"
 #include "metadata/containers/XmpText.h"
 
@@ -102,14 +101,7 @@ void TakeRawProfiles(RawProfiles& profiles, ContainerFindings& findings) {
   if (profiles.iim) {
     findings.iim = std::move(profiles.iim);
   } else if (profiles.resources) {
-    const std::string& bytes = *profiles.resources;
-    const MemoryByteSource source({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
-    ByteWindow window(source, bytes.size());
-    ByteFields fields(window);
-    ContainerFindings fromResources;
-    ReadPhotoshopResources(fields, 0, bytes.size(), fromResources);
-    findings.iim = std::move(fromResources.iim);
-    if (!findings.xmp && fromResources.xmp) findings.xmp = std::move(fromResources.xmp);
+    ReadPhotoshopResourceBytes(*profiles.resources, findings);
   }
 }
 
