@@ -6,12 +6,15 @@
 # of load from elsewhere moves one round, not the result):
 #   exiftool -r -j -q -IPTC:all -XMP:all      the peer every figure is compared with
 #   exiv2 -pa                                 a second reference, when exiv2 is installed
+#   djpeg -scale 1/8, two at a time         the floor of decoding every JPEG for its thumbnail
 #   each TESSARINE given: scan into an embedded SQLite catalogue, the same with thumbnails made
-#   (made again in every round), and scan into PostgreSQL and MariaDB on loopback
+#   (made again in every round) from the pixels, the same over a tree whose JPEGs carry an EXIF
+#   thumbnail (as cameras write them), and scan into PostgreSQL and MariaDB on loopback
 # Every scan starts on freshly created tables, so each round does the same work: a first scan.
 #
 # The tree (JPEGs of 4000x3000 px with IPTC, XMP and a custom XMP namespace, 20 TIFF, 20 PSD,
-# 20 text files, in folders of about 100) is generated once per size and kept in the scratch folder.
+# 20 text files, in folders of about 100) is generated once per size and kept in the scratch folder,
+# once as it is and once with a 160x120 EXIF thumbnail in each JPEG.
 #
 # With -m it measures memory instead: peak resident memory of a scan over 1,000 files against the
 # same plus one 3 GiB sparse JPEG, and over trees of 10^3 and 10^4 files (10^5 with -n 100000),
@@ -78,11 +81,13 @@ work=$(mktemp -d "$scratch/run.XXXXXX")
 chmod 755 "$work"  # the database servers run as their own users
 db_dir=
 tree=
+preview_tree=
 
 cleanup() {
   [ -z "$db_dir" ] || "$repo/scripts/stop-test-databases.sh" "$db_dir"
   # Thumbnails made by a scan must not stay in the cached tree.
   [ -z "$tree" ] || [ ! -d "$tree" ] || remove_thumbnails "$tree"
+  [ -z "$preview_tree" ] || [ ! -d "$preview_tree" ] || remove_thumbnails "$preview_tree"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -164,11 +169,26 @@ make_seeds() {
   mv "$part" "$seeds"
 }
 
+# The JPEG seeds again, each with the 160x120 EXIF thumbnail a camera writes.
+preview_seeds=$seeds-previews
+make_preview_seeds() {
+  [ -d "$preview_seeds" ] && return
+  say "adding EXIF thumbnails to copies of the seeds in $preview_seeds"
+  local part=$preview_seeds.part i
+  rm -rf "$part"
+  cp -r "$seeds" "$part"
+  for ((i = 1; i <= jpeg_seeds; i++)); do
+    "$convert" "$part/photo$i.jpg" -thumbnail 160x120 -strip "$part/thumb$i.jpg"
+    exiftool -q -overwrite_original "-ThumbnailImage<=$part/thumb$i.jpg" "$part/photo$i.jpg"
+  done
+  mv "$part" "$preview_seeds"
+}
+
 # A tree of FILES JPEGs and the extras, dealt round-robin into folders of about 100 files.
 # Real copies, not links: each file has its own pages in the cache, as on a photographer's disk.
-make_tree() { # FILES -> prints the tree's folder
-  local count=$1
-  local dir=$scratch/tree-$generation-n$count
+make_tree() { # FILES [previews] -> prints the tree's folder
+  local count=$1 seeds=$seeds dir=$scratch/tree-$generation-n$1
+  [ "${2:-}" != previews ] || { seeds=$preview_seeds dir=$dir-previews; }
   if [ ! -d "$dir" ]; then
     say "making a tree of $count JPEGs in $dir"
     local part=$dir.part total=$((count + 3 * extras)) i folders
@@ -310,8 +330,8 @@ record() {
   peak_of[$id]+="${result#* } "
 }
 
-scan_round() { # ID LABEL BINARY SETTINGS
-  local id=$1 label=$2 binary=$3 settings=$4 rows
+scan_round() { # ID LABEL BINARY SETTINGS [TREE]
+  local id=$1 label=$2 binary=$3 settings=$4 tree=${5:-$tree} rows
   remove_thumbnails "$tree"
   fresh_tables "$binary" "$settings" "$tree"
   record "$id" "$label" "$total" -- "$binary" scan --settings "$settings" "$tree"
@@ -351,7 +371,9 @@ print_table() {
 
 timing_mode() {
   make_seeds
+  make_preview_seeds
   tree=$(make_tree "$files")
+  preview_tree=$(make_tree "$files" previews)
   total=$(find "$tree" -type f | wc -l)
   images=$(find "$tree" -type f \( -name '*.jpg' -o -name '*.tif' -o -name '*.psd' \) | wc -l)
   local folders with_pg=0
@@ -375,7 +397,9 @@ timing_mode() {
     >"$exiv2_list"
 
   say "warming the page cache and the programs"
-  find "$tree" -type f -exec cat {} + >/dev/null
+  find "$tree" "$preview_tree" -type f -exec cat {} + >/dev/null
+  local jpeg_list=$work/jpeg.list
+  find "$tree" -name _thumbs_ -prune -o -type f -name '*.jpg' -print0 >"$jpeg_list"
   exiftool -ver >/dev/null
   for binary in "${binaries[@]}"; do "$binary" --version >/dev/null; done
   local load_before round
@@ -387,11 +411,17 @@ timing_mode() {
     if command -v exiv2 >/dev/null; then
       record exiv2 'exiv2 -pa (images only)' "$images" -- xargs -0 -a "$exiv2_list" exiv2 -pa
     fi
+    if command -v djpeg >/dev/null; then
+      record djpeg '2 × djpeg -scale 1/8 (JPEGs only)' "$files" -- \
+        xargs -0 -n 1 -P 2 -a "$jpeg_list" djpeg -scale 1/8 -outfile /dev/null
+    fi
     for i in "${!binaries[@]}"; do
       binary=${binaries[i]}
       name=$(label_of "$binary")
       scan_round "t$i-sqlite" "$name: SQLite" "$binary" "$work/t$i-sqlite.ini"
       scan_round "t$i-thumbs" "$name: SQLite + thumbnails" "$binary" "$work/t$i-thumbs.ini"
+      scan_round "t$i-previews" "$name: SQLite + thumbnails, EXIF thumbnails" "$binary" "$work/t$i-thumbs.ini" \
+        "$preview_tree"
       [ "$with_pg" = 0 ] || scan_round "t$i-pg" "$name: PostgreSQL" "$binary" "$work/t$i-pg.ini"
       [ -z "${TESSARINE_MARIADB_FILEDSN:-}" ] || scan_round "t$i-maria" "$name: MariaDB" "$binary" "$work/t$i-maria.ini"
     done
@@ -405,6 +435,7 @@ timing_mode() {
     "thumbnails made again in every round. Peak MB: largest process, largest round."
   [ "$with_pg" = 1 ] || echo "PostgreSQL left out."
   command -v exiv2 >/dev/null || echo "exiv2 is not installed: left out."
+  command -v djpeg >/dev/null || echo "djpeg is not installed: left out."
   print_table
   echo "load before:$load_before"
   echo "load after: $(uptime)"

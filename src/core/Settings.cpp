@@ -89,6 +89,7 @@ Settings LoadSettings(const std::filesystem::path& file) {
   s.createThumbnails = value(kConfiguration, "CreateThumbnails") == "1";
   s.reCreateThumbnails = value(kConfiguration, "ReCreateThumbnails") == "1";
   s.modernFormats = value(kConfiguration, "ModernFormats") != "0";
+  s.thumbnailsFromPreviews = value(kConfiguration, "ThumbnailsFromPreviews") != "0";
   s.onlyChangedFiles = value(kConfiguration, "OnlyChangedFiles") == "1";
   s.keepCatalogueCurrent = value(kConfiguration, "KeepCatalogueCurrent") == "1";
   s.watchPollSeconds = SecondsOf(value(kConfiguration, "WatchPollSeconds"), kDefaultWatchPollSeconds);
@@ -161,6 +162,11 @@ void StoreCreateThumbnails(Settings& settings, const std::filesystem::path& file
 void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on) {
   settings.reCreateThumbnails = on;
   WriteSetting(file, kConfiguration, "ReCreateThumbnails", Flag(on));
+}
+
+void StoreThumbnailsFromPreviews(Settings& settings, const std::filesystem::path& file, bool on) {
+  settings.thumbnailsFromPreviews = on;
+  WriteSetting(file, kConfiguration, "ThumbnailsFromPreviews", Flag(on));
 }
 
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on) {

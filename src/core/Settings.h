@@ -46,6 +46,8 @@ struct Settings {
   // [Configuration]
   bool createThumbnails = false;
   bool reCreateThumbnails = false;
+  // A thumbnail is made from a preview the camera embedded, when one is the same picture.
+  bool thumbnailsFromPreviews = true;
   // A rescan reads only the files that are new or whose size or last write differ from their row.
   bool onlyChangedFiles = false;
   // The window watches the listed folders and rescans them as they change.
@@ -99,6 +101,7 @@ void SaveTables(Settings& settings, const std::filesystem::path& file, std::stri
 void StoreDbms(Settings& settings, const std::filesystem::path& file, DbmsKind kind);
 void StoreCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& file, bool on);
+void StoreThumbnailsFromPreviews(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreOnlyChangedFiles(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreKeepCatalogueCurrent(Settings& settings, const std::filesystem::path& file, bool on);

@@ -112,7 +112,10 @@ ScanFrame::ScanFrame(QWidget* parent) : QFrame(parent) {
     optThumbnails->addButton(option, i);
     frameLayout->addWidget(option);
   }
+  chkThumbnailsFromPreviews = Named(new QCheckBox(QStringLiteral("Use the previews cameras embed (faster)"), this),
+                                    QStringLiteral("chkThumbnailsFromPreviews"));
   thumbOptions->addWidget(chkThumbnails);
+  thumbOptions->addWidget(chkThumbnailsFromPreviews);
   thumbOptions->addWidget(frameThumbnails);
   chkOnlyChangedFiles = Named(new QCheckBox(QStringLiteral("Only read new and changed files"), this),
                               QStringLiteral("chkOnlyChangedFiles"));

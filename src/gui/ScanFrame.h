@@ -32,6 +32,7 @@ class ScanFrame : public QFrame {
   QPushButton* cmdCancel = nullptr;  // "Stop", shown only while a scan runs
   QFrame* FrameHelp = nullptr;
   QCheckBox* chkThumbnails = nullptr;
+  QCheckBox* chkThumbnailsFromPreviews = nullptr;
   QCheckBox* chkOnlyChangedFiles = nullptr;
   QCheckBox* chkKeepCurrent = nullptr;  // the live watch while the window is open
   QGroupBox* frameThumbnails = nullptr;

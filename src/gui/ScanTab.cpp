@@ -83,6 +83,7 @@ void ScanTab::ShowSettings() {
   lblSubFolder->setPalette(blue);
   optThumbnails->button(settings.reCreateThumbnails ? 0 : 1)->setChecked(true);
   chkThumbnails->setChecked(settings.createThumbnails);
+  chkThumbnailsFromPreviews->setChecked(settings.thumbnailsFromPreviews);
   chkOnlyChangedFiles->setChecked(settings.onlyChangedFiles);
   chkKeepCurrent->setChecked(settings.keepCatalogueCurrent);
   ApplyThumbnailRule(settings.createThumbnails);
@@ -90,6 +91,9 @@ void ScanTab::ShowSettings() {
 
 void ScanTab::ConnectHandlers() {
   connect(chkThumbnails, &QCheckBox::clicked, this, &ScanTab::chkThumbnails_Click);
+  connect(chkThumbnailsFromPreviews, &QCheckBox::clicked, this, [this](bool on) {
+    StoreThumbnailsFromPreviews(m_context.CurrentSettings(), m_context.SettingsFile(), on);
+  });
   connect(chkOnlyChangedFiles, &QCheckBox::clicked, this, [this](bool on) {
     StoreOnlyChangedFiles(m_context.CurrentSettings(), m_context.SettingsFile(), on);
   });
@@ -316,6 +320,7 @@ void ScanTab::LockForScan(bool locked) {
   chkOnlyChangedFiles->setEnabled(!locked);
   const bool thumbnailOptions = !locked && chkThumbnails->isChecked();
   frameThumbnails->setEnabled(thumbnailOptions);
+  chkThumbnailsFromPreviews->setEnabled(thumbnailOptions);
   for (QAbstractButton* option : optThumbnails->buttons()) option->setEnabled(thumbnailOptions);
   lvFolders->setEnabled(!locked);
   // Enabled again when an entry is ticked.
@@ -462,6 +467,7 @@ void ScanTab::chkThumbnails_Click() {
 
 void ScanTab::ApplyThumbnailRule(bool createThumbnails) {
   frameThumbnails->setEnabled(createThumbnails);
+  chkThumbnailsFromPreviews->setEnabled(createThumbnails);
   for (QAbstractButton* option : optThumbnails->buttons()) option->setEnabled(createThumbnails);
   // Unticked: neither option shows; ReCreateThumbnails keeps its stored value.
   if (!createThumbnails) ClearOptions(optThumbnails);

@@ -1,6 +1,7 @@
 #pragma once
 // The wire between the scan and its decoder process: a request is a length and the texts path,
-// support code, extension and work argument, each followed by a zero byte; the answer is a
+// support code, extension, work argument, preview ("<offset> <length>" or empty) and orientation,
+// each followed by a zero byte; the answer is a
 // DecodeReply, then the preview's RGB bytes when it has one.
 
 #include <cstddef>

@@ -6,10 +6,13 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 #include "metadata/DecoderPipe.h"
 #include "metadata/RegularFile.h"
@@ -61,7 +64,43 @@ struct Request {
   std::string supportIptc;
   std::string extension;
   std::string workArgument;
+  std::string preview;      // "<offset> <length>" of a preview to make the thumbnail from, or empty
+  std::string orientation;  // the EXIF orientation the thumbnail is turned by
 };
+
+std::uint64_t Number(std::string_view text) {
+  std::uint64_t value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+std::optional<PreviewBytes> PreviewOf(const Request& request) {
+  const std::size_t space = request.preview.find(' ');
+  if (space == std::string::npos) return std::nullopt;
+  const std::string_view text = request.preview;
+  PreviewBytes preview{Number(text.substr(0, space)), Number(text.substr(space + 1))};
+  if (preview.length == 0) return std::nullopt;
+  return preview;
+}
+
+// The image a thumbnail is made from: the preview when one is given and decodes, else the image
+// itself (never for a file whose image is not decoded).
+Bitmap ImageForWork(const Request& request, const ScanDecoding& decoding, int imageSide, std::string& problem) {
+  const bool previewOnly = request.supportIptc == kDecodePreviewOnly;
+  if (!previewOnly && decoding.size.width == 0 && decoding.size.height == 0) return nullptr;
+  if (const std::optional<PreviewBytes> preview = PreviewOf(request)) {
+    std::string previewProblem;
+    if (Bitmap image = DecodePreview(request.path, *preview, imageSide, &previewProblem)) return image;
+    if (previewOnly) {
+      problem = previewProblem.empty() ? "the preview could not be decoded: no thumbnail" : previewProblem;
+      return nullptr;
+    }
+  }
+  if (previewOnly) return nullptr;
+  Bitmap image = DecodeInProcess(request.path, request.supportIptc, request.extension, &problem, imageSide);
+  if (!image && problem.empty()) problem = "the image's pixels could not be decoded: no thumbnail";
+  return image;
+}
 
 bool ReceiveRequest(int fd, Request& request) {
   std::uint32_t length = 0;
@@ -69,7 +108,8 @@ bool ReceiveRequest(int fd, Request& request) {
   std::string bytes(length, '\0');
   if (ReceiveAll(fd, bytes.data(), length) != Received::All) return false;
   std::size_t at = 0;
-  for (std::string* field : {&request.path, &request.supportIptc, &request.extension, &request.workArgument}) {
+  for (std::string* field : {&request.path, &request.supportIptc, &request.extension, &request.workArgument,
+                             &request.preview, &request.orientation}) {
     const std::size_t end = bytes.find('\0', at);
     if (end == std::string::npos) return false;
     *field = bytes.substr(at, end - at);
@@ -97,13 +137,21 @@ int ServeRequests(int fd, const ImageWork& work, int workImageSide) {
     DecodeReply reply;
     std::string problem;
     const bool wantImage = work && !request.workArgument.empty();
-    ScanDecoding decoding =
-        DecodeForScan(request.path, request.supportIptc, request.extension, wantImage, workImageSide, &problem);
+    // A JPEG's image is decoded apart from its size: the preview may stand in for it.
+    const bool imageApart = request.supportIptc == "1" || request.supportIptc == kDecodePreviewOnly;
+    ScanDecoding decoding;
+    if (request.supportIptc != kDecodePreviewOnly) {
+      decoding = DecodeForScan(request.path, request.supportIptc, request.extension, wantImage && !imageApart,
+                               workImageSide, &problem);
+    }
     reply.width = decoding.size.width;
     reply.height = decoding.size.height;
+    Bitmap image = std::move(decoding.image);
+    if (wantImage && imageApart) image = ImageForWork(request, decoding, workImageSide, problem);
     DecodedImageResult result;
-    if (decoding.image) {
-      result = work(decoding.image.get(), request.workArgument);
+    if (image) {
+      image = TurnUpright(std::move(image), static_cast<int>(Number(request.orientation)));
+      result = work(image.get(), request.workArgument);
       problem = result.problem;
     } else if (wantImage && (reply.width > 0 || reply.height > 0) && problem.empty()) {
       problem = "the image's pixels could not be decoded: no thumbnail";
@@ -155,6 +203,50 @@ Bitmap DecodeInProcess(const std::filesystem::path& path, std::string_view suppo
   // 1/8 while it decodes, never below the hint.
   if (choice.format == FIF_JPEG && smallestSide > 0 && smallestSide < 0x8000) choice.flags |= smallestSide << 16;
   return Load(path, choice, problem);
+}
+
+Bitmap DecodePreview(const std::filesystem::path& path, const PreviewBytes& preview, int smallestSide,
+                     std::string* problem) {
+  InstallMessageHandler();
+  RegularFile file(path);
+  if (!file.IsOpen() || preview.offset > file.Size() || preview.length > file.Size() - preview.offset ||
+      preview.length > kMaxPreviewBytes) {
+    if (problem != nullptr) *problem = "the preview lies outside the file: no thumbnail";
+    return nullptr;
+  }
+  std::vector<BYTE> bytes(preview.length);
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::pread(file.Descriptor(), bytes.data() + got, bytes.size() - got,
+                              static_cast<off_t>(preview.offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (problem != nullptr) *problem = "the preview could not be read: no thumbnail";
+      return nullptr;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  FIMEMORY* memory = FreeImage_OpenMemory(bytes.data(), static_cast<DWORD>(bytes.size()));
+  if (memory == nullptr) return nullptr;
+  int flags = JPEG_ACCURATE;
+  if (smallestSide > 0 && smallestSide < 0x8000) flags |= smallestSide << 16;
+  Bitmap image(FreeImage_LoadFromMemory(FIF_JPEG, memory, flags));
+  FreeImage_CloseMemory(memory);
+  return image;
+}
+
+Bitmap TurnUpright(Bitmap image, int orientation) {
+  if (!image || orientation < 2 || orientation > 8) return image;
+  // FreeImage turns counter-clockwise by positive angles.
+  const int turn = orientation == 3 ? 180 : orientation == 6 ? 270 : orientation >= 5 ? 90 : 0;
+  if (turn != 0) {
+    Bitmap turned(FreeImage_Rotate(image.get(), turn));
+    if (!turned) return image;
+    image = std::move(turned);
+  }
+  if (orientation == 2 || orientation == 7) FreeImage_FlipHorizontal(image.get());
+  if (orientation == 4 || orientation == 5) FreeImage_FlipVertical(image.get());
+  return image;
 }
 
 int RunDecoderProcess(int argc, char** argv, const ImageWork& work, int workImageSide) {

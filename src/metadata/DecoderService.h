@@ -4,6 +4,7 @@
 // width and height only, never the scan.
 
 #include <filesystem>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,24 @@ struct PixelSize {
 // a RegularFile: anything else is not decoded, and `problem` says why.
 inline constexpr std::string_view kDecodePng = "PNG";
 inline constexpr std::string_view kDecodeWebp = "WEBP";
+// A file whose image is not decoded (a raw file) but whose JPEG preview is, for its thumbnail.
+inline constexpr std::string_view kDecodePreviewOnly = "PREVIEW";
+
+// The JPEG preview a thumbnail is made from in place of the image: bytes [offset, offset + length)
+// of the file. At most kMaxPreviewBytes are read.
+struct PreviewBytes {
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
+inline constexpr std::uint64_t kMaxPreviewBytes = std::uint64_t{64} << 20;
+
+// The preview decoded, DCT-scaled so that its smaller side is not below smallestSide; empty when
+// it lies outside the file, is too large, or does not decode.
+Bitmap DecodePreview(const std::filesystem::path& path, const PreviewBytes& preview, int smallestSide,
+                     std::string* problem = nullptr);
+
+// The image turned upright as an EXIF orientation (1 to 8) asks; any other value leaves it.
+Bitmap TurnUpright(Bitmap image, int orientation);
 
 // The pixel size, and the decoded image when one is wanted. A JPEG's size comes from its frame
 // header alone (its pixels are decoded only for an image, DCT-scaled to imageSide); a TIFF's or a

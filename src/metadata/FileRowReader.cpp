@@ -3,6 +3,8 @@
 #include "core/TextDecoding.h"
 #include "core/ValueBound.h"
 #include "metadata/FileFacts.h"
+#include "metadata/PreviewChoice.h"
+#include "metadata/ThumbnailImage.h"
 #include "metadata/RecordAssembly.h"
 #include "metadata/containers/ContainerFindings.h"
 
@@ -12,12 +14,36 @@ namespace {
 // What a picture beyond the classic kinds is decoded with for its thumbnail, when it is.
 constexpr std::string_view kUndecodedPicture = "-";
 
-// The code the decoder is asked with: the support code, or for a picture of a kind beyond the
+// The file's structure as read beyond the classic rules: the record's, or read now into `again`.
+const MetadataRecord* StructureOf(const std::filesystem::path& path, const std::string& ext,
+                                  const MetadataRecord& record, MetadataRecord& again) {
+  if (record.beyondClassic) return record.beyondClassic.get();
+  MetadataReadContext structureOnly;
+  structureOnly.onlyIptc = true;
+  structureOnly.modernFormats = true;
+  ReadImageMetadata(path, ext, structureOnly, again);
+  return again.beyondClassic.get();
+}
+
+PixelDimensions HeaderDimensions(const MetadataRecord& structure) {
+  return {structure.headerWidth, structure.headerHeight};
+}
+
+// The preview a thumbnail of this file can be made from, when the context allows it.
+std::optional<EmbeddedPreview> UsablePreview(const MetadataRecord* structure, const MetadataReadContext& context) {
+  if (!context.thumbnailsFromPreviews || structure == nullptr) return std::nullopt;
+  return ChoosePreview(structure->previews, HeaderDimensions(*structure), kThumbnailMaxSize);
+}
+
+// The code the decoder is asked with: the support code; for a picture of a kind beyond the
 // classic ones that the image library decodes its decoder's code (see DecoderService), or
-// kUndecodedPicture for one it cannot.
-std::string DecoderCode(const MetadataRecord& record) {
-  if (record.supportIptc != "0" || !record.beyondClassic || record.beyondClassic->pixelKind.empty()) {
-    return record.supportIptc;
+// kUndecodedPicture for one it cannot; for a file of no kind decoded that carries a usable
+// preview (a raw file), kDecodePreviewOnly.
+std::string DecoderCode(const MetadataRecord& record, const MetadataReadContext& context) {
+  if (record.supportIptc != "0" || !record.beyondClassic) return record.supportIptc;
+  if (record.beyondClassic->pixelKind.empty()) {
+    const bool preview = UsablePreview(record.beyondClassic.get(), context).has_value();
+    return preview ? std::string(kDecodePreviewOnly) : record.supportIptc;
   }
   const std::string& kind = record.beyondClassic->pixelKind;
   if (kind == "PNG") return std::string(kDecodePng);
@@ -29,17 +55,28 @@ std::string DecoderCode(const MetadataRecord& record) {
 // the record's when it was read that way, else read now for the size alone.
 std::optional<PixelDimensions> HeaderSize(const std::filesystem::path& path, const std::string& ext,
                                           const MetadataRecord& record) {
-  const MetadataRecord* structure = record.beyondClassic.get();
   MetadataRecord again;
-  if (structure == nullptr) {
-    MetadataReadContext sizeOnly;
-    sizeOnly.onlyIptc = true;
-    sizeOnly.modernFormats = true;
-    ReadImageMetadata(path, ext, sizeOnly, again);
-    structure = again.beyondClassic.get();
-  }
+  const MetadataRecord* structure = StructureOf(path, ext, record, again);
   if (structure == nullptr || structure->headerWidth == 0 || structure->headerHeight == 0) return std::nullopt;
-  return PixelDimensions{structure->headerWidth, structure->headerHeight};
+  return HeaderDimensions(*structure);
+}
+
+// What the thumbnail is made from beside the image: the preview that may stand in for it, and the
+// orientation it is turned by. Only a JPEG's or a raw file's preview stands in: a TIFF's or a
+// Photoshop file's size comes from decoding the image itself.
+ThumbnailSource ThumbnailSourceOf(const std::filesystem::path& path, const std::string& ext,
+                                  const MetadataRecord& record, const std::string& code,
+                                  const MetadataReadContext& context) {
+  ThumbnailSource source;
+  if (code != "1" && code != kDecodePreviewOnly) return source;
+  MetadataRecord again;
+  const MetadataRecord* structure = StructureOf(path, ext, record, again);
+  if (structure == nullptr) return source;
+  source.orientation = structure->orientation;
+  if (const std::optional<EmbeddedPreview> preview = UsablePreview(structure, context)) {
+    source.preview = PreviewBytes{preview->offset, preview->length};
+  }
+  return source;
 }
 
 }  // namespace
@@ -68,13 +105,15 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
     row.alerts.insert(row.alerts.end(), more.alerts.begin(), more.alerts.end());
   }
 
-  const std::string code = DecoderCode(record);
+  const std::string code = DecoderCode(record, context);
   std::string workArgument = workArgumentFor ? workArgumentFor(code) : std::string();
   if (code == kUndecodedPicture) {
     if (!workArgument.empty()) row.noThumbnail = record.beyondClassic->pixelKind;
     workArgument.clear();
   }
-  ScanImage image = LoadImageForScan(path, code, ext, context.imageDecoder, workArgument);
+  const ThumbnailSource source =
+      workArgument.empty() ? ThumbnailSource() : ThumbnailSourceOf(path, ext, record, code, context);
+  ScanImage image = LoadImageForScan(path, code, ext, context.imageDecoder, workArgument, source);
   row.preview = std::move(image.preview);
   row.columns[col::Width] = image.width;
   row.columns[col::Height] = image.height;
@@ -84,6 +123,11 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
       record.beyondClassic->headerWidth > 0 && record.beyondClassic->headerHeight > 0) {
     row.columns[col::Width] = std::to_string(record.beyondClassic->headerWidth);
     row.columns[col::Height] = std::to_string(record.beyondClassic->headerHeight);
+  } else if (code == kDecodePreviewOnly) {
+    // A raw file whose header does not say its size: its camera's rendering gives it.
+    const PixelDimensions largest = LargestPreviewSize(record.beyondClassic->previews);
+    row.columns[col::Width] = std::to_string(largest.width);
+    row.columns[col::Height] = std::to_string(largest.height);
   }
   // A crash of the image library is no verdict on the file: its header says its size.
   if (image.libraryCrashed) {

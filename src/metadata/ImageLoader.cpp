@@ -26,7 +26,9 @@ bool IsDecoded(std::string_view supportIptc, std::string_view ext, const std::st
   if (supportIptc == "1") return true;
   // Pictures beyond the classic kinds are decoded for their thumbnail only: their size is the
   // header's.
-  if (supportIptc == kDecodePng || supportIptc == kDecodeWebp) return !workArgument.empty();
+  if (supportIptc == kDecodePng || supportIptc == kDecodeWebp || supportIptc == kDecodePreviewOnly) {
+    return !workArgument.empty();
+  }
   return supportIptc == "2" && (ext == "TIF" || ext == "TIFF" || ext == "PSD");
 }
 
@@ -133,14 +135,18 @@ void ImageDecoder::Stop() {
 }
 
 ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,
-                               const std::string& workArgument) {
+                               const std::string& workArgument, const ThumbnailSource& source) {
   if (!IsDecoded(supportIptc, ext, workArgument)) return {"-", "-", "", {}};
   if (m_pid < 0 && !Start()) {
     return {"0", "0", "the image decoder " + m_program.native() + " could not be started", {}, true};
   }
 
   std::string request = path.native();
-  for (std::string_view field : {supportIptc, ext, std::string_view(workArgument)}) {
+  const std::string previewField =
+      source.preview ? std::to_string(source.preview->offset) + " " + std::to_string(source.preview->length) : "";
+  const std::string orientation = std::to_string(source.orientation);
+  for (std::string_view field : {supportIptc, ext, std::string_view(workArgument), std::string_view(previewField),
+                                 std::string_view(orientation)}) {
     request.push_back('\0');
     request.append(field);
   }
@@ -201,7 +207,8 @@ ScanImage ImageDecoder::Decode(const std::filesystem::path& path, std::string_vi
     return failed;
   }
   reply.problem[sizeof reply.problem - 1] = '\0';
-  if (reply.width == 0 && reply.height == 0) return {"0", "0", reply.problem, {}};
+  // A file whose preview alone is decoded has a thumbnail and no size of the decoder's.
+  if (reply.width == 0 && reply.height == 0) return {"0", "0", reply.problem, std::move(preview)};
   return {std::to_string(reply.width), std::to_string(reply.height), reply.problem, std::move(preview)};
 }
 
@@ -211,12 +218,12 @@ void ImageDecoder::Abort() {
 }
 
 ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view supportIptc, std::string_view ext,
-                           ImageDecoder* decoder, const std::string& workArgument) {
+                           ImageDecoder* decoder, const std::string& workArgument, const ThumbnailSource& source) {
   if (decoder == nullptr) {
     thread_local ImageDecoder threadDecoder;
     decoder = &threadDecoder;
   }
-  return decoder->Decode(path, supportIptc, ext, workArgument);
+  return decoder->Decode(path, supportIptc, ext, workArgument, source);
 }
 
 }  // namespace tessarine

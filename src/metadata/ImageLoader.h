@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,13 @@ struct ScanImage {
 // the build tree. Elsewhere the place beside the program, where starting it then fails (and says so).
 std::filesystem::path DecoderProgram();
 
+// What a thumbnail is made from besides the image: a preview standing in for it, and the
+// orientation the image declares, which the thumbnail is turned by.
+struct ThumbnailSource {
+  std::optional<PreviewBytes> preview;
+  int orientation = 0;
+};
+
 class ImageDecoder {
  public:
   explicit ImageDecoder(std::filesystem::path program = DecoderProgram(),
@@ -43,9 +51,10 @@ class ImageDecoder {
   ImageDecoder& operator=(const ImageDecoder&) = delete;
 
   // The pixel size from the image's header (see DecoderService for the choice of decoder). With a
-  // work argument the image is decoded too and the decoder's work runs on it (a thumbnail).
+  // work argument the image (or the source's preview) is decoded too and the decoder's work runs on
+  // it (a thumbnail).
   ScanImage Decode(const std::filesystem::path& path, std::string_view supportIptc, std::string_view upperExtension,
-                   const std::string& workArgument = {});
+                   const std::string& workArgument = {}, const ThumbnailSource& source = {});
   // From another thread: gives up the file being decoded now, if any (its Decode answers "0" at
   // once); the next file gets a new decoder process.
   void Abort();
@@ -68,6 +77,6 @@ class ImageDecoder {
 // The decoding of a scan: the given decoder, or one of this thread's own.
 ScanImage LoadImageForScan(const std::filesystem::path& path, std::string_view supportIptc,
                            std::string_view upperExtension, ImageDecoder* decoder = nullptr,
-                           const std::string& workArgument = {});
+                           const std::string& workArgument = {}, const ThumbnailSource& source = {});
 
 }  // namespace tessarine

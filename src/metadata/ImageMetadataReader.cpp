@@ -79,6 +79,8 @@ void ReadBeyondClassic(ByteWindow& window, const IimSearch& classicIim, const Me
   more->xmpState = record.xmpState;
   more->problems = std::move(found.problems);
   more->pixelKind = std::move(found.pixelKind);
+  more->previews = std::move(found.previews);
+  more->orientation = found.orientation;
   if (found.size) {
     more->headerWidth = found.size->width;
     more->headerHeight = found.size->height;

@@ -25,6 +25,9 @@ struct MetadataReadContext {
   bool modernFormats = false;
   // With XMP preferred, a column the packet lacks keeps the IIM value (see AssembleColumns).
   bool keepIimWhenXmpMissing = false;
+  // A thumbnail is made from a preview the file carries when one is the same picture (see
+  // ChoosePreview); a raw file gets its thumbnail that way only.
+  bool thumbnailsFromPreviews = false;
 };
 
 // Clears the record, then fills its support code, IIM, XMP and custom values. Never throws

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/ImageColumns.h"
+#include "metadata/containers/ContainerFindings.h"
 
 namespace tessarine {
 
@@ -53,6 +54,9 @@ struct MetadataRecord {
   std::uint32_t headerHeight = 0;
   // The kind of picture beyond the classic ones (see ContainerFindings::pixelKind); in beyondClassic only.
   std::string pixelKind;
+  // The JPEG previews the file carries and the orientation its image declares; in beyondClassic only.
+  std::vector<EmbeddedPreview> previews;
+  int orientation = 0;
 
   void Clear() { *this = MetadataRecord(); }
 };

@@ -92,5 +92,62 @@ TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
   }
 }
 
+// A JPEG's EXIF thumbnail (inside its segment only) and orientation; the pictures of its
+// multi-picture index after the first; a raw file's JPEG streams in a strip or tag 46, but for one
+// whose tables lie apart (347), beside the size of its full-resolution image.
+TEST(ContainerStructureTest, FindsThePreviewsAFileCarriesAndTheImagesOrientation) {
+  const std::string thumb = JpegFrame(240, 160);
+  const std::string frame = JpegFrame(3000, 2000).substr(2, 13);  // the main image's frame header
+  auto exif = [&](std::size_t thumbAt) {
+    return Segment(0xE1, std::string("Exif\0\0MM\0*", 10) + Be32(8) + TiffDirectory({TiffEntry(274, 3, 1, 6)}, 26) +
+                             TiffDirectory({TiffEntry(513, 4, 1, thumbAt), TiffEntry(514, 4, 1, thumb.size())}) + thumb);
+  };
+  const std::string large = JpegFrame(1920, 1280);
+  const std::string mpEntries = Be32(0x030000) + Be32(0) + Be32(0) + Be32(0) + Be32(0x010002) + Be32(large.size());
+  const std::string withIndex = Jpeg(Segment(0xE2, std::string("MPF\0MM\0*", 8) + Be32(8) +
+                                                       TiffDirectory({TiffEntry(0xB002, 7, 32, 26)}) + mpEntries +
+                                                       Be32(2 + 4 + 4 + 26 + 32 + frame.size() + 2 - 10) + Be32(0)) +
+                                     frame);
+  // Directory 0 at 8 (6 entries), the SubIFD offsets at 86, SubIFDs at 98, 140 and 194, data at 248.
+  const std::string full = JpegFrame(6000, 4000), strip = JpegFrame(1620, 1080), tabled = JpegFrame(999, 666);
+  const std::string raw =
+      std::string("MM\0*", 4) + Be32(8) +
+      TiffDirectory({TiffEntry(254, 4, 1, 1), TiffEntry(256, 4, 1, 160), TiffEntry(257, 4, 1, 120),
+                     TiffEntry(274, 3, 1, 8), TiffEntry(330, 4, 3, 86), TiffEntry(46, 7, full.size(), 248)}) +
+      Be32(98) + Be32(140) + Be32(194) +
+      TiffDirectory({TiffEntry(254, 4, 1, 0), TiffEntry(256, 4, 1, 6000), TiffEntry(257, 4, 1, 4000)}) +
+      TiffDirectory({TiffEntry(254, 4, 1, 1), TiffEntry(259, 3, 1, 6), TiffEntry(273, 4, 1, 248 + full.size()),
+                     TiffEntry(279, 4, 1, strip.size())}) +
+      TiffDirectory({TiffEntry(259, 3, 1, 7), TiffEntry(273, 4, 1, 248 + full.size() + strip.size()),
+                     TiffEntry(279, 4, 1, tabled.size()), TiffEntry(347, 7, 4, 0)}) +
+      full + strip + tabled;
+  const struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> previews;  // "offset:WxH"
+    int orientation;
+    std::uint32_t width;  // the image's
+  } cases[] = {
+      {"EXIF thumbnail", Jpeg(exif(56) + frame), {"68:240x160"}, 6, 3000},
+      {"EXIF thumbnail past its segment", Jpeg(exif(57) + frame), {}, 6, 3000},
+      {"multi-picture index", withIndex + large, {std::to_string(withIndex.size()) + ":1920x1280"}, 0, 3000},
+      {"raw file", raw, {"248:6000x4000", std::to_string(248 + full.size()) + ":1620x1080"}, 8, 6000},
+  };
+  for (const Case& c : cases) {
+    const MemoryByteSource source(AsBytes(c.bytes));
+    ByteWindow window(source, c.bytes.size(), 64);
+    const ContainerFindings found = ReadContainerStructure(window);
+    std::vector<std::string> previews;
+    for (const EmbeddedPreview& p : found.previews) {
+      previews.push_back(std::to_string(p.offset) + ":" + std::to_string(p.size.width) + "x" +
+                         std::to_string(p.size.height));
+      EXPECT_EQ(c.bytes.substr(p.offset, p.length).substr(0, 2), "\xFF\xD8") << c.what;
+    }
+    EXPECT_EQ(previews, c.previews) << c.what;
+    EXPECT_EQ(found.orientation, c.orientation) << c.what;
+    EXPECT_EQ(found.size ? found.size->width : 0, c.width) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace tessarine

@@ -2,6 +2,7 @@
 // Byte builders for image files: a JPEG is SOI, segments and EOI; the rest is bytes around a packet.
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,6 +47,24 @@ inline std::string App1Exif() { return Segment(0xE1, std::string("Exif\0\0II*\0\
 
 inline std::string Jpeg(std::string_view segments) {
   return std::string("\xFF\xD8", 2) + std::string(segments) + std::string("\xFF\xD9", 2);
+}
+
+// A big-endian TIFF directory entry: tag, type (3 SHORT, 4 LONG, 7 UNDEFINED), count, and the
+// value itself or the offset of the values.
+inline std::string TiffEntry(int tag, int type, std::size_t count, std::size_t value) {
+  return Be16(tag) + Be16(type) + Be32(count) + (type == 3 && count == 1 ? Be16(value) + Be16(0) : Be32(value));
+}
+
+// A directory of the entries, then the offset of the next one (0: the last).
+inline std::string TiffDirectory(std::initializer_list<std::string> entries, std::size_t next = 0) {
+  std::string directory = Be16(entries.size());
+  for (const std::string& entry : entries) directory += entry;
+  return directory + Be32(next);
+}
+
+// The smallest JPEG stream with a size: its frame header alone.
+inline std::string JpegFrame(int width, int height) {
+  return Jpeg(Segment(0xC0, std::string("\x08", 1) + Be16(height) + Be16(width) + std::string("\x01\x01\x11\x00", 4)));
 }
 
 // A packet with the usual header, body, padding and trailer.

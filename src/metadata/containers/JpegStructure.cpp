@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "metadata/containers/PhotoshopResources.h"
+#include "metadata/containers/TiffStructure.h"
 #include "metadata/containers/XmpText.h"
 
 namespace tessarine {
@@ -14,6 +15,8 @@ using namespace std::string_view_literals;
 constexpr std::string_view kXmpId = "http://ns.adobe.com/xap/1.0/\0"sv;
 constexpr std::string_view kExtensionId = "http://ns.adobe.com/xmp/extension/\0"sv;
 constexpr std::string_view kPhotoshopId = "Photoshop 3.0\0"sv;
+constexpr std::string_view kExifId = "Exif\0\0"sv;
+constexpr std::string_view kMultiPictureId = "MPF\0"sv;
 // An extension chunk's header after its identifier: GUID (32), full length (4), offset (4).
 constexpr std::uint64_t kChunkHeader = 40;
 constexpr std::size_t kMaxSegments = 65'536;
@@ -66,17 +69,25 @@ bool IsFrameHeader(std::uint32_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
+std::optional<PixelDimensions> FrameSize(ByteFields& fields, const JpegSegment& segment) {
+  // Precision (1), then the number of lines and of samples per line; 0 lines: given later.
+  const auto lines = fields.U16(segment.payload + 1);
+  const auto samples = fields.U16(segment.payload + 3);
+  if (!lines || !samples || *lines == 0 || *samples == 0) return std::nullopt;
+  return PixelDimensions{*samples, *lines};
+}
+
 }  // namespace
 
-void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
-  fields.SetLittleEndian(false);
-  std::vector<ExtensionChunk> chunks;
-  std::string resources;  // the Photoshop APP13 payloads, one after the other
-  bool resourcesTooLarge = false;
-  std::uint64_t at = 2;
-  for (std::size_t count = 0; count < kMaxSegments; ++count) {
+void WalkJpegSegments(ByteFields& fields, std::uint64_t start, std::uint64_t end,
+                      const std::function<bool(const JpegSegment&)>& visit) {
+  end = std::min(end, fields.Length());
+  std::uint64_t at = start + 2;
+  for (std::size_t count = 0; count < kMaxSegments && at < end; ++count) {
+    fields.SetLittleEndian(false);  // a visitor may have read a segment of the other order
     // Fill bytes (FF) may stand before a marker.
-    while (fields.Has(at, 2) && fields.U8(at) == 0xFF && fields.U8(at + 1) == 0xFF) ++at;
+    while (at + 2 <= end && fields.U8(at) == 0xFFu && fields.U8(at + 1) == 0xFFu) ++at;
+    if (at + 2 > end) break;
     const auto ff = fields.U8(at);
     const auto marker = fields.U8(at + 1);
     if (!ff || !marker || *ff != 0xFF) break;
@@ -85,21 +96,43 @@ void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
       continue;
     }
     if (*marker == 0xDA || *marker == 0xD9) break;  // the metadata lies before the first scan
-    const auto length = fields.U16(at + 2);
+    const auto length = at + 4 <= end ? fields.U16(at + 2) : std::nullopt;
     if (!length || *length < 2) break;
     const std::uint64_t payload = at + 4;
-    const std::uint64_t size = std::min<std::uint64_t>(*length - 2, fields.Length() - std::min(fields.Length(), payload));
-    if (IsFrameHeader(*marker) && !findings.size) {
-      // Precision (1), then the number of lines and of samples per line; 0 lines: given later.
-      const auto lines = fields.U16(payload + 1);
-      const auto samples = fields.U16(payload + 3);
-      if (lines && samples && *lines > 0 && *samples > 0) findings.size = PixelDimensions{*samples, *lines};
-    } else if (*marker == 0xE1 && !findings.xmp && size > kXmpId.size() && fields.Is(payload, kXmpId)) {
+    const std::uint64_t size = std::min<std::uint64_t>(*length - 2, end - std::min(end, payload));
+    if (!visit({*marker, payload, size})) break;
+    if (payload + size >= end) break;
+    at = payload + size;
+  }
+  fields.SetLittleEndian(false);
+}
+
+std::optional<PixelDimensions> JpegFrameSize(ByteFields& fields, std::uint64_t start, std::uint64_t end) {
+  if (!fields.Has(start, 2) || !fields.Is(start, "\xFF\xD8")) return std::nullopt;
+  std::optional<PixelDimensions> size;
+  WalkJpegSegments(fields, start, end, [&](const JpegSegment& segment) {
+    if (IsFrameHeader(segment.marker)) size = FrameSize(fields, segment);
+    return !IsFrameHeader(segment.marker);
+  });
+  return size;
+}
+
+void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
+  std::vector<ExtensionChunk> chunks;
+  std::string resources;  // the Photoshop APP13 payloads, one after the other
+  bool resourcesTooLarge = false;
+  WalkJpegSegments(fields, 0, fields.Length(), [&](const JpegSegment& segment) {
+    const std::uint64_t payload = segment.payload;
+    const std::uint64_t size = segment.size;
+    const std::uint32_t marker = segment.marker;
+    if (IsFrameHeader(marker)) {
+      if (!findings.size) findings.size = FrameSize(fields, segment);
+    } else if (marker == 0xE1 && !findings.xmp && size > kXmpId.size() && fields.Is(payload, kXmpId)) {
       if (auto bytes = fields.Take(payload + kXmpId.size(), size - kXmpId.size(), kMaxHeldXmp)) {
         std::string text = XmpAsUtf8(*bytes);
         if (StartsLikeXmp(text)) findings.xmp = std::move(text);
       }
-    } else if (*marker == 0xE1 && size > kExtensionId.size() + kChunkHeader && fields.Is(payload, kExtensionId)) {
+    } else if (marker == 0xE1 && size > kExtensionId.size() + kChunkHeader && fields.Is(payload, kExtensionId)) {
       const std::uint64_t header = payload + kExtensionId.size();
       auto guid = fields.Take(header, 32, 32);
       const auto fullLength = fields.U32(header + 32);
@@ -108,7 +141,12 @@ void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
         chunks.push_back({std::move(*guid), *fullLength, *offset, header + kChunkHeader,
                           size - kExtensionId.size() - kChunkHeader});
       }
-    } else if (*marker == 0xED && size >= kPhotoshopId.size() && fields.Is(payload, kPhotoshopId)) {
+    } else if (marker == 0xE1 && size > kExifId.size() && fields.Is(payload, kExifId)) {
+      ReadEmbeddedTiffPreviews(fields, payload + kExifId.size(), payload + size, EmbeddedTiff::Exif, findings);
+    } else if (marker == 0xE2 && size > kMultiPictureId.size() && fields.Is(payload, kMultiPictureId)) {
+      ReadEmbeddedTiffPreviews(fields, payload + kMultiPictureId.size(), fields.Length(), EmbeddedTiff::MultiPicture,
+                               findings);
+    } else if (marker == 0xED && size >= kPhotoshopId.size() && fields.Is(payload, kPhotoshopId)) {
       const std::uint64_t dataSize = size - kPhotoshopId.size();
       if (resources.size() + dataSize > kMaxHeldIim) {
         resourcesTooLarge = true;
@@ -116,9 +154,8 @@ void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
         fields.Window().AppendTo(payload + kPhotoshopId.size(), dataSize, resources);
       }
     }
-    if (payload + size >= fields.Length()) break;
-    at = payload + size;
-  }
+    return true;
+  });
   if (resourcesTooLarge) findings.problems.push_back("Photoshop segments too large to read");
   if (!resources.empty()) ReadPhotoshopResourceBytes(resources, findings);
   JoinExtension(fields, chunks, findings);

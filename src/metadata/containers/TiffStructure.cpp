@@ -1,8 +1,10 @@
 #include "metadata/containers/TiffStructure.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
+#include "metadata/containers/JpegStructure.h"
 #include "metadata/containers/PhotoshopResources.h"
 #include "metadata/containers/XmpText.h"
 
@@ -13,6 +15,10 @@ constexpr int kMaxDirectories = 64;
 constexpr std::uint64_t kMaxEntries = 4096;
 // Offsets waiting to be walked: enough for every directory a real file has.
 constexpr std::size_t kMaxPending = 256;
+// Previews looked at: a raw file carries three or four, a multi-picture JPEG a few.
+constexpr std::size_t kMaxPreviews = 16;
+// An MPF index entry: attributes, size, offset (4 bytes each), two dependent entries (2 each).
+constexpr std::uint64_t kMultiPictureEntry = 16;
 
 // Bytes per value of each field type (0 for unknown types).
 std::uint64_t TypeSize(std::uint32_t type) {
@@ -40,13 +46,40 @@ struct Entry {
   std::uint64_t byteCount;
 };
 
+// A stretch of bytes that may hold a JPEG preview.
+struct Candidate {
+  std::uint64_t offset;
+  std::uint64_t length;
+};
+
 struct Walk {
+  Walk(ByteFields& fieldsOf, std::uint64_t baseAt, std::uint64_t endAt, std::optional<EmbeddedTiff> kind,
+       ContainerFindings& found)
+      : fields(fieldsOf), layout{fieldsOf.U16(baseAt + 2) == 43u}, findings(found), base(baseAt),
+        end(std::min(endAt, fieldsOf.Length())), embedded(kind) {}
+
   ByteFields& fields;
   Layout layout;
   ContainerFindings& findings;
+  // Offsets in the structure count from its header at base; the previews lie before end.
+  std::uint64_t base = 0;
+  std::uint64_t end = 0;
+  std::optional<EmbeddedTiff> embedded;  // none: the whole file is the TIFF
   std::set<std::uint64_t> seen;
   std::vector<std::uint64_t> pending;
   std::uint64_t bestArea = 0;
+  std::vector<Candidate> candidates;
+
+  void Follow(std::uint64_t offset) {
+    if (offset != 0 && offset <= UINT64_MAX - base && pending.size() < kMaxPending) pending.push_back(base + offset);
+  }
+  void AddCandidate(std::uint64_t offset, std::uint64_t length) {
+    if (offset > UINT64_MAX - base) return;
+    offset += base;
+    if (length > 0 && offset < end && length <= end - offset && candidates.size() < kMaxPreviews) {
+      candidates.push_back({offset, length});
+    }
+  }
 };
 
 std::optional<Entry> ReadEntry(Walk& walk, std::uint64_t at) {
@@ -60,8 +93,8 @@ std::optional<Entry> ReadEntry(Walk& walk, std::uint64_t at) {
   Entry entry{*tag, *type, *count, at + 4 + walk.layout.WordSize(), *count * size};
   if (entry.byteCount > walk.layout.WordSize()) {
     const auto offset = f.Unsigned(entry.valueAt, walk.layout.WordSize());
-    if (!offset) return std::nullopt;
-    entry.valueAt = *offset;
+    if (!offset || *offset > UINT64_MAX - walk.base) return std::nullopt;
+    entry.valueAt = walk.base + *offset;
   }
   return entry;
 }
@@ -75,86 +108,157 @@ std::optional<std::uint64_t> Value(Walk& walk, const Entry& entry, std::uint64_t
   return walk.fields.Unsigned(entry.valueAt + n * size, static_cast<std::size_t>(size));
 }
 
-void ReadDirectory(Walk& walk, std::uint64_t at) {
+// The images of a multi-picture index (tag B002) but the first, the primary image itself.
+void AddMultiPictureEntries(Walk& walk, const Entry& entry) {
+  for (std::uint64_t n = 1; n < entry.count / kMultiPictureEntry && n <= kMaxPreviews; ++n) {
+    const std::uint64_t at = entry.valueAt + n * kMultiPictureEntry;
+    const auto size = walk.fields.U32(at + 4);
+    const auto offset = walk.fields.U32(at + 8);
+    if (size && offset && *offset != 0) walk.AddCandidate(*offset, *size);
+  }
+}
+
+// Tags of the file's own image (its metadata, its size): not read in an embedded structure.
+void ReadImageTag(Walk& walk, const Entry& entry) {
+  ByteFields& f = walk.fields;
+  switch (entry.tag) {
+    case 700:
+      if (!walk.findings.xmp) {
+        if (auto bytes = f.Take(entry.valueAt, entry.byteCount, kMaxHeldXmp)) {
+          walk.findings.xmp = XmpAsUtf8(*bytes);
+        } else {
+          walk.findings.problems.push_back("XMP tag outside the file or too large to read");
+        }
+      }
+      break;
+    case 33723:
+      // Written as UNDEFINED, BYTE or LONG: the values' bytes are the datasets whatever the type.
+      if (!walk.findings.iim) {
+        walk.findings.iim = f.Take(entry.valueAt, entry.byteCount, kMaxHeldIim);
+        if (!walk.findings.iim) walk.findings.problems.push_back("IPTC tag outside the file or too large to read");
+      }
+      break;
+    case 34377:
+      if (f.Has(entry.valueAt, entry.byteCount)) {
+        ReadPhotoshopResources(f, entry.valueAt, entry.valueAt + entry.byteCount, walk.findings);
+      }
+      break;
+    case 46:
+      // A raw variant's JPEG preview, held whole as the tag's value.
+      if (entry.type == 7 && entry.valueAt >= walk.base) walk.AddCandidate(entry.valueAt - walk.base, entry.byteCount);
+      break;
+    default: break;
+  }
+}
+
+void ReadDirectory(Walk& walk, std::uint64_t at, bool first) {
   ByteFields& f = walk.fields;
   const auto count = f.Unsigned(at, static_cast<std::size_t>(walk.layout.CountSize()));
   if (!count || *count > kMaxEntries) return;
-  std::optional<std::uint64_t> width, height;
+  std::optional<std::uint64_t> width, height, jpegAt, jpegLength, compression, stripAt, stripLength;
   std::uint64_t subfileType = 0;
-  const std::uint64_t first = at + walk.layout.CountSize();
+  bool jpegTables = false;
+  const std::uint64_t entries = at + walk.layout.CountSize();
   for (std::uint64_t i = 0; i < *count; ++i) {
-    const std::optional<Entry> entry = ReadEntry(walk, first + i * walk.layout.EntrySize());
+    const std::optional<Entry> entry = ReadEntry(walk, entries + i * walk.layout.EntrySize());
     if (!entry) continue;
     switch (entry->tag) {
       case 254: subfileType = Value(walk, *entry, 0).value_or(0); break;
       case 256: width = Value(walk, *entry, 0); break;
       case 257: height = Value(walk, *entry, 0); break;
+      case 259: compression = Value(walk, *entry, 0); break;
+      case 273: if (entry->count == 1) stripAt = Value(walk, *entry, 0); break;
+      case 279: if (entry->count == 1) stripLength = Value(walk, *entry, 0); break;
+      case 347: jpegTables = true; break;
+      case 513: jpegAt = Value(walk, *entry, 0); break;
+      case 514: jpegLength = Value(walk, *entry, 0); break;
+      case 274:
+        if (first && walk.embedded != EmbeddedTiff::MultiPicture) {
+          const std::uint64_t orientation = Value(walk, *entry, 0).value_or(0);
+          if (orientation >= 1 && orientation <= 8) walk.findings.orientation = static_cast<int>(orientation);
+        }
+        break;
       case 330:
         for (std::uint64_t n = 0; n < entry->count && n < kMaxDirectories; ++n) {
-          auto sub = Value(walk, *entry, n);
-          if (sub && walk.pending.size() < kMaxPending) walk.pending.push_back(*sub);
+          if (auto sub = Value(walk, *entry, n)) walk.Follow(*sub);
         }
         break;
-      case 700:
-        if (!walk.findings.xmp) {
-          if (auto bytes = f.Take(entry->valueAt, entry->byteCount, kMaxHeldXmp)) {
-            walk.findings.xmp = XmpAsUtf8(*bytes);
-          } else {
-            walk.findings.problems.push_back("XMP tag outside the file or too large to read");
-          }
-        }
+      case 0xB002:
+        if (walk.embedded == EmbeddedTiff::MultiPicture && entry->type == 7) AddMultiPictureEntries(walk, *entry);
         break;
-      case 33723:
-        // Written as UNDEFINED, BYTE or LONG: the values' bytes are the datasets whatever the type.
-        if (!walk.findings.iim) {
-          walk.findings.iim = f.Take(entry->valueAt, entry->byteCount, kMaxHeldIim);
-          if (!walk.findings.iim) walk.findings.problems.push_back("IPTC tag outside the file or too large to read");
-        }
+      default:
+        if (!walk.embedded) ReadImageTag(walk, *entry);
         break;
-      case 34377:
-        if (f.Has(entry->valueAt, entry->byteCount)) {
-          ReadPhotoshopResources(f, entry->valueAt, entry->valueAt + entry->byteCount, walk.findings);
-        }
-        break;
-      default: break;
     }
   }
+  if (jpegAt && jpegLength) walk.AddCandidate(*jpegAt, *jpegLength);
+  // A whole JPEG stream in one strip (a raw file's full-size preview); one whose tables lie apart
+  // (tag 347) is no stream of its own.
+  if ((compression == 6u || compression == 7u) && stripAt && stripLength && !jpegTables) {
+    walk.AddCandidate(*stripAt, *stripLength);
+  }
   // A reduced-resolution image (bit 0 of the subfile type) is a preview, never the picture's size.
-  if (width && height && *width > 0 && *height > 0 && *width <= UINT32_MAX && *height <= UINT32_MAX &&
-      (subfileType & 1) == 0 && *width * *height > walk.bestArea) {
+  if (!walk.embedded && width && height && *width > 0 && *height > 0 && *width <= UINT32_MAX &&
+      *height <= UINT32_MAX && (subfileType & 1) == 0 && *width * *height > walk.bestArea) {
     walk.bestArea = *width * *height;
     walk.findings.size = PixelDimensions{static_cast<std::uint32_t>(*width), static_cast<std::uint32_t>(*height)};
   }
-  if (auto next = f.Unsigned(first + *count * walk.layout.EntrySize(), static_cast<std::size_t>(walk.layout.WordSize()))) {
-    if (*next != 0 && walk.pending.size() < kMaxPending) walk.pending.push_back(*next);
+  if (auto next = f.Unsigned(entries + *count * walk.layout.EntrySize(), static_cast<std::size_t>(walk.layout.WordSize()))) {
+    walk.Follow(*next);
+  }
+}
+
+// Walks the directories from the first, each once, so a loop in the chain ends; then takes the
+// candidates that are JPEG streams with a frame size as the previews.
+void WalkDirectories(Walk& walk) {
+  const std::uint64_t base = walk.base;
+  const auto first = walk.layout.big ? walk.fields.Unsigned(base + 8, 8) : walk.fields.Unsigned(base + 4, 4);
+  if (!first) return;
+  walk.Follow(*first);
+  const std::uint64_t firstAt = walk.pending.empty() ? 0 : walk.pending.front();
+  while (!walk.pending.empty() && static_cast<int>(walk.seen.size()) < kMaxDirectories) {
+    const std::uint64_t at = walk.pending.front();
+    walk.pending.erase(walk.pending.begin());
+    if (!walk.seen.insert(at).second) continue;
+    ReadDirectory(walk, at, at == firstAt);
+  }
+  for (const Candidate& candidate : walk.candidates) {
+    if (walk.findings.previews.size() >= kMaxPreviews) break;
+    if (auto size = JpegFrameSize(walk.fields, candidate.offset, candidate.offset + candidate.length)) {
+      walk.findings.previews.push_back({candidate.offset, candidate.length, *size});
+    }
   }
 }
 
 }  // namespace
 
-bool IsTiffHeader(ByteFields& fields) {
-  const bool little = fields.Is(0, "II");
-  if (!little && !fields.Is(0, "MM")) return false;
+namespace {
+
+bool IsTiffHeaderAt(ByteFields& fields, std::uint64_t base) {
+  const bool little = fields.Is(base, "II");
+  if (!little && !fields.Is(base, "MM")) return false;
   fields.SetLittleEndian(little);
-  const auto magic = fields.U16(2);
+  const auto magic = fields.U16(base + 2);
   // 42 TIFF, 43 BigTIFF, and the variants of two raw formats that keep the TIFF layout.
   return magic && (*magic == 42 || *magic == 43 || *magic == 0x4F52 || *magic == 0x5352 || *magic == 0x55);
 }
 
+}  // namespace
+
+bool IsTiffHeader(ByteFields& fields) { return IsTiffHeaderAt(fields, 0); }
+
 void ReadTiffStructure(ByteFields& fields, ContainerFindings& findings) {
   if (!IsTiffHeader(fields)) return;
   findings.recognised = true;
-  Walk walk{fields, {fields.U16(2) == 43u}, findings, {}, {}};
-  const auto first = walk.layout.big ? fields.Unsigned(8, 8) : fields.Unsigned(4, 4);
-  if (!first) return;
-  walk.pending.push_back(*first);
-  // Directory offsets are followed once each, so a loop in the chain ends.
-  while (!walk.pending.empty() && static_cast<int>(walk.seen.size()) < kMaxDirectories) {
-    const std::uint64_t at = walk.pending.front();
-    walk.pending.erase(walk.pending.begin());
-    if (at == 0 || !walk.seen.insert(at).second) continue;
-    ReadDirectory(walk, at);
-  }
+  Walk walk(fields, 0, fields.Length(), std::nullopt, findings);
+  WalkDirectories(walk);
+}
+
+void ReadEmbeddedTiffPreviews(ByteFields& fields, std::uint64_t base, std::uint64_t end, EmbeddedTiff kind,
+                              ContainerFindings& findings) {
+  if (!IsTiffHeaderAt(fields, base)) return;
+  Walk walk(fields, base, end, kind, findings);
+  WalkDirectories(walk);
 }
 
 }  // namespace tessarine

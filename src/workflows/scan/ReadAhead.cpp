@@ -21,7 +21,7 @@ struct ScanFileReader::Tools {
   explicit Tools(const Settings& settings, ParsingErrorDump* dump)
       : parser(settings.custom, settings.modernFormats ? XmpParser::Rules::Modern : XmpParser::Rules::Classic),
         context{settings.onlyIptc, &parser, dump, &decoder, settings.modernFormats,
-                settings.keepIimWhenXmpMissing} {}
+                settings.keepIimWhenXmpMissing, settings.thumbnailsFromPreviews} {}
 
   XmpParser parser;
   ImageDecoder decoder;
