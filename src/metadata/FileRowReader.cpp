@@ -113,7 +113,14 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
   }
   const ThumbnailSource source =
       workArgument.empty() ? ThumbnailSource() : ThumbnailSourceOf(path, ext, record, code, context);
-  ScanImage image = LoadImageForScan(path, code, ext, context.imageDecoder, workArgument, source);
+  // A JPEG whose header the program reads as the image library would needs no decoder for its size.
+  ScanImage image;
+  if (code == "1" && workArgument.empty() && record.plainJpegSize) {
+    image.width = std::to_string(record.plainJpegSize->width);
+    image.height = std::to_string(record.plainJpegSize->height);
+  } else {
+    image = LoadImageForScan(path, code, ext, context.imageDecoder, workArgument, source);
+  }
   row.preview = std::move(image.preview);
   row.columns[col::Width] = image.width;
   row.columns[col::Height] = image.height;

@@ -11,6 +11,7 @@
 #include "metadata/XmpParser.h"
 #include "metadata/containers/ByteFields.h"
 #include "metadata/containers/ContainerStructure.h"
+#include "metadata/containers/PlainJpegHeader.h"
 #include "metadata/containers/Sidecar.h"
 #include "metadata/containers/XmpMerge.h"
 
@@ -48,6 +49,10 @@ IimSearch ReadClassicRecord(ByteWindow& window, std::string_view ext, const Meta
                             MetadataRecord& record) {
   record.supportIptc = SupportCode(window.View(0, 2), ext);
   if (record.supportIptc == "0") return {};
+  if (record.supportIptc == "1") {
+    ByteFields fields(window);
+    record.plainJpegSize = PlainJpegSize(fields);
+  }
 
   IimSearch iim = FindIimBlock(window);
   if (iim.truncated) record.problems.push_back("IIM resource cut off by the end of the file");

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ struct MetadataRecord {
   // The errno of a file that could not be opened (gone, no permission...): nothing was read.
   int openError = 0;
   std::string openProblem;  // the same in words: "not a regular file (a FIFO)", "cannot be opened: ..."
+  // A JPEG's size, read from its header where the image library would read the same (see
+  // PlainJpegSize): the decoder is then not asked for it.
+  std::optional<PixelDimensions> plainJpegSize;
 
   // Read beyond the classic rules (modern formats on), for a file that is searched or whose
   // structure is known: the values above with what those rules missed added (another encoding,

@@ -195,6 +195,7 @@ class WindowTabsTest : public QObject {
         {5, "chkOnlyChangedFiles", "Configuration", {{"OnlyChangedFiles", "1"}}},
         {5, "chkThumbnails", "Configuration", {{"CreateThumbnails", "1"}, {"ReCreateThumbnails", "0"}}},
         {5, "optThumbnails_0", "Configuration", {{"ReCreateThumbnails", "1"}}},
+        {5, "chkThumbnailsFromPreviews", "Configuration", {{"ThumbnailsFromPreviews", "0"}}},
         {5, "chkThumbnails", "Configuration", {{"CreateThumbnails", "0"}, {"ReCreateThumbnails", "1"}}}};
     for (const auto& [tab, control, section, keys] : clicks) {
       f.ClickTab(tab);
@@ -208,7 +209,8 @@ class WindowTabsTest : public QObject {
     }
     // Thumbnails unticked: greyed, neither option shown (the recreate choice kept, above); ticked:
     // the frame enabled, "do not recreate" chosen.
-    QVERIFY(!f.Enabled("frameThumbnails") && !f.Checked("optThumbnails_0") && !f.Checked("optThumbnails_1"));
+    QVERIFY(!f.Enabled("frameThumbnails") && !f.Enabled("chkThumbnailsFromPreviews"));
+    QVERIFY(!f.Checked("optThumbnails_0") && !f.Checked("optThumbnails_1"));
     f.Click("chkThumbnails");
     QVERIFY(f.Enabled("frameThumbnails") && f.Checked("optThumbnails_1"));
   }

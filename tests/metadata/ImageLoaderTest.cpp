@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "metadata/DecoderService.h"
+#include "metadata/ImageBytes.h"
+#include "metadata/containers/PlainJpegHeader.h"
 #include "support/FaultyDecoder.h"
 #include "support/TestImages.h"
 
@@ -55,6 +58,58 @@ TEST(LoadImageForScan, DecodesByTheSupportCodeAndTheExtensionAndSizesAJpegByItsH
   EXPECT_EQ(image.width + "x" + image.height, "333x17");
   EXPECT_EQ(image.problem, "the image's pixels could not be decoded: no thumbnail");
   EXPECT_FALSE(std::filesystem::exists(dir / "_thumbs_" / "broken.jpg"));
+}
+
+// The size read from a JPEG's header by the program is the image library's wherever it is given:
+// over JPEGs of every common form (ImageMagick's and the sample files, when at hand), each cut
+// at and within every segment, and with the faults the library refuses a header for. The common
+// forms all get it, so the decoder is rarely asked.
+TEST(PlainJpegSize, IsTheLibrarysSizeWhereverItIsGiven) {
+  test::TempDir dir;
+  std::vector<std::string> jpegs;
+  for (const char* form : {"", "-interlace JPEG", "-colorspace Gray", "-colorspace CMYK", "-sampling-factor 4:4:4",
+                           "-define jpeg:restart-interval=1", "-define jpeg:optimize-coding=false"}) {
+    const std::string command = "convert -size 97x61 plasma: " + std::string(form) + " " + (dir / "a.jpg").string();
+    if (std::system((command + " 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "ImageMagick missing";
+    jpegs.push_back(test::ReadFile(dir / "a.jpg"));
+  }
+  const char* root = std::getenv("TESSARINE_SOURCE_DIR");
+  const std::filesystem::path samples = std::string(root ? root : ".") + "/../shared/corpus/exiftool-samples";
+  for (const char* name : {"Canon.jpg", "ExifTool.jpg", "GPS.jpg", "Apple.jpg", "XMP.jpg"}) {
+    if (std::filesystem::exists(samples / name)) jpegs.push_back(test::ReadFile(samples / name));
+  }
+  auto check = [&](const std::string& bytes, bool expectAnswer) {
+    const MemoryByteSource source(test::AsBytes(bytes));
+    ByteWindow window(source, bytes.size(), 64);
+    ByteFields fields(window);
+    const std::optional<PixelDimensions> plain = PlainJpegSize(fields);
+    if (expectAnswer) {
+      EXPECT_TRUE(plain) << bytes.size();
+    }
+    if (!plain) return;
+    test::WriteFile(dir / "v.jpg", bytes);
+    const PixelSize library = ReadPixelSize(dir / "v.jpg", "1", "JPG");
+    EXPECT_EQ(std::to_string(plain->width) + "x" + std::to_string(plain->height),
+              std::to_string(library.width) + "x" + std::to_string(library.height));
+  };
+  for (const std::string& jpeg : jpegs) {
+    check(jpeg, true);
+    // The frame header and the scan's, segment by segment.
+    std::size_t frame = 2;
+    while (frame + 4 < jpeg.size() && (static_cast<unsigned char>(jpeg[frame + 1]) & 0xFC) != 0xC0) {
+      frame += 2 + (std::size_t{static_cast<unsigned char>(jpeg[frame + 2])} << 8 | static_cast<unsigned char>(jpeg[frame + 3]));
+    }
+    const std::size_t scan = jpeg.find("\xFF\xDA", frame);
+    for (std::size_t at = 2; at < scan + 12 && at < jpeg.size(); at = jpeg.find('\xFF', at + 1)) {
+      for (std::size_t cut : {at, at + 1, at + 3, at + 5}) check(jpeg.substr(0, cut), false);
+      // A segment's first payload bytes spoiled: a table's slot, a frame's precision, a scan's component.
+      for (char bad : {'\x05', '\x0C', '\x21'}) {
+        if (at + 5 < jpeg.size()) check(jpeg.substr(0, at + 4) + bad + jpeg.substr(at + 5), false);
+      }
+    }
+    // A second frame header before the scan.
+    check(jpeg.substr(0, scan) + jpeg.substr(frame, 19) + jpeg.substr(scan), false);
+  }
 }
 
 // A decoder that dies or hangs costs only that file's size, and a new one serves the next files.

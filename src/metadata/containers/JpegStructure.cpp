@@ -92,16 +92,18 @@ void WalkJpegSegments(ByteFields& fields, std::uint64_t start, std::uint64_t end
     const auto marker = fields.U8(at + 1);
     if (!ff || !marker || *ff != 0xFF) break;
     if (*marker == 0xD8 || *marker == 0x01 || (*marker >= 0xD0 && *marker <= 0xD7)) {
+      if (!visit({*marker, at + 2, 0, true})) break;
       at += 2;  // no length
       continue;
     }
-    if (*marker == 0xDA || *marker == 0xD9) break;  // the metadata lies before the first scan
+    if (*marker == 0xD9) break;
     const auto length = at + 4 <= end ? fields.U16(at + 2) : std::nullopt;
     if (!length || *length < 2) break;
     const std::uint64_t payload = at + 4;
     const std::uint64_t size = std::min<std::uint64_t>(*length - 2, end - std::min(end, payload));
-    if (!visit({*marker, payload, size})) break;
-    if (payload + size >= end) break;
+    if (!visit({*marker, payload, size, size == *length - 2u})) break;
+    // The metadata lies before the first scan.
+    if (*marker == 0xDA || payload + size >= end) break;
     at = payload + size;
   }
   fields.SetLittleEndian(false);

@@ -11,15 +11,17 @@
 
 namespace tessarine {
 
-// One marker segment: its marker and where its payload lies, cut at the stream's end.
+// One marker segment: its marker and where its payload lies, cut at the stream's end (a marker
+// without a length has none).
 struct JpegSegment {
   std::uint32_t marker;
   std::uint64_t payload;
   std::uint64_t size;
+  bool whole;  // not cut: the payload is as long as its length says
 };
 
-// Walks the marker segments of the JPEG stream at [start, end), from after its FF D8 up to its
-// first scan, handing each to visit until it answers false.
+// Walks the marker segments of the JPEG stream at [start, end), from after its FF D8 up to the
+// header of its first scan, handing each to visit until it answers false.
 void WalkJpegSegments(ByteFields& fields, std::uint64_t start, std::uint64_t end,
                       const std::function<bool(const JpegSegment&)>& visit);
 
