@@ -109,7 +109,9 @@ TEST(ContainerStructureTest, FindsThePreviewsAFileCarriesAndTheImagesOrientation
                                                        Be32(2 + 4 + 4 + 26 + 32 + frame.size() + 2 - 10) + Be32(0)) +
                                      frame);
   // Directory 0 at 8 (6 entries), the SubIFD offsets at 86, SubIFDs at 98, 140 and 194, data at 248.
-  const std::string full = JpegFrame(6000, 4000), strip = JpegFrame(1620, 1080), tabled = JpegFrame(999, 666);
+  const std::string full = JpegFrame(6000, 4000);
+  const std::string strip = JpegFrame(1620, 1080);
+  const std::string tabled = JpegFrame(999, 666);
   const std::string raw =
       std::string("MM\0*", 4) + Be32(8) +
       TiffDirectory({TiffEntry(254, 4, 1, 1), TiffEntry(256, 4, 1, 160), TiffEntry(257, 4, 1, 120),

@@ -7,8 +7,12 @@ namespace {
 
 // The smallest preview of the image's shape (within 1%) whose long side reaches the thumbnail's.
 TEST(ChoosePreview, TakesTheSmallestPreviewOfTheImagesShapeThatIsLargeEnough) {
-  const EmbeddedPreview banded{1, 0, {160, 120}}, small{2, 0, {150, 100}}, thumb{3, 0, {240, 160}},
-      wider{4, 0, {1920, 1262}}, large{5, 0, {1920, 1280}}, full{6, 0, {6000, 4000}};
+  const EmbeddedPreview banded{1, 0, {160, 120}};
+  const EmbeddedPreview small{2, 0, {150, 100}};
+  const EmbeddedPreview thumb{3, 0, {240, 160}};
+  const EmbeddedPreview wider{4, 0, {1920, 1262}};
+  const EmbeddedPreview large{5, 0, {1920, 1280}};
+  const EmbeddedPreview full{6, 0, {6000, 4000}};
   const struct {
     std::vector<EmbeddedPreview> previews;
     PixelDimensions image;

@@ -200,7 +200,8 @@ double MeanDifference(const PreviewImage& thumbnail, const std::filesystem::path
   FIBITMAP* picture = loaded == nullptr ? nullptr : FreeImage_ConvertTo24Bits(loaded);  // ImageMagick writes palettes
   FreeImage_Unload(loaded);
   if (picture == nullptr || thumbnail.width == 0) return 1.0;
-  const unsigned width = FreeImage_GetWidth(picture), height = FreeImage_GetHeight(picture);
+  const unsigned width = FreeImage_GetWidth(picture);
+  const unsigned height = FreeImage_GetHeight(picture);
   double sum = 0;
   for (int y = 0; y < thumbnail.height; ++y) {
     for (int x = 0; x < thumbnail.width; ++x) {

@@ -63,7 +63,8 @@ std::optional<Frame> ReadFrame(ByteFields& fields, const JpegSegment& segment) {
     const auto id = fields.U8(p + 6 + 3 * i);
     const auto factors = fields.U8(p + 7 + 3 * i);
     const auto table = fields.U8(p + 8 + 3 * i);
-    const std::uint32_t h = factors ? *factors >> 4 : 0, v = factors ? *factors & 0x0F : 0;
+    const std::uint32_t h = factors ? *factors >> 4 : 0;
+    const std::uint32_t v = factors ? *factors & 0x0F : 0;
     if (!id || !table || h < 1 || h > 4 || v < 1 || v > 4 || *table >= kTables ||
         std::find(frame.ids.begin(), frame.ids.end(), *id) != frame.ids.end()) {
       return std::nullopt;
@@ -94,7 +95,8 @@ bool ScanIsSound(ByteFields& fields, const JpegSegment& segment, const Frame& fr
 std::optional<PixelDimensions> PlainJpegSize(ByteFields& fields) {
   if (!fields.Is(0, "\xFF\xD8")) return std::nullopt;
   std::optional<Frame> frame;
-  bool plain = true, scanned = false;
+  bool plain = true;
+  bool scanned = false;
   WalkJpegSegments(fields, 0, fields.Length(), [&](const JpegSegment& segment) {
     const std::uint32_t marker = segment.marker;
     if (!segment.whole) {
