@@ -94,7 +94,8 @@ TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
 
 // A JPEG's EXIF thumbnail (inside its segment only) and orientation; the pictures of its
 // multi-picture index after the first; a raw file's JPEG streams in a strip or tag 46, but for one
-// whose tables lie apart (347), beside the size of its full-resolution image.
+// whose tables lie apart (347), beside the size of its full-resolution image; a raw file of boxes:
+// its packet, the size and orientation of its camera's directory, its thumbnail and preview.
 TEST(ContainerStructureTest, FindsThePreviewsAFileCarriesAndTheImagesOrientation) {
   const std::string thumb = JpegFrame(240, 160);
   const std::string frame = JpegFrame(3000, 2000).substr(2, 13);  // the main image's frame header
@@ -123,17 +124,32 @@ TEST(ContainerStructureTest, FindsThePreviewsAFileCarriesAndTheImagesOrientation
       TiffDirectory({TiffEntry(259, 3, 1, 7), TiffEntry(273, 4, 1, 248 + full.size() + strip.size()),
                      TiffEntry(279, 4, 1, tabled.size()), TiffEntry(347, 7, 4, 0)}) +
       full + strip + tabled;
+  const std::string cr3 =
+      Box("ftyp", std::string("crx \0\0\0\x01", 8)) +
+      Box("moov", Box("uuid", "\x85\xC0\xB6\x87\x82\x0F\x11\xE0\x81\x11\xF4\xCE\x46\x2B\x6A\x48" +
+                                  Box("CMT1", std::string("MM\0*", 4) + Be32(8) +
+                                                  TiffDirectory({TiffEntry(256, 4, 1, 6000), TiffEntry(257, 4, 1, 4000),
+                                                                 TiffEntry(274, 3, 1, 3)})) +
+                                  Box("THMB", std::string(16, '\0') + JpegFrame(160, 120)))) +
+      Box("uuid", "\xBE\x7A\xCF\xCB\x97\xA9\x42\xE8\x9C\x71\x99\x94\x91\xE3\xAF\xAC" + kXmp) +
+      Box("uuid", "\xEA\xF4\x2B\x5E\x1C\x98\x4B\x88\xB9\xFB\xB7\xDC\x40\x6E\x4D\x16" + std::string(8, '\0') +
+                      Box("PRVW", std::string(18, '\0') + JpegFrame(1620, 1080)));
   const struct Case {
     const char* what;
     std::string bytes;
     std::vector<std::string> previews;  // "offset:WxH"
     int orientation;
     std::uint32_t width;  // the image's
+    std::optional<std::string> xmp;
   } cases[] = {
-      {"EXIF thumbnail", Jpeg(exif(56) + frame), {"68:240x160"}, 6, 3000},
-      {"EXIF thumbnail past its segment", Jpeg(exif(57) + frame), {}, 6, 3000},
-      {"multi-picture index", withIndex + large, {std::to_string(withIndex.size()) + ":1920x1280"}, 0, 3000},
-      {"raw file", raw, {"248:6000x4000", std::to_string(248 + full.size()) + ":1620x1080"}, 8, 6000},
+      {"EXIF thumbnail", Jpeg(exif(56) + frame), {"68:240x160"}, 6, 3000, {}},
+      {"EXIF thumbnail past its segment", Jpeg(exif(57) + frame), {}, 6, 3000, {}},
+      {"multi-picture index", withIndex + large, {std::to_string(withIndex.size()) + ":1920x1280"}, 0, 3000, {}},
+      {"raw file", raw, {"248:6000x4000", std::to_string(248 + full.size()) + ":1620x1080"}, 8, 6000, {}},
+      {"raw file of boxes", cr3,
+       {std::to_string(cr3.find(JpegFrame(160, 120))) + ":160x120",
+        std::to_string(cr3.find(JpegFrame(1620, 1080))) + ":1620x1080"},
+       3, 6000, kXmp},
   };
   for (const Case& c : cases) {
     const MemoryByteSource source(AsBytes(c.bytes));
@@ -148,6 +164,7 @@ TEST(ContainerStructureTest, FindsThePreviewsAFileCarriesAndTheImagesOrientation
     EXPECT_EQ(previews, c.previews) << c.what;
     EXPECT_EQ(found.orientation, c.orientation) << c.what;
     EXPECT_EQ(found.size ? found.size->width : 0, c.width) << c.what;
+    EXPECT_EQ(found.xmp, c.xmp) << c.what;
   }
 }
 

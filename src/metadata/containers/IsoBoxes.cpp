@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "metadata/containers/CanonRawBoxes.h"
 #include "metadata/containers/XmpText.h"
 
 namespace tessarine {
@@ -16,36 +17,7 @@ constexpr std::uint32_t kMaxItems = 10'000;
 constexpr std::size_t kMaxExtents = 10'000;
 constexpr std::string_view kJxlSignature = "\0\0\0\x0CJXL \x0D\x0A\x87\x0A"sv;
 
-struct Box {
-  std::string type;
-  std::uint64_t data;  // where the payload begins
-  std::uint64_t end;   // where the box ends
-};
-
-// The boxes of [start, end), in order; a box that claims more than its parent holds ends the list.
-std::vector<Box> Boxes(ByteFields& f, std::uint64_t start, std::uint64_t end) {
-  std::vector<Box> boxes;
-  std::uint64_t at = start;
-  while (boxes.size() < kMaxBoxes && at < end && end - at >= 8) {
-    const auto size32 = f.U32(at);
-    auto type = f.Take(at + 4, 4, 4);
-    if (!size32 || !type) break;
-    std::uint64_t size = *size32;
-    std::uint64_t header = 8;
-    if (size == 1) {
-      const auto large = f.Unsigned(at + 8, 8);
-      if (!large) break;
-      size = *large;
-      header = 16;
-    } else if (size == 0) {
-      size = end - at;  // to the end of the parent
-    }
-    if (size < header || size > end - at) break;
-    boxes.push_back({std::move(*type), at + header, at + size});
-    at += size;
-  }
-  return boxes;
-}
+using Box = IsoBox;
 
 const Box* Find(const std::vector<Box>& boxes, std::string_view type) {
   for (const Box& box : boxes) {
@@ -72,7 +44,7 @@ std::vector<std::uint32_t> XmpItems(ByteFields& f, const Box& iinf) {
   const auto version = f.U8(iinf.data);
   if (!version) return items;
   const std::uint64_t entriesAt = iinf.data + 4 + (*version == 0 ? 2 : 4);
-  for (const Box& infe : Boxes(f, entriesAt, iinf.end)) {
+  for (const Box& infe : ReadBoxes(f, entriesAt, iinf.end)) {
     if (infe.type != "infe") continue;
     const auto infeVersion = f.U8(infe.data);
     if (!infeVersion || *infeVersion < 2) continue;  // older entries carry no item type
@@ -173,10 +145,10 @@ std::optional<std::string> ItemBytes(ByteFields& f, const ItemLocation& location
 std::optional<PixelDimensions> PrimarySize(ByteFields& f, const std::vector<Box>& meta) {
   const Box* iprp = Find(meta, "iprp");
   if (iprp == nullptr) return std::nullopt;
-  const std::vector<Box> properties = Boxes(f, iprp->data, iprp->end);
+  const std::vector<Box> properties = ReadBoxes(f, iprp->data, iprp->end);
   const Box* ipco = Find(properties, "ipco");
   if (ipco == nullptr) return std::nullopt;
-  const std::vector<Box> list = Boxes(f, ipco->data, ipco->end);
+  const std::vector<Box> list = ReadBoxes(f, ipco->data, ipco->end);
   auto ispe = [&](std::size_t index) -> std::optional<PixelDimensions> {  // 1-based
     if (index == 0 || index > list.size() || list[index - 1].type != "ispe") return std::nullopt;
     const auto width = f.U32(list[index - 1].data + 4);
@@ -275,6 +247,30 @@ std::optional<PixelDimensions> CodestreamSize(ByteFields& f, std::uint64_t at, s
 
 }  // namespace
 
+std::vector<IsoBox> ReadBoxes(ByteFields& f, std::uint64_t start, std::uint64_t end) {
+  std::vector<IsoBox> boxes;
+  std::uint64_t at = start;
+  while (boxes.size() < kMaxBoxes && at < end && end - at >= 8) {
+    const auto size32 = f.U32(at);
+    auto type = f.Take(at + 4, 4, 4);
+    if (!size32 || !type) break;
+    std::uint64_t size = *size32;
+    std::uint64_t header = 8;
+    if (size == 1) {
+      const auto large = f.Unsigned(at + 8, 8);
+      if (!large) break;
+      size = *large;
+      header = 16;
+    } else if (size == 0) {
+      size = end - at;  // to the end of the parent
+    }
+    if (size < header || size > end - at) break;
+    boxes.push_back({std::move(*type), at + header, at + size});
+    at += size;
+  }
+  return boxes;
+}
+
 bool IsIsoBoxFile(ByteFields& fields) { return fields.Is(4, "ftyp"); }
 
 bool IsJpegXl(ByteFields& fields) { return fields.Is(0, kJxlSignature) || fields.Is(0, "\xFF\x0A"); }
@@ -284,10 +280,11 @@ void ReadIsoBoxes(ByteFields& fields, ContainerFindings& findings) {
   findings.recognised = true;
   fields.SetLittleEndian(false);
   const Box* meta = nullptr;
-  const std::vector<Box> top = Boxes(fields, 0, fields.Length());
+  const std::vector<Box> top = ReadBoxes(fields, 0, fields.Length());
+  ReadCanonRawBoxes(fields, top, findings);
   meta = Find(top, "meta");
   if (meta == nullptr) return;
-  const std::vector<Box> inner = Boxes(fields, meta->data + 4, meta->end);  // after version and flags
+  const std::vector<Box> inner = ReadBoxes(fields, meta->data + 4, meta->end);  // after version and flags
   findings.size = PrimarySize(fields, inner);
   const Box* iinf = Find(inner, "iinf");
   const Box* iloc = Find(inner, "iloc");
@@ -315,7 +312,7 @@ void ReadJpegXl(ByteFields& fields, ContainerFindings& findings) {
     findings.size = CodestreamSize(fields, 0, fields.Length());
     return;
   }
-  for (const Box& box : Boxes(fields, 0, fields.Length())) {
+  for (const Box& box : ReadBoxes(fields, 0, fields.Length())) {
     if (box.type == "xml " && !findings.xmp) {
       if (auto bytes = fields.Take(box.data, box.end - box.data, kMaxHeldXmp)) {
         findings.xmp = XmpAsUtf8(*bytes);

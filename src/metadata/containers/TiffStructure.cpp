@@ -198,7 +198,8 @@ void ReadDirectory(Walk& walk, std::uint64_t at, bool first) {
     walk.AddCandidate(*stripAt, *stripLength);
   }
   // A reduced-resolution image (bit 0 of the subfile type) is a preview, never the picture's size.
-  if (!walk.embedded && width && height && *width > 0 && *height > 0 && *width <= UINT32_MAX &&
+  const bool ownSize = !walk.embedded || walk.embedded == EmbeddedTiff::CameraDirectory;
+  if (ownSize && width && height && *width > 0 && *height > 0 && *width <= UINT32_MAX &&
       *height <= UINT32_MAX && (subfileType & 1) == 0 && *width * *height > walk.bestArea) {
     walk.bestArea = *width * *height;
     walk.findings.size = PixelDimensions{static_cast<std::uint32_t>(*width), static_cast<std::uint32_t>(*height)};

@@ -16,9 +16,10 @@ bool IsTiffHeader(ByteFields& fields);
 void ReadTiffStructure(ByteFields& fields, ContainerFindings& findings);
 
 // A TIFF structure inside another container, whose offsets count from its header at base:
-// a JPEG's EXIF segment (the orientation, the thumbnail) or its multi-picture index (the
-// pictures after the first). Only previews lying before end and the orientation are taken.
-enum class EmbeddedTiff { Exif, MultiPicture };
+// a JPEG's EXIF segment (the orientation, the thumbnail), its multi-picture index (the pictures
+// after the first), or a raw file's directory of its image (the size and orientation too). Only
+// previews lying before end are taken.
+enum class EmbeddedTiff { Exif, MultiPicture, CameraDirectory };
 void ReadEmbeddedTiffPreviews(ByteFields& fields, std::uint64_t base, std::uint64_t end, EmbeddedTiff kind,
                               ContainerFindings& findings);
 
