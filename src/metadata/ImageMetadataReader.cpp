@@ -86,6 +86,7 @@ void ReadBeyondClassic(ByteWindow& window, const IimSearch& classicIim, const Me
   more->pixelKind = std::move(found.pixelKind);
   more->previews = std::move(found.previews);
   more->orientation = found.orientation;
+  more->exif = std::move(found.exif);
   if (found.size) {
     more->headerWidth = found.size->width;
     more->headerHeight = found.size->height;

@@ -61,6 +61,7 @@ struct MetadataRecord {
   // The JPEG previews the file carries and the orientation its image declares; in beyondClassic only.
   std::vector<EmbeddedPreview> previews;
   int orientation = 0;
+  ExifFacts exif;  // in beyondClassic only
 
   void Clear() { *this = MetadataRecord(); }
 };

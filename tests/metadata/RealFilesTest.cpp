@@ -11,6 +11,7 @@
 
 #include "core/ValueBound.h"
 #include "metadata/FileRowReader.h"
+#include "metadata/ImageMetadataReader.h"
 #include "metadata/ImageBytes.h"
 #include "metadata/XmpParser.h"
 #include "support/TempDir.h"
@@ -191,6 +192,41 @@ TEST_F(RealFilesTest, ASidecarGivesTheXmpOfAnImageWithoutAPacket) {
   ASSERT_EQ(RunQuietly("exiftool -o " + Quoted(m_dir / "own.xmp") + " -XMP-dc:Title=Beside"), 0);
   EXPECT_EQ(Read(own, true).columns[col::ObjectName], "");
   EXPECT_EQ(Read(own, true).columns[col::Byline], "Self");
+}
+
+// What the camera wrote of the taking, as exiftool writes it into a JPEG's EXIF segment, a TIFF's
+// directories and a CR3's boxes (from the sample when at hand): date, sub-seconds and offset, make,
+// model and lens, exposure, and a position south, west and below sea level.
+TEST_F(RealFilesTest, TheFactsOfTheTakingAreReadFromEveryStructureThatHoldsThem) {
+  const std::string tags =
+      "-DateTimeOriginal='2024:05:01 10:20:30' -SubSecTimeOriginal=123 -OffsetTimeOriginal=+02:00 -Make=Bench "
+      "-Model='Bench 1' -LensModel='Bench 24-70' -FocalLength=35 -FNumber=2.8 -ExposureTime=1/250 -ISO=400 "
+      "-GPSLatitude=59.9139 -GPSLatitudeRef=S -GPSLongitude=10.7522 -GPSLongitudeRef=W -GPSAltitude=12.5 "
+      "-GPSAltitudeRef#=1";
+  std::vector<std::filesystem::path> files{Make("shot.jpg", tags), Make("shot.tif", tags)};
+  const char* root = std::getenv("TESSARINE_SOURCE_DIR");
+  const std::filesystem::path cr3 = std::string(root ? root : ".") + "/../shared/corpus/exiftool-samples/CanonRaw.cr3";
+  if (std::filesystem::exists(cr3)) {
+    EXPECT_EQ(RunQuietly("exiftool -o " + Quoted(m_dir / "shot.cr3") + " " + tags + " " + Quoted(cr3)), 0);
+    files.push_back(m_dir / "shot.cr3");
+  }
+  for (const std::filesystem::path& file : files) {
+    const XmpParser parser(CustomXmpDefinition{});
+    MetadataRecord record;
+    ReadImageMetadata(file, UpperExtension(file.filename().string()), {false, &parser, nullptr, nullptr, true}, record);
+    ASSERT_TRUE(record.beyondClassic) << file;
+    const ExifFacts& facts = record.beyondClassic->exif;
+    EXPECT_EQ(facts.dateTaken + "." + facts.subSecondsTaken + " " + facts.offsetTaken, "2024-05-01 10:20:30.123 +02:00")
+        << file;
+    EXPECT_EQ(facts.make + "/" + facts.model + "/" + facts.lens, "Bench/Bench 1/Bench 24-70") << file;
+    EXPECT_EQ(facts.focalLength, 35.0) << file;
+    EXPECT_EQ(facts.fNumber, 2.8) << file;
+    EXPECT_EQ(facts.exposureTime, 1.0 / 250) << file;
+    EXPECT_EQ(facts.iso, 400u) << file;
+    EXPECT_NEAR(facts.latitude.value_or(0), -59.9139, 1e-6) << file;
+    EXPECT_NEAR(facts.longitude.value_or(0), -10.7522, 1e-6) << file;
+    EXPECT_EQ(facts.altitude, -12.5) << file;
+  }
 }
 
 // The mean difference of a thumbnail's pixels to those of a reference picture, sampled at the same

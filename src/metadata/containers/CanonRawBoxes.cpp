@@ -36,6 +36,9 @@ void ReadCameraBox(ByteFields& fields, const IsoBox& camera, ContainerFindings& 
   for (const IsoBox& box : ReadBoxes(fields, camera.data + kUuidSize, camera.end)) {
     if (box.type == "CMT1") {
       ReadEmbeddedTiffPreviews(fields, box.data, box.end, EmbeddedTiff::CameraDirectory, findings);
+    } else if (box.type == "CMT2" || box.type == "CMT4") {
+      const TiffDirectory kind = box.type == "CMT2" ? TiffDirectory::Exif : TiffDirectory::Gps;
+      ReadEmbeddedTiffPreviews(fields, box.data, box.end, EmbeddedTiff::CameraDirectory, findings, kind);
     } else if (box.type == "THMB") {
       AddPreview(fields, box, findings);
     }

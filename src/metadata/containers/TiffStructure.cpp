@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "metadata/containers/ExifFacts.h"
 #include "metadata/containers/JpegStructure.h"
 #include "metadata/containers/PhotoshopResources.h"
 #include "metadata/containers/XmpText.h"
@@ -46,6 +47,12 @@ struct Entry {
   std::uint64_t byteCount;
 };
 
+// A directory waiting to be walked, and what kind it is.
+struct Pending {
+  std::uint64_t at;
+  TiffDirectory directory;
+};
+
 // A stretch of bytes that may hold a JPEG preview.
 struct Candidate {
   std::uint64_t offset;
@@ -66,12 +73,16 @@ struct Walk {
   std::uint64_t end = 0;
   std::optional<EmbeddedTiff> embedded;  // none: the whole file is the TIFF
   std::set<std::uint64_t> seen;
-  std::vector<std::uint64_t> pending;
+  std::vector<Pending> pending;
   std::uint64_t bestArea = 0;
   std::vector<Candidate> candidates;
+  ExifFacts facts;  // of this structure alone
 
-  void Follow(std::uint64_t offset) {
-    if (offset != 0 && offset <= UINT64_MAX - base && pending.size() < kMaxPending) pending.push_back(base + offset);
+  bool WantsFacts() const { return embedded != EmbeddedTiff::MultiPicture; }
+  void Follow(std::uint64_t offset, TiffDirectory directory = TiffDirectory::Image) {
+    if (offset != 0 && offset <= UINT64_MAX - base && pending.size() < kMaxPending) {
+      pending.push_back({base + offset, directory});
+    }
   }
   void AddCandidate(std::uint64_t offset, std::uint64_t length) {
     if (offset > UINT64_MAX - base) return;
@@ -151,6 +162,16 @@ void ReadImageTag(Walk& walk, const Entry& entry) {
   }
 }
 
+// An EXIF or GPS directory: its facts only.
+void ReadFactsDirectory(Walk& walk, std::uint64_t at, TiffDirectory directory) {
+  const auto count = walk.fields.Unsigned(at, static_cast<std::size_t>(walk.layout.CountSize()));
+  if (!count || *count > kMaxEntries || !walk.WantsFacts()) return;
+  for (std::uint64_t i = 0; i < *count; ++i) {
+    const std::optional<Entry> entry = ReadEntry(walk, at + walk.layout.CountSize() + i * walk.layout.EntrySize());
+    if (entry) ReadExifFact(walk.fields, directory, {entry->tag, entry->type, entry->count, entry->valueAt}, walk.facts);
+  }
+}
+
 void ReadDirectory(Walk& walk, std::uint64_t at, bool first) {
   ByteFields& f = walk.fields;
   const auto count = f.Unsigned(at, static_cast<std::size_t>(walk.layout.CountSize()));
@@ -186,8 +207,17 @@ void ReadDirectory(Walk& walk, std::uint64_t at, bool first) {
       case 0xB002:
         if (walk.embedded == EmbeddedTiff::MultiPicture && entry->type == 7) AddMultiPictureEntries(walk, *entry);
         break;
+      case 0x8769:
+      case 0x8825:
+        if (auto sub = Value(walk, *entry, 0); sub && walk.WantsFacts()) {
+          walk.Follow(*sub, entry->tag == 0x8769 ? TiffDirectory::Exif : TiffDirectory::Gps);
+        }
+        break;
       default:
         if (!walk.embedded) ReadImageTag(walk, *entry);
+        if (first && walk.WantsFacts()) {
+          ReadExifFact(f, TiffDirectory::Image, {entry->tag, entry->type, entry->count, entry->valueAt}, walk.facts);
+        }
         break;
     }
   }
@@ -211,18 +241,24 @@ void ReadDirectory(Walk& walk, std::uint64_t at, bool first) {
 
 // Walks the directories from the first, each once, so a loop in the chain ends; then takes the
 // candidates that are JPEG streams with a frame size as the previews.
-void WalkDirectories(Walk& walk) {
+void WalkDirectories(Walk& walk, TiffDirectory firstDirectory = TiffDirectory::Image) {
   const std::uint64_t base = walk.base;
   const auto first = walk.layout.big ? walk.fields.Unsigned(base + 8, 8) : walk.fields.Unsigned(base + 4, 4);
   if (!first) return;
-  walk.Follow(*first);
-  const std::uint64_t firstAt = walk.pending.empty() ? 0 : walk.pending.front();
+  walk.Follow(*first, firstDirectory);
+  const std::uint64_t firstAt = walk.pending.empty() ? 0 : walk.pending.front().at;
   while (!walk.pending.empty() && static_cast<int>(walk.seen.size()) < kMaxDirectories) {
-    const std::uint64_t at = walk.pending.front();
+    const Pending next = walk.pending.front();
     walk.pending.erase(walk.pending.begin());
-    if (!walk.seen.insert(at).second) continue;
-    ReadDirectory(walk, at, at == firstAt);
+    if (!walk.seen.insert(next.at).second) continue;
+    if (next.directory == TiffDirectory::Image) {
+      ReadDirectory(walk, next.at, next.at == firstAt);
+    } else {
+      ReadFactsDirectory(walk, next.at, next.directory);
+    }
   }
+  SignExifPosition(walk.facts);
+  MergeExifFacts(walk.findings.exif, walk.facts);
   for (const Candidate& candidate : walk.candidates) {
     if (walk.findings.previews.size() >= kMaxPreviews) break;
     if (auto size = JpegFrameSize(walk.fields, candidate.offset, candidate.offset + candidate.length)) {
@@ -256,10 +292,10 @@ void ReadTiffStructure(ByteFields& fields, ContainerFindings& findings) {
 }
 
 void ReadEmbeddedTiffPreviews(ByteFields& fields, std::uint64_t base, std::uint64_t end, EmbeddedTiff kind,
-                              ContainerFindings& findings) {
+                              ContainerFindings& findings, TiffDirectory first) {
   if (!IsTiffHeaderAt(fields, base)) return;
   Walk walk(fields, base, end, kind, findings);
-  WalkDirectories(walk);
+  WalkDirectories(walk, first);
 }
 
 }  // namespace tessarine

@@ -7,6 +7,7 @@
 
 #include "metadata/containers/ByteFields.h"
 #include "metadata/containers/ContainerFindings.h"
+#include "metadata/containers/ExifFacts.h"
 
 namespace tessarine {
 
@@ -19,8 +20,10 @@ void ReadTiffStructure(ByteFields& fields, ContainerFindings& findings);
 // a JPEG's EXIF segment (the orientation, the thumbnail), its multi-picture index (the pictures
 // after the first), or a raw file's directory of its image (the size and orientation too). Only
 // previews lying before end are taken.
+// The first directory is the image's, or (a raw file of boxes keeps them apart) its EXIF or GPS
+// directory.
 enum class EmbeddedTiff { Exif, MultiPicture, CameraDirectory };
 void ReadEmbeddedTiffPreviews(ByteFields& fields, std::uint64_t base, std::uint64_t end, EmbeddedTiff kind,
-                              ContainerFindings& findings);
+                              ContainerFindings& findings, TiffDirectory first = TiffDirectory::Image);
 
 }  // namespace tessarine
