@@ -13,6 +13,7 @@
 #include "metadata/FileFacts.h"
 #include "metadata/ImageLoader.h"
 #include "metadata/XmpParser.h"
+#include "workflows/scan/FolderRows.h"
 #include "workflows/scan/Thumbnails.h"
 
 namespace tessarine {
@@ -100,7 +101,11 @@ void ScanFileReader::AbortDecoding() { m_tools->decoder.Abort(); }
 unsigned ReadAhead::DefaultWorkers() { return std::max(1U, std::thread::hardware_concurrency()); }
 
 ReadAhead::ReadAhead(const Settings& settings, std::filesystem::path dumpFile, unsigned workers)
-    : m_settings(settings), m_dump(std::move(dumpFile)), m_window(4 * std::size_t{workers} + 2) {
+    : m_settings(settings),
+      m_dump(std::move(dumpFile)),
+      // Room for two batches of rows besides what the workers have in hand: while the writer waits
+      // for the server to take one batch, the workers read the next.
+      m_window(4 * std::size_t{workers} + 2 + 2 * FolderRows::kRowsPerBatch) {
   // Made first: its parser sets up the XML library once, before any worker uses it.
   m_ownReader = std::make_unique<ScanFileReader>(m_settings, &m_dump);
   for (unsigned i = 0; i < workers; ++i) m_workers.emplace_back([this] { Work(); });
