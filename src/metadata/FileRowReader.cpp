@@ -4,8 +4,8 @@
 #include "core/ValueBound.h"
 #include "metadata/FileFacts.h"
 #include "metadata/PreviewChoice.h"
-#include "metadata/ThumbnailImage.h"
 #include "metadata/RecordAssembly.h"
+#include "metadata/ThumbnailImage.h"
 #include "metadata/containers/ContainerFindings.h"
 
 namespace tessarine {
