@@ -97,6 +97,11 @@ Bitmap ImageForWork(const Request& request, const ScanDecoding& decoding, int im
     }
   }
   if (previewOnly) return nullptr;
+  // Decoding a JPEG claiming gigapixels takes gigabytes, whatever it is scaled to.
+  if (static_cast<double>(decoding.size.width) * decoding.size.height > kMaxDecodedPixels) {
+    problem = "the image is too large to decode for a thumbnail";
+    return nullptr;
+  }
   Bitmap image = DecodeInProcess(request.path, request.supportIptc, request.extension, &problem, imageSide);
   if (!image && problem.empty()) problem = "the image's pixels could not be decoded: no thumbnail";
   return image;

@@ -51,6 +51,9 @@ struct PreviewBytes {
   std::uint64_t length = 0;
 };
 inline constexpr std::uint64_t kMaxPreviewBytes = std::uint64_t{64} << 20;
+// A JPEG of more pixels is not decoded for its thumbnail (a progressive one holds its coefficients
+// whole: 6 bytes a pixel).
+inline constexpr double kMaxDecodedPixels = 200e6;
 
 // The preview decoded, DCT-scaled so that its smaller side is not below smallestSide; empty when
 // it lies outside the file, is too large, or does not decode.

@@ -11,8 +11,9 @@ namespace tessarine {
 
 // The smallest preview (the cheapest to decode) whose long side is at least the thumbnail's and
 // whose aspect ratio is the image's within 1%: a camera's 4:3 thumbnail of a 3:2 picture carries
-// black bands, and a preview of another shape is another picture. Without the image's size, the
-// largest preview gives the shape. None when no preview qualifies.
+// black bands, and a preview of another shape is another picture. A preview larger than the image,
+// or of more than 200 MP, is none. Without the image's size, the largest preview gives the shape.
+// None when no preview qualifies.
 std::optional<EmbeddedPreview> ChoosePreview(const std::vector<EmbeddedPreview>& previews, PixelDimensions image,
                                              int thumbnailSide);
 

@@ -51,6 +51,11 @@ DecodedImageResult MakeThumbnail(FIBITMAP* image, const std::filesystem::path& t
     if (!converted) return {"no thumbnail could be made", {}};
     thumbnail = std::move(converted);
   }
+  // The thumbnail is upright already: its source's metadata (an orientation among it) would have
+  // viewers turn it again.
+  for (int model = FIMD_COMMENTS; model <= FIMD_EXIF_RAW; ++model) {
+    FreeImage_SetMetadata(static_cast<FREE_IMAGE_MDMODEL>(model), thumbnail.get(), nullptr, nullptr);
+  }
   DecodedImageResult result;
   result.preview = ToPreview(thumbnail.get());
   // The thumbnails' folder is the program's own: whatever stands at its name and is not a folder

@@ -95,13 +95,14 @@ TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
 // A JPEG's EXIF thumbnail (inside its segment only) and orientation; the pictures of its
 // multi-picture index after the first; a raw file's JPEG streams in a strip or tag 46, but for one
 // whose tables lie apart (347), beside the size of its full-resolution image; a raw file of boxes:
-// its packet, the size and orientation of its camera's directory, its thumbnail and preview.
+// its packet, the size and orientation of its camera's directory (little-endian, as cameras write
+// it, among big-endian boxes), its thumbnail and preview.
 TEST(ContainerStructureTest, FindsThePreviewsAFileCarriesAndTheImagesOrientation) {
   const std::string thumb = JpegFrame(240, 160);
   const std::string frame = JpegFrame(3000, 2000).substr(2, 13);  // the main image's frame header
-  auto exif = [&](std::size_t thumbAt) {
+  auto exif = [&](std::size_t thumbAt, std::size_t length) {
     return Segment(0xE1, std::string("Exif\0\0MM\0*", 10) + Be32(8) + TiffDirectory({TiffEntry(274, 3, 1, 6)}, 26) +
-                             TiffDirectory({TiffEntry(513, 4, 1, thumbAt), TiffEntry(514, 4, 1, thumb.size())}) + thumb);
+                             TiffDirectory({TiffEntry(513, 4, 1, thumbAt), TiffEntry(514, 4, 1, length)}) + thumb);
   };
   const std::string large = JpegFrame(1920, 1280);
   const std::string mpEntries = Be32(0x030000) + Be32(0) + Be32(0) + Be32(0) + Be32(0x010002) + Be32(large.size());
@@ -127,10 +128,12 @@ TEST(ContainerStructureTest, FindsThePreviewsAFileCarriesAndTheImagesOrientation
   const std::string cr3 =
       Box("ftyp", std::string("crx \0\0\0\x01", 8)) +
       Box("moov", Box("uuid", "\x85\xC0\xB6\x87\x82\x0F\x11\xE0\x81\x11\xF4\xCE\x46\x2B\x6A\x48" +
-                                  Box("CMT1", std::string("MM\0*", 4) + Be32(8) +
-                                                  TiffDirectory({TiffEntry(256, 4, 1, 6000), TiffEntry(257, 4, 1, 4000),
-                                                                 TiffEntry(274, 3, 1, 3)})) +
-                                  Box("THMB", std::string(16, '\0') + JpegFrame(160, 120)))) +
+                                  Box("THMB", std::string(16, '\0') + JpegFrame(160, 120)) +
+                                  Box("CMT1", std::string("II*\0", 4) + Le32(8) +
+                                                  TiffDirectory({TiffEntry(256, 4, 1, 6000, true),
+                                                                 TiffEntry(257, 4, 1, 4000, true),
+                                                                 TiffEntry(274, 3, 1, 3, true)},
+                                                                0, true)))) +
       Box("uuid", "\xBE\x7A\xCF\xCB\x97\xA9\x42\xE8\x9C\x71\x99\x94\x91\xE3\xAF\xAC" + kXmp) +
       Box("uuid", "\xEA\xF4\x2B\x5E\x1C\x98\x4B\x88\xB9\xFB\xB7\xDC\x40\x6E\x4D\x16" + std::string(8, '\0') +
                       Box("PRVW", std::string(18, '\0') + JpegFrame(1620, 1080)));
@@ -142,8 +145,9 @@ TEST(ContainerStructureTest, FindsThePreviewsAFileCarriesAndTheImagesOrientation
     std::uint32_t width;  // the image's
     std::optional<std::string> xmp;
   } cases[] = {
-      {"EXIF thumbnail", Jpeg(exif(56) + frame), {"68:240x160"}, 6, 3000, {}},
-      {"EXIF thumbnail past its segment", Jpeg(exif(57) + frame), {}, 6, 3000, {}},
+      {"EXIF thumbnail", Jpeg(exif(56, thumb.size()) + frame), {"68:240x160"}, 6, 3000, {}},
+      {"EXIF thumbnail past its segment", Jpeg(exif(57, thumb.size()) + frame), {}, 6, 3000, {}},
+      {"EXIF thumbnail cut short", Jpeg(exif(56, thumb.size() - 2) + frame), {}, 6, 3000, {}},
       {"multi-picture index", withIndex + large, {std::to_string(withIndex.size()) + ":1920x1280"}, 0, 3000, {}},
       {"raw file", raw, {"248:6000x4000", std::to_string(248 + full.size()) + ":1620x1080"}, 8, 6000, {}},
       {"raw file of boxes", cr3,

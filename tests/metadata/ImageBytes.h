@@ -13,6 +13,8 @@ inline std::string Be16(std::size_t v) {
   return {static_cast<char>((v >> 8) & 0xFF), static_cast<char>(v & 0xFF)};
 }
 inline std::string Be32(std::size_t v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
+inline std::string Le16(std::size_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+inline std::string Le32(std::size_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
 
 // One IIM dataset: 1C, record, number, 16-bit length, value.
 inline std::string Dataset(int record, int number, std::string_view value) {
@@ -49,17 +51,19 @@ inline std::string Jpeg(std::string_view segments) {
   return std::string("\xFF\xD8", 2) + std::string(segments) + std::string("\xFF\xD9", 2);
 }
 
-// A big-endian TIFF directory entry: tag, type (3 SHORT, 4 LONG, 7 UNDEFINED), count, and the
-// value itself or the offset of the values.
-inline std::string TiffEntry(int tag, int type, std::size_t count, std::size_t value) {
-  return Be16(tag) + Be16(type) + Be32(count) + (type == 3 && count == 1 ? Be16(value) + Be16(0) : Be32(value));
+// A TIFF directory entry, big-endian unless said: tag, type (3 SHORT, 4 LONG, 7 UNDEFINED), count,
+// and the value itself or the offset of the values.
+inline std::string TiffEntry(int tag, int type, std::size_t count, std::size_t value, bool little = false) {
+  const auto u16 = little ? Le16 : Be16;
+  const auto u32 = little ? Le32 : Be32;
+  return u16(tag) + u16(type) + u32(count) + (type == 3 && count == 1 ? u16(value) + u16(0) : u32(value));
 }
 
 // A directory of the entries, then the offset of the next one (0: the last).
-inline std::string TiffDirectory(std::initializer_list<std::string> entries, std::size_t next = 0) {
-  std::string directory = Be16(entries.size());
+inline std::string TiffDirectory(std::initializer_list<std::string> entries, std::size_t next = 0, bool little = false) {
+  std::string directory = little ? Le16(entries.size()) : Be16(entries.size());
   for (const std::string& entry : entries) directory += entry;
-  return directory + Be32(next);
+  return directory + (little ? Le32(next) : Be32(next));
 }
 
 // The smallest JPEG stream with a size: its frame header alone.

@@ -58,6 +58,11 @@ TEST(LoadImageForScan, DecodesByTheSupportCodeAndTheExtensionAndSizesAJpegByItsH
   EXPECT_EQ(image.width + "x" + image.height, "333x17");
   EXPECT_EQ(image.problem, "the image's pixels could not be decoded: no thumbnail");
   EXPECT_FALSE(std::filesystem::exists(dir / "_thumbs_" / "broken.jpg"));
+  // Nor from a header claiming 60000 x 40000 pixels: decoding them would take gigabytes.
+  test::WriteFile(dir / "huge.jpg", jpeg.substr(0, frame + 5) + "\x9C\x40\xEA\x60" + jpeg.substr(frame + 9));
+  const ScanImage huge = decoder.Decode(dir / "huge.jpg", "1", "JPG", (dir / "_thumbs_" / "huge.jpg").native());
+  EXPECT_EQ(huge.width + "x" + huge.height + ": " + huge.problem,
+            "60000x40000: the image is too large to decode for a thumbnail");
 }
 
 // The size read from a JPEG's header by the program is the image library's wherever it is given:

@@ -253,8 +253,8 @@ double MeanDifference(const PreviewImage& thumbnail, const std::filesystem::path
 
 // A thumbnail is made from the preview a file carries when that is the same picture (its shape
 // within 1%, 160 px or more), else from the image's pixels, and turned upright as the image says:
-// either way it shows what ImageMagick shows, within 3% of the range. A raw file's comes from its
-// preview alone, its size from its header.
+// either way it shows what ImageMagick shows, within 3% of the range, and carries no metadata of
+// its source. A raw file's comes from its preview alone, its size from its header.
 TEST_F(RealFilesTest, AThumbnailComesFromTheFilesPreviewWhenItIsTheSamePictureTurnedUpright) {
   // Quadrants of four colours, so that a wrong turn shows.
   ASSERT_EQ(RunQuietly("cd " + Quoted(m_dir.path()) + " && convert -size 600x400 xc:red xc:lime +append \\( -size 600x400 " +
@@ -295,6 +295,8 @@ TEST_F(RealFilesTest, AThumbnailComesFromTheFilesPreviewWhenItIsTheSamePictureTu
     const FileRow row = thumbnailOf(file);
     EXPECT_EQ(row.columns[col::Width] + "x" + row.columns[col::Height], "1200x800") << label;
     EXPECT_LT(MeanDifference(row.preview, m_dir / (c.showsPreview ? "other.png" : "upright.png")), 0.03) << label;
+    // Upright already, it carries no orientation (nor any metadata) for viewers to turn it by.
+    EXPECT_EQ(ReadFile(m_dir / "_thumbs_" / (std::to_string(n) + ".jpg")).find("Exif"), std::string::npos) << label;
   }
 
   const std::string other = ReadFile(m_dir / "other.jpg");

@@ -24,6 +24,7 @@ class ByteFields {
 
   std::uint64_t Length() const { return m_window.Length(); }
   void SetLittleEndian(bool little) { m_little = little; }
+  bool LittleEndian() const { return m_little; }
   ByteWindow& Window() { return m_window; }
 
   // [at, at + count) lies inside the data.

@@ -27,7 +27,7 @@ bool IsUuid(ByteFields& fields, const IsoBox& box, std::string_view uuid) {
 void AddPreview(ByteFields& fields, const IsoBox& box, ContainerFindings& findings) {
   for (std::uint64_t at = box.data; at < box.data + kPreviewHeaderSearch && at + 2 < box.end; ++at) {
     if (!fields.Is(at, "\xFF\xD8")) continue;
-    if (auto size = JpegFrameSize(fields, at, box.end)) findings.previews.push_back({at, box.end - at, *size});
+    if (auto size = JpegPreviewSize(fields, at, box.end)) findings.previews.push_back({at, box.end - at, *size});
     return;
   }
 }

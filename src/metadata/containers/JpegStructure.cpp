@@ -119,6 +119,17 @@ std::optional<PixelDimensions> JpegFrameSize(ByteFields& fields, std::uint64_t s
   return size;
 }
 
+std::optional<PixelDimensions> JpegPreviewSize(ByteFields& fields, std::uint64_t start, std::uint64_t end) {
+  // Writers may pad a stream after its end marker.
+  constexpr std::uint64_t kEndSearch = 64;
+  end = std::min(end, fields.Length());
+  const std::uint64_t from = end - std::min(end - std::min(start, end), kEndSearch);
+  bool ends = false;
+  for (std::uint64_t at = from; at + 2 <= end && !ends; ++at) ends = fields.Is(at, "\xFF\xD9");
+  if (!ends) return std::nullopt;
+  return JpegFrameSize(fields, start, end);
+}
+
 void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings) {
   std::vector<ExtensionChunk> chunks;
   std::string resources;  // the Photoshop APP13 payloads, one after the other

@@ -28,6 +28,10 @@ void WalkJpegSegments(ByteFields& fields, std::uint64_t start, std::uint64_t end
 // The size the frame header of the JPEG stream at [start, end) gives.
 std::optional<PixelDimensions> JpegFrameSize(ByteFields& fields, std::uint64_t start, std::uint64_t end);
 
+// The same for a preview, which must also end as a whole stream does (its end-of-image marker
+// within its last bytes): a preview cut short decodes to a picture half grey.
+std::optional<PixelDimensions> JpegPreviewSize(ByteFields& fields, std::uint64_t start, std::uint64_t end);
+
 // For a file that begins with FF D8.
 void ReadJpegStructure(ByteFields& fields, ContainerFindings& findings);
 

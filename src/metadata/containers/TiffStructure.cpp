@@ -261,7 +261,7 @@ void WalkDirectories(Walk& walk, TiffDirectory firstDirectory = TiffDirectory::I
   MergeExifFacts(walk.findings.exif, walk.facts);
   for (const Candidate& candidate : walk.candidates) {
     if (walk.findings.previews.size() >= kMaxPreviews) break;
-    if (auto size = JpegFrameSize(walk.fields, candidate.offset, candidate.offset + candidate.length)) {
+    if (auto size = JpegPreviewSize(walk.fields, candidate.offset, candidate.offset + candidate.length)) {
       walk.findings.previews.push_back({candidate.offset, candidate.length, *size});
     }
   }
@@ -293,9 +293,13 @@ void ReadTiffStructure(ByteFields& fields, ContainerFindings& findings) {
 
 void ReadEmbeddedTiffPreviews(ByteFields& fields, std::uint64_t base, std::uint64_t end, EmbeddedTiff kind,
                               ContainerFindings& findings, TiffDirectory first) {
-  if (!IsTiffHeaderAt(fields, base)) return;
-  Walk walk(fields, base, end, kind, findings);
-  WalkDirectories(walk, first);
+  // The container around it goes on in its own byte order.
+  const bool containerOrder = fields.LittleEndian();
+  if (IsTiffHeaderAt(fields, base)) {
+    Walk walk(fields, base, end, kind, findings);
+    WalkDirectories(walk, first);
+  }
+  fields.SetLittleEndian(containerOrder);
 }
 
 }  // namespace tessarine
