@@ -55,19 +55,30 @@ std::string ImagesIndexStatement(const TableName& name) {
   return sql;
 }
 
-TableName WordsTableName(const TableName& imagesTable) {
+namespace {
+
+TableName NameWithin30(const std::string& images, std::string_view suffix, std::string_view hashed) {
   constexpr std::size_t kMaxNameLength = 30;
-  const std::string& images = imagesTable.Text();
-  std::string name = images + "_words";
+  std::string name = images + std::string(suffix);
   if (name.size() > kMaxNameLength) {
     std::uint32_t hash = 2166136261U;  // FNV-1a
-    for (char c : images) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619U;
+    for (char c : hashed) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619U;
     char digits[9];
     std::snprintf(digits, sizeof digits, "%08x", hash);
     name = images.substr(0, kMaxNameLength - 9) + "_" + digits;
   }
   // Letters, digits and "_" after a first character that is no digit, and never a reserved word.
   return TableName::Of(name).value();
+}
+
+}  // namespace
+
+TableName DerivedTableName(const TableName& imagesTable, std::string_view suffix) {
+  return NameWithin30(imagesTable.Text(), suffix, imagesTable.Text() + std::string(suffix));
+}
+
+TableName WordsTableName(const TableName& imagesTable) {
+  return NameWithin30(imagesTable.Text(), "_words", imagesTable.Text());
 }
 
 std::string WordsTableStatement(const TableName& imagesTable, const SqlDialect& dialect) {

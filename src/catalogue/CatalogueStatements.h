@@ -19,10 +19,14 @@ std::string ImagesTableStatement(const TableName& name, const SqlDialect& dialec
 // "create index " + name + "Index on " + name + "(ModifyTime);"
 std::string ImagesIndexStatement(const TableName& name);
 
+// A name derived from the images table's: "<images><suffix>", or, where that would pass 30
+// characters (the shortest limit among the servers: Oracle's before 12.2), the images name's first
+// 21 characters, "_" and 8 hex digits of a hash of the whole name and the suffix.
+TableName DerivedTableName(const TableName& imagesTable, std::string_view suffix);
+
 // The table of the images table's folded words, one row per row of it (see RowWords): named
-// "<images>_words", or, where that would pass 30 characters (the shortest limit among the servers:
-// Oracle's before 12.2), the images name's first 21 characters, "_" and 8 hex digits of a hash of
-// the whole name.
+// "<images>_words", or, where that would pass 30 characters, as DerivedTableName names it but for
+// the hash, of the images name alone (the words table was named so first).
 TableName WordsTableName(const TableName& imagesTable);
 
 // "create table <words> (Folder varchar(255) not null,FileName varchar(255) not null,Words <long

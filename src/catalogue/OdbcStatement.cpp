@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -18,6 +19,7 @@ constexpr std::size_t kLongTextThreshold = 4000;
 struct BoundValue {
   SQLLEN length = 0;
   SQLBIGINT integer = 0;
+  double real = 0;
 };
 
 SQLBIGINT ParseInteger(const std::string& digits) {
@@ -26,6 +28,16 @@ SQLBIGINT ParseInteger(const std::string& digits) {
   const auto [stop, error] = std::from_chars(digits.data(), end, number);
   if (digits.empty() || error != std::errc() || stop != end) {
     throw DatabaseError(0, "22018", "Not a whole number: '" + digits + "'");
+  }
+  return number;
+}
+
+double ParseReal(const std::string& decimal) {
+  double number = 0;
+  const char* end = decimal.data() + decimal.size();
+  const auto [stop, error] = std::from_chars(decimal.data(), end, number);
+  if (decimal.empty() || error != std::errc() || stop != end || !std::isfinite(number)) {
+    throw DatabaseError(0, "22018", "Not a number: '" + decimal + "'");
   }
   return number;
 }
@@ -94,7 +106,20 @@ std::shared_ptr<OdbcStatement::Sent> OdbcStatement::Bind(std::string_view sql, c
     const SqlValue& value = sent->values[i];
     BoundValue& bound = sent->bound[i];
     const auto number = static_cast<SQLUSMALLINT>(i + 1);
-    if (value.integer) {
+    if (value.null) {
+      bound.length = SQL_NULL_DATA;
+      m_statement.Check("SQLBindParameter", SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_CHAR,
+                                                             SQL_VARCHAR, 1, 0, nullptr, 0, &bound.length));
+      continue;
+    }
+    if (value.kind == SqlValue::Kind::Real) {
+      bound.real = ParseReal(value.text);
+      m_statement.Check("SQLBindParameter",
+                        SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0,
+                                         &bound.real, 0, nullptr));
+      continue;
+    }
+    if (value.kind == SqlValue::Kind::Integer) {
       bound.integer = ParseInteger(value.text);
       m_statement.Check("SQLBindParameter",
                         SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,

@@ -160,12 +160,6 @@ std::string RowWords(const ColumnValues& columns, std::size_t maxBytes) {
   return words;
 }
 
-SqlStatement DeleteWordsRow(const TableName& wordsTable, const ColumnValues& columns) {
-  return SqlStatement("delete from " + Table(wordsTable) + " where Folder=? and FileName=?;")
-      .Bind(KeyText(columns[col::Folder]))
-      .Bind(KeyText(columns[col::FileName]));
-}
-
 SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes,
                             bool replacing) {
   return InsertWordsRows(wordsTable, {&columns, 1}, maxBytes, replacing);

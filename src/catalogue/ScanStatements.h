@@ -69,8 +69,6 @@ SqlStatement UpdateImageRow(const TableName& imagesTable, const ColumnValues& co
 // exactly when its folded form occurs in one piece. At most maxBytes bytes (the dialect's
 // longTextBytes, 65,535 but on Oracle): the piece that would pass them is left out with those after it.
 std::string RowWords(const ColumnValues& columns, std::size_t maxBytes);
-// "delete from <words> where Folder=? and FileName=?;" the words row of the row's keys.
-SqlStatement DeleteWordsRow(const TableName& wordsTable, const ColumnValues& columns);
 // "insert into <words> values(?,?,?);" the row's keys and its RowWords; "insert or replace" when
 // replacing (a dialect's insertOrReplace): a words row of the same key then gives way.
 SqlStatement InsertWordsRow(const TableName& wordsTable, const ColumnValues& columns, std::size_t maxBytes,

@@ -10,8 +10,16 @@
 namespace tessarine {
 
 struct SqlValue {
+  enum class Kind {
+    Text,
+    Integer,  // bound as a 64-bit integer (the text holds its decimal digits)
+    // Bound as a double (the text holds its decimal form, with "."): a server that converts a text
+    // reads it by its own locale (Oracle's NLS_NUMERIC_CHARACTERS).
+    Real,
+  };
   std::string text;
-  bool integer = false;  // bound as a 64-bit integer (the text holds its decimal digits)
+  Kind kind = Kind::Text;
+  bool null = false;  // NULL; the text is empty
 };
 
 struct SqlStatement {
@@ -25,11 +33,19 @@ struct SqlStatement {
   SqlStatement(std::string sql, std::vector<SqlValue> bound) : text(std::move(sql)), values(std::move(bound)) {}
 
   SqlStatement& Bind(std::string_view value) {
-    values.push_back({std::string(value), false});
+    values.push_back({std::string(value), SqlValue::Kind::Text});
     return *this;
   }
   SqlStatement& BindInteger(std::string_view digits) {
-    values.push_back({std::string(digits), true});
+    values.push_back({std::string(digits), SqlValue::Kind::Integer});
+    return *this;
+  }
+  SqlStatement& BindReal(std::string_view decimal) {
+    values.push_back({std::string(decimal), SqlValue::Kind::Real});
+    return *this;
+  }
+  SqlStatement& BindNull() {
+    values.push_back({std::string(), SqlValue::Kind::Text, true});
     return *this;
   }
 };

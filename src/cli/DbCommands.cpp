@@ -48,13 +48,30 @@ int RunCreate(const std::string& settingsOption, bool folders, bool images, bool
         CreateCatalogueTable(context.Connection(), context.Port(), settings, boxes, request);
     const std::string& name = table == CatalogueTable::Folders ? boxes.folders : boxes.images;
     if (outcome && *outcome == CreateTableOutcome::Created) {
-      std::cout << "Created table " << name << (table == CatalogueTable::Images ? " and its index" : "") << '\n';
+      std::cout << "Created table " << name
+                << (table == CatalogueTable::Images ? " with its index, words, facts and keywords tables" : "") << '\n';
     } else {
       // The next table is not dropped after a refusal or a failure: one table lost is enough.
       context.ExplainFailure(outcome ? Status() : outcome.GetStatus());
       return kFailedStatus;
     }
   }
+  return 0;
+}
+
+// The facts and keywords tables beside an images table that has none: nothing is dropped.
+int RunCreateCompanions(const std::string& settingsOption) {
+  CommandContext context(settingsOption);
+  Settings& settings = context.CurrentSettings();
+  const Expected<std::vector<std::string>> created =
+      CreateCompanionTables(context.Connection(), context.Port(), settings, settings.fileDsn);
+  if (!created) return context.ExplainFailure(created.GetStatus());
+  if (created->empty()) {
+    std::cout << "The facts and keywords tables of " << settings.images << " exist already: nothing was changed\n";
+    return 0;
+  }
+  for (const std::string& name : *created) std::cout << "Created table " << name << " and its indexes\n";
+  std::cout << "A scan fills them (a scan with --changed only for the files that changed)\n";
   return 0;
 }
 
@@ -85,6 +102,7 @@ void RegisterDbCommands(CLI::App& app, int& exitStatus) {
     bool folders = false;
     bool images = false;
     bool yes = false;
+    bool companions = false;
   };
   auto options = std::make_shared<Options>();
 
@@ -98,8 +116,14 @@ void RegisterDbCommands(CLI::App& app, int& exitStatus) {
   create->add_flag("--folders", options->folders, "The folders table");
   create->add_flag("--images", options->images, "The images table and its index");
   create->add_flag("--yes", options->yes, "Confirm that the tables and their rows are dropped");
+  create->add_flag("--companions", options->companions,
+                   "Only add the facts and keywords tables beside the images table, which keeps its rows "
+                   "(--images makes them with it)")
+      ->excludes("--folders")
+      ->excludes("--images");
   create->callback([options, &exitStatus] {
-    exitStatus = RunCreate(options->settings, options->folders, options->images, options->yes);
+    exitStatus = options->companions ? RunCreateCompanions(options->settings)
+                                     : RunCreate(options->settings, options->folders, options->images, options->yes);
   });
 
   CLI::App* sql = db->add_subcommand("sql", "Print the statement that creates a table");

@@ -2,6 +2,7 @@
 
 #include "core/TextDecoding.h"
 #include "core/ValueBound.h"
+#include "metadata/CompanionAssembly.h"
 #include "metadata/FileFacts.h"
 #include "metadata/PreviewChoice.h"
 #include "metadata/RecordAssembly.h"
@@ -97,6 +98,14 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
     return row;
   }
   AssembleColumns(record, xmpOverIptc, row.columns, context.keepIimWhenXmpMissing);
+  {
+    // The EXIF facts come from the file's structure: read for them alone where the classic rules
+    // did not read it.
+    MetadataRecord again;
+    const MetadataRecord* structure =
+        record.supportIptc != "0" || record.beyondClassic ? StructureOf(path, ext, record, again) : nullptr;
+    row.companions = BuildCompanionRow(record.beyondClassic ? *record.beyondClassic : record, structure);
+  }
   row.problems = std::move(record.problems);
   row.alerts = std::move(record.alerts);
   if (record.beyondClassic) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CompanionValues.h"
 #include "core/FolderKey.h"
 #include "metadata/ImageLoader.h"
 #include "metadata/ImageMetadataReader.h"
@@ -16,6 +17,7 @@ namespace tessarine {
 
 struct FileRow {
   ColumnValues columns;  // Folder, FileName and every file-derived column; ModifyTime left empty
+  CompanionRow companions;
   PreviewImage preview;  // what the work on the decoded image sent back (a thumbnail)
   std::vector<std::string> problems;
   std::vector<ReadAlert> alerts;  // for message boxes

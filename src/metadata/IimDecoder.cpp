@@ -86,6 +86,10 @@ std::string FormatTimeCreated(const std::string& value) {
 }
 
 void Store(MetadataRecord& record, int dataset, std::string value) {
+  constexpr int kKeywords = 25;
+  if (dataset == kKeywords && record.companions.iimKeywords.size() < kMaxCompanionItems) {
+    record.companions.iimKeywords.push_back(value);
+  }
   if (const DatasetTarget* target = DatasetTable()[static_cast<std::size_t>(dataset)]) {
     std::string& column = record.iim[target->column];
     if (target->repeat == Repeat::Joins) {

@@ -81,6 +81,7 @@ void ReadBeyondClassic(ByteWindow& window, const IimSearch& classicIim, const Me
   more->xmp = record.xmp;
   more->copyrightStatus = record.copyrightStatus;
   more->custom = record.custom;
+  more->companions = record.companions;
   more->xmpState = record.xmpState;
   more->problems = std::move(found.problems);
   more->pixelKind = std::move(found.pixelKind);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CompanionValues.h"
 #include "core/ImageColumns.h"
 #include "metadata/containers/ContainerFindings.h"
 
@@ -30,12 +31,23 @@ struct ReadAlert {
   std::string text;
 };
 
+// What the IIM block and the XMP packet say beyond the images table's columns, for the companion
+// rows (see BuildCompanionRow). Every list holds at most kMaxCompanionItems items.
+struct CompanionTexts {
+  std::vector<std::string> iimKeywords;  // dataset 2:25, each
+  std::vector<std::string> subjects;     // dc:subject, each item
+  std::vector<std::string> hierarchy;    // lr:hierarchicalSubject: "Places|Norway|Oslo", each
+  FactValues extension;                  // the IPTC Extension and PLUS facts; the others stay empty
+};
+inline constexpr std::size_t kMaxCompanionItems = 500;
+
 struct MetadataRecord {
   std::string supportIptc = "0";  // "1" JPEG by content, "2" supported by extension, "0" otherwise
   ColumnValues iim;               // IIM values at their column index (ObjectName..Customized)
   ColumnValues xmp;               // XMP values at their column index
   int copyrightStatus = 0;        // 0 no xapRights:Marked, 1 "True", 2 anything else
   std::array<std::string, kCustomColumnCount> custom;  // XMPCustom01..XMPCustom100
+  CompanionTexts companions;
   XmpState xmpState = XmpState::NotSearched;
   // What went wrong while reading (a block cut off by the end of the file, a short read...),
   // for the scan log. The values read before the problem are kept.

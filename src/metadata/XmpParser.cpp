@@ -7,6 +7,7 @@
 
 #include "core/TextDecoding.h"
 #include "core/ValueBound.h"
+#include "metadata/XmpCompanions.h"
 
 namespace tessarine {
 namespace {
@@ -427,6 +428,10 @@ std::optional<XmpParseError> XmpParser::Read(std::string_view packet, MetadataRe
     }
   }
 
+  ReadXmpCompanions(descriptions.size() > kMaxSearchedDescriptions
+                        ? std::vector<xmlNode*>(descriptions.begin(), descriptions.begin() + kMaxSearchedDescriptions)
+                        : descriptions,
+                    record.companions);
   if (m_rules == Rules::Modern) {
     // Every property is looked for in every Description: a packet of thousands of them (a real one
     // has a handful) would cost each property as many searches.

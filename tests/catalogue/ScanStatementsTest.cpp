@@ -45,7 +45,7 @@ TEST(ScanStatements, RowStatementsBindEveryColumnAndOnlyTheStampAsANumber) {
     EXPECT_EQ(statement.text.find('\''), std::string::npos) << "no value is spliced into the text";
     EXPECT_EQ(statement.values[col::FileName].text, "O'Brien\\.jpg");
     EXPECT_EQ(statement.values[col::Caption].text, "a\\b");
-    for (std::size_t c = 0; c < statement.values.size(); ++c) EXPECT_EQ(statement.values[c].integer, c == col::ModifyTime);
+    for (std::size_t c = 0; c < statement.values.size(); ++c) EXPECT_EQ(statement.values[c].kind == SqlValue::Kind::Integer, c == col::ModifyTime);
   }
 }
 

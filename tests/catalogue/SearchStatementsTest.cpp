@@ -64,11 +64,11 @@ TEST(SearchStatements, EveryValueIsBoundAndEachServerGetsItsOwnPageSyntax) {
     EXPECT_TRUE(page.text.ends_with(c.ending)) << page.text;
     ASSERT_GE(page.values.size(), 2u);
     EXPECT_EQ((std::vector<std::string>{page.values.end()[-2].text, page.values.back().text}), c.lastValues);
-    EXPECT_TRUE(page.values.back().integer);
+    EXPECT_TRUE(page.values.back().kind == SqlValue::Kind::Integer);
     // The keys' count: SQL Server's "top (?)" after "select", the others' clause at the end.
     const std::size_t countAt = c.kind == DbmsKind::SqlServer ? 0 : keys.values.size() - 1;
     EXPECT_EQ(keys.values.at(countAt).text, "7");
-    EXPECT_TRUE(keys.values.at(countAt).integer);
+    EXPECT_TRUE(keys.values.at(countAt).kind == SqlValue::Kind::Integer);
     // SQL Server compares and sorts its "text" columns only as varchar(max); the keys are varchar.
     const bool cast = c.kind == DbmsKind::SqlServer;
     EXPECT_EQ(page.text.find("lower(cast(Keywords as varchar(max)))") != std::string::npos, cast) << page.text;

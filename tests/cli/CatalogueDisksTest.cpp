@@ -70,9 +70,9 @@ TEST_F(MountPoints, AFullDiskEndsTheScanWithOneErrorAndTheRowsCounted) {
   std::filesystem::create_directories(photos / "many");
   for (int i = 0; i < 1500; ++i) WriteFile(photos / "many" / ("photo" + std::to_string(i) + ".txt"), "x");
   const std::filesystem::path full = dir / "full.sh";
-  // The settings and data source are copied onto a 96 KB disk mounted over their folder.
+  // The settings and data source are copied onto a 192 KB disk mounted over their folder.
   WriteFile(full, R"(#!/bin/sh
-cp "$1"/* "$2" && mount -t tmpfs -o size=96k none "$1" && cp "$2"/* "$1" || exit 99
+cp "$1"/* "$2" && mount -t tmpfs -o size=192k none "$1" && cp "$2"/* "$1" || exit 99
 "$3" db create --yes --settings "$1/settings.ini" >/dev/null || exit 98
 "$3" scan --add "$4" --settings "$1/settings.ini"; echo "scan status $?"
 exec "$3" db test --query "select count(*) from Images where Folder like '$4/many/%';" --settings "$1/settings.ini"

@@ -72,7 +72,7 @@ TEST_F(Commands, DbCreatesOnlyWhenToldPrintsTheStatementsAndTestsWithoutShowingT
   EXPECT_FALSE(std::filesystem::exists(dir / "catalogue.sqlite"));
   ToolRun run = Run("db create --yes");
   EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(run.out, "Created table Dirs\nCreated table Pics and its index\n");  // no question asked
+  EXPECT_EQ(run.out, "Created table Dirs\nCreated table Pics with its index, words, facts and keywords tables\n");  // no question asked
   EXPECT_EQ(Run("db sql --folders").out, FoldersTableStatement(ValidName("Dirs")) + "\n");
   EXPECT_EQ(Run("db sql --images").out, ImagesTableStatement(ValidName("Pics"), SqlDialectFor(DbmsKind::Sqlite)) + "\n");
   EXPECT_EQ(Run("db sql").status, 2);

@@ -1,5 +1,7 @@
 #include "metadata/RecordAssembly.h"
 
+#include "metadata/CompanionAssembly.h"
+
 #include <gtest/gtest.h>
 
 namespace tessarine {
@@ -49,6 +51,54 @@ TEST(RecordAssembly, KeepingIimFillsOnlyTheColumnsThePacketLacks) {
     AssembleColumns(r, false, columns, keep);
     EXPECT_EQ(columns[col::Caption], "iim caption");     // IIM first: nothing to keep
   }
+}
+
+// A file's keywords: each once (a flat one from both IIM and dc:subject, a level two paths share),
+// trimmed, every level of a hierarchy with its last part as leaf, empty parts left out; bounded in
+// bytes (at a character's boundary), in depth and in number.
+TEST(CompanionAssembly, EachKeywordAndEachLevelOnce) {
+  using Entries = std::vector<KeywordEntry>;
+  const std::string longWord = std::string(254, 'a') + "\xC3\xA9";  // the é would pass 255 bytes
+  struct Case {
+    std::vector<std::string> iim;
+    std::vector<std::string> subjects;
+    std::vector<std::string> hierarchy;
+    Entries expected;
+  };
+  const std::vector<Case> cases = {
+      {{" Oslo ", "dog"}, {"Oslo", "cat"}, {}, {{"Oslo", "Oslo", 0}, {"dog", "dog", 0}, {"cat", "cat", 0}}},
+      {{}, {"Oslo"}, {"Places | Norway|Oslo", "Places|Sweden", "|x||"},
+       {{"Oslo", "Oslo", 0},
+        {"Places", "Places", 1},
+        {"Places|Norway", "Norway", 2},
+        {"Places|Norway|Oslo", "Oslo", 3},
+        {"Places|Sweden", "Sweden", 2},
+        {"x", "x", 1}}},
+      {{longWord}, {}, {}, {{std::string(254, 'a'), std::string(254, 'a'), 0}}},
+  };
+  for (const Case& c : cases) {
+    MetadataRecord record;
+    record.companions.iimKeywords = c.iim;
+    record.companions.subjects = c.subjects;
+    record.companions.hierarchy = c.hierarchy;
+    const Entries keywords = BuildCompanionRow(record, nullptr).keywords;
+    ASSERT_EQ(keywords.size(), c.expected.size());
+    for (std::size_t k = 0; k < keywords.size(); ++k) {
+      EXPECT_EQ(keywords[k].keyword + "/" + keywords[k].leaf + "/" + std::to_string(keywords[k].depth),
+                c.expected[k].keyword + "/" + c.expected[k].leaf + "/" + std::to_string(c.expected[k].depth));
+    }
+  }
+  MetadataRecord many;
+  std::string deep = "0";
+  for (int level = 1; level < 40; ++level) deep += "|" + std::to_string(level);
+  many.companions.hierarchy = {deep};
+  for (int i = 0; i < 1'200; ++i) many.companions.subjects.push_back("k" + std::to_string(i));
+  const Entries bounded = BuildCompanionRow(many, nullptr).keywords;
+  EXPECT_EQ(bounded.size(), kMaxKeywordEntries);
+  EXPECT_EQ(bounded.back().keyword, "k" + std::to_string(kMaxKeywordEntries - 1));
+  MetadataRecord hierarchy;
+  hierarchy.companions.hierarchy = {deep};
+  EXPECT_EQ(BuildCompanionRow(hierarchy, nullptr).keywords.back().depth, 32);
 }
 
 }  // namespace

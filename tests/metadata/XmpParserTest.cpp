@@ -272,5 +272,52 @@ TEST(XmpModernRules, ReadWhatTheClassicRulesMiss) {
   for (const Case& c : cases) EXPECT_EQ(Value(ReadWith(modernRules, c.packet), c.column), c.expected) << c.rule;
 }
 
+// The companion rows' texts in the forms writers use besides exiftool's: a simple property as an
+// attribute, a structure as an rdf:Description of its own or with its fields as attributes, a
+// language alternative whose default is not first; each from the first Description that holds it,
+// under either rule set.
+TEST(XmpCompanions, ReadEveryFormAPropertyMayTake) {
+  const std::string ext = "xmlns:Iptc4xmpExt=\"http://iptc.org/std/Iptc4xmpExt/2008-02-29/\"";
+  const std::string plus = "xmlns:plus=\"http://ns.useplus.org/ldf/xmp/1.0/\"";
+  const std::string lr = "xmlns:lr=\"http://ns.adobe.com/lightroom/1.0/\"";
+  struct Case {
+    std::string body;
+    std::size_t fact;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"<rdf:Description rdf:about=\"\" " + ext + " Iptc4xmpExt:DigitalSourceType=\" composite \"/>",
+       fact::DigitalSourceType, "composite"},
+      {Description(ext, List("Iptc4xmpExt:LocationShown", "Bag",
+                             "<rdf:li><rdf:Description Iptc4xmpExt:City=\"Oslo\"/></rdf:li>"
+                             "<rdf:li><rdf:Description><Iptc4xmpExt:City>Bergen</Iptc4xmpExt:City>"
+                             "</rdf:Description></rdf:li><rdf:li Iptc4xmpExt:City=\"Molde\"/>")),
+       fact::ShownCity, "Oslo; Bergen; Molde"},
+      {Description(ext, "<Iptc4xmpExt:LocationCreated rdf:parseType=\"Resource\"><Iptc4xmpExt:CountryName>Norway"
+                        "</Iptc4xmpExt:CountryName></Iptc4xmpExt:LocationCreated>"),
+       fact::CreatedCountry, "Norway"},
+      {Description(ext, Alt("Iptc4xmpExt:Event", Li("Dag", "no") + Li("Day", "x-default"))), fact::Event, "Day"},
+      {Description(ext, List("Iptc4xmpExt:PersonInImage", "Bag", Li("") + Li(" Ann "))) +
+           Description(ext, List("Iptc4xmpExt:PersonInImage", "Bag", Li("Bo"))),
+       fact::PersonShown, "Ann"},
+      {Description(plus, List("plus:Licensor", "Seq",
+                              "<rdf:li rdf:parseType=\"Resource\"><plus:LicensorName>A</plus:LicensorName></rdf:li>"
+                              "<rdf:li plus:LicensorName=\"B\"/>")),
+       fact::Licensor, "A; B"},
+  };
+  for (const XmpParser::Rules rules : {XmpParser::Rules::Classic, XmpParser::Rules::Modern}) {
+    const XmpParser parser(CustomXmpDefinition{}, rules);
+    for (const Case& c : cases) {
+      const MetadataRecord record = ReadWith(parser, Packet(c.body));
+      EXPECT_EQ(record.companions.extension[c.fact], c.expected) << c.body;
+    }
+    const MetadataRecord keywords = ReadWith(
+        parser, Packet(Description(lr, List("lr:hierarchicalSubject", "Bag", Li("A|B") + Li("C"))) +
+                       Description(kDc, List("dc:subject", "Bag", Li("one") + Li("two")))));
+    EXPECT_EQ(keywords.companions.hierarchy, (std::vector<std::string>{"A|B", "C"}));
+    EXPECT_EQ(keywords.companions.subjects, (std::vector<std::string>{"one", "two"}));
+  }
+}
+
 }  // namespace
 }  // namespace tessarine

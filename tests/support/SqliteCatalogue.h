@@ -6,6 +6,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/CatalogueStatements.h"
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/SqlDialect.h"
 #include "core/Settings.h"
 #include "support/RecordingUserPort.h"
@@ -25,7 +26,7 @@ inline void WriteSqliteSettings(const std::filesystem::path& settingsFile, const
                               "\nFileDSN=1\n[Database]\nDBMS=3\n" + more);
 }
 
-// Creates the folders and images tables the settings file names; when `scanned` is given, adds it
+// Creates the folders and images tables the settings file names, with the facts and keywords tables; when `scanned` is given, adds it
 // to the folders table and scans it. Returns the first message shown, "" when there was none.
 inline std::string CreateSqliteCatalogue(const std::filesystem::path& settingsFile,
                                          const std::filesystem::path& scanned = {}) {
@@ -38,7 +39,12 @@ inline std::string CreateSqliteCatalogue(const std::filesystem::path& settingsFi
     return std::string("no catalogue: ") + error.what();
   }
   connection.SendStatement(FoldersTableStatement(ValidName(settings.folders)));
-  connection.SendStatement(ImagesTableStatement(ValidName(settings.images), SqlDialectFor(settings.dbms)));
+  const SqlDialect& dialect = SqlDialectFor(settings.dbms);
+  connection.SendStatement(ImagesTableStatement(ValidName(settings.images), dialect));
+  for (const auto& statements : {FactsTableStatements(ValidName(settings.images), dialect),
+                                 KeywordsTableStatements(ValidName(settings.images), dialect)}) {
+    for (const std::string& statement : statements) connection.SendStatement(statement);
+  }
   if (!scanned.empty()) {
     AddFolderToScan(connection, port, settings, true, scanned.string(), {});
     auto entries = LoadFolderEntries(connection, port, settings, true).entries;

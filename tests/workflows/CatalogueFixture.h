@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueStatements.h"
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/ScanStatements.h"
 #include "core/FileSystemFaults.h"
 #include "core/ImageColumns.h"
@@ -99,6 +102,43 @@ class CatalogueFixture : public DatabaseFixture {
     return value;
   }
   std::string Count(const std::string& table) { return Scalar("select count(*) from " + table + ";"); }
+
+  // Makes the images table's facts and keywords tables.
+  void MakeCompanionTables(const std::string& images) {
+    for (const auto& statements :
+         {FactsTableStatements(ValidName(images), Dialect()), KeywordsTableStatements(ValidName(images), Dialect())}) {
+      for (const std::string& statement : statements) Open().SendStatement(statement);
+    }
+  }
+
+  // A companion row as text: its fields joined by "|", NULL as "(null)", a number in its shortest
+  // decimal form (servers give 35 back as "35" or "35.0").
+  static std::string CompanionText(const std::vector<std::string>& fields) {
+    std::string text;
+    for (const std::string& field : fields) {
+      char* end = nullptr;
+      const double number = field.empty() ? 0 : std::strtod(field.c_str(), &end);
+      char shortest[32];
+      std::snprintf(shortest, sizeof shortest, "%.10g", number);
+      text += (text.empty() ? "" : "|") + (end != nullptr && *end == '\0' ? std::string(shortest) : field);
+    }
+    return text;
+  }
+  // The rows of the images table's facts and keywords tables, each as CompanionText.
+  std::multiset<std::string> CompanionRows(const std::string& images) {
+    std::multiset<std::string> rows;
+    Open();
+    for (const TableName& table : {FactsTableName(ValidName(images)), KeywordsTableName(ValidName(images))}) {
+      for (auto result = connection.ExecuteStatement("select * from " + table.Text() + ";"); result && !result->IsEof();
+           result->MoveNext()) {
+        std::vector<std::string> fields;
+        for (std::size_t i = 0; i < result->FieldCount(); ++i) fields.push_back(result->FieldValue(i).value_or("(null)"));
+        rows.insert(CompanionText(fields));
+      }
+    }
+    connection.CloseConnection();
+    return rows;
+  }
 
   TempDir m_tree;
   std::filesystem::path m_root;

@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/ConnectString.h"
 #include "core/IniFile.h"
 #include "workflows/CatalogueFixture.h"
@@ -125,6 +126,33 @@ TEST_P(ConnectionOn, CreatesTheTablesAndReportsACreateError) {
   EXPECT_TRUE(port.messages[1].text.starts_with("Error ")) << port.messages[1].text;
   EXPECT_EQ(reloads, 2);
   EXPECT_EQ(port.busyDepth, 0);
+}
+
+// The facts and keywords tables are added beside an images table an earlier version made, whose
+// rows stay; once there, nothing more is made; without an images table nothing is. Creating the
+// images table again then drops them first (their keys point at it) and makes them anew.
+TEST_P(ConnectionOn, TheCompanionTablesAreAddedBesideAnImagesTableThatKeepsItsRows) {
+  boxes = {Table("Folders"), Table("Images")};
+  settings = SettingsOfDb();
+  settings.images = boxes.images;
+  const TableName images = ValidName(boxes.images);
+  Open().SendStatement(ImagesTableStatement(images, Dialect()));
+  connection.SendStatement("insert into " + boxes.images + " (Folder,FileName) values ('/a/','b.jpg');");
+  const std::vector<std::string> both{FactsTableName(images).Text(), KeywordsTableName(images).Text()};
+  for (const std::vector<std::string>& made : {both, std::vector<std::string>{}}) {
+    const Expected<std::vector<std::string>> created = CreateCompanionTables(connection, port, settings, false);
+    ASSERT_TRUE(created) << DescribeMessages();
+    EXPECT_EQ(*created, made);
+    EXPECT_EQ(Open().FirstValue("select count(*) from " + boxes.images + ";"), "1");
+    for (const std::string& table : both) EXPECT_EQ(connection.FirstValue("select count(*) from " + table + ";"), "0");
+  }
+  connection.SendStatement("insert into " + both[1] + " values ('/a/','b.jpg',0,'k','k',0);");
+  EXPECT_EQ(Create(CatalogueTable::Images), CreateTableOutcome::Created);
+  EXPECT_EQ(Open().FirstValue("select count(*) from " + both[1] + ";"), "0");
+
+  settings.images = Table("None");
+  EXPECT_TRUE(CreateCompanionTables(connection, port, settings, false).Is(ErrorKind::Database));
+  EXPECT_FALSE(TableExists(Open(), FactsTableName(ValidName(settings.images))));
 }
 
 // A new table the server refuses leaves the old one with its rows: an index's name taken where a

@@ -14,6 +14,7 @@
 #include "metadata/ImageBytes.h"
 #include "metadata/XmpParser.h"
 #include "workflows/CatalogueFixture.h"
+#include "workflows/scan/FolderCataloguer.h"
 
 namespace tessarine::test {
 namespace {
@@ -84,6 +85,8 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
                                          root + "a.heic", Text(sub) + "b.heic"}));
   const std::string heifSaid = "   HEIF pictures get no thumbnail: the image library installed cannot decode them";
   EXPECT_EQ(std::ranges::count(m_problems, heifSaid), 1);
+  // A catalogue without the facts and keywords tables is told how to add them, once a scan.
+  EXPECT_EQ(std::ranges::count(port.logLines, kNoCompanionsHint), 1);
   // Every column of these rows is what reading the file gives (the stamp apart), a title with a
   // 4-byte character and keywords with a quote and a backslash among them.
   const XmpParser parser{CustomXmpDefinition{}};
@@ -108,6 +111,49 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   // The folders table holds the count and the time of the scan.
   EXPECT_EQ(FolderField(m_root), "8");
   EXPECT_EQ(FolderField(m_root, "LastScan").size(), 19u);
+}
+
+// The companion rows hold what reading each file gives: a facts row for a file that has facts, NULL
+// for each fact it lacks, and a keywords row for each keyword in the file's order, the longest cut
+// to fit; a file without either has none. Files made by exiftool.
+TEST_P(ScanEndToEnd, TheCompanionRowsHoldWhatReadingTheFileGives) {
+  if (std::system("command -v exiftool >/dev/null 2>&1") != 0) GTEST_SKIP() << "exiftool missing";
+  MakeCompanionTables(m_settings.images);
+  std::string longKeyword;
+  for (int i = 0; i < 150; ++i) longKeyword += "\xC3\xB8";  // 300 bytes
+  ASSERT_TRUE(SaveImage(m_root / "O'Brien.jpg", FIF_JPEG, 64, 48));
+  const std::string tags =
+      "-DateTimeOriginal='2024:05:01 10:20:30' -Make=Bench -LensModel='Bench 24-70' -FocalLength=35 -FNumber=2.8 "
+      "-ExposureTime=1/250 -ISO=400 -GPSLatitude=59.9139 -GPSLatitudeRef=N -GPSLongitude=10.7522 "
+      "-GPSLongitudeRef=W -IPTC:Keywords=harbour -XMP-dc:Subject=Troms\xC3\xB8 '-XMP-dc:Subject=" + longKeyword +
+      "' '-XMP-lr:HierarchicalSubject=Places|Norway|Troms\xC3\xB8' '-XMP-iptcExt:PersonInImage=Ann O'\\''Lee' "
+      "-XMP-iptcExt:DigitalSourceType=http://cv.iptc.org/newscodes/digitalsourcetype/trainedAlgorithmicMedia";
+  ASSERT_EQ(std::system(("exiftool -q -overwrite_original -codedcharacterset=utf8 " + tags + " \"" +
+                         (m_root / "O'Brien.jpg").string() + "\" >/dev/null 2>&1").c_str()),
+            0);
+  WriteFile(m_root / "notes.txt", "no facts");
+  ASSERT_TRUE(Scan(AddAndLoad(m_root)).status) << DescribeMessages();
+
+  std::multiset<std::string> expected;
+  const XmpParser parser(CustomXmpDefinition{}, XmpParser::Rules::Modern);
+  MetadataReadContext context{false, &parser, {}};
+  context.modernFormats = true;
+  for (const auto& path : {m_root / "O'Brien.jpg", m_root / "notes.txt"}) {
+    const CompanionRow read = ReadFileRow(path, context, true).companions;
+    const std::string folder = Text(m_root);
+    const std::string file = path.filename().string();
+    if (read.HasFacts()) {
+      std::vector<std::string> fields{folder, file};
+      for (const std::string& value : read.facts) fields.push_back(value.empty() ? "(null)" : value);
+      expected.insert(CompanionText(fields));
+    }
+    for (std::size_t k = 0; k < read.keywords.size(); ++k) {
+      const KeywordEntry& entry = read.keywords[k];
+      expected.insert(CompanionText({folder, file, std::to_string(k), entry.keyword, entry.leaf, std::to_string(entry.depth)}));
+    }
+  }
+  EXPECT_EQ(expected.size(), 7u);  // the facts and six keywords of the photo
+  EXPECT_EQ(CompanionRows(m_settings.images), expected);
 }
 
 // A folder's scan neither deletes nor counts the rows of folders whose names are alike: one that
@@ -216,7 +262,7 @@ TEST_P(ScanEndToEnd, NamesHoldingABackslashGetTheirRowsAndFormerRowsAreKeptThenR
 // A rescan leaves the table exactly as a scan of the tree into an empty table would: random changes
 // to a tree (files added, deleted, touched, rewritten; folders renamed), each round rescanned in
 // full or reading only new and changed files, and checked against a full scan of the same tree
-// into a table of its own.
+// into a table of its own; so are the facts and keywords tables.
 class ChangedRescan : public CatalogueFixture {
  protected:
   // Every row of a table, keyed by Folder and FileName, with its scan stamp (ModifyTime).
@@ -231,16 +277,24 @@ class ChangedRescan : public CatalogueFixture {
     return ScanFolders(connection, port, settings, false, m_tree / "Tessarine PRO.ini", entries, {});
   }
 
-  // Writes the file (a JPEG whose XMP title tells its version, or a text of some length) and gives
-  // it a last write of its own, seconds apart from any other.
+  // Writes the file (a JPEG whose XMP title, keywords and person shown tell its version, or a text
+  // of some length) and gives it a last write of its own, seconds apart from any other.
   void Write(const std::filesystem::path& file, int version) {
     std::filesystem::create_directories(file.parent_path());
-    const std::string title = "<dc:title><rdf:Alt><rdf:li>v" + std::to_string(version) + "</rdf:li></rdf:Alt></dc:title>";
+    const std::string v = std::to_string(version);
+    const std::string body =
+        "<dc:title><rdf:Alt><rdf:li>v" + v + "</rdf:li></rdf:Alt></dc:title><dc:subject><rdf:Bag><rdf:li>k" +
+        std::to_string(version % 3) + "</rdf:li><rdf:li>shared</rdf:li></rdf:Bag></dc:subject>"
+        "<lr:hierarchicalSubject><rdf:Bag><rdf:li>Places|P" + std::to_string(version % 2) + "|City" + v +
+        "</rdf:li></rdf:Bag></lr:hierarchicalSubject><Iptc4xmpExt:PersonInImage><rdf:Bag><rdf:li>Person " + v +
+        "</rdf:li></rdf:Bag></Iptc4xmpExt:PersonInImage>";
     WriteFile(file, file.extension() != ".jpg"
                         ? std::string(static_cast<std::size_t>(10 + version % 7), 'a' + static_cast<char>(version % 26))
                         : Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" "
-                                              "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
-                                              title + "</rdf:Description>"))));
+                                              "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                                              "xmlns:lr=\"http://ns.adobe.com/lightroom/1.0/\" "
+                                              "xmlns:Iptc4xmpExt=\"http://iptc.org/std/Iptc4xmpExt/2008-02-29/\">" +
+                                              body + "</rdf:Description>"))));
     Touch(file);
   }
   void Touch(const std::filesystem::path& file) {
@@ -266,6 +320,7 @@ TEST_P(ChangedRescan, GivesTheTableAFullScanWouldGiveAfterRandomChanges) {
     for (int i = 0; i < 4; ++i) Write(folder / ("f" + std::to_string(i) + (i % 2 ? ".jpg" : ".txt")), ++version);
   }
   AddAndLoad(m_root);
+  MakeCompanionTables(m_settings.images);
   ASSERT_TRUE(ScanInto(m_settings.images, false).status) << DescribeMessages();
 
   for (int round = 0; round < 6; ++round) {
@@ -305,6 +360,7 @@ TEST_P(ChangedRescan, GivesTheTableAFullScanWouldGiveAfterRandomChanges) {
     // The same tree scanned in full into a new table.
     const std::string full = Table("Full" + std::to_string(round));
     Open().SendStatement(ImagesTableStatement(ValidName(full), Dialect()));
+    MakeCompanionTables(full);
     ASSERT_TRUE(ScanInto(full, false).status) << DescribeMessages();
     // Reading changed files only, most rows were kept, not written again; a full rescan writes each.
     StoredRows rescanned = RowsOf(m_settings.images);
@@ -318,6 +374,7 @@ TEST_P(ChangedRescan, GivesTheTableAFullScanWouldGiveAfterRandomChanges) {
     EXPECT_EQ(kept > 0, onlyChanged);
     for (auto& [key, values] : fresh) values[col::ModifyTime].clear();
     EXPECT_EQ(rescanned, fresh);
+    EXPECT_EQ(CompanionRows(m_settings.images), CompanionRows(full));
   }
 }
 

@@ -3,6 +3,18 @@
 #include <string>
 
 namespace tessarine {
+namespace {
+
+// What the packet gives the companion rows fills what the record lacks; its IIM keywords stay.
+void MergeCompanions(CompanionTexts& into, CompanionTexts& parsed) {
+  if (into.subjects.empty()) into.subjects = std::move(parsed.subjects);
+  if (into.hierarchy.empty()) into.hierarchy = std::move(parsed.hierarchy);
+  for (std::size_t f = 0; f < kFactCount; ++f) {
+    if (into.extension[f].empty()) into.extension[f] = std::move(parsed.extension[f]);
+  }
+}
+
+}  // namespace
 
 void ParseXmpInto(const XmpParser& parser, std::string_view packet, MetadataRecord& record, std::string_view source) {
   MetadataRecord parsed;
@@ -18,6 +30,7 @@ void ParseXmpInto(const XmpParser& parser, std::string_view packet, MetadataReco
   record.problems.insert(record.problems.end(), parsed.problems.begin(), parsed.problems.end());
   record.copyrightStatus = parsed.copyrightStatus;
   record.custom = std::move(parsed.custom);
+  MergeCompanions(record.companions, parsed.companions);
   record.xmpState = XmpState::Parsed;
 }
 
@@ -34,6 +47,7 @@ void MergeExtendedXmp(const XmpParser& parser, std::string_view extension, Metad
     if (record.custom[n].empty()) record.custom[n] = std::move(parsed.custom[n]);
   }
   if (record.copyrightStatus == 0) record.copyrightStatus = parsed.copyrightStatus;
+  MergeCompanions(record.companions, parsed.companions);
 }
 
 }  // namespace tessarine

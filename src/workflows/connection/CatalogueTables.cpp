@@ -1,6 +1,7 @@
 #include "workflows/connection/CatalogueTables.h"
 
 #include "catalogue/CatalogueStatements.h"
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/ServerKind.h"
 #include "catalogue/SqlDialect.h"
 #include "core/DatabaseError.h"
@@ -24,11 +25,13 @@ Status ReplaceTable(CatalogueConnection& connection, UserPort& port, const Setti
                     const TableName& name) {
   const SqlDialect& dialect = SqlDialectFor(settings.dbms);
   const bool existed = TableExists(connection, name);
-  // The images table's words go and come with it: dropped before it (their key points at it), made
-  // after it.
+  // The images table's companion tables go and come with it: dropped before it (their keys point at
+  // it), made after it.
   const bool images = table == CatalogueTable::Images;
-  const TableName words = WordsTableName(name);
-  const bool wordsExisted = images && TableExists(connection, words);
+  std::vector<TableName> companionsThere;
+  for (const TableName& companion : {WordsTableName(name), FactsTableName(name), KeywordsTableName(name)}) {
+    if (images && TableExists(connection, companion)) companionsThere.push_back(companion);
+  }
   const bool inTransaction = TableChangesRollBack(connection.DbmsName()) && dialect.transactionStart;
   std::optional<TableName> fresh;
   if (!inTransaction) {
@@ -47,7 +50,9 @@ Status ReplaceTable(CatalogueConnection& connection, UserPort& port, const Setti
   }
   Status status;
   if (inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionStart));
-  if (status && wordsExisted) status = SendOrReport(connection, port, DropTableStatement(words));
+  for (const TableName& companion : companionsThere) {
+    if (status) status = SendOrReport(connection, port, DropTableStatement(companion));
+  }
   if (status && existed) status = SendOrReport(connection, port, DropTableStatement(name));
   if (status) {
     status = fresh ? SendOrReport(connection, port, RenameTableStatement(*fresh, name, dialect))
@@ -55,6 +60,13 @@ Status ReplaceTable(CatalogueConnection& connection, UserPort& port, const Setti
   }
   if (status && images) status = SendOrReport(connection, port, ImagesIndexStatement(name));
   if (status && images) status = SendOrReport(connection, port, WordsTableStatement(name, dialect));
+  if (images) {
+    for (const auto& statements : {FactsTableStatements(name, dialect), KeywordsTableStatements(name, dialect)}) {
+      for (const std::string& statement : statements) {
+        if (status) status = SendOrReport(connection, port, statement);
+      }
+    }
+  }
   if (status && inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionEnd));
   if (!status) {
     if (inTransaction) SendIgnoringErrors(connection, SqlStatement("rollback;"));
@@ -111,6 +123,45 @@ Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connectio
   if (request.table == CatalogueTable::Images && request.reloadFolderList) request.reloadFolderList();
   if (!status) return status.GetError();
   return CreateTableOutcome::Created;
+}
+
+Expected<std::vector<std::string>> CreateCompanionTables(CatalogueConnection& connection, UserPort& port,
+                                                        const Settings& settings, bool fileDsnSelected) {
+  const std::optional<TableName> images = TableName::Of(settings.images);
+  if (!images) {
+    const std::string text = "Invalid table name '" + settings.images + "'\r\n" + std::string(kTableNameRule);
+    port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    return Error(ErrorKind::TableName, text);
+  }
+  BusyPointer busy(port);
+  Status status = OpenCatalogueToChange(connection, port, settings, fileDsnSelected);
+  if (!status) return status.GetError();
+  const SqlDialect& dialect = SqlDialectFor(settings.dbms);
+  std::vector<std::string> created;
+  if (!TableExists(connection, *images)) {
+    const std::string text = "Table '" + images->Text() + "' does not exist: create the images table first "
+                             "(\"tessarine db create --images --yes\"), which makes these tables with it.";
+    port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    status = Error(ErrorKind::Database, text);
+  }
+  // Each table with its indexes at once: a server that refuses one leaves the tables made before.
+  const std::pair<TableName, std::vector<std::string>> tables[] = {
+      {FactsTableName(*images), FactsTableStatements(*images, dialect)},
+      {KeywordsTableName(*images), KeywordsTableStatements(*images, dialect)}};
+  const bool inTransaction = TableChangesRollBack(connection.DbmsName()) && dialect.transactionStart;
+  for (const auto& [table, statements] : tables) {
+    if (!status || TableExists(connection, table)) continue;
+    if (inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionStart));
+    for (const std::string& statement : statements) {
+      if (status) status = SendOrReport(connection, port, statement);
+    }
+    if (status && inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionEnd));
+    if (!status && inTransaction) SendIgnoringErrors(connection, SqlStatement("rollback;"));
+    if (status) created.push_back(table.Text());
+  }
+  connection.CloseConnection();
+  if (!status) return status.GetError();
+  return created;
 }
 
 std::optional<DisplayedStatement> DisplayTableStatement(UserPort& port, Settings& settings, TableNameBoxes& boxes,

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "catalogue/CatalogueConnection.h"
 #include "core/Error.h"
@@ -50,6 +51,13 @@ std::string CreationStatement(const Settings& settings, CatalogueTable table, co
 // name, nor while a scan or check holds the catalogue (WrongKind, Busy: see OpenCatalogueToChange).
 Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connection, UserPort& port, Settings& settings,
                                         TableNameBoxes& boxes, const CreateTableRequest& request);
+
+// Makes the images table's facts and keywords tables (see FactsTableName) where the catalogue lacks
+// them; the images table and its rows are never touched. Returns the names of the tables made
+// (none: both were there). Refused as CreateCatalogueTable refuses, and when the images table is
+// not there.
+Expected<std::vector<std::string>> CreateCompanionTables(CatalogueConnection& connection, UserPort& port,
+                                                        const Settings& settings, bool fileDsnSelected);
 
 // What "Display SQL statement" shows: the dialog caption and the creation statement. Nothing is
 // executed and nothing saved.

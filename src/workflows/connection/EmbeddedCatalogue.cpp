@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "catalogue/CatalogueStatements.h"
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/DataSourceDriver.h"
 #include "catalogue/SqlDialect.h"
 #include "core/DatabaseError.h"
@@ -86,6 +87,9 @@ Status CreateTablesOfEmptyDatabase(CatalogueConnection& connection, UserPort& po
       connection.Send(ImagesTableStatement(*images, dialect));
       connection.Send(ImagesIndexStatement(*images));
       connection.Send(WordsTableStatement(*images, dialect));
+      for (const auto& statements : {FactsTableStatements(*images, dialect), KeywordsTableStatements(*images, dialect)}) {
+        for (const std::string& statement : statements) connection.Send(statement);
+      }
     }
     connection.Send(std::string(dialect.transactionEnd.value_or("commit;")));
   } catch (const DatabaseError& error) {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "catalogue/CatalogueStatements.h"
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/ScanStatements.h"
 #include "catalogue/ServerFailure.h"
 #include "catalogue/SqlDialect.h"
@@ -37,7 +38,11 @@ FolderCataloguer::FolderCataloguer(CatalogueConnection& connection, UserPort& po
       m_dialect(SqlDialectFor(settings.dbms)),
       m_reader(reader),
       m_hooks(hooks) {
-  if (TableExists(m_connection, WordsTableName(m_images))) m_words = WordsTableName(m_images);
+  if (TableExists(m_connection, WordsTableName(m_images))) m_companions.words = WordsTableName(m_images);
+  if (TableExists(m_connection, FactsTableName(m_images))) m_companions.facts = FactsTableName(m_images);
+  if (TableExists(m_connection, KeywordsTableName(m_images))) m_companions.keywords = KeywordsTableName(m_images);
+  // Said once a scan: a catalogue made by an earlier version keeps working without them.
+  if (!m_companions.facts || !m_companions.keywords) m_port.AddLogLine(std::string(kNoCompanionsHint));
 }
 
 TreeEnd FolderCataloguer::CatalogueTree(const FolderKey& top) {
@@ -128,7 +133,7 @@ bool FolderCataloguer::EnterFolder(const FolderKey& folder) {
     const RowWriting writing = m_carefulWalk      ? RowWriting::Careful
                                : m_batchesRefused ? RowWriting::Plain
                                                   : RowWriting::InBatches;
-    m_rows.emplace(m_connection, m_images, m_words, m_dialect, folder, writing);
+    m_rows.emplace(m_connection, m_images, m_companions, m_dialect, folder, writing);
   } catch (const DatabaseError& error) {
     ++m_failedFolders;
     Refused(error, folder.Text() + ": not scanned");
@@ -271,7 +276,7 @@ bool FolderCataloguer::VisitFile(const FolderKey& folder, const std::string& nam
   row.columns[col::ModifyTime] = RowStamp();
   bool goOn = true;
   try {
-    if (const std::optional<std::string> refused = m_rows->Write(row.columns)) {
+    if (const std::optional<std::string> refused = m_rows->Write(row.columns, row.companions)) {
       ++m_folderFailedRows;
       Problem("   " + pathText + ": row not written: " + *refused);
     } else {

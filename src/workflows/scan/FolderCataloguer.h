@@ -33,6 +33,11 @@ enum class TreeEnd {
   Lost,         // the connection was lost (see ConnectionLoss)
 };
 
+// Said when the catalogue lacks the facts and keywords tables.
+inline constexpr std::string_view kNoCompanionsHint =
+    "This catalogue has no tables for the dates, cameras, places and keywords of its photos: "
+    "\"tessarine db create --companions\" adds them beside the images table, whose rows stay as they are.";
+
 class FolderCataloguer final : private FolderVisitor {
  public:
   // The rows go to the images table of the given (checked) name; the files are read by the reader.
@@ -76,8 +81,8 @@ class FolderCataloguer final : private FolderVisitor {
   UserPort& m_port;
   const Settings& m_settings;
   const TableName m_images;
-  // The images table's words table, when the catalogue has one: each row's words are written with it.
-  std::optional<TableName> m_words;
+  // The images table's companion tables the catalogue has: each row's are written with it.
+  CompanionTables m_companions;
   const SqlDialect& m_dialect;
   ReadAhead& m_reader;
   const ScanHooks& m_hooks;

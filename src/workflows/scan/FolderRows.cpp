@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/ScanStatements.h"
 #include "catalogue/ServerFailure.h"
 
@@ -30,11 +31,11 @@ std::vector<StoredKey> StoredKeys(CatalogueConnection& connection, const SqlStat
 }  // namespace
 
 FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesTable,
-                       const std::optional<TableName>& wordsTable, const SqlDialect& dialect, const FolderKey& folder,
+                       const CompanionTables& companionTables, const SqlDialect& dialect, const FolderKey& folder,
                        RowWriting writing)
     : m_connection(connection),
       m_imagesTable(imagesTable),
-      m_wordsTable(wordsTable),
+      m_tables(companionTables),
       m_wordsBytes(dialect.longTextBytes),
       m_wordsReplace(dialect.insertOrReplace),
       m_folderKey(FolderKeyText(folder)),
@@ -47,6 +48,13 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
     m_stored.insert(std::move(key.file));
   }
   m_batched = writing == RowWriting::InBatches && dialect.multiRowInsert && !m_folderHadRows;
+  // Companion rows whose images row went without them (deleted by a writer that left SQLite's
+  // foreign keys off) would stand in the way of the rows written now.
+  if (dialect.insertOrReplace) {
+    for (const std::optional<TableName>& table : {m_tables.facts, m_tables.keywords}) {
+      if (table) m_connection.Send(DeleteOrphanRows(*table, imagesTable, m_folderKey));
+    }
+  }
   // Only where the former form is not a folder of its own: its rows are then this folder's.
   if (HasFormerKeyText(m_folderKey)) {
     struct stat info {};
@@ -79,13 +87,14 @@ void FolderRows::UnderSavepoint(Work work) {
   m_connection.SendStatement("release savepoint tessarine_row;");
 }
 
-std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
+std::optional<std::string> FolderRows::Write(const ColumnValues& columns, const CompanionRow& companions) {
   const std::string name = KeyText(columns[col::FileName]);
   if (m_written.contains(name)) return "another file of this folder has a name that reads as the same text";
 
   if (m_batched) {
     // The folder held no row: every key is new.
     m_batch.push_back(columns);
+    m_batchCompanions.push_back(companions);
     m_written.insert(name);
     m_stored.insert(name);
     if (m_batch.size() >= kRowsPerBatch) SendBatch();
@@ -95,13 +104,7 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns) {
   const auto write = [&] {
     bool inserted = false;
     refused = WriteImageRow(columns, name, inserted);
-    if (refused || !m_wordsTable) return;
-    // Whatever words the key held (a row of this key written without them, or spelt otherwise where
-    // the server ignores letter case) give way to the row's own. A key that held no images row holds
-    // no words where the server keeps the words' foreign key; SQLite keeps it only for a writer
-    // that asks, and "insert or replace" there takes the place of any words left behind.
-    if (!inserted && !m_wordsReplace) m_connection.SendPrepared(DeleteWordsRow(*m_wordsTable, columns));
-    m_connection.SendPrepared(InsertWordsRow(*m_wordsTable, columns, m_wordsBytes, m_wordsReplace));
+    if (!refused) WriteCompanionRows(columns, companions, inserted);
   };
   if (m_rowSavepoints) {
     UnderSavepoint(write);
@@ -145,12 +148,49 @@ std::optional<std::string> FolderRows::WriteImageRow(const ColumnValues& columns
   return std::nullopt;
 }
 
+void FolderRows::WriteCompanionRows(const ColumnValues& columns, const CompanionRow& companions, bool inserted) {
+  // Whatever the key held (rows of this key written without them, or spelt otherwise where the
+  // server ignores letter case) gives way to the row's own. A key that held no images row holds no
+  // companion rows where the server keeps their foreign keys; SQLite keeps them only for a writer
+  // that asks: "insert or replace" there takes the place of any words left behind, and the other
+  // rows left behind were deleted when the folder began.
+  if (m_tables.words) {
+    if (!inserted && !m_wordsReplace) m_connection.SendPrepared(DeleteKeyRows(*m_tables.words, columns));
+    m_connection.SendPrepared(InsertWordsRow(*m_tables.words, columns, m_wordsBytes, m_wordsReplace));
+  }
+  const std::span<const ColumnValues> row(&columns, 1);
+  const std::span<const CompanionRow> companion(&companions, 1);
+  if (m_tables.facts) {
+    if (!inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.facts, columns));
+    if (auto insert = InsertFactsRows(*m_tables.facts, row, companion, m_wordsBytes)) m_connection.SendPrepared(*insert);
+  }
+  if (m_tables.keywords) {
+    if (!inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.keywords, columns));
+    // Their number changes the text from file to file: sent, not prepared.
+    for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, row, companion, kValuesPerBatch)) {
+      m_connection.Send(insert);
+    }
+  }
+}
+
 void FolderRows::SendBatch() {
   if (m_batch.empty()) return;
   const std::vector<ColumnValues> batch = std::move(m_batch);
+  const std::vector<CompanionRow> companions = std::move(m_batchCompanions);
   m_batch.clear();
+  m_batchCompanions.clear();
   m_connection.SendPrepared(InsertImageRows(m_imagesTable, batch));
-  if (m_wordsTable) m_connection.SendPrepared(InsertWordsRows(*m_wordsTable, batch, m_wordsBytes, m_wordsReplace));
+  if (m_tables.words) {
+    m_connection.SendPrepared(InsertWordsRows(*m_tables.words, batch, m_wordsBytes, m_wordsReplace));
+  }
+  if (m_tables.facts) {
+    if (auto insert = InsertFactsRows(*m_tables.facts, batch, companions, m_wordsBytes)) m_connection.Send(*insert);
+  }
+  if (m_tables.keywords) {
+    for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, batch, companions, kValuesPerBatch)) {
+      m_connection.Send(insert);
+    }
+  }
 }
 
 void FolderRows::Keep(const std::string& fileNameText) {

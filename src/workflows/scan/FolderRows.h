@@ -3,7 +3,8 @@
 // been read, and the rows of files gone from the folder are deleted only after the whole folder
 // was listed. Keys are compared as the server compares them (it may ignore letter case or
 // accents): a row is never overwritten or deleted because another name matches it. A row's words,
-// where the catalogue has a words table, are written with it; they go with it when it is deleted.
+// facts and keywords, where the catalogue has their tables, are written with it; they go with it
+// when it is deleted.
 
 #include <map>
 #include <optional>
@@ -13,6 +14,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/SqlDialect.h"
+#include "core/CompanionValues.h"
 #include "core/FolderKey.h"
 #include "core/ImageColumns.h"
 #include "core/TableName.h"
@@ -31,6 +33,13 @@ enum class RowWriting {
   InBatches,
 };
 
+// The images table's companion tables the catalogue has.
+struct CompanionTables {
+  std::optional<TableName> words;
+  std::optional<TableName> facts;
+  std::optional<TableName> keywords;
+};
+
 class FolderRows {
  public:
   // At most this many values a batch: psqlODBC loses its footing in a statement of more than about
@@ -40,7 +49,7 @@ class FolderRows {
 
   // Reads the names the folder's rows hold now. Throws DatabaseError. A row's words take at most the
   // dialect's longTextBytes.
-  FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const std::optional<TableName>& wordsTable,
+  FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const CompanionTables& companionTables,
              const SqlDialect& dialect, const FolderKey& folder, RowWriting writing = RowWriting::Careful);
   // The folder's prepared insert and update go with it.
   ~FolderRows();
@@ -50,7 +59,7 @@ class FolderRows {
   // Replaces (or adds) the row of the file named in the columns. Returns why it was not written
   // when another file already holds that key; throws DatabaseError when the server refused it
   // (on a server where that spoils the transaction, the row's savepoint is rolled back first).
-  std::optional<std::string> Write(const ColumnValues& columns);
+  std::optional<std::string> Write(const ColumnValues& columns, const CompanionRow& companions = {});
   // Sends the rows gathered for a batch (see RowWriting::InBatches); Write sends each full batch,
   // the folder's last one is sent by this. Throws DatabaseError: none of the batch's rows is then
   // written, and the rows Write took since the folder began may not all be in the table.
@@ -74,10 +83,12 @@ class FolderRows {
   // Writes the row; returns why not when another file holds its key. `inserted`: the key held no
   // row before.
   std::optional<std::string> WriteImageRow(const ColumnValues& columns, const std::string& name, bool& inserted);
+  // The row's words, facts and keywords, in place of any its key held unless it was just inserted.
+  void WriteCompanionRows(const ColumnValues& columns, const CompanionRow& companions, bool inserted);
 
   CatalogueConnection& m_connection;
   const TableName& m_imagesTable;
-  const std::optional<TableName>& m_wordsTable;
+  const CompanionTables& m_tables;
   std::size_t m_wordsBytes;
   bool m_wordsReplace;  // a words row is written by "insert or replace"
   std::string m_folderKey;
@@ -85,6 +96,7 @@ class FolderRows {
   bool m_rowSavepoints;  // rows are written under savepoints there
   bool m_batched = false;
   std::vector<ColumnValues> m_batch;  // rows gathered, not yet sent
+  std::vector<CompanionRow> m_batchCompanions;
   bool m_folderHadRows = false;     // the server matched rows to the folder's key
   std::set<std::string> m_stored;   // FileName keys of the rows stored for exactly this folder
   std::set<std::string> m_written;  // keys whose rows this scan wrote

@@ -1,0 +1,96 @@
+#include "metadata/CompanionAssembly.h"
+
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <utility>
+
+#include "core/ValueBound.h"
+
+namespace tessarine {
+namespace {
+
+// A hierarchy deeper than this keeps its first levels.
+constexpr std::size_t kMaxKeywordDepth = 32;
+
+std::string Number(const std::optional<double>& value) {
+  if (!value || !std::isfinite(*value)) return {};
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", *value);
+  return text;
+}
+
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+class KeywordList {
+ public:
+  explicit KeywordList(std::vector<KeywordEntry>& entries) : m_entries(entries) {}
+
+  void Add(std::string keyword, std::string leaf, int depth) {
+    if (keyword.empty() || m_entries.size() >= kMaxKeywordEntries) return;
+    CutToBound(keyword, kKeywordBytes);
+    CutToBound(leaf, kKeywordBytes);
+    if (!m_seen.emplace(depth, keyword).second) return;
+    m_entries.push_back({std::move(keyword), std::move(leaf), depth});
+  }
+
+  // "Places|Norway|Oslo": each level, its parts trimmed and the empty ones left out.
+  void AddHierarchy(std::string_view path) {
+    std::string level;
+    int depth = 0;
+    while (static_cast<std::size_t>(depth) < kMaxKeywordDepth) {
+      const std::size_t bar = path.find('|');
+      const std::string part = Trimmed(path.substr(0, bar));
+      if (!part.empty()) {
+        level += (level.empty() ? "" : "|") + part;
+        Add(level, part, ++depth);
+      }
+      if (bar == std::string_view::npos) return;
+      path.remove_prefix(bar + 1);
+    }
+  }
+
+ private:
+  std::vector<KeywordEntry>& m_entries;
+  std::set<std::pair<int, std::string>> m_seen;
+};
+
+}  // namespace
+
+CompanionRow BuildCompanionRow(const MetadataRecord& record, const MetadataRecord* structure) {
+  CompanionRow row;
+  FactValues& facts = row.facts;
+  facts = record.companions.extension;
+  if (structure != nullptr) {
+    const ExifFacts& exif = structure->exif;
+    facts[fact::DateTaken] = exif.dateTaken;
+    facts[fact::SubSecTaken] = exif.subSecondsTaken;
+    facts[fact::OffsetTaken] = exif.offsetTaken;
+    facts[fact::Make] = exif.make;
+    facts[fact::Model] = exif.model;
+    facts[fact::Lens] = exif.lens;
+    facts[fact::FocalLength] = Number(exif.focalLength);
+    facts[fact::FNumber] = Number(exif.fNumber);
+    facts[fact::ExposureTime] = Number(exif.exposureTime);
+    facts[fact::Iso] = exif.iso ? std::to_string(*exif.iso) : std::string();
+    facts[fact::Orientation] = structure->orientation > 0 ? std::to_string(structure->orientation) : std::string();
+    facts[fact::Latitude] = Number(exif.latitude);
+    facts[fact::Longitude] = Number(exif.longitude);
+    facts[fact::Altitude] = Number(exif.altitude);
+  }
+  for (std::size_t f = 0; f < kFactCount; ++f) {
+    CutToBound(facts[f], kFactColumns[f].kind == FactKind::Text ? kKeywordBytes : kMaxValueBytes);
+  }
+
+  KeywordList keywords(row.keywords);
+  for (const std::string& keyword : record.companions.iimKeywords) keywords.Add(Trimmed(keyword), Trimmed(keyword), 0);
+  for (const std::string& keyword : record.companions.subjects) keywords.Add(keyword, keyword, 0);
+  for (const std::string& path : record.companions.hierarchy) keywords.AddHierarchy(path);
+  return row;
+}
+
+}  // namespace tessarine
