@@ -38,6 +38,7 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
       m_tables(companionTables),
       m_wordsBytes(dialect.longTextBytes),
       m_wordsReplace(dialect.insertOrReplace),
+      m_multiRowInsert(dialect.multiRowInsert),
       m_folderKey(FolderKeyText(folder)),
       m_savepoints(FailedStatementSpoilsTransaction(connection)),
       m_rowSavepoints(m_savepoints && writing == RowWriting::Careful) {
@@ -166,9 +167,16 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
   }
   if (m_tables.keywords) {
     if (!inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.keywords, columns));
-    // Their number changes the text from file to file: sent, not prepared.
-    for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, row, companion, kValuesPerBatch)) {
-      m_connection.Send(insert);
+    // To a server, a file's keywords go in one statement, sent as it is (their number changes its
+    // text); to an embedded catalogue, one by one through one prepared statement, which costs less
+    // than reading a new text.
+    const std::size_t values = m_multiRowInsert ? kValuesPerBatch : 1;
+    for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, row, companion, values)) {
+      if (m_multiRowInsert) {
+        m_connection.Send(insert);
+      } else {
+        m_connection.SendPrepared(insert);
+      }
     }
   }
 }

@@ -91,6 +91,7 @@ class FolderRows {
   const CompanionTables& m_tables;
   std::size_t m_wordsBytes;
   bool m_wordsReplace;  // a words row is written by "insert or replace"
+  bool m_multiRowInsert;
   std::string m_folderKey;
   bool m_savepoints;     // the server's transaction is spoilt by a refused statement
   bool m_rowSavepoints;  // rows are written under savepoints there
