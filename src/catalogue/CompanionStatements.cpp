@@ -126,35 +126,39 @@ std::optional<SqlStatement> InsertFactsRows(const TableName& factsTable, std::sp
 
 std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std::span<const ColumnValues> rows,
                                              std::span<const CompanionRow> companions, std::size_t maxValues) {
-  std::vector<SqlStatement> statements;
-  const std::string start = "insert into " + keywordsTable.Text() + " values";
-  std::string text;
-  SqlStatement statement;
-  const auto send = [&] {
-    if (statement.values.empty()) return;
-    statement.text = text + ";";
-    statements.push_back(std::move(statement));
-    statement = SqlStatement();
+  struct Entry {
+    const ColumnValues* row;
+    std::size_t item;
+    const KeywordEntry* keyword;
   };
+  std::vector<Entry> entries;
   for (std::size_t r = 0; r < rows.size() && r < companions.size(); ++r) {
     const std::vector<KeywordEntry>& keywords = companions[r].keywords;
-    for (std::size_t k = 0; k < keywords.size(); ++k) {
-      if (!statement.values.empty() && statement.values.size() + kKeywordValues > maxValues) send();
-      if (statement.values.empty()) {
-        text = start;
-      } else {
-        text += ',';
-      }
-      text += Marks(kKeywordValues);
-      statement.Bind(KeyText(rows[r][col::Folder]))
-          .Bind(KeyText(rows[r][col::FileName]))
-          .BindInteger(std::to_string(k))
-          .Bind(keywords[k].keyword)
-          .Bind(keywords[k].leaf)
-          .BindInteger(std::to_string(keywords[k].depth));
-    }
+    for (std::size_t k = 0; k < keywords.size(); ++k) entries.push_back({&rows[r], k, &keywords[k]});
   }
-  send();
+  // Statements of 1, 2, 4... rows, the most that fit first: a few texts serve every batch, each
+  // prepared once.
+  std::size_t most = 1;
+  while (most * 2 * kKeywordValues <= maxValues) most *= 2;
+  std::vector<SqlStatement> statements;
+  for (std::size_t at = 0; at < entries.size();) {
+    std::size_t count = most;
+    while (count > entries.size() - at) count /= 2;
+    SqlStatement statement("insert into " + keywordsTable.Text() + " values");
+    for (std::size_t i = 0; i < count; ++i) {
+      const Entry& entry = entries[at + i];
+      statement.text += (i == 0 ? "" : ",") + Marks(kKeywordValues);
+      statement.Bind(KeyText((*entry.row)[col::Folder]))
+          .Bind(KeyText((*entry.row)[col::FileName]))
+          .BindInteger(std::to_string(entry.item))
+          .Bind(entry.keyword->keyword)
+          .Bind(entry.keyword->leaf)
+          .BindInteger(std::to_string(entry.keyword->depth));
+    }
+    statement.text += ";";
+    statements.push_back(std::move(statement));
+    at += count;
+  }
   return statements;
 }
 

@@ -38,8 +38,8 @@ std::optional<SqlStatement> InsertFactsRows(const TableName& factsTable, std::sp
                                             bool replacing = false);
 
 // "insert into <keywords> values(?,?,?,?,?,?),...;" each keyword of the rows with the rows' keys and
-// its place in the file's list, in statements of at most maxValues values (one row each when fewer
-// than a row's).
+// its place in the file's list, in statements of a power of two rows, the most within maxValues
+// values first (one row each when a row's pass maxValues).
 std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std::span<const ColumnValues> rows,
                                              std::span<const CompanionRow> companions, std::size_t maxValues);
 

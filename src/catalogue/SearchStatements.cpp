@@ -133,8 +133,14 @@ void AppendDateCondition(SqlStatement& statement, const SqlDialect& dialect, con
       .Bind(to);
 }
 
+// The images table's name or alias in a statement of the query (see AppendFrom).
+std::string OuterName(const TableName& imagesTable, const SearchQuery& query) {
+  return SearchesWordsTable(query) && !query.matchKeys ? "m" : imagesTable.Text();
+}
+
 // " where ..." for the query's filters, or "" when it has none; true when it wrote a condition.
-bool AppendWhere(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query) {
+bool AppendWhere(SqlStatement& statement, const TableName& imagesTable, const SqlDialect& dialect,
+                 const SearchQuery& query) {
   bool first = true;
   auto next = [&] {
     statement.text += first ? " where " : " and ";
@@ -158,6 +164,10 @@ bool AppendWhere(SqlStatement& statement, const SqlDialect& dialect, const Searc
     next();
     // An open end is the earliest or latest a date can be; an empty date stays out of any range.
     AppendDateCondition(statement, dialect, query.fromDay.value_or("00000000"), query.toDay.value_or("99999999"));
+  }
+  if (query.companions.Any()) {
+    next();
+    AppendCompanionConditions(statement, dialect, query.companions, OuterName(imagesTable, query));
   }
   return !first;
 }
@@ -239,14 +249,15 @@ SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialec
   SqlStatement statement("select count(*)");
   // Words alone are counted in the words table, which holds a row for each row of the images table
   // and no other (its key follows theirs): the count then reads no images row.
-  if (SearchesWordsTable(query) && !query.matchKeys && !query.folderKey && !query.fromDay && !query.toDay) {
+  if (SearchesWordsTable(query) && !query.matchKeys && !query.folderKey && !query.fromDay && !query.toDay &&
+      !query.companions.Any()) {
     statement.text += " from " + query.wordsTable->Text();
     AppendWordsCondition(statement, dialect, query);
     statement.text += ";";
     return statement;
   }
   AppendFrom(statement, imagesTable, dialect, query);
-  AppendWhere(statement, dialect, query);
+  AppendWhere(statement, imagesTable, dialect, query);
   statement.text += ";";
   return statement;
 }
@@ -255,9 +266,27 @@ SqlStatement SelectMatchPage(const TableName& imagesTable, const SqlDialect& dia
                              long long offset, long long count) {
   SqlStatement statement("select " + SelectList(query));
   AppendFrom(statement, imagesTable, dialect, query);
-  AppendWhere(statement, dialect, query);
+  AppendWhere(statement, imagesTable, dialect, query);
   AppendOrder(statement, OrderTerms(dialect, query));
   AppendPage(statement, dialect, offset, count);
+  return statement;
+}
+
+SqlStatement SelectKeywordCounts(const TableName& imagesTable, const TableName& keywordsTable,
+                                 const SqlDialect& dialect, const SearchQuery& query, long long count) {
+  SqlStatement statement("select ");
+  statement.text += dialect.topClause;
+  if (!dialect.topClause.empty()) statement.BindInteger(std::to_string(count));
+  const std::string& keywords = keywordsTable.Text();
+  statement.text += keywords + ".Keyword, count(*) from " + keywords + " where exists (select 1";
+  AppendFrom(statement, imagesTable, dialect, query);
+  const std::string outer = OuterName(imagesTable, query);
+  statement.text += AppendWhere(statement, imagesTable, dialect, query) ? " and " : " where ";
+  statement.text += outer + ".Folder = " + keywords + ".Folder and " + outer + ".FileName = " + keywords +
+                    ".FileName) group by " + keywords + ".Keyword order by count(*) desc, " + keywords + ".Keyword";
+  statement.text += dialect.limitClause;
+  if (!dialect.limitClause.empty()) statement.BindInteger(std::to_string(count));
+  statement.text += ";";
   return statement;
 }
 
@@ -265,7 +294,7 @@ SqlStatement SelectMatchesAfter(const TableName& imagesTable, const SqlDialect& 
                                 const std::optional<SortPosition>& after, long long count) {
   SqlStatement statement("select " + SelectList(query));
   AppendFrom(statement, imagesTable, dialect, query);
-  const bool filtered = AppendWhere(statement, dialect, query);
+  const bool filtered = AppendWhere(statement, imagesTable, dialect, query);
   const std::vector<OrderTerm> terms = OrderTerms(dialect, query);
   if (after) {
     statement.text += filtered ? " and " : " where ";

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/CompanionSearch.h"
 #include "catalogue/SqlDialect.h"
 #include "catalogue/SqlStatement.h"
 #include "core/TableName.h"
@@ -41,6 +42,7 @@ struct SearchQuery {
   // Bounds on CreatedDate as eight digits CCYYMMDD, both inclusive (see DateRangeCondition).
   std::optional<std::string> fromDay;
   std::optional<std::string> toDay;
+  CompanionConditions companions;
   std::size_t sortColumn = 0;  // the rows' order: this column, then Folder and FileName
   bool descending = false;     // for the sort column; the key always ascends
 };
@@ -62,6 +64,11 @@ SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialec
 // Rows offset+1 .. offset+count of the matches in the query's order.
 SqlStatement SelectMatchPage(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
                              long long offset, long long count);
+
+// The keywords of the matches (see KeywordsTableName) with the number of matches holding each, most
+// held first, then by keyword: at most `count` of them.
+SqlStatement SelectKeywordCounts(const TableName& imagesTable, const TableName& keywordsTable,
+                                 const SqlDialect& dialect, const SearchQuery& query, long long count);
 
 // Where a row stands in the order: its sort column's value (NULL read as ""), Folder and FileName.
 struct SortPosition {

@@ -30,6 +30,12 @@ struct FindOptions {
   std::string folder;
   std::string from;
   std::string to;
+  std::string takenFrom;
+  std::string takenTo;
+  std::string camera;
+  std::string near;
+  std::vector<std::string> keywords;
+  std::string digitalSource;
   std::string sort;
   bool descending = false;
   bool csv = false;
@@ -86,7 +92,9 @@ int RunFind(const FindOptions& options) {
   for (const std::string& word : options.words) filter.words += word + " ";
   if (!options.folder.empty()) filter.folder = FolderArgument(options.folder);
   for (auto [text, day, option] : {std::tuple{&options.from, &filter.from, "--from"},
-                                   std::tuple{&options.to, &filter.to, "--to"}}) {
+                                   std::tuple{&options.to, &filter.to, "--to"},
+                                   std::tuple{&options.takenFrom, &filter.takenFrom, "--taken-from"},
+                                   std::tuple{&options.takenTo, &filter.takenTo, "--taken-to"}}) {
     if (text->empty()) continue;
     *day = SearchDay::Parse(*text);
     if (!*day) {
@@ -98,6 +106,21 @@ int RunFind(const FindOptions& options) {
     std::cerr << "--to " << options.to << " lies before --from " << options.from << '\n';
     return kTroubleStatus;
   }
+  if (filter.takenFrom && filter.takenTo && *filter.takenTo < *filter.takenFrom) {
+    std::cerr << "--taken-to " << options.takenTo << " lies before --taken-from " << options.takenFrom << '\n';
+    return kTroubleStatus;
+  }
+  if (!options.near.empty()) {
+    filter.near = ParseNear(options.near);
+    if (!filter.near) {
+      std::cerr << "--near: not LATITUDE,LONGITUDE,KILOMETRES (degrees -90..90 and -180..180, 0 < km <= 20000): "
+                << options.near << '\n';
+      return kTroubleStatus;
+    }
+  }
+  filter.camera = options.camera;
+  filter.keywords = options.keywords;
+  filter.digitalSource = options.digitalSource;
 
   CommandContext context(options.settingsFile);
   const Settings& settings = context.CurrentSettings();
@@ -143,6 +166,16 @@ void RegisterFindCommand(CLI::App& app, int& exitStatus) {
   find->add_option("--folder", options->folder, "Only this folder and its subfolders");
   find->add_option("--from", options->from, "Only photos dated on or after this day (YYYY-MM-DD)");
   find->add_option("--to", options->to, "Only photos dated on or before this day (YYYY-MM-DD)");
+  find->add_option("--taken-from", options->takenFrom, "Only photos taken on or after this day (YYYY-MM-DD)");
+  find->add_option("--taken-to", options->takenTo, "Only photos taken on or before this day (YYYY-MM-DD)");
+  find->add_option("--camera", options->camera, "Only photos whose camera make, model or lens hold these words");
+  find->add_option("--near", options->near,
+                   "Only photos taken within KM kilometres of a place: LATITUDE,LONGITUDE,KM (decimal degrees)");
+  find->add_option("--keyword", options->keywords,
+                   "Only photos with this keyword, as written: a flat one, a level of a hierarchy (Places|Norway, "
+                   "which takes every keyword below it) or its last part (Oslo); may be given again");
+  find->add_option("--digital-source", options->digitalSource,
+                   "Only photos whose digital source type holds this text (trainedAlgorithmicMedia, composite...)");
   find->add_option("--sort", options->sort, "Sort by this column (title or column name; default: Folder, then File)");
   find->add_flag("-r,--descending", options->descending, "Sort descending");
   find->add_flag("--csv", options->csv,

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QListWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
@@ -362,6 +363,34 @@ class WindowCatalogueTest : public QObject {
     search(QString());
     QVERIFY(model.rowCount() == 0 && !model.HasSearch() && !f.Enabled("cmdExportCsv"));
     QVERIFY(!f.Status().isEmpty() || f.messages.size() > 1);
+  }
+
+  // The keywords of the photos found, with their counts: one clicked narrows the search to it; the
+  // camera and the place take what their boxes say, a place that is none is said and not searched.
+  void theKeywordListNarrowsTheSearchAndTheFactBoxesFilterIt() {
+    SqliteWindow f(true);
+    const std::string folder = Slash(f.photos);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+      f.Sql("insert into Images(Folder, FileName) values('" + folder + "', '" + name + "');");
+    }
+    f.Sql("insert into Images_keywords values('" + folder + "', 'a.jpg', 0, 'Places', 'Places', 1), ('" + folder +
+          "', 'a.jpg', 1, 'Places|Norway', 'Norway', 2), ('" + folder + "', 'b.jpg', 0, 'Places', 'Places', 1);");
+    f.Sql("insert into Images_facts(Folder, FileName, Make) values('" + folder + "', 'b.jpg', 'Canon');");
+    f.ClickTab(7);
+    f.Click("cmdSearch");
+    auto* keywords = f.Find<QListWidget>("lstKeywordCounts");
+    QCOMPARE(keywords->count(), 2);
+    QCOMPARE(keywords->item(0)->text() + "|" + keywords->item(1)->text(), QStringLiteral("Places (2)|Places|Norway (1)"));
+    emit keywords->itemClicked(keywords->item(1));
+    QCOMPARE(f.TextOf("txtSearchKeywords"), QStringLiteral("Places|Norway"));
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("1 photo"));
+
+    f.SetTexts({{"txtSearchKeywords", ""}, {"txtSearchCamera", "canon"}});
+    f.Click("cmdSearch");
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("1 photo"));
+    f.SetTexts({{"txtSearchNear", "north"}});
+    f.Click("cmdSearch");
+    QVERIFY2(f.Status().startsWith(QStringLiteral("Not a place: 'north'")), qPrintable(f.Status()));
   }
 };
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "support/TestImages.h"
+#include "catalogue/CompanionStatements.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/browse/CatalogueSearch.h"
 #include "workflows/browse/CsvExport.h"
@@ -202,6 +203,84 @@ TEST_P(SearchOn, TheDateRangeIncludesBothEndsInTheIimAndTheXmpForm) {
   EXPECT_EQ(FoundDates(nullptr, "2024-04-30"), (Names{"before", "year", "iim-year", "older"}));
   EXPECT_EQ(FoundDates("2024-05-02", "2024-05-30"), (Names{"month", "year", "iim-month", "iim-year"}));
   EXPECT_EQ(FoundDates("2025-01-01", nullptr), Names{});
+}
+
+// Each filter on the facts and keywords tables: the day taken with both ends included, camera words
+// in the make, model or lens with ASCII case ignored, a radius around a place on either side of the
+// equator and of Greenwich, a keyword as a flat one, a level of a hierarchy or a leaf, the digital
+// source; a catalogue without those tables refuses such a search and says how to add them.
+TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
+  struct Photo {
+    const char* name;
+    std::vector<std::pair<std::size_t, const char*>> facts;
+    std::vector<KeywordEntry> keywords;
+  };
+  const std::vector<Photo> photos = {
+      {"oslo",
+       {{fact::DateTaken, "2024-05-01 10:20:30"}, {fact::Make, "Canon"}, {fact::Model, "EOS R5"},
+        {fact::Lens, "RF24-70mm"}, {fact::Latitude, "59.9139"}, {fact::Longitude, "10.7522"},
+        {fact::DigitalSourceType, "http://cv.iptc.org/newscodes/digitalsourcetype/digitalCapture"}},
+       {{"Oslo", "Oslo", 0}, {"Places", "Places", 1}, {"Places|Norway", "Norway", 2},
+        {"Places|Norway|Oslo", "Oslo", 3}}},
+      {"bergen",
+       {{fact::DateTaken, "2024-05-02 00:00:00"}, {fact::Make, "NIKON CORPORATION"}, {fact::Model, "Z 8"},
+        {fact::Latitude, "60.3913"}, {fact::Longitude, "5.3221"},
+        {fact::DigitalSourceType, "http://cv.iptc.org/newscodes/digitalsourcetype/trainedAlgorithmicMedia"}},
+       {{"Places", "Places", 1}, {"Places|Norway", "Norway", 2}, {"Places|Norway|Bergen", "Bergen", 3}}},
+      {"paris", {{fact::DateTaken, "2023-12-31 23:59:59"}, {fact::Make, "Canon"}, {fact::Latitude, "48.8566"},
+                 {fact::Longitude, "2.3522"}},
+       {{"Paris", "Paris", 0}}},
+      {"santiago", {{fact::Latitude, "-33.45"}, {fact::Longitude, "-70.66"}}, {}},
+      {"nothing", {}, {}},
+  };
+  MakeCompanionTables(m_settings.images);
+  const TableName images = ValidName(m_settings.images);
+  for (const Photo& photo : photos) {
+    Insert("/p/", photo.name);
+    ColumnValues keys;
+    keys[col::Folder] = "/p/";
+    keys[col::FileName] = photo.name;
+    CompanionRow companions;
+    for (const auto& [f, value] : photo.facts) companions.facts[f] = value;
+    companions.keywords = photo.keywords;
+    if (auto facts = InsertFactsRows(FactsTableName(images), {&keys, 1}, {&companions, 1}, Dialect().longTextBytes)) {
+      connection.Send(*facts);
+    }
+    for (const SqlStatement& insert : InsertKeywordsRows(KeywordsTableName(images), {&keys, 1}, {&companions, 1}, 99)) {
+      connection.Send(insert);
+    }
+  }
+  const auto day = [](const char* text) { return SearchDay::Parse(text).value(); };
+  const auto near = [](const char* text) { return ParseNear(text).value(); };
+  struct Case {
+    SearchFilter filter;
+    Names expected;
+  };
+  const std::vector<Case> cases = {
+      {{.takenFrom = day("2024-05-01")}, {"oslo", "bergen"}},
+      {{.takenTo = day("2024-05-01")}, {"oslo", "paris"}},
+      {{.takenFrom = day("2024-05-02"), .takenTo = day("2024-05-02")}, {"bergen"}},
+      {{.camera = "canon"}, {"oslo", "paris"}},
+      {{.camera = "nikon Z"}, {"bergen"}},
+      {{.camera = "24-70"}, {"oslo"}},
+      {{.near = near("59.91,10.75,10")}, {"oslo"}},
+      {{.near = near("60,8,200")}, {"oslo", "bergen"}},
+      {{.near = near("-33.4,-70.6,10")}, {"santiago"}},
+      {{.keywords = {"Places|Norway"}}, {"oslo", "bergen"}},
+      {{.keywords = {"Oslo"}}, {"oslo"}},
+      {{.keywords = {"Bergen"}}, {"bergen"}},
+      {{.keywords = {"Places", "Paris"}}, {}},
+      {{.digitalSource = "ALGORITHMIC"}, {"bergen"}},
+      {{.takenFrom = day("2023-01-01"), .camera = "canon", .keywords = {"Paris"}}, {"paris"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Found(c.filter), c.expected) << c.filter.camera;
+
+  for (const TableName& table : {FactsTableName(images), KeywordsTableName(images)}) {
+    connection.SendStatement(DropTableStatement(table));
+  }
+  EXPECT_FALSE(CatalogueSearch::Start(connection, port, m_settings, {.camera = "canon"}, {}, &hintSaid));
+  ASSERT_EQ(port.messages.size(), 1u) << DescribeMessages();
+  EXPECT_EQ(port.messages[0].text, kNoCompanionsToSearch);
 }
 
 // 23 matches with many ties in City and Date and a NULL City, titles all different: by page number

@@ -11,9 +11,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTextBrowser>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QTableView>
 
@@ -53,6 +55,22 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   txtSearchTo = Named(new QLineEdit(this), QStringLiteral("txtSearchTo"));
   txtSearchTo->setPlaceholderText(QStringLiteral("to YYYY-MM-DD"));
   for (QLineEdit* day : {txtSearchFrom, txtSearchTo}) day->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("from YYYY-MM-DD__")));
+  // What the facts and keywords tables say of the photos.
+  txtSearchKeywords = Named(new QLineEdit(this), QStringLiteral("txtSearchKeywords"));
+  txtSearchKeywords->setPlaceholderText(QStringLiteral("Keywords, each one whole (Places|Norway); ; between"));
+  txtSearchCamera = Named(new QLineEdit(this), QStringLiteral("txtSearchCamera"));
+  txtSearchCamera->setPlaceholderText(QStringLiteral("Camera or lens"));
+  txtSearchSource = Named(new QLineEdit(this), QStringLiteral("txtSearchSource"));
+  txtSearchSource->setPlaceholderText(QStringLiteral("Digital source (trainedAlgorithmicMedia)"));
+  txtSearchTakenFrom = Named(new QLineEdit(this), QStringLiteral("txtSearchTakenFrom"));
+  txtSearchTakenFrom->setPlaceholderText(QStringLiteral("taken from"));
+  txtSearchTakenTo = Named(new QLineEdit(this), QStringLiteral("txtSearchTakenTo"));
+  txtSearchTakenTo->setPlaceholderText(QStringLiteral("taken to"));
+  txtSearchNear = Named(new QLineEdit(this), QStringLiteral("txtSearchNear"));
+  txtSearchNear->setPlaceholderText(QStringLiteral("near LAT,LON,KM"));
+  for (QLineEdit* box : {txtSearchTakenFrom, txtSearchTakenTo, txtSearchNear}) {
+    box->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("from YYYY-MM-DD__")));
+  }
   cmdSearch = Named(new QPushButton(QStringLiteral("Search"), this), QStringLiteral("cmdSearch"));
   cmdSearch->setDefault(true);
 
@@ -80,6 +98,14 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   layout->addWidget(txtSearchFrom, 0, 2);
   layout->addWidget(txtSearchTo, 0, 3);
   layout->addWidget(cmdSearch, 0, 4);
+  auto* cameraAndSource = new QHBoxLayout();
+  cameraAndSource->addWidget(txtSearchCamera);
+  cameraAndSource->addWidget(txtSearchSource);
+  layout->addWidget(txtSearchKeywords, 1, 0);
+  layout->addLayout(cameraAndSource, 1, 1);
+  layout->addWidget(txtSearchTakenFrom, 1, 2);
+  layout->addWidget(txtSearchTakenTo, 1, 3);
+  layout->addWidget(txtSearchNear, 1, 4);
   // Beside the table, everything the catalogue holds about the photo of the current row.
   auto* detail = new QWidget(this);
   auto* detailLayout = new QVBoxLayout(detail);
@@ -87,6 +113,10 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   imgPhotoDetail = Named(new QLabel(detail), QStringLiteral("imgPhotoDetail"));
   imgPhotoDetail->setAlignment(Qt::AlignCenter);
   txtPhotoDetail = Named(new QTextBrowser(detail), QStringLiteral("txtPhotoDetail"));
+  lstKeywordCounts = Named(new QListWidget(detail), QStringLiteral("lstKeywordCounts"));
+  lstKeywordCounts->setToolTip(QStringLiteral("The keywords of the photos found; click one to narrow the search to it"));
+  lstKeywordCounts->setMaximumHeight(fontMetrics().height() * 8);
+  detailLayout->addWidget(lstKeywordCounts);
   detailLayout->addWidget(imgPhotoDetail);
   detailLayout->addWidget(txtPhotoDetail, 1);
   auto* split = new QSplitter(Qt::Horizontal, this);
@@ -94,17 +124,20 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   split->addWidget(detail);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 1);
-  layout->addWidget(split, 1, 0, 1, 5);
-  layout->addWidget(lblSearchCount, 2, 0, 1, 4);
-  layout->addWidget(cmdExportCsv, 2, 4);
+  layout->addWidget(split, 2, 0, 1, 5);
+  layout->addWidget(lblSearchCount, 3, 0, 1, 4);
+  layout->addWidget(cmdExportCsv, 3, 4);
   layout->setColumnStretch(0, 3);
   layout->setColumnStretch(1, 2);
-  layout->setRowStretch(1, 1);
+  layout->setRowStretch(2, 1);
 
   connect(cmdSearch, &QPushButton::clicked, this, &CatalogueBrowser::cmdSearch_Click);
-  for (QLineEdit* box : {txtSearchWords, txtSearchFrom, txtSearchTo}) {
+  for (QLineEdit* box : {txtSearchWords, txtSearchFrom, txtSearchTo, txtSearchKeywords, txtSearchCamera,
+                         txtSearchSource, txtSearchTakenFrom, txtSearchTakenTo, txtSearchNear}) {
     connect(box, &QLineEdit::returnPressed, this, &CatalogueBrowser::cmdSearch_Click);
   }
+  connect(lstKeywordCounts, &QListWidget::itemActivated, this, &CatalogueBrowser::NarrowToKeyword);
+  connect(lstKeywordCounts, &QListWidget::itemClicked, this, &CatalogueBrowser::NarrowToKeyword);
   connect(cmdExportCsv, &QPushButton::clicked, this, &CatalogueBrowser::cmdExportCsv_Click);
   connect(m_model, &CatalogueModel::searched, this, &CatalogueBrowser::ShowCount);
   connect(
@@ -162,7 +195,9 @@ void CatalogueBrowser::cmdSearch_Click() {
   if (cboSearchFolder->currentIndex() > 0) {
     filter.folder = FolderKey::FromPath(cboSearchFolder->currentData().toByteArray().toStdString());
   }
-  for (auto [box, day] : {std::pair{txtSearchFrom, &filter.from}, std::pair{txtSearchTo, &filter.to}}) {
+  for (auto [box, day] : {std::pair{txtSearchFrom, &filter.from}, std::pair{txtSearchTo, &filter.to},
+                          std::pair{txtSearchTakenFrom, &filter.takenFrom},
+                          std::pair{txtSearchTakenTo, &filter.takenTo}}) {
     const std::string text = box->text().trimmed().toStdString();
     if (text.empty()) continue;
     *day = SearchDay::Parse(text);
@@ -174,17 +209,37 @@ void CatalogueBrowser::cmdSearch_Click() {
     }
   }
 
-  if (filter.from && filter.to && *filter.to < *filter.from) {
-    port.SetStatus("The first day comes after the last: " + txtSearchFrom->text().trimmed().toStdString() + " > " +
-                   txtSearchTo->text().trimmed().toStdString());
-    port.Beep();
-    txtSearchTo->setFocus();
-    return;
+  for (auto [first, last, from, to] : {std::tuple{&filter.from, &filter.to, txtSearchFrom, txtSearchTo},
+                                       std::tuple{&filter.takenFrom, &filter.takenTo, txtSearchTakenFrom,
+                                                  txtSearchTakenTo}}) {
+    if (*first && *last && **last < **first) {
+      port.SetStatus("The first day comes after the last: " + from->text().trimmed().toStdString() + " > " +
+                     to->text().trimmed().toStdString());
+      port.Beep();
+      to->setFocus();
+      return;
+    }
   }
+  if (const QString near = txtSearchNear->text().trimmed(); !near.isEmpty()) {
+    filter.near = ParseNear(near.toStdString());
+    if (!filter.near) {
+      port.SetStatus("Not a place: '" + near.toStdString() +
+                     "' (latitude, longitude and kilometres: 59.91,10.75,25 is 25 km around Oslo)");
+      port.Beep();
+      txtSearchNear->setFocus();
+      return;
+    }
+  }
+  for (const QString& keyword : txtSearchKeywords->text().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    if (!keyword.trimmed().isEmpty()) filter.keywords.push_back(keyword.trimmed().toStdString());
+  }
+  filter.camera = txtSearchCamera->text().toStdString();
+  filter.digitalSource = txtSearchSource->text().trimmed().toStdString();
 
   m_model->Clear();
   cmdExportCsv->setEnabled(false);
   lblSearchCount->clear();
+  lstKeywordCounts->clear();
   std::vector<std::string> listed;
   if (m_folderSource) {
     for (const FolderEntry& entry : m_folderSource()) listed.push_back(entry.folder.Text());
@@ -195,7 +250,32 @@ void CatalogueBrowser::cmdSearch_Click() {
                      m_model->Search(m_connection, m_context.CurrentSettings(), filter);
   port.SetBusy(false);
   cmdExportCsv->setEnabled(found);
+  if (found) ShowKeywordCounts();
   if (found && !m_folderTreeRead) FillFolderFilter();
+}
+
+void CatalogueBrowser::ShowKeywordCounts() {
+  constexpr long long kShownKeywords = 100;
+  CatalogueSearch* search = m_model->CurrentSearch();
+  if (search == nullptr) return;
+  const Expected<std::vector<CatalogueSearch::KeywordCount>> counts = search->KeywordCounts(kShownKeywords);
+  if (!counts) return;  // reported
+  for (const CatalogueSearch::KeywordCount& count : *counts) {
+    auto* item = new QListWidgetItem(QStringLiteral("%1 (%2)").arg(Text(count.keyword)).arg(count.matches));
+    item->setData(Qt::UserRole, Text(count.keyword));
+    lstKeywordCounts->addItem(item);
+  }
+}
+
+void CatalogueBrowser::NarrowToKeyword(QListWidgetItem* item) {
+  if (item == nullptr) return;
+  const QString keyword = item->data(Qt::UserRole).toString();
+  QStringList keywords = txtSearchKeywords->text().split(QLatin1Char(';'), Qt::SkipEmptyParts);
+  for (QString& each : keywords) each = each.trimmed();
+  if (keywords.contains(keyword)) return;
+  keywords << keyword;
+  txtSearchKeywords->setText(keywords.join(QStringLiteral("; ")));
+  cmdSearch_Click();
 }
 
 void CatalogueBrowser::ShowCount(long long matches) {

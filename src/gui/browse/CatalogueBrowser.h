@@ -1,7 +1,8 @@
 #pragma once
 // The catalogue view, the window's "Catalogue" tab: words looked up in the photos' keywords, titles,
-// captions, bylines, places and custom fields, narrowed to a folder and a range of dates; the
-// matches in a sortable table with their thumbnails; the view exported as CSV. It reads on a
+// captions, bylines, places and custom fields, narrowed to a folder, a range of dates, keywords, the
+// camera, the digital source, the days taken and a place; the matches in a sortable table with their
+// thumbnails and the keywords they hold; the view exported as CSV. It reads on a
 // connection of its own, so a scan or a check never pulls its rows away.
 
 #include <QMenu>
@@ -18,6 +19,8 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
 class QModelIndex;
 class QPoint;
 class QPushButton;
@@ -60,6 +63,9 @@ class CatalogueBrowser : public QWidget {
  private:
   void FillFolderFilter();
   void ShowCount(long long matches);
+  // The keywords of the matches with their counts; one clicked narrows the search to it.
+  void ShowKeywordCounts();
+  void NarrowToKeyword(QListWidgetItem* item);
   void SizeColumns();
   // Opens the row's photo with the desktop's opener.
   void OpenPhoto(const QModelIndex& index);
@@ -81,7 +87,14 @@ class CatalogueBrowser : public QWidget {
   QComboBox* cboSearchFolder = nullptr;
   QLineEdit* txtSearchFrom = nullptr;
   QLineEdit* txtSearchTo = nullptr;
+  QLineEdit* txtSearchKeywords = nullptr;
+  QLineEdit* txtSearchCamera = nullptr;
+  QLineEdit* txtSearchSource = nullptr;
+  QLineEdit* txtSearchTakenFrom = nullptr;
+  QLineEdit* txtSearchTakenTo = nullptr;
+  QLineEdit* txtSearchNear = nullptr;
   QPushButton* cmdSearch = nullptr;
+  QListWidget* lstKeywordCounts = nullptr;
   QTableView* tblCatalogue = nullptr;
   QLabel* lblSearchCount = nullptr;
   QPushButton* cmdExportCsv = nullptr;

@@ -1,6 +1,7 @@
 #include "workflows/browse/CatalogueSearch.h"
 
 #include "catalogue/CatalogueStatements.h"
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/ScanStatements.h"
 #include "catalogue/ServerKind.h"
 #include "core/DatabaseError.h"
@@ -18,6 +19,34 @@ std::size_t ViewPosition(const std::vector<ViewColumn>& columns, std::size_t col
     if (columns[i].column == column) return i;
   }
   return 0;
+}
+
+// The filters on the facts and keywords tables; refused, with a message, where the catalogue lacks
+// a table one needs.
+Status SetCompanionConditions(CatalogueConnection& connection, UserPort& port, const TableName& imagesTable,
+                              const SearchFilter& filter, CompanionConditions& conditions) {
+  if (filter.takenFrom) conditions.takenFrom = filter.takenFrom->Dashed();
+  if (filter.takenTo) conditions.takenTo = filter.takenTo->Dashed();
+  conditions.cameraWords = SplitWords(filter.camera);
+  conditions.near = filter.near;
+  for (const std::string& keyword : filter.keywords) {
+    if (!keyword.empty()) conditions.keywords.push_back(keyword);
+  }
+  if (!filter.digitalSource.empty()) conditions.digitalSource = filter.digitalSource;
+  if (conditions.cameraWords.size() + conditions.keywords.size() > kMaxSearchWords) {
+    const std::string text = "A search takes at most " + std::to_string(kMaxSearchWords) + " camera words and keywords.";
+    port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    return Error(ErrorKind::Search, text);
+  }
+  const bool factsThere = TableExists(connection, FactsTableName(imagesTable));
+  const bool keywordsThere = TableExists(connection, KeywordsTableName(imagesTable));
+  if ((conditions.AnyFact() && !factsThere) || (!conditions.keywords.empty() && !keywordsThere)) {
+    port.ShowMessage(std::string(kNoCompanionsToSearch), MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    return Error(ErrorKind::Search, std::string(kNoCompanionsToSearch));
+  }
+  if (factsThere) conditions.factsTable = FactsTableName(imagesTable);
+  if (keywordsThere) conditions.keywordsTable = KeywordsTableName(imagesTable);
+  return {};
 }
 
 }  // namespace
@@ -47,6 +76,10 @@ Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection
   } else if (!query.words.empty() && !(hintSaid != nullptr && *hintSaid)) {
     port.ShowMessage(kAccentBlindHint, MessageIcon::Information, kWindowTitle, MessageButtons::Ok);
     if (hintSaid != nullptr) *hintSaid = true;
+  }
+  if (Status companions = SetCompanionConditions(connection, port, *imagesTable, filter, query.companions);
+      !companions) {
+    return companions.GetError();
   }
   if (filter.folder) query.folderKey = FolderKeyText(*filter.folder);
   if (filter.from) query.fromDay = filter.from->Digits();
@@ -93,7 +126,7 @@ void CatalogueSearch::ReadKeysOfFewMatches() {
   if (m_keysTried) return;
   m_keysTried = true;
   if (m_fewMatches <= 0 || !m_query.wordsTable || m_query.words.empty() || m_query.searchedColumns.empty() ||
-      m_query.fromDay || m_query.toDay) {
+      m_query.fromDay || m_query.toDay || m_query.companions.Any()) {
     return;
   }
   std::vector<RowKey> keys;
@@ -124,6 +157,22 @@ Expected<std::vector<ViewRow>> CatalogueSearch::Page(long long k, long long page
     ReadKeysOfFewMatches();
     if (NothingMatched()) return std::vector<ViewRow>{};
     return ReadRows(SelectMatchPage(m_imagesTable, SqlDialectFor(m_kind), m_query, k * pageSize, pageSize));
+  });
+}
+
+Expected<std::vector<CatalogueSearch::KeywordCount>> CatalogueSearch::KeywordCounts(long long count) {
+  return Reported([&] {
+    std::vector<KeywordCount> counts;
+    if (!m_query.companions.keywordsTable) return counts;
+    ReadKeysOfFewMatches();
+    if (NothingMatched()) return counts;
+    const SqlStatement select =
+        SelectKeywordCounts(m_imagesTable, *m_query.companions.keywordsTable, SqlDialectFor(m_kind), m_query, count);
+    auto result = m_connection->ExecuteStatement(select, CursorChoice::ForwardOnly);
+    for (; result && !result->IsEof(); result->MoveNext()) {
+      counts.push_back({result->FieldValue(0).value_or(""), std::stoll(result->FieldValue(1).value_or("0"))});
+    }
+    return counts;
   });
 }
 

@@ -35,6 +35,10 @@ struct ViewSort {
 // One match: a value per view column, in view order; std::nullopt for SQL NULL.
 using ViewRow = std::vector<std::optional<std::string>>;
 
+inline constexpr std::string_view kNoCompanionsToSearch =
+    "This catalogue has no tables of the dates, cameras, places and keywords of its photos to search by: "
+    "\"tessarine db create --companions\" adds them, and a scan fills them.";
+
 class CatalogueSearch {
  public:
   // A search of the settings' images table, taken through CheckedTableName (a refused name is
@@ -61,6 +65,14 @@ class CatalogueSearch {
   // Page k (from 0) of pageSize rows: rows k*pageSize+1 .. in order. For a view that jumps to a
   // page; a page costs more the deeper it lies (the server counts off the rows before it).
   Expected<std::vector<ViewRow>> Page(long long k, long long pageSize);
+
+  // The keywords of the matches, each with the number of matches that hold it, the most held first:
+  // at most `count`; none where the catalogue has no keywords table.
+  struct KeywordCount {
+    std::string keyword;
+    long long matches = 0;
+  };
+  Expected<std::vector<KeywordCount>> KeywordCounts(long long count);
 
   // The pageSize matches that follow `last` (a row this search gave), from the first without one.
   // Reading on from the last row of each page meets every match once, at the same cost per page

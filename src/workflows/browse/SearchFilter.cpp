@@ -1,5 +1,8 @@
 #include "workflows/browse/SearchFilter.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "core/SearchFolding.h"
 
 namespace tessarine {
@@ -23,6 +26,24 @@ int Number(std::string_view text, std::size_t at, std::size_t length) {
 }
 
 }  // namespace
+
+std::optional<NearPlace> ParseNear(std::string_view text) {
+  double numbers[3];
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::size_t end = i < 2 ? text.find(',', at) : text.size();
+    if (end == std::string_view::npos) return std::nullopt;
+    const auto [stop, error] = std::from_chars(text.data() + at, text.data() + end, numbers[i]);
+    if (error != std::errc() || stop != text.data() + end || !std::isfinite(numbers[i])) return std::nullopt;
+    at = end + 1;
+  }
+  const NearPlace place{numbers[0], numbers[1], numbers[2]};
+  if (std::abs(place.latitude) > 90 || std::abs(place.longitude) > 180 || place.kilometres <= 0 ||
+      place.kilometres > 20'000) {
+    return std::nullopt;
+  }
+  return place;
+}
 
 std::optional<SearchDay> SearchDay::Parse(std::string_view text) {
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;

@@ -1,12 +1,13 @@
 #pragma once
 // What a search asks for, as the view's search field and the find command take it: words, a folder
-// tree and a range of the photos' dates.
+// tree, a range of the photos' dates, and what the facts and keywords tables say of them.
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "catalogue/CompanionSearch.h"
 #include "core/FolderKey.h"
 
 namespace tessarine {
@@ -19,6 +20,8 @@ class SearchDay {
 
   // "CCYYMMDD", the form dates are compared in.
   const std::string& Digits() const { return m_digits; }
+  // "CCYY-MM-DD".
+  std::string Dashed() const { return m_digits.substr(0, 4) + "-" + m_digits.substr(4, 2) + "-" + m_digits.substr(6); }
   friend auto operator<=>(const SearchDay&, const SearchDay&) = default;
 
  private:
@@ -28,13 +31,23 @@ class SearchDay {
 
 struct SearchFilter {
   // Words separated by blanks (space, tab, line breaks); a row matches when each occurs somewhere.
-  std::string words;
+  std::string words{};
   // This folder and every folder below it.
   std::optional<FolderKey> folder{};
   // The photo's date (CreatedDate) lies in [from, to]; an end left open is not bounded.
   std::optional<SearchDay> from{};
   std::optional<SearchDay> to{};
+  // The day it was taken (DateTaken) lies in [takenFrom, takenTo].
+  std::optional<SearchDay> takenFrom{};
+  std::optional<SearchDay> takenTo{};
+  std::string camera{};  // words, each in the make, model or lens
+  std::optional<NearPlace> near{};
+  std::vector<std::string> keywords{};  // each a keyword of the photo, a level of a hierarchy or its leaf
+  std::string digitalSource{};          // a part of its digital source type ("trainedAlgorithmicMedia")
 };
+
+// "LAT,LON,KM": a place in signed decimal degrees and a radius in kilometres (at most 20,000).
+std::optional<NearPlace> ParseNear(std::string_view text);
 
 // The most words one search takes: each adds a test of every searched column, and servers bound the
 // size of a statement's expression (SQLite's tree takes about 1,000 tests).

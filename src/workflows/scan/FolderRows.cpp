@@ -167,16 +167,11 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
   }
   if (m_tables.keywords) {
     if (!inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.keywords, columns));
-    // To a server, a file's keywords go in one statement, sent as it is (their number changes its
-    // text); to an embedded catalogue, one by one through one prepared statement, which costs less
-    // than reading a new text.
+    // To an embedded catalogue one by one: a statement of one row prepared once costs less there
+    // than reading a statement of several.
     const std::size_t values = m_multiRowInsert ? kValuesPerBatch : 1;
     for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, row, companion, values)) {
-      if (m_multiRowInsert) {
-        m_connection.Send(insert);
-      } else {
-        m_connection.SendPrepared(insert);
-      }
+      m_connection.SendPrepared(insert);
     }
   }
 }
@@ -192,11 +187,13 @@ void FolderRows::SendBatch() {
     m_connection.SendPrepared(InsertWordsRows(*m_tables.words, batch, m_wordsBytes, m_wordsReplace));
   }
   if (m_tables.facts) {
-    if (auto insert = InsertFactsRows(*m_tables.facts, batch, companions, m_wordsBytes)) m_connection.Send(*insert);
+    if (auto insert = InsertFactsRows(*m_tables.facts, batch, companions, m_wordsBytes)) {
+      m_connection.SendPrepared(*insert);
+    }
   }
   if (m_tables.keywords) {
     for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, batch, companions, kValuesPerBatch)) {
-      m_connection.Send(insert);
+      m_connection.SendPrepared(insert);
     }
   }
 }

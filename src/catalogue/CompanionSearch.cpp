@@ -1,0 +1,105 @@
+#include "catalogue/CompanionSearch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "catalogue/SearchStatements.h"
+
+namespace tessarine {
+namespace {
+
+constexpr double kKilometresPerDegree = 111.32;  // of latitude, and of longitude at the equator
+constexpr double kPi = 3.14159265358979323846;
+
+std::string Decimal(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.12g", value);
+  return text;
+}
+
+// "exists (select 1 from <table> t where t.Folder = <outer>.Folder and t.FileName = <outer>.FileName"
+void OpenExists(SqlStatement& statement, const TableName& table, std::string_view outer) {
+  const std::string o(outer);
+  statement.text += "exists (select 1 from " + table.Text() + " t where t.Folder = " + o + ".Folder and t.FileName = " +
+                    o + ".FileName";
+}
+
+void AppendContains(SqlStatement& statement, const SqlDialect& dialect, const std::string& column,
+                    const std::string& word) {
+  const std::string compared = dialect.Comparable(column);
+  statement.text += dialect.likeIgnoresAsciiCase ? compared + " like ? escape '!'"
+                                                 : "lower(" + compared + ") like lower(?) escape '!'";
+  statement.Bind(ContainsPattern(word));
+}
+
+// Within the box around the place (which an index on the position can serve), then within its
+// radius on the plane that touches the earth there: exact enough for the distances one searches by.
+void AppendNear(SqlStatement& statement, const NearPlace& place) {
+  const double latitudeSpan = place.kilometres / kKilometresPerDegree;
+  const double longitudeScale = kKilometresPerDegree * std::cos(place.latitude * kPi / 180);
+  statement.text += " and t.Latitude between ? and ?";
+  statement.BindReal(Decimal(std::max(-90.0, place.latitude - latitudeSpan)))
+      .BindReal(Decimal(std::min(90.0, place.latitude + latitudeSpan)));
+  if (longitudeScale > 1e-6 && place.kilometres / longitudeScale < 180) {
+    statement.text += " and t.Longitude between ? and ?";
+    statement.BindReal(Decimal(place.longitude - place.kilometres / longitudeScale))
+        .BindReal(Decimal(place.longitude + place.kilometres / longitudeScale));
+  }
+  statement.text +=
+      " and (t.Latitude - ?) * (t.Latitude - ?) * ? + (t.Longitude - ?) * (t.Longitude - ?) * ? <= ?";
+  statement.BindReal(Decimal(place.latitude))
+      .BindReal(Decimal(place.latitude))
+      .BindReal(Decimal(kKilometresPerDegree * kKilometresPerDegree))
+      .BindReal(Decimal(place.longitude))
+      .BindReal(Decimal(place.longitude))
+      .BindReal(Decimal(longitudeScale * longitudeScale))
+      .BindReal(Decimal(place.kilometres * place.kilometres));
+}
+
+}  // namespace
+
+void AppendCompanionConditions(SqlStatement& statement, const SqlDialect& dialect,
+                               const CompanionConditions& conditions, std::string_view outer) {
+  bool first = true;
+  const auto next = [&] {
+    if (!first) statement.text += " and ";
+    first = false;
+  };
+  if (conditions.AnyFact()) {
+    next();
+    OpenExists(statement, *conditions.factsTable, outer);
+    // DateTaken reads "CCYY-MM-DD HH:MM:SS": a day's bounds compare as text in time order.
+    if (conditions.takenFrom) {
+      statement.text += " and t.DateTaken >= ?";
+      statement.Bind(*conditions.takenFrom);
+    }
+    if (conditions.takenTo) {
+      statement.text += " and t.DateTaken <= ?";
+      statement.Bind(*conditions.takenTo + " 99");
+    }
+    for (const std::string& word : conditions.cameraWords) {
+      statement.text += " and (";
+      AppendContains(statement, dialect, "t.Make", word);
+      statement.text += " or ";
+      AppendContains(statement, dialect, "t.Model", word);
+      statement.text += " or ";
+      AppendContains(statement, dialect, "t.Lens", word);
+      statement.text += ")";
+    }
+    if (conditions.near) AppendNear(statement, *conditions.near);
+    if (conditions.digitalSource) {
+      statement.text += " and ";
+      AppendContains(statement, dialect, "t.DigitalSourceType", *conditions.digitalSource);
+    }
+    statement.text += ")";
+  }
+  for (const std::string& keyword : conditions.keywords) {
+    next();
+    OpenExists(statement, *conditions.keywordsTable, outer);
+    statement.text += " and (t.Keyword = ? or t.Leaf = ?))";
+    statement.Bind(keyword).Bind(keyword);
+  }
+}
+
+}  // namespace tessarine
