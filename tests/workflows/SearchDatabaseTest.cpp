@@ -274,6 +274,13 @@ TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
       {{.takenFrom = day("2023-01-01"), .camera = "canon", .keywords = {"Paris"}}, {"paris"}},
   };
   for (const Case& c : cases) EXPECT_EQ(Found(c.filter), c.expected) << c.filter.camera;
+  // The keywords of the matches, each with how many hold it, the most held first.
+  CatalogueSearch norway = Start({.keywords = {"Places|Norway"}});
+  const Expected<std::vector<CatalogueSearch::KeywordCount>> counts = norway.KeywordCounts(3);
+  ASSERT_TRUE(counts) << DescribeMessages();
+  std::vector<std::string> said;
+  for (const auto& [keyword, matches] : *counts) said.push_back(keyword + " " + std::to_string(matches));
+  EXPECT_EQ(said, (std::vector<std::string>{"Places 2", "Places|Norway 2", "Oslo 1"}));
 
   for (const TableName& table : {FactsTableName(images), KeywordsTableName(images)}) {
     connection.SendStatement(DropTableStatement(table));
