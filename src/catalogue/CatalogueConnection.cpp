@@ -113,9 +113,9 @@ void CatalogueConnection::Send(const SqlStatement& sql) {
 }
 
 void CatalogueConnection::SendPrepared(const SqlStatement& sql) {
-  // A few texts at a time: a folder's insert and update, the delete and insert of their words and
-  // facts, and those of their keywords (of 1, 2, 4... rows).
-  constexpr std::size_t kPreparedTexts = 16;
+  // A few texts at a time: a folder's insert and update, and the delete and insert of their words,
+  // facts and keywords.
+  constexpr std::size_t kPreparedTexts = 8;
   SendWith(sql, [&]() -> OdbcStatement& {
     auto found = std::find_if(m_prepared.begin(), m_prepared.end(),
                               [&](const auto& statement) { return statement->PreparedText() == sql.text; });

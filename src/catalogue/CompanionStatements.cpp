@@ -7,8 +7,6 @@
 namespace tessarine {
 namespace {
 
-constexpr std::size_t kKeywordValues = 6;  // Folder, FileName, Item, Keyword, Leaf, Depth
-
 std::string_view FactType(FactKind kind, const SqlDialect& dialect) {
   switch (kind) {
     case FactKind::Text:
@@ -62,6 +60,40 @@ void BindFact(SqlStatement& statement, FactKind kind, std::string value, std::si
   statement.Bind(value);
 }
 
+// Rows of `count` values each, gathered into statements of at most maxValues values.
+class MultiRowInsert {
+ public:
+  MultiRowInsert(const TableName& table, std::size_t count, std::size_t maxValues)
+      : m_start("insert into " + table.Text() + " values"), m_marks(Marks(count)), m_count(count), m_max(maxValues) {}
+
+  // The statement the next row's values are bound to.
+  SqlStatement& NextRow() {
+    if (!m_statement.values.empty() && m_statement.values.size() + m_count > m_max) End();
+    m_statement.text += m_statement.values.empty() ? m_start : ",";
+    m_statement.text += m_marks;
+    return m_statement;
+  }
+  std::vector<SqlStatement> Statements() {
+    End();
+    return std::move(m_statements);
+  }
+
+ private:
+  void End() {
+    if (m_statement.values.empty()) return;
+    m_statement.text += ";";
+    m_statements.push_back(std::move(m_statement));
+    m_statement = SqlStatement();
+  }
+
+  std::string m_start;
+  std::string m_marks;
+  std::size_t m_count;
+  std::size_t m_max;
+  SqlStatement m_statement;
+  std::vector<SqlStatement> m_statements;
+};
+
 }  // namespace
 
 TableName FactsTableName(const TableName& imagesTable) { return DerivedTableName(imagesTable, "_facts"); }
@@ -104,62 +136,36 @@ SqlStatement DeleteOrphanRows(const TableName& table, const TableName& imagesTab
       .Bind(folderKeyText);
 }
 
-std::optional<SqlStatement> InsertFactsRows(const TableName& factsTable, std::span<const ColumnValues> rows,
-                                            std::span<const CompanionRow> companions, std::size_t longTextBytes,
-                                            bool replacing) {
-  SqlStatement statement;
-  std::string text = (replacing ? "insert or replace into " : "insert into ") + factsTable.Text() + " values";
-  bool any = false;
-  for (std::size_t r = 0; r < rows.size() && r < companions.size(); ++r) {
-    if (!companions[r].HasFacts()) continue;
-    text += (any ? "," : "") + Marks(2 + kFactCount);
-    any = true;
-    statement.Bind(KeyText(rows[r][col::Folder])).Bind(KeyText(rows[r][col::FileName]));
+std::vector<SqlStatement> InsertFactsRows(const TableName& factsTable, std::span<const KeyedCompanions> rows,
+                                          std::size_t longTextBytes, std::size_t maxValues) {
+  MultiRowInsert insert(factsTable, kFactsRowValues, maxValues);
+  for (const KeyedCompanions& row : rows) {
+    if (!row.companions.HasFacts()) continue;
+    SqlStatement& statement = insert.NextRow();
+    statement.Bind(KeyText(row.folder)).Bind(KeyText(row.fileName));
     for (std::size_t f = 0; f < kFactCount; ++f) {
-      BindFact(statement, kFactColumns[f].kind, companions[r].facts[f], longTextBytes);
+      BindFact(statement, kFactColumns[f].kind, row.companions.facts[f], longTextBytes);
     }
   }
-  if (!any) return std::nullopt;
-  statement.text = text + ";";
-  return statement;
+  return insert.Statements();
 }
 
-std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std::span<const ColumnValues> rows,
-                                             std::span<const CompanionRow> companions, std::size_t maxValues) {
-  struct Entry {
-    const ColumnValues* row;
-    std::size_t item;
-    const KeywordEntry* keyword;
-  };
-  std::vector<Entry> entries;
-  for (std::size_t r = 0; r < rows.size() && r < companions.size(); ++r) {
-    const std::vector<KeywordEntry>& keywords = companions[r].keywords;
-    for (std::size_t k = 0; k < keywords.size(); ++k) entries.push_back({&rows[r], k, &keywords[k]});
-  }
-  // Statements of 1, 2, 4... rows, the most that fit first: a few texts serve every batch, each
-  // prepared once.
-  std::size_t most = 1;
-  while (most * 2 * kKeywordValues <= maxValues) most *= 2;
-  std::vector<SqlStatement> statements;
-  for (std::size_t at = 0; at < entries.size();) {
-    std::size_t count = most;
-    while (count > entries.size() - at) count /= 2;
-    SqlStatement statement("insert into " + keywordsTable.Text() + " values");
-    for (std::size_t i = 0; i < count; ++i) {
-      const Entry& entry = entries[at + i];
-      statement.text += (i == 0 ? "" : ",") + Marks(kKeywordValues);
-      statement.Bind(KeyText((*entry.row)[col::Folder]))
-          .Bind(KeyText((*entry.row)[col::FileName]))
-          .BindInteger(std::to_string(entry.item))
-          .Bind(entry.keyword->keyword)
-          .Bind(entry.keyword->leaf)
-          .BindInteger(std::to_string(entry.keyword->depth));
+std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std::span<const KeyedCompanions> rows,
+                                             std::size_t maxValues) {
+  MultiRowInsert insert(keywordsTable, kKeywordRowValues, maxValues);
+  for (const KeyedCompanions& row : rows) {
+    const std::vector<KeywordEntry>& keywords = row.companions.keywords;
+    for (std::size_t k = 0; k < keywords.size(); ++k) {
+      insert.NextRow()
+          .Bind(KeyText(row.folder))
+          .Bind(KeyText(row.fileName))
+          .BindInteger(std::to_string(k))
+          .Bind(keywords[k].keyword)
+          .Bind(keywords[k].leaf)
+          .BindInteger(std::to_string(keywords[k].depth));
     }
-    statement.text += ";";
-    statements.push_back(std::move(statement));
-    at += count;
   }
-  return statements;
+  return insert.Statements();
 }
 
 }  // namespace tessarine

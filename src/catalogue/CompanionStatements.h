@@ -3,7 +3,6 @@
 // has facts, and the keywords table, one row a keyword. Their keys point at the images row: they go
 // with it when it is deleted and follow it when its key is spelt anew.
 
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +23,13 @@ TableName KeywordsTableName(const TableName& imagesTable);
 std::vector<std::string> FactsTableStatements(const TableName& imagesTable, const SqlDialect& dialect);
 std::vector<std::string> KeywordsTableStatements(const TableName& imagesTable, const SqlDialect& dialect);
 
+// A file's companion rows with the keys of its images row (as the images table's columns hold them).
+struct KeyedCompanions {
+  std::string folder;
+  std::string fileName;
+  CompanionRow companions;
+};
+
 // "delete from <table> where Folder=? and FileName=?;" a companion table's rows of the row's keys.
 SqlStatement DeleteKeyRows(const TableName& table, const ColumnValues& columns);
 
@@ -31,16 +37,20 @@ SqlStatement DeleteKeyRows(const TableName& table, const ColumnValues& columns);
 // of a folder's files whose images row is gone.
 SqlStatement DeleteOrphanRows(const TableName& table, const TableName& imagesTable, std::string_view folderKeyText);
 
-// "insert into <facts> values(?,...),(...);" the facts of the rows that have any (none: nullopt);
-// a fact missing is NULL, a long text cut to longTextBytes. "insert or replace" when replacing.
-std::optional<SqlStatement> InsertFactsRows(const TableName& factsTable, std::span<const ColumnValues> rows,
-                                            std::span<const CompanionRow> companions, std::size_t longTextBytes,
-                                            bool replacing = false);
+// "insert into <facts> values(?,...),(...);" the facts of the rows that have any, in statements of at
+// most maxValues values (one row each when a row's pass maxValues); a fact missing is NULL, a long
+// text cut to longTextBytes.
+// The values each row takes in those statements.
+inline constexpr std::size_t kFactsRowValues = 2 + kFactCount;
+inline constexpr std::size_t kKeywordRowValues = 6;  // Folder, FileName, Item, Keyword, Leaf, Depth
+
+std::vector<SqlStatement> InsertFactsRows(const TableName& factsTable, std::span<const KeyedCompanions> rows,
+                                          std::size_t longTextBytes, std::size_t maxValues);
 
 // "insert into <keywords> values(?,?,?,?,?,?),...;" each keyword of the rows with the rows' keys and
-// its place in the file's list, in statements of a power of two rows, the most within maxValues
-// values first (one row each when a row's pass maxValues).
-std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std::span<const ColumnValues> rows,
-                                             std::span<const CompanionRow> companions, std::size_t maxValues);
+// its place in the file's list, in statements of at most maxValues values (one row each when a
+// row's pass maxValues).
+std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std::span<const KeyedCompanions> rows,
+                                             std::size_t maxValues);
 
 }  // namespace tessarine

@@ -237,16 +237,13 @@ TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
   const TableName images = ValidName(m_settings.images);
   for (const Photo& photo : photos) {
     Insert("/p/", photo.name);
-    ColumnValues keys;
-    keys[col::Folder] = "/p/";
-    keys[col::FileName] = photo.name;
-    CompanionRow companions;
-    for (const auto& [f, value] : photo.facts) companions.facts[f] = value;
-    companions.keywords = photo.keywords;
-    if (auto facts = InsertFactsRows(FactsTableName(images), {&keys, 1}, {&companions, 1}, Dialect().longTextBytes)) {
-      connection.Send(*facts);
+    KeyedCompanions row{"/p/", photo.name, {}};
+    for (const auto& [f, value] : photo.facts) row.companions.facts[f] = value;
+    row.companions.keywords = photo.keywords;
+    for (const SqlStatement& insert : InsertFactsRows(FactsTableName(images), {&row, 1}, Dialect().longTextBytes, 99)) {
+      connection.Send(insert);
     }
-    for (const SqlStatement& insert : InsertKeywordsRows(KeywordsTableName(images), {&keys, 1}, {&companions, 1}, 99)) {
+    for (const SqlStatement& insert : InsertKeywordsRows(KeywordsTableName(images), {&row, 1}, 12)) {
       connection.Send(insert);
     }
   }

@@ -95,10 +95,17 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns, const 
   if (m_batched) {
     // The folder held no row: every key is new.
     m_batch.push_back(columns);
-    m_batchCompanions.push_back(companions);
+    if (m_tables.facts || m_tables.keywords) {
+      m_companions.push_back({columns[col::Folder], columns[col::FileName], companions});
+      m_companionValues += (companions.HasFacts() ? kFactsRowValues : 0) +
+                           companions.keywords.size() * kKeywordRowValues;
+    }
     m_written.insert(name);
     m_stored.insert(name);
-    if (m_batch.size() >= kRowsPerBatch) SendBatch();
+    if (m_batch.size() >= kRowsPerBatch) {
+      SendImageBatch();
+      SendCompanions(false);
+    }
     return std::nullopt;
   }
   std::optional<std::string> refused;
@@ -159,41 +166,57 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
     if (!inserted && !m_wordsReplace) m_connection.SendPrepared(DeleteKeyRows(*m_tables.words, columns));
     m_connection.SendPrepared(InsertWordsRow(*m_tables.words, columns, m_wordsBytes, m_wordsReplace));
   }
-  const std::span<const ColumnValues> row(&columns, 1);
-  const std::span<const CompanionRow> companion(&companions, 1);
+  const KeyedCompanions row{columns[col::Folder], columns[col::FileName], companions};
   if (m_tables.facts) {
     if (!inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.facts, columns));
-    if (auto insert = InsertFactsRows(*m_tables.facts, row, companion, m_wordsBytes)) m_connection.SendPrepared(*insert);
+    for (const SqlStatement& insert : InsertFactsRows(*m_tables.facts, {&row, 1}, m_wordsBytes, kValuesPerBatch)) {
+      m_connection.SendPrepared(insert);
+    }
   }
   if (m_tables.keywords) {
     if (!inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.keywords, columns));
-    // To an embedded catalogue one by one: a statement of one row prepared once costs less there
-    // than reading a statement of several.
-    const std::size_t values = m_multiRowInsert ? kValuesPerBatch : 1;
-    for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, row, companion, values)) {
-      m_connection.SendPrepared(insert);
+    // A file's keywords in one statement to a server; to an embedded catalogue one by one through one
+    // prepared statement, which costs less there than reading a statement of several.
+    const std::size_t values = m_multiRowInsert ? kValuesPerBatch : kKeywordRowValues;
+    for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, {&row, 1}, values)) {
+      if (m_multiRowInsert) {
+        m_connection.Send(insert);
+      } else {
+        m_connection.SendPrepared(insert);
+      }
     }
   }
 }
 
 void FolderRows::SendBatch() {
+  SendImageBatch();
+  SendCompanions(true);
+}
+
+void FolderRows::SendImageBatch() {
   if (m_batch.empty()) return;
   const std::vector<ColumnValues> batch = std::move(m_batch);
-  const std::vector<CompanionRow> companions = std::move(m_batchCompanions);
   m_batch.clear();
-  m_batchCompanions.clear();
   m_connection.SendPrepared(InsertImageRows(m_imagesTable, batch));
   if (m_tables.words) {
     m_connection.SendPrepared(InsertWordsRows(*m_tables.words, batch, m_wordsBytes, m_wordsReplace));
   }
+}
+
+void FolderRows::SendCompanions(bool all) {
+  if (m_companions.empty() || (!all && m_companionValues < kValuesPerBatch)) return;
+  const std::vector<KeyedCompanions> rows = std::move(m_companions);
+  m_companions.clear();
+  m_companionValues = 0;
+  // Their number of rows changes from statement to statement: sent, not prepared.
   if (m_tables.facts) {
-    if (auto insert = InsertFactsRows(*m_tables.facts, batch, companions, m_wordsBytes)) {
-      m_connection.SendPrepared(*insert);
+    for (const SqlStatement& insert : InsertFactsRows(*m_tables.facts, rows, m_wordsBytes, kValuesPerBatch)) {
+      m_connection.Send(insert);
     }
   }
   if (m_tables.keywords) {
-    for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, batch, companions, kValuesPerBatch)) {
-      m_connection.SendPrepared(insert);
+    for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, rows, kValuesPerBatch)) {
+      m_connection.Send(insert);
     }
   }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "catalogue/CatalogueConnection.h"
+#include "catalogue/CompanionStatements.h"
 #include "catalogue/SqlDialect.h"
 #include "core/CompanionValues.h"
 #include "core/FolderKey.h"
@@ -60,9 +61,10 @@ class FolderRows {
   // when another file already holds that key; throws DatabaseError when the server refused it
   // (on a server where that spoils the transaction, the row's savepoint is rolled back first).
   std::optional<std::string> Write(const ColumnValues& columns, const CompanionRow& companions = {});
-  // Sends the rows gathered for a batch (see RowWriting::InBatches); Write sends each full batch,
-  // the folder's last one is sent by this. Throws DatabaseError: none of the batch's rows is then
-  // written, and the rows Write took since the folder began may not all be in the table.
+  // Sends the rows gathered for a batch (see RowWriting::InBatches) and every companion row gathered;
+  // Write sends each full batch, the folder's last one is sent by this. Throws DatabaseError: none of
+  // the batch's rows is then written, and the rows Write took since the folder began may not all be
+  // in the table.
   void SendBatch();
   bool Batched() const { return m_batched; }
   // The file is there but was not read: its row, if any, stays as it is (a row an earlier version
@@ -85,6 +87,9 @@ class FolderRows {
   std::optional<std::string> WriteImageRow(const ColumnValues& columns, const std::string& name, bool& inserted);
   // The row's words, facts and keywords, in place of any its key held unless it was just inserted.
   void WriteCompanionRows(const ColumnValues& columns, const CompanionRow& companions, bool inserted);
+  // The gathered rows and their words; then the companion rows gathered, when they are many or `all`.
+  void SendImageBatch();
+  void SendCompanions(bool all);
 
   CatalogueConnection& m_connection;
   const TableName& m_imagesTable;
@@ -97,7 +102,10 @@ class FolderRows {
   bool m_rowSavepoints;  // rows are written under savepoints there
   bool m_batched = false;
   std::vector<ColumnValues> m_batch;  // rows gathered, not yet sent
-  std::vector<CompanionRow> m_batchCompanions;
+  // The companion rows of the rows sent in batches, gathered over several batches (a statement of
+  // theirs holds fewer values a row): sent after their images rows, at the latest with the last batch.
+  std::vector<KeyedCompanions> m_companions;
+  std::size_t m_companionValues = 0;
   bool m_folderHadRows = false;     // the server matched rows to the folder's key
   std::set<std::string> m_stored;   // FileName keys of the rows stored for exactly this folder
   std::set<std::string> m_written;  // keys whose rows this scan wrote
