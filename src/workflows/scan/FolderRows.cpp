@@ -41,7 +41,8 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
       m_multiRowInsert(dialect.multiRowInsert),
       m_folderKey(FolderKeyText(folder)),
       m_savepoints(FailedStatementSpoilsTransaction(connection)),
-      m_rowSavepoints(m_savepoints && writing == RowWriting::Careful) {
+      m_rowSavepoints(m_savepoints && writing == RowWriting::Careful),
+      m_gatherCompanions(writing != RowWriting::Careful) {
   for (StoredKey& key : StoredKeys(connection, SelectFolderRows(imagesTable, m_folderKey))) {
     m_folderHadRows = true;
     if (key.folder != m_folderKey) continue;
@@ -95,11 +96,7 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns, const 
   if (m_batched) {
     // The folder held no row: every key is new.
     m_batch.push_back(columns);
-    if (m_tables.facts || m_tables.keywords) {
-      m_companions.push_back({columns[col::Folder], columns[col::FileName], companions});
-      m_companionValues += (companions.HasFacts() ? kFactsRowValues : 0) +
-                           companions.keywords.size() * kKeywordRowValues;
-    }
+    GatherCompanions(columns, companions);
     m_written.insert(name);
     m_stored.insert(name);
     if (m_batch.size() >= kRowsPerBatch) {
@@ -166,15 +163,20 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
     if (!inserted && !m_wordsReplace) m_connection.SendPrepared(DeleteKeyRows(*m_tables.words, columns));
     m_connection.SendPrepared(InsertWordsRow(*m_tables.words, columns, m_wordsBytes, m_wordsReplace));
   }
+  if (m_tables.facts && !inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.facts, columns));
+  if (m_tables.keywords && !inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.keywords, columns));
+  if (m_gatherCompanions) {
+    GatherCompanions(columns, companions);
+    SendCompanions(false);
+    return;
+  }
   const KeyedCompanions row{columns[col::Folder], columns[col::FileName], companions};
   if (m_tables.facts) {
-    if (!inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.facts, columns));
     for (const SqlStatement& insert : InsertFactsRows(*m_tables.facts, {&row, 1}, m_wordsBytes, kValuesPerBatch)) {
       m_connection.SendPrepared(insert);
     }
   }
   if (m_tables.keywords) {
-    if (!inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.keywords, columns));
     // A file's keywords in one statement to a server; to an embedded catalogue one by one through one
     // prepared statement, which costs less there than reading a statement of several.
     const std::size_t values = m_multiRowInsert ? kValuesPerBatch : kKeywordRowValues;
@@ -186,6 +188,12 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
       }
     }
   }
+}
+
+void FolderRows::GatherCompanions(const ColumnValues& columns, const CompanionRow& companions) {
+  if (!m_tables.facts && !m_tables.keywords) return;
+  m_companions.push_back({columns[col::Folder], columns[col::FileName], companions});
+  m_companionValues += (companions.HasFacts() ? kFactsRowValues : 0) + companions.keywords.size() * kKeywordRowValues;
 }
 
 void FolderRows::SendBatch() {

@@ -89,6 +89,7 @@ class FolderRows {
   void WriteCompanionRows(const ColumnValues& columns, const CompanionRow& companions, bool inserted);
   // The gathered rows and their words; then the companion rows gathered, when they are many or `all`.
   void SendImageBatch();
+  void GatherCompanions(const ColumnValues& columns, const CompanionRow& companions);
   void SendCompanions(bool all);
 
   CatalogueConnection& m_connection;
@@ -100,10 +101,14 @@ class FolderRows {
   std::string m_folderKey;
   bool m_savepoints;     // the server's transaction is spoilt by a refused statement
   bool m_rowSavepoints;  // rows are written under savepoints there
+  // Companion rows are gathered and sent several in a statement, but in a careful walk (where each
+  // row's refusal must cost that row only).
+  bool m_gatherCompanions;
   bool m_batched = false;
   std::vector<ColumnValues> m_batch;  // rows gathered, not yet sent
-  // The companion rows of the rows sent in batches, gathered over several batches (a statement of
-  // theirs holds fewer values a row): sent after their images rows, at the latest with the last batch.
+  // The companion rows gathered (see m_gatherCompanions), over several batches where rows are sent
+  // in batches (a statement of theirs holds fewer values a row): sent after their images rows, at the
+  // latest with the folder's last batch (SendBatch).
   std::vector<KeyedCompanions> m_companions;
   std::size_t m_companionValues = 0;
   bool m_folderHadRows = false;     // the server matched rows to the folder's key
