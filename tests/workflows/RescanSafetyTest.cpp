@@ -10,6 +10,7 @@
 #include <regex>
 
 #include "catalogue/OdbcHandle.h"
+#include "metadata/ImageBytes.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/connection/OpenCatalogue.h"
 
@@ -327,6 +328,29 @@ TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
     EXPECT_EQ(result.failedRows, givesUp ? 2 : 0);
     EXPECT_EQ(Count(m_settings.images), givesUp ? "0" : "2");
   }
+}
+
+// The keywords of several files gathered into one statement the server refuses: the folder is walked
+// again, each file's keywords on their own, and no file loses them.
+TEST_P(ScanRetry, ARefusedStatementOfGatheredKeywordsHasTheFolderWalkedAgain) {
+  MakeCompanionTables(m_settings.images);
+  std::string subjects;
+  for (int k = 0; k < 100; ++k) subjects += "<rdf:li>k" + std::to_string(k) + "</rdf:li>";
+  const std::string packet = Packet("<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                                    "<dc:subject><rdf:Bag>" + subjects + "</rdf:Bag></dc:subject></rdf:Description>");
+  // 600 values a file: the seventh file's keywords make the gathered ones pass a statement's 4,000.
+  for (int i = 0; i < 8; ++i) WriteFile(m_root / ("p" + std::to_string(i) + ".jpg"), Jpeg(App1Xmp(packet)));
+  const Refusal refusal{"value refused", "SQLExecDirect", 6, 0, "22001", 1};
+  g_injection = {&refusal, false, refusal.times};
+  SetOdbcCallHook(RefuseWhenArmed);
+  ScanHooks hooks;
+  hooks.progress = [&](const ScanProgress& progress) { g_injection.armed = progress.filesDone == refusal.afterFile; };
+  const ScanResult result = Scan(AddAndLoad(m_root), hooks);
+  SetOdbcCallHook(nullptr);
+  EXPECT_EQ(g_injection.left, 0);
+  EXPECT_EQ(result.failedRows, 0) << DescribeMessages();
+  EXPECT_EQ(Count(m_settings.images), "8");
+  EXPECT_EQ(Count(KeywordsTableName(ValidName(m_settings.images)).Text()), "800");
 }
 
 // A folder is first walked with its rows sent in batches, and on PostgreSQL without a savepoint

@@ -181,7 +181,7 @@ void FolderCataloguer::FilesListed(const FolderKey& folder, const std::vector<st
 
 bool FolderCataloguer::WalkCarefullyAfter(const DatabaseError& error) {
   if (m_carefulWalk || !m_rows || ScopeOf(error, m_connection) != FailureScope::Statement) return false;
-  if (!m_rows->Batched() && !FailedStatementSpoilsTransaction(m_connection)) return false;
+  if (!m_rows->SendsSeveral() && !FailedStatementSpoilsTransaction(m_connection)) return false;
   // A server that does not know the statement of a batch (a syntax error) takes none.
   if (m_rows->Batched() && error.SqlState().starts_with("42")) m_batchesRefused = true;
   m_walkCarefully = true;

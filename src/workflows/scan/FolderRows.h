@@ -67,6 +67,8 @@ class FolderRows {
   // in the table.
   void SendBatch();
   bool Batched() const { return m_batched; }
+  // Rows or their companion rows go several in a statement: a refusal may be another row's.
+  bool SendsSeveral() const { return m_batched || (m_gatherCompanions && (m_tables.facts || m_tables.keywords)); }
   // The file is there but was not read: its row, if any, stays as it is (a row an earlier version
   // stored with "/" for each "\" of its name too).
   void Keep(const std::string& fileNameText);
