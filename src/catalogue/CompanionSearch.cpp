@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "catalogue/SearchStatements.h"
 
@@ -41,20 +42,29 @@ void AppendNear(SqlStatement& statement, const NearPlace& place) {
   statement.text += " and t.Latitude between ? and ?";
   statement.BindReal(Decimal(std::max(-90.0, place.latitude - latitudeSpan)))
       .BindReal(Decimal(std::min(90.0, place.latitude + latitudeSpan)));
-  if (longitudeScale > 1e-6 && place.kilometres / longitudeScale < 180) {
+  const double longitudeSpan = longitudeScale > 1e-6 ? place.kilometres / longitudeScale : 360;
+  const bool crossesAntimeridian = std::abs(place.longitude) + longitudeSpan > 180;
+  if (!crossesAntimeridian) {
     statement.text += " and t.Longitude between ? and ?";
-    statement.BindReal(Decimal(place.longitude - place.kilometres / longitudeScale))
-        .BindReal(Decimal(place.longitude + place.kilometres / longitudeScale));
+    statement.BindReal(Decimal(place.longitude - longitudeSpan)).BindReal(Decimal(place.longitude + longitudeSpan));
   }
-  statement.text +=
-      " and (t.Latitude - ?) * (t.Latitude - ?) * ? + (t.Longitude - ?) * (t.Longitude - ?) * ? <= ?";
-  statement.BindReal(Decimal(place.latitude))
-      .BindReal(Decimal(place.latitude))
-      .BindReal(Decimal(kKilometresPerDegree * kKilometresPerDegree))
-      .BindReal(Decimal(place.longitude))
-      .BindReal(Decimal(place.longitude))
-      .BindReal(Decimal(longitudeScale * longitudeScale))
-      .BindReal(Decimal(place.kilometres * place.kilometres));
+  // Across the 180th meridian the place is also looked for a turn of the earth east and west.
+  const std::vector<double> centres = crossesAntimeridian
+                                          ? std::vector<double>{place.longitude, place.longitude - 360, place.longitude + 360}
+                                          : std::vector<double>{place.longitude};
+  statement.text += " and (";
+  for (std::size_t i = 0; i < centres.size(); ++i) {
+    statement.text += i == 0 ? "" : " or ";
+    statement.text += "(t.Latitude - ?) * (t.Latitude - ?) * ? + (t.Longitude - ?) * (t.Longitude - ?) * ? <= ?";
+    statement.BindReal(Decimal(place.latitude))
+        .BindReal(Decimal(place.latitude))
+        .BindReal(Decimal(kKilometresPerDegree * kKilometresPerDegree))
+        .BindReal(Decimal(centres[i]))
+        .BindReal(Decimal(centres[i]))
+        .BindReal(Decimal(longitudeScale * longitudeScale))
+        .BindReal(Decimal(place.kilometres * place.kilometres));
+  }
+  statement.text += ")";
 }
 
 }  // namespace

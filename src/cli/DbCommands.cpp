@@ -71,7 +71,8 @@ int RunCreateCompanions(const std::string& settingsOption) {
     return 0;
   }
   for (const std::string& name : *created) std::cout << "Created table " << name << " and its indexes\n";
-  std::cout << "A scan fills them (a scan with --changed only for the files that changed)\n";
+  std::cout << "A scan fills " << (created->size() == 1 ? "it" : "them")
+            << " (a scan with --changed only for the files that changed)\n";
   return 0;
 }
 
@@ -111,7 +112,8 @@ void RegisterDbCommands(CLI::App& app, int& exitStatus) {
   test->add_option("--query", options->query, "Query to run instead of the dialect's test query");
   test->callback([options, &exitStatus] { exitStatus = RunTest(options->settings, options->query); });
 
-  CLI::App* create = db->add_subcommand("create", "Drop and create the folders and/or images table");
+  CLI::App* create = db->add_subcommand(
+      "create", "Drop and create the folders and/or images table, or only add the facts and keywords tables");
   create->add_option("--settings", options->settings, "Settings file (default: the program's own)");
   create->add_flag("--folders", options->folders, "The folders table");
   create->add_flag("--images", options->images, "The images table and its index");

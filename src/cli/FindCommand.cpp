@@ -113,7 +113,7 @@ int RunFind(const FindOptions& options) {
   if (!options.near.empty()) {
     filter.near = ParseNear(options.near);
     if (!filter.near) {
-      std::cerr << "--near: not LATITUDE,LONGITUDE,KILOMETRES (degrees -90..90 and -180..180, 0 < km <= 20000): "
+      std::cerr << "--near: not LAT,LON,KM (degrees -90..90 and -180..180, 0 < KM <= 20000): "
                 << options.near << '\n';
       return kTroubleStatus;
     }
@@ -173,7 +173,8 @@ void RegisterFindCommand(CLI::App& app, int& exitStatus) {
                    "Only photos taken within KM kilometres of a place: LATITUDE,LONGITUDE,KM (decimal degrees)");
   find->add_option("--keyword", options->keywords,
                    "Only photos with this keyword, as written: a flat one, a level of a hierarchy (Places|Norway, "
-                   "which takes every keyword below it) or its last part (Oslo); may be given again");
+                   "which takes every keyword below it) or its last part (Oslo); may be given again")
+      ->allow_extra_args(false);
   find->add_option("--digital-source", options->digitalSource,
                    "Only photos whose digital source type holds this text (trainedAlgorithmicMedia, composite...)");
   find->add_option("--sort", options->sort, "Sort by this column (title or column name; default: Folder, then File)");

@@ -20,6 +20,32 @@ std::string Number(const std::optional<double>& value) {
   return text;
 }
 
+int Digits(std::string_view text, std::size_t at, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return -1;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+// "YYYY-MM-DD HH:MM:SS" naming a moment a clock can show: not a camera's "0000:00:00 00:00:00" for
+// no date, nor a month 13 or an hour 25, which a search by day would take for real ones.
+bool IsMomentTaken(std::string_view text) {
+  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
+      text[16] != ':') {
+    return false;
+  }
+  const int year = Digits(text, 0, 4);
+  const int month = Digits(text, 5, 2);
+  const int day = Digits(text, 8, 2);
+  const int hour = Digits(text, 11, 2);
+  const int minute = Digits(text, 14, 2);
+  const int second = Digits(text, 17, 2);
+  return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 && hour <= 23 &&
+         minute >= 0 && minute <= 59 && second >= 0 && second <= 60;
+}
+
 std::string Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};
@@ -67,9 +93,11 @@ CompanionRow BuildCompanionRow(const MetadataRecord& record, const MetadataRecor
   facts = record.companions.extension;
   if (structure != nullptr) {
     const ExifFacts& exif = structure->exif;
-    facts[fact::DateTaken] = exif.dateTaken;
-    facts[fact::SubSecTaken] = exif.subSecondsTaken;
-    facts[fact::OffsetTaken] = exif.offsetTaken;
+    if (IsMomentTaken(exif.dateTaken)) {
+      facts[fact::DateTaken] = exif.dateTaken;
+      facts[fact::SubSecTaken] = exif.subSecondsTaken;
+      facts[fact::OffsetTaken] = exif.offsetTaken;
+    }
     facts[fact::Make] = exif.make;
     facts[fact::Model] = exif.model;
     facts[fact::Lens] = exif.lens;
@@ -78,8 +106,11 @@ CompanionRow BuildCompanionRow(const MetadataRecord& record, const MetadataRecor
     facts[fact::ExposureTime] = Number(exif.exposureTime);
     facts[fact::Iso] = exif.iso ? std::to_string(*exif.iso) : std::string();
     facts[fact::Orientation] = structure->orientation > 0 ? std::to_string(structure->orientation) : std::string();
-    facts[fact::Latitude] = Number(exif.latitude);
-    facts[fact::Longitude] = Number(exif.longitude);
+    // A position off the earth is none.
+    if (exif.latitude && exif.longitude && std::abs(*exif.latitude) <= 90 && std::abs(*exif.longitude) <= 180) {
+      facts[fact::Latitude] = Number(exif.latitude);
+      facts[fact::Longitude] = Number(exif.longitude);
+    }
     facts[fact::Altitude] = Number(exif.altitude);
   }
   for (std::size_t f = 0; f < kFactCount; ++f) {

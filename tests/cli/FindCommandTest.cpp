@@ -39,6 +39,7 @@ TEST_F(FindCommand, PrintsOnePathPerMatchWithItsTitleAndExitsLikeGrep) {
          "('/photos/ab/', 'dog2.jpg', 'Two' || char(9) || 'dogs' || char(10) || 'playing', 'dog', '', '', 1),"
          "('/photos/a/', 'odd\\name.jpg', 'back\\slash', 'dog', '', '', 1),"
          "('/photos/a/', 'bird.jpg', 'Tweety', 'bird', '2024-05-01', '', 1)");
+  connection.SendStatement("insert into Pics_keywords values('/photos/a/', 'dog.jpg', 0, 'pets', 'pets', 0);");
   const std::pair<const char*, const char*> finds[] = {
       {"DOG",
        "/photos/a/cat.jpg\n/photos/a/dog.jpg\tRex\n/photos/a/odd\\\\name.jpg\tback\\\\slash\n"
@@ -47,6 +48,7 @@ TEST_F(FindCommand, PrintsOnePathPerMatchWithItsTitleAndExitsLikeGrep) {
       {"dog --folder /photos/a/ --sort title -r",
        "/photos/a/odd\\\\name.jpg\tback\\\\slash\n/photos/a/dog.jpg\tRex\n/photos/a/cat.jpg\n"},
       {"--from 2024-05-01 --to 2024-05-01", "/photos/a/bird.jpg\tTweety\n"},
+      {"--keyword pets park", "/photos/a/dog.jpg\tRex\n"},  // one keyword an option, then a word
       {"unicorn", ""}};
   for (const auto& [arguments, out] : finds) {
     const ToolRun run = Find(arguments);
@@ -69,7 +71,8 @@ TEST_F(FindCommand, WritesTheViewAsCsvWithTheBoundCustomColumns) {
 
 TEST_F(FindCommand, RefusesWrongArgumentsAndReportsDatabaseErrorsWithStatusTwo) {
   Insert("('/photos/a/', 'dog.jpg', 'Rex', 'dog', '', '', 1)");
-  for (const char* wrong : {"--from 2024-02-30", "--to 24-01-01", "--from 2024-05-02 --to 2024-05-01", "--sort Urgency"}) {
+  for (const char* wrong : {"--from 2024-02-30", "--to 24-01-01", "--from 2024-05-02 --to 2024-05-01", "--sort Urgency",
+                            "--near 91,0,5", "--taken-from 2024-05-02 --taken-to 2024-05-01"}) {
     const ToolRun run = Find(std::string("dog ") + wrong, ToolStderr::Keep);
     EXPECT_EQ(run.status, 2) << wrong;
     EXPECT_EQ(run.out.find("dog.jpg"), std::string::npos) << run.out;

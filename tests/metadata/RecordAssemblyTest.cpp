@@ -53,6 +53,34 @@ TEST(RecordAssembly, KeepingIimFillsOnlyTheColumnsThePacketLacks) {
   }
 }
 
+// A date the camera gave for none ("0000:00:00 00:00:00") or that names no moment, and a position
+// off the earth, are stored as none: a search by day or place would take them for real ones.
+TEST(CompanionAssembly, AMomentOrAPlaceThatCannotBeIsNone) {
+  struct Case {
+    std::string date;
+    double latitude;
+    double longitude;
+    const char* stored;  // DateTaken|Latitude|Longitude
+  };
+  const Case cases[] = {
+      {"2024-05-01 10:20:30", -59.5, -179.5, "2024-05-01 10:20:30|-59.5|-179.5"},
+      {"0000-00-00 00:00:00", 91, 10, "||"},
+      {"2024-13-01 10:20:30", 10, 181, "||"},
+      {"2024-05-01 24:00:00", 90, 180, "|90|180"},
+      {"2024-05-01", 0, 0, "|0|0"},
+  };
+  for (const Case& c : cases) {
+    MetadataRecord structure;
+    structure.exif.dateTaken = c.date;
+    structure.exif.subSecondsTaken = "5";
+    structure.exif.latitude = c.latitude;
+    structure.exif.longitude = c.longitude;
+    const FactValues facts = BuildCompanionRow(MetadataRecord(), &structure).facts;
+    EXPECT_EQ(facts[fact::DateTaken] + "|" + facts[fact::Latitude] + "|" + facts[fact::Longitude], c.stored) << c.date;
+    EXPECT_EQ(facts[fact::SubSecTaken].empty(), facts[fact::DateTaken].empty());
+  }
+}
+
 // A file's keywords: each once (a flat one from both IIM and dc:subject, a level two paths share),
 // trimmed, every level of a hierarchy with its last part as leaf, empty parts left out; bounded in
 // bytes (at a character's boundary), in depth and in number.

@@ -231,6 +231,7 @@ TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
                  {fact::Longitude, "2.3522"}},
        {{"Paris", "Paris", 0}}},
       {"santiago", {{fact::Latitude, "-33.45"}, {fact::Longitude, "-70.66"}}, {}},
+      {"fiji", {{fact::Latitude, "-17.8"}, {fact::Longitude, "179.99"}}, {}},
       {"nothing", {}, {}},
   };
   MakeCompanionTables(m_settings.images);
@@ -263,6 +264,7 @@ TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
       {{.near = near("59.91,10.75,10")}, {"oslo"}},
       {{.near = near("60,8,200")}, {"oslo", "bergen"}},
       {{.near = near("-33.4,-70.6,10")}, {"santiago"}},
+      {{.near = near("-17.8,-179.99,5")}, {"fiji"}},
       {{.keywords = {"Places|Norway"}}, {"oslo", "bergen"}},
       {{.keywords = {"Oslo"}}, {"oslo"}},
       {{.keywords = {"Bergen"}}, {"bergen"}},

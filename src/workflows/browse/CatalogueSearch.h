@@ -36,7 +36,7 @@ struct ViewSort {
 using ViewRow = std::vector<std::optional<std::string>>;
 
 inline constexpr std::string_view kNoCompanionsToSearch =
-    "This catalogue has no tables of the dates, cameras, places and keywords of its photos to search by: "
+    "This catalogue has no tables for the dates, cameras, places and keywords of its photos to search by: "
     "\"tessarine db create --companions\" adds them, and a scan fills them.";
 
 class CatalogueSearch {
