@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "catalogue/OdbcCallThread.h"
+#include "cli/CommandContext.h"
 #include "cli/Commands.h"
 #include "core/WindowTitle.h"
 
@@ -24,7 +25,13 @@ int main(int argc, char** argv) {
   tessarine::RegisterFindCommand(app, status);
   tessarine::RegisterWatchCommand(app, status);
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    // Said as the parser says it; a wrong argument ends with the usage status every command
+    // documents, not the parser's own numbers ("--help" and "--version" end with 0).
+    return app.exit(error) == 0 ? 0 : tessarine::kUsageStatus;
+  }
   // A statement the database never answered still runs in its driver: the process ends without
   // the libraries' clean-ups, which that call would meet if the server came back now.
   if (tessarine::CallsGivenUpStillRunning() > 0) {

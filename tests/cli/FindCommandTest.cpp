@@ -72,7 +72,8 @@ TEST_F(FindCommand, WritesTheViewAsCsvWithTheBoundCustomColumns) {
 TEST_F(FindCommand, RefusesWrongArgumentsAndReportsDatabaseErrorsWithStatusTwo) {
   Insert("('/photos/a/', 'dog.jpg', 'Rex', 'dog', '', '', 1)");
   for (const char* wrong : {"--from 2024-02-30", "--to 24-01-01", "--from 2024-05-02 --to 2024-05-01", "--sort Urgency",
-                            "--near 91,0,5", "--taken-from 2024-05-02 --taken-to 2024-05-01"}) {
+                            "--near 91,0,5", "--taken-from 2024-05-02 --taken-to 2024-05-01", "--no-such-option",
+                            "--taken-from"}) {
     const ToolRun run = Find(std::string("dog ") + wrong, ToolStderr::Keep);
     EXPECT_EQ(run.status, 2) << wrong;
     EXPECT_EQ(run.out.find("dog.jpg"), std::string::npos) << run.out;
