@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "core/CalendarDigits.h"
 #include "core/ValueBound.h"
 
 namespace tessarine {
@@ -20,30 +21,21 @@ std::string Number(const std::optional<double>& value) {
   return text;
 }
 
-int Digits(std::string_view text, std::size_t at, std::size_t count) {
-  int value = 0;
-  for (std::size_t i = at; i < at + count; ++i) {
-    if (text[i] < '0' || text[i] > '9') return -1;
-    value = value * 10 + (text[i] - '0');
-  }
-  return value;
-}
-
 // "YYYY-MM-DD HH:MM:SS" naming a moment a clock can show: not a camera's "0000:00:00 00:00:00" for
-// no date, nor a month 13 or an hour 25, which a search by day would take for real ones.
+// no date, nor a February 30 or an hour 25, which a search by day would take for real ones.
 bool IsMomentTaken(std::string_view text) {
   if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
       text[16] != ':') {
     return false;
   }
-  const int year = Digits(text, 0, 4);
-  const int month = Digits(text, 5, 2);
-  const int day = Digits(text, 8, 2);
-  const int hour = Digits(text, 11, 2);
-  const int minute = Digits(text, 14, 2);
-  const int second = Digits(text, 17, 2);
-  return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour >= 0 && hour <= 23 &&
-         minute >= 0 && minute <= 59 && second >= 0 && second <= 60;
+  const int year = DigitsValue(text, 0, 4);
+  const int month = DigitsValue(text, 5, 2);
+  const int day = DigitsValue(text, 8, 2);
+  const int hour = DigitsValue(text, 11, 2);
+  const int minute = DigitsValue(text, 14, 2);
+  const int second = DigitsValue(text, 17, 2);
+  return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month) && hour >= 0 &&
+         hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 60;
 }
 
 std::string Trimmed(std::string_view text) {

@@ -3,29 +3,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/CalendarDigits.h"
 #include "core/SearchFolding.h"
 
 namespace tessarine {
-namespace {
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-// The number the digits text[at, at + length) spell, or -1 when one is not a digit.
-int Number(std::string_view text, std::size_t at, std::size_t length) {
-  int n = 0;
-  for (std::size_t i = at; i < at + length; ++i) {
-    if (text[i] < '0' || text[i] > '9') return -1;
-    n = n * 10 + (text[i] - '0');
-  }
-  return n;
-}
-
-}  // namespace
 
 std::optional<NearPlace> ParseNear(std::string_view text) {
   double numbers[3];
@@ -47,9 +28,9 @@ std::optional<NearPlace> ParseNear(std::string_view text) {
 
 std::optional<SearchDay> SearchDay::Parse(std::string_view text) {
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-  const int year = Number(text, 0, 4);
-  const int month = Number(text, 5, 2);
-  const int day = Number(text, 8, 2);
+  const int year = DigitsValue(text, 0, 4);
+  const int month = DigitsValue(text, 5, 2);
+  const int day = DigitsValue(text, 8, 2);
   if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return std::nullopt;
   std::string digits;
   digits.append(text.substr(0, 4)).append(text.substr(5, 2)).append(text.substr(8, 2));
