@@ -138,6 +138,26 @@ std::string OuterName(const TableName& imagesTable, const SearchQuery& query) {
   return SearchesWordsTable(query) && !query.matchKeys ? "m" : imagesTable.Text();
 }
 
+std::string SelectList(const SearchQuery& query) {
+  std::string list;
+  for (std::size_t column : query.shownColumns) {
+    if (!list.empty()) list += ",";
+    list += Name(column);
+  }
+  return list;
+}
+
+RequiredTables RequiredTablesOf(const SearchQuery& query) {
+  return {query.companions.factsTable, query.companions.keywordsTable};
+}
+
+// "select <shown columns>[, <a flag per required field>]"
+SqlStatement SelectShown(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
+  SqlStatement statement("select " + SelectList(query));
+  AppendMissingFlags(statement, dialect, query.missingAny, RequiredTablesOf(query), OuterName(imagesTable, query));
+  return statement;
+}
+
 // " where ..." for the query's filters, or "" when it has none; true when it wrote a condition.
 bool AppendWhere(SqlStatement& statement, const TableName& imagesTable, const SqlDialect& dialect,
                  const SearchQuery& query) {
@@ -169,6 +189,10 @@ bool AppendWhere(SqlStatement& statement, const TableName& imagesTable, const Sq
     next();
     AppendCompanionConditions(statement, dialect, query.companions, OuterName(imagesTable, query));
   }
+  if (!query.missingAny.empty()) {
+    next();
+    AppendMissingAny(statement, dialect, query.missingAny, RequiredTablesOf(query), OuterName(imagesTable, query));
+  }
   return !first;
 }
 
@@ -188,15 +212,6 @@ void AppendAfterCondition(SqlStatement& statement, const std::vector<OrderTerm>&
     }
   }
   statement.text += closing;
-}
-
-std::string SelectList(const SearchQuery& query) {
-  std::string list;
-  for (std::size_t column : query.shownColumns) {
-    if (!list.empty()) list += ",";
-    list += Name(column);
-  }
-  return list;
 }
 
 void AppendOrder(SqlStatement& statement, const std::vector<OrderTerm>& terms) {
@@ -250,7 +265,7 @@ SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialec
   // Words alone are counted in the words table, which holds a row for each row of the images table
   // and no other (its key follows theirs): the count then reads no images row.
   if (SearchesWordsTable(query) && !query.matchKeys && !query.folderKey && !query.fromDay && !query.toDay &&
-      !query.companions.Any()) {
+      !query.companions.Any() && query.missingAny.empty()) {
     statement.text += " from " + query.wordsTable->Text();
     AppendWordsCondition(statement, dialect, query);
     statement.text += ";";
@@ -264,7 +279,7 @@ SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialec
 
 SqlStatement SelectMatchPage(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
                              long long offset, long long count) {
-  SqlStatement statement("select " + SelectList(query));
+  SqlStatement statement = SelectShown(imagesTable, dialect, query);
   AppendFrom(statement, imagesTable, dialect, query);
   AppendWhere(statement, imagesTable, dialect, query);
   AppendOrder(statement, OrderTerms(dialect, query));
@@ -292,7 +307,7 @@ SqlStatement SelectKeywordCounts(const TableName& imagesTable, const TableName& 
 
 SqlStatement SelectMatchesAfter(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
                                 const std::optional<SortPosition>& after, long long count) {
-  SqlStatement statement("select " + SelectList(query));
+  SqlStatement statement = SelectShown(imagesTable, dialect, query);
   AppendFrom(statement, imagesTable, dialect, query);
   const bool filtered = AppendWhere(statement, imagesTable, dialect, query);
   const std::vector<OrderTerm> terms = OrderTerms(dialect, query);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/CompanionSearch.h"
+#include "catalogue/MissingFields.h"
 #include "catalogue/SqlDialect.h"
 #include "catalogue/SqlStatement.h"
 #include "core/TableName.h"
@@ -43,6 +44,10 @@ struct SearchQuery {
   std::optional<std::string> fromDay;
   std::optional<std::string> toDay;
   CompanionConditions companions;
+  // Rows that lack at least one of these (an audit); each row of a page then ends with a flag per
+  // field, in order, "1" where the row lacks it and "0" where not. The companion tables a field
+  // needs are those of `companions`.
+  std::vector<RequiredField> missingAny;
   std::size_t sortColumn = 0;  // the rows' order: this column, then Folder and FileName
   bool descending = false;     // for the sort column; the key always ascends
 };

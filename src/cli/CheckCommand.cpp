@@ -146,7 +146,7 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<CheckOptions>();
   CLI::App* check = app.add_subcommand(
       "check", "Check the images table against the folders on disk: files without rows, rows without files");
-  check->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  check->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
   check->add_flag("--delete-lines", options->deleteLines, "Delete the rows whose file is gone");
   check->add_flag("--delete-files", options->deleteFiles, "Move the files that have no row to the trash");
   check->add_flag("-v,--verbose", options->verbose, "Print every status as the check goes");

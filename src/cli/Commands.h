@@ -13,6 +13,7 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus);
 void RegisterFoldersCommands(CLI::App& app, int& exitStatus);
 void RegisterScanCommand(CLI::App& app, int& exitStatus);
 void RegisterFindCommand(CLI::App& app, int& exitStatus);
+void RegisterAuditCommand(CLI::App& app, int& exitStatus);
 void RegisterWatchCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace tessarine

@@ -108,13 +108,13 @@ void RegisterDbCommands(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<Options>();
 
   CLI::App* test = db->add_subcommand("test", "Run the test query on the configured data source");
-  test->add_option("--settings", options->settings, "Settings file (default: the program's own)");
+  test->add_option("-s,--settings", options->settings, "Settings file (default: the program's own)");
   test->add_option("--query", options->query, "Query to run instead of the dialect's test query");
   test->callback([options, &exitStatus] { exitStatus = RunTest(options->settings, options->query); });
 
   CLI::App* create = db->add_subcommand(
       "create", "Drop and create the folders and/or images table, or only add the facts and keywords tables");
-  create->add_option("--settings", options->settings, "Settings file (default: the program's own)");
+  create->add_option("-s,--settings", options->settings, "Settings file (default: the program's own)");
   create->add_flag("--folders", options->folders, "The folders table");
   create->add_flag("--images", options->images, "The images table and its index");
   create->add_flag("--yes", options->yes, "Confirm that the tables and their rows are dropped");
@@ -129,7 +129,7 @@ void RegisterDbCommands(CLI::App& app, int& exitStatus) {
   });
 
   CLI::App* sql = db->add_subcommand("sql", "Print the statement that creates a table");
-  sql->add_option("--settings", options->settings, "Settings file (default: the program's own)");
+  sql->add_option("-s,--settings", options->settings, "Settings file (default: the program's own)");
   sql->add_flag("--folders", options->folders, "The folders table");
   sql->add_flag("--images", options->images, "The images table");
   sql->callback([options, &exitStatus] { exitStatus = RunSql(options->settings, options->folders, options->images); });

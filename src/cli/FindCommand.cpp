@@ -11,6 +11,7 @@
 #include "cli/CommandContext.h"
 #include "cli/Commands.h"
 #include "cli/FolderArguments.h"
+#include "cli/MatchListing.h"
 #include "core/ImageColumns.h"
 #include "workflows/browse/CatalogueSearch.h"
 #include "workflows/browse/CsvExport.h"
@@ -22,7 +23,6 @@ namespace {
 constexpr int kFoundStatus = 0;
 constexpr int kNothingFoundStatus = 1;
 constexpr int kTroubleStatus = 2;
-constexpr long long kPageSize = 1000;
 
 struct FindOptions {
   std::string settingsFile;
@@ -41,50 +41,17 @@ struct FindOptions {
   bool csv = false;
 };
 
-// Backslash, tab, CR and LF written as \\, \t, \r and \n: one match stays one line of two fields.
-std::string Escaped(std::string_view value) {
-  std::string out;
-  for (char c : value) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out += c;
-  }
-  return out;
-}
-
-std::optional<std::size_t> PositionOf(const std::vector<ViewColumn>& columns, std::size_t column) {
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].column == column) return i;
-  }
-  return std::nullopt;
-}
-
 // Every match as "folder/file", and a tab and its title when it has one. The number printed, or the
 // error that ended the listing.
 Expected<long long> PrintMatches(CatalogueSearch& search) {
   const auto& columns = search.Columns();
-  const std::size_t folder = PositionOf(columns, col::Folder).value_or(0);
-  const std::size_t file = PositionOf(columns, col::FileName).value_or(1);
-  const std::size_t title = PositionOf(columns, col::ObjectName).value_or(2);
-  long long printed = 0;
-  std::vector<ViewRow> page;
-  for (;;) {
-    Expected<std::vector<ViewRow>> next = search.PageAfter(page.empty() ? nullptr : &page.back(), kPageSize);
-    if (!next) return next.GetError();
-    page = std::move(next.Value());
-    for (const ViewRow& row : page) {
-      // A row an earlier version stored holds "/" where the name on disk has "\" (a name never holds "/").
-      std::string name = row[file].value_or("");
-      std::replace(name.begin(), name.end(), '/', '\\');
-      std::cout << Escaped(row[folder].value_or("") + name);
-      if (row[title] && !row[title]->empty()) std::cout << '\t' << Escaped(*row[title]);
-      std::cout << '\n';
-    }
-    printed += static_cast<long long>(page.size());
-    if (static_cast<long long>(page.size()) < kPageSize) return printed;
-  }
+  std::size_t title = 0;
+  while (title < columns.size() && columns[title].column != col::ObjectName) ++title;
+  return ForEachMatch(search, [&](const ViewRow& row) {
+    std::cout << Escaped(MatchPath(search, row));
+    if (title < columns.size() && row[title] && !row[title]->empty()) std::cout << '\t' << Escaped(*row[title]);
+    std::cout << '\n';
+  });
 }
 
 int RunFind(const FindOptions& options) {

@@ -114,19 +114,19 @@ void RegisterFoldersCommands(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<FoldersOptions>();
 
   CLI::App* list = folders->add_subcommand("list", "Print folder, status, files and last scan, tab-separated");
-  list->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  list->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
   list->add_flag("--json", options->json,
                  "One JSON object a line per folder: folder, status, files (a number, null before the first "
                  "scan) and lastScan");
   list->callback([options, &exitStatus] { exitStatus = RunList(*options); });
 
   CLI::App* add = folders->add_subcommand("add", "Add a folder to scan");
-  add->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  add->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
   add->add_option("folder", options->folder, "The folder")->required();
   add->callback([options, &exitStatus] { exitStatus = RunAdd(*options); });
 
   CLI::App* remove = folders->add_subcommand("remove", "Remove a folder and the rows of its images");
-  remove->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  remove->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
   remove->add_option("folder", options->folder, "The folder, as listed")->required();
   remove->add_flag("--thumbnails", options->thumbnails,
                    "Also move the folder's '_thumbs_' folders (and those of its subfolders) to the trash");

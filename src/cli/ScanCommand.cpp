@@ -142,7 +142,7 @@ void RegisterScanCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<ScanOptions>();
   CLI::App* scan = app.add_subcommand(
       "scan", "Catalogue folders into the images table: the named ones, or every folder of the folders table");
-  scan->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  scan->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
   scan->add_flag("-v,--verbose", options->verbose, "Print every file and every status as the scan goes");
   scan->add_flag("--changed", options->changed,
                  "Read only new files and files whose size or last write differ from their row; the others keep "

@@ -88,7 +88,7 @@ int RunShow(const ShowOptions& options) {
 void RegisterShowCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<ShowOptions>();
   CLI::App* show = app.add_subcommand("show", "Print the column values a scan would store for each file");
-  show->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  show->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
   show->add_flag("--json", options->json, "One JSON object a line per file, with all 166 columns");
   show->add_option("files", options->files, "Image files")->required();
   show->callback([options, &exitStatus] { exitStatus = RunShow(*options); });

@@ -45,7 +45,7 @@ void RegisterWatchCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<WatchOptions>();
   CLI::App* watch = app.add_subcommand(
       "watch", "Keep the catalogue current: rescan the folders of the folders table as files change in them");
-  watch->add_option("--settings", options->settingsFile, "Settings file (default: the program's own)");
+  watch->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
   watch->add_flag("-v,--verbose", options->verbose, "Print every file and every status as each rescan goes");
   watch->add_flag("--poll", options->poll,
                   "Rescan every folder each [Configuration] WatchPollSeconds (default 300) instead of watching them");

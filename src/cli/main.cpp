@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   tessarine::RegisterFoldersCommands(app, status);
   tessarine::RegisterScanCommand(app, status);
   tessarine::RegisterFindCommand(app, status);
+  tessarine::RegisterAuditCommand(app, status);
   tessarine::RegisterWatchCommand(app, status);
 
   try {

@@ -11,6 +11,7 @@ namespace {
 constexpr std::string_view kConnection = "Connection";
 constexpr std::string_view kDatabase = "Database";
 constexpr std::string_view kConfiguration = "Configuration";
+constexpr std::string_view kAudit = "Audit";
 constexpr std::string_view kMetadata = "Metadata";
 constexpr std::string_view kXmpCustomized = "XMPCustomized";
 constexpr std::string_view kWindow = "Window";
@@ -99,6 +100,8 @@ Settings LoadSettings(const std::filesystem::path& file) {
   if (s.onlyIptc) s.xmpOverIptc = false;
   s.keepIimWhenXmpMissing = value(kMetadata, "KeepIimWhenXmpMissing") == "1";
 
+  s.auditRequire = value(kAudit, "Require");
+
   for (int i = 1; i <= kCustomSchemaCount; ++i) {
     CustomXmpSchema& schema = s.custom.schemas[i - 1];
     schema.description = value(kXmpCustomized, Numbered("Description", i));
@@ -167,6 +170,11 @@ void StoreReCreateThumbnails(Settings& settings, const std::filesystem::path& fi
 void StoreThumbnailsFromPreviews(Settings& settings, const std::filesystem::path& file, bool on) {
   settings.thumbnailsFromPreviews = on;
   WriteSetting(file, kConfiguration, "ThumbnailsFromPreviews", Flag(on));
+}
+
+bool StoreAuditRequire(Settings& settings, const std::filesystem::path& file, std::string_view fields) {
+  settings.auditRequire = TrimSpaces(fields);
+  return WriteSetting(file, kAudit, "Require", settings.auditRequire);
 }
 
 void StoreOnlyIptc(Settings& settings, const std::filesystem::path& file, bool on) {

@@ -62,6 +62,9 @@ struct Settings {
   bool xmpOverIptc = true;
   // With XMP collected, a column the packet lacks takes the file's IIM value instead of staying empty.
   bool keepIimWhenXmpMissing = false;
+  // [Audit] Require: the fields every photo must have before it goes out, as the user lists them
+  // ("Byline, Caption, CopyrightNotice"); what the window's audit and `tessarine audit` ask for.
+  std::string auditRequire;
   // [XMPCustomized]
   CustomXmpDefinition custom;
   // [Window]: nothing until the window first closes, or when the stored place is unreadable.
@@ -108,6 +111,8 @@ void StoreKeepCatalogueCurrent(Settings& settings, const std::filesystem::path& 
 void StoreModernFormats(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreKeepIimWhenXmpMissing(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on);
+// Writes [Audit] Require (trimmed); false when the file could not be written.
+bool StoreAuditRequire(Settings& settings, const std::filesystem::path& file, std::string_view fields);
 
 // Writes [Window] Left, Top, Width, Height, Maximized.
 void StoreWindowPlace(Settings& settings, const std::filesystem::path& file, const WindowPlace& place);

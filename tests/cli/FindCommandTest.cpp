@@ -1,9 +1,10 @@
-// tessarine find, run as a user would on an SQLite file data source: its lines, its CSV, its exit
-// statuses and its errors. What the words, folders and dates match is SearchOn's, what a CSV field
+// tessarine find and audit, run as a user would on an SQLite file data source: their lines, the CSV,
+// their exit statuses and their errors. What the words, folders and dates match is SearchOn's, what a CSV field
 // becomes CsvExport's.
 
 #include <gtest/gtest.h>
 
+#include "core/IniFile.h"
 #include "support/SqliteCatalogue.h"
 #include "support/ToolProcess.h"
 
@@ -85,6 +86,38 @@ TEST_F(FindCommand, RefusesWrongArgumentsAndReportsDatabaseErrorsWithStatusTwo) 
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.out.find("Error "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Missing"), std::string::npos) << run.out;
+}
+
+// tessarine audit: one line a photo naming the fields it lacks, as text or JSON; the fields from
+// --require, else from the settings; 0 when no photo lacks any, 1 when some do, 2 when it cannot
+// tell. What counts as lacking is SearchOn's.
+TEST_F(FindCommand, AuditListsEachPhotoLackingARequiredFieldWithWhatItLacks) {
+  Insert("('/photos/a/', 'full.jpg', 'Full', 'dog', '', '', 1), ('/photos/a/', 'bare.jpg', '', '', '', '', 1)");
+  connection.SendStatement("update Pics set Byline = 'Ann', Copyright = '(c)' where FileName = 'full.jpg';");
+  connection.SendStatement("insert into Pics_keywords values('/photos/a/', 'full.jpg', 0, 'dog', 'dog', 0);");
+  const auto audit = [&](const std::string& arguments) {
+    return RunTool(TESSARINE_EXECUTABLE, "audit " + arguments + " -s '" + ini.string() + "'", ToolStderr::Drop);
+  };
+  struct Case {
+    const char* arguments;
+    const char* out;
+    int status;
+  };
+  const Case cases[] = {
+      {"--require Byline,CopyrightNotice", "/photos/a/bare.jpg\tByline, CopyrightNotice\n", 1},
+      {"--require 'Keyword Title' --json",
+       "{\"path\":\"/photos/a/bare.jpg\",\"missing\":[\"Keyword\",\"Title\"]}\n", 1},
+      {"--require Title --folder /photos/b", "", 0},
+      {"--require Bylines", "", 2},
+      {"", "", 2},  // nothing required anywhere
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = audit(c.arguments);
+    EXPECT_EQ(run.out, c.out) << c.arguments;
+    EXPECT_EQ(run.status, c.status) << c.arguments;
+  }
+  ASSERT_TRUE(WriteSetting(ini, "Audit", "Require", "Caption; Keyword"));
+  EXPECT_EQ(audit("").out, "/photos/a/bare.jpg\tCaption, Keyword\n/photos/a/full.jpg\tCaption\n");
 }
 
 }  // namespace

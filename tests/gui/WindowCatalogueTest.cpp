@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QListWidget>
 #include <QTableView>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -391,6 +392,18 @@ class WindowCatalogueTest : public QObject {
     f.SetTexts({{"txtSearchNear", "north"}});
     f.Click("cmdSearch");
     QVERIFY2(f.Status().startsWith(QStringLiteral("Not a place: 'north'")), qPrintable(f.Status()));
+
+    // The audit shows only the photos lacking a field it names, says how many, keeps the fields in
+    // the settings and names what the current photo lacks; a name that is no field is said.
+    f.SetTexts({{"txtSearchCamera", ""}, {"txtSearchNear", ""}, {"txtAuditRequire", "Make; Keyword"}});
+    f.Find<QCheckBox>("chkAudit")->setChecked(true);
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("2 photos lack a required field"));
+    QCOMPARE(f.Setting("Audit", "Require"), std::string("Make; Keyword"));
+    f.Find<QTableView>("tblCatalogue")->selectRow(1);
+    QVERIFY(f.Find<QTextBrowser>("txtPhotoDetail")->toPlainText().startsWith(QStringLiteral("Lacks\nMake, Keyword")));
+    f.SetTexts({{"txtAuditRequire", "Bylines"}});
+    f.Click("cmdSearch");
+    QVERIFY2(f.Status().startsWith(QStringLiteral("No field is named 'Bylines'")), qPrintable(f.Status()));
   }
 };
 

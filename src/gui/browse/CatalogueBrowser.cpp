@@ -1,5 +1,6 @@
 #include "gui/browse/CatalogueBrowser.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
@@ -27,6 +28,7 @@
 #include "workflows/browse/CsvExport.h"
 #include "workflows/browse/FolderTree.h"
 #include "workflows/browse/PhotoDetails.h"
+#include "workflows/browse/RequiredFields.h"
 #include "workflows/connection/OpenCatalogue.h"
 
 namespace tessarine {
@@ -92,6 +94,11 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   lblSearchCount = Named(new QLabel(this), QStringLiteral("lblSearchCount"));
   cmdExportCsv = Named(new QPushButton(QStringLiteral("Export CSV"), this), QStringLiteral("cmdExportCsv"));
   cmdExportCsv->setEnabled(false);
+  chkAudit = Named(new QCheckBox(QStringLiteral("Only photos lacking"), this), QStringLiteral("chkAudit"));
+  chkAudit->setToolTip(QStringLiteral("An audit before publishing: only the photos that lack one of these fields"));
+  txtAuditRequire = Named(new QLineEdit(this), QStringLiteral("txtAuditRequire"));
+  txtAuditRequire->setPlaceholderText(QStringLiteral("Byline, Caption, CopyrightNotice, DateTaken, Keyword"));
+  txtAuditRequire->setText(Text(context.CurrentSettings().auditRequire));
 
   layout->addWidget(txtSearchWords, 0, 0);
   layout->addWidget(cboSearchFolder, 0, 1);
@@ -125,7 +132,11 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 1);
   layout->addWidget(split, 2, 0, 1, 5);
-  layout->addWidget(lblSearchCount, 3, 0, 1, 4);
+  auto* audit = new QHBoxLayout();
+  audit->addWidget(chkAudit);
+  audit->addWidget(txtAuditRequire, 1);
+  layout->addWidget(lblSearchCount, 3, 0);
+  layout->addLayout(audit, 3, 1, 1, 3);
   layout->addWidget(cmdExportCsv, 3, 4);
   layout->setColumnStretch(0, 3);
   layout->setColumnStretch(1, 2);
@@ -136,6 +147,11 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
                          txtSearchSource, txtSearchTakenFrom, txtSearchTakenTo, txtSearchNear}) {
     connect(box, &QLineEdit::returnPressed, this, &CatalogueBrowser::cmdSearch_Click);
   }
+  connect(chkAudit, &QCheckBox::toggled, this, &CatalogueBrowser::cmdSearch_Click);
+  connect(txtAuditRequire, &QLineEdit::returnPressed, this, [this] {
+    if (chkAudit->isChecked()) cmdSearch_Click();
+    else chkAudit->setChecked(true);
+  });
   connect(lstKeywordCounts, &QListWidget::itemActivated, this, &CatalogueBrowser::NarrowToKeyword);
   connect(lstKeywordCounts, &QListWidget::itemClicked, this, &CatalogueBrowser::NarrowToKeyword);
   connect(cmdExportCsv, &QPushButton::clicked, this, &CatalogueBrowser::cmdExportCsv_Click);
@@ -235,6 +251,7 @@ void CatalogueBrowser::cmdSearch_Click() {
   }
   filter.camera = txtSearchCamera->text().toStdString();
   filter.digitalSource = txtSearchSource->text().trimmed().toStdString();
+  if (chkAudit->isChecked() && !TakeAuditFields(filter)) return;
 
   m_model->Clear();
   cmdExportCsv->setEnabled(false);
@@ -278,8 +295,36 @@ void CatalogueBrowser::NarrowToKeyword(QListWidgetItem* item) {
   cmdSearch_Click();
 }
 
+bool CatalogueBrowser::TakeAuditFields(SearchFilter& filter) {
+  UserPort& port = m_context.Port();
+  const std::string text = txtAuditRequire->text().trimmed().toStdString();
+  filter.missing = SplitFieldNames(text);
+  const Settings& settings = m_context.CurrentSettings();
+  for (const std::string& name : filter.missing) {
+    if (FindRequiredField(name, settings.custom)) continue;
+    port.SetStatus(UnknownFieldMessage(name));
+    port.Beep();
+    txtAuditRequire->setFocus();
+    return false;
+  }
+  if (filter.missing.empty()) {
+    port.SetStatus("Name the fields every photo must have, for example Byline, Caption, CopyrightNotice");
+    port.Beep();
+    txtAuditRequire->setFocus();
+    return false;
+  }
+  if (text != settings.auditRequire) StoreAuditRequire(m_context.CurrentSettings(), m_context.SettingsFile(), text);
+  return true;
+}
+
 void CatalogueBrowser::ShowCount(long long matches) {
-  lblSearchCount->setText(matches == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(matches));
+  if (chkAudit->isChecked()) {
+    lblSearchCount->setText(matches == 0   ? QStringLiteral("No photo lacks a required field")
+                            : matches == 1 ? QStringLiteral("1 photo lacks a required field")
+                                           : QStringLiteral("%1 photos lack a required field").arg(matches));
+  } else {
+    lblSearchCount->setText(matches == 1 ? QStringLiteral("1 photo") : QStringLiteral("%1 photos").arg(matches));
+  }
   SizeColumns();
 }
 
@@ -304,6 +349,11 @@ void CatalogueBrowser::ShowPhotoDetail(int row) {
       ReadPhotoFields(m_connection, m_context.CurrentSettings(), key->first, key->second, &problem);
   if (!problem.empty()) m_context.Port().SetStatus(problem);
   QString html;
+  if (const std::vector<std::string> missing = m_model->MissingOf(row); !missing.empty()) {
+    QString lacks;
+    for (const std::string& name : missing) lacks += (lacks.isEmpty() ? "" : ", ") + Text(name).toHtmlEscaped();
+    html += QStringLiteral("<p><b>Lacks</b><br>%1</p>").arg(lacks);
+  }
   for (const PhotoField& field : fields) {
     QString value = Text(field.value).toHtmlEscaped();
     value.replace(QLatin1Char('\n'), QStringLiteral("<br>"));

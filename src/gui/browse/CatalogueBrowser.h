@@ -2,7 +2,8 @@
 // The catalogue view, the window's "Catalogue" tab: words looked up in the photos' keywords, titles,
 // captions, bylines, places and custom fields, narrowed to a folder, a range of dates, keywords, the
 // camera, the digital source, the days taken and a place; the matches in a sortable table with their
-// thumbnails and the keywords they hold; the view exported as CSV. It reads on a
+// thumbnails and the keywords they hold; the view exported as CSV; an audit that shows only the
+// photos lacking a field the desk requires. It reads on a
 // connection of its own, so a scan or a check never pulls its rows away.
 
 #include <QMenu>
@@ -14,8 +15,10 @@
 #include <vector>
 
 #include "catalogue/CatalogueConnection.h"
+#include "workflows/browse/SearchFilter.h"
 #include "workflows/folders/FolderEntry.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -63,6 +66,9 @@ class CatalogueBrowser : public QWidget {
  private:
   void FillFolderFilter();
   void ShowCount(long long matches);
+  // The fields the audit box names, kept in the settings when they changed; false, after saying
+  // why, when it names none or one that is no field.
+  bool TakeAuditFields(SearchFilter& filter);
   // The keywords of the matches with their counts; one clicked narrows the search to it.
   void ShowKeywordCounts();
   void NarrowToKeyword(QListWidgetItem* item);
@@ -98,6 +104,9 @@ class CatalogueBrowser : public QWidget {
   QTableView* tblCatalogue = nullptr;
   QLabel* lblSearchCount = nullptr;
   QPushButton* cmdExportCsv = nullptr;
+  // The audit: only the photos that lack one of the fields named (kept as [Audit] Require).
+  QCheckBox* chkAudit = nullptr;
+  QLineEdit* txtAuditRequire = nullptr;
   QLabel* imgPhotoDetail = nullptr;
   QTextBrowser* txtPhotoDetail = nullptr;
 };

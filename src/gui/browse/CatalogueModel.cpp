@@ -70,6 +70,11 @@ void CatalogueModel::SetDevicePixelRatio(qreal ratio) {
   if (!m_rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DecorationRole});
 }
 
+std::vector<std::string> CatalogueModel::MissingOf(int row) const {
+  if (!m_search || row < 0 || static_cast<std::size_t>(row) >= m_rows.size()) return {};
+  return m_search->MissingIn(m_rows[static_cast<std::size_t>(row)]);
+}
+
 int CatalogueModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }

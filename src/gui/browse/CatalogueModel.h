@@ -38,6 +38,8 @@ class CatalogueModel : public QAbstractTableModel {
   // A row's Folder and FileName as the table stores them; nothing for a row it does not have.
   std::optional<std::pair<std::string, std::string>> RowKey(int row) const;
   std::size_t FileColumn() const { return m_fileColumn; }
+  // The required fields a row's photo lacks, in an audit (SearchFilter::missing).
+  std::vector<std::string> MissingOf(int row) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

@@ -8,6 +8,7 @@
 #include "core/ImageColumns.h"
 #include "core/WindowTitle.h"
 #include "workflows/connection/CheckedTableName.h"
+#include "workflows/browse/RequiredFields.h"
 #include "workflows/connection/ReportDatabaseError.h"
 
 namespace tessarine {
@@ -49,6 +50,28 @@ Status SetCompanionConditions(CatalogueConnection& connection, UserPort& port, c
   return {};
 }
 
+// The fields of an audit; refused, with a message, for a name that is no field, or a companion
+// field where the catalogue lacks its table.
+Status SetRequiredFields(UserPort& port, const Settings& settings, const SearchFilter& filter, SearchQuery& query) {
+  const auto refuse = [&](const std::string& text) -> Status {
+    port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    return Error(ErrorKind::Search, text);
+  };
+  if (filter.missing.size() > kMaxSearchWords) {
+    return refuse("An audit requires at most " + std::to_string(kMaxSearchWords) + " fields.");
+  }
+  for (const std::string& name : filter.missing) {
+    const std::optional<RequiredField> field = FindRequiredField(name, settings.custom);
+    if (!field) return refuse(UnknownFieldMessage(name));
+    if ((field->table == RequiredField::Table::Facts && !query.companions.factsTable) ||
+        (field->table == RequiredField::Table::Keywords && !query.companions.keywordsTable)) {
+      return refuse(std::string(kNoCompanionsToSearch));
+    }
+    query.missingAny.push_back(*field);
+  }
+  return {};
+}
+
 }  // namespace
 
 Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection, UserPort& port,
@@ -81,25 +104,35 @@ Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection
       !companions) {
     return companions.GetError();
   }
+  if (Status required = SetRequiredFields(port, settings, filter, query); !required) return required.GetError();
   if (filter.folder) query.folderKey = FolderKeyText(*filter.folder);
   if (filter.from) query.fromDay = filter.from->Digits();
   if (filter.to) query.toDay = filter.to->Digits();
   query.sortColumn = columns[sort.viewColumn].column;
   query.descending = sort.descending;
   return CatalogueSearch(connection, port, settings.dbms, *imagesTable, std::move(columns), std::move(query),
-                         sort.viewColumn);
+                         sort.viewColumn, filter.missing);
 }
 
 CatalogueSearch::CatalogueSearch(CatalogueConnection& connection, UserPort& port, DbmsKind kind,
                                  TableName imagesTable, std::vector<ViewColumn> columns, SearchQuery query,
-                                 std::size_t sortViewColumn)
+                                 std::size_t sortViewColumn, std::vector<std::string> missingNames)
     : m_connection(&connection),
       m_port(&port),
       m_kind(kind),
       m_imagesTable(std::move(imagesTable)),
       m_columns(std::move(columns)),
       m_query(std::move(query)),
-      m_sortViewColumn(sortViewColumn) {}
+      m_sortViewColumn(sortViewColumn),
+      m_missingNames(std::move(missingNames)) {}
+
+std::vector<std::string> CatalogueSearch::MissingIn(const ViewRow& row) const {
+  std::vector<std::string> missing;
+  for (std::size_t i = 0; i < m_missingNames.size() && m_columns.size() + i < row.size(); ++i) {
+    if (row[m_columns.size() + i] == "1") missing.push_back(m_missingNames[i]);
+  }
+  return missing;
+}
 
 template <typename Read>
 auto CatalogueSearch::Reported(Read read) -> Expected<decltype(read())> {
@@ -116,8 +149,9 @@ std::vector<ViewRow> CatalogueSearch::ReadRows(const SqlStatement& select) {
   auto result = m_connection->ExecuteStatement(select, CursorChoice::ForwardOnly);
   for (; result && !result->IsEof(); result->MoveNext()) {
     ViewRow& row = rows.emplace_back();
-    row.reserve(m_columns.size());
-    for (std::size_t i = 0; i < m_columns.size(); ++i) row.push_back(result->FieldValue(i));
+    const std::size_t fields = m_columns.size() + m_query.missingAny.size();
+    row.reserve(fields);
+    for (std::size_t i = 0; i < fields; ++i) row.push_back(result->FieldValue(i));
   }
   return rows;
 }
@@ -126,7 +160,7 @@ void CatalogueSearch::ReadKeysOfFewMatches() {
   if (m_keysTried) return;
   m_keysTried = true;
   if (m_fewMatches <= 0 || !m_query.wordsTable || m_query.words.empty() || m_query.searchedColumns.empty() ||
-      m_query.fromDay || m_query.toDay || m_query.companions.Any()) {
+      m_query.fromDay || m_query.toDay || m_query.companions.Any() || !m_query.missingAny.empty()) {
     return;
   }
   std::vector<RowKey> keys;

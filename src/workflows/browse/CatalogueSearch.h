@@ -51,6 +51,9 @@ class CatalogueSearch {
 
   const std::vector<ViewColumn>& Columns() const { return m_columns; }
 
+  // The fields of SearchFilter::missing the row lacks, named as the filter named them.
+  std::vector<std::string> MissingIn(const ViewRow& row) const;
+
   // A search for words through the words table (and no dates) first reads the keys of up to this
   // many matches in one pass over the words table; where that finds every match, the count is theirs
   // and the pages read just those rows. Fewer matches would have the page walk most of the images
@@ -81,7 +84,8 @@ class CatalogueSearch {
 
  private:
   CatalogueSearch(CatalogueConnection& connection, UserPort& port, DbmsKind kind, TableName imagesTable,
-                  std::vector<ViewColumn> columns, SearchQuery query, std::size_t sortViewColumn);
+                  std::vector<ViewColumn> columns, SearchQuery query, std::size_t sortViewColumn,
+                  std::vector<std::string> missingNames);
 
   template <typename Read>
   auto Reported(Read read) -> Expected<decltype(read())>;
@@ -96,6 +100,7 @@ class CatalogueSearch {
   std::vector<ViewColumn> m_columns;
   SearchQuery m_query;
   std::size_t m_sortViewColumn;
+  std::vector<std::string> m_missingNames;  // one a field of m_query.missingAny
   // The count, once asked for. A search that matched nothing reads no page: on a server that
   // walks the table in key order to fill one, that walk costs more than the count.
   std::optional<long long> m_counted;

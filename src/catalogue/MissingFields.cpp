@@ -1,0 +1,51 @@
+#include "catalogue/MissingFields.h"
+
+namespace tessarine {
+namespace {
+
+// The column trimmed of spaces with an empty text read as one space, which no trimmed text is:
+// "= ' '" is then true for NULL, "" and spaces alone, false otherwise, and never unknown, also on
+// Oracle, where "= ''" is never true.
+std::string SpaceWhenBlank(const SqlDialect& dialect, const std::string& column) {
+  return "coalesce(nullif(ltrim(rtrim(" + dialect.Comparable(column) + ")), ''), ' ')";
+}
+
+std::string Lacks(const SqlDialect& dialect, const RequiredField& field, const RequiredTables& tables,
+                  std::string_view outer) {
+  const std::string o(outer);
+  switch (field.table) {
+    case RequiredField::Table::Images:
+      return SpaceWhenBlank(dialect, o + "." + field.column) + " = ' '";
+    case RequiredField::Table::Facts: {
+      const std::string column = "r." + field.column;
+      const std::string present = field.numeric ? column + " is not null" : SpaceWhenBlank(dialect, column) + " <> ' '";
+      return "not exists (select 1 from " + tables.facts->Text() + " r where r.Folder = " + o +
+             ".Folder and r.FileName = " + o + ".FileName and " + present + ")";
+    }
+    case RequiredField::Table::Keywords:
+      return "not exists (select 1 from " + tables.keywords->Text() + " r where r.Folder = " + o +
+             ".Folder and r.FileName = " + o + ".FileName)";
+  }
+  return "1 = 0";
+}
+
+}  // namespace
+
+void AppendMissingAny(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
+                      const RequiredTables& tables, std::string_view outer) {
+  statement.text += "(";
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) statement.text += " or ";
+    statement.text += Lacks(dialect, fields[i], tables, outer);
+  }
+  statement.text += ")";
+}
+
+void AppendMissingFlags(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
+                        const RequiredTables& tables, std::string_view outer) {
+  for (const RequiredField& field : fields) {
+    statement.text += ", case when " + Lacks(dialect, field, tables, outer) + " then 1 else 0 end";
+  }
+}
+
+}  // namespace tessarine
