@@ -100,6 +100,8 @@ TableName FactsTableName(const TableName& imagesTable) { return DerivedTableName
 
 TableName KeywordsTableName(const TableName& imagesTable) { return DerivedTableName(imagesTable, "_keywords"); }
 
+TableName HashesTableName(const TableName& imagesTable) { return DerivedTableName(imagesTable, "_hashes"); }
+
 std::vector<std::string> FactsTableStatements(const TableName& imagesTable, const SqlDialect& dialect) {
   const TableName facts = FactsTableName(imagesTable);
   std::string factsTable = "create table " + facts.Text() + " (Folder varchar(255) not null,FileName varchar(255) not null,";
@@ -120,6 +122,21 @@ std::vector<std::string> KeywordsTableStatements(const TableName& imagesTable, c
       KeysFollow(imagesTable, dialect) + ");";
   return {keywordsTable, IndexStatement(imagesTable, "_keyword", keywords, "Keyword"),
           IndexStatement(imagesTable, "_leaf", keywords, "Leaf")};
+}
+
+std::vector<std::string> HashesTableStatements(const TableName& imagesTable, const SqlDialect& dialect) {
+  const TableName hashes = HashesTableName(imagesTable);
+  const std::string hashesTable = "create table " + hashes.Text() +
+                                  " (Folder varchar(255) not null,FileName varchar(255) not null,ContentHash char(32) "
+                                  "not null,primary key(Folder,FileName)," +
+                                  KeysFollow(imagesTable, dialect) + ");";
+  return {hashesTable, IndexStatement(imagesTable, "_content", hashes, "ContentHash")};
+}
+
+std::vector<CompanionTable> CompanionTablesOf(const TableName& imagesTable, const SqlDialect& dialect) {
+  return {{FactsTableName(imagesTable), FactsTableStatements(imagesTable, dialect)},
+          {KeywordsTableName(imagesTable), KeywordsTableStatements(imagesTable, dialect)},
+          {HashesTableName(imagesTable), HashesTableStatements(imagesTable, dialect)}};
 }
 
 SqlStatement DeleteKeyRows(const TableName& table, const ColumnValues& columns) {
@@ -166,6 +183,22 @@ std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std
     }
   }
   return insert.Statements();
+}
+
+std::vector<SqlStatement> InsertHashRows(const TableName& hashesTable, std::span<const KeyedCompanions> rows,
+                                         std::size_t maxValues) {
+  MultiRowInsert insert(hashesTable, kHashRowValues, maxValues);
+  for (const KeyedCompanions& row : rows) {
+    if (row.companions.contentHash.empty()) continue;
+    insert.NextRow().Bind(KeyText(row.folder)).Bind(KeyText(row.fileName)).Bind(row.companions.contentHash);
+  }
+  return insert.Statements();
+}
+
+SqlStatement SelectSharedHashes(const TableName& hashesTable) {
+  const std::string& hashes = hashesTable.Text();
+  return SqlStatement("select ContentHash, Folder, FileName from " + hashes + " where ContentHash in (select ContentHash from " +
+                      hashes + " group by ContentHash having count(*) > 1) order by ContentHash, Folder, FileName;");
 }
 
 }  // namespace tessarine

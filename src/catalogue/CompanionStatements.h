@@ -1,6 +1,6 @@
 #pragma once
 // The images table's companion tables (see CompanionRow): the facts table, one row a file that
-// has facts, and the keywords table, one row a keyword. Their keys point at the images row: they go
+// has facts, the keywords table, one row a keyword, and the hashes table, one row a hashed file. Their keys point at the images row: they go
 // with it when it is deleted and follow it when its key is spelt anew.
 
 #include <span>
@@ -15,13 +15,22 @@
 
 namespace tessarine {
 
-// "<images>_facts" and "<images>_keywords" (see DerivedTableName).
+// "<images>_facts", "<images>_keywords" and "<images>_hashes" (see DerivedTableName).
 TableName FactsTableName(const TableName& imagesTable);
 TableName KeywordsTableName(const TableName& imagesTable);
+TableName HashesTableName(const TableName& imagesTable);
 
-// Each table with its indexes (date taken, position; keyword, leaf), in the order they are made.
+// Each table with its indexes (date taken, position; keyword, leaf; hash), in the order they are made.
 std::vector<std::string> FactsTableStatements(const TableName& imagesTable, const SqlDialect& dialect);
 std::vector<std::string> KeywordsTableStatements(const TableName& imagesTable, const SqlDialect& dialect);
+std::vector<std::string> HashesTableStatements(const TableName& imagesTable, const SqlDialect& dialect);
+
+// The facts, keywords and hashes tables with the statements that make each, in that order.
+struct CompanionTable {
+  TableName name;
+  std::vector<std::string> statements;
+};
+std::vector<CompanionTable> CompanionTablesOf(const TableName& imagesTable, const SqlDialect& dialect);
 
 // A file's companion rows with the keys of its images row (as the images table's columns hold them).
 struct KeyedCompanions {
@@ -52,5 +61,14 @@ std::vector<SqlStatement> InsertFactsRows(const TableName& factsTable, std::span
 // row's pass maxValues).
 std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std::span<const KeyedCompanions> rows,
                                              std::size_t maxValues);
+
+// "insert into <hashes> values(?,?,?),...;" the content hash of each row that has one.
+inline constexpr std::size_t kHashRowValues = 3;  // Folder, FileName, ContentHash
+std::vector<SqlStatement> InsertHashRows(const TableName& hashesTable, std::span<const KeyedCompanions> rows,
+                                         std::size_t maxValues);
+
+// The files whose content hash another file shares: (ContentHash, Folder, FileName) in the order
+// of the hash, then the key, so that each group of copies comes together.
+SqlStatement SelectSharedHashes(const TableName& hashesTable);
 
 }  // namespace tessarine

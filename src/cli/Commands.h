@@ -14,6 +14,7 @@ void RegisterFoldersCommands(CLI::App& app, int& exitStatus);
 void RegisterScanCommand(CLI::App& app, int& exitStatus);
 void RegisterFindCommand(CLI::App& app, int& exitStatus);
 void RegisterAuditCommand(CLI::App& app, int& exitStatus);
+void RegisterDuplicatesCommand(CLI::App& app, int& exitStatus);
 void RegisterWatchCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace tessarine

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   tessarine::RegisterScanCommand(app, status);
   tessarine::RegisterFindCommand(app, status);
   tessarine::RegisterAuditCommand(app, status);
+  tessarine::RegisterDuplicatesCommand(app, status);
   tessarine::RegisterWatchCommand(app, status);
 
   try {

@@ -113,6 +113,7 @@ inline constexpr std::size_t kMaxKeywordEntries = 1'000;
 struct CompanionRow {
   FactValues facts;
   std::vector<KeywordEntry> keywords;
+  std::string contentHash;  // 32 hex digits of a hash of the file's bytes, when the scan hashes files
 
   bool HasFacts() const {
     for (const std::string& value : facts) {

@@ -92,6 +92,7 @@ Settings LoadSettings(const std::filesystem::path& file) {
   s.modernFormats = value(kConfiguration, "ModernFormats") != "0";
   s.thumbnailsFromPreviews = value(kConfiguration, "ThumbnailsFromPreviews") != "0";
   s.onlyChangedFiles = value(kConfiguration, "OnlyChangedFiles") == "1";
+  s.hashFiles = value(kConfiguration, "HashFiles") == "1";
   s.keepCatalogueCurrent = value(kConfiguration, "KeepCatalogueCurrent") == "1";
   s.watchPollSeconds = SecondsOf(value(kConfiguration, "WatchPollSeconds"), kDefaultWatchPollSeconds);
 

@@ -55,6 +55,8 @@ struct Settings {
   // How often `tessarine watch` rescans (with the rule of onlyChangedFiles) the trees no folder
   // watch can follow: those on network file systems, or past the system's limit of watches.
   int watchPollSeconds = kDefaultWatchPollSeconds;
+  // A scan reads every byte of each file for a hash of its content, by which copies are found.
+  bool hashFiles = false;
   // Read XMP and IIM where the classic rules miss them (other encodings and containers, sidecars).
   bool modernFormats = true;
   // [Metadata]

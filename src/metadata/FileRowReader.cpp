@@ -105,6 +105,7 @@ FileRow ReadFileRow(const FolderKey& folder, const std::string& name, const Meta
     const MetadataRecord* structure =
         record.supportIptc != "0" || record.beyondClassic ? StructureOf(path, ext, record, again) : nullptr;
     row.companions = BuildCompanionRow(record.beyondClassic ? *record.beyondClassic : record, structure);
+    row.companions.contentHash = std::move(record.contentHash);
   }
   row.problems = std::move(record.problems);
   row.alerts = std::move(record.alerts);

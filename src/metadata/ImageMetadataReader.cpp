@@ -5,6 +5,7 @@
 
 #include "core/FileSystemFaults.h"
 #include "metadata/ContainerReader.h"
+#include "metadata/ContentHash.h"
 #include "metadata/IimDecoder.h"
 #include "metadata/ParsingErrorDump.h"
 #include "metadata/RegularFile.h"
@@ -190,9 +191,12 @@ void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, 
   // file of another kind may still be read by its structure.
   std::uint8_t head[2];
   const auto headSize = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), 2));
-  if (SupportCode({head, source.ReadAt(0, head, headSize)}, ext) == "0" && !context.modernFormats) return;
-  ReadImageMetadataFromSource(source, file.Size(), ext, context, record);
-  if (record.beyondClassic) ReadSidecarIfNoPacket(path, context, *record.beyondClassic);
+  if (SupportCode({head, source.ReadAt(0, head, headSize)}, ext) != "0" || context.modernFormats) {
+    ReadImageMetadataFromSource(source, file.Size(), ext, context, record);
+    if (record.beyondClassic) ReadSidecarIfNoPacket(path, context, *record.beyondClassic);
+  }
+  // After the reading, which begins with a cleared record.
+  if (context.hashContent) record.contentHash = ContentHash(source, file.Size()).value_or("");
 }
 
 }  // namespace tessarine

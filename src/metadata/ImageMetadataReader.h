@@ -28,6 +28,8 @@ struct MetadataReadContext {
   // A thumbnail is made from a preview the file carries when one is the same picture (see
   // ChoosePreview); a raw file gets its thumbnail that way only.
   bool thumbnailsFromPreviews = false;
+  // Every byte of the file is read for its hash (MetadataRecord::contentHash).
+  bool hashContent = false;
 };
 
 // Clears the record, then fills its support code, IIM, XMP and custom values. Never throws

@@ -59,6 +59,8 @@ struct MetadataRecord {
   // A JPEG's size, read from its header where the image library would read the same (see
   // PlainJpegSize): the decoder is then not asked for it.
   std::optional<PixelDimensions> plainJpegSize;
+  // The hash of the file's bytes (see ContentHash), when the reading asked for it and read them all.
+  std::string contentHash;
 
   // Read beyond the classic rules (modern formats on), for a file that is searched or whose
   // structure is known: the values above with what those rules missed added (another encoding,

@@ -164,6 +164,31 @@ TEST_F(Commands, ChangedRescansReadOnlyWhatChanged) {
   EXPECT_EQ(Query(title), "Two");
 }
 
+// With HashFiles=1 a scan keeps a hash of each file's content and duplicates lists the files of one
+// content together; a file written anew loses its former hash, also where files are hashed no more.
+TEST_F(Commands, DuplicatesListsTheFilesOfOneContentTogether) {
+  WriteSqliteSettings(ini, "[Configuration]\nHashFiles=1\n");
+  CreateAndList();
+  ASSERT_EQ(Run("scan").status, 0);
+  ToolRun run = Run("duplicates", ToolStderr::Drop);
+  EXPECT_EQ(run.status, 0);
+  const std::string hash = run.out.substr(0, run.out.find('\t'));
+  EXPECT_EQ(hash.size(), 32u) << run.out;
+  EXPECT_EQ(run.out, hash + "\t" + Text(photos) + "one.jpg\n" + hash + "\t" + Text(photos / "sub") + "two.jpg\n");
+  const std::vector<json> groups = JsonLines(Run("duplicates --json", ToolStderr::Drop).out);
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_EQ(groups[0]["paths"].size(), 2u) << groups[0];
+
+  WriteFile(photos / "sub" / "two.jpg", "y");
+  ASSERT_EQ(Run("scan").status, 0);
+  run = Run("duplicates", ToolStderr::Drop);
+  EXPECT_TRUE(run.status == 1 && run.out.empty()) << run.out;
+  EXPECT_EQ(Query("select count(*) from Images_hashes;"), "3");  // notes.txt too
+  ASSERT_TRUE(WriteSetting(ini, "Configuration", "HashFiles", "0"));
+  ASSERT_EQ(Run("scan").status, 0);
+  EXPECT_EQ(Query("select count(*) from Images_hashes;"), "0");
+}
+
 // tessarine watch, run as a service would: it catches up with the listed folders, says so, and
 // SIGTERM ends it with status 0. What the watch does is CatalogueWatch's.
 TEST_F(Commands, WatchCatchesUpAndEndsOnSigterm) {

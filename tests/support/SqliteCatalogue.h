@@ -41,9 +41,8 @@ inline std::string CreateSqliteCatalogue(const std::filesystem::path& settingsFi
   connection.SendStatement(FoldersTableStatement(ValidName(settings.folders)));
   const SqlDialect& dialect = SqlDialectFor(settings.dbms);
   connection.SendStatement(ImagesTableStatement(ValidName(settings.images), dialect));
-  for (const auto& statements : {FactsTableStatements(ValidName(settings.images), dialect),
-                                 KeywordsTableStatements(ValidName(settings.images), dialect)}) {
-    for (const std::string& statement : statements) connection.SendStatement(statement);
+  for (const CompanionTable& table : CompanionTablesOf(ValidName(settings.images), dialect)) {
+    for (const std::string& statement : table.statements) connection.SendStatement(statement);
   }
   if (!scanned.empty()) {
     AddFolderToScan(connection, port, settings, true, scanned.string(), {});

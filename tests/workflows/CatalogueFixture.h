@@ -103,11 +103,10 @@ class CatalogueFixture : public DatabaseFixture {
   }
   std::string Count(const std::string& table) { return Scalar("select count(*) from " + table + ";"); }
 
-  // Makes the images table's facts and keywords tables.
+  // Makes the images table's facts, keywords and hashes tables.
   void MakeCompanionTables(const std::string& images) {
-    for (const auto& statements :
-         {FactsTableStatements(ValidName(images), Dialect()), KeywordsTableStatements(ValidName(images), Dialect())}) {
-      for (const std::string& statement : statements) Open().SendStatement(statement);
+    for (const CompanionTable& table : CompanionTablesOf(ValidName(images), Dialect())) {
+      for (const std::string& statement : table.statements) Open().SendStatement(statement);
     }
   }
 
@@ -124,11 +123,12 @@ class CatalogueFixture : public DatabaseFixture {
     }
     return text;
   }
-  // The rows of the images table's facts and keywords tables, each as CompanionText.
+  // The rows of the images table's facts, keywords and hashes tables, each as CompanionText.
   std::multiset<std::string> CompanionRows(const std::string& images) {
     std::multiset<std::string> rows;
     Open();
-    for (const TableName& table : {FactsTableName(ValidName(images)), KeywordsTableName(ValidName(images))}) {
+    for (const TableName& table : {FactsTableName(ValidName(images)), KeywordsTableName(ValidName(images)),
+                                   HashesTableName(ValidName(images))}) {
       for (auto result = connection.ExecuteStatement("select * from " + table.Text() + ";"); result && !result->IsEof();
            result->MoveNext()) {
         std::vector<std::string> fields;

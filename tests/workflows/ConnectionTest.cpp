@@ -128,7 +128,7 @@ TEST_P(ConnectionOn, CreatesTheTablesAndReportsACreateError) {
   EXPECT_EQ(port.busyDepth, 0);
 }
 
-// The facts and keywords tables are added beside an images table an earlier version made, whose
+// The facts, keywords and hashes tables are added beside an images table an earlier version made, whose
 // rows stay; once there, nothing more is made; without an images table nothing is. Creating the
 // images table again then drops them first (their keys point at it) and makes them anew.
 TEST_P(ConnectionOn, TheCompanionTablesAreAddedBesideAnImagesTableThatKeepsItsRows) {
@@ -138,7 +138,8 @@ TEST_P(ConnectionOn, TheCompanionTablesAreAddedBesideAnImagesTableThatKeepsItsRo
   const TableName images = ValidName(boxes.images);
   Open().SendStatement(ImagesTableStatement(images, Dialect()));
   connection.SendStatement("insert into " + boxes.images + " (Folder,FileName) values ('/a/','b.jpg');");
-  const std::vector<std::string> both{FactsTableName(images).Text(), KeywordsTableName(images).Text()};
+  const std::vector<std::string> both{FactsTableName(images).Text(), KeywordsTableName(images).Text(),
+                                      HashesTableName(images).Text()};
   for (const std::vector<std::string>& made : {both, std::vector<std::string>{}}) {
     const Expected<std::vector<std::string>> created = CreateCompanionTables(connection, port, settings, false);
     ASSERT_TRUE(created) << DescribeMessages();

@@ -41,7 +41,7 @@ TEST_F(EmbeddedCatalogue, AFirstStartMakesItAndSelectsItOnce) {
                        " \u2014 to use a server database, set it up on tabs 1\u20133");
   EXPECT_EQ(Value(files, "select group_concat(name, ',') from (select name from sqlite_master where type = 'table' "
                          "order by name);"),
-            "Folders,Images,Images_facts,Images_keywords,Images_words");
+            "Folders,Images,Images_facts,Images_hashes,Images_keywords,Images_words");
   const Settings stored = LoadSettings(ini());
   EXPECT_EQ(stored.dsn, files.dataSource.string());
   EXPECT_TRUE(stored.fileDsn && stored.dsnStored && !IsFirstStart(stored));

@@ -29,7 +29,8 @@ Status ReplaceTable(CatalogueConnection& connection, UserPort& port, const Setti
   // it), made after it.
   const bool images = table == CatalogueTable::Images;
   std::vector<TableName> companionsThere;
-  for (const TableName& companion : {WordsTableName(name), FactsTableName(name), KeywordsTableName(name)}) {
+  for (const TableName& companion :
+       {WordsTableName(name), FactsTableName(name), KeywordsTableName(name), HashesTableName(name)}) {
     if (images && TableExists(connection, companion)) companionsThere.push_back(companion);
   }
   const bool inTransaction = TableChangesRollBack(connection.DbmsName()) && dialect.transactionStart;
@@ -61,8 +62,8 @@ Status ReplaceTable(CatalogueConnection& connection, UserPort& port, const Setti
   if (status && images) status = SendOrReport(connection, port, ImagesIndexStatement(name));
   if (status && images) status = SendOrReport(connection, port, WordsTableStatement(name, dialect));
   if (images) {
-    for (const auto& statements : {FactsTableStatements(name, dialect), KeywordsTableStatements(name, dialect)}) {
-      for (const std::string& statement : statements) {
+    for (const CompanionTable& companion : CompanionTablesOf(name, dialect)) {
+      for (const std::string& statement : companion.statements) {
         if (status) status = SendOrReport(connection, port, statement);
       }
     }
@@ -145,11 +146,8 @@ Expected<std::vector<std::string>> CreateCompanionTables(CatalogueConnection& co
     status = Error(ErrorKind::Database, text);
   }
   // Each table with its indexes at once: a server that refuses one leaves the tables made before.
-  const std::pair<TableName, std::vector<std::string>> tables[] = {
-      {FactsTableName(*images), FactsTableStatements(*images, dialect)},
-      {KeywordsTableName(*images), KeywordsTableStatements(*images, dialect)}};
   const bool inTransaction = TableChangesRollBack(connection.DbmsName()) && dialect.transactionStart;
-  for (const auto& [table, statements] : tables) {
+  for (const auto& [table, statements] : CompanionTablesOf(*images, dialect)) {
     if (!status || TableExists(connection, table)) continue;
     if (inTransaction) status = SendOrReport(connection, port, std::string(*dialect.transactionStart));
     for (const std::string& statement : statements) {

@@ -87,8 +87,8 @@ Status CreateTablesOfEmptyDatabase(CatalogueConnection& connection, UserPort& po
       connection.Send(ImagesTableStatement(*images, dialect));
       connection.Send(ImagesIndexStatement(*images));
       connection.Send(WordsTableStatement(*images, dialect));
-      for (const auto& statements : {FactsTableStatements(*images, dialect), KeywordsTableStatements(*images, dialect)}) {
-        for (const std::string& statement : statements) connection.Send(statement);
+      for (const CompanionTable& companion : CompanionTablesOf(*images, dialect)) {
+        for (const std::string& statement : companion.statements) connection.Send(statement);
       }
     }
     connection.Send(std::string(dialect.transactionEnd.value_or("commit;")));

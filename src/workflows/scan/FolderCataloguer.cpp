@@ -41,8 +41,13 @@ FolderCataloguer::FolderCataloguer(CatalogueConnection& connection, UserPort& po
   if (TableExists(m_connection, WordsTableName(m_images))) m_companions.words = WordsTableName(m_images);
   if (TableExists(m_connection, FactsTableName(m_images))) m_companions.facts = FactsTableName(m_images);
   if (TableExists(m_connection, KeywordsTableName(m_images))) m_companions.keywords = KeywordsTableName(m_images);
+  // A hashes table is written also when files are not hashed: a row written anew then drops its
+  // former hash, which may no longer be its file's.
+  if (TableExists(m_connection, HashesTableName(m_images))) m_companions.hashes = HashesTableName(m_images);
   // Said once a scan: a catalogue made by an earlier version keeps working without them.
-  if (!m_companions.facts || !m_companions.keywords) m_port.AddLogLine(std::string(kNoCompanionsHint));
+  if (!m_companions.facts || !m_companions.keywords || (settings.hashFiles && !m_companions.hashes)) {
+    m_port.AddLogLine(std::string(kNoCompanionsHint));
+  }
 }
 
 TreeEnd FolderCataloguer::CatalogueTree(const FolderKey& top) {

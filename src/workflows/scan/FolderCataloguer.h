@@ -33,9 +33,10 @@ enum class TreeEnd {
   Lost,         // the connection was lost (see ConnectionLoss)
 };
 
-// Said when the catalogue lacks the facts and keywords tables.
+// Said when the catalogue lacks the facts and keywords tables, or the hashes table a scan that
+// hashes files needs.
 inline constexpr std::string_view kNoCompanionsHint =
-    "This catalogue has no tables for the dates, cameras, places and keywords of its photos: "
+    "This catalogue has no tables for the dates, cameras, places, keywords or content hashes of its photos: "
     "\"tessarine db create --companions\" adds them beside the images table, whose rows stay as they are.";
 
 class FolderCataloguer final : private FolderVisitor {

@@ -53,7 +53,7 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
   // Companion rows whose images row went without them (deleted by a writer that left SQLite's
   // foreign keys off) would stand in the way of the rows written now.
   if (dialect.insertOrReplace) {
-    for (const std::optional<TableName>& table : {m_tables.facts, m_tables.keywords}) {
+    for (const std::optional<TableName>& table : {m_tables.facts, m_tables.keywords, m_tables.hashes}) {
       if (table) m_connection.Send(DeleteOrphanRows(*table, imagesTable, m_folderKey));
     }
   }
@@ -165,6 +165,7 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
   }
   if (m_tables.facts && !inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.facts, columns));
   if (m_tables.keywords && !inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.keywords, columns));
+  if (m_tables.hashes && !inserted) m_connection.SendPrepared(DeleteKeyRows(*m_tables.hashes, columns));
   if (m_gatherCompanions) {
     GatherCompanions(columns, companions);
     SendCompanions(false);
@@ -188,12 +189,18 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
       }
     }
   }
+  if (m_tables.hashes) {
+    for (const SqlStatement& insert : InsertHashRows(*m_tables.hashes, {&row, 1}, kValuesPerBatch)) {
+      m_connection.SendPrepared(insert);
+    }
+  }
 }
 
 void FolderRows::GatherCompanions(const ColumnValues& columns, const CompanionRow& companions) {
-  if (!m_tables.facts && !m_tables.keywords) return;
+  if (!m_tables.AnyBesideWords()) return;
   m_companions.push_back({columns[col::Folder], columns[col::FileName], companions});
-  m_companionValues += (companions.HasFacts() ? kFactsRowValues : 0) + companions.keywords.size() * kKeywordRowValues;
+  m_companionValues += (companions.HasFacts() ? kFactsRowValues : 0) + companions.keywords.size() * kKeywordRowValues +
+                       (companions.contentHash.empty() ? 0 : kHashRowValues);
 }
 
 void FolderRows::SendBatch() {
@@ -226,6 +233,9 @@ void FolderRows::SendCompanions(bool all) {
     for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, rows, kValuesPerBatch)) {
       m_connection.Send(insert);
     }
+  }
+  if (m_tables.hashes) {
+    for (const SqlStatement& insert : InsertHashRows(*m_tables.hashes, rows, kValuesPerBatch)) m_connection.Send(insert);
   }
 }
 

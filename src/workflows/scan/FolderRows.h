@@ -39,6 +39,9 @@ struct CompanionTables {
   std::optional<TableName> words;
   std::optional<TableName> facts;
   std::optional<TableName> keywords;
+  std::optional<TableName> hashes;
+
+  bool AnyBesideWords() const { return facts || keywords || hashes; }
 };
 
 class FolderRows {
@@ -68,7 +71,7 @@ class FolderRows {
   void SendBatch();
   bool Batched() const { return m_batched; }
   // Rows or their companion rows go several in a statement: a refusal may be another row's.
-  bool SendsSeveral() const { return m_batched || (m_gatherCompanions && (m_tables.facts || m_tables.keywords)); }
+  bool SendsSeveral() const { return m_batched || (m_gatherCompanions && m_tables.AnyBesideWords()); }
   // The file is there but was not read: its row, if any, stays as it is (a row an earlier version
   // stored with "/" for each "\" of its name too).
   void Keep(const std::string& fileNameText);
@@ -87,7 +90,8 @@ class FolderRows {
   // Writes the row; returns why not when another file holds its key. `inserted`: the key held no
   // row before.
   std::optional<std::string> WriteImageRow(const ColumnValues& columns, const std::string& name, bool& inserted);
-  // The row's words, facts and keywords, in place of any its key held unless it was just inserted.
+  // The row's words, facts, keywords and hash, in place of any its key held unless it was just
+  // inserted.
   void WriteCompanionRows(const ColumnValues& columns, const CompanionRow& companions, bool inserted);
   // The gathered rows and their words; then the companion rows gathered, when they are many or `all`.
   void SendImageBatch();

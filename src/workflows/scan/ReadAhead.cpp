@@ -22,7 +22,7 @@ struct ScanFileReader::Tools {
   explicit Tools(const Settings& settings, ParsingErrorDump* dump)
       : parser(settings.custom, settings.modernFormats ? XmpParser::Rules::Modern : XmpParser::Rules::Classic),
         context{settings.onlyIptc, &parser, dump, &decoder, settings.modernFormats,
-                settings.keepIimWhenXmpMissing, settings.thumbnailsFromPreviews} {}
+                settings.keepIimWhenXmpMissing, settings.thumbnailsFromPreviews, settings.hashFiles} {}
 
   XmpParser parser;
   ImageDecoder decoder;
