@@ -104,7 +104,7 @@ class WindowTabsTest : public QObject {
     f.ExpectSettings("Database", {{"Images", "Images2"}});
   }
 
-  void linksArrowsAndControlKeysStepThroughTheTabsFromAnyBoxRoundTheEnds() {
+  void linksArrowsControlKeysAndTabStepThroughTheTabsAndTheirLinks() {
     KeyWindow f;
     for (int k = 1; k <= 5; ++k) {
       f.ClickLabel(QStringLiteral("lblNextStep_%1").arg(k));
@@ -136,10 +136,9 @@ class WindowTabsTest : public QObject {
     f.Find("TabStripMain")->setEnabled(false);
     f.Press("cmdXMPCustomized", Qt::Key_PageDown, Qt::ControlModifier);
     QCOMPARE(f.ShownFrame(), 4);
-  }
+    f.Find("TabStripMain")->setEnabled(true);
 
-  void tabLeavesTheQueryBoxAndReachesTheLinksWhichEnterAndSpaceFollow() {
-    KeyWindow f;
+    // Tab leaves the query box and reaches the links, which Enter and Space follow.
     f.ClickTab(2);
     const QString text = f.TextOf("txtQuery");
     f.Press("txtQuery", Qt::Key_Tab);

@@ -25,9 +25,14 @@ class ImageMetadataReaderTest : public ::testing::Test {
   XmpParser m_parser{CustomXmpDefinition{}};
 };
 
-TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpByTheKindOfFileAndNoPacketUnderOnlyIptc) {
+// A file far larger than any window (sparse: it takes no room on the disk) is searched to its end.
+// A packet at its start is closed by the last trailer within the packet bound; one never closed is
+// not read: one problem, no dump, no copy of gigabytes.
+TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpByTheKindOfFileToItsEndAndNoPacketUnderOnlyIptc) {
   const std::string jpeg = Jpeg(App13(Resource(0x0404, Iim(5, "IIM title"))) + App1Xmp(TitlePacket()));
   const std::string text = "text " + App13(Resource(0x0404, Iim(5, "x"))) + TitlePacket();
+  const std::string tiff = "II*\0" + std::string(60, '\0');
+  constexpr std::uint64_t kLarge = std::uint64_t{3} << 30;
   const struct Case {
     const char* name;
     std::string bytes;
@@ -36,23 +41,40 @@ TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpByTheKindOfFileAndNoPacketUnderOnl
     const char* iim;
     const char* xmp;
     XmpState state;
+    std::uint64_t size = 0;  // 0: as written
+    std::vector<std::string> problems = {};
   } cases[] = {
       {"a.jpg", jpeg, false, "1", "IIM title", "XMP title", XmpState::Parsed},
       {"a.jpg", jpeg, true, "1", "IIM title", "", XmpState::NotSearched},
-      {"a.TIF", "II*\0" + std::string(60, '\0') + TitlePacket() + "tail", false, "2", "", "XMP title",
-       XmpState::Parsed},
+      {"a.TIF", tiff + TitlePacket() + "tail", false, "2", "", "XMP title", XmpState::Parsed},
       {"notes.txt", text, false, "0", "", "", XmpState::NotSearched},
       {"empty.jpg", "", false, "0", "", "", XmpState::NotSearched},
+      {"large.jpg", Jpeg(App13(Resource(0x0404, Iim(5, "large")))), false, "1", "large", "", XmpState::NoPacket,
+       kLarge},
+      {"large.tif", tiff + TitlePacket(), false, "2", "", "XMP title", XmpState::Parsed, kLarge},
+      {"open.tif",
+       tiff + "<?xpacket begin=\"\"?><x:xmpmeta>",
+       false,
+       "2",
+       "",
+       "",
+       XmpState::NoPacket,
+       kLarge,
+       {"XMP packet not closed within 16 MiB: not read"}},
   };
+  ParsingErrorDump dump(m_dir / "dump.xmp");
   for (const Case& c : cases) {
     WriteFile(m_dir / c.name, c.bytes);
-    const MetadataRecord r = ReadImage(m_dir / c.name, c.onlyIptc);
+    if (c.size > 0) std::filesystem::resize_file(m_dir / c.name, c.size);
+    const MetadataRecord r = ReadImage(m_dir / c.name, c.onlyIptc, &dump);
     EXPECT_EQ(r.supportIptc, c.support) << c.name;
     EXPECT_EQ(r.iim[col::ObjectName], c.iim) << c.name;
     EXPECT_EQ(r.xmp[col::ObjectName], c.xmp) << c.name;
     EXPECT_EQ(r.xmpState, c.state) << c.name;
+    EXPECT_EQ(r.problems, c.problems) << c.name;
     EXPECT_TRUE(r.alerts.empty()) << c.name;
   }
+  EXPECT_FALSE(std::filesystem::exists(m_dir / "dump.xmp"));
   EXPECT_EQ(ReadImage(m_dir / "missing.jpg").supportIptc, "0");
 }
 

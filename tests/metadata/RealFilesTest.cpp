@@ -52,9 +52,10 @@ class RealFilesTest : public ::testing::Test {
     return path;
   }
 
-  // The XMP packet exiftool writes for the tags, as UTF-8, with its xpacket wrapper.
-  std::string PacketOf(const std::string& tags) {
-    const auto sidecar = m_dir / "packet.xmp";
+  // The XMP packet exiftool writes for the tags, as UTF-8, with its xpacket wrapper, into the file
+  // of that name.
+  std::string PacketOf(const std::string& tags, const std::string& name = "packet.xmp") {
+    const auto sidecar = m_dir / name;
     std::filesystem::remove(sidecar);
     EXPECT_EQ(RunQuietly("exiftool -o " + Quoted(sidecar) + " " + tags), 0);
     return ReadFile(sidecar);
@@ -184,8 +185,7 @@ TEST_F(RealFilesTest, EachKindGivesItsMetadataAndSizeFromItsStructure) {
 
 TEST_F(RealFilesTest, ASidecarGivesTheXmpOfAnImageWithoutAPacket) {
   const auto image = Make("side.jpg", "-IPTC:City=Oslo");
-  ASSERT_EQ(
-      RunQuietly("exiftool -o " + Quoted(m_dir / "side.xmp") + " -XMP-dc:Title=Beside -XMP-photoshop:City=Bergen"), 0);
+  PacketOf("-XMP-dc:Title=Beside -XMP-photoshop:City=Bergen", "side.xmp");
   EXPECT_EQ(Read(image, false).columns[col::ObjectName], "");
   const FileRow on = Read(image, true);
   EXPECT_EQ(on.columns[col::ObjectName], "Beside");
@@ -195,7 +195,7 @@ TEST_F(RealFilesTest, ASidecarGivesTheXmpOfAnImageWithoutAPacket) {
   std::filesystem::rename(m_dir / "side.xmp", m_dir / "side.jpg.xmp");
   EXPECT_EQ(Read(image, true).columns[col::ObjectName], "Beside");
   const auto own = Make("own.jpg", "-XMP-dc:Creator=Self");
-  ASSERT_EQ(RunQuietly("exiftool -o " + Quoted(m_dir / "own.xmp") + " -XMP-dc:Title=Beside"), 0);
+  PacketOf("-XMP-dc:Title=Beside", "own.xmp");
   EXPECT_EQ(Read(own, true).columns[col::ObjectName], "");
   EXPECT_EQ(Read(own, true).columns[col::Byline], "Self");
 }

@@ -7,15 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "metadata/EndingSource.h"
 #include "metadata/ImageBytes.h"
 #include "metadata/ImageMetadataReader.h"
-#include "metadata/ParsingErrorDump.h"
 #include "metadata/XmpParser.h"
 #include "support/RecordDifference.h"
-#include "support/TempDir.h"
 
 namespace tessarine {
 namespace {
@@ -134,39 +131,6 @@ TEST(StreamedReader, ACutFileOrAShortReadGivesTheRecordOfTheBytesBefore) {
       }
     }
   }
-}
-
-// A file far larger than any window (sparse: it takes no room on the disk) is searched to its end.
-// A packet at its start is closed by the last trailer within the packet bound; one never closed is
-// not read: one problem, no dump, no copy of gigabytes.
-TEST(StreamedReader, SearchesAFileOfSeveralGigabytesToItsEnd) {
-  TempDir dir;
-  const std::string tiff = "II*\0" + std::string(60, '\0');
-  const struct Case {
-    const char* name;
-    std::string start;
-    const char* iim;
-    const char* xmp;
-    XmpState state;
-    std::vector<std::string> problems;
-  } cases[] = {
-      {"large.jpg", Jpeg(App13(Resource(0x0404, Iim(5, "large")))), "large", "", XmpState::NoPacket, {}},
-      {"large.tif", tiff + TitlePacket(), "", "XMP title", XmpState::Parsed, {}},
-      {"open.tif", tiff + "<?xpacket begin=\"\"?><x:xmpmeta>", "", "", XmpState::NoPacket,
-       {"XMP packet not closed within 16 MiB: not read"}},
-  };
-  ParsingErrorDump dump(dir / "dump.xmp");
-  for (const Case& c : cases) {
-    WriteFile(dir / c.name, c.start);
-    std::filesystem::resize_file(dir / c.name, std::uint64_t{3} << 30);
-    MetadataRecord r;
-    ReadImageMetadata(dir / c.name, UpperExtension(c.name), {false, &Parser(), &dump}, r);
-    EXPECT_EQ(r.iim[col::ObjectName], c.iim) << c.name;
-    EXPECT_EQ(r.xmp[col::ObjectName], c.xmp) << c.name;
-    EXPECT_EQ(r.xmpState, c.state) << c.name;
-    EXPECT_EQ(r.problems, c.problems) << c.name;
-  }
-  EXPECT_FALSE(std::filesystem::exists(dir / "dump.xmp"));
 }
 
 }  // namespace

@@ -20,12 +20,11 @@
 namespace tessarine {
 namespace {
 
-TEST(ScanDriver, ElapsedTimeCountsHoursOnlyFromSixtyMinutes) {
+// The elapsed time counts hours only from sixty minutes; the summary says what was read, written
+// and left, and the rate.
+TEST(ScanDriver, TheElapsedTimeAndTheSummarySayWhatWasDoneAndHowFast) {
   EXPECT_EQ(ElapsedTimeText(std::chrono::seconds(187)), " Elapsed time: 0 h 3 min 7 s");
   EXPECT_EQ(ElapsedTimeText(std::chrono::seconds(3720)), " Elapsed time: 1 h 2 min 0 s");
-}
-
-TEST(ScanDriver, TheSummarySaysWhatWasReadWrittenAndLeftAndTheRate) {
   ScanResult done;
   done.filesRead = 1699;
   done.files = 1697;
@@ -39,12 +38,10 @@ TEST(ScanDriver, TheSummarySaysWhatWasReadWrittenAndLeftAndTheRate) {
   EXPECT_EQ(ScanSummaryText(stopped), "Stopped: 1 file read, 1 row written; Elapsed time: 0 h 0 min 0 s");
 }
 
-TEST(Thumbnails, NameJpegsAsTheyAreAndOtherImagesByTheirBaseName) {
+// A JPEG's thumbnail is named as the JPEG, another image's by its base name; its size fits the box.
+TEST(Thumbnails, AreNamedByTheirImageAndStretchFitsThePreviewBox) {
   EXPECT_EQ(ThumbnailPath("/p", "IMG_1.JPG", "1"), std::filesystem::path("/p/_thumbs_/IMG_1.JPG"));
   EXPECT_EQ(ThumbnailPath("/p", "a.b.psd", "2"), std::filesystem::path("/p/_thumbs_/a.b.jpg"));
-}
-
-TEST(Thumbnails, StretchFitsThePreviewBox) {
   auto fit = [](int w, int h) {
     const PreviewSize s = StretchImageThumb(w, h);
     return std::to_string(s.width) + "x" + std::to_string(s.height);
@@ -139,9 +136,7 @@ TEST(ViewColumns, FixedColumnsThenTheBoundCustomColumnsTitledByTheirProperties) 
   EXPECT_EQ(FindViewColumn(columns, "clientname"), 14u);
   EXPECT_EQ(FindViewColumn(columns, "XMPCustom07"), 14u);
   EXPECT_EQ(FindViewColumn(columns, "Urgency"), std::nullopt);
-}
-
-TEST(ViewColumns, AColumnIsTitledAsTheViewShowsItElseByTheWordsOfItsName) {
+  // A column is titled as the view shows it, else by the words of its name.
   EXPECT_EQ(ColumnTitle(col::ObjectName, {}), "Title");
   EXPECT_EQ(ColumnTitle(col::SpecialInstructions, {}), "Special Instructions");
 }
@@ -173,7 +168,7 @@ TEST(ViewColumns, ADateIsShownAsIso8601WhetherStoredAsIimOrXmpWritesIt) {
   for (const auto& [stored, shown] : days) EXPECT_EQ(ShownDay(stored), shown) << stored;
 }
 
-TEST(SearchFilter, DaysAreRealCalendarDaysWrittenYyyyMmDd) {
+TEST(SearchFilter, DaysAreRealCalendarDaysWrittenYyyyMmDdAndWordsAreSplitOnBlanks) {
   EXPECT_EQ(SearchDay::Parse("2024-02-29").value().Digits(), "20240229");
   EXPECT_EQ(SearchDay::Parse("2000-02-29").value().Digits(), "20000229");
   EXPECT_EQ(SearchDay::Parse("1999-12-31").value().Digits(), "19991231");
@@ -183,9 +178,7 @@ TEST(SearchFilter, DaysAreRealCalendarDaysWrittenYyyyMmDd) {
     EXPECT_FALSE(SearchDay::Parse(wrong)) << wrong;
   }
   EXPECT_LT(*SearchDay::Parse("2024-01-31"), *SearchDay::Parse("2024-02-01"));
-}
-
-TEST(SearchFilter, WordsAreSplitOnBlanks) {
+  // Words are split on blanks.
   EXPECT_EQ(SplitWords("  dog\tcat\r\nit's  100%  "), (std::vector<std::string>{"dog", "cat", "it's", "100%"}));
   EXPECT_TRUE(SplitWords(" \t\n").empty());
   EXPECT_EQ(SplitWords("Zürich"), (std::vector<std::string>{"Zürich"}));

@@ -289,6 +289,20 @@ class ScanRetry : public CatalogueFixture {
     SetOdbcCallHook(nullptr);
     CatalogueFixture::TearDown();
   }
+
+  // Scans the entries with the refusal thrown, armed whenever `armedAt` says so of the progress;
+  // every refusal planned was thrown.
+  ScanResult ScanRefusing(const Refusal& refusal, const std::vector<FolderEntry>& entries,
+                          std::function<bool(const ScanProgress&)> armedAt) {
+    g_injection = {&refusal, false, refusal.times};
+    SetOdbcCallHook(RefuseWhenArmed);
+    ScanHooks hooks;
+    hooks.progress = [&](const ScanProgress& progress) { g_injection.armed = armedAt(progress); };
+    const ScanResult result = Scan(entries, hooks);
+    SetOdbcCallHook(nullptr);
+    EXPECT_EQ(g_injection.left, 0);
+    return result;
+  }
 };
 INSTANTIATE_TEST_SUITE_P(Db, ScanRetry, ::testing::Values("SQLite"), [](const auto& p) { return p.param; });
 
@@ -307,12 +321,8 @@ TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
     SCOPED_TRACE(std::string(refusal.what) + " " + std::to_string(refusal.times) + " times");
     Open().SendStatement("delete from " + m_settings.images + ";");
     port = RecordingUserPort();
-    g_injection = {&refusal, false, refusal.times};
-    SetOdbcCallHook(RefuseWhenArmed);
-    ScanHooks hooks;
-    hooks.progress = [&](const ScanProgress& progress) { g_injection.armed = progress.filesDone == refusal.afterFile; };
-    const ScanResult result = Scan(entries, hooks);
-    SetOdbcCallHook(nullptr);
+    const ScanResult result =
+        ScanRefusing(refusal, entries, [&](const ScanProgress& p) { return p.filesDone == refusal.afterFile; });
 
     const bool givesUp = refusal.times >= 3;
     const std::string injected = "Error " + std::to_string(refusal.nativeError) + ": " + refusal.what + " (injected)";
@@ -321,7 +331,6 @@ TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
         return line.find(injected) != std::string::npos && line.find(text) != std::string::npos;
       });
     };
-    EXPECT_EQ(g_injection.left, 0);
     EXPECT_EQ(said("; the folder is read again"), givesUp ? 2 : refusal.times);
     EXPECT_EQ(said("the folder's changes were rolled back; its rows are as before"), givesUp ? 1 : 0);
     EXPECT_EQ(result.files, givesUp ? 0 : 2);
@@ -341,13 +350,8 @@ TEST_P(ScanRetry, ARefusedStatementOfGatheredKeywordsHasTheFolderWalkedAgain) {
   // 600 values a file: the seventh file's keywords make the gathered ones pass a statement's 4,000.
   for (int i = 0; i < 8; ++i) WriteFile(m_root / ("p" + std::to_string(i) + ".jpg"), Jpeg(App1Xmp(packet)));
   const Refusal refusal{"value refused", "SQLExecDirect", 6, 0, "22001", 1};
-  g_injection = {&refusal, false, refusal.times};
-  SetOdbcCallHook(RefuseWhenArmed);
-  ScanHooks hooks;
-  hooks.progress = [&](const ScanProgress& progress) { g_injection.armed = progress.filesDone == refusal.afterFile; };
-  const ScanResult result = Scan(AddAndLoad(m_root), hooks);
-  SetOdbcCallHook(nullptr);
-  EXPECT_EQ(g_injection.left, 0);
+  const ScanResult result = ScanRefusing(refusal, AddAndLoad(m_root),
+                                         [&](const ScanProgress& p) { return p.filesDone == refusal.afterFile; });
   EXPECT_EQ(result.failedRows, 0) << DescribeMessages();
   EXPECT_EQ(Count(m_settings.images), "8");
   EXPECT_EQ(Count(KeywordsTableName(ValidName(m_settings.images)).Text()), "800");
@@ -362,16 +366,10 @@ INSTANTIATE_TEST_SUITE_P(Db, RowRefusal, ::testing::Values("PostgreSQL"), [](con
 TEST_P(RowRefusal, CostsOnlyThatRowAfterTheFolderIsWalkedAgainRowByRow) {
   const Refusal refusal{"value too long", "SQLExecute", 1, 0, "22001", 2};
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(m_root / name, name);
-  const std::vector<FolderEntry> entries = AddAndLoad(m_root);
-  g_injection = {&refusal, false, refusal.times};
-  SetOdbcCallHook(RefuseWhenArmed);
-  ScanHooks hooks;
   // Refused: the batch sent after the third file of the first walk, then the second file's row in
   // the walk row by row.
-  hooks.progress = [&](const ScanProgress& progress) { g_injection.armed = progress.filesDone % 2 == 1; };
-  const ScanResult result = Scan(entries, hooks);
-  SetOdbcCallHook(nullptr);
-  EXPECT_EQ(g_injection.left, 0);
+  const ScanResult result =
+      ScanRefusing(refusal, AddAndLoad(m_root), [](const ScanProgress& p) { return p.filesDone % 2 == 1; });
   EXPECT_EQ(result.failedRows, 1);
   ASSERT_EQ(m_problems.size(), 1u) << DescribeMessages();
   EXPECT_NE(m_problems[0].find("(injected)"), std::string::npos) << m_problems[0];
