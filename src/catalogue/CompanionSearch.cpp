@@ -110,6 +110,14 @@ void AppendCompanionConditions(SqlStatement& statement, const SqlDialect& dialec
     statement.text += " and (t.Keyword = ? or t.Leaf = ?))";
     statement.Bind(keyword).Bind(keyword);
   }
+  if (conditions.withCopies) {
+    next();
+    const std::string& hashes = conditions.hashesTable->Text();
+    const std::string o(outer);
+    statement.text += "exists (select 1 from " + hashes + " t join " + hashes +
+                      " c on c.ContentHash = t.ContentHash where t.Folder = " + o + ".Folder and t.FileName = " + o +
+                      ".FileName and (c.Folder <> t.Folder or c.FileName <> t.FileName))";
+  }
 }
 
 }  // namespace tessarine

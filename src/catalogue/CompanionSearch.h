@@ -29,9 +29,11 @@ struct CompanionConditions {
   std::optional<NearPlace> near;
   std::vector<std::string> keywords;  // each is a keyword of the file, a level of one, or its leaf
   std::optional<std::string> digitalSource;  // occurs in DigitalSourceType (ASCII case ignored)
+  std::optional<TableName> hashesTable;
+  bool withCopies = false;  // another file has the same content hash
 
   bool AnyFact() const { return takenFrom || takenTo || !cameraWords.empty() || near || digitalSource; }
-  bool Any() const { return AnyFact() || !keywords.empty(); }
+  bool Any() const { return AnyFact() || !keywords.empty() || withCopies; }
 };
 
 // "exists (select 1 from <facts> ... ) and exists (select 1 from <keywords> ...) and ..." for the

@@ -201,4 +201,13 @@ SqlStatement SelectSharedHashes(const TableName& hashesTable) {
                       hashes + " group by ContentHash having count(*) > 1) order by ContentHash, Folder, FileName;");
 }
 
+SqlStatement SelectCopiesOf(const TableName& hashesTable, const std::string& folderKey, const std::string& fileKey) {
+  const std::string& hashes = hashesTable.Text();
+  return SqlStatement("select c.Folder, c.FileName from " + hashes + " t join " + hashes +
+                      " c on c.ContentHash = t.ContentHash where t.Folder = ? and t.FileName = ? and (c.Folder <> "
+                      "t.Folder or c.FileName <> t.FileName) order by c.Folder, c.FileName;")
+      .Bind(folderKey)
+      .Bind(fileKey);
+}
+
 }  // namespace tessarine

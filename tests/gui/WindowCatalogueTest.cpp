@@ -404,6 +404,14 @@ class WindowCatalogueTest : public QObject {
     f.SetTexts({{"txtAuditRequire", "Bylines"}});
     f.Click("cmdSearch");
     QVERIFY2(f.Status().startsWith(QStringLiteral("No field is named 'Bylines'")), qPrintable(f.Status()));
+
+    // Only the files with copies; a file's details name the others.
+    f.Sql("insert into Images_hashes values('" + folder + "', 'a.jpg', 'h'), ('" + folder + "', 'c.jpg', 'h');");
+    f.Find<QCheckBox>("chkAudit")->setChecked(false);
+    f.Find<QCheckBox>("chkCopies")->setChecked(true);
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("2 photos"));
+    f.Find<QTableView>("tblCatalogue")->selectRow(0);
+    QVERIFY(f.Find<QTextBrowser>("txtPhotoDetail")->toPlainText().startsWith("Same content as\n" + Q(f.photos / "c.jpg")));
   }
 };
 

@@ -266,7 +266,9 @@ TEST_F(RealFilesTest, TheCompanionRowsHoldTheFactsOfTheTakingAndEveryKeyword) {
       const CompanionRow row = Read(file, modern).companions;
       for (std::size_t f = 0; f < kFactCount; ++f) EXPECT_EQ(row.facts[f], expected[f]) << kFactColumns[f].name;
       // A raw file holds no IIM; the classic rules find none in a TIFF.
-      if (file.extension() == ".jpg" || (file.extension() == ".tif" && modern)) EXPECT_EQ(row.keywords, keywords);
+      if (file.extension() == ".jpg" || (file.extension() == ".tif" && modern)) {
+        EXPECT_EQ(row.keywords, keywords);
+      }
     }
   }
 }

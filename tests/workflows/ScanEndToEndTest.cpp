@@ -272,6 +272,7 @@ class ChangedRescan : public CatalogueFixture {
     Settings settings = m_settings;
     settings.images = images;
     settings.onlyChangedFiles = onlyChanged;
+    settings.hashFiles = true;
     std::vector<FolderEntry> entries = LoadFolderEntries(connection, port, settings, false).entries;
     for (auto& e : entries) e.checked = true;
     return ScanFolders(connection, port, settings, false, m_tree / "Tessarine PRO.ini", entries, {});
@@ -375,6 +376,8 @@ TEST_P(ChangedRescan, GivesTheTableAFullScanWouldGiveAfterRandomChanges) {
     for (auto& [key, values] : fresh) values[col::ModifyTime].clear();
     EXPECT_EQ(rescanned, fresh);
     EXPECT_EQ(CompanionRows(m_settings.images), CompanionRows(full));
+    // Every file has bytes, and a hash of them.
+    EXPECT_EQ(Count(HashesTableName(ValidName(full)).Text()), std::to_string(fresh.size()));
   }
 }
 

@@ -7,6 +7,7 @@
 #include "catalogue/CompanionStatements.h"
 #include "workflows/CatalogueFixture.h"
 #include "workflows/browse/CatalogueSearch.h"
+#include "workflows/browse/ContentCopies.h"
 #include "workflows/browse/CsvExport.h"
 #include "workflows/browse/RequiredFields.h"
 #include "workflows/connection/CatalogueTables.h"
@@ -305,11 +306,16 @@ TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
                                                           {"fiji", {"Make", "Keyword"}},
                                                           {"nothing", {"Byline", "Make", "Keyword"}}}));
   EXPECT_EQ(lacking({"Latitude"}), (Lacks{{"nothing", {"Latitude"}}}));
+  // Files whose content another file shares, and the others of one.
+  connection.SendStatement("insert into " + HashesTableName(images).Text() +
+                           " values ('/p/', 'oslo', 'h1'), ('/p/', 'paris', 'h1'), ('/p/', 'bergen', 'h2');");
+  EXPECT_EQ(Found({.withCopies = true}), (Names{"oslo", "paris"}));
+  EXPECT_EQ(CopiesOf(connection, images, "/p/", "oslo"), (std::vector<std::string>{"/p/paris"}));
   EXPECT_FALSE(CatalogueSearch::Start(connection, port, m_settings, {.missing = {"Bylines"}}, {}, &hintSaid));
   EXPECT_EQ(port.messages.back().text, UnknownFieldMessage("Bylines"));
   port.messages.clear();
 
-  for (const TableName& table : {FactsTableName(images), KeywordsTableName(images)}) {
+  for (const TableName& table : {FactsTableName(images), KeywordsTableName(images), HashesTableName(images)}) {
     connection.SendStatement(DropTableStatement(table));
   }
   for (const SearchFilter& filter : {SearchFilter{.camera = "canon"}, SearchFilter{.missing = {"Keyword"}}}) {
@@ -318,6 +324,8 @@ TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
     EXPECT_EQ(port.messages[0].text, kNoCompanionsToSearch);
     port.messages.clear();
   }
+  EXPECT_FALSE(CatalogueSearch::Start(connection, port, m_settings, {.withCopies = true}, {}, &hintSaid));
+  EXPECT_EQ(port.messages.back().text, kNoHashesToCompare);
 }
 
 // 23 matches with many ties in City and Date and a NULL City, titles all different: by page number

@@ -20,11 +20,13 @@
 #include <QVBoxLayout>
 #include <QTableView>
 
+#include "core/DatabaseError.h"
 #include "core/WindowTitle.h"
 #include "gui/WidgetNames.h"
 #include "gui/WindowContext.h"
 #include "gui/WindowUserPort.h"
 #include "gui/browse/CatalogueModel.h"
+#include "workflows/browse/ContentCopies.h"
 #include "workflows/browse/CsvExport.h"
 #include "workflows/browse/FolderTree.h"
 #include "workflows/browse/PhotoDetails.h"
@@ -99,6 +101,9 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   txtAuditRequire = Named(new QLineEdit(this), QStringLiteral("txtAuditRequire"));
   txtAuditRequire->setPlaceholderText(QStringLiteral("Byline, Caption, CopyrightNotice, DateTaken, Keyword"));
   txtAuditRequire->setText(Text(context.CurrentSettings().auditRequire));
+  chkCopies = Named(new QCheckBox(QStringLiteral("Only files with copies"), this), QStringLiteral("chkCopies"));
+  chkCopies->setToolTip(QStringLiteral("Only the files whose content another file shares (scans hash files with "
+                                       "[Configuration] HashFiles=1)"));
 
   layout->addWidget(txtSearchWords, 0, 0);
   layout->addWidget(cboSearchFolder, 0, 1);
@@ -135,6 +140,7 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   auto* audit = new QHBoxLayout();
   audit->addWidget(chkAudit);
   audit->addWidget(txtAuditRequire, 1);
+  audit->addWidget(chkCopies);
   layout->addWidget(lblSearchCount, 3, 0);
   layout->addLayout(audit, 3, 1, 1, 3);
   layout->addWidget(cmdExportCsv, 3, 4);
@@ -147,7 +153,7 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
                          txtSearchSource, txtSearchTakenFrom, txtSearchTakenTo, txtSearchNear}) {
     connect(box, &QLineEdit::returnPressed, this, &CatalogueBrowser::cmdSearch_Click);
   }
-  connect(chkAudit, &QCheckBox::toggled, this, &CatalogueBrowser::cmdSearch_Click);
+  for (QCheckBox* box : {chkAudit, chkCopies}) connect(box, &QCheckBox::toggled, this, &CatalogueBrowser::cmdSearch_Click);
   connect(txtAuditRequire, &QLineEdit::returnPressed, this, [this] {
     if (chkAudit->isChecked()) cmdSearch_Click();
     else chkAudit->setChecked(true);
@@ -252,6 +258,7 @@ void CatalogueBrowser::cmdSearch_Click() {
   filter.camera = txtSearchCamera->text().toStdString();
   filter.digitalSource = txtSearchSource->text().trimmed().toStdString();
   if (chkAudit->isChecked() && !TakeAuditFields(filter)) return;
+  filter.withCopies = chkCopies->isChecked();
 
   m_model->Clear();
   cmdExportCsv->setEnabled(false);
@@ -353,6 +360,18 @@ void CatalogueBrowser::ShowPhotoDetail(int row) {
     QString lacks;
     for (const std::string& name : missing) lacks += (lacks.isEmpty() ? "" : ", ") + Text(name).toHtmlEscaped();
     html += QStringLiteral("<p><b>Lacks</b><br>%1</p>").arg(lacks);
+  }
+  if (const std::optional<TableName> images = TableName::Of(m_context.CurrentSettings().images);
+      images && chkCopies->isChecked()) {
+    try {
+      QString copies;
+      for (const std::string& path : CopiesOf(m_connection, *images, key->first, key->second)) {
+        copies += (copies.isEmpty() ? "" : "<br>") + Text(path).toHtmlEscaped();
+      }
+      if (!copies.isEmpty()) html += QStringLiteral("<p><b>Same content as</b><br>%1</p>").arg(copies);
+    } catch (const DatabaseError& error) {
+      m_context.Port().SetStatus(error.what());
+    }
   }
   for (const PhotoField& field : fields) {
     QString value = Text(field.value).toHtmlEscaped();

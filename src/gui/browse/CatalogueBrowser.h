@@ -106,6 +106,8 @@ class CatalogueBrowser : public QWidget {
   QPushButton* cmdExportCsv = nullptr;
   // The audit: only the photos that lack one of the fields named (kept as [Audit] Require).
   QCheckBox* chkAudit = nullptr;
+  // Only the files whose content another file shares; their details name the others.
+  QCheckBox* chkCopies = nullptr;
   QLineEdit* txtAuditRequire = nullptr;
   QLabel* imgPhotoDetail = nullptr;
   QTextBrowser* txtPhotoDetail = nullptr;

@@ -8,6 +8,7 @@
 #include "core/ImageColumns.h"
 #include "core/WindowTitle.h"
 #include "workflows/connection/CheckedTableName.h"
+#include "workflows/browse/ContentCopies.h"
 #include "workflows/browse/RequiredFields.h"
 #include "workflows/connection/ReportDatabaseError.h"
 
@@ -47,6 +48,14 @@ Status SetCompanionConditions(CatalogueConnection& connection, UserPort& port, c
   }
   if (factsThere) conditions.factsTable = FactsTableName(imagesTable);
   if (keywordsThere) conditions.keywordsTable = KeywordsTableName(imagesTable);
+  if (filter.withCopies) {
+    if (!TableExists(connection, HashesTableName(imagesTable))) {
+      port.ShowMessage(std::string(kNoHashesToCompare), MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+      return Error(ErrorKind::Search, std::string(kNoHashesToCompare));
+    }
+    conditions.hashesTable = HashesTableName(imagesTable);
+    conditions.withCopies = true;
+  }
   return {};
 }
 

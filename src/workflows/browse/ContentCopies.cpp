@@ -10,6 +10,15 @@
 #include "workflows/connection/ReportDatabaseError.h"
 
 namespace tessarine {
+namespace {
+
+// "folder/file" of a row; a name an earlier version stored with "/" for "\" as the disk names it.
+std::string PathOf(std::string folder, std::string name) {
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return folder + name;
+}
+
+}  // namespace
 
 Expected<long long> ForEachCopyGroup(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                      const std::function<void(const CopyGroup&)>& each) {
@@ -32,13 +41,11 @@ Expected<long long> ForEachCopyGroup(CatalogueConnection& connection, UserPort& 
     auto result = connection.ExecuteStatement(SelectSharedHashes(hashes), CursorChoice::ForwardOnly);
     for (; result && !result->IsEof(); result->MoveNext()) {
       std::string hash = result->FieldValue(0).value_or("");
-      std::string name = result->FieldValue(2).value_or("");
-      std::replace(name.begin(), name.end(), '/', '\\');
       if (hash != group.hash) {
         end();
         group.hash = std::move(hash);
       }
-      group.paths.push_back(result->FieldValue(1).value_or("") + name);
+      group.paths.push_back(PathOf(result->FieldValue(1).value_or(""), result->FieldValue(2).value_or("")));
     }
     end();
     return groups;
@@ -46,6 +53,19 @@ Expected<long long> ForEachCopyGroup(CatalogueConnection& connection, UserPort& 
     ReportDatabaseError(port, error);
     return Error(error);
   }
+}
+
+std::vector<std::string> CopiesOf(CatalogueConnection& connection, const TableName& imagesTable,
+                                  std::string_view folderText, std::string_view fileText) {
+  std::vector<std::string> copies;
+  const TableName hashes = HashesTableName(imagesTable);
+  if (!TableExists(connection, hashes)) return copies;
+  auto result = connection.ExecuteStatement(SelectCopiesOf(hashes, std::string(folderText), std::string(fileText)),
+                                            CursorChoice::ForwardOnly);
+  for (; result && !result->IsEof(); result->MoveNext()) {
+    copies.push_back(PathOf(result->FieldValue(0).value_or(""), result->FieldValue(1).value_or("")));
+  }
+  return copies;
 }
 
 }  // namespace tessarine

@@ -10,6 +10,7 @@
 #include "catalogue/CatalogueConnection.h"
 #include "core/Error.h"
 #include "core/Settings.h"
+#include "core/TableName.h"
 #include "core/UserPort.h"
 
 namespace tessarine {
@@ -32,5 +33,11 @@ struct CopyGroup {
 // has no hashes table, kNoHashesToCompare).
 Expected<long long> ForEachCopyGroup(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                      const std::function<void(const CopyGroup&)>& each);
+
+// The other files of the content of the file of these keys (as the row stores them), as
+// "folder/file" in the order of their key; none where the file has no hash or the catalogue no
+// hashes table. Throws DatabaseError.
+std::vector<std::string> CopiesOf(CatalogueConnection& connection, const TableName& imagesTable,
+                                  std::string_view folderText, std::string_view fileText);
 
 }  // namespace tessarine

@@ -44,6 +44,8 @@ struct SearchFilter {
   std::optional<NearPlace> near{};
   std::vector<std::string> keywords{};  // each a keyword of the photo, a level of a hierarchy or its leaf
   std::string digitalSource{};          // a part of its digital source type ("trainedAlgorithmicMedia")
+  // Another file has the same content (see ForEachCopyGroup).
+  bool withCopies = false;
   // An audit: the photo lacks at least one of these fields (see FindRequiredField).
   std::vector<std::string> missing{};
 };
