@@ -37,6 +37,22 @@ std::string OneLine(const std::string& value) {
   return out;
 }
 
+// What the facts, keywords and hashes tables would hold: the facts the file gives, its keywords
+// with their levels, its content hash when files are hashed.
+nlohmann::ordered_json CompanionsObject(const CompanionRow& companions) {
+  nlohmann::ordered_json facts = nlohmann::ordered_json::object();
+  for (std::size_t f = 0; f < kFactCount; ++f) {
+    if (!companions.facts[f].empty()) facts[std::string(kFactColumns[f].name)] = companions.facts[f];
+  }
+  nlohmann::ordered_json keywords = nlohmann::ordered_json::array();
+  for (const KeywordEntry& entry : companions.keywords) {
+    keywords.push_back({{"keyword", entry.keyword}, {"leaf", entry.leaf}, {"depth", entry.depth}});
+  }
+  nlohmann::ordered_json object{{"facts", facts}, {"keywords", keywords}};
+  if (!companions.contentHash.empty()) object["contentHash"] = companions.contentHash;
+  return object;
+}
+
 int RunShow(const ShowOptions& options) {
   const std::filesystem::path settingsFile =
       options.settingsFile.empty() ? DefaultSettingsFile() : std::filesystem::path(options.settingsFile);
@@ -49,8 +65,9 @@ int RunShow(const ShowOptions& options) {
   ParsingErrorDump dump(ParsingErrorDumpFile(settingsFile));
   const XmpParser parser(settings.custom,
                          settings.modernFormats ? XmpParser::Rules::Modern : XmpParser::Rules::Classic);
-  const MetadataReadContext context{settings.onlyIptc, &parser, &dump, nullptr,
-                                    settings.modernFormats, settings.keepIimWhenXmpMissing};
+  MetadataReadContext context{settings.onlyIptc, &parser, &dump, nullptr,
+                              settings.modernFormats, settings.keepIimWhenXmpMissing};
+  context.hashContent = settings.hashFiles;
   const auto& columns = ImageColumns();
 
   int status = 0;
@@ -72,6 +89,7 @@ int RunShow(const ShowOptions& options) {
     if (options.json) {
       nlohmann::ordered_json object;
       for (std::size_t c = 0; c < kImageColumnCount; ++c) object[std::string(columns[c].name)] = row.columns[c];
+      object["companions"] = CompanionsObject(row.companions);
       WriteJsonLine(std::cout, object);
       continue;
     }
@@ -79,6 +97,12 @@ int RunShow(const ShowOptions& options) {
     for (std::size_t c = 0; c < kImageColumnCount; ++c) {
       if (!row.columns[c].empty()) std::cout << columns[c].name << '=' << OneLine(row.columns[c]) << '\n';
     }
+    for (std::size_t f = 0; f < kFactCount; ++f) {
+      const std::string& value = row.companions.facts[f];
+      if (!value.empty()) std::cout << kFactColumns[f].name << '=' << OneLine(value) << '\n';
+    }
+    for (const KeywordEntry& entry : row.companions.keywords) std::cout << "Keyword=" << OneLine(entry.keyword) << '\n';
+    if (!row.companions.contentHash.empty()) std::cout << "ContentHash=" << row.companions.contentHash << '\n';
   }
   return status;
 }
@@ -87,9 +111,10 @@ int RunShow(const ShowOptions& options) {
 
 void RegisterShowCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<ShowOptions>();
-  CLI::App* show = app.add_subcommand("show", "Print the column values a scan would store for each file");
+  CLI::App* show = app.add_subcommand(
+      "show", "Print the column values a scan would store for each file, then its facts, keywords and content hash");
   show->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
-  show->add_flag("--json", options->json, "One JSON object a line per file, with all 166 columns");
+  show->add_flag("--json", options->json, "One JSON object a line per file: all 166 columns, then \"companions\": facts, keywords, contentHash");
   show->add_option("files", options->files, "Image files")->required();
   show->callback([options, &exitStatus] { exitStatus = RunShow(*options); });
 }

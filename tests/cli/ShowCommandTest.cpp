@@ -15,7 +15,8 @@ class ShowCommand : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteFile(m_dir / "a.jpg",
-              Jpeg(App13(Resource(0x0404, Iim(5, "IIM title") + Iim(120, "line1\nline2"))) + App1Xmp(TitlePacket())));
+              Jpeg(App13(Resource(0x0404, Iim(5, "IIM title") + Iim(25, "dog") + Iim(120, "line1\nline2"))) +
+                   App1Xmp(TitlePacket())));
   }
   // Runs show on the files with the given settings, stderr dropped.
   ToolRun Show(const std::string& settings, const std::string& arguments) const {
@@ -28,11 +29,13 @@ class ShowCommand : public ::testing::Test {
 };
 
 TEST_F(ShowCommand, PrintsTheNonEmptyColumnsOnePerLineOrAllAsJsonOneLinePerFile) {
-  const std::string iimFirst = "[Metadata]\nXMPOverIPTC=0\n";
+  const std::string iimFirst = "[Metadata]\nXMPOverIPTC=0\n[Configuration]\nHashFiles=1\n";
   const ToolRun lines = Show(iimFirst, File("a.jpg"));
   ASSERT_EQ(lines.status, 0);
   EXPECT_NE(lines.out.find("\nCaption=line1\\r\\nline2\n"), std::string::npos) << lines.out;
   EXPECT_EQ(lines.out.find("Headline="), std::string::npos);
+  // Then what the companion tables would hold.
+  EXPECT_NE(lines.out.find("\nKeyword=dog\nContentHash="), std::string::npos) << lines.out;
 
   // A name with a tab or a line break stays inside its file's one line; a missing file fails and
   // the others go on.
@@ -43,8 +46,10 @@ TEST_F(ShowCommand, PrintsTheNonEmptyColumnsOnePerLineOrAllAsJsonOneLinePerFile)
   const std::size_t end = json.out.find('\n');
   ASSERT_EQ(json.out.find('\n', end + 1), json.out.size() - 1) << json.out;  // two lines
   const auto first = nlohmann::ordered_json::parse(json.out.substr(0, end));
-  EXPECT_EQ(first.size(), 166u);
-  EXPECT_EQ(first.begin().key(), "Folder");  // columns in table order
+  EXPECT_EQ(first.size(), 167u);
+  EXPECT_EQ(first.begin().key(), "Folder");  // columns in table order, then the companions
+  EXPECT_EQ(first["companions"]["keywords"][0]["keyword"], "dog");
+  EXPECT_EQ(first["companions"]["contentHash"].get<std::string>().size(), 32u);
   EXPECT_EQ(first["Folder"], m_dir.path().string() + "/");
   EXPECT_EQ(first["FileName"], odd);
   EXPECT_EQ(nlohmann::json::parse(json.out.substr(end + 1))["FileName"], "a.jpg");
