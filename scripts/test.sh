@@ -11,7 +11,7 @@ build="$root/build-test"
 "$root/scripts/check-layers.sh"
 # The tests' weight against the code's. The aim is 0.40; until the cuts get there, the limit holds
 # them at today's weight so that no change adds to it (lower it as tests are cut).
-TESSARINE_TEST_WEIGHT_LIMIT=${TESSARINE_TEST_WEIGHT_LIMIT:-0.43} "$root/scripts/check-test-weight.sh"
+TESSARINE_TEST_WEIGHT_LIMIT=${TESSARINE_TEST_WEIGHT_LIMIT:-0.42} "$root/scripts/check-test-weight.sh"
 "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Debug -DTESSARINE_SANITIZE=ON
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
