@@ -201,6 +201,14 @@ SqlStatement SelectSharedHashes(const TableName& hashesTable) {
                       hashes + " group by ContentHash having count(*) > 1) order by ContentHash, Folder, FileName;");
 }
 
+SqlStatement CountUnhashedRows(const TableName& imagesTable, const TableName& hashesTable) {
+  const std::string& images = imagesTable.Text();
+  const std::string& hashes = hashesTable.Text();
+  return SqlStatement("select count(*) from " + images + " where not exists (select 1 from " + hashes + " where " +
+                      hashes + ".Folder = " + images + ".Folder and " + hashes + ".FileName = " + images +
+                      ".FileName);");
+}
+
 SqlStatement SelectCopiesOf(const TableName& hashesTable, const std::string& folderKey, const std::string& fileKey) {
   const std::string& hashes = hashesTable.Text();
   return SqlStatement("select c.Folder, c.FileName from " + hashes + " t join " + hashes +

@@ -71,6 +71,9 @@ std::vector<SqlStatement> InsertHashRows(const TableName& hashesTable, std::span
 // of the hash, then the key, so that each group of copies comes together.
 SqlStatement SelectSharedHashes(const TableName& hashesTable);
 
+// "select count(*) ..." the images rows that have no row in the hashes table.
+SqlStatement CountUnhashedRows(const TableName& imagesTable, const TableName& hashesTable);
+
 // (Folder, FileName) of the other files whose hash is that of the file of these keys, in key order.
 SqlStatement SelectCopiesOf(const TableName& hashesTable, const std::string& folderKey, const std::string& fileKey);
 

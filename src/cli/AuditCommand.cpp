@@ -12,6 +12,7 @@
 #include "cli/FolderArguments.h"
 #include "cli/JsonLines.h"
 #include "cli/MatchListing.h"
+#include "core/IniFile.h"
 #include "workflows/browse/CatalogueSearch.h"
 #include "workflows/browse/RequiredFields.h"
 #include "workflows/connection/OpenCatalogue.h"
@@ -40,6 +41,13 @@ int RunAudit(const AuditOptions& options) {
   CommandContext context(options.settingsFile);
   const Settings& settings = context.CurrentSettings();
   SearchFilter filter;
+  // A list as long as a setting can be may have lost its end when it was read.
+  if (options.require.empty() && settings.auditRequire.size() >= kMaxSettingLength) {
+    std::cerr << "[Audit] Require= in " << context.SettingsFile().string() << " is as long as a setting can be ("
+              << kMaxSettingLength << " characters): its end may have been cut off. Shorten it, or give the "
+              << "fields with --require.\n";
+    return kTroubleStatus;
+  }
   filter.missing = SplitFieldNames(options.require.empty() ? settings.auditRequire : options.require);
   if (filter.missing.empty()) {
     std::cerr << "No fields to require: give --require, or list them under "
@@ -67,13 +75,26 @@ int RunAudit(const AuditOptions& options) {
   });
   std::cout.flush();
   if (!lacking) return kTroubleStatus;
-  if (*lacking == 0) {
-    std::cerr << "Every photo has " << Joined(filter.missing) << ".\n";
-    return kAllCompleteStatus;
+  const std::string required = Joined(search.Value().RequiredNames());
+  if (*lacking > 0) {
+    std::cerr << *lacking << (*lacking == 1 ? " photo lacks" : " photos lack") << " one or more of: " << required
+              << ".\n";
+    return kSomeLackStatus;
   }
-  std::cerr << *lacking << (*lacking == 1 ? " photo lacks" : " photos lack") << " a required field ("
-            << Joined(filter.missing) << ").\n";
-  return kSomeLackStatus;
+  // Nothing lacking where nothing was audited (a mistyped folder, an empty catalogue) is no pass.
+  SearchFilter everyPhoto;
+  everyPhoto.folder = filter.folder;
+  Expected<CatalogueSearch> all = CatalogueSearch::Start(connection, context.Port(), settings, everyPhoto);
+  const Expected<long long> audited = all ? all.Value().Count() : Expected<long long>(all.GetError());
+  if (!audited) return kTroubleStatus;
+  if (*audited == 0) {
+    std::cerr << "No photo is catalogued" << (options.folder.empty() ? "" : " in " + filter.folder->Text())
+              << ": nothing was audited.\n";
+    return kTroubleStatus;
+  }
+  std::cerr << (*audited == 1 ? std::string("The one photo") : "Each of the " + std::to_string(*audited) + " photos")
+            << " has " << required << ".\n";
+  return kAllCompleteStatus;
 }
 
 }  // namespace
@@ -88,7 +109,7 @@ void RegisterAuditCommand(CLI::App& app, int& exitStatus) {
                                        "is empty or only spaces. Exit status 0 when no photo lacks "
                                        "any, 1 when some do, 2 after an error");
   audit->add_option("--require", options->require,
-                    "The fields, separated by commas: text columns of the "
+                    "The fields, separated by commas, semicolons or blanks: text columns of the "
                     "images table (Byline, Caption, Copyright "
                     "or CopyrightNotice, Headline, City...), columns of the "
                     "facts table (DateTaken, Make, "

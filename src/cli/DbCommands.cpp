@@ -49,7 +49,7 @@ int RunCreate(const std::string& settingsOption, bool folders, bool images, bool
     const std::string& name = table == CatalogueTable::Folders ? boxes.folders : boxes.images;
     if (outcome && *outcome == CreateTableOutcome::Created) {
       std::cout << "Created table " << name
-                << (table == CatalogueTable::Images ? " with its index, words, facts and keywords tables" : "") << '\n';
+                << (table == CatalogueTable::Images ? " with its index, words, facts, keywords and hashes tables" : "") << '\n';
     } else {
       // The next table is not dropped after a refusal or a failure: one table lost is enough.
       context.ExplainFailure(outcome ? Status() : outcome.GetStatus());
@@ -59,7 +59,7 @@ int RunCreate(const std::string& settingsOption, bool folders, bool images, bool
   return 0;
 }
 
-// The facts and keywords tables beside an images table that has none: nothing is dropped.
+// The facts, keywords and hashes tables beside an images table that lacks them: nothing is dropped.
 int RunCreateCompanions(const std::string& settingsOption) {
   CommandContext context(settingsOption);
   Settings& settings = context.CurrentSettings();
@@ -67,7 +67,8 @@ int RunCreateCompanions(const std::string& settingsOption) {
       CreateCompanionTables(context.Connection(), context.Port(), settings, settings.fileDsn);
   if (!created) return context.ExplainFailure(created.GetStatus());
   if (created->empty()) {
-    std::cout << "The facts and keywords tables of " << settings.images << " exist already: nothing was changed\n";
+    std::cout << "The facts, keywords and hashes tables of " << settings.images
+              << " exist already: nothing was changed\n";
     return 0;
   }
   for (const std::string& name : *created) std::cout << "Created table " << name << " and its indexes\n";
@@ -113,13 +114,13 @@ void RegisterDbCommands(CLI::App& app, int& exitStatus) {
   test->callback([options, &exitStatus] { exitStatus = RunTest(options->settings, options->query); });
 
   CLI::App* create = db->add_subcommand(
-      "create", "Drop and create the folders and/or images table, or only add the facts and keywords tables");
+      "create", "Drop and create the folders and/or images table, or only add the facts, keywords and hashes tables");
   create->add_option("-s,--settings", options->settings, "Settings file (default: the program's own)");
   create->add_flag("--folders", options->folders, "The folders table");
   create->add_flag("--images", options->images, "The images table and its index");
   create->add_flag("--yes", options->yes, "Confirm that the tables and their rows are dropped");
   create->add_flag("--companions", options->companions,
-                   "Only add the facts and keywords tables beside the images table, which keeps its rows "
+                   "Only add the facts, keywords and hashes tables beside the images table, which keeps its rows "
                    "(--images makes them with it)")
       ->excludes("--folders")
       ->excludes("--images");

@@ -34,7 +34,7 @@ int RunDuplicates(const DuplicatesOptions& options) {
     context.ExplainFailure(opened);
     return kTroubleStatus;
   }
-  const Expected<long long> groups = ForEachCopyGroup(connection, context.Port(), settings, [&](const CopyGroup& group) {
+  const Expected<CopyCount> counted = ForEachCopyGroup(connection, context.Port(), settings, [&](const CopyGroup& group) {
     if (options.json) {
       WriteJsonLine(std::cout, {{"hash", group.hash}, {"paths", group.paths}});
       return;
@@ -42,12 +42,18 @@ int RunDuplicates(const DuplicatesOptions& options) {
     for (const std::string& path : group.paths) std::cout << group.hash << '\t' << Escaped(path) << '\n';
   });
   std::cout.flush();
-  if (!groups) return kTroubleStatus;
+  if (!counted) return kTroubleStatus;
   if (!settings.hashFiles) {
     std::cerr << "Scans do not hash files now ([Configuration] HashFiles=1 in " << context.SettingsFile().string()
               << " makes them): these are the hashes earlier scans stored.\n";
   }
-  return *groups > 0 ? kCopiesStatus : kNoCopiesStatus;
+  // Files without a hash are compared with none: said, so that no copy is thought absent unseen.
+  if (counted->unhashed > 0) {
+    std::cerr << counted->unhashed << (counted->unhashed == 1 ? " catalogued file has" : " catalogued files have")
+              << " no hash and were not compared: empty files, links, and files scanned while files were not hashed "
+              << "(a scan without --changed, with HashFiles=1, hashes those).\n";
+  }
+  return counted->groups > 0 ? kCopiesStatus : kNoCopiesStatus;
 }
 
 }  // namespace

@@ -175,6 +175,8 @@ void StoreThumbnailsFromPreviews(Settings& settings, const std::filesystem::path
 
 bool StoreAuditRequire(Settings& settings, const std::filesystem::path& file, std::string_view fields) {
   settings.auditRequire = TrimSpaces(fields);
+  // A longer one would lose its end when read again.
+  if (settings.auditRequire.size() >= kMaxSettingLength) return false;
   return WriteSetting(file, kAudit, "Require", settings.auditRequire);
 }
 

@@ -113,7 +113,8 @@ void StoreKeepCatalogueCurrent(Settings& settings, const std::filesystem::path& 
 void StoreModernFormats(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreKeepIimWhenXmpMissing(Settings& settings, const std::filesystem::path& file, bool on);
 void StoreXmpOverIptc(Settings& settings, const std::filesystem::path& file, bool on);
-// Writes [Audit] Require (trimmed); false when the file could not be written.
+// Writes [Audit] Require (trimmed); false when the file could not be written, or the list is too
+// long for a setting (kMaxSettingLength), when it is kept in memory only.
 bool StoreAuditRequire(Settings& settings, const std::filesystem::path& file, std::string_view fields);
 
 // Writes [Window] Left, Top, Width, Height, Maximized.

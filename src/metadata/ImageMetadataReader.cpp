@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <sys/stat.h>
 
 #include "core/FileSystemFaults.h"
 #include "metadata/ContainerReader.h"
@@ -18,6 +19,11 @@
 
 namespace tessarine {
 namespace {
+
+bool IsSymbolicLink(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
 
 void ReadXmp(ByteWindow& window, bool isJpeg, const MetadataReadContext& context, MetadataRecord& record) {
   if (context.onlyIptc || context.parser == nullptr) return;
@@ -195,8 +201,11 @@ void ReadImageMetadata(const std::filesystem::path& path, std::string_view ext, 
     ReadImageMetadataFromSource(source, file.Size(), ext, context, record);
     if (record.beyondClassic) ReadSidecarIfNoPacket(path, context, *record.beyondClassic);
   }
-  // After the reading, which begins with a cleared record.
-  if (context.hashContent) record.contentHash = ContentHash(source, file.Size()).value_or("");
+  // After the reading, which begins with a cleared record. A file reached through a symbolic link is
+  // the file it leads to, not a copy of it: deleting that one as a copy would leave the link empty.
+  if (context.hashContent && !IsSymbolicLink(path)) {
+    record.contentHash = ContentHash(source, file.Size()).value_or("");
+  }
 }
 
 }  // namespace tessarine

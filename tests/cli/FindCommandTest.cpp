@@ -92,7 +92,8 @@ TEST_F(FindCommand, RefusesWrongArgumentsAndReportsDatabaseErrorsWithStatusTwo) 
 // --require, else from the settings; 0 when no photo lacks any, 1 when some do, 2 when it cannot
 // tell. What counts as lacking is SearchOn's.
 TEST_F(FindCommand, AuditListsEachPhotoLackingARequiredFieldWithWhatItLacks) {
-  Insert("('/photos/a/', 'full.jpg', 'Full', 'dog', '', '', 1), ('/photos/a/', 'bare.jpg', '', '', '', '', 1)");
+  Insert("('/photos/a/', 'full.jpg', 'Full', 'dog', '', '', 1), ('/photos/a/', 'bare.jpg', '', '', '', '', 1),"
+         "('/photos/c/', 'titled.jpg', 'Titled', '', '', '', 1)");
   connection.SendStatement("update Pics set Byline = 'Ann', Copyright = '(c)' where FileName = 'full.jpg';");
   connection.SendStatement("insert into Pics_keywords values('/photos/a/', 'full.jpg', 0, 'dog', 'dog', 0);");
   const auto audit = [&](const std::string& arguments) {
@@ -104,10 +105,11 @@ TEST_F(FindCommand, AuditListsEachPhotoLackingARequiredFieldWithWhatItLacks) {
     int status;
   };
   const Case cases[] = {
-      {"--require Byline,CopyrightNotice", "/photos/a/bare.jpg\tByline, CopyrightNotice\n", 1},
-      {"--require 'Keyword Title' --json",
+      {"--require Byline,CopyrightNotice --folder /photos/a", "/photos/a/bare.jpg\tByline, CopyrightNotice\n", 1},
+      {"--require 'Keyword Title' --json --folder /photos/a",
        "{\"path\":\"/photos/a/bare.jpg\",\"missing\":[\"Keyword\",\"Title\"]}\n", 1},
-      {"--require Title --folder /photos/b", "", 0},
+      {"--require Title --folder /photos/c", "", 0},
+      {"--require Title --folder /photos/b", "", 2},  // nothing there: nothing audited
       {"--require Bylines", "", 2},
       {"", "", 2},  // nothing required anywhere
   };
@@ -117,7 +119,11 @@ TEST_F(FindCommand, AuditListsEachPhotoLackingARequiredFieldWithWhatItLacks) {
     EXPECT_EQ(run.status, c.status) << c.arguments;
   }
   ASSERT_TRUE(WriteSetting(ini, "Audit", "Require", "Caption; Keyword"));
-  EXPECT_EQ(audit("").out, "/photos/a/bare.jpg\tCaption, Keyword\n/photos/a/full.jpg\tCaption\n");
+  EXPECT_EQ(audit("").out,
+            "/photos/a/bare.jpg\tCaption, Keyword\n/photos/a/full.jpg\tCaption\n/photos/c/titled.jpg\tCaption, Keyword\n");
+  // A list as long as a setting can be may have lost its end: refused.
+  ASSERT_TRUE(WriteSetting(ini, "Audit", "Require", std::string(kMaxSettingLength - 7, ',') + "Caption"));
+  EXPECT_EQ(audit("").status, 2);
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST_F(Commands, DbCreatesOnlyWhenToldPrintsTheStatementsAndTestsWithoutShowingT
   EXPECT_FALSE(std::filesystem::exists(dir / "catalogue.sqlite"));
   ToolRun run = Run("db create --yes");
   EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(run.out, "Created table Dirs\nCreated table Pics with its index, words, facts and keywords tables\n");  // no question asked
+  EXPECT_EQ(run.out, "Created table Dirs\nCreated table Pics with its index, words, facts, keywords and hashes tables\n");  // no question asked
   EXPECT_EQ(Run("db sql --folders").out, FoldersTableStatement(ValidName("Dirs")) + "\n");
   EXPECT_EQ(Run("db sql --images").out, ImagesTableStatement(ValidName("Pics"), SqlDialectFor(DbmsKind::Sqlite)) + "\n");
   EXPECT_EQ(Run("db sql").status, 2);
@@ -165,9 +165,11 @@ TEST_F(Commands, ChangedRescansReadOnlyWhatChanged) {
 }
 
 // With HashFiles=1 a scan keeps a hash of each file's content and duplicates lists the files of one
-// content together; a file written anew loses its former hash, also where files are hashed no more.
+// content together, a link to a file not among them; a file written anew loses its former hash,
+// also where files are hashed no more.
 TEST_F(Commands, DuplicatesListsTheFilesOfOneContentTogether) {
   WriteSqliteSettings(ini, "[Configuration]\nHashFiles=1\n");
+  std::filesystem::create_symlink(photos / "one.jpg", photos / "link.jpg");  // the same file, no copy
   CreateAndList();
   ASSERT_EQ(Run("scan").status, 0);
   ToolRun run = Run("duplicates", ToolStderr::Drop);

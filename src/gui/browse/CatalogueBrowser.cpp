@@ -21,6 +21,7 @@
 #include <QTableView>
 
 #include "core/DatabaseError.h"
+#include "core/IniFile.h"
 #include "core/WindowTitle.h"
 #include "gui/WidgetNames.h"
 #include "gui/WindowContext.h"
@@ -320,7 +321,10 @@ bool CatalogueBrowser::TakeAuditFields(SearchFilter& filter) {
     txtAuditRequire->setFocus();
     return false;
   }
-  if (text != settings.auditRequire) StoreAuditRequire(m_context.CurrentSettings(), m_context.SettingsFile(), text);
+  if (text != settings.auditRequire && !StoreAuditRequire(m_context.CurrentSettings(), m_context.SettingsFile(), text)) {
+    port.SetStatus("These fields are audited now but not kept: the settings file keeps a list of at most " +
+                   std::to_string(kMaxSettingLength - 1) + " characters");
+  }
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "workflows/browse/CatalogueSearch.h"
 
+#include <algorithm>
+
 #include "catalogue/CatalogueStatements.h"
 #include "catalogue/CompanionStatements.h"
 #include "catalogue/ScanStatements.h"
@@ -61,7 +63,10 @@ Status SetCompanionConditions(CatalogueConnection& connection, UserPort& port, c
 
 // The fields of an audit; refused, with a message, for a name that is no field, or a companion
 // field where the catalogue lacks its table.
-Status SetRequiredFields(UserPort& port, const Settings& settings, const SearchFilter& filter, SearchQuery& query) {
+// The names of the fields taken, in order, go to `names`; a name of a field taken already (an alias
+// of it) is left out.
+Status SetRequiredFields(UserPort& port, const Settings& settings, const SearchFilter& filter, SearchQuery& query,
+                         std::vector<std::string>& names) {
   const auto refuse = [&](const std::string& text) -> Status {
     port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
     return Error(ErrorKind::Search, text);
@@ -76,7 +81,12 @@ Status SetRequiredFields(UserPort& port, const Settings& settings, const SearchF
         (field->table == RequiredField::Table::Keywords && !query.companions.keywordsTable)) {
       return refuse(std::string(kNoCompanionsToSearch));
     }
+    const auto same = [&](const RequiredField& taken) {
+      return taken.table == field->table && taken.column == field->column;
+    };
+    if (std::ranges::any_of(query.missingAny, same)) continue;
     query.missingAny.push_back(*field);
+    names.push_back(name);
   }
   return {};
 }
@@ -113,14 +123,17 @@ Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection
       !companions) {
     return companions.GetError();
   }
-  if (Status required = SetRequiredFields(port, settings, filter, query); !required) return required.GetError();
+  std::vector<std::string> requiredNames;
+  if (Status required = SetRequiredFields(port, settings, filter, query, requiredNames); !required) {
+    return required.GetError();
+  }
   if (filter.folder) query.folderKey = FolderKeyText(*filter.folder);
   if (filter.from) query.fromDay = filter.from->Digits();
   if (filter.to) query.toDay = filter.to->Digits();
   query.sortColumn = columns[sort.viewColumn].column;
   query.descending = sort.descending;
   return CatalogueSearch(connection, port, settings.dbms, *imagesTable, std::move(columns), std::move(query),
-                         sort.viewColumn, filter.missing);
+                         sort.viewColumn, std::move(requiredNames));
 }
 
 CatalogueSearch::CatalogueSearch(CatalogueConnection& connection, UserPort& port, DbmsKind kind,

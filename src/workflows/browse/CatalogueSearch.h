@@ -51,8 +51,11 @@ class CatalogueSearch {
 
   const std::vector<ViewColumn>& Columns() const { return m_columns; }
 
-  // The fields of SearchFilter::missing the row lacks, named as the filter named them.
+  // The fields of SearchFilter::missing the row lacks, named as the filter named them (a field
+  // named twice, by another name, counts once, by its first).
   std::vector<std::string> MissingIn(const ViewRow& row) const;
+  // Those fields, each once.
+  const std::vector<std::string>& RequiredNames() const { return m_missingNames; }
 
   // A search for words through the words table (and no dates) first reads the keys of up to this
   // many matches in one pass over the words table; where that finds every match, the count is theirs

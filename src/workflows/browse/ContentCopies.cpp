@@ -20,7 +20,7 @@ std::string PathOf(std::string folder, std::string name) {
 
 }  // namespace
 
-Expected<long long> ForEachCopyGroup(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+Expected<CopyCount> ForEachCopyGroup(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                      const std::function<void(const CopyGroup&)>& each) {
   Expected<TableName> images = CheckedTableName(port, settings.images);
   if (!images) return images.GetError();
@@ -30,12 +30,12 @@ Expected<long long> ForEachCopyGroup(CatalogueConnection& connection, UserPort& 
       port.ShowMessage(std::string(kNoHashesToCompare), MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
       return Error(ErrorKind::Search, std::string(kNoHashesToCompare));
     }
-    long long groups = 0;
+    CopyCount count;
     CopyGroup group;
     const auto end = [&] {
       if (group.paths.empty()) return;
       each(group);
-      ++groups;
+      ++count.groups;
       group.paths.clear();
     };
     auto result = connection.ExecuteStatement(SelectSharedHashes(hashes), CursorChoice::ForwardOnly);
@@ -48,7 +48,8 @@ Expected<long long> ForEachCopyGroup(CatalogueConnection& connection, UserPort& 
       group.paths.push_back(PathOf(result->FieldValue(1).value_or(""), result->FieldValue(2).value_or("")));
     }
     end();
-    return groups;
+    count.unhashed = std::stoll(connection.FirstValue(CountUnhashedRows(*images, hashes)).value_or("0"));
+    return count;
   } catch (const DatabaseError& error) {
     ReportDatabaseError(port, error);
     return Error(error);

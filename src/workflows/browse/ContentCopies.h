@@ -29,9 +29,13 @@ struct CopyGroup {
 
 // Calls `each` for every group of two or more catalogued files that share a hash, in the order of
 // the hash, the files of a group in the order of their key; on a connection the caller opened. The
-// number of groups, or the error that ended the reading (reported to the port; where the catalogue
+// number of groups and of files without a hash, or the error that ended the reading (reported to the port; where the catalogue
 // has no hashes table, kNoHashesToCompare).
-Expected<long long> ForEachCopyGroup(CatalogueConnection& connection, UserPort& port, const Settings& settings,
+struct CopyCount {
+  long long groups = 0;
+  long long unhashed = 0;  // catalogued files without a hash: empty, links, or scanned without hashing
+};
+Expected<CopyCount> ForEachCopyGroup(CatalogueConnection& connection, UserPort& port, const Settings& settings,
                                      const std::function<void(const CopyGroup&)>& each);
 
 // The other files of the content of the file of these keys (as the row stores them), as

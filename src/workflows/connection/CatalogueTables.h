@@ -52,9 +52,9 @@ std::string CreationStatement(const Settings& settings, CatalogueTable table, co
 Expected<CreateTableOutcome> CreateCatalogueTable(CatalogueConnection& connection, UserPort& port, Settings& settings,
                                         TableNameBoxes& boxes, const CreateTableRequest& request);
 
-// Makes the images table's facts and keywords tables (see FactsTableName) where the catalogue lacks
+// Makes the images table's facts, keywords and hashes tables (see CompanionTablesOf) where the catalogue lacks
 // them; the images table and its rows are never touched. Returns the names of the tables made
-// (none: both were there). Refused as CreateCatalogueTable refuses, and when the images table is
+// (none: all were there). Refused as CreateCatalogueTable refuses, and when the images table is
 // not there.
 Expected<std::vector<std::string>> CreateCompanionTables(CatalogueConnection& connection, UserPort& port,
                                                         const Settings& settings, bool fileDsnSelected);
