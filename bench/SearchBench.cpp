@@ -1,18 +1,25 @@
 // How long the catalogue view waits for a search: the count and the first page, as the view asks
 // them through CatalogueSearch on the settings' catalogue. Used by search-catalogue.sh:
-//   search_bench SETTINGS ROUNDS PAGE_ROWS WORDS...
-// prints one line per search text: "<words>\t<matches>\t<count ms>\t<page ms>\t<total ms>", the
-// median of the rounds (the connection is opened once, as the view keeps its own open).
+//   search_bench SETTINGS ROUNDS PAGE_ROWS SEARCH...
+// A search is words separated by blanks, among which these set the rest of the filter, as the find
+// and audit commands take them: --taken-from=DAY, --taken-to=DAY, --camera=WORD, --near=LAT,LON,KM,
+// --keyword=KEYWORD (again for more), --digital-source=TEXT, --copies (files whose content another
+// file has), --require=FIELD,FIELD... (an audit). Prints one line per search, in the order given:
+// "<search>\t<matches>\t<count ms>\t<page ms>\t<total ms>", the median of the rounds (the
+// connection is opened once, as the view keeps its own open).
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Settings.h"
 #include "workflows/browse/CatalogueSearch.h"
+#include "workflows/browse/RequiredFields.h"
 #include "workflows/connection/OpenCatalogue.h"
 
 namespace {
@@ -44,11 +51,49 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// The filter a search's text asks for; nothing for an option it does not know or a value it refuses.
+std::optional<SearchFilter> ParseSearch(std::string_view text) {
+  SearchFilter filter;
+  for (const std::string& part : SplitWords(text)) {
+    if (!part.starts_with("--")) {
+      filter.words += (filter.words.empty() ? "" : " ") + part;
+      continue;
+    }
+    if (part == "--copies") {
+      filter.withCopies = true;
+      continue;
+    }
+    const std::size_t equals = part.find('=');
+    if (equals == std::string::npos) return std::nullopt;
+    const std::string_view option = std::string_view(part).substr(0, equals);
+    const std::string value = part.substr(equals + 1);
+    if (option == "--taken-from" || option == "--taken-to") {
+      std::optional<SearchDay> day = SearchDay::Parse(value);
+      if (!day) return std::nullopt;
+      (option == "--taken-from" ? filter.takenFrom : filter.takenTo) = day;
+    } else if (option == "--camera") {
+      filter.camera += (filter.camera.empty() ? "" : " ") + value;
+    } else if (option == "--near") {
+      filter.near = ParseNear(value);
+      if (!filter.near) return std::nullopt;
+    } else if (option == "--keyword") {
+      filter.keywords.push_back(value);
+    } else if (option == "--digital-source") {
+      filter.digitalSource = value;
+    } else if (option == "--require") {
+      filter.missing = SplitFieldNames(value);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return filter;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::cerr << "usage: search_bench SETTINGS ROUNDS PAGE_ROWS WORDS...\n";
+    std::cerr << "usage: search_bench SETTINGS ROUNDS PAGE_ROWS SEARCH...\n";
     return 2;
   }
   const Settings settings = LoadSettings(argv[1]);
@@ -58,15 +103,20 @@ int main(int argc, char** argv) {
   CatalogueConnection connection;
   if (!OpenCatalogue(connection, port, settings, settings.fileDsn)) return 1;
   for (int w = 4; w < argc; ++w) {
+    const std::optional<SearchFilter> filter = ParseSearch(argv[w]);
+    if (!filter) {
+      std::cerr << "search_bench: not a search: " << argv[w] << '\n';
+      return 2;
+    }
     std::vector<double> counts, pages, totals;
     long long matches = -1;
     for (int r = 0; r < rounds; ++r) {
       const auto start = Clock::now();
-      Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, port, settings, SearchFilter{argv[w]});
+      Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, port, settings, *filter);
       if (!search) return 1;
       const Expected<long long> count = search.Value().Count();
       const auto counted = Clock::now();
-      const Expected<std::vector<ViewRow>> page = search.Value().Page(0, pageRows);
+      const Expected<std::vector<ViewRow>> page = search.Value().PageAfter(nullptr, pageRows);
       const auto paged = Clock::now();
       if (!count || !page) return 1;
       matches = *count;

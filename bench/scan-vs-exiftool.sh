@@ -7,7 +7,8 @@
 #   exiftool -r -j -q -IPTC:all -XMP:all      the peer every figure is compared with
 #   exiv2 -pa                                 a second reference, when exiv2 is installed
 #   djpeg -scale 1/8, two at a time         the floor of decoding every JPEG for its thumbnail
-#   each TESSARINE given: scan into an embedded SQLite catalogue, the same with thumbnails made
+#   each TESSARINE given: scan into an embedded SQLite catalogue, the same hashing every byte of
+#   each file for its content hash ([Configuration] HashFiles=1), the same with thumbnails made
 #   (made again in every round) from the pixels, the same over a tree whose JPEGs carry an EXIF
 #   thumbnail (as cameras write them), and scan into PostgreSQL and MariaDB on loopback
 # Every scan starts on freshly created tables, so each round does the same work: a first scan.
@@ -385,6 +386,7 @@ timing_mode() {
   for i in "${!binaries[@]}"; do
     settings_file "$work/t$i-sqlite.ini" "$sqlite_dsn" '' '' 3 0
     settings_file "$work/t$i-thumbs.ini" "$sqlite_dsn" '' '' 3 1
+    sed 's/^\[Configuration\]$/&\nHashFiles=1/' "$work/t$i-sqlite.ini" >"$work/t$i-hash.ini"
     # Tables of each binary's own on the shared server: an older one may not drop a newer one's tables.
     [ "$with_pg" = 0 ] || settings_file "$work/t$i-pg.ini" "$TESSARINE_PGSQL_FILEDSN" "$TESSARINE_PGSQL_LOGIN" \
       "$TESSARINE_PGSQL_PASSWORD" 0 0 "$i"
@@ -419,6 +421,7 @@ timing_mode() {
       binary=${binaries[i]}
       name=$(label_of "$binary")
       scan_round "t$i-sqlite" "$name: SQLite" "$binary" "$work/t$i-sqlite.ini"
+      scan_round "t$i-hash" "$name: SQLite + content hashes" "$binary" "$work/t$i-hash.ini"
       scan_round "t$i-thumbs" "$name: SQLite + thumbnails" "$binary" "$work/t$i-thumbs.ini"
       scan_round "t$i-previews" "$name: SQLite + thumbnails, EXIF thumbnails" "$binary" "$work/t$i-thumbs.ini" \
         "$preview_tree"
@@ -432,7 +435,8 @@ timing_mode() {
     "$extras TIFF and $extras PSD ${other_width}x$other_height, $extras text; median of $rounds rounds, warm cache"
   echo "SQLite, PostgreSQL (loopback, fsync off) and MariaDB (loopback, log flushed once a second)" \
     "catalogues made afresh before every scan;" \
-    "thumbnails made again in every round. Peak MB: largest process, largest round."
+    "thumbnails made again in every round; content hashes: XXH3 of every byte of each file." \
+    "Peak MB: largest process, largest round."
   [ "$with_pg" = 1 ] || echo "PostgreSQL left out."
   command -v exiv2 >/dev/null || echo "exiv2 is not installed: left out."
   command -v djpeg >/dev/null || echo "djpeg is not installed: left out."
