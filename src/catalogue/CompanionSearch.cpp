@@ -114,9 +114,10 @@ void AppendCompanionConditions(SqlStatement& statement, const SqlDialect& dialec
     next();
     const std::string& hashes = conditions.hashesTable->Text();
     const std::string o(outer);
-    statement.text += "exists (select 1 from " + hashes + " t join " + hashes +
-                      " c on c.ContentHash = t.ContentHash where t.Folder = " + o + ".Folder and t.FileName = " + o +
-                      ".FileName and (c.Folder <> t.Folder or c.FileName <> t.FileName))";
+    // The hashes held twice or more are found in one pass over the hash index, not once a row.
+    statement.text += "exists (select 1 from " + hashes + " t where t.Folder = " + o + ".Folder and t.FileName = " + o +
+                      ".FileName and t.ContentHash in (select ContentHash from " + hashes +
+                      " group by ContentHash having count(*) > 1))";
   }
 }
 
