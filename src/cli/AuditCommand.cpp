@@ -50,8 +50,7 @@ int RunAudit(const AuditOptions& options) {
   }
   filter.missing = SplitFieldNames(options.require.empty() ? settings.auditRequire : options.require);
   if (filter.missing.empty()) {
-    std::cerr << "No fields to require: give --require, or list them under "
-                 "[Audit] Require= in "
+    std::cerr << "No fields to require: give --require, or list them under [Audit] Require= in "
               << context.SettingsFile().string() << '\n';
     return kTroubleStatus;
   }
@@ -101,20 +100,16 @@ int RunAudit(const AuditOptions& options) {
 
 void RegisterAuditCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<AuditOptions>();
-  CLI::App* audit = app.add_subcommand("audit",
-                                       "List every catalogued photo that lacks a required field: one "
-                                       "line a photo, its path, a tab and the fields "
-                                       "it lacks (a backslash, tab, CR or LF in the path written \\\\, "
-                                       "\\t, \\r, \\n). A text field lacks when it "
-                                       "is empty or only spaces. Exit status 0 when no photo lacks "
-                                       "any, 1 when some do, 2 after an error");
+  CLI::App* audit = app.add_subcommand(
+      "audit",
+      "List every catalogued photo that lacks a required field: one line a photo, its path, a tab and the fields it "
+      "lacks (a backslash, tab, CR or LF in the path written \\\\, \\t, \\r, \\n). A text field lacks when it is "
+      "empty or only spaces. Exit status 0 when no photo lacks any, 1 when some do, 2 after an error (nothing "
+      "audited is one)");
   audit->add_option("--require", options->require,
-                    "The fields, separated by commas, semicolons or blanks: text columns of the "
-                    "images table (Byline, Caption, Copyright "
-                    "or CopyrightNotice, Headline, City...), columns of the "
-                    "facts table (DateTaken, Make, "
-                    "Latitude, PersonShown, DigitalSourceType...) or Keyword "
-                    "(default: [Audit] Require= of the "
+                    "The fields, separated by commas, semicolons or blanks: text columns of the images table (Byline, "
+                    "Caption, Copyright or CopyrightNotice, Headline, City...), columns of the facts table (DateTaken, "
+                    "Make, Latitude, PersonShown, DigitalSourceType...) or Keyword (default: [Audit] Require= of the "
                     "settings)");
   audit->add_option("-s,--settings", options->settingsFile, "Settings file (default: the program's own)");
   audit->add_option("--folder", options->folder, "Only this folder and its subfolders");

@@ -39,16 +39,17 @@ std::string MatchPath(const CatalogueSearch& search, const ViewRow& row) {
 std::string Escaped(std::string_view value) {
   std::string out;
   for (char c : value) {
-    if (c == '\\')
+    if (c == '\\') {
       out += "\\\\";
-    else if (c == '\t')
+    } else if (c == '\t') {
       out += "\\t";
-    else if (c == '\r')
+    } else if (c == '\r') {
       out += "\\r";
-    else if (c == '\n')
+    } else if (c == '\n') {
       out += "\\n";
-    else
+    } else {
       out += c;
+    }
   }
   return out;
 }

@@ -9,9 +9,9 @@
 #include "core/DatabaseError.h"
 #include "core/ImageColumns.h"
 #include "core/WindowTitle.h"
-#include "workflows/connection/CheckedTableName.h"
 #include "workflows/browse/ContentCopies.h"
 #include "workflows/browse/RequiredFields.h"
+#include "workflows/connection/CheckedTableName.h"
 #include "workflows/connection/ReportDatabaseError.h"
 
 namespace tessarine {
@@ -61,10 +61,9 @@ Status SetCompanionConditions(CatalogueConnection& connection, UserPort& port, c
   return {};
 }
 
-// The fields of an audit; refused, with a message, for a name that is no field, or a companion
-// field where the catalogue lacks its table.
-// The names of the fields taken, in order, go to `names`; a name of a field taken already (an alias
-// of it) is left out.
+// The fields of an audit, their names in order to `names`, a field named again (by an alias) left
+// out; refused, with a message, for a name that is no field, or a companion field where the
+// catalogue lacks its table.
 Status SetRequiredFields(UserPort& port, const Settings& settings, const SearchFilter& filter, SearchQuery& query,
                          std::vector<std::string>& names) {
   const auto refuse = [&](const std::string& text) -> Status {

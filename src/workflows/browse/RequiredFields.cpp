@@ -80,10 +80,8 @@ std::vector<std::string> SplitFieldNames(std::string_view text) {
 
 std::string UnknownFieldMessage(std::string_view name) {
   return "No field is named '" + std::string(name) +
-         "': name a text column of the images table (Byline, Caption, "
-         "Copyright, Headline, City...), a column of "
-         "its facts table (DateTaken, Make, Model, Latitude, PersonShown, "
-         "DigitalSourceType...) or Keyword.";
+         "': name a text column of the images table (Byline, Caption, Copyright, Headline, City...), a column of its "
+         "facts table (DateTaken, Make, Model, Latitude, PersonShown, DigitalSourceType...) or Keyword.";
 }
 
 }  // namespace tessarine
