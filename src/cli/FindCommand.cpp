@@ -15,6 +15,8 @@
 #include "core/ImageColumns.h"
 #include "workflows/browse/CatalogueSearch.h"
 #include "workflows/browse/CsvExport.h"
+#include "workflows/browse/RequiredFields.h"
+#include "workflows/browse/SavedSearches.h"
 #include "workflows/connection/OpenCatalogue.h"
 
 namespace tessarine {
@@ -36,6 +38,11 @@ struct FindOptions {
   std::string near;
   std::vector<std::string> keywords;
   std::string digitalSource;
+  bool copies = false;
+  std::string missing;
+  std::string save;
+  std::string saved;
+  bool listSaved = false;
   std::string sort;
   bool descending = false;
   bool csv = false;
@@ -54,9 +61,10 @@ Expected<long long> PrintMatches(CatalogueSearch& search) {
   });
 }
 
-int RunFind(const FindOptions& options) {
+// The search the options describe; nothing, after saying why, when one cannot be taken.
+std::optional<SearchFilter> FilterOf(const FindOptions& options) {
   SearchFilter filter;
-  for (const std::string& word : options.words) filter.words += word + " ";
+  for (const std::string& word : options.words) filter.words += (filter.words.empty() ? "" : " ") + word;
   if (!options.folder.empty()) filter.folder = FolderArgument(options.folder);
   for (auto [text, day, option] : {std::tuple{&options.from, &filter.from, "--from"},
                                    std::tuple{&options.to, &filter.to, "--to"},
@@ -66,31 +74,58 @@ int RunFind(const FindOptions& options) {
     *day = SearchDay::Parse(*text);
     if (!*day) {
       std::cerr << option << ": not a date of the form YYYY-MM-DD: " << *text << '\n';
-      return kTroubleStatus;
+      return std::nullopt;
     }
   }
   if (filter.from && filter.to && *filter.to < *filter.from) {
     std::cerr << "--to " << options.to << " lies before --from " << options.from << '\n';
-    return kTroubleStatus;
+    return std::nullopt;
   }
   if (filter.takenFrom && filter.takenTo && *filter.takenTo < *filter.takenFrom) {
     std::cerr << "--taken-to " << options.takenTo << " lies before --taken-from " << options.takenFrom << '\n';
-    return kTroubleStatus;
+    return std::nullopt;
   }
   if (!options.near.empty()) {
     filter.near = ParseNear(options.near);
     if (!filter.near) {
       std::cerr << "--near: not LAT,LON,KM (degrees -90..90 and -180..180, 0 < KM <= 20000): "
                 << options.near << '\n';
-      return kTroubleStatus;
+      return std::nullopt;
     }
   }
   filter.camera = options.camera;
   filter.keywords = options.keywords;
   filter.digitalSource = options.digitalSource;
+  filter.withCopies = options.copies;
+  filter.missing = SplitFieldNames(options.missing);
+  return filter;
+}
 
+// The saved search of that name (letter case ignored); nothing, after naming those there are.
+std::optional<SearchFilter> SavedFilter(const std::filesystem::path& settingsFile, std::string_view name) {
+  const std::vector<SavedSearch> searches = SavedSearches(settingsFile);
+  for (const SavedSearch& search : searches) {
+    if (SameIgnoringCase(search.name, name)) return search.filter;
+  }
+  std::cerr << "No search is saved as '" << name << "' in " << settingsFile.string() << "; the saved ones are:";
+  for (const SavedSearch& search : searches) std::cerr << " '" << search.name << "'";
+  std::cerr << '\n';
+  return std::nullopt;
+}
+
+int RunFind(const FindOptions& options) {
   CommandContext context(options.settingsFile);
   const Settings& settings = context.CurrentSettings();
+  if (options.listSaved) {
+    for (const SavedSearch& search : SavedSearches(context.SettingsFile())) {
+      std::cout << search.name << '\t' << EncodeSearch(search.filter) << '\n';
+    }
+    return kFoundStatus;
+  }
+  const std::optional<SearchFilter> chosen =
+      options.saved.empty() ? FilterOf(options) : SavedFilter(context.SettingsFile(), options.saved);
+  if (!chosen) return kTroubleStatus;
+  const SearchFilter& filter = *chosen;
   ViewSort sort{0, options.descending};
   if (!options.sort.empty()) {
     const std::vector<ViewColumn> columns = ViewColumnsOf(settings.custom);
@@ -111,6 +146,14 @@ int RunFind(const FindOptions& options) {
   }
   Expected<CatalogueSearch> search = CatalogueSearch::Start(connection, context.Port(), settings, filter, sort);
   if (!search) return kTroubleStatus;
+  // Kept once the catalogue took it: a search it refuses is not kept.
+  if (!options.save.empty()) {
+    if (Status kept = SaveSearch(context.SettingsFile(), options.save, filter); !kept) {
+      std::cerr << kept.GetError().what() << '\n';
+      return kTroubleStatus;
+    }
+    std::cerr << "Saved the search as '" << options.save << "'\n";
+  }
 
   const Expected<long long> shown = options.csv ? ExportCsv(search.Value(), std::cout) : PrintMatches(search.Value());
   std::cout.flush();
@@ -144,6 +187,19 @@ void RegisterFindCommand(CLI::App& app, int& exitStatus) {
       ->allow_extra_args(false);
   find->add_option("--digital-source", options->digitalSource,
                    "Only photos whose digital source type holds this text (trainedAlgorithmicMedia, composite...)");
+  find->add_flag("--copies", options->copies,
+                 "Only files whose content another file shares (by the hashes scans keep with HashFiles=1)");
+  find->add_option("--missing", options->missing,
+                   "Only photos lacking one or more of these fields (as tessarine audit --require takes them)");
+  find->add_option("--save", options->save,
+                   "Keep this search in the settings under a name (letters, digits, spaces, _ - .), then run it");
+  CLI::Option* saved = find->add_option("--saved", options->saved, "Run the search kept under this name");
+  find->add_flag("--searches", options->listSaved, "Print the saved searches, one a line: name, a tab, its filters");
+  // A saved search is the whole search: it takes no other filter.
+  for (const char* filterOption : {"words", "--folder", "--from", "--to", "--taken-from", "--taken-to", "--camera",
+                                   "--near", "--keyword", "--digital-source", "--copies", "--missing"}) {
+    saved->excludes(filterOption);
+  }
   find->add_option("--sort", options->sort, "Sort by this column (title or column name; default: Folder, then File)");
   find->add_flag("-r,--descending", options->descending, "Sort descending");
   find->add_flag("--csv", options->csv,

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -128,6 +129,24 @@ std::optional<std::string> FindSettingInText(std::string_view text, std::string_
     }
   }
   return std::nullopt;
+}
+
+std::vector<SettingEntry> SectionEntriesInText(std::string_view text, std::string_view section) {
+  std::vector<SettingEntry> entries;
+  bool inSection = false;
+  for (const Line& line : SplitLines(text)) {
+    std::string_view content = text.substr(line.begin, line.end - line.begin);
+    if (auto name = SectionName(content)) {
+      inSection = EqualsNoCase(*name, section);
+      continue;
+    }
+    if (!inSection) continue;
+    const auto entry = EntryOf(content);
+    if (!entry) continue;
+    const bool seen = std::ranges::any_of(entries, [&](const SettingEntry& e) { return EqualsNoCase(e.key, entry->key); });
+    if (!seen) entries.push_back({std::string(entry->key), std::string(entry->value)});
+  }
+  return entries;
 }
 
 std::string WriteSettingToText(std::string_view text, std::string_view section, std::string_view key,

@@ -51,5 +51,8 @@ std::string ReadSettingFromText(std::string_view text, std::string_view section,
 std::optional<std::string> FindSettingInText(std::string_view text, std::string_view section, std::string_view key);
 std::string WriteSettingToText(std::string_view text, std::string_view section, std::string_view key,
                                std::string_view value);
+// Every key of the section with its whole value (not cut as a setting's read cuts it: for sections
+// of this program's own), in the file's order; a key met again is the first one's.
+std::vector<SettingEntry> SectionEntriesInText(std::string_view text, std::string_view section);
 
 }  // namespace tessarine

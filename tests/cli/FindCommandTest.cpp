@@ -88,6 +88,20 @@ TEST_F(FindCommand, RefusesWrongArgumentsAndReportsDatabaseErrorsWithStatusTwo) 
   EXPECT_NE(run.out.find("Missing"), std::string::npos) << run.out;
 }
 
+// A search kept by name runs again by it, alone; the names are listed; a name not kept is said.
+TEST_F(FindCommand, ASavedSearchRunsAgainByItsName) {
+  Insert("('/photos/a/', 'dog.jpg', 'Rex', 'dog; park', '2024-05-01', '', 1), ('/photos/a/', 'cat.jpg', '', 'cat', '', "
+         "'', 1)");
+  const ToolRun first = Find("dog --from 2024-05-01 --save 'Dogs of May'");
+  EXPECT_EQ(first.status, 0);
+  EXPECT_EQ(Find("--saved 'dogs of may'").out, first.out);
+  EXPECT_EQ(Find("--searches").out, "Dogs of May\twords=dog; from=2024-05-01\n");
+  for (const char* wrong : {"--saved Cats", "--saved 'Dogs of May' cat", "dog --save 'a=b'"}) {
+    EXPECT_EQ(Find(wrong).status, 2) << wrong;
+  }
+  EXPECT_EQ(Find("--searches").out.find("a=b"), std::string::npos);
+}
+
 // tessarine audit: one line a photo naming the fields it lacks, as text or JSON; the fields from
 // --require, else from the settings; 0 when no photo lacks any, 1 when some do, 2 when it cannot
 // tell. What counts as lacking is SearchOn's.

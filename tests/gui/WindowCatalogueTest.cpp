@@ -412,6 +412,19 @@ class WindowCatalogueTest : public QObject {
     QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("2 photos"));
     f.Find<QTableView>("tblCatalogue")->selectRow(0);
     QVERIFY(f.Find<QTextBrowser>("txtPhotoDetail")->toPlainText().startsWith("Same content as\n" + Q(f.photos / "c.jpg")));
+
+    // A search kept by name comes back, boxes and all, when it is chosen.
+    f.SetTexts({{"txtSearchKeywords", "Places"}});
+    auto* saved = f.Find<QComboBox>("cboSavedSearches");
+    saved->setEditText(QStringLiteral("Places copied"));
+    f.Click("cmdSaveSearch");
+    QCOMPARE(f.Setting("Searches", "Places copied"), std::string("keyword=Places; copies=1"));
+    f.SetTexts({{"txtSearchKeywords", ""}});
+    f.Find<QCheckBox>("chkCopies")->setChecked(false);
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("3 photos"));
+    emit saved->activated(saved->findText(QStringLiteral("Places copied")));
+    QCOMPARE(f.TextOf("txtSearchKeywords"), QStringLiteral("Places"));
+    QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("1 photo"));
   }
 };
 

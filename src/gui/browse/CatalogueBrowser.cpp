@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QHBoxLayout>
@@ -32,6 +33,7 @@
 #include "workflows/browse/FolderTree.h"
 #include "workflows/browse/PhotoDetails.h"
 #include "workflows/browse/RequiredFields.h"
+#include "workflows/browse/SavedSearches.h"
 #include "workflows/connection/OpenCatalogue.h"
 
 namespace tessarine {
@@ -102,6 +104,15 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   txtAuditRequire = Named(new QLineEdit(this), QStringLiteral("txtAuditRequire"));
   txtAuditRequire->setPlaceholderText(QStringLiteral("Byline, Caption, CopyrightNotice, DateTaken, Keyword"));
   txtAuditRequire->setText(Text(context.CurrentSettings().auditRequire));
+  cboSavedSearches = Named(new QComboBox(this), QStringLiteral("cboSavedSearches"));
+  cboSavedSearches->setEditable(true);
+  cboSavedSearches->setInsertPolicy(QComboBox::NoInsert);
+  cboSavedSearches->setMinimumContentsLength(16);
+  cboSavedSearches->lineEdit()->setPlaceholderText(QStringLiteral("Saved searches"));
+  cboSavedSearches->setToolTip(QStringLiteral("Choose a saved search to run it; type a name and press \"Save "
+                                              "search\" to keep the current one (tessarine find --saved NAME runs "
+                                              "it too)"));
+  cmdSaveSearch = Named(new QPushButton(QStringLiteral("Save search"), this), QStringLiteral("cmdSaveSearch"));
   chkCopies = Named(new QCheckBox(QStringLiteral("Only files with copies"), this), QStringLiteral("chkCopies"));
   chkCopies->setToolTip(QStringLiteral("Only the files whose content another file shares (scans hash files with "
                                        "[Configuration] HashFiles=1)"));
@@ -142,6 +153,10 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   audit->addWidget(chkAudit);
   audit->addWidget(txtAuditRequire, 1);
   audit->addWidget(chkCopies);
+  auto* saved = new QHBoxLayout();
+  saved->addWidget(cboSavedSearches, 1);
+  saved->addWidget(cmdSaveSearch);
+  layout->addLayout(saved, 4, 0, 1, 2);
   layout->addWidget(lblSearchCount, 3, 0);
   layout->addLayout(audit, 3, 1, 1, 3);
   layout->addWidget(cmdExportCsv, 3, 4);
@@ -155,6 +170,10 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
     connect(box, &QLineEdit::returnPressed, this, &CatalogueBrowser::cmdSearch_Click);
   }
   for (QCheckBox* box : {chkAudit, chkCopies}) connect(box, &QCheckBox::toggled, this, &CatalogueBrowser::cmdSearch_Click);
+  connect(cmdSaveSearch, &QPushButton::clicked, this, &CatalogueBrowser::cmdSaveSearch_Click);
+  connect(cboSavedSearches, &QComboBox::activated, this,
+          [this](int index) { RunSavedSearch(cboSavedSearches->itemText(index)); });
+  FillSavedSearches();
   connect(txtAuditRequire, &QLineEdit::returnPressed, this, [this] {
     if (chkAudit->isChecked()) cmdSearch_Click();
     else chkAudit->setChecked(true);
@@ -211,7 +230,7 @@ void CatalogueBrowser::Clear() {
   cmdExportCsv->setEnabled(false);
 }
 
-void CatalogueBrowser::cmdSearch_Click() {
+std::optional<SearchFilter> CatalogueBrowser::FilterFromBoxes() {
   UserPort& port = m_context.Port();
   SearchFilter filter;
   filter.words = txtSearchWords->text().toStdString();
@@ -228,7 +247,7 @@ void CatalogueBrowser::cmdSearch_Click() {
       port.SetStatus("Not a date: '" + text + "' (a day is written YYYY-MM-DD, for example 2026-12-07)");
       port.Beep();
       box->setFocus();
-      return;
+      return std::nullopt;
     }
   }
 
@@ -240,7 +259,7 @@ void CatalogueBrowser::cmdSearch_Click() {
                      to->text().trimmed().toStdString());
       port.Beep();
       to->setFocus();
-      return;
+      return std::nullopt;
     }
   }
   if (const QString near = txtSearchNear->text().trimmed(); !near.isEmpty()) {
@@ -250,7 +269,7 @@ void CatalogueBrowser::cmdSearch_Click() {
                      "' (latitude, longitude and kilometres: 59.91,10.75,25 is 25 km around Oslo)");
       port.Beep();
       txtSearchNear->setFocus();
-      return;
+      return std::nullopt;
     }
   }
   for (const QString& keyword : txtSearchKeywords->text().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
@@ -258,8 +277,86 @@ void CatalogueBrowser::cmdSearch_Click() {
   }
   filter.camera = txtSearchCamera->text().toStdString();
   filter.digitalSource = txtSearchSource->text().trimmed().toStdString();
-  if (chkAudit->isChecked() && !TakeAuditFields(filter)) return;
+  if (chkAudit->isChecked() && !TakeAuditFields(filter)) return std::nullopt;
   filter.withCopies = chkCopies->isChecked();
+  return filter;
+}
+
+void CatalogueBrowser::ShowFilter(const SearchFilter& filter) {
+  const auto text = [](const std::string& value) { return Text(value); };
+  const auto day = [](const std::optional<SearchDay>& d) { return d ? Text(d->Dashed()) : QString(); };
+  txtSearchWords->setText(text(filter.words));
+  int folder = 0;
+  if (filter.folder) {
+    folder = cboSearchFolder->findData(QByteArray::fromStdString(filter.folder->Bytes()));
+    if (folder < 0) {
+      cboSearchFolder->addItem(text(filter.folder->Text()), QByteArray::fromStdString(filter.folder->Bytes()));
+      folder = cboSearchFolder->count() - 1;
+    }
+  }
+  cboSearchFolder->setCurrentIndex(folder);
+  txtSearchFrom->setText(day(filter.from));
+  txtSearchTo->setText(day(filter.to));
+  txtSearchTakenFrom->setText(day(filter.takenFrom));
+  txtSearchTakenTo->setText(day(filter.takenTo));
+  QStringList keywords;
+  for (const std::string& keyword : filter.keywords) keywords << text(keyword);
+  txtSearchKeywords->setText(keywords.join(QStringLiteral("; ")));
+  txtSearchCamera->setText(text(filter.camera));
+  txtSearchSource->setText(text(filter.digitalSource));
+  txtSearchNear->setText(filter.near ? QStringLiteral("%1,%2,%3")
+                                           .arg(filter.near->latitude, 0, 'g', 12)
+                                           .arg(filter.near->longitude, 0, 'g', 12)
+                                           .arg(filter.near->kilometres, 0, 'g', 12)
+                                     : QString());
+  QStringList missing;
+  for (const std::string& field : filter.missing) missing << text(field);
+  if (!missing.isEmpty()) txtAuditRequire->setText(missing.join(QStringLiteral(", ")));
+  // Set quietly: each box searches when it is ticked; the caller searches once.
+  for (auto [box, on] : {std::pair{chkAudit, !missing.isEmpty()}, std::pair{chkCopies, filter.withCopies}}) {
+    const QSignalBlocker quiet(box);
+    box->setChecked(on);
+  }
+}
+
+void CatalogueBrowser::FillSavedSearches() {
+  const QSignalBlocker quiet(cboSavedSearches);
+  const QString typed = cboSavedSearches->currentText();
+  cboSavedSearches->clear();
+  for (const SavedSearch& search : SavedSearches(m_context.SettingsFile())) cboSavedSearches->addItem(Text(search.name));
+  cboSavedSearches->setCurrentIndex(cboSavedSearches->findText(typed));
+  cboSavedSearches->setEditText(typed);
+}
+
+void CatalogueBrowser::cmdSaveSearch_Click() {
+  UserPort& port = m_context.Port();
+  const std::string name = cboSavedSearches->currentText().trimmed().toStdString();
+  const std::optional<SearchFilter> filter = FilterFromBoxes();
+  if (!filter) return;  // said
+  if (Status kept = SaveSearch(m_context.SettingsFile(), name, *filter); !kept) {
+    port.SetStatus(kept.GetError().what());
+    port.Beep();
+    cboSavedSearches->setFocus();
+    return;
+  }
+  FillSavedSearches();
+  port.SetStatus("Saved the search as '" + name + "'");
+}
+
+void CatalogueBrowser::RunSavedSearch(const QString& name) {
+  for (const SavedSearch& search : SavedSearches(m_context.SettingsFile())) {
+    if (Text(search.name) != name) continue;
+    ShowFilter(search.filter);
+    cmdSearch_Click();
+    return;
+  }
+}
+
+void CatalogueBrowser::cmdSearch_Click() {
+  UserPort& port = m_context.Port();
+  const std::optional<SearchFilter> chosen = FilterFromBoxes();
+  if (!chosen) return;  // said
+  const SearchFilter& filter = *chosen;
 
   m_model->Clear();
   cmdExportCsv->setEnabled(false);

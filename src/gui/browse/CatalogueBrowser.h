@@ -3,7 +3,7 @@
 // captions, bylines, places and custom fields, narrowed to a folder, a range of dates, keywords, the
 // camera, the digital source, the days taken and a place; the matches in a sortable table with their
 // thumbnails and the keywords they hold; the view exported as CSV; an audit that shows only the
-// photos lacking a field the desk requires. It reads on a
+// photos lacking a field the desk requires; searches kept by name. It reads on a
 // connection of its own, so a scan or a check never pulls its rows away.
 
 #include <QMenu>
@@ -55,6 +55,8 @@ class CatalogueBrowser : public QWidget {
 
   // Runs the search the controls describe.
   void cmdSearch_Click();
+  // Keeps the search the controls describe under the name typed in the saved searches' box.
+  void cmdSaveSearch_Click();
   // Writes every match of the current search, in its order, to a CSV file.
   void cmdExportCsv_Click();
   // Drops the rows and closes the connection (a scan is about to change the table).
@@ -65,6 +67,14 @@ class CatalogueBrowser : public QWidget {
 
  private:
   void FillFolderFilter();
+  // The search the controls describe; nothing, after saying why on the status line, when a box holds
+  // what a search cannot take.
+  std::optional<SearchFilter> FilterFromBoxes();
+  // Sets the controls to a search (without running it).
+  void ShowFilter(const SearchFilter& filter);
+  void FillSavedSearches();
+  // Sets the controls to the saved search of that name and runs it.
+  void RunSavedSearch(const QString& name);
   void ShowCount(long long matches);
   // The fields the audit box names, kept in the settings when they changed; false, after saying
   // why, when it names none or one that is no field.
@@ -108,6 +118,10 @@ class CatalogueBrowser : public QWidget {
   QCheckBox* chkAudit = nullptr;
   // Only the files whose content another file shares; their details name the others.
   QCheckBox* chkCopies = nullptr;
+  // Searches kept by name in the settings: choosing one runs it; a name typed and "Save search"
+  // keeps the current one.
+  QComboBox* cboSavedSearches = nullptr;
+  QPushButton* cmdSaveSearch = nullptr;
   QLineEdit* txtAuditRequire = nullptr;
   QLabel* imgPhotoDetail = nullptr;
   QTextBrowser* txtPhotoDetail = nullptr;
