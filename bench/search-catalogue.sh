@@ -360,11 +360,11 @@ for rows in "${sizes[@]}"; do
       mariadb) client "$database" <<<"analyze table $tables;" >/dev/null ;;
     esac
     client "$database" <<<"select count(*) from BenchImages;" >/dev/null  # warm the cache
-    specs=("${searches[@]}")
-    for name in "${companion_cases[@]}"; do specs+=("${companion_search[$name]}"); done
+    arguments=("${searches[@]}")
+    for name in "${companion_cases[@]}"; do arguments+=("${companion_search[$name]}"); done
     # One line a search, in the order given.
-    mapfile -t view < <("$bench" "$ini" "$rounds" 100 "${specs[@]}")
-    [ ${#view[@]} = ${#specs[@]} ] || { echo "search_bench failed on $database" >&2; exit 1; }
+    mapfile -t view < <("$bench" "$ini" "$rounds" 100 "${arguments[@]}")
+    [ ${#view[@]} = ${#arguments[@]} ] || { echo "search_bench failed on $database" >&2; exit 1; }
     names=("${searches[@]}" "${companion_cases[@]}")
     for i in "${!names[@]}"; do
       if ((i < ${#searches[@]})); then

@@ -109,6 +109,22 @@ std::string OneLine(std::string_view value) {
   return out;
 }
 
+// The entries of every part of the text under the section's heading, in order, repeats included.
+std::vector<Entry> EntriesOfSection(std::string_view text, std::string_view section) {
+  std::vector<Entry> entries;
+  bool inSection = false;
+  for (const Line& line : SplitLines(text)) {
+    std::string_view content = text.substr(line.begin, line.end - line.begin);
+    if (auto name = SectionName(content)) {
+      inSection = EqualsNoCase(*name, section);
+      continue;
+    }
+    if (!inSection) continue;
+    if (auto entry = EntryOf(content)) entries.push_back(*entry);
+  }
+  return entries;
+}
+
 }  // namespace
 
 std::string ReadSettingFromText(std::string_view text, std::string_view section, std::string_view key) {
@@ -116,35 +132,17 @@ std::string ReadSettingFromText(std::string_view text, std::string_view section,
 }
 
 std::optional<std::string> FindSettingInText(std::string_view text, std::string_view section, std::string_view key) {
-  bool inSection = false;
-  for (const Line& line : SplitLines(text)) {
-    std::string_view content = text.substr(line.begin, line.end - line.begin);
-    if (auto name = SectionName(content)) {
-      inSection = EqualsNoCase(*name, section);
-      continue;
-    }
-    if (!inSection) continue;
-    if (auto entry = EntryOf(content); entry && EqualsNoCase(entry->key, key)) {
-      return CutToCharacters(entry->value, kMaxSettingLength);
-    }
+  for (const Entry& entry : EntriesOfSection(text, section)) {
+    if (EqualsNoCase(entry.key, key)) return CutToCharacters(entry.value, kMaxSettingLength);
   }
   return std::nullopt;
 }
 
 std::vector<SettingEntry> SectionEntriesInText(std::string_view text, std::string_view section) {
   std::vector<SettingEntry> entries;
-  bool inSection = false;
-  for (const Line& line : SplitLines(text)) {
-    std::string_view content = text.substr(line.begin, line.end - line.begin);
-    if (auto name = SectionName(content)) {
-      inSection = EqualsNoCase(*name, section);
-      continue;
-    }
-    if (!inSection) continue;
-    const auto entry = EntryOf(content);
-    if (!entry) continue;
-    const bool seen = std::ranges::any_of(entries, [&](const SettingEntry& e) { return EqualsNoCase(e.key, entry->key); });
-    if (!seen) entries.push_back({std::string(entry->key), std::string(entry->value)});
+  for (const Entry& entry : EntriesOfSection(text, section)) {
+    const bool seen = std::ranges::any_of(entries, [&](const SettingEntry& e) { return EqualsNoCase(e.key, entry.key); });
+    if (!seen) entries.push_back({std::string(entry.key), std::string(entry.value)});
   }
   return entries;
 }
