@@ -320,4 +320,17 @@ SqlStatement SelectMatchesAfter(const TableName& imagesTable, const SqlDialect& 
   return statement;
 }
 
+SqlStatement SelectMatchRows(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
+  SqlStatement statement("select *");
+  AppendFrom(statement, imagesTable, dialect, query);
+  AppendWhere(statement, imagesTable, dialect, query);
+  return statement;
+}
+
+std::vector<std::string> ViewStatements(const TableName& view, std::string_view select, bool dropFirst) {
+  const std::string create = " view " + view.Text() + " as " + std::string(select) + ";";
+  if (dropFirst) return {"drop view if exists " + view.Text() + ";", "create" + create};
+  return {"create or replace" + create};
+}
+
 }  // namespace tessarine

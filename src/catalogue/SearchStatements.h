@@ -87,4 +87,14 @@ struct SortPosition {
 SqlStatement SelectMatchesAfter(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query,
                                 const std::optional<SortPosition>& after, long long count);
 
+// "select * from <images> where ...", with no ";": every match in no order, with the columns of the
+// images table, for a view. A query with matchKeys would freeze the matches of one moment: not one.
+SqlStatement SelectMatchRows(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query);
+
+// The statements that make `view` select what `select` selects, in place of a view of that name:
+// "drop view if exists" and "create view", to be sent in one transaction where the server's
+// transactions hold them (dropFirst), else one "create or replace view". A table of that name is
+// never dropped: each statement fails on it.
+std::vector<std::string> ViewStatements(const TableName& view, std::string_view select, bool dropFirst);
+
 }  // namespace tessarine

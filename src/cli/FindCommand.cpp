@@ -42,6 +42,7 @@ struct FindOptions {
   std::string missing;
   std::string save;
   std::string saved;
+  std::string view;
   bool listSaved = false;
   std::string sort;
   bool descending = false;
@@ -139,6 +140,12 @@ int RunFind(const FindOptions& options) {
     sort.viewColumn = *column;
   }
 
+  const std::optional<TableName> view = TableName::Of(options.view);
+  if (!options.view.empty() && !view) {
+    std::cerr << "--view: not a name a table or view can have: " << options.view << '\n';
+    return kTroubleStatus;
+  }
+
   CatalogueConnection& connection = context.Connection();
   if (Status opened = OpenCatalogue(connection, context.Port(), settings, settings.fileDsn); !opened) {
     context.ExplainFailure(opened);
@@ -153,6 +160,10 @@ int RunFind(const FindOptions& options) {
       return kTroubleStatus;
     }
     std::cerr << "Saved the search as '" << options.save << "'\n";
+  }
+  if (view) {
+    if (!search.Value().MakeView(*view)) return kTroubleStatus;
+    std::cerr << "Made view '" << view->Text() << "' of the search\n";
   }
 
   const Expected<long long> shown = options.csv ? ExportCsv(search.Value(), std::cout) : PrintMatches(search.Value());
@@ -193,6 +204,9 @@ void RegisterFindCommand(CLI::App& app, int& exitStatus) {
                    "Only photos lacking one or more of these fields (as tessarine audit --require takes them)");
   find->add_option("--save", options->save,
                    "Keep this search in the settings under a name (letters, digits, spaces, _ - .), then run it");
+  find->add_option("--view", options->view,
+                   "Also make the search a view of the catalogue with this name, for other programs to read (a "
+                   "view of that name is replaced, a table never)");
   CLI::Option* saved = find->add_option("--saved", options->saved, "Run the search kept under this name");
   find->add_flag("--searches", options->listSaved, "Print the saved searches, one a line: name, a tab, its filters");
   // A saved search is the whole search: it takes no other filter.

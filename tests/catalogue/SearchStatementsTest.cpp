@@ -3,6 +3,8 @@
 
 #include "catalogue/SearchStatements.h"
 
+#include "catalogue/SqlLiterals.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,6 +77,43 @@ TEST(SearchStatements, EveryValueIsBoundAndEachServerGetsItsOwnPageSyntax) {
     EXPECT_EQ(page.text.find("coalesce(cast(ObjectName as varchar(max)), '') desc") != std::string::npos, cast);
     EXPECT_EQ(page.text.find("cast(Folder"), std::string::npos);
   }
+}
+
+// A statement with its values written in: each mark outside quotes takes its value as a literal the
+// server reads back as the same text whatever its settings say of backslashes; what cannot be
+// written so is refused whole.
+TEST(SearchStatements, ValuesWrittenInAreLiteralsEachServerReadsBackAsTheValue) {
+  using Style = TextLiteralStyle;
+  const SqlStatement marks("select '?', \"a?\", `b?` where x = ? and y like ? escape '!'");
+  const std::string kept = "select '?', \"a?\", `b?` where x = ";
+  const auto two = [&](SqlValue first, std::string second) {
+    SqlStatement statement = marks;
+    statement.values = {std::move(first), {std::move(second)}};
+    return statement;
+  };
+  struct Case {
+    Style style;
+    SqlStatement statement;
+    std::optional<std::string> written;
+  };
+  const Case cases[] = {
+      {Style::Standard, two({"it's"}, "a\\b"), kept + "'it''s' and y like 'a\\b' escape '!'"},
+      {Style::National, two({"é"}, "x"), kept + "N'é' and y like N'x' escape '!'"},
+      {Style::EscapeString, two({"it's"}, "a\\b'"), kept + "'it''s' and y like E'a\\\\b''' escape '!'"},
+      {Style::HexWhereBackslash, two({"it's"}, "a\\b"), kept + "'it''s' and y like _utf8mb4 X'615C62' escape '!'"},
+      {Style::Standard, two({"-1.5e3", SqlValue::Kind::Real}, ""), kept + "-1.5e3 and y like '' escape '!'"},
+      {Style::Standard, two({"", SqlValue::Kind::Text, true}, "x"), kept + "null and y like 'x' escape '!'"},
+      {Style::Standard, two({"1); drop table t", SqlValue::Kind::Integer}, "x"), std::nullopt},
+      {Style::Standard, two({"1.5", SqlValue::Kind::Integer}, "x"), std::nullopt},
+      {Style::Standard, two({std::string("a\0b", 3)}, "x"), std::nullopt},
+      {Style::Standard, SqlStatement(marks.text, {{"one"}}), std::nullopt},
+      {Style::Standard, SqlStatement(marks.text, {{"1"}, {"2"}, {"3"}}), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WithValuesWritten(c.statement, c.style), c.written) << c.statement.values[0].text;
+  }
+  EXPECT_EQ(TextLiteralStyleOf(DbmsKind::MySqlPostgreSqlEtc, "MariaDB"), Style::HexWhereBackslash);
+  EXPECT_EQ(TextLiteralStyleOf(DbmsKind::MySqlPostgreSqlEtc, "PostgreSQL"), Style::EscapeString);
 }
 
 }  // namespace

@@ -96,7 +96,10 @@ TEST_F(FindCommand, ASavedSearchRunsAgainByItsName) {
   EXPECT_EQ(first.status, 0);
   EXPECT_EQ(Find("--saved 'dogs of may'").out, first.out);
   EXPECT_EQ(Find("--searches").out, "Dogs of May\twords=dog; from=2024-05-01\n");
-  for (const char* wrong : {"--saved Cats", "--saved 'Dogs of May' cat", "dog --save 'a=b'"}) {
+  // Made a view of the catalogue for other programs.
+  EXPECT_EQ(Find("--saved 'dogs of may' --view DogsOfMay").out, first.out);
+  EXPECT_EQ(connection.FirstValue("select FileName from DogsOfMay;"), "dog.jpg");
+  for (const char* wrong : {"--saved Cats", "--saved 'Dogs of May' cat", "dog --save 'a=b'", "dog --view 'a b'"}) {
     EXPECT_EQ(Find(wrong).status, 2) << wrong;
   }
   EXPECT_EQ(Find("--searches").out.find("a=b"), std::string::npos);

@@ -417,8 +417,10 @@ class WindowCatalogueTest : public QObject {
     f.SetTexts({{"txtSearchKeywords", "Places"}});
     auto* saved = f.Find<QComboBox>("cboSavedSearches");
     saved->setEditText(QStringLiteral("Places copied"));
+    f.SetTexts({{"txtSearchView", "places_copied"}});
     f.Click("cmdSaveSearch");
     QCOMPARE(f.Setting("Searches", "Places copied"), std::string("keyword=Places; copies=1"));
+    QCOMPARE(f.Sql("select count(*) from places_copied;"), std::string("1"));
     f.SetTexts({{"txtSearchKeywords", ""}});
     f.Find<QCheckBox>("chkCopies")->setChecked(false);
     QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("3 photos"));

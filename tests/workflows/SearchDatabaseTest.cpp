@@ -42,8 +42,23 @@ class SearchOn : public CatalogueFixture {
     const Expected<long long> count = search.Count();
     EXPECT_TRUE(count) << DescribeMessages();
     EXPECT_EQ(count.Ok() ? *count : -1, static_cast<long long>(names.size())) << filter.words;
+    // The search made a view of the catalogue selects the same rows, its values written as literals.
+    EXPECT_TRUE(search.MakeView(View())) << DescribeMessages();
+    Names viewed;
+    for (const auto& [key, values] : Rows("select Folder, FileName from " + View().Text() + ";")) {
+      viewed.insert(values[1]);
+    }
+    EXPECT_EQ(viewed, names) << filter.words;
+    Open().SendStatement("drop view " + View().Text() + ";");
     return names;
   }
+
+  // The name of this test's view (not one of its tables, which go with "drop table").
+  TableName View() {
+    if (!m_view) m_view = ValidName(UniqueTableName("V"));
+    return *m_view;
+  }
+  std::optional<TableName> m_view;
 
   bool hintSaid = true;  // a test of the hint clears it
 
@@ -395,6 +410,31 @@ TEST_P(SearchOn, TheCsvExportHoldsTheHeaderAndEveryRowInTheViewsOrder) {
 
 // The most words allowed run on every server; one more is refused before any statement, as is a
 // table name carrying another statement; a missing table is reported and handed back.
+// A view replaces a view of its name, never a table: the catalogue's own are refused by name, any
+// other by the server, and keep their rows.
+TEST_P(SearchOn, AViewTakesThePlaceOfAViewButNeverOfATable) {
+  Insert("/p/", "dog", {{col::Keywords, "dog"}});
+  Insert("/p/", "cat", {{col::Keywords, "cat"}});
+  ASSERT_TRUE(Start({.words = "dog"}).MakeView(View())) << DescribeMessages();
+  ASSERT_TRUE(Start({.words = "cat"}).MakeView(View())) << DescribeMessages();
+  EXPECT_EQ(Scalar("select FileName from " + View().Text() + ";"), "cat");
+
+  const std::string own = Table("Own");
+  Open().SendStatement("create table " + own + " (Note varchar(20) primary key);");
+  connection.SendStatement("insert into " + own + " values ('kept');");
+  EXPECT_TRUE(Start({.words = "dog"}).MakeView(ValidName(own)).Is(ErrorKind::Database));
+  EXPECT_EQ(Scalar("select Note from " + own + ";"), "kept");
+  port.messages.clear();
+  for (const std::string& table : {m_settings.images, m_settings.folders}) {
+    EXPECT_TRUE(Start({}).MakeView(ValidName(table)).Is(ErrorKind::Search));
+    ASSERT_EQ(port.messages.size(), 1u) << DescribeMessages();
+    EXPECT_EQ(port.messages[0].text, "'" + table + "' names a table of this catalogue: a view needs a name of its own.");
+    port.messages.clear();
+  }
+  EXPECT_EQ(Count(m_settings.images), "2");
+  Open().SendStatement("drop view " + View().Text() + ";");
+}
+
 TEST_P(SearchOn, RefusesOneWordTooManyAndABadTableNameAndReportsAMissingTable) {
   Insert("/p/", "a.jpg", {{col::Keywords, "w"}});
   std::string words;

@@ -113,6 +113,11 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
                                               "search\" to keep the current one (tessarine find --saved NAME runs "
                                               "it too)"));
   cmdSaveSearch = Named(new QPushButton(QStringLiteral("Save search"), this), QStringLiteral("cmdSaveSearch"));
+  txtSearchView = Named(new QLineEdit(this), QStringLiteral("txtSearchView"));
+  txtSearchView->setPlaceholderText(QStringLiteral("also as view (optional)"));
+  txtSearchView->setToolTip(QStringLiteral("A name here, and \"Save search\" also makes the search a view of the "
+                                           "catalogue for other programs to read (a view of that name is replaced, "
+                                           "a table never)"));
   chkCopies = Named(new QCheckBox(QStringLiteral("Only files with copies"), this), QStringLiteral("chkCopies"));
   chkCopies->setToolTip(QStringLiteral("Only the files whose content another file shares (scans hash files with "
                                        "[Configuration] HashFiles=1)"));
@@ -155,6 +160,7 @@ CatalogueBrowser::CatalogueBrowser(WindowContext& context, QWidget* parent)
   audit->addWidget(chkCopies);
   auto* saved = new QHBoxLayout();
   saved->addWidget(cboSavedSearches, 1);
+  saved->addWidget(txtSearchView);
   saved->addWidget(cmdSaveSearch);
   layout->addLayout(saved, 4, 0, 1, 2);
   layout->addWidget(lblSearchCount, 3, 0);
@@ -333,6 +339,14 @@ void CatalogueBrowser::cmdSaveSearch_Click() {
   const std::string name = cboSavedSearches->currentText().trimmed().toStdString();
   const std::optional<SearchFilter> filter = FilterFromBoxes();
   if (!filter) return;  // said
+  const std::string viewText = txtSearchView->text().trimmed().toStdString();
+  const std::optional<TableName> view = TableName::Of(viewText);
+  if (!viewText.empty() && !view) {
+    port.SetStatus("Not a name a view can have: " + viewText);
+    port.Beep();
+    txtSearchView->setFocus();
+    return;
+  }
   if (Status kept = SaveSearch(m_context.SettingsFile(), name, *filter); !kept) {
     port.SetStatus(kept.GetError().what());
     port.Beep();
@@ -340,7 +354,21 @@ void CatalogueBrowser::cmdSaveSearch_Click() {
     return;
   }
   FillSavedSearches();
-  port.SetStatus("Saved the search as '" + name + "'");
+  if (view && !MakeSearchView(*filter, *view)) return;  // said
+  port.SetStatus("Saved the search as '" + name + "'" + (view ? " and made view " + view->Text() : ""));
+}
+
+bool CatalogueBrowser::MakeSearchView(const SearchFilter& filter, const TableName& view) {
+  UserPort& port = m_context.Port();
+  const Settings& settings = m_context.CurrentSettings();
+  port.SetBusy(true);
+  bool made = static_cast<bool>(OpenCatalogue(m_connection, port, settings, m_context.FileDsnSelected()));
+  if (made) {
+    Expected<CatalogueSearch> search = CatalogueSearch::Start(m_connection, port, settings, filter);
+    made = search && search.Value().MakeView(view);
+  }
+  port.SetBusy(false);
+  return made;
 }
 
 void CatalogueBrowser::RunSavedSearch(const QString& name) {

@@ -73,6 +73,8 @@ class CatalogueBrowser : public QWidget {
   // Sets the controls to a search (without running it).
   void ShowFilter(const SearchFilter& filter);
   void FillSavedSearches();
+  // Makes the search a view of the catalogue; false once the failure was shown.
+  bool MakeSearchView(const SearchFilter& filter, const TableName& view);
   // Sets the controls to the saved search of that name and runs it.
   void RunSavedSearch(const QString& name);
   void ShowCount(long long matches);
@@ -122,6 +124,8 @@ class CatalogueBrowser : public QWidget {
   // keeps the current one.
   QComboBox* cboSavedSearches = nullptr;
   QPushButton* cmdSaveSearch = nullptr;
+  // A name here, and "Save search" also makes the search a view of the catalogue of that name.
+  QLineEdit* txtSearchView = nullptr;
   QLineEdit* txtAuditRequire = nullptr;
   QLabel* imgPhotoDetail = nullptr;
   QTextBrowser* txtPhotoDetail = nullptr;

@@ -6,6 +6,7 @@
 #include "catalogue/CompanionStatements.h"
 #include "catalogue/ScanStatements.h"
 #include "catalogue/ServerKind.h"
+#include "catalogue/SqlLiterals.h"
 #include "core/DatabaseError.h"
 #include "core/ImageColumns.h"
 #include "core/WindowTitle.h"
@@ -132,12 +133,13 @@ Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection
   query.sortColumn = columns[sort.viewColumn].column;
   query.descending = sort.descending;
   return CatalogueSearch(connection, port, settings.dbms, *imagesTable, std::move(columns), std::move(query),
-                         sort.viewColumn, std::move(requiredNames));
+                         sort.viewColumn, std::move(requiredNames), settings.folders);
 }
 
 CatalogueSearch::CatalogueSearch(CatalogueConnection& connection, UserPort& port, DbmsKind kind,
                                  TableName imagesTable, std::vector<ViewColumn> columns, SearchQuery query,
-                                 std::size_t sortViewColumn, std::vector<std::string> missingNames)
+                                 std::size_t sortViewColumn, std::vector<std::string> missingNames,
+                                 std::string foldersTable)
     : m_connection(&connection),
       m_port(&port),
       m_kind(kind),
@@ -145,7 +147,8 @@ CatalogueSearch::CatalogueSearch(CatalogueConnection& connection, UserPort& port
       m_columns(std::move(columns)),
       m_query(std::move(query)),
       m_sortViewColumn(sortViewColumn),
-      m_missingNames(std::move(missingNames)) {}
+      m_missingNames(std::move(missingNames)),
+      m_foldersTable(std::move(foldersTable)) {}
 
 std::vector<std::string> CatalogueSearch::MissingIn(const ViewRow& row) const {
   std::vector<std::string> missing;
@@ -244,6 +247,35 @@ Expected<std::vector<ViewRow>> CatalogueSearch::PageAfter(const ViewRow* last, l
     if (NothingMatched()) return std::vector<ViewRow>{};
     return ReadRows(SelectMatchesAfter(m_imagesTable, SqlDialectFor(m_kind), m_query, after, pageSize));
   });
+}
+
+Status CatalogueSearch::MakeView(const TableName& view) {
+  const auto refuse = [&](const std::string& text) -> Status {
+    m_port->ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+    return Error(ErrorKind::Search, text);
+  };
+  for (const std::string& own :
+       {m_imagesTable.Text(), WordsTableName(m_imagesTable).Text(), FactsTableName(m_imagesTable).Text(),
+        KeywordsTableName(m_imagesTable).Text(), HashesTableName(m_imagesTable).Text(), m_foldersTable}) {
+    if (SameIgnoringCase(own, view.Text())) {
+      return refuse("'" + view.Text() + "' names a table of this catalogue: a view needs a name of its own.");
+    }
+  }
+  SearchQuery query = m_query;
+  query.matchKeys.reset();  // the keys of this moment's matches: the view finds its own
+  const SqlDialect& dialect = SqlDialectFor(m_kind);
+  const std::optional<std::string> select = WithValuesWritten(SelectMatchRows(m_imagesTable, dialect, query),
+                                                              TextLiteralStyleOf(m_kind, m_connection->DbmsName()));
+  if (!select) return refuse("This search cannot be written as a view: a value of it holds a NUL character.");
+  const bool inTransaction = TableChangesRollBack(m_connection->DbmsName()) && dialect.transactionStart;
+  Status status;
+  if (inTransaction) status = SendOrReport(*m_connection, *m_port, std::string(*dialect.transactionStart));
+  for (const std::string& statement : ViewStatements(view, *select, inTransaction)) {
+    if (status) status = SendOrReport(*m_connection, *m_port, statement);
+  }
+  if (status && inTransaction) status = SendOrReport(*m_connection, *m_port, std::string(*dialect.transactionEnd));
+  if (!status && inTransaction) SendIgnoringErrors(*m_connection, SqlStatement("rollback;"));
+  return status;
 }
 
 }  // namespace tessarine

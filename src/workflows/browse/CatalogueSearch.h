@@ -80,6 +80,12 @@ class CatalogueSearch {
   };
   Expected<std::vector<KeywordCount>> KeywordCounts(long long count);
 
+  // Makes the search a view of the catalogue named `view`, for other programs to read: the same
+  // matches, kept up to date by the server, with the images table's columns. A view of that name is
+  // replaced; a table never: the names of the catalogue's own tables are refused here, any other
+  // table's by the server. Every failure is reported.
+  Status MakeView(const TableName& view);
+
   // The pageSize matches that follow `last` (a row this search gave), from the first without one.
   // Reading on from the last row of each page meets every match once, at the same cost per page
   // however deep: how every match is read (the export, the command).
@@ -88,7 +94,7 @@ class CatalogueSearch {
  private:
   CatalogueSearch(CatalogueConnection& connection, UserPort& port, DbmsKind kind, TableName imagesTable,
                   std::vector<ViewColumn> columns, SearchQuery query, std::size_t sortViewColumn,
-                  std::vector<std::string> missingNames);
+                  std::vector<std::string> missingNames, std::string foldersTable);
 
   template <typename Read>
   auto Reported(Read read) -> Expected<decltype(read())>;
@@ -104,6 +110,7 @@ class CatalogueSearch {
   SearchQuery m_query;
   std::size_t m_sortViewColumn;
   std::vector<std::string> m_missingNames;  // one a field of m_query.missingAny
+  std::string m_foldersTable;               // as the settings name it
   // The count, once asked for. A search that matched nothing reads no page: on a server that
   // walks the table in key order to fill one, that walk costs more than the count.
   std::optional<long long> m_counted;
