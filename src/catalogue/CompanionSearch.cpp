@@ -67,6 +67,43 @@ void AppendNear(SqlStatement& statement, const NearPlace& place) {
   statement.text += ")";
 }
 
+void AppendFactTerms(SqlStatement& statement, const SqlDialect& dialect, const CompanionConditions& conditions) {
+  // DateTaken reads "CCYY-MM-DD HH:MM:SS": a day's bounds compare as text in time order.
+  if (conditions.takenFrom) {
+    statement.text += " and t.DateTaken >= ?";
+    statement.Bind(*conditions.takenFrom);
+  }
+  if (conditions.takenTo) {
+    statement.text += " and t.DateTaken <= ?";
+    statement.Bind(*conditions.takenTo + " 99");
+  }
+  for (const std::string& word : conditions.cameraWords) {
+    statement.text += " and (";
+    AppendContains(statement, dialect, "t.Make", word);
+    statement.text += " or ";
+    AppendContains(statement, dialect, "t.Model", word);
+    statement.text += " or ";
+    AppendContains(statement, dialect, "t.Lens", word);
+    statement.text += ")";
+  }
+  if (conditions.near) AppendNear(statement, *conditions.near);
+  if (conditions.digitalSource) {
+    statement.text += " and ";
+    AppendContains(statement, dialect, "t.DigitalSourceType", *conditions.digitalSource);
+  }
+}
+
+void AppendKeywordTerm(SqlStatement& statement, const std::string& keyword) {
+  statement.text += " and (t.Keyword = ? or t.Leaf = ?)";
+  statement.Bind(keyword).Bind(keyword);
+}
+
+// The hashes held twice or more are found in one pass over the hash index, not once a row.
+void AppendCopiesTerm(SqlStatement& statement, const CompanionConditions& conditions) {
+  const std::string& hashes = conditions.hashesTable->Text();
+  statement.text += " and t.ContentHash in (select ContentHash from " + hashes + " group by ContentHash having count(*) > 1)";
+}
+
 }  // namespace
 
 void AppendCompanionConditions(SqlStatement& statement, const SqlDialect& dialect,
@@ -79,46 +116,34 @@ void AppendCompanionConditions(SqlStatement& statement, const SqlDialect& dialec
   if (conditions.AnyFact()) {
     next();
     OpenExists(statement, *conditions.factsTable, outer);
-    // DateTaken reads "CCYY-MM-DD HH:MM:SS": a day's bounds compare as text in time order.
-    if (conditions.takenFrom) {
-      statement.text += " and t.DateTaken >= ?";
-      statement.Bind(*conditions.takenFrom);
-    }
-    if (conditions.takenTo) {
-      statement.text += " and t.DateTaken <= ?";
-      statement.Bind(*conditions.takenTo + " 99");
-    }
-    for (const std::string& word : conditions.cameraWords) {
-      statement.text += " and (";
-      AppendContains(statement, dialect, "t.Make", word);
-      statement.text += " or ";
-      AppendContains(statement, dialect, "t.Model", word);
-      statement.text += " or ";
-      AppendContains(statement, dialect, "t.Lens", word);
-      statement.text += ")";
-    }
-    if (conditions.near) AppendNear(statement, *conditions.near);
-    if (conditions.digitalSource) {
-      statement.text += " and ";
-      AppendContains(statement, dialect, "t.DigitalSourceType", *conditions.digitalSource);
-    }
+    AppendFactTerms(statement, dialect, conditions);
     statement.text += ")";
   }
   for (const std::string& keyword : conditions.keywords) {
     next();
     OpenExists(statement, *conditions.keywordsTable, outer);
-    statement.text += " and (t.Keyword = ? or t.Leaf = ?))";
-    statement.Bind(keyword).Bind(keyword);
+    AppendKeywordTerm(statement, keyword);
+    statement.text += ")";
   }
   if (conditions.withCopies) {
     next();
-    const std::string& hashes = conditions.hashesTable->Text();
-    const std::string o(outer);
-    // The hashes held twice or more are found in one pass over the hash index, not once a row.
-    statement.text += "exists (select 1 from " + hashes + " t where t.Folder = " + o + ".Folder and t.FileName = " + o +
-                      ".FileName and t.ContentHash in (select ContentHash from " + hashes +
-                      " group by ContentHash having count(*) > 1))";
+    OpenExists(statement, *conditions.hashesTable, outer);
+    AppendCopiesTerm(statement, conditions);
+    statement.text += ")";
   }
+}
+
+std::optional<TableName> SoleCompanionTable(const CompanionConditions& conditions) {
+  const bool facts = conditions.AnyFact();
+  const bool keyword = !conditions.keywords.empty();
+  if (facts + keyword + conditions.withCopies != 1 || conditions.keywords.size() > 1) return std::nullopt;
+  return facts ? conditions.factsTable : keyword ? conditions.keywordsTable : conditions.hashesTable;
+}
+
+void AppendSoleTableTerms(SqlStatement& statement, const SqlDialect& dialect, const CompanionConditions& conditions) {
+  if (conditions.AnyFact()) AppendFactTerms(statement, dialect, conditions);
+  if (!conditions.keywords.empty()) AppendKeywordTerm(statement, conditions.keywords.front());
+  if (conditions.withCopies) AppendCopiesTerm(statement, conditions);
 }
 
 }  // namespace tessarine

@@ -42,4 +42,13 @@ struct CompanionConditions {
 void AppendCompanionConditions(SqlStatement& statement, const SqlDialect& dialect,
                                const CompanionConditions& conditions, std::string_view outer);
 
+// The companion table every condition lies in, where they lie in one: the facts (fact conditions
+// alone), the keywords (one keyword alone) or the hashes (copies alone). Each of its rows belongs to
+// one images row (its key follows theirs), so the matches can be counted and listed from that
+// table alone: its rows "t" for which AppendSoleTableTerms holds.
+std::optional<TableName> SoleCompanionTable(const CompanionConditions& conditions);
+
+// " and ..." on the rows "t" of the SoleCompanionTable.
+void AppendSoleTableTerms(SqlStatement& statement, const SqlDialect& dialect, const CompanionConditions& conditions);
+
 }  // namespace tessarine

@@ -151,6 +151,18 @@ RequiredTables RequiredTablesOf(const SearchQuery& query) {
   return {query.companions.factsTable, query.companions.keywordsTable};
 }
 
+// "distinct t.Folder, t.FileName from <companion table> t where 1 = 1 and ... [and <its folder>]"
+// for a query that SearchesOneCompanionTable (a file may have several keyword rows that match).
+void AppendCompanionKeys(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query) {
+  statement.text += "distinct t.Folder, t.FileName from " + SoleCompanionTable(query.companions)->Text() +
+                    " t where 1 = 1";
+  AppendSoleTableTerms(statement, dialect, query.companions);
+  if (query.folderKey) {
+    statement.text += " and ";
+    AppendFolderCondition(statement, dialect, "t.Folder", *query.folderKey);
+  }
+}
+
 // "select <shown columns>[, <a flag per required field>]"
 SqlStatement SelectShown(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
   SqlStatement statement("select " + SelectList(query));
@@ -260,8 +272,30 @@ SqlStatement SelectMatchKeys(const SqlDialect& dialect, const SearchQuery& query
   return statement;
 }
 
+bool SearchesOneCompanionTable(const SearchQuery& query) {
+  return (query.words.empty() || query.searchedColumns.empty()) && !query.matchKeys && !query.fromDay &&
+         !query.toDay && query.missingAny.empty() && SoleCompanionTable(query.companions);
+}
+
+SqlStatement SelectCompanionMatchKeys(const SqlDialect& dialect, const SearchQuery& query, long long count) {
+  SqlStatement statement("select ");
+  statement.text += dialect.topClause;
+  if (!dialect.topClause.empty()) statement.BindInteger(std::to_string(count));
+  AppendCompanionKeys(statement, dialect, query);
+  statement.text += dialect.limitClause;
+  if (!dialect.limitClause.empty()) statement.BindInteger(std::to_string(count));
+  statement.text += ";";
+  return statement;
+}
+
 SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
   SqlStatement statement("select count(*)");
+  if (SearchesOneCompanionTable(query)) {
+    statement.text += " from (select ";
+    AppendCompanionKeys(statement, dialect, query);
+    statement.text += ") d;";
+    return statement;
+  }
   // Words alone are counted in the words table, which holds a row for each row of the images table
   // and no other (its key follows theirs): the count then reads no images row.
   if (SearchesWordsTable(query) && !query.matchKeys && !query.folderKey && !query.fromDay && !query.toDay &&

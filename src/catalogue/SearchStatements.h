@@ -63,7 +63,17 @@ std::string ContainsPattern(std::string_view word);
 // images table in that order to the last of them.
 SqlStatement SelectMatchKeys(const SqlDialect& dialect, const SearchQuery& query, long long count);
 
-// "select count(*) from <images> where ...;"
+// Whether the query's matches are the rows of one companion table (SoleCompanionTable), in its
+// folder if it has one: no words, no dates of the images table, no audit, no keys read.
+bool SearchesOneCompanionTable(const SearchQuery& query);
+
+// For such a query: the keys of at most `count` matches, read from that companion table alone, in no
+// order. Where they are few, a page reads just those rows rather than walk the images table in its
+// order to find them.
+SqlStatement SelectCompanionMatchKeys(const SqlDialect& dialect, const SearchQuery& query, long long count);
+
+// "select count(*) from <images> where ...;" (from the companion table alone where the query
+// searches one)
 SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query);
 
 // Rows offset+1 .. offset+count of the matches in the query's order.

@@ -183,13 +183,19 @@ std::vector<ViewRow> CatalogueSearch::ReadRows(const SqlStatement& select) {
 void CatalogueSearch::ReadKeysOfFewMatches() {
   if (m_keysTried) return;
   m_keysTried = true;
-  if (m_fewMatches <= 0 || !m_query.wordsTable || m_query.words.empty() || m_query.searchedColumns.empty() ||
-      m_query.fromDay || m_query.toDay || m_query.companions.Any() || !m_query.missingAny.empty()) {
+  const SqlDialect& dialect = SqlDialectFor(m_kind);
+  std::optional<SqlStatement> select;
+  if (m_fewMatches <= 0) return;
+  if (SearchesOneCompanionTable(m_query)) {
+    select = SelectCompanionMatchKeys(dialect, m_query, m_fewMatches + 1);
+  } else if (m_query.wordsTable && !m_query.words.empty() && !m_query.searchedColumns.empty() && !m_query.fromDay &&
+             !m_query.toDay && !m_query.companions.Any() && m_query.missingAny.empty()) {
+    select = SelectMatchKeys(dialect, m_query, m_fewMatches + 1);
+  } else {
     return;
   }
   std::vector<RowKey> keys;
-  auto result = m_connection->ExecuteStatement(SelectMatchKeys(SqlDialectFor(m_kind), m_query, m_fewMatches + 1),
-                                               CursorChoice::ForwardOnly);
+  auto result = m_connection->ExecuteStatement(*select, CursorChoice::ForwardOnly);
   for (; result && !result->IsEof(); result->MoveNext()) {
     keys.push_back({result->FieldValue(0).value_or(""), result->FieldValue(1).value_or("")});
   }

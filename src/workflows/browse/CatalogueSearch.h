@@ -57,8 +57,9 @@ class CatalogueSearch {
   // Those fields, each once.
   const std::vector<std::string>& RequiredNames() const { return m_missingNames; }
 
-  // A search for words through the words table (and no dates) first reads the keys of up to this
-  // many matches in one pass over the words table; where that finds every match, the count is theirs
+  // A search for words through the words table (and no dates), or one by a single companion table
+  // (SearchesOneCompanionTable), first reads the keys of up to this many matches in one pass over
+  // that table; where that finds every match, the count is theirs
   // and the pages read just those rows. Fewer matches would have the page walk most of the images
   // table in the view's order to find them; more are met soon enough by that walk.
   static constexpr long long kFewMatches = 1000;
