@@ -142,8 +142,16 @@ std::optional<TableName> SoleCompanionTable(const CompanionConditions& condition
 
 void AppendSoleTableTerms(SqlStatement& statement, const SqlDialect& dialect, const CompanionConditions& conditions) {
   if (conditions.AnyFact()) AppendFactTerms(statement, dialect, conditions);
-  if (!conditions.keywords.empty()) AppendKeywordTerm(statement, conditions.keywords.front());
   if (conditions.withCopies) AppendCopiesTerm(statement, conditions);
+  if (conditions.keywords.empty()) return;
+  // A file's first keyword row that matches, and no later one: each file once, with no "distinct"
+  // (which MariaDB sorts through a table on disk for keys this wide).
+  const std::string& keyword = conditions.keywords.front();
+  AppendKeywordTerm(statement, keyword);
+  statement.text += " and not exists (select 1 from " + conditions.keywordsTable->Text() +
+                    " u where u.Folder = t.Folder and u.FileName = t.FileName and u.Item < t.Item and (u.Keyword = ? "
+                    "or u.Leaf = ?))";
+  statement.Bind(keyword).Bind(keyword);
 }
 
 }  // namespace tessarine

@@ -45,7 +45,7 @@ void AppendCompanionConditions(SqlStatement& statement, const SqlDialect& dialec
 // The companion table every condition lies in, where they lie in one: the facts (fact conditions
 // alone), the keywords (one keyword alone) or the hashes (copies alone). Each of its rows belongs to
 // one images row (its key follows theirs), so the matches can be counted and listed from that
-// table alone: its rows "t" for which AppendSoleTableTerms holds.
+// table alone: its rows "t" for which AppendSoleTableTerms holds, one a match.
 std::optional<TableName> SoleCompanionTable(const CompanionConditions& conditions);
 
 // " and ..." on the rows "t" of the SoleCompanionTable.

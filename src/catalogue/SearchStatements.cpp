@@ -151,11 +151,10 @@ RequiredTables RequiredTablesOf(const SearchQuery& query) {
   return {query.companions.factsTable, query.companions.keywordsTable};
 }
 
-// "distinct t.Folder, t.FileName from <companion table> t where 1 = 1 and ... [and <its folder>]"
-// for a query that SearchesOneCompanionTable (a file may have several keyword rows that match).
-void AppendCompanionKeys(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query) {
-  statement.text += "distinct t.Folder, t.FileName from " + SoleCompanionTable(query.companions)->Text() +
-                    " t where 1 = 1";
+// " from <companion table> t where 1 = 1 and ... [and <its folder>]", a row a match, for a query
+// that SearchesOneCompanionTable.
+void AppendCompanionMatches(SqlStatement& statement, const SqlDialect& dialect, const SearchQuery& query) {
+  statement.text += " from " + SoleCompanionTable(query.companions)->Text() + " t where 1 = 1";
   AppendSoleTableTerms(statement, dialect, query.companions);
   if (query.folderKey) {
     statement.text += " and ";
@@ -178,9 +177,10 @@ bool AppendWhere(SqlStatement& statement, const TableName& imagesTable, const Sq
     statement.text += first ? " where " : " and ";
     first = false;
   };
-  if (query.matchKeys) {
+  if (query.matchKeys) {  // read under every other condition
     next();
     AppendKeysCondition(statement, *query.matchKeys);
+    return true;
   }
   if (!query.searchedColumns.empty() && !query.wordsTable) {
     for (const std::string& word : query.words) {
@@ -188,7 +188,7 @@ bool AppendWhere(SqlStatement& statement, const TableName& imagesTable, const Sq
       AppendWordCondition(statement, dialect, query, word);
     }
   }
-  if (query.folderKey && !query.matchKeys) {
+  if (query.folderKey) {
     next();
     AppendFolderCondition(statement, dialect, "Folder", *query.folderKey);
   }
@@ -281,7 +281,8 @@ SqlStatement SelectCompanionMatchKeys(const SqlDialect& dialect, const SearchQue
   SqlStatement statement("select ");
   statement.text += dialect.topClause;
   if (!dialect.topClause.empty()) statement.BindInteger(std::to_string(count));
-  AppendCompanionKeys(statement, dialect, query);
+  statement.text += "t.Folder, t.FileName";
+  AppendCompanionMatches(statement, dialect, query);
   statement.text += dialect.limitClause;
   if (!dialect.limitClause.empty()) statement.BindInteger(std::to_string(count));
   statement.text += ";";
@@ -291,9 +292,8 @@ SqlStatement SelectCompanionMatchKeys(const SqlDialect& dialect, const SearchQue
 SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
   SqlStatement statement("select count(*)");
   if (SearchesOneCompanionTable(query)) {
-    statement.text += " from (select ";
-    AppendCompanionKeys(statement, dialect, query);
-    statement.text += ") d;";
+    AppendCompanionMatches(statement, dialect, query);
+    statement.text += ";";
     return statement;
   }
   // Words alone are counted in the words table, which holds a row for each row of the images table

@@ -35,8 +35,9 @@ struct SearchQuery {
   // The words compared as bytes (both sides folded, so bytes meet where characters do): MariaDB and
   // MySQL take about half the time over a column of text that way.
   bool wordsAsBytes = false;
-  // The keys of every match, when they were read first (SelectMatchKeys): the statements then read
-  // only those rows, each by its key, and look for no word and no folder again.
+  // The keys of every match, when they were read first (SelectMatchKeys, SelectCompanionMatchKeys)
+  // under every other condition of the query: the statements then read only those rows, each by its
+  // key, and test no other condition again.
   std::optional<std::vector<RowKey>> matchKeys;
   // The Folder key of a folder (KeyText form, one trailing "/"): rows of it and of its subfolders.
   std::optional<std::string> folderKey;
