@@ -1,5 +1,7 @@
 #include "catalogue/SearchStatements.h"
 
+#include <span>
+
 #include "catalogue/ScanStatements.h"
 #include "core/ImageColumns.h"
 #include "core/SearchFolding.h"
@@ -80,18 +82,30 @@ void AppendFolderCondition(SqlStatement& statement, const SqlDialect& dialect, c
   }
 }
 
-// "(Folder = ? and FileName = ?) or ...", or a condition no row meets for no key.
+// "(Folder = ? and FileName = ?)" for each key, joined by "or" two halves at a time: the tree of a
+// thousand keys is ten deep, where a chain would be a thousand (SQLite refuses an expression more
+// than 1,000 deep).
+void AppendKeysOf(SqlStatement& statement, std::span<const RowKey> keys) {
+  if (keys.size() == 1) {
+    statement.text += "(Folder = ? and FileName = ?)";
+    statement.Bind(keys.front().folder).Bind(keys.front().fileName);
+    return;
+  }
+  const std::size_t half = keys.size() / 2;
+  statement.text += "(";
+  AppendKeysOf(statement, keys.first(half));
+  statement.text += " or ";
+  AppendKeysOf(statement, keys.subspan(half));
+  statement.text += ")";
+}
+
+// Any of the keys, or a condition no row meets for no key.
 void AppendKeysCondition(SqlStatement& statement, const std::vector<RowKey>& keys) {
   if (keys.empty()) {
     statement.text += "1 = 0";
     return;
   }
-  statement.text += "(";
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    statement.text += i == 0 ? "(Folder = ? and FileName = ?)" : " or (Folder = ? and FileName = ?)";
-    statement.Bind(keys[i].folder).Bind(keys[i].fileName);
-  }
-  statement.text += ")";
+  AppendKeysOf(statement, keys);
 }
 
 bool SearchesWordsTable(const SearchQuery& query) {

@@ -149,6 +149,23 @@ TEST_P(SearchOn, EachWordMatchesLiterallyInSomeSearchedColumnFoldedWithTheWordsT
   EXPECT_EQ(port.messages[0].text, kAccentBlindHint);
 }
 
+// As many matches as are read by their keys first: the statement that reads a page by those keys
+// stays within each server's bounds.
+TEST_P(SearchOn, AsManyMatchesAsAreReadByTheirKeysComeThroughThem) {
+  m_words = WordsTableName(ValidName(m_settings.images));
+  connection.SendStatement(WordsTableStatement(ValidName(m_settings.images), Dialect()));
+  if (Dialect().transactionStart) connection.SendStatement(*Dialect().transactionStart);
+  for (long long i = 0; i < CatalogueSearch::kFewMatches; ++i) {
+    Insert("/p/", "f" + std::to_string(i), {{col::Keywords, "bulk"}});
+  }
+  if (Dialect().transactionEnd) connection.SendStatement(*Dialect().transactionEnd);
+  CatalogueSearch search = Start({.words = "bulk"});
+  EXPECT_EQ(search.Count(), CatalogueSearch::kFewMatches);
+  const Expected<std::vector<ViewRow>> page = search.PageAfter(nullptr, 10);
+  ASSERT_TRUE(page) << DescribeMessages();
+  EXPECT_EQ(page->size(), 10u);
+}
+
 // The words table comes with the images table, and each row's words follow the row: written with it,
 // replaced when a rescan reads the file again (an image whose sidecar alone changed is read again
 // even by a rescan of changed files), gone with it; made again empty with the images table.
