@@ -5,14 +5,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-test"
+# Each step's end, in seconds since the start: where the command's time goes.
+took() { echo "test: $1 done at ${SECONDS} s" >&2; }
 
 "$root/scripts/install-deps.sh"
+took "installing"
 # Every include and library link points down the layers, and the tests stay lean.
 "$root/scripts/check-layers.sh"
 # The tests' weight against the code's. The aim is 0.40; until the cuts get there, the limit holds
 # them at today's weight so that no change adds to it (lower it as tests are cut).
 TESSARINE_TEST_WEIGHT_LIMIT=${TESSARINE_TEST_WEIGHT_LIMIT:-0.42} "$root/scripts/check-test-weight.sh"
 "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Debug -DTESSARINE_SANITIZE=ON
+took "building"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -39,8 +43,11 @@ if dpkg-query -W -f='${Status}' galera-4 2>/dev/null | grep -q 'install ok insta
 fi
 # shellcheck source=/dev/null
 source "$databases/env.sh"
+took "starting the servers"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j "$(nproc)"
+took "the tests"
 
 
 # A short run of the fuzzer over the metadata reader (clang, libFuzzer, ASan and UBSan).
 "$root/scripts/fuzz.sh" smoke
+took "the fuzz smoke"
