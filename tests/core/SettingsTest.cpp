@@ -84,7 +84,7 @@ TEST_F(SettingsTest, EveryKeyIsReadAndEverySaveWritesWhatLoadsBack) {
   EXPECT_EQ(Fields(LoadSettings(file)), Fields(saved));
 }
 
-TEST_F(SettingsTest, DbmsAndFlagsAreReadFromTheirExactTextsOnly) {
+TEST_F(SettingsTest, DbmsFlagsAndTheWindowPlaceAreReadFromTheirExactTextsOnly) {
   const std::pair<std::string, DbmsKind> kinds[] = {{"1", DbmsKind::Oracle}, {"2", DbmsKind::SqlServer},
                                                     {"3", DbmsKind::Sqlite}, {"5", DbmsKind::MySqlPostgreSqlEtc},
                                                     {"01", DbmsKind::MySqlPostgreSqlEtc}};
@@ -114,9 +114,6 @@ TEST_F(SettingsTest, DbmsAndFlagsAreReadFromTheirExactTextsOnly) {
   Settings s;
   StoreOnlyIptc(s, m_file, true);
   EXPECT_TRUE(LoadSettings(m_file).onlyIptc);
-}
-
-TEST_F(SettingsTest, AMissingOrUnreadableWindowPlaceIsNone) {
   // A missing, empty, negative or absurd size, or a number with more than digits, is no place at all.
   for (const char* text : {"[Window]\nLeft=0\nTop=0\nWidth=800\n", "[Window]\nLeft=0\nTop=0\nWidth=0\nHeight=600\n",
                            "[Window]\nLeft=0\nTop=0\nWidth=-800\nHeight=600\n",

@@ -45,14 +45,13 @@ TEST(DecodeUtf8, DecodesTheBytesTheParserCharactersStandForAndNeverEmitsInvalidU
 }
 
 TEST(AppendUtf8, WritesTheReplacementCharacterForWhatIsNoCharacter) {
-  for (const char32_t cp : {char32_t{0xD800}, char32_t{0xDFFF}, char32_t{0x110000}}) {
+  const std::pair<char32_t, const char*> cases[] = {
+      {0xD800, "\xEF\xBF\xBD"}, {0xDFFF, "\xEF\xBF\xBD"}, {0x110000, "\xEF\xBF\xBD"}, {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+  for (const auto& [cp, bytes] : cases) {
     std::string out;
     AppendUtf8(out, cp);
-    EXPECT_EQ(out, "\xEF\xBF\xBD") << static_cast<unsigned>(cp);
+    EXPECT_EQ(out, bytes) << static_cast<unsigned>(cp);
   }
-  std::string out;
-  AppendUtf8(out, 0x10FFFF);
-  EXPECT_EQ(out, "\xF4\x8F\xBF\xBF");
 }
 
 TEST(DecodeWindows1252, MapsHighBytesToTheirCharacters) {

@@ -51,7 +51,7 @@ class WindowFitTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void theWindowFitsOnEveryTabWithALongStatus() {
+  void theWindowFitsOnEveryTabWithALongStatusAndSoDoesEveryDialog() {
     WindowFixture f;
     f.window->PlaceOnScreen(kScreen);
     for (int tab = 1; tab <= tessarine::TessarineProWindow::kTabCount; ++tab) {
@@ -63,9 +63,7 @@ class WindowFitTest : public QObject {
       f.Find<QTabBar>("TabStripVerify")->setCurrentIndex(sub);
       ExpectFits(*f.window);
     }
-  }
-
-  void everyDialogFits() {
+    // And every dialog.
     tessarine::XmpCustomizedDialog editor(tessarine::CustomXmpDefinition{});
     ExpectFits(editor);
     tessarine::AboutDialog about(QStringLiteral("/nowhere/license-fi.txt"), [](const QString&) { return true; });

@@ -62,13 +62,9 @@ TEST(FindIimBlock, MarksAResourceCutOffByTheEndOfTheFile) {
   EXPECT_TRUE(overrun.truncated);
 }
 
-struct PacketCase {
-  const char* what;
-  std::string file;
-  std::optional<std::string> expected;
-};
-
-TEST(FindXmpPacket, InAJpegTakesTheApp1PacketThroughItsTrailerOrTheEndOfItsSegment) {
+// In a JPEG, the APP1 packet through its trailer or the end of its segment; in other files, a packet
+// from offset 33 on, its last four bytes left out where it has no trailer.
+TEST(FindXmpPacket, TakesTheJpegsApp1PacketOrAnotherFilesPacketFromOffset33) {
   const std::string packet = Packet("<rdf:Description/>");
   const std::string padded = Packet("<rdf:Description/>", std::string(2000, ' '));
   const std::string bare = "<?xpacket begin=\"\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\"/>";
@@ -77,31 +73,30 @@ TEST(FindXmpPacket, InAJpegTakesTheApp1PacketThroughItsTrailerOrTheEndOfItsSegme
   overrun[4] = '\x7F';                 // the length now claims far more than the file holds
   std::string zeroLength = Jpeg(App1Xmp(Packet("")));
   zeroLength[4] = zeroLength[5] = '\0';
-  const PacketCase cases[] = {
-      {"before the Exif segment", Jpeg(App1Xmp(packet) + App1Exif()), packet},
-      {"after the Exif segment", Jpeg(App1Exif() + App1Xmp(packet)), packet},
-      {"bytes after the trailer", Jpeg(App1Xmp(padded + "garbage after the trailer")), padded},
-      {"no trailer", Jpeg(App1Xmp(bare) + App1Exif()), bare},
-      {"length past the end of the file", overrun, "<?xpacket begin=\"\"?><a>text"},
-      {"zero length", zeroLength, std::nullopt},
-      {"not 29 bytes after the length",
-       Jpeg(Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0 ", 30) + Packet(""))), std::nullopt},
-      {"not in an APP1 segment", Jpeg(Segment(0xE2, std::string(29, 'x') + Packet(""))), std::nullopt},
-  };
-  for (const PacketCase& c : cases) EXPECT_EQ(FindXmpPacket(AsBytes(c.file), true), c.expected) << c.what;
-}
-
-TEST(FindXmpPacket, InOtherFilesTakesAPacketFromOffset33AndLeavesOutTheLastFourBytesWithoutATrailer) {
-  const std::string packet = Packet("<rdf:Description/>");
   const std::string header = std::string(33, '\0') + "<?xpacket begin=";
-  const PacketCase cases[] = {
-      {"at 40", "II*\0" + std::string(36, '\0') + packet + "TAIL", packet},
-      {"at 20", "II*\0" + std::string(16, '\0') + packet + "TAIL", std::nullopt},
-      {"no trailer", std::string(40, '\0') + "<?xpacket begin=\"\"?><a/>ABCD", "<?xpacket begin=\"\"?><a/>"},
-      {"nothing after the header", header, std::nullopt},
-      {"one byte after the header", header + "x", "<?xpacket beg"},
+  const struct {
+    const char* what;
+    bool jpeg;
+    std::string file;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"before the Exif segment", true, Jpeg(App1Xmp(packet) + App1Exif()), packet},
+      {"after the Exif segment", true, Jpeg(App1Exif() + App1Xmp(packet)), packet},
+      {"bytes after the trailer", true, Jpeg(App1Xmp(padded + "garbage after the trailer")), padded},
+      {"no trailer", true, Jpeg(App1Xmp(bare) + App1Exif()), bare},
+      {"length past the end of the file", true, overrun, "<?xpacket begin=\"\"?><a>text"},
+      {"zero length", true, zeroLength, std::nullopt},
+      {"not 29 bytes after the length", true,
+       Jpeg(Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0 ", 30) + Packet(""))), std::nullopt},
+      {"not in an APP1 segment", true, Jpeg(Segment(0xE2, std::string(29, 'x') + Packet(""))), std::nullopt},
+      {"at 40", false, "II*\0" + std::string(36, '\0') + packet + "TAIL", packet},
+      {"at 20", false, "II*\0" + std::string(16, '\0') + packet + "TAIL", std::nullopt},
+      {"no trailer, not a JPEG", false, std::string(40, '\0') + "<?xpacket begin=\"\"?><a/>ABCD",
+       "<?xpacket begin=\"\"?><a/>"},
+      {"nothing after the header", false, header, std::nullopt},
+      {"one byte after the header", false, header + "x", "<?xpacket beg"},
   };
-  for (const PacketCase& c : cases) EXPECT_EQ(FindXmpPacket(AsBytes(c.file), false), c.expected) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(FindXmpPacket(AsBytes(c.file), c.jpeg), c.expected) << c.what;
 }
 
 }  // namespace

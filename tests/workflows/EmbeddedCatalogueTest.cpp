@@ -32,7 +32,10 @@ class EmbeddedCatalogue : public ::testing::Test {
   RecordingUserPort port;
 };
 
+// Made at a first start; selected as it is once settings naming it are lost. Settings that ever
+// named a data source, or cannot be read, are no first start.
 TEST_F(EmbeddedCatalogue, AFirstStartMakesItAndSelectsItOnce) {
+  EXPECT_TRUE(IsFirstStart(LoadSettings(ini())));
   const std::filesystem::path folder = dir / "data" / "tessarine-pro";
   const EmbeddedCatalogueFiles files = EmbeddedCatalogueIn(folder);
   const Expected<std::string> made = Prepare(folder);
@@ -55,6 +58,11 @@ TEST_F(EmbeddedCatalogue, AFirstStartMakesItAndSelectsItOnce) {
   EXPECT_EQ(again->rfind("Selected the catalogue " + files.database.string(), 0), 0U) << *again;
   EXPECT_EQ(Value(files, "select Folder from Folders;"), "/photos/");
   EXPECT_TRUE(port.messages.empty());
+  WriteFile(ini(), "[Connection]\nDSN=\n");
+  EXPECT_FALSE(IsFirstStart(LoadSettings(ini())));
+  std::filesystem::remove(ini());
+  std::filesystem::create_directory(ini());
+  EXPECT_FALSE(IsFirstStart(LoadSettings(ini())));
 }
 
 // What stops it: each leaves the settings naming no data source and the thing at the name as it was.
@@ -77,16 +85,6 @@ TEST_F(EmbeddedCatalogue, RefusesWhatItMustNotWriteOver) {
   }
   EXPECT_EQ(ReadFile(dir / "victim"), "precious");
   EXPECT_FALSE(std::filesystem::exists(dir / "a;b" / "catalogue.sqlite"));
-}
-
-// Settings that ever named a data source, or cannot be read, are no first start.
-TEST_F(EmbeddedCatalogue, FirstStartOnlyWithoutADataSourceEverNamed) {
-  EXPECT_TRUE(IsFirstStart(LoadSettings(ini())));
-  WriteFile(ini(), "[Connection]\nDSN=\n");
-  EXPECT_FALSE(IsFirstStart(LoadSettings(ini())));
-  std::filesystem::remove(ini());
-  std::filesystem::create_directory(ini());
-  EXPECT_FALSE(IsFirstStart(LoadSettings(ini())));
 }
 
 }  // namespace

@@ -42,14 +42,13 @@ TEST(ScanDriver, TheElapsedTimeAndTheSummarySayWhatWasDoneAndHowFast) {
 TEST(Thumbnails, AreNamedByTheirImageAndStretchFitsThePreviewBox) {
   EXPECT_EQ(ThumbnailPath("/p", "IMG_1.JPG", "1"), std::filesystem::path("/p/_thumbs_/IMG_1.JPG"));
   EXPECT_EQ(ThumbnailPath("/p", "a.b.psd", "2"), std::filesystem::path("/p/_thumbs_/a.b.jpg"));
-  auto fit = [](int w, int h) {
+  // 160x106 is wider than 3:2 after scaling: squeezed to the box width.
+  const std::tuple<int, int, const char*> fits[] = {
+      {160, 106, "120x80"}, {120, 160, "60x80"}, {100, 60, "100x60"}, {120, 80, "120x80"}};
+  for (const auto& [w, h, fit] : fits) {
     const PreviewSize s = StretchImageThumb(w, h);
-    return std::to_string(s.width) + "x" + std::to_string(s.height);
-  };
-  EXPECT_EQ(fit(160, 106), "120x80");  // wider than 3:2 after scaling: squeezed to the box width
-  EXPECT_EQ(fit(120, 160), "60x80");
-  EXPECT_EQ(fit(100, 60), "100x60");
-  EXPECT_EQ(fit(120, 80), "120x80");
+    EXPECT_EQ(std::to_string(s.width) + "x" + std::to_string(s.height), fit) << w << "x" << h;
+  }
 }
 
 TEST(ScanProgress, TellsTheRateAndTheTimeLeftOnceTheTotalIsKnown) {
@@ -184,32 +183,28 @@ TEST(SearchFilter, DaysAreRealCalendarDaysWrittenYyyyMmDdAndWordsAreSplitOnBlank
   EXPECT_EQ(SplitWords("Zürich"), (std::vector<std::string>{"Zürich"}));
 }
 
-TEST(CsvExport, FieldsAreQuotedOnlyWhenTheyHoldCommaQuoteOrLineBreak) {
-  EXPECT_EQ(CsvField("plain text; Zürich"), "plain text; Zürich");
-  EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
-  EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(CsvField("cr\r"), "\"cr\r\"");
-  EXPECT_EQ(CsvField("lf\n"), "\"lf\n\"");
-
+// A field is quoted, its quotes doubled, only when it holds a comma, a quote or a line break; in a
+// guarded record a value a spreadsheet would run as a formula gets an apostrophe first.
+TEST(CsvExport, FieldsAreQuotedOnlyWhenNeededAndAGuardedRecordNeutralisesEveryFormulaStart) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"plain text; Zürich", "plain text; Zürich", "plain text; Zürich"},
+      {"a,b", "\"a,b\"", "\"a,b\""},
+      {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+      {"cr\r", "\"cr\r\"", "\"cr\r\""},
+      {"lf\n", "\"lf\n\"", "\"lf\n\""},
+      {"=SUM(A1)", "=SUM(A1)", "'=SUM(A1)"}, {"+1", "+1", "'+1"}, {"-1", "-1", "'-1"}, {"@cmd", "@cmd", "'@cmd"},
+      {"\tx", "\tx", "'\tx"}, {"\rx", "\"\rx\"", "\"'\rx\""}, {"a=b", "a=b", "a=b"}, {"", "", ""},
+  };
+  for (const auto& [value, plain, guarded] : cases) {
+    for (const bool guard : {false, true}) {
+      std::ostringstream record;
+      WriteCsvRecord(record, {value}, guard);
+      EXPECT_EQ(record.str(), std::string(guard ? guarded : plain) + "\r\n") << value << (guard ? " guarded" : "");
+    }
+  }
   std::ostringstream out;
   WriteCsvRecord(out, {"a", std::nullopt, "", "b,c"});
   EXPECT_EQ(out.str(), "a,,,\"b,c\"\r\n");
-}
-
-// A value a spreadsheet would run as a formula gets an apostrophe first, when the record is guarded.
-TEST(CsvExport, AGuardedRecordNeutralisesEveryFormulaStart) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"=SUM(A1)", "'=SUM(A1)"}, {"+1", "'+1"},          {"-1", "'-1"},   {"@cmd", "'@cmd"},
-      {"\tx", "'\tx"},           {"\rx", "\"'\rx\""},    {"a=b", "a=b"}, {"", ""},
-  };
-  for (const auto& [value, field] : cases) {
-    std::ostringstream guarded;
-    WriteCsvRecord(guarded, {value}, true);
-    EXPECT_EQ(guarded.str(), std::string(field) + "\r\n") << value;
-    std::ostringstream kept;
-    WriteCsvRecord(kept, {value});
-    EXPECT_EQ(kept.str(), CsvField(value) + "\r\n") << value;
-  }
 }
 
 }  // namespace

@@ -62,13 +62,6 @@ class SearchOn : public CatalogueFixture {
   std::optional<TableName> m_view;
 
   bool hintSaid = true;  // a test of the hint clears it
-
-  Names FoundDates(const char* from, const char* to) {
-    SearchFilter filter;
-    if (from) filter.from = SearchDay::Parse(from).value();
-    if (to) filter.to = SearchDay::Parse(to).value();
-    return Found(filter);
-  }
 };
 TESSARINE_ON_EVERY_DATABASE(SearchOn);
 
@@ -231,13 +224,19 @@ TEST_P(SearchOn, TheDateRangeIncludesBothEndsInTheIimAndTheXmpForm) {
       {"month", "2024-05"},      {"year", "2024"},           {"iim-month", "20240500"}, {"iim-year", "20240000"},
       {"undated", ""},           {"older", "20230515"},      {"iim-june", "20240600"}};
   for (const auto& [name, date] : dated) Insert("/d/", name, {{col::CreatedDate, date}});
-
-  EXPECT_EQ(FoundDates("2024-05-01", "2024-05-31"),
-            (Names{"iim-first", "xmp-last", "month", "year", "iim-month", "iim-year"}));
-  EXPECT_EQ(FoundDates("2024-06-01", nullptr), (Names{"after", "year", "iim-year", "iim-june"}));
-  EXPECT_EQ(FoundDates(nullptr, "2024-04-30"), (Names{"before", "year", "iim-year", "older"}));
-  EXPECT_EQ(FoundDates("2024-05-02", "2024-05-30"), (Names{"month", "year", "iim-month", "iim-year"}));
-  EXPECT_EQ(FoundDates("2025-01-01", nullptr), Names{});
+  const auto day = [](const char* text) { return SearchDay::Parse(text).value(); };
+  const std::pair<SearchFilter, Names> cases[] = {
+      {{.from = day("2024-05-01"), .to = day("2024-05-31")},
+       {"iim-first", "xmp-last", "month", "year", "iim-month", "iim-year"}},
+      {{.from = day("2024-06-01")}, {"after", "year", "iim-year", "iim-june"}},
+      {{.to = day("2024-04-30")}, {"before", "year", "iim-year", "older"}},
+      {{.from = day("2024-05-02"), .to = day("2024-05-30")}, {"month", "year", "iim-month", "iim-year"}},
+      {{.from = day("2025-01-01")}, {}},
+  };
+  for (const auto& [filter, names] : cases) {
+    EXPECT_EQ(Found(filter), names) << (filter.from ? filter.from->Digits() : "") << "-"
+                                    << (filter.to ? filter.to->Digits() : "");
+  }
 }
 
 // Each filter on the facts and keywords tables: the day taken with both ends included, camera words
