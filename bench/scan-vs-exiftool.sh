@@ -7,7 +7,8 @@
 #   exiftool -r -j -q -IPTC:all -XMP:all      the peer every figure is compared with
 #   exiv2 -pa                                 a second reference, when exiv2 is installed
 #   djpeg -scale 1/8, two at a time         the floor of decoding every JPEG for its thumbnail
-#   each TESSARINE given: scan into an embedded SQLite catalogue, the same hashing every byte of
+#   each TESSARINE given: scan into an embedded SQLite catalogue, the same into one without the
+#   companion tables (facts, keywords, hashes; when sqlite3 is there), the same hashing every byte of
 #   each file for its content hash ([Configuration] HashFiles=1), the same with thumbnails made
 #   (made again in every round) from the pixels, the same over a tree whose JPEGs carry an EXIF
 #   thumbnail (as cameras write them), and scan into PostgreSQL and MariaDB on loopback
@@ -335,6 +336,10 @@ scan_round() { # ID LABEL BINARY SETTINGS [TREE]
   local id=$1 label=$2 binary=$3 settings=$4 tree=${5:-$tree} rows
   remove_thumbnails "$tree"
   fresh_tables "$binary" "$settings" "$tree"
+  # The catalogue as one made before the companion tables: the scan then writes images rows alone.
+  if [[ $id == *-bare ]]; then
+    sqlite3 "$work/catalogue.sqlite" 'drop table Images_facts; drop table Images_keywords; drop table Images_hashes;'
+  fi
   record "$id" "$label" "$total" -- "$binary" scan --settings "$settings" "$tree"
   rows=$(catalogued "$work/$id.log")
   [ "$rows" = "$total" ] || note_of[$id]="catalogued ${rows:-no} files of $total"
@@ -421,6 +426,9 @@ timing_mode() {
       binary=${binaries[i]}
       name=$(label_of "$binary")
       scan_round "t$i-sqlite" "$name: SQLite" "$binary" "$work/t$i-sqlite.ini"
+      if command -v sqlite3 >/dev/null; then
+        scan_round "t$i-bare" "$name: SQLite, no companion tables" "$binary" "$work/t$i-sqlite.ini"
+      fi
       scan_round "t$i-hash" "$name: SQLite + content hashes" "$binary" "$work/t$i-hash.ini"
       scan_round "t$i-thumbs" "$name: SQLite + thumbnails" "$binary" "$work/t$i-thumbs.ini"
       scan_round "t$i-previews" "$name: SQLite + thumbnails, EXIF thumbnails" "$binary" "$work/t$i-thumbs.ini" \
