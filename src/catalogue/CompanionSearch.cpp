@@ -101,7 +101,8 @@ void AppendKeywordTerm(SqlStatement& statement, const std::string& keyword) {
 // The hashes held twice or more are found in one pass over the hash index, not once a row.
 void AppendCopiesTerm(SqlStatement& statement, const CompanionConditions& conditions) {
   const std::string& hashes = conditions.hashesTable->Text();
-  statement.text += " and t.ContentHash in (select ContentHash from " + hashes + " group by ContentHash having count(*) > 1)";
+  statement.text +=
+      " and t.ContentHash in (select ContentHash from " + hashes + " group by ContentHash having count(*) > 1)";
 }
 
 }  // namespace

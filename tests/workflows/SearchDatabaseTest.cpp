@@ -452,7 +452,8 @@ TEST_P(SearchOn, AViewTakesThePlaceOfAViewButNeverOfATable) {
   for (const std::string& table : {m_settings.images, m_settings.folders}) {
     EXPECT_TRUE(Start({}).MakeView(ValidName(table)).Is(ErrorKind::Search));
     ASSERT_EQ(port.messages.size(), 1u) << DescribeMessages();
-    EXPECT_EQ(port.messages[0].text, "'" + table + "' names a table of this catalogue: a view needs a name of its own.");
+    EXPECT_EQ(port.messages[0].text,
+              "'" + table + "' names a table of this catalogue: a view needs a name of its own.");
     port.messages.clear();
   }
   EXPECT_EQ(Count(m_settings.images), "2");
