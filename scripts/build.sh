@@ -14,12 +14,7 @@ done
 [ $# -gt 0 ] && shift
 targets=()
 [ $# -gt 0 ] && targets=(--target "$@")
-# A compiler cache that names files relative to the checkout: a fresh clone elsewhere on the machine
-# builds from what the last one compiled.
-launcher=()
-if command -v ccache >/dev/null; then
-  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
+# shellcheck source=scripts/compiler-cache.sh
+source "$root/scripts/compiler-cache.sh"
 cmake -S "$root" -B "$build" -G Ninja "${launcher[@]}" "${options[@]}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)" "${targets[@]}"
