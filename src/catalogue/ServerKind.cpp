@@ -22,6 +22,8 @@ std::optional<DbmsKind> OwnKind(std::string_view dbmsName) {
   return std::nullopt;
 }
 
+bool MySqlFamily(std::string_view dbmsName) { return Names(dbmsName, "mysql") || Names(dbmsName, "mariadb"); }
+
 }  // namespace
 
 bool KindFitsServer(DbmsKind kind, std::string_view dbmsName) {
@@ -35,6 +37,8 @@ bool TableChangesRollBack(std::string_view dbmsName) {
          dbmsName.find("SQL Server") != std::string_view::npos;
 }
 
-bool LikeFasterOverBytes(std::string_view dbmsName) { return Names(dbmsName, "mysql") || Names(dbmsName, "mariadb"); }
+bool LikeFasterOverBytes(std::string_view dbmsName) { return MySqlFamily(dbmsName); }
+
+bool BackslashMayEscape(std::string_view dbmsName) { return MySqlFamily(dbmsName); }
 
 }  // namespace tessarine

@@ -20,4 +20,8 @@ bool TableChangesRollBack(std::string_view dbmsName);
 // bytes (as binary).
 bool LikeFasterOverBytes(std::string_view dbmsName);
 
+// True for MariaDB and MySQL, which read a backslash in a string literal as an escape unless the
+// sql_mode says NO_BACKSLASH_ESCAPES.
+bool BackslashMayEscape(std::string_view dbmsName);
+
 }  // namespace tessarine

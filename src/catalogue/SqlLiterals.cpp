@@ -80,7 +80,7 @@ TextLiteralStyle TextLiteralStyleOf(DbmsKind kind, std::string_view dbmsName) {
     case DbmsKind::MySqlPostgreSqlEtc:
       break;
   }
-  return LikeFasterOverBytes(dbmsName) ? TextLiteralStyle::HexWhereBackslash : TextLiteralStyle::EscapeString;
+  return BackslashMayEscape(dbmsName) ? TextLiteralStyle::HexWhereBackslash : TextLiteralStyle::EscapeString;
 }
 
 std::optional<std::string> WithValuesWritten(const SqlStatement& statement, TextLiteralStyle style) {

@@ -26,6 +26,12 @@ std::size_t ViewPosition(const std::vector<ViewColumn>& columns, std::size_t col
   return 0;
 }
 
+// A search refused: the text shown to the user and handed back.
+Status RefuseSearch(UserPort& port, const std::string& text) {
+  port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
+  return Error(ErrorKind::Search, text);
+}
+
 // The filters on the facts and keywords tables; refused, with a message, where the catalogue lacks
 // a table one needs.
 Status SetCompanionConditions(CatalogueConnection& connection, UserPort& port, const TableName& imagesTable,
@@ -39,22 +45,19 @@ Status SetCompanionConditions(CatalogueConnection& connection, UserPort& port, c
   }
   if (!filter.digitalSource.empty()) conditions.digitalSource = filter.digitalSource;
   if (conditions.cameraWords.size() + conditions.keywords.size() > kMaxSearchWords) {
-    const std::string text = "A search takes at most " + std::to_string(kMaxSearchWords) + " camera words and keywords.";
-    port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
-    return Error(ErrorKind::Search, text);
+    return RefuseSearch(port, "A search takes at most " + std::to_string(kMaxSearchWords) +
+                                  " camera words and keywords.");
   }
   const bool factsThere = TableExists(connection, FactsTableName(imagesTable));
   const bool keywordsThere = TableExists(connection, KeywordsTableName(imagesTable));
   if ((conditions.AnyFact() && !factsThere) || (!conditions.keywords.empty() && !keywordsThere)) {
-    port.ShowMessage(std::string(kNoCompanionsToSearch), MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
-    return Error(ErrorKind::Search, std::string(kNoCompanionsToSearch));
+    return RefuseSearch(port, std::string(kNoCompanionsToSearch));
   }
   if (factsThere) conditions.factsTable = FactsTableName(imagesTable);
   if (keywordsThere) conditions.keywordsTable = KeywordsTableName(imagesTable);
   if (filter.withCopies) {
     if (!TableExists(connection, HashesTableName(imagesTable))) {
-      port.ShowMessage(std::string(kNoHashesToCompare), MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
-      return Error(ErrorKind::Search, std::string(kNoHashesToCompare));
+      return RefuseSearch(port, std::string(kNoHashesToCompare));
     }
     conditions.hashesTable = HashesTableName(imagesTable);
     conditions.withCopies = true;
@@ -67,10 +70,7 @@ Status SetCompanionConditions(CatalogueConnection& connection, UserPort& port, c
 // catalogue lacks its table.
 Status SetRequiredFields(UserPort& port, const Settings& settings, const SearchFilter& filter, SearchQuery& query,
                          std::vector<std::string>& names) {
-  const auto refuse = [&](const std::string& text) -> Status {
-    port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
-    return Error(ErrorKind::Search, text);
-  };
+  const auto refuse = [&](const std::string& text) { return RefuseSearch(port, text); };
   if (filter.missing.size() > kMaxSearchWords) {
     return refuse("An audit requires at most " + std::to_string(kMaxSearchWords) + " fields.");
   }
@@ -108,9 +108,8 @@ Expected<CatalogueSearch> CatalogueSearch::Start(CatalogueConnection& connection
   if (query.words.size() > kMaxSearchWords) {
     const std::string text = "A search takes at most " + std::to_string(kMaxSearchWords) + " words; this one has " +
                              std::to_string(query.words.size()) + ".";
-    port.ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
     port.Beep();
-    return Error(ErrorKind::Search, text);
+    return RefuseSearch(port, text).GetError();
   }
   if (TableExists(connection, WordsTableName(*imagesTable))) {
     query.wordsTable = WordsTableName(*imagesTable);
@@ -256,10 +255,7 @@ Expected<std::vector<ViewRow>> CatalogueSearch::PageAfter(const ViewRow* last, l
 }
 
 Status CatalogueSearch::MakeView(const TableName& view) {
-  const auto refuse = [&](const std::string& text) -> Status {
-    m_port->ShowMessage(text, MessageIcon::Exclamation, kWindowTitle, MessageButtons::Ok);
-    return Error(ErrorKind::Search, text);
-  };
+  const auto refuse = [&](const std::string& text) { return RefuseSearch(*m_port, text); };
   for (const std::string& own :
        {m_imagesTable.Text(), WordsTableName(m_imagesTable).Text(), FactsTableName(m_imagesTable).Text(),
         KeywordsTableName(m_imagesTable).Text(), HashesTableName(m_imagesTable).Text(), m_foldersTable}) {
