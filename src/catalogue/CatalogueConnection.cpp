@@ -113,9 +113,10 @@ void CatalogueConnection::Send(const SqlStatement& sql) {
 }
 
 void CatalogueConnection::SendPrepared(const SqlStatement& sql) {
-  // A few texts at a time: a folder's insert and update, and the delete and insert of their words,
-  // facts and keywords.
-  constexpr std::size_t kPreparedTexts = 8;
+  // The texts a scan sends again and again: a row's insert and update, the delete and insert of its
+  // words, facts and keywords, and their statements of several rows (a few numbers of rows each).
+  // The one used longest ago gives way.
+  constexpr std::size_t kPreparedTexts = 32;
   SendWith(sql, [&]() -> OdbcStatement& {
     auto found = std::find_if(m_prepared.begin(), m_prepared.end(),
                               [&](const auto& statement) { return statement->PreparedText() == sql.text; });
@@ -124,10 +125,12 @@ void CatalogueConnection::SendPrepared(const SqlStatement& sql) {
       statement->Prepare(sql.text);
       if (m_prepared.size() == kPreparedTexts) m_prepared.erase(m_prepared.begin());
       m_prepared.push_back(std::move(statement));
-      found = std::prev(m_prepared.end());
+    } else {
+      std::rotate(found, std::next(found), m_prepared.end());
     }
-    (*found)->ExecutePrepared(sql.values);
-    return **found;
+    OdbcStatement& statement = *m_prepared.back();
+    statement.ExecutePrepared(sql.values);
+    return statement;
   });
 }
 

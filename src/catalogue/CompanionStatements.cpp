@@ -1,5 +1,8 @@
 #include "catalogue/CompanionStatements.h"
 
+#include <cstddef>
+#include <iterator>
+
 #include "catalogue/CatalogueStatements.h"
 #include "catalogue/ScanStatements.h"
 #include "core/ValueBound.h"
@@ -60,38 +63,47 @@ void BindFact(SqlStatement& statement, FactKind kind, std::string value, std::si
   statement.Bind(value);
 }
 
-// Rows of `count` values each, gathered into statements of at most maxValues values.
+// Rows of `count` values each, sent in statements of a power of two rows, at most maxValues values
+// (one row each when a row's pass maxValues): the largest first, then the rest by its binary
+// digits. A statement's text then depends on its number of rows alone, and few numbers occur: a
+// statement prepared once serves the rows of folder after folder.
 class MultiRowInsert {
  public:
   MultiRowInsert(const TableName& table, std::size_t count, std::size_t maxValues)
-      : m_start("insert into " + table.Text() + " values"), m_marks(Marks(count)), m_count(count), m_max(maxValues) {}
+      : m_start("insert into " + table.Text() + " values"), m_marks(Marks(count)), m_count(count) {
+    while (m_maxRows * 2 * count <= maxValues) m_maxRows *= 2;
+  }
 
-  // The statement the next row's values are bound to.
+  // Where the next row's values are bound: `count` of them.
   SqlStatement& NextRow() {
-    if (!m_statement.values.empty() && m_statement.values.size() + m_count > m_max) End();
-    m_statement.text += m_statement.values.empty() ? m_start : ",";
-    m_statement.text += m_marks;
-    return m_statement;
+    ++m_rows;
+    return m_values;
   }
   std::vector<SqlStatement> Statements() {
-    End();
-    return std::move(m_statements);
+    std::vector<SqlStatement> statements;
+    std::size_t sent = 0;
+    for (std::size_t rows = m_maxRows; rows > 0; rows /= 2) {
+      while (m_rows - sent >= rows) {
+        SqlStatement& statement = statements.emplace_back(m_start);
+        for (std::size_t r = 0; r < rows; ++r) statement.text += (r == 0 ? "" : ",") + m_marks;
+        statement.text += ";";
+        const auto first = m_values.values.begin() + static_cast<std::ptrdiff_t>(sent * m_count);
+        statement.values.assign(std::make_move_iterator(first),
+                                std::make_move_iterator(first + static_cast<std::ptrdiff_t>(rows * m_count)));
+        sent += rows;
+        if (rows < m_maxRows) break;  // each smaller number at most once
+      }
+    }
+    return statements;
   }
 
  private:
-  void End() {
-    if (m_statement.values.empty()) return;
-    m_statement.text += ";";
-    m_statements.push_back(std::move(m_statement));
-    m_statement = SqlStatement();
-  }
-
   std::string m_start;
   std::string m_marks;
   std::size_t m_count;
-  std::size_t m_max;
-  SqlStatement m_statement;
-  std::vector<SqlStatement> m_statements;
+  std::size_t m_maxRows = 1;
+  std::size_t m_rows = 0;
+  SqlStatement m_values;
 };
 
 }  // namespace

@@ -46,9 +46,12 @@ SqlStatement DeleteKeyRows(const TableName& table, const ColumnValues& columns);
 // of a folder's files whose images row is gone.
 SqlStatement DeleteOrphanRows(const TableName& table, const TableName& imagesTable, std::string_view folderKeyText);
 
-// "insert into <facts> values(?,...),(...);" the facts of the rows that have any, in statements of at
-// most maxValues values (one row each when a row's pass maxValues); a fact missing is NULL, a long
-// text cut to longTextBytes.
+// The statements below send their rows several at a time: in statements of a power of two rows and
+// at most maxValues values (one row each when a row's pass maxValues), the largest first, so that a
+// statement's text depends on its number of rows alone and repeats from folder to folder.
+
+// "insert into <facts> values(?,...),(...);" the facts of the rows that have any; a fact missing is
+// NULL, a long text cut to longTextBytes.
 // The values each row takes in those statements.
 inline constexpr std::size_t kFactsRowValues = 2 + kFactCount;
 inline constexpr std::size_t kKeywordRowValues = 6;  // Folder, FileName, Item, Keyword, Leaf, Depth
@@ -57,8 +60,7 @@ std::vector<SqlStatement> InsertFactsRows(const TableName& factsTable, std::span
                                           std::size_t longTextBytes, std::size_t maxValues);
 
 // "insert into <keywords> values(?,?,?,?,?,?),...;" each keyword of the rows with the rows' keys and
-// its place in the file's list, in statements of at most maxValues values (one row each when a
-// row's pass maxValues).
+// its place in the file's list.
 std::vector<SqlStatement> InsertKeywordsRows(const TableName& keywordsTable, std::span<const KeyedCompanions> rows,
                                              std::size_t maxValues);
 

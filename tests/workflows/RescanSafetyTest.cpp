@@ -259,7 +259,9 @@ TEST_P(RescanSafety, ABusyCatalogueChangesNothing) {
 // The refusal the hook throws, on which call, after which file of the walk, and how many times.
 struct Refusal {
   const char* what;
-  const char* call;  // "SQLExecute": the next row written; "SQLExecDirect": the folder's commit
+  // "SQLExecute": the next row written; "SQLExecDirect": the folder's commit; "SQLPrepare": the next
+  // statement of a text not sent before.
+  const char* call;
   long long afterFile;
   long nativeError;
   const char* sqlState;
@@ -349,7 +351,7 @@ TEST_P(ScanRetry, ARefusedStatementOfGatheredKeywordsHasTheFolderWalkedAgain) {
                                     "<dc:subject><rdf:Bag>" + subjects + "</rdf:Bag></dc:subject></rdf:Description>");
   // 600 values a file: the seventh file's keywords make the gathered ones pass a statement's 4,000.
   for (int i = 0; i < 8; ++i) WriteFile(m_root / ("p" + std::to_string(i) + ".jpg"), Jpeg(App1Xmp(packet)));
-  const Refusal refusal{"value refused", "SQLExecDirect", 6, 0, "22001", 1};
+  const Refusal refusal{"value refused", "SQLPrepare", 6, 0, "22001", 1};
   const ScanResult result = ScanRefusing(refusal, AddAndLoad(m_root),
                                          [&](const ScanProgress& p) { return p.filesDone == refusal.afterFile; });
   EXPECT_EQ(result.failedRows, 0) << DescribeMessages();

@@ -44,6 +44,10 @@ class FolderCataloguer final : private FolderVisitor {
   // The rows go to the images table of the given (checked) name; the files are read by the reader.
   FolderCataloguer(CatalogueConnection& connection, UserPort& port, const Settings& settings, TableName images,
                    ReadAhead& reader, const ScanHooks& hooks);
+  // The statements prepared for the rows of its folders go with it.
+  ~FolderCataloguer() override { m_connection.ForgetPrepared(); }
+  FolderCataloguer(const FolderCataloguer&) = delete;
+  FolderCataloguer& operator=(const FolderCataloguer&) = delete;
 
   TreeEnd CatalogueTree(const FolderKey& top);
 

@@ -70,8 +70,6 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
   }
 }
 
-FolderRows::~FolderRows() { m_connection.ForgetPrepared(); }
-
 template <typename Work>
 void FolderRows::UnderSavepoint(Work work) {
   if (!m_savepoints) {
@@ -178,15 +176,11 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
     }
   }
   if (m_tables.keywords) {
-    // A file's keywords in one statement to a server; to an embedded catalogue one by one through one
-    // prepared statement, which costs less there than reading a statement of several.
+    // A file's keywords in a few statements to a server; to an embedded catalogue one by one, which
+    // costs less there than reading a statement of several.
     const std::size_t values = m_multiRowInsert ? kValuesPerBatch : kKeywordRowValues;
     for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, {&row, 1}, values)) {
-      if (m_multiRowInsert) {
-        m_connection.Send(insert);
-      } else {
-        m_connection.SendPrepared(insert);
-      }
+      m_connection.SendPrepared(insert);
     }
   }
   if (m_tables.hashes) {
@@ -223,19 +217,21 @@ void FolderRows::SendCompanions(bool all) {
   const std::vector<KeyedCompanions> rows = std::move(m_companions);
   m_companions.clear();
   m_companionValues = 0;
-  // Their number of rows changes from statement to statement: sent, not prepared.
+  // Their statements take a few numbers of rows: each text is prepared once for the scan.
   if (m_tables.facts) {
     for (const SqlStatement& insert : InsertFactsRows(*m_tables.facts, rows, m_wordsBytes, kValuesPerBatch)) {
-      m_connection.Send(insert);
+      m_connection.SendPrepared(insert);
     }
   }
   if (m_tables.keywords) {
     for (const SqlStatement& insert : InsertKeywordsRows(*m_tables.keywords, rows, kValuesPerBatch)) {
-      m_connection.Send(insert);
+      m_connection.SendPrepared(insert);
     }
   }
   if (m_tables.hashes) {
-    for (const SqlStatement& insert : InsertHashRows(*m_tables.hashes, rows, kValuesPerBatch)) m_connection.Send(insert);
+    for (const SqlStatement& insert : InsertHashRows(*m_tables.hashes, rows, kValuesPerBatch)) {
+      m_connection.SendPrepared(insert);
+    }
   }
 }
 

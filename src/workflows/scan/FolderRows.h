@@ -55,8 +55,6 @@ class FolderRows {
   // dialect's longTextBytes.
   FolderRows(CatalogueConnection& connection, const TableName& imagesTable, const CompanionTables& companionTables,
              const SqlDialect& dialect, const FolderKey& folder, RowWriting writing = RowWriting::Careful);
-  // The folder's prepared insert and update go with it.
-  ~FolderRows();
   FolderRows(const FolderRows&) = delete;
   FolderRows& operator=(const FolderRows&) = delete;
 
