@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <FreeImage.h>
-
 #include <cstdlib>
 #include <map>
 
@@ -15,6 +13,7 @@
 #include "metadata/ImageBytes.h"
 #include "metadata/XmpParser.h"
 #include "support/TempDir.h"
+#include "support/TestImages.h"
 
 namespace tessarine {
 namespace {
@@ -61,14 +60,6 @@ class RealFilesTest : public ::testing::Test {
     return ReadFile(sidecar);
   }
 
-  // A JPEG from ImageMagick with one more segment right after its start marker.
-  std::filesystem::path JpegWith(const std::string& segment) {
-    const auto path = Make("with.jpg");
-    const std::string bytes = ReadFile(path);
-    WriteFile(path, bytes.substr(0, 2) + segment + bytes.substr(2));
-    return path;
-  }
-
   FileRow Read(const std::filesystem::path& path, bool modern, bool xmpOverIptc = true) {
     const XmpParser parser(CustomXmpDefinition{});
     MetadataReadContext context{false, &parser, nullptr};
@@ -100,7 +91,8 @@ TEST_F(RealFilesTest, AJpegPacketInUtf16OrUtf32OrWithoutItsWrapperIsRead) {
   bodies.emplace_back("x:xmpmeta", packet.substr(begin, end - begin));
   bodies.emplace_back("rdf:RDF", packet.substr(rdf, rdfEnd - rdf));
   for (const auto& [what, body] : bodies) {
-    const auto path = JpegWith(App1Xmp(body));
+    const auto path = m_dir / "with.jpg";
+    ASSERT_TRUE(SaveJpegWithSegments(path, 64, 48, App1Xmp(body))) << what;
     EXPECT_EQ(Read(path, false).columns[col::ObjectName], "") << what;
     const FileRow on = Read(path, true);
     EXPECT_EQ(on.columns[col::ObjectName], kTitle) << what;
