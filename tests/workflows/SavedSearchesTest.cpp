@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/TempDir.h"
 #include "workflows/browse/SavedSearches.h"
 
@@ -35,6 +37,9 @@ TEST(SavedSearches, EveryFilterComesBackAsSavedAndWhatCannotBeReadIsRefused) {
   EXPECT_EQ(back.folder->Text(), "/srv/a; b/");
   EXPECT_EQ(back.keywords, full.keywords);
   EXPECT_EQ(back.near->kilometres, 12.5);
+  EXPECT_EQ(std::tie(back.from, back.to, back.takenFrom, back.takenTo, back.camera, back.digitalSource, back.missing),
+            std::tie(full.from, full.to, full.takenFrom, full.takenTo, full.camera, full.digitalSource, full.missing));
+  EXPECT_TRUE(back.withCopies);
   EXPECT_EQ(EncodeSearch(back), EncodeSearch(full));
 
   for (const char* unreadable : {"words=a; colour=red", "from=2024-02-30", "words=%41", "near=1,2", "words"}) {
