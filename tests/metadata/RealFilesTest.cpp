@@ -192,11 +192,10 @@ TEST_F(RealFilesTest, ASidecarGivesTheXmpOfAnImageWithoutAPacket) {
   EXPECT_EQ(Read(own, true).columns[col::Byline], "Self");
 }
 
-// What the camera wrote of the taking, as exiftool writes it into a JPEG's EXIF segment, a TIFF's
-// directories and a CR3's boxes (from the sample when at hand): date, sub-seconds and offset, make,
-// model and lens, exposure, and a position south, west and below sea level.
-// What a file's companion rows keep: the facts of the taking from each structure that holds them
-// (whether or not modern formats are read), what it shows and who licenses it, and its keywords,
+// What a file's companion rows keep, as exiftool writes it into a JPEG's EXIF segment, a TIFF's
+// directories and a CR3's boxes (from the sample when at hand), whether or not modern formats are
+// read: the date taken with sub-seconds and offset, make, model and lens, exposure, a position
+// south, west and below sea level, what the photo shows and who licenses it, and its keywords,
 // flat and each level of the hierarchical ones.
 TEST_F(RealFilesTest, TheCompanionRowsHoldTheFactsOfTheTakingAndEveryKeyword) {
   const std::string tags =
