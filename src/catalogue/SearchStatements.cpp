@@ -176,6 +176,34 @@ void AppendCompanionMatches(SqlStatement& statement, const SqlDialect& dialect, 
   }
 }
 
+// The files holding the query's one keyword: those with it as a keyword, plus those with it as a
+// leaf, less those with both. Each set is counted in the order of one index, where the form that
+// keeps a file's first matching row looks every match up again (MariaDB: 0.4 s against 0.05 s for
+// 23,000 of 10^5 files).
+SqlStatement CountKeywordFiles(const SqlDialect& dialect, const SearchQuery& query) {
+  const std::string& keywords = query.companions.keywordsTable->Text();
+  const std::string& keyword = query.companions.keywords.front();
+  SqlStatement statement("select a.n + b.n - c.n from ");
+  const auto files = [&](const std::string& joined, const std::string& condition, int marks, const char* name) {
+    statement.text += "(select count(*) n from (select t.Folder, t.FileName from " + keywords + " t" + joined +
+                      " where " + condition;
+    for (int i = 0; i < marks; ++i) statement.Bind(keyword);
+    if (query.folderKey) {
+      statement.text += " and ";
+      AppendFolderCondition(statement, dialect, "t.Folder", *query.folderKey);
+    }
+    statement.text += " group by t.Folder, t.FileName) x) " + std::string(name);
+  };
+  files("", "t.Keyword = ?", 1, "a");
+  statement.text += ", ";
+  files("", "t.Leaf = ?", 1, "b");
+  statement.text += ", ";
+  files(" join " + keywords + " u on u.Folder = t.Folder and u.FileName = t.FileName", "t.Keyword = ? and u.Leaf = ?", 2,
+        "c");
+  statement.text += ";";
+  return statement;
+}
+
 // "select <shown columns>[, <a flag per required field>]"
 SqlStatement SelectShown(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
   SqlStatement statement("select " + SelectList(query));
@@ -304,6 +332,9 @@ SqlStatement SelectCompanionMatchKeys(const SqlDialect& dialect, const SearchQue
 }
 
 SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialect, const SearchQuery& query) {
+  if (SearchesOneCompanionTable(query) && !query.companions.keywords.empty() && dialect.countsKeywordFilesBySets) {
+    return CountKeywordFiles(dialect, query);
+  }
   SqlStatement statement("select count(*)");
   if (SearchesOneCompanionTable(query)) {
     AppendCompanionMatches(statement, dialect, query);

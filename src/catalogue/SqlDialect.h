@@ -53,6 +53,9 @@ struct SqlDialect {
   // Rows are sent several to an insert, "values(...),(...)": on a server each statement is a round
   // trip. Not on SQLite, whose driver took 24 rows in one statement slower than one by one.
   bool multiRowInsert;
+  // The files holding a keyword are counted as sets read off one index each (see CountMatches):
+  // MariaDB's plan for the one-statement form looks every match up again.
+  bool countsKeywordFilesBySets;
 
   // The column as such an expression: open + name + close.
   std::string Comparable(std::string_view column) const;

@@ -307,6 +307,7 @@ TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
       {{.takenFrom = day("2023-01-01"), .camera = "canon", .keywords = {"Paris"}}, {"paris"}},
       {{.folder = FolderKey::FromPath("/q"), .camera = "canon"}, {}},
       {{.folder = FolderKey::FromPath("/p"), .keywords = {"Places"}}, {"oslo", "bergen"}},
+      {{.folder = FolderKey::FromPath("/q"), .keywords = {"Places"}}, {}},
   };
   // Matches read by their keys first, and found by the walk of the images table.
   for (long long few : {CatalogueSearch::kFewMatches, 0LL}) {
