@@ -37,10 +37,11 @@ struct CompanionConditions {
 };
 
 // "exists (select 1 from <facts> ... ) and exists (select 1 from <keywords> ...) and ..." for the
-// rows of `outer` (the images table's name or alias in the statement); appends nothing without a
-// condition. The tables the conditions need must be set.
+// rows of `outer` (the images table's name or alias in the statement), in the form a count is
+// fastest with when `counting`; appends nothing without a condition. The tables the conditions need
+// must be set.
 void AppendCompanionConditions(SqlStatement& statement, const SqlDialect& dialect,
-                               const CompanionConditions& conditions, std::string_view outer);
+                               const CompanionConditions& conditions, std::string_view outer, bool counting);
 
 // The companion table every condition lies in, where they lie in one: the facts (fact conditions
 // alone), the keywords (one keyword alone) or the hashes (copies alone). Each of its rows belongs to

@@ -213,7 +213,7 @@ SqlStatement SelectShown(const TableName& imagesTable, const SqlDialect& dialect
 
 // " where ..." for the query's filters, or "" when it has none; true when it wrote a condition.
 bool AppendWhere(SqlStatement& statement, const TableName& imagesTable, const SqlDialect& dialect,
-                 const SearchQuery& query) {
+                 const SearchQuery& query, bool counting = false) {
   bool first = true;
   auto next = [&] {
     statement.text += first ? " where " : " and ";
@@ -241,7 +241,7 @@ bool AppendWhere(SqlStatement& statement, const TableName& imagesTable, const Sq
   }
   if (query.companions.Any()) {
     next();
-    AppendCompanionConditions(statement, dialect, query.companions, OuterName(imagesTable, query));
+    AppendCompanionConditions(statement, dialect, query.companions, OuterName(imagesTable, query), counting);
   }
   if (!query.missingAny.empty()) {
     next();
@@ -351,7 +351,7 @@ SqlStatement CountMatches(const TableName& imagesTable, const SqlDialect& dialec
     return statement;
   }
   AppendFrom(statement, imagesTable, dialect, query);
-  AppendWhere(statement, imagesTable, dialect, query);
+  AppendWhere(statement, imagesTable, dialect, query, true);
   statement.text += ";";
   return statement;
 }

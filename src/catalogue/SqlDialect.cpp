@@ -6,20 +6,20 @@ namespace {
 constexpr SqlDialect kMySqlPostgreSqlEtc{
     "select 1;", "select * from ", " limit 20;", "start transaction;", "commit;", "text", "bigint",
     " limit ? offset ?", true, "", "", false, KeyLength::Characters, false, 65'535,
-    " on delete cascade on update cascade", "", " limit ?", false, true, true};
+    " on delete cascade on update cascade", "", " limit ?", false, true, true, false};
 constexpr SqlDialect kOracle{
     "select 1 from dual;", "select * from ", " where rownum <= 20;", std::nullopt, std::nullopt, "varchar(2000)",
     "integer", " offset ? rows fetch next ? rows only", false, "", "", false, KeyLength::InBytes, false, 2'000,
-    " on delete cascade", "", " fetch first ? rows only", false, false, false};
+    " on delete cascade", "", " fetch first ? rows only", false, false, false, false};
 constexpr SqlDialect kSqlServer{
     "select 1;", "select top 20 * from ", ";", "begin transaction;", "commit;", "text", "bigint",
     " offset ? rows fetch next ? rows only", false, "cast(", " as varchar(max))", false, KeyLength::InBytes,
-    true, 65'535, " on delete cascade on update cascade", "top (?) ", "", false, false, false};
+    true, 65'535, " on delete cascade on update cascade", "top (?) ", "", false, false, false, false};
 // SQLite rejects "start transaction;".
 constexpr SqlDialect kSqlite{
     "select 1;", "select * from ", " limit 20;", "begin transaction;", "commit;", "text", "bigint",
     " limit ? offset ?", true, "", "", true, KeyLength::Unbounded, false, 65'535,
-    " on delete cascade on update cascade", "", " limit ?", true, false, false};
+    " on delete cascade on update cascade", "", " limit ?", true, false, false, true};
 
 }  // namespace
 
