@@ -54,6 +54,7 @@ class OdbcStatement {
 
  private:
   struct Sent;
+  struct Marks;
   // Binds the values to the "?" marks; what is returned must live while the driver reads them.
   std::shared_ptr<Sent> Bind(std::string_view sql, const std::vector<SqlValue>& values);
   // Reads what the execution produced; true when it has columns.
@@ -70,6 +71,7 @@ class OdbcStatement {
   bool m_scrollable = false;
   std::size_t m_columnCount = 0;
   std::string m_prepared;  // the text given to Prepare
+  std::shared_ptr<Marks> m_marks;  // the prepared text's marks, bound from one run to the next
 };
 
 }  // namespace tessarine
