@@ -42,6 +42,26 @@ double ParseReal(const std::string& decimal) {
   return number;
 }
 
+// Refuses, before anything is bound, a value the driver would cut or that is no number.
+void CheckValues(const std::vector<SqlValue>& values) {
+  if (values.size() > std::numeric_limits<SQLUSMALLINT>::max()) {
+    throw DatabaseError(0, "07002", "Too many values for one statement");
+  }
+  for (const SqlValue& value : values) {
+    if (value.null) continue;
+    if (value.kind == SqlValue::Kind::Real) ParseReal(value.text);
+    if (value.kind == SqlValue::Kind::Integer) ParseInteger(value.text);
+    if (value.kind != SqlValue::Kind::Text) continue;
+    if (value.text.find('\0') != std::string::npos) {
+      throw DatabaseError(0, "22024", "A value holds a NUL character and was not sent");
+    }
+    // A prepared statement's buffers take twice a value's length.
+    if (value.text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max() / 2)) {
+      throw DatabaseError(0, "22001", "A value is too long to be sent");
+    }
+  }
+}
+
 }  // namespace
 
 OdbcStatement::OdbcStatement(std::shared_ptr<OdbcConnection> connection, CursorChoice cursor,
@@ -98,9 +118,7 @@ struct OdbcStatement::Sent {
 };
 
 std::shared_ptr<OdbcStatement::Sent> OdbcStatement::Bind(std::string_view sql, const std::vector<SqlValue>& values) {
-  if (values.size() > std::numeric_limits<SQLUSMALLINT>::max()) {
-    throw DatabaseError(0, "07002", "Too many values for one statement");
-  }
+  CheckValues(values);
   const auto sent = std::make_shared<Sent>(Sent{std::string(sql), values, std::vector<BoundValue>(values.size())});
   for (std::size_t i = 0; i < sent->values.size(); ++i) {
     const SqlValue& value = sent->values[i];
@@ -125,12 +143,6 @@ std::shared_ptr<OdbcStatement::Sent> OdbcStatement::Bind(std::string_view sql, c
                         SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
                                          &bound.integer, 0, nullptr));
       continue;
-    }
-    if (value.text.find('\0') != std::string::npos) {
-      throw DatabaseError(0, "22024", "A value holds a NUL character and was not sent");
-    }
-    if (value.text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max())) {
-      throw DatabaseError(0, "22001", "A value is too long to be sent");
     }
     bound.length = static_cast<SQLLEN>(value.text.size());
     const SQLSMALLINT type = value.text.size() > kLongTextThreshold ? SQL_LONGVARCHAR : SQL_VARCHAR;
@@ -158,27 +170,8 @@ struct OdbcStatement::Marks {
   };
   std::vector<Mark> marks;
 
-  // Refuses, before any mark changes, a value the driver would cut or that is no number.
-  static void Check(const std::vector<SqlValue>& values) {
-    if (values.size() > std::numeric_limits<SQLUSMALLINT>::max()) {
-      throw DatabaseError(0, "07002", "Too many values for one statement");
-    }
-    for (const SqlValue& value : values) {
-      if (value.null) continue;
-      if (value.kind == SqlValue::Kind::Real) ParseReal(value.text);
-      if (value.kind == SqlValue::Kind::Integer) ParseInteger(value.text);
-      if (value.kind != SqlValue::Kind::Text) continue;
-      if (value.text.find('\0') != std::string::npos) {
-        throw DatabaseError(0, "22024", "A value holds a NUL character and was not sent");
-      }
-      if (value.text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max() / 2)) {
-        throw DatabaseError(0, "22001", "A value is too long to be sent");
-      }
-    }
-  }
-
   void Set(OdbcHandle& statement, const std::vector<SqlValue>& values) {
-    Check(values);
+    CheckValues(values);
     if (values.size() != marks.size()) {
       SQLFreeStmt(statement.Get(), SQL_RESET_PARAMS);
       marks.assign(values.size(), Mark{});
