@@ -176,7 +176,9 @@ struct OdbcStatement::Marks {
       SQLFreeStmt(statement.Get(), SQL_RESET_PARAMS);
       marks.assign(values.size(), Mark{});
     }
-    for (std::size_t i = 0; i < values.size(); ++i) Set(statement, static_cast<SQLUSMALLINT>(i + 1), values[i], marks[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      Set(statement, static_cast<SQLUSMALLINT>(i + 1), values[i], marks[i]);
+    }
   }
 
  private:
@@ -190,7 +192,9 @@ struct OdbcStatement::Marks {
     if (value.kind == SqlValue::Kind::Real) {
       mark.real = ParseReal(value.text);
       mark.length = 0;
-      if (mark.cType != SQL_C_DOUBLE || !mark.bound) Bind(statement, number, mark, SQL_C_DOUBLE, SQL_DOUBLE, 0, &mark.real, 0);
+      if (mark.cType != SQL_C_DOUBLE || !mark.bound) {
+        Bind(statement, number, mark, SQL_C_DOUBLE, SQL_DOUBLE, 0, &mark.real, 0);
+      }
       return;
     }
     if (value.kind == SqlValue::Kind::Integer) {

@@ -198,8 +198,8 @@ SqlStatement CountKeywordFiles(const SqlDialect& dialect, const SearchQuery& que
   statement.text += ", ";
   files("", "t.Leaf = ?", 1, "b");
   statement.text += ", ";
-  files(" join " + keywords + " u on u.Folder = t.Folder and u.FileName = t.FileName", "t.Keyword = ? and u.Leaf = ?", 2,
-        "c");
+  files(" join " + keywords + " u on u.Folder = t.Folder and u.FileName = t.FileName", "t.Keyword = ? and u.Leaf = ?",
+        2, "c");
   statement.text += ";";
   return statement;
 }

@@ -94,7 +94,8 @@ TEST_P(CatalogueConnectionOn, HostileTextsComeBackExactlyAsSent) {
   for (int i = 0; i < 300; ++i) many += all;
   sent.insert(sent.end(), {many, std::nullopt, "a"});
   for (std::size_t id = 0; id < sent.size(); ++id) {
-    SqlStatement insert = SqlStatement("insert into " + t + " (Id,Value) values (?,?);").BindInteger(std::to_string(id));
+    SqlStatement insert =
+        SqlStatement("insert into " + t + " (Id,Value) values (?,?);").BindInteger(std::to_string(id));
     connection.SendPrepared(sent[id] ? insert.Bind(*sent[id]) : insert.BindNull());
   }
   auto rows = connection.ExecuteStatement("select Id,Value from " + t + " order by Id;", CursorChoice::ForwardOnly);
