@@ -31,6 +31,9 @@ struct CompanionConditions {
   std::optional<std::string> digitalSource;  // occurs in DigitalSourceType (ASCII case ignored)
   std::optional<TableName> hashesTable;
   bool withCopies = false;  // another file has the same content hash
+  // The keyword's files are read as the union of the keys its two indexes hold (see
+  // KeywordFilesByKeyUnion); where many hold it, walking the images table in order is faster.
+  bool keywordFilesByUnion = false;
 
   bool AnyFact() const { return takenFrom || takenTo || !cameraWords.empty() || near || digitalSource; }
   bool Any() const { return AnyFact() || !keywords.empty() || withCopies; }

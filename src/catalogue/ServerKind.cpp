@@ -39,6 +39,8 @@ bool TableChangesRollBack(std::string_view dbmsName) {
 
 bool LikeFasterOverBytes(std::string_view dbmsName) { return MySqlFamily(dbmsName); }
 
+bool KeywordFilesByKeyUnion(std::string_view dbmsName) { return MySqlFamily(dbmsName); }
+
 bool BackslashMayEscape(std::string_view dbmsName) { return MySqlFamily(dbmsName); }
 
 }  // namespace tessarine

@@ -20,6 +20,11 @@ bool TableChangesRollBack(std::string_view dbmsName);
 // bytes (as binary).
 bool LikeFasterOverBytes(std::string_view dbmsName);
 
+// True for MariaDB and MySQL, which read a page of a keyword few files hold faster from the union of
+// its two indexes' keys than through their plan for "exists" (which reads each match's row: 260 ms
+// against 70 ms for 5,784 of 10^5 files with the buffer pool cold).
+bool KeywordFilesByKeyUnion(std::string_view dbmsName);
+
 // True for MariaDB and MySQL, which read a backslash in a string literal as an escape unless the
 // sql_mode says NO_BACKSLASH_ESCAPES.
 bool BackslashMayEscape(std::string_view dbmsName);

@@ -210,6 +210,12 @@ Expected<long long> CatalogueSearch::Count() {
     const std::optional<std::string> count =
         m_connection->FirstValue(CountMatches(m_imagesTable, SqlDialectFor(m_kind), m_query));
     m_counted = count ? std::stoll(*count) : 0LL;
+    // Counted, a keyword alone is known to be held by few files or many (see KeywordFilesByKeyUnion):
+    // at most kFewKeywordFiles, the union costs at most about 0.15 s, and a walk could cost more.
+    m_query.companions.keywordFilesByUnion = SearchesOneCompanionTable(m_query) &&
+                                             !m_query.companions.keywords.empty() &&
+                                             *m_counted <= kFewKeywordFiles &&
+                                             KeywordFilesByKeyUnion(m_connection->DbmsName());
     return *m_counted;
   });
 }

@@ -63,6 +63,7 @@ class CatalogueSearch {
   // and the pages read just those rows. Fewer matches would have the page walk most of the images
   // table in the view's order to find them; more are met soon enough by that walk.
   static constexpr long long kFewMatches = 1000;
+  static constexpr long long kFewKeywordFiles = 10'000;
   // For tests: another bound than kFewMatches (0: never read the keys first).
   void SetFewMatches(long long few) { m_fewMatches = few; }
 
