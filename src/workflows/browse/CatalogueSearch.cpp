@@ -212,7 +212,8 @@ Expected<long long> CatalogueSearch::Count() {
     m_counted = count ? std::stoll(*count) : 0LL;
     // Counted, a keyword alone is known to be held by few files or many (see KeywordFilesByKeyUnion):
     // at most kFewKeywordFiles, the union costs at most about 0.15 s, and a walk could cost more.
-    m_query.companions.keywordFilesByUnion = SearchesOneCompanionTable(m_query) &&
+    // Within a folder the count says nothing of the files elsewhere that the union would read.
+    m_query.companions.keywordFilesByUnion = SearchesOneCompanionTable(m_query) && !m_query.folderKey &&
                                              !m_query.companions.keywords.empty() &&
                                              *m_counted <= kFewKeywordFiles &&
                                              KeywordFilesByKeyUnion(m_connection->DbmsName());
