@@ -189,19 +189,18 @@ struct OdbcStatement::Marks {
       if (!mark.bound) Bind(statement, number, mark, SQL_C_CHAR, SQL_VARCHAR, 1, nullptr, 0);
       return;
     }
-    if (value.kind == SqlValue::Kind::Real) {
-      mark.real = ParseReal(value.text);
-      mark.length = 0;
-      if (mark.cType != SQL_C_DOUBLE || !mark.bound) {
-        Bind(statement, number, mark, SQL_C_DOUBLE, SQL_DOUBLE, 0, &mark.real, 0);
+    if (value.kind != SqlValue::Kind::Text) {
+      const bool real = value.kind == SqlValue::Kind::Real;
+      if (real) {
+        mark.real = ParseReal(value.text);
+      } else {
+        mark.integer = ParseInteger(value.text);
       }
-      return;
-    }
-    if (value.kind == SqlValue::Kind::Integer) {
-      mark.integer = ParseInteger(value.text);
       mark.length = 0;
-      if (mark.cType != SQL_C_SBIGINT || !mark.bound) {
-        Bind(statement, number, mark, SQL_C_SBIGINT, SQL_BIGINT, 0, &mark.integer, 0);
+      const SQLSMALLINT cType = real ? SQL_C_DOUBLE : SQL_C_SBIGINT;
+      if (mark.cType != cType || !mark.bound) {
+        Bind(statement, number, mark, cType, real ? SQL_DOUBLE : SQL_BIGINT, 0,
+             real ? static_cast<SQLPOINTER>(&mark.real) : static_cast<SQLPOINTER>(&mark.integer), 0);
       }
       return;
     }
