@@ -15,13 +15,6 @@ SQLUSMALLINT ColumnNumber(std::size_t position) { return static_cast<SQLUSMALLIN
 // the server's VARCHAR limit.
 constexpr std::size_t kLongTextThreshold = 4000;
 
-// What one bound value points to while the statement runs.
-struct BoundValue {
-  SQLLEN length = 0;
-  SQLBIGINT integer = 0;
-  double real = 0;
-};
-
 SQLBIGINT ParseInteger(const std::string& digits) {
   SQLBIGINT number = 0;
   const char* end = digits.data() + digits.size();
@@ -55,7 +48,7 @@ void CheckValues(const std::vector<SqlValue>& values) {
     if (value.text.find('\0') != std::string::npos) {
       throw DatabaseError(0, "22024", "A value holds a NUL character and was not sent");
     }
-    // A prepared statement's buffers take twice a value's length.
+    // A mark's buffer takes twice a value's length.
     if (value.text.size() > static_cast<std::size_t>(std::numeric_limits<SQLINTEGER>::max() / 2)) {
       throw DatabaseError(0, "22001", "A value is too long to be sent");
     }
@@ -109,55 +102,11 @@ void CheckText(std::string_view sql) {
 
 }  // namespace
 
-// The call may outlive the function that made it when it is given up: it owns the text and the
-// values the driver reads while it runs.
-struct OdbcStatement::Sent {
-  std::string text;
-  std::vector<SqlValue> values;
-  std::vector<BoundValue> bound;
-};
-
-std::shared_ptr<OdbcStatement::Sent> OdbcStatement::Bind(std::string_view sql, const std::vector<SqlValue>& values) {
-  CheckValues(values);
-  const auto sent = std::make_shared<Sent>(Sent{std::string(sql), values, std::vector<BoundValue>(values.size())});
-  for (std::size_t i = 0; i < sent->values.size(); ++i) {
-    const SqlValue& value = sent->values[i];
-    BoundValue& bound = sent->bound[i];
-    const auto number = static_cast<SQLUSMALLINT>(i + 1);
-    if (value.null) {
-      bound.length = SQL_NULL_DATA;
-      m_statement.Check("SQLBindParameter", SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_CHAR,
-                                                             SQL_VARCHAR, 1, 0, nullptr, 0, &bound.length));
-      continue;
-    }
-    if (value.kind == SqlValue::Kind::Real) {
-      bound.real = ParseReal(value.text);
-      m_statement.Check("SQLBindParameter",
-                        SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0,
-                                         &bound.real, 0, nullptr));
-      continue;
-    }
-    if (value.kind == SqlValue::Kind::Integer) {
-      bound.integer = ParseInteger(value.text);
-      m_statement.Check("SQLBindParameter",
-                        SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
-                                         &bound.integer, 0, nullptr));
-      continue;
-    }
-    bound.length = static_cast<SQLLEN>(value.text.size());
-    const SQLSMALLINT type = value.text.size() > kLongTextThreshold ? SQL_LONGVARCHAR : SQL_VARCHAR;
-    m_statement.Check("SQLBindParameter",
-                      SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, SQL_C_CHAR, type,
-                                       std::max<SQLULEN>(value.text.size(), 1), 0,
-                                       const_cast<char*>(value.text.data()), bound.length, &bound.length));
-  }
-  return sent;
-}
-
-// A prepared text's marks stay bound to these buffers from one run to the next: a run writes its
-// values into them and binds again only a mark whose buffer is too small or whose type changes.
-// Binding is what MariaDB's driver spends most on (a fifth of a scan's time when each run bound
-// every mark again: a batch of rows holds thousands).
+// The buffers a statement's marks are bound to. A prepared text's stay bound from one run to the
+// next: a run writes its values into them and binds again only a mark whose buffer is too small or
+// whose type changes. Binding is what MariaDB's driver spends most on (a fifth of a scan's time when
+// each run bound every mark again: a batch of rows holds thousands). A text sent once binds a set
+// of its own, reset after the call.
 struct OdbcStatement::Marks {
   struct Mark {
     bool bound = false;
@@ -237,7 +186,10 @@ struct OdbcStatement::Marks {
 
 bool OdbcStatement::AfterExecute(bool hadValues) {
   // The values go with the call: the driver must not keep pointing at them.
-  if (hadValues) SQLFreeStmt(m_statement.Get(), SQL_RESET_PARAMS);
+  if (hadValues) {
+    SQLFreeStmt(m_statement.Get(), SQL_RESET_PARAMS);
+    m_marks.reset();
+  }
   SQLSMALLINT columns = 0;
   m_statement.Check("SQLNumResultCols", SQLNumResultCols(m_statement.Get(), &columns));
   m_columnCount = columns > 0 ? static_cast<std::size_t>(columns) : 0;
@@ -253,11 +205,14 @@ bool OdbcStatement::AfterExecute(bool hadValues) {
 bool OdbcStatement::Execute(std::string_view sql, const std::vector<SqlValue>& values) {
   RequireAnswers();
   CheckText(sql);
-  const std::shared_ptr<Sent> sent = Bind(sql, values);
+  // The call may outlive this function when it is given up: it owns the text and the buffers.
+  const auto marks = std::make_shared<Marks>();
+  marks->Set(m_statement, values);
+  const auto text = std::make_shared<std::string>(sql);
   const SQLHSTMT statement = m_statement.Get();
-  m_statement.Check("SQLExecDirect", CallServer([statement, sent] {
-                      return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(sent->text.data()),
-                                           static_cast<SQLINTEGER>(sent->text.size()));
+  m_statement.Check("SQLExecDirect", CallServer([statement, text, marks] {
+                      return SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(text->data()),
+                                           static_cast<SQLINTEGER>(text->size()));
                     }));
   return AfterExecute(!values.empty());
 }

@@ -53,10 +53,7 @@ class OdbcStatement {
   void Close() noexcept;
 
  private:
-  struct Sent;
   struct Marks;
-  // Binds the values to the "?" marks; what is returned must live while the driver reads them.
-  std::shared_ptr<Sent> Bind(std::string_view sql, const std::vector<SqlValue>& values);
   // Reads what the execution produced; true when it has columns.
   bool AfterExecute(bool hadValues);
   // Throws the NoAnswerError once a call of the connection was given up.
