@@ -50,9 +50,10 @@ SqlStatement DeleteOrphanRows(const TableName& table, const TableName& imagesTab
 // at most maxValues values (one row each when a row's pass maxValues), the largest first, so that a
 // statement's text depends on its number of rows alone and repeats from folder to folder.
 
-// "insert into <facts> values(?,...),(...);" the facts of the rows that have any; a fact missing is
-// NULL, a long text cut to longTextBytes.
-// The values each row takes in those statements.
+// "insert into <facts> (Folder, FileName, <facts>) values(?,...),(...);" the facts of the rows that
+// have any, naming the facts some row holds; a fact missing is NULL, a long text cut to
+// longTextBytes.
+// The most values a row takes in those statements.
 inline constexpr std::size_t kFactsRowValues = 2 + kFactCount;
 inline constexpr std::size_t kKeywordRowValues = 6;  // Folder, FileName, Item, Keyword, Leaf, Depth
 

@@ -132,13 +132,18 @@ TEST_P(ScanEndToEnd, TheCompanionRowsHoldWhatReadingTheFileGives) {
                          (m_root / "O'Brien.jpg").string() + "\" >/dev/null 2>&1").c_str()),
             0);
   WriteFile(m_root / "notes.txt", "no facts");
+  // A fact the photo lacks, in the same statement as the photo's own.
+  WriteFile(m_root / "event.jpg", Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\" xmlns:Iptc4xmpExt=\""
+                                                      "http://iptc.org/std/Iptc4xmpExt/2008-02-29/\"><Iptc4xmpExt:"
+                                                      "Event><rdf:Alt><rdf:li>Fair</rdf:li></rdf:Alt></Iptc4xmpExt:"
+                                                      "Event></rdf:Description>"))));
   ASSERT_TRUE(Scan(AddAndLoad(m_root)).status) << DescribeMessages();
 
   std::multiset<std::string> expected;
   const XmpParser parser(CustomXmpDefinition{}, XmpParser::Rules::Modern);
   MetadataReadContext context{false, &parser, {}};
   context.modernFormats = true;
-  for (const auto& path : {m_root / "O'Brien.jpg", m_root / "notes.txt"}) {
+  for (const auto& path : {m_root / "O'Brien.jpg", m_root / "notes.txt", m_root / "event.jpg"}) {
     const CompanionRow read = ReadFileRow(path, context, true).companions;
     const std::string folder = Text(m_root);
     const std::string file = path.filename().string();
@@ -152,7 +157,7 @@ TEST_P(ScanEndToEnd, TheCompanionRowsHoldWhatReadingTheFileGives) {
       expected.insert(CompanionText({folder, file, std::to_string(k), entry.keyword, entry.leaf, std::to_string(entry.depth)}));
     }
   }
-  EXPECT_EQ(expected.size(), 7u);  // the facts and six keywords of the photo
+  EXPECT_EQ(expected.size(), 8u);  // the facts and six keywords of the photo, the event's facts
   EXPECT_EQ(CompanionRows(m_settings.images), expected);
 }
 
