@@ -56,9 +56,10 @@ struct SqlDialect {
   // The files holding a keyword are counted as sets read off one index each (see CountMatches):
   // MariaDB's plan for the one-statement form looks every match up again.
   bool countsKeywordFilesBySets;
-  // A count reads a keyword's files first, "(Folder, FileName) in (select ...)", where "exists" makes
-  // SQLite test each row of the images table for it (see CompanionSearch).
-  bool countsFromKeywordFiles;
+  // A count reads the files a companion index gives first (a place's, else a keyword's),
+  // "(Folder, FileName) in (select ...)", where "exists" makes SQLite test each row of the images
+  // table for it (see CompanionSearch).
+  bool countsFromCompanionKeys;
 
   // The column as such an expression: open + name + close.
   std::string Comparable(std::string_view column) const;

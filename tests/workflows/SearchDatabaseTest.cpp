@@ -306,6 +306,7 @@ TEST_P(SearchOn, EachCompanionFilterMatchesWhatTheFactsAndKeywordsSay) {
       {{.keywords = {"Places", "Paris"}}, {}},
       {{.digitalSource = "ALGORITHMIC"}, {"bergen"}},
       {{.takenFrom = day("2023-01-01"), .camera = "canon", .keywords = {"Paris"}}, {"paris"}},
+      {{.near = near("60,8,200"), .keywords = {"Oslo"}}, {"oslo"}},
       {{.folder = FolderKey::FromPath("/q"), .camera = "canon"}, {}},
       {{.folder = FolderKey::FromPath("/p"), .keywords = {"Places"}}, {"oslo", "bergen"}},
       {{.folder = FolderKey::FromPath("/q"), .keywords = {"Places"}}, {}},
