@@ -1,23 +1,16 @@
 // tessarine scan on a three-node Galera cluster, run as a user would: two scans of different trees
 // at once on two nodes, whose transactions the cluster refuses now and then (certification
 // conflicts), so the folder retry is proven on a real cluster too (it is proven on every run by
-// ScanRetry, which injects the refusals). A folder held by a scan on one node is refused to a check
-// or a scan on another, until its holder is gone and silent past the stale time. The cluster
-// requires a primary key in every table, as managed clusters do.
+// ScanRetry, which injects the refusals; the folder locks by FolderLocksOn). The cluster requires a
+// primary key in every table, as managed clusters do.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <csignal>
 #include <memory>
 #include <optional>
 #include <regex>
-#include <thread>
 
-#include "catalogue/CatalogueConnection.h"
-#include "catalogue/FolderLockTable.h"
-#include "core/Error.h"
 #include "support/GaleraCluster.h"
 #include "support/TestDatabase.h"
 #include "support/ToolProcess.h"
@@ -28,7 +21,6 @@ namespace {
 constexpr int kFolders = 4;
 constexpr int kFilesPerFolder = 500;
 // Short, so that a killed holder is taken over within the test.
-constexpr int kStaleSeconds = 8;
 
 // (folder, file name) of the rows under a tree, the folder as the scan stores it, with a trailing "/".
 using FileRows = std::vector<std::pair<std::string, std::string>>;
@@ -48,8 +40,7 @@ class GaleraScaleOut : public ::testing::Test {
                                           "scripts/start-galera-cluster.sh)";
       WriteFile(SettingsOf(n), "[Connection]\nDSN=" + cluster->Dsn(n) + "\nFileDSN=0\nLogin=" + cluster->Login() +
                                    "\nPassword=" + cluster->Password() + "\n[Database]\nDBMS=0\nFolders=" + folders +
-                                   "\nImages=" + images +
-                                   "\nStaleLockSeconds=" + std::to_string(kStaleSeconds) + "\n");
+                                   "\nImages=" + images + "\n");
     }
     const ToolRun run = RunTool(TESSARINE_EXECUTABLE, "db create --yes --settings '" + SettingsOf(1).string() + "'");
     ASSERT_EQ(run.status, 0) << run.out;
@@ -86,29 +77,6 @@ class GaleraScaleOut : public ::testing::Test {
     return std::make_unique<ToolProcess>(TESSARINE_EXECUTABLE, arguments, ToolStderr::Apart);
   }
 
-  ToolRun Run(int node, const std::string& command, const std::string& name) const {
-    return RunTool(TESSARINE_EXECUTABLE,
-                   command + " --settings '" + SettingsOf(node).string() + "' '" + (dir / name).string() + "'");
-  }
-
-  // Waits until the node sees a lock held on the catalogue: the scan has started.
-  ::testing::AssertionResult LockSeenOn(int node) const {
-    CatalogueConnection connection;
-    connection.OpenConnection(cluster->Source(node));
-    const std::string count = std::string("select count(*) from ") + kFolderLockTable + " where catalogue = '" +
-                              images + "' and folder is not null;";
-    for (int tries = 0; tries < 600; ++tries) {
-      try {
-        if (connection.FirstValue(count).value_or("0") != "0") return ::testing::AssertionSuccess();
-      } catch (const Error&) {
-        // The table is made by the first lock.
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return ::testing::AssertionFailure() << "no lock seen on node " << node;
-  }
-
-  // The rows under the tree as the node holds them, in order.
   FileRows RowsOf(int node, const std::string& name) const {
     FileRows rows = cluster->Rows(node, images, (dir / name).string() + "/");
     std::sort(rows.begin(), rows.end());
@@ -137,40 +105,6 @@ TEST_F(GaleraScaleOut, TwoScansAtOnceOnTwoNodesGiveEveryFileOneRow) {
   const FileRows secondRows = RowsOf(3, "second");
   EXPECT_TRUE(firstRows == first) << firstRows.size() << " rows for " << first.size() << " files";
   EXPECT_TRUE(secondRows == second) << secondRows.size() << " rows for " << second.size() << " files";
-}
-
-// The scan is held still (SIGSTOP) while it holds its folders, new photos not yet committed: a
-// check on another node is refused and moves nothing; the scan then ends with every row.
-TEST_F(GaleraScaleOut, ACheckOnAnotherNodeWaitsForTheScanOfItsFolder) {
-  const FileRows files = MakeTree("held");
-  const auto scan = StartScan(1, "held");
-  ASSERT_TRUE(LockSeenOn(2));
-  scan->Signal(SIGSTOP);
-  const ToolRun check = Run(2, "check --delete-lines --delete-files", "held");
-  scan->Signal(SIGCONT);
-  EXPECT_EQ(check.status, 3) << check.out;
-  EXPECT_NE(check.out.find("Another scan or check is working on table"), std::string::npos) << check.out;
-  for (const auto& [folder, name] : files) ASSERT_TRUE(std::filesystem::exists(folder + name)) << folder + name;
-  EXPECT_EQ(scan->Wait(), 0) << scan->Stderr();
-  EXPECT_TRUE(RowsOf(3, "held") == files);
-}
-
-// A second scan of the same folder on another node is refused while the first one's heartbeat
-// goes on; once the first is killed, its lock is taken over when stale and the folder scanned.
-TEST_F(GaleraScaleOut, AKilledScansFoldersAreTakenOverOnceItsLockIsStale) {
-  const FileRows files = MakeTree("killed");
-  const auto first = StartScan(1, "killed");
-  ASSERT_TRUE(LockSeenOn(2));
-  const ToolRun refused = Run(2, "scan", "killed");
-  EXPECT_EQ(refused.status, 3) << refused.out;
-  first->Signal(SIGKILL);
-  first->Wait();
-  std::this_thread::sleep_for(std::chrono::seconds(kStaleSeconds + 2));
-  const ToolRun second = Run(2, "scan --add", "killed");
-  EXPECT_EQ(second.status, 0) << second.out;
-  EXPECT_NE(second.out.find("Lock taken over from folder " + (dir / "killed").string() + "/"), std::string::npos)
-      << second.out;
-  EXPECT_TRUE(RowsOf(3, "killed") == files);
 }
 
 }  // namespace

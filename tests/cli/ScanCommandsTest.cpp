@@ -228,6 +228,8 @@ TEST_F(Commands, FailuresEndWithTheirExitStatus) {
   RecordingUserPort port;
   ASSERT_TRUE(OpenCatalogueToChange(holder, port, LoadSettings(ini), true)) << port.LastStatus();
   EXPECT_EQ(Run("scan").status, 3);
+  EXPECT_EQ(Run("check --delete-files").status, 3);
+  EXPECT_TRUE(std::filesystem::exists(photos / "one.jpg"));  // no row, yet not moved
   holder.CloseConnection();
   // So does another program holding the embedded catalogue's database past the driver's wait.
   WriteFile(dir / "catalogue.dsn", ReadFile(dir / "catalogue.dsn") + "Timeout=300\n");  // in ms
