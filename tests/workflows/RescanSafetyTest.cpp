@@ -252,7 +252,8 @@ TEST_P(RescanSafety, ABusyCatalogueChangesNothing) {
   EXPECT_NE(port.messages.back().text.find("Nothing was changed"), std::string::npos);
   EXPECT_EQ(RowCount(), 14);
   if (Db().kind == DbmsKind::Sqlite) return;  // its lock is the file's, given back when its holder ends
-  other.SendStatement(std::string("update ") + kFolderLockTable + " set heartbeat = heartbeat - 100000;");
+  other.SendStatement(std::string("update ") + kFolderLockTable + " set heartbeat = heartbeat - 100000 where catalogue = '" +
+                      m_settings.images + "';");
   ASSERT_TRUE(Scan(m_entries).status) << DescribeMessages();
   EXPECT_NE(DescribeMessages().find("Lock taken over from "), std::string::npos) << DescribeMessages();
   EXPECT_EQ(RowCount(), 10);
