@@ -368,6 +368,19 @@ TEST_P(ScanRetry, ARefusedStatementOfGatheredKeywordsHasTheFolderWalkedAgain) {
   EXPECT_EQ(Count(KeywordsTableName(ValidName(m_settings.images)).Text()), "800");
 }
 
+// The same for the words rows of several files, gathered as the keywords are where the catalogue
+// has no keywords table: the statement of the first 64 is refused.
+TEST_P(ScanRetry, ARefusedStatementOfGatheredWordsHasTheFolderWalkedAgain) {
+  Open().SendStatement(WordsTableStatement(ValidName(m_settings.images), Dialect()));
+  for (int i = 0; i < 70; ++i) WriteFile(m_root / ("t" + std::to_string(i) + ".txt"), "x");
+  const Refusal refusal{"value refused", "SQLPrepare", 63, 0, "22001", 1};
+  const ScanResult result = ScanRefusing(refusal, AddAndLoad(m_root),
+                                         [&](const ScanProgress& p) { return p.filesDone == refusal.afterFile; });
+  EXPECT_EQ(result.failedRows, 0) << DescribeMessages();
+  EXPECT_EQ(Count(m_settings.images), "70");
+  EXPECT_EQ(Count(WordsTableName(ValidName(m_settings.images)).Text()), "70");
+}
+
 // A folder is first walked with its rows sent in batches, and on PostgreSQL without a savepoint
 // around each: a refusal there, which may cost other rows than its own, has the folder walked again
 // row by row, each under a savepoint, where the refusal costs that row only.

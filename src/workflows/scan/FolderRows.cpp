@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <span>
 #include <vector>
 
 #include "catalogue/CompanionStatements.h"
@@ -157,7 +159,10 @@ void FolderRows::WriteCompanionRows(const ColumnValues& columns, const Companion
   // companion rows where the server keeps their foreign keys; SQLite keeps them only for a writer
   // that asks: "insert or replace" there takes the place of any words left behind, and the other
   // rows left behind were deleted when the folder began.
-  if (m_tables.words) {
+  if (GathersWords()) {
+    m_wordsRows.push_back(columns);
+    SendWords(false);
+  } else if (m_tables.words) {
     if (!inserted && !m_wordsReplace) m_connection.SendPrepared(DeleteKeyRows(*m_tables.words, columns));
     m_connection.SendPrepared(InsertWordsRow(*m_tables.words, columns, m_wordsBytes, m_wordsReplace));
   }
@@ -199,7 +204,19 @@ void FolderRows::GatherCompanions(const ColumnValues& columns, const CompanionRo
 
 void FolderRows::SendBatch() {
   SendImageBatch();
+  SendWords(true);
   SendCompanions(true);
+}
+
+void FolderRows::SendWords(bool all) {
+  if (m_wordsRows.empty() || (!all && m_wordsRows.size() < kWordsRowsPerStatement)) return;
+  const std::vector<ColumnValues> rows = std::move(m_wordsRows);
+  m_wordsRows.clear();
+  for (std::size_t at = 0; at < rows.size(); at += kWordsRowsPerStatement) {
+    const std::span<const ColumnValues> some =
+        std::span(rows).subspan(at, std::min(kWordsRowsPerStatement, rows.size() - at));
+    m_connection.SendPrepared(InsertWordsRows(*m_tables.words, some, m_wordsBytes, true));
+  }
 }
 
 void FolderRows::SendImageBatch() {

@@ -62,14 +62,16 @@ class FolderRows {
   // when another file already holds that key; throws DatabaseError when the server refused it
   // (on a server where that spoils the transaction, the row's savepoint is rolled back first).
   std::optional<std::string> Write(const ColumnValues& columns, const CompanionRow& companions = {});
-  // Sends the rows gathered for a batch (see RowWriting::InBatches) and every companion row gathered;
-  // Write sends each full batch, the folder's last one is sent by this. Throws DatabaseError: none of
-  // the batch's rows is then written, and the rows Write took since the folder began may not all be
-  // in the table.
+  // Sends the rows gathered for a batch (see RowWriting::InBatches) and every words and companion row
+  // gathered; Write sends each full batch, the folder's last one is sent by this. Throws
+  // DatabaseError: none of the batch's rows is then written, and the rows Write took since the folder
+  // began may not all be in the table.
   void SendBatch();
   bool Batched() const { return m_batched; }
   // Rows or their companion rows go several in a statement: a refusal may be another row's.
-  bool SendsSeveral() const { return m_batched || (m_gatherCompanions && m_tables.AnyBesideWords()); }
+  bool SendsSeveral() const {
+    return m_batched || (m_gatherCompanions && (m_tables.AnyBesideWords() || GathersWords()));
+  }
   // The file is there but was not read: its row, if any, stays as it is (a row an earlier version
   // stored with "/" for each "\" of its name too).
   void Keep(const std::string& fileNameText);
@@ -95,6 +97,11 @@ class FolderRows {
   void SendImageBatch();
   void GatherCompanions(const ColumnValues& columns, const CompanionRow& companions);
   void SendCompanions(bool all);
+  // Words rows are gathered too where "insert or replace" writes them (SQLite, whose driver compiles
+  // each statement it runs: one of kWordsRowsPerStatement rows costs little more than one row).
+  bool GathersWords() const { return m_gatherCompanions && m_tables.words && m_wordsReplace; }
+  void SendWords(bool all);
+  static constexpr std::size_t kWordsRowsPerStatement = 64;
 
   CatalogueConnection& m_connection;
   const TableName& m_imagesTable;
@@ -114,6 +121,7 @@ class FolderRows {
   // in batches (a statement of theirs holds fewer values a row): sent after their images rows, at the
   // latest with the folder's last batch (SendBatch).
   std::vector<KeyedCompanions> m_companions;
+  std::vector<ColumnValues> m_wordsRows;  // gathered (see GathersWords), not yet sent
   std::size_t m_companionValues = 0;
   bool m_folderHadRows = false;     // the server matched rows to the folder's key
   std::set<std::string> m_stored;   // FileName keys of the rows stored for exactly this folder
