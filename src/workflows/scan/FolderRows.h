@@ -98,7 +98,7 @@ class FolderRows {
   void GatherCompanions(const ColumnValues& columns, const CompanionRow& companions);
   void SendCompanions(bool all);
   // Words rows are gathered too where "insert or replace" writes them (SQLite, whose driver compiles
-  // each statement it runs: one of kWordsRowsPerStatement rows costs little more than one row).
+  // each statement each time it runs: kWordsRowsPerStatement rows are compiled as one statement).
   bool GathersWords() const { return m_gatherCompanions && m_tables.words && m_wordsReplace; }
   void SendWords(bool all);
   static constexpr std::size_t kWordsRowsPerStatement = 64;
