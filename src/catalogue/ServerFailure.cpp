@@ -27,4 +27,9 @@ bool FailedStatementSpoilsTransaction(const CatalogueConnection& connection) {
   return connection.DbmsName() == "PostgreSQL";
 }
 
+bool TakesSavepoints(const CatalogueConnection& connection) {
+  const std::string& name = connection.DbmsName();
+  return name == "PostgreSQL" || name == "SQLite" || name == "MariaDB" || name == "MySQL";
+}
+
 }  // namespace tessarine

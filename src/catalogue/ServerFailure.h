@@ -21,4 +21,9 @@ FailureScope ScopeOf(const DatabaseError& error, const CatalogueConnection& conn
 // back (PostgreSQL): there each row is written under a savepoint of its own.
 bool FailedStatementSpoilsTransaction(const CatalogueConnection& connection);
 
+// True for the databases that take "savepoint", "rollback to savepoint" and "release savepoint" as
+// written (PostgreSQL, SQLite, MariaDB, MySQL): a row written in several statements is undone whole
+// there when one of them is refused.
+bool TakesSavepoints(const CatalogueConnection& connection);
+
 }  // namespace tessarine

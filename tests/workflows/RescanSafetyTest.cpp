@@ -381,6 +381,22 @@ TEST_P(ScanRetry, ARefusedStatementOfGatheredWordsHasTheFolderWalkedAgain) {
   EXPECT_EQ(Count(WordsTableName(ValidName(m_settings.images)).Text()), "70");
 }
 
+// A file whose words row the catalogue refuses (a trigger here) loses its whole row, not half of it:
+// were its images row kept, a rescan of changed files would never read it again.
+TEST_P(ScanRetry, ARowWhoseWordsAreRefusedIsNotWrittenAtAll) {
+  const std::string words = WordsTableName(ValidName(m_settings.images)).Text();
+  Open().SendStatement(WordsTableStatement(ValidName(m_settings.images), Dialect()));
+  Open().SendStatement("create trigger refuse_b before insert on " + words +
+                       " when new.FileName = 'b.txt' begin select raise(abort, 'refused'); end;");
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(m_root / name, name);
+  EXPECT_EQ(Scan(AddAndLoad(m_root)).failedRows, 1) << DescribeMessages();
+  EXPECT_EQ(Count(m_settings.images) + "|" + Count(words), "2|2");
+  Open().SendStatement("drop trigger refuse_b;");
+  m_settings.onlyChangedFiles = true;
+  ASSERT_TRUE(Scan().status) << DescribeMessages();
+  EXPECT_EQ(Count(m_settings.images) + "|" + Count(words), "3|3");
+}
+
 // A folder is first walked with its rows sent in batches, and on PostgreSQL without a savepoint
 // around each: a refusal there, which may cost other rows than its own, has the folder walked again
 // row by row, each under a savepoint, where the refusal costs that row only.

@@ -43,7 +43,7 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
       m_multiRowInsert(dialect.multiRowInsert),
       m_folderKey(FolderKeyText(folder)),
       m_savepoints(FailedStatementSpoilsTransaction(connection)),
-      m_rowSavepoints(m_savepoints && writing == RowWriting::Careful),
+      m_rowSavepoints(writing == RowWriting::Careful && TakesSavepoints(connection)),
       m_gatherCompanions(writing != RowWriting::Careful) {
   for (StoredKey& key : StoredKeys(connection, SelectFolderRows(imagesTable, m_folderKey))) {
     m_folderHadRows = true;
@@ -73,8 +73,8 @@ FolderRows::FolderRows(CatalogueConnection& connection, const TableName& imagesT
 }
 
 template <typename Work>
-void FolderRows::UnderSavepoint(Work work) {
-  if (!m_savepoints) {
+void FolderRows::UnderSavepoint(bool use, Work work) {
+  if (!use) {
     work();
     return;
   }
@@ -111,11 +111,7 @@ std::optional<std::string> FolderRows::Write(const ColumnValues& columns, const 
     refused = WriteImageRow(columns, name, inserted);
     if (!refused) WriteCompanionRows(columns, companions, inserted);
   };
-  if (m_rowSavepoints) {
-    UnderSavepoint(write);
-  } else {
-    write();
-  }
+  UnderSavepoint(m_rowSavepoints, write);
   if (refused) return refused;
   m_written.insert(name);
   m_stored.insert(name);
@@ -267,7 +263,7 @@ long long FolderRows::DeleteRowsOfGoneFiles() {
   long long deleted = 0;
   for (const std::string& name : m_stored) {
     if (m_written.contains(name) || m_kept.contains(name)) continue;
-    UnderSavepoint([&] {
+    UnderSavepoint(m_savepoints, [&] {
       // The delete hits every row the server matches to the key: only when all of them are rows
       // of gone files.
       for (const StoredKey& key : StoredKeys(m_connection, SelectImageRow(m_imagesTable, m_folderKey, name))) {
@@ -282,7 +278,7 @@ long long FolderRows::DeleteRowsOfGoneFiles() {
   for (const std::string& name : m_written) replaced.insert(FormerKeyText(name));
   for (const std::string& name : m_formerStored) {
     if (!replaced.contains(name)) continue;  // a file not written again keeps its row
-    UnderSavepoint([&] {
+    UnderSavepoint(m_savepoints, [&] {
       for (const StoredKey& key : StoredKeys(m_connection, SelectImageRow(m_imagesTable, *m_formerFolderKey, name))) {
         if (key.folder != *m_formerFolderKey || !replaced.contains(key.file)) return;
       }

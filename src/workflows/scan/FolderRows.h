@@ -24,8 +24,8 @@ namespace tessarine {
 
 // How a folder's rows are written.
 enum class RowWriting {
-  // One by one, each under a savepoint of its own where a refused statement spoils the transaction
-  // (PostgreSQL): a refusal costs that row only.
+  // One by one, each under a savepoint of its own where the database takes them: a refusal costs
+  // that row only, and the whole row (its images row, words and companion rows, never half of it).
   Careful,
   // One by one without savepoints: there a refusal spoils the folder's transaction.
   Plain,
@@ -60,7 +60,7 @@ class FolderRows {
 
   // Replaces (or adds) the row of the file named in the columns. Returns why it was not written
   // when another file already holds that key; throws DatabaseError when the server refused it
-  // (on a server where that spoils the transaction, the row's savepoint is rolled back first).
+  // (in a careful walk where the database takes savepoints, the row's is rolled back first).
   std::optional<std::string> Write(const ColumnValues& columns, const CompanionRow& companions = {});
   // Sends the rows gathered for a batch (see RowWriting::InBatches) and every words and companion row
   // gathered; Write sends each full batch, the folder's last one is sent by this. Throws
@@ -84,9 +84,9 @@ class FolderRows {
   long long DeleteRowsOfGoneFiles();
 
  private:
-  // The work under a savepoint where a refused statement spoils the transaction.
+  // The work under a savepoint when `use`: a refusal rolls back all the work did.
   template <typename Work>
-  void UnderSavepoint(Work work);
+  void UnderSavepoint(bool use, Work work);
   // Writes the row; returns why not when another file holds its key. `inserted`: the key held no
   // row before.
   std::optional<std::string> WriteImageRow(const ColumnValues& columns, const std::string& name, bool& inserted);
@@ -111,7 +111,7 @@ class FolderRows {
   bool m_multiRowInsert;
   std::string m_folderKey;
   bool m_savepoints;     // the server's transaction is spoilt by a refused statement
-  bool m_rowSavepoints;  // rows are written under savepoints there
+  bool m_rowSavepoints;  // rows are written under savepoints (a careful walk where the database takes them)
   // Companion rows are gathered and sent several in a statement, but in a careful walk (where each
   // row's refusal must cost that row only).
   bool m_gatherCompanions;
