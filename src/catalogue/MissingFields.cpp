@@ -10,21 +10,23 @@ std::string SpaceWhenBlank(const SqlDialect& dialect, const std::string& column)
   return "coalesce(nullif(ltrim(rtrim(" + dialect.Comparable(column) + ")), ''), ' ')";
 }
 
-std::string Lacks(const SqlDialect& dialect, const RequiredField& field, const RequiredTables& tables,
-                  std::string_view outer) {
+// The field's test for the rows of `outer`: that it is missing, or (`holds`) that it is there.
+std::string Test(const SqlDialect& dialect, const RequiredField& field, const RequiredTables& tables,
+                 std::string_view outer, bool holds) {
   const std::string o(outer);
+  const std::string exists = holds ? "exists (select 1 from " : "not exists (select 1 from ";
   switch (field.table) {
     case RequiredField::Table::Images:
-      return SpaceWhenBlank(dialect, o + "." + field.column) + " = ' '";
+      return SpaceWhenBlank(dialect, o + "." + field.column) + (holds ? " <> ' '" : " = ' '");
     case RequiredField::Table::Facts: {
       const std::string column = "r." + field.column;
       const std::string present = field.numeric ? column + " is not null" : SpaceWhenBlank(dialect, column) + " <> ' '";
-      return "not exists (select 1 from " + tables.facts->Text() + " r where r.Folder = " + o +
-             ".Folder and r.FileName = " + o + ".FileName and " + present + ")";
+      return exists + tables.facts->Text() + " r where r.Folder = " + o + ".Folder and r.FileName = " + o +
+             ".FileName and " + present + ")";
     }
     case RequiredField::Table::Keywords:
-      return "not exists (select 1 from " + tables.keywords->Text() + " r where r.Folder = " + o +
-             ".Folder and r.FileName = " + o + ".FileName)";
+      return exists + tables.keywords->Text() + " r where r.Folder = " + o + ".Folder and r.FileName = " + o +
+             ".FileName)";
   }
   return "1 = 0";
 }
@@ -36,7 +38,17 @@ void AppendMissingAny(SqlStatement& statement, const SqlDialect& dialect, const 
   statement.text += "(";
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) statement.text += " or ";
-    statement.text += Lacks(dialect, fields[i], tables, outer);
+    statement.text += Test(dialect, fields[i], tables, outer, false);
+  }
+  statement.text += ")";
+}
+
+void AppendHoldingAll(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
+                      const RequiredTables& tables, std::string_view outer) {
+  statement.text += "(";
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) statement.text += " and ";
+    statement.text += Test(dialect, fields[i], tables, outer, true);
   }
   statement.text += ")";
 }
@@ -44,7 +56,7 @@ void AppendMissingAny(SqlStatement& statement, const SqlDialect& dialect, const 
 void AppendMissingFlags(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
                         const RequiredTables& tables, std::string_view outer) {
   for (const RequiredField& field : fields) {
-    statement.text += ", case when " + Lacks(dialect, field, tables, outer) + " then 1 else 0 end";
+    statement.text += ", case when " + Test(dialect, field, tables, outer, false) + " then 1 else 0 end";
   }
 }
 

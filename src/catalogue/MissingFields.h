@@ -36,6 +36,11 @@ struct RequiredTables {
 void AppendMissingAny(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
                       const RequiredTables& tables, std::string_view outer);
 
+// "(<holds field 1> and <holds field 2> ...)": the rows of `outer` holding every field; for at
+// least one field.
+void AppendHoldingAll(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
+                      const RequiredTables& tables, std::string_view outer);
+
 // ", case when <lacks field> then 1 else 0 end" for each field, in order: a select list's flags.
 void AppendMissingFlags(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
                         const RequiredTables& tables, std::string_view outer);
