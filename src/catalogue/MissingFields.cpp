@@ -31,26 +31,27 @@ std::string Test(const SqlDialect& dialect, const RequiredField& field, const Re
   return "1 = 0";
 }
 
-}  // namespace
-
-void AppendMissingAny(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
-                      const RequiredTables& tables, std::string_view outer) {
+// "(<test 1> or|and <test 2> ...)": any field missing, or (`holds`) every field there.
+void AppendTests(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
+                 const RequiredTables& tables, std::string_view outer, bool holds) {
   statement.text += "(";
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) statement.text += " or ";
-    statement.text += Test(dialect, fields[i], tables, outer, false);
+    if (i > 0) statement.text += holds ? " and " : " or ";
+    statement.text += Test(dialect, fields[i], tables, outer, holds);
   }
   statement.text += ")";
 }
 
+}  // namespace
+
+void AppendMissingAny(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
+                      const RequiredTables& tables, std::string_view outer) {
+  AppendTests(statement, dialect, fields, tables, outer, false);
+}
+
 void AppendHoldingAll(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
                       const RequiredTables& tables, std::string_view outer) {
-  statement.text += "(";
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) statement.text += " and ";
-    statement.text += Test(dialect, fields[i], tables, outer, true);
-  }
-  statement.text += ")";
+  AppendTests(statement, dialect, fields, tables, outer, true);
 }
 
 void AppendMissingFlags(SqlStatement& statement, const SqlDialect& dialect, const std::vector<RequiredField>& fields,
