@@ -78,9 +78,7 @@ TEST_P(DataSourceDriverOn, APasswordWithTheConnectStringsPunctuationLogsInOrIsRe
   }
   connection.CloseConnection();
 
-  DataSource file = Db().fileDsn;
-  file.login = punct.login;
-  file.password = punct.password;
+  const DataSource file{Db().fileDsn.dsn, true, punct.login, punct.password};
   const std::optional<Error> refused = OpenError(file);
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->Kind(), ErrorKind::Connection);

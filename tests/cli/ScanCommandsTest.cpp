@@ -207,7 +207,6 @@ TEST_F(Commands, MessagesQuoteAFilesBytesAsPrintableText) {
   CreateAndList();
   WriteFile(photos / "one.jpg", Jpeg(App1Xmp(Packet("<rdf:Description rdf:about=\"\"><broken a=\"\x01\x7F\">"))));
   const ToolRun run = Run("scan");
-  EXPECT_NE(run.out.find("Parsing error:"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\\x01\\x7f"), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find_first_of("\x01\x7F"), std::string::npos);
 }

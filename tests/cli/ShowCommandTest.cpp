@@ -58,8 +58,7 @@ TEST_F(ShowCommand, PrintsTheNonEmptyColumnsOnePerLineOrAllAsJsonOneLinePerFile)
 // The settings' choices reach the reading: which of IIM and XMP comes first, and whether IIM fills
 // what the packet lacks.
 TEST_F(ShowCommand, TheSettingsChooseWhatIsRead) {
-  const char* cases[][3] = {{"XMPOverIPTC=0", "IIM title", "line1\r\nline2"},
-                            {"XMPOverIPTC=1\nKeepIimWhenXmpMissing=0", "XMP title", ""},
+  const char* cases[][3] = {{"XMPOverIPTC=1\nKeepIimWhenXmpMissing=0", "XMP title", ""},
                             {"XMPOverIPTC=1\nKeepIimWhenXmpMissing=1", "XMP title", "line1\r\nline2"}};
   for (const auto& [metadata, title, caption] : cases) {
     const ToolRun json = Show(std::string("[Metadata]\n") + metadata + "\n", "--json " + File("a.jpg"));

@@ -5,7 +5,6 @@
 #include <sstream>
 #include <tuple>
 
-#include "core/IniFile.h"
 #include "core/TableName.h"
 #include "support/TempDir.h"
 

@@ -10,9 +10,7 @@ namespace {
 TEST(TableName, AcceptsAsciiLettersDigitsAndUnderscoreAndRefusesEverythingThatCouldLeaveTheName) {
   for (std::string_view text :
        {"Images", "Folders", "a", "_", "_Pics_2024", "IMAGES_1", "x9", "Selection", "Orders", "select_1"}) {
-    const std::optional<TableName> name = TableName::Of(text);
-    ASSERT_TRUE(name.has_value()) << text;
-    EXPECT_EQ(name->Text(), text);
+    EXPECT_EQ(TableName::Of(text).value().Text(), text);  // refused: bad_optional_access fails the test
     EXPECT_TRUE(IsValidTableName(text)) << text;
   }
   const std::string_view refused[] = {

@@ -33,11 +33,7 @@ tessarine::CustomXmpDefinition CustomSchemas() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const tessarine::XmpParser parser(CustomSchemas());
   static const tessarine::MetadataReadContext classic{false, &parser, {}};
-  static const tessarine::MetadataReadContext modern = [] {
-    tessarine::MetadataReadContext c = classic;
-    c.modernFormats = true;
-    return c;
-  }();
+  static const tessarine::MetadataReadContext modern{.parser = &parser, .modernFormats = true};
   static const char* const kExtensions[] = {"JPG", "TIF", "PSD", "DAT"};
 
   const char* ext = kExtensions[size > 0 ? data[size - 1] % 4 : 0];

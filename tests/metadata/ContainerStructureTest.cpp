@@ -52,14 +52,12 @@ std::string Heif(std::uint32_t extentOffset, std::uint32_t extentLength) {
 TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
   // Not small (0), height selector 1 (13 bits) value 599, ratio 0, width selector 1 value 799.
   const std::string sized = Codestream({{0, 1}, {1, 2}, {599, 13}, {0, 3}, {1, 2}, {799, 13}});
-  // Small: height 8 * 2 = 16, ratio 5: width 16 * 16 / 9.
-  const std::string ratio = Codestream({{1, 1}, {1, 5}, {5, 3}});
+  // The bare codestream is small: height 8 * 2 = 16, ratio 5: width 16 * 16 / 9.
   const std::string jxl = std::string("\0\0\0\x0CJXL \x0D\x0A\x87\x0A", 12) + Box("ftyp", "jxl \0\0\0\0jxl ") +
                           Box("xml ", kXmp) + Box("jxlc", sized);
   // Three comments of 60,000 bytes push the APP13 segment past the classic search's 149,999 bytes.
   std::string comments;
   for (int i = 0; i < 3; ++i) comments += Segment(0xFE, std::string(60'000, 'c'));
-  const auto xmpLength = static_cast<std::uint32_t>(kXmp.size());
   const struct Case {
     const char* what;
     std::string bytes;
@@ -70,8 +68,8 @@ TEST(ContainerStructureTest, ReadsWhatEachStructureHoldsAndNothingPastItsData) {
     bool problems;
   } cases[] = {
       {"JPEG XL container", jxl, kXmp, {}, 800, 600, false},
-      {"bare JPEG XL codestream with a ratio", ratio, {}, {}, 28, 16, false},
-      {"HEIF item in the idat box", Heif(3, xmpLength), kXmp, {}, 640, 480, false},
+      {"bare JPEG XL codestream with a ratio", Codestream({{1, 1}, {1, 5}, {5, 3}}), {}, {}, 28, 16, false},
+      {"HEIF item in the idat box", Heif(3, static_cast<std::uint32_t>(kXmp.size())), kXmp, {}, 640, 480, false},
       {"HEIF item longer than the file", Heif(3, 0xFFFFFFF0), {}, {}, 640, 480, true},
       {"HEIF item far past the idat box", Heif(0xFFFFFFF0, 10), {}, {}, 640, 480, true},
       {"HEIF item past the idat box", Heif(3, 200), {}, {}, 640, 480, true},

@@ -34,7 +34,6 @@ TEST(LoadImageForScan, DecodesByTheSupportCodeAndTheExtensionAndSizesAJpegByItsH
   const std::size_t length = (std::size_t{static_cast<unsigned char>(jpeg[frame + 2])} << 8) |
                              static_cast<unsigned char>(jpeg[frame + 3]);
   test::WriteFile(dir / "broken.jpg", jpeg.substr(0, end) + jpeg.substr(frame, 2 + length) + jpeg.substr(end));
-  EXPECT_FALSE(DecodeInProcess(dir / "broken.jpg", "1", "JPG"));
   const struct {
     const char* name;
     const char* supportIptc;

@@ -33,6 +33,7 @@ TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpByTheKindOfFileToItsEndAndNoPacket
   const std::string text = "text " + App13(Resource(0x0404, Iim(5, "x"))) + TitlePacket();
   const std::string tiff = "II*\0" + std::string(60, '\0');
   constexpr std::uint64_t kLarge = std::uint64_t{3} << 30;
+  const std::vector<std::string> notClosed = {"XMP packet not closed within 16 MiB: not read"};
   const struct Case {
     const char* name;
     std::string bytes;
@@ -52,15 +53,8 @@ TEST_F(ImageMetadataReaderTest, ReadsIimAndXmpByTheKindOfFileToItsEndAndNoPacket
       {"large.jpg", Jpeg(App13(Resource(0x0404, Iim(5, "large")))), false, "1", "large", "", XmpState::NoPacket,
        kLarge},
       {"large.tif", tiff + TitlePacket(), false, "2", "", "XMP title", XmpState::Parsed, kLarge},
-      {"open.tif",
-       tiff + "<?xpacket begin=\"\"?><x:xmpmeta>",
-       false,
-       "2",
-       "",
-       "",
-       XmpState::NoPacket,
-       kLarge,
-       {"XMP packet not closed within 16 MiB: not read"}},
+      {"open.tif", tiff + "<?xpacket begin=\"\"?><x:xmpmeta>", false, "2", "", "", XmpState::NoPacket, kLarge,
+       notClosed},
   };
   ParsingErrorDump dump(m_dir / "dump.xmp");
   for (const Case& c : cases) {

@@ -16,16 +16,13 @@
 #include "support/TestImages.h"
 
 namespace tessarine {
-namespace {
-
-using namespace test;
-using Columns = std::map<std::size_t, std::string>;
-
-}  // namespace
 
 void PrintTo(const KeywordEntry& entry, std::ostream* out) { *out << entry.keyword << " (" << entry.depth << ")"; }
 
 namespace {
+
+using namespace test;
+using Columns = std::map<std::size_t, std::string>;
 
 int RunQuietly(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
@@ -62,9 +59,7 @@ class RealFilesTest : public ::testing::Test {
 
   FileRow Read(const std::filesystem::path& path, bool modern, bool xmpOverIptc = true) {
     const XmpParser parser(CustomXmpDefinition{});
-    MetadataReadContext context{false, &parser, nullptr};
-    context.modernFormats = modern;
-    return ReadFileRow(path, context, xmpOverIptc);
+    return ReadFileRow(path, MetadataReadContext{.parser = &parser, .modernFormats = modern}, xmpOverIptc);
   }
 
   TempDir m_dir;
@@ -309,8 +304,7 @@ TEST_F(RealFilesTest, AThumbnailComesFromTheFilesPreviewWhenItIsTheSamePictureTu
       {"other", 8, false, false},
   };
   const XmpParser parser(CustomXmpDefinition{});
-  MetadataReadContext context{false, &parser, nullptr};
-  context.modernFormats = true;
+  MetadataReadContext context{.parser = &parser, .modernFormats = true};
   int n = 0;
   auto thumbnailOf = [&](const std::string& name) {
     const std::string thumbnail = (m_dir / "_thumbs_" / (std::to_string(++n) + ".jpg")).native();

@@ -1,24 +1,10 @@
 #include "GaleraCluster.h"
 
-#include <cstdlib>
-
 #include "catalogue/CatalogueConnection.h"
 #include "core/Error.h"
-#include "support/TempDir.h"
+#include "support/TestDatabase.h"
 
 namespace tessarine::test {
-namespace {
-
-std::string Environment(const std::string& name) {
-  const char* value = std::getenv(name.c_str());
-  return value == nullptr ? std::string() : std::string(value);
-}
-
-std::string UnderPrefix(const std::string& table, const std::string& prefix) {
-  return " from " + table + " where Folder like '" + prefix + "%'";
-}
-
-}  // namespace
 
 std::optional<GaleraCluster> GaleraCluster::FromEnvironment(std::string& why) {
   GaleraCluster cluster;
@@ -67,8 +53,8 @@ std::vector<std::pair<std::string, std::string>> GaleraCluster::Rows(int node, c
   // Reads on a node wait until it has applied what the others committed before.
   connection.SendStatement("set session wsrep_sync_wait = 1");
   std::vector<std::pair<std::string, std::string>> rows;
-  auto result = connection.ExecuteStatement("select Folder, FileName" + UnderPrefix(table, prefix),
-                                            CursorChoice::ForwardOnly);
+  auto result = connection.ExecuteStatement(
+      "select Folder, FileName from " + table + " where Folder like '" + prefix + "%'", CursorChoice::ForwardOnly);
   for (; result && !result->IsEof(); result->MoveNext()) {
     rows.emplace_back(result->FieldValue(0).value_or(""), result->FieldValue(1).value_or(""));
   }

@@ -6,12 +6,13 @@
 #include <cstdlib>
 
 namespace tessarine::test {
-namespace {
 
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
+std::string Environment(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
   return value == nullptr ? std::string() : std::string(value);
 }
+
+namespace {
 
 // A server's data source from TESSARINE_<PREFIX>_DSN, _LOGIN, _PASSWORD and _FILEDSN.
 TestDatabase ServerDatabase(const std::string& name, const std::string& prefix) {
@@ -53,9 +54,8 @@ TestDatabase FindTestDatabase(const std::string& name, const TempDir& folder) {
   if (name == "MariaDB") return ServerDatabase(name, "MARIADB");
 
   // SQLite: a file data source naming the registered SQLite3 driver and a database in the folder.
-  const auto database = folder / "catalogue.db";
   const auto dsnFile = folder / "catalogue.dsn";
-  WriteFile(dsnFile, "[ODBC]\nDRIVER=SQLite3\nDatabase=" + database.string() + "\n");
+  WriteFile(dsnFile, "[ODBC]\nDRIVER=SQLite3\nDatabase=" + (folder / "catalogue.db").string() + "\n");
   TestDatabase db{"SQLite", DbmsKind::Sqlite, {}, {}, {}, {}};
   db.fileDsn = DataSource{dsnFile.string(), true, "", ""};
   // The user data source is process-wide (see ProcessDataSources): tests name their tables apart.

@@ -4,8 +4,6 @@
 // which exports their data sources. Without them the tests skip, unless TESSARINE_REQUIRE_SERVERS=1
 // (set by the test command in CI), where a missing server fails the test.
 
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +30,9 @@ TestDatabase FindTestDatabase(const std::string& name, const TempDir& folder);
 
 // The names of every database a test runs on.
 std::vector<std::string> TestDatabaseNames();
+
+// The value of the environment variable, "" when it is not set.
+std::string Environment(const std::string& name);
 
 // True when a missing server must fail the test instead of skipping it.
 bool ServersRequired();

@@ -108,10 +108,7 @@ struct ToolRun {
 // Runs `executable arguments` through the shell (the arguments quoted as a user would) to its end.
 inline ToolRun RunTool(const std::string& executable, const std::string& arguments, ToolStderr err = ToolStderr::Keep) {
   ToolProcess tool("/bin/sh", {"-c", executable + " " + arguments}, err);
-  ToolRun run;
-  run.status = tool.Wait();
-  run.out = tool.Output();
-  return run;
+  return {tool.Wait(), tool.Output()};  // a braced list runs left to right: the output once it ended
 }
 
 }  // namespace tessarine::test
