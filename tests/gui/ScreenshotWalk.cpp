@@ -8,10 +8,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QTableView>
 
-#include "gui/ScanTab.h"
 #include "gui/browse/CatalogueBrowser.h"
 #include "gui/browse/CatalogueModel.h"
 #include "PictureFiles.h"
@@ -44,9 +42,7 @@ class ScreenshotWalk : public QObject {
     f.ClickTab(5);
     f.Click("cmdAddFolder");
     f.Find<QTreeWidget>("lvFolders")->topLevelItem(0)->setCheckState(0, Qt::Checked);
-    QSignalSpy finished(f.window->findChild<tessarine::ScanTab*>(), &tessarine::ScanTab::scanFinished);
-    f.Click("cmdScan");
-    QVERIFY(finished.wait(60'000));
+    f.ClickAndWaitForScan("cmdScan");
     QVERIFY2(f.TextOf("lblProgress").startsWith(QStringLiteral("3 files read, 3 rows written;")),
              qPrintable(f.TextOf("lblProgress")));
     save(*f.window, "1-scan-summary.png");

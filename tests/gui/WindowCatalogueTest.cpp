@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSignalSpy>
 #include <QListWidget>
 #include <QTableView>
 #include <QTextBrowser>
@@ -22,7 +21,6 @@
 #include <algorithm>
 
 #include "gui/ScanTab.h"
-#include "gui/VerifyTab.h"
 #include "gui/WindowContext.h"
 #include "gui/browse/CatalogueBrowser.h"
 #include "gui/browse/CatalogueModel.h"
@@ -100,9 +98,7 @@ class WindowCatalogueTest : public QObject {
       lockedAndStopped = lockedAndStopped && f.window->StopRequested();
       f.window->repaint();
     };
-    QSignalSpy finished(f.window->findChild<tessarine::ScanTab*>(), &tessarine::ScanTab::scanFinished);
-    f.Click("cmdScan");
-    QVERIFY(finished.wait(60'000));
+    f.ClickAndWaitForScan("cmdScan");
     QVERIFY(lockedAndStopped);
     // What the scan did stays where its progress was.
     QVERIFY(f.Hidden("prgScan") && f.TextOf("txtVerifyResult").isEmpty());
@@ -132,9 +128,7 @@ class WindowCatalogueTest : public QObject {
     const auto said = [log](const char* line) { return log->findItems(QString::fromLatin1(line), Qt::MatchStartsWith).size(); };
     QTRY_COMPARE_WITH_TIMEOUT(said("1 files catalogued in "), 1, 20'000);
     f.Find<QTreeWidget>("lvFolders")->topLevelItem(0)->setCheckState(0, Qt::Checked);
-    QSignalSpy finished(f.window->findChild<tessarine::ScanTab*>(), &tessarine::ScanTab::scanFinished);
-    f.Click("cmdScan");
-    QVERIFY(finished.wait(60'000));
+    f.ClickAndWaitForScan("cmdScan");
     QVERIFY2(f.messages.empty() && f.Status().startsWith(QStringLiteral(" Elapsed time: ")), qPrintable(f.Status()));
     QTRY_COMPARE_WITH_TIMEOUT(said("Watching 1 folders"), 1, 20'000);
     QCOMPARE(said("Stopped watching."), 1);
@@ -239,10 +233,8 @@ class WindowCatalogueTest : public QObject {
     f.ClickTab(6);
     f.Click("cmdCheck");
     QVERIFY(QTest::qWaitFor([&f] { return f.Enabled("cmdScanFileFolders"); }, 60'000));
-    QSignalSpy finished(f.window->findChild<tessarine::ScanTab*>(), &tessarine::ScanTab::scanFinished);
-    f.Click("cmdScanFileFolders");
+    f.ClickAndWaitForScan("cmdScanFileFolders");
     QCOMPARE(f.ShownFrame(), 5);
-    QVERIFY(finished.wait(60'000));
     QCOMPARE(f.Sql("select count(*) from Images where FileName='new.txt';"), std::string("1"));
 
     f.window->WindowPort().SetMessageAnswerer({});
@@ -297,21 +289,21 @@ class WindowCatalogueTest : public QObject {
     };
     const auto columns = tessarine::ViewColumnsOf({});
     const int file = static_cast<int>(*tessarine::FindViewColumn(columns, "File"));
-    auto* header = f.Find<QTableView>("tblCatalogue")->horizontalHeader();
+    auto* table = f.Find<QTableView>("tblCatalogue");
 
     search(QStringLiteral("beach"));
     QCOMPARE(f.TextOf("lblSearchCount"), QStringLiteral("%1 photos").arg(kBeach));
     // By folder, then file: a row's file as a path on the disk.
     QCOMPARE(model.FilePath(0), f.dir / "other" / ("p" + std::to_string(1000 + kRows - 1) + ".jpg"));
     // The header sorts the whole search again: the first page at once, the rest as the view scrolls.
-    header->setSortIndicator(file, Qt::DescendingOrder);
+    table->horizontalHeader()->setSortIndicator(file, Qt::DescendingOrder);
     QCOMPARE(model.rowCount(), kPage);
     while (model.canFetchMore({})) model.fetchMore({});
     QStringList files;
     for (int row = 0; row < model.rowCount(); ++row) files << model.index(row, file).data().toString();
     QVERIFY(std::is_sorted(files.rbegin(), files.rend()) && files.size() == kBeach);
     // Thumbnails at the screen's pixels; a date stored the IIM way shown as the XMP way is stored.
-    header->setSortIndicator(file, Qt::AscendingOrder);
+    table->horizontalHeader()->setSortIndicator(file, Qt::AscendingOrder);
     const auto picture = model.index(0, file).data(Qt::DecorationRole).value<QPixmap>();
     QVERIFY(picture.size() == QSize(160, 120) && picture.deviceIndependentSize().toSize() == QSize(80, 60));
     QVERIFY(model.index(1, file).data(Qt::DecorationRole).isNull());  // no thumbnail
@@ -319,7 +311,6 @@ class WindowCatalogueTest : public QObject {
     QCOMPARE(model.index(0, date).data().toString(), QStringLiteral("2026-05-01"));
     // A folder below its listed folder; Enter opens the photo, the row's menu copies its path.
     QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("photos/"));
-    auto* table = f.Find<QTableView>("tblCatalogue");
     table->setCurrentIndex(model.index(0, file));
     QTest::keyClick(table, Qt::Key_Return);
     QCOMPARE(f.opened, std::vector<QString>{Q(f.photos / "p1000.jpg")});

@@ -2,8 +2,6 @@
 // every button and box inside; the window reopens where it closed, always on the screen; a status
 // text too long for its line is cut with an ellipsis and shown whole in its tooltip.
 
-#include <QScreen>
-
 #include "gui/AboutDialog.h"
 #include "gui/DisplaySqlDialog.h"
 #include "gui/StatusLine.h"

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -22,6 +23,7 @@
 
 #include "catalogue/CatalogueConnection.h"
 #include "core/IniFile.h"
+#include "gui/ScanTab.h"
 #include "gui/TessarineProWindow.h"
 #include "gui/WindowUserPort.h"
 #include "support/SqliteCatalogue.h"
@@ -118,6 +120,12 @@ class WindowFixture {
   }
   void ClickLabel(const QString& name) const { ClickCentre(Find(name)); }
   void Click(const QString& name) const { Find<QAbstractButton>(name)->click(); }
+  // Clicks a button that starts a scan and waits (up to a minute) until the scan ends.
+  void ClickAndWaitForScan(const QString& name) const {
+    QSignalSpy finished(window->findChild<ScanTab*>(), &ScanTab::scanFinished);
+    Click(name);
+    QVERIFY(finished.wait(60'000));
+  }
 
   std::string Setting(const char* section, const char* key) const { return ReadSetting(settingsFile, section, key); }
   void ExpectSettings(const char* section, const Keys& keys) const {

@@ -102,6 +102,13 @@ class CatalogueFixture : public DatabaseFixture {
     return value;
   }
   std::string Count(const std::string& table) { return Scalar("select count(*) from " + table + ";"); }
+  // The rows of the images table, of one folder, or of one file.
+  long long RowCount(const std::optional<std::filesystem::path>& folder = std::nullopt, const std::string& name = "") {
+    SqlStatement count("select count(*) from " + m_settings.images + " where 1=1");
+    if (folder) count.text += " and Folder=?", count.Bind(Text(*folder));
+    if (!name.empty()) count.text += " and FileName=?", count.Bind(name);
+    return std::stoll(Scalar(count));
+  }
 
   // Makes the images table's facts, keywords and hashes tables.
   void MakeCompanionTables(const std::string& images) {

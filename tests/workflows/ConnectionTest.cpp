@@ -10,7 +10,6 @@
 #include "workflows/CatalogueFixture.h"
 #include "workflows/connection/CatalogueTables.h"
 #include "workflows/connection/CheckedTableName.h"
-#include "workflows/connection/OpenCatalogue.h"
 #include "workflows/connection/TestingQuery.h"
 
 namespace tessarine::test {
@@ -131,8 +130,7 @@ TEST_P(ConnectionOn, CreatesTheTablesAndReportsACreateErrorKeepingAnOldTable) {
 
   const bool rollsBack = Db().kind != DbmsKind::MySqlPostgreSqlEtc || Db().name == "PostgreSQL";
   // 62 or 63 characters with the unique suffix: within MariaDB's 64, but not with "_new".
-  const std::size_t longStem = 62 - UniqueTableName("").size();
-  boxes.images = Table(rollsBack ? "Images" : std::string(longStem, 'L'));
+  boxes.images = Table(rollsBack ? "Images" : std::string(62 - UniqueTableName("").size(), 'L'));
   Open().SendStatement(ImagesTableStatement(ValidName(boxes.images), Dialect()));
   connection.SendStatement("insert into " + boxes.images + " (Folder,FileName) values ('/a/','b.jpg');");
   const std::string blocker = boxes.images + "Index";

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/IniFile.h"
 #include "support/RecordingUserPort.h"
 #include "support/TempDir.h"
 

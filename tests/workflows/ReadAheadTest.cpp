@@ -3,7 +3,6 @@
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -119,14 +118,12 @@ TEST_F(ReadAheadTest, AFileThatCrashesTheDecoderKeepsTheSizeItsHeaderGives) {
 // whose thumbnails share a name, the later in listing order wins, a file not taken leaves none, and
 // one already there is kept unless the settings say to make it again.
 TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken) {
-  TempDir dir;
-  const FolderKey folder = FolderKey::FromPath(dir.path().string());
-  ASSERT_TRUE(SaveImage(dir / "a.jpg", FIF_JPEG, 200, 100));  // both make _thumbs_/a.jpg
-  ASSERT_TRUE(SaveImage(dir / "a.tif", FIF_TIFF, 100, 200));
-  ASSERT_TRUE(SaveImage(dir / "b.jpg", FIF_JPEG, 50, 50));
+  ASSERT_TRUE(SaveImage(m_dir / "a.jpg", FIF_JPEG, 200, 100));  // both make _thumbs_/a.jpg
+  ASSERT_TRUE(SaveImage(m_dir / "a.tif", FIF_TIFF, 100, 200));
+  ASSERT_TRUE(SaveImage(m_dir / "b.jpg", FIF_JPEG, 50, 50));
   const auto thumbnails = [&] {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir / "_thumbs_")) {
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir / "_thumbs_")) {
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
@@ -134,38 +131,36 @@ TEST_F(ReadAheadTest, ThumbnailsArePutInPlaceInListingOrderAndOnlyForFilesTaken)
   };
   const auto take = [&](const std::vector<std::string>& order) {
     ReadAhead reader(m_settings, {}, 3);
-    reader.Queue(folder, order);
-    for (const std::string& name : order) reader.Take(folder, name);
+    reader.Queue(m_folder, order);
+    for (const std::string& name : order) reader.Take(m_folder, name);
   };
   take({"a.jpg", "a.tif"});
-  EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), (std::pair{80U, 160U}));
+  EXPECT_EQ(ImageSize(m_dir / "_thumbs_" / "a.jpg"), (std::pair{80U, 160U}));
   take({"a.tif", "a.jpg"});
-  EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), (std::pair{160U, 80U}));
+  EXPECT_EQ(ImageSize(m_dir / "_thumbs_" / "a.jpg"), (std::pair{160U, 80U}));
   {
     ReadAhead reader(m_settings, {}, 2);
-    reader.Queue(folder, {"a.jpg", "b.jpg"});
-    reader.Take(folder, "a.jpg");
+    reader.Queue(m_folder, {"a.jpg", "b.jpg"});
+    reader.Take(m_folder, "a.jpg");
     while (thumbnails().size() < 2) std::this_thread::yield();  // b.jpg's is being made, hidden
     reader.Drop();  // the scan stopped: b.jpg is not taken
   }  // its worker has given up b.jpg
   EXPECT_EQ(thumbnails(), std::vector<std::string>{"a.jpg"});
   m_settings.reCreateThumbnails = false;
   take({"a.tif"});
-  EXPECT_EQ(ImageSize(dir / "_thumbs_" / "a.jpg"), (std::pair{160U, 80U}));
+  EXPECT_EQ(ImageSize(m_dir / "_thumbs_" / "a.jpg"), (std::pair{160U, 80U}));
 }
 
 // PNG and WebP pictures get thumbnails, shown on white where they are transparent, and keep the
 // size their header gives; a HEIF picture, whose pixels the image library cannot decode, gets none
 // and its row says which kind it is.
 TEST_F(ReadAheadTest, NewerKindsOfPicturesGetThumbnailsWhereTheLibraryDecodesThem) {
-  TempDir dir;
-  const FolderKey folder = FolderKey::FromPath(dir.path().string());
-  ASSERT_TRUE(SaveImage(dir / "p.png", FIF_PNG, 300, 150));
-  ASSERT_TRUE(SaveImage(dir / "w.webp", FIF_WEBP, 150, 300));
+  ASSERT_TRUE(SaveImage(m_dir / "p.png", FIF_PNG, 300, 150));
+  ASSERT_TRUE(SaveImage(m_dir / "w.webp", FIF_WEBP, 150, 300));
   FIBITMAP* clear = FreeImage_Allocate(40, 20, 32);  // every pixel transparent
-  ASSERT_TRUE(clear != nullptr && FreeImage_Save(FIF_PNG, clear, (dir / "clear.png").c_str(), 0));
+  ASSERT_TRUE(clear != nullptr && FreeImage_Save(FIF_PNG, clear, (m_dir / "clear.png").c_str(), 0));
   FreeImage_Unload(clear);
-  WriteFile(dir / "h.heic", std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24));
+  WriteFile(m_dir / "h.heic", std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24));
   const struct {
     const char* name;
     const char* size;  // the row's
@@ -178,14 +173,14 @@ TEST_F(ReadAheadTest, NewerKindsOfPicturesGetThumbnailsWhereTheLibraryDecodesThe
   ScanFileReader reader(m_settings, {});
   for (const auto& file : files) {
     PendingThumbnail thumbnail;
-    const FileRow row = reader.Read(folder, file.name, thumbnail);
+    const FileRow row = reader.Read(m_folder, file.name, thumbnail);
     thumbnail.PutInPlace();
     const std::string stem = std::filesystem::path(file.name).stem().string();
     EXPECT_EQ(row.columns[col::Width] + "x" + row.columns[col::Height], file.size) << file.name;
-    EXPECT_EQ(ImageSize(dir / "_thumbs_" / (stem + ".jpg")), file.thumbnail) << file.name;
+    EXPECT_EQ(ImageSize(m_dir / "_thumbs_" / (stem + ".jpg")), file.thumbnail) << file.name;
     EXPECT_EQ(row.noThumbnail, file.noThumbnail) << file.name;
   }
-  FIBITMAP* shown = FreeImage_Load(FIF_JPEG, (dir / "_thumbs_" / "clear.jpg").c_str(), 0);
+  FIBITMAP* shown = FreeImage_Load(FIF_JPEG, (m_dir / "_thumbs_" / "clear.jpg").c_str(), 0);
   ASSERT_TRUE(shown != nullptr);
   RGBQUAD pixel{};
   FreeImage_GetPixelColor(shown, 20, 10, &pixel);

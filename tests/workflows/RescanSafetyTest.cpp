@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <optional>
 #include <regex>
 
 #include "catalogue/FolderLockTable.h"
@@ -73,14 +72,6 @@ class RescanSafety : public CatalogueFixture {
     SetFileSystemFaultHook(nullptr);
     g_faults.clear();
     CatalogueFixture::TearDown();
-  }
-
-  // The rows of the table, of one folder, or of one file.
-  long long RowCount(const std::optional<std::filesystem::path>& folder = std::nullopt, const std::string& name = "") {
-    SqlStatement count("select count(*) from " + m_settings.images + " where 1=1");
-    if (folder) count.text += " and Folder=?", count.Bind(Text(*folder));
-    if (!name.empty()) count.text += " and FileName=?", count.Bind(name);
-    return std::stoll(Scalar(count));
   }
 
   // The folders-table row of the root: its count and its time.
@@ -163,14 +154,10 @@ TEST_P(RescanSafety, OnlyFilesAndFoldersProvenGoneLoseTheirRows) {
       {"the listed folder missing", awayAndBack(false), {}, nullptr, 0, 1, {{"", 14}}, {""}, 0, false},
       {"the listed folder empty", awayAndBack(true), {}, nullptr, 0, 1, {{"", 14}}, {""}, 0, false},
   };
-  bool first = true;
   for (const DiskFault& fault : cases) {
     SCOPED_TRACE(fault.what);
-    if (!first) {
-      Remove(m_tree.path() / "moved away");
-      ScanTheTree();
-    }
-    first = false;
+    Remove(m_tree.path() / "moved away");
+    ScanTheTree();
     const std::string r0 = R0Stamp();
     const std::string folderRow = FolderRow();
     if (fault.change) fault.change(m_root);
@@ -301,10 +288,11 @@ class ScanRetry : public CatalogueFixture {
     CatalogueFixture::TearDown();
   }
 
-  // Scans the entries with the refusal thrown, armed whenever `armedAt` says so of the progress;
-  // every refusal planned was thrown.
+  // Scans the entries with the refusal thrown, armed whenever `armedAt` says so of the progress (by
+  // default, once the refusal's file is done); every refusal planned was thrown.
   ScanResult ScanRefusing(const Refusal& refusal, const std::vector<FolderEntry>& entries,
-                          std::function<bool(const ScanProgress&)> armedAt) {
+                          std::function<bool(const ScanProgress&)> armedAt = {}) {
+    if (!armedAt) armedAt = [&](const ScanProgress& p) { return p.filesDone == refusal.afterFile; };
     g_injection = {&refusal, false, refusal.times};
     SetOdbcCallHook(RefuseWhenArmed);
     ScanHooks hooks;
@@ -332,8 +320,7 @@ TEST_P(ScanRetry, ARefusedFolderIsWalkedAgainUpToThreeTimesThenKeptAsItWas) {
     SCOPED_TRACE(std::string(refusal.what) + " " + std::to_string(refusal.times) + " times");
     Open().SendStatement("delete from " + m_settings.images + ";");
     port = RecordingUserPort();
-    const ScanResult result =
-        ScanRefusing(refusal, entries, [&](const ScanProgress& p) { return p.filesDone == refusal.afterFile; });
+    const ScanResult result = ScanRefusing(refusal, entries);
 
     const bool givesUp = refusal.times >= 3;
     const std::string injected = "Error " + std::to_string(refusal.nativeError) + ": " + refusal.what + " (injected)";
@@ -361,9 +348,7 @@ TEST_P(ScanRetry, ARefusedStatementOfGatheredKeywordsHasTheFolderWalkedAgain) {
   // 600 values a file: the seventh file's keywords make the gathered ones pass a statement's 4,000.
   for (int i = 0; i < 8; ++i) WriteFile(m_root / ("p" + std::to_string(i) + ".jpg"), Jpeg(App1Xmp(packet)));
   const Refusal refusal{"value refused", "SQLPrepare", 6, 0, "22001", 1};
-  const ScanResult result = ScanRefusing(refusal, AddAndLoad(m_root),
-                                         [&](const ScanProgress& p) { return p.filesDone == refusal.afterFile; });
-  EXPECT_EQ(result.failedRows, 0) << DescribeMessages();
+  EXPECT_EQ(ScanRefusing(refusal, AddAndLoad(m_root)).failedRows, 0) << DescribeMessages();
   EXPECT_EQ(Count(m_settings.images), "8");
   EXPECT_EQ(Count(KeywordsTableName(ValidName(m_settings.images)).Text()), "800");
 }
@@ -374,9 +359,7 @@ TEST_P(ScanRetry, ARefusedStatementOfGatheredWordsHasTheFolderWalkedAgain) {
   Open().SendStatement(WordsTableStatement(ValidName(m_settings.images), Dialect()));
   for (int i = 0; i < 70; ++i) WriteFile(m_root / ("t" + std::to_string(i) + ".txt"), "x");
   const Refusal refusal{"value refused", "SQLPrepare", 63, 0, "22001", 1};
-  const ScanResult result = ScanRefusing(refusal, AddAndLoad(m_root),
-                                         [&](const ScanProgress& p) { return p.filesDone == refusal.afterFile; });
-  EXPECT_EQ(result.failedRows, 0) << DescribeMessages();
+  EXPECT_EQ(ScanRefusing(refusal, AddAndLoad(m_root)).failedRows, 0) << DescribeMessages();
   EXPECT_EQ(Count(m_settings.images), "70");
   EXPECT_EQ(Count(WordsTableName(ValidName(m_settings.images)).Text()), "70");
 }

@@ -35,12 +35,8 @@ const std::string kPacket = Packet(
 
 class ScanEndToEnd : public CatalogueFixture {
  protected:
-  // Every stored row, or those of one folder.
-  std::map<std::string, std::vector<std::string>> Rows(const std::string& folderText = "") {
-    if (folderText.empty()) return CatalogueFixture::Rows("select * from " + m_settings.images);
-    const std::string select = "select * from " + m_settings.images + " where Folder=?";
-    return CatalogueFixture::Rows(SqlStatement(select).Bind(folderText));
-  }
+  // Every stored row.
+  StoredRows Rows() { return CatalogueFixture::Rows("select * from " + m_settings.images); }
 
   // Every row's keys, with its Caption.
   Captions CaptionsOfRows() {
@@ -63,10 +59,7 @@ TEST_P(ScanEndToEnd, StoresOneRowPerVisibleFileWithWhatTheFileHolds) {
   ASSERT_TRUE(SaveJpegWithSegments(m_root / "O'Brien.jpg", 400, 300,
                                    App13(Resource(0x0404, Iim(5, "IIM") + Iim(118, "a\nb"))) + App1Xmp(kPacket)));
   ASSERT_TRUE(SaveImage(sub / "scan.tif", FIF_TIFF, 100, 50));
-  WriteFile(m_root / "notes.txt", "just text");
-  WriteFile(m_root / "fake.jpg", "not a jpeg");
-  WriteFile(m_root / "back\\slash.txt", "name with a backslash");
-  WriteFile(m_root / "caf\xE9.txt", "a name that is not UTF-8");
+  for (const char* name : {"notes.txt", "fake.jpg", "back\\slash.txt", "caf\xE9.txt"}) WriteFile(m_root / name, name);
   // Pictures whose pixels the image library cannot decode: said once for the scan.
   for (const auto& heif : {m_root / "a.heic", sub / "b.heic"}) {
     WriteFile(heif, std::string("\0\0\0\x10" "ftypmif1\0\0\0\0", 16));
@@ -141,8 +134,7 @@ TEST_P(ScanEndToEnd, TheCompanionRowsHoldWhatReadingTheFileGives) {
 
   std::multiset<std::string> expected;
   const XmpParser parser(CustomXmpDefinition{}, XmpParser::Rules::Modern);
-  MetadataReadContext context{false, &parser, {}};
-  context.modernFormats = true;
+  const MetadataReadContext context{.parser = &parser, .modernFormats = true};
   for (const auto& path : {m_root / "O'Brien.jpg", m_root / "notes.txt", m_root / "event.jpg"}) {
     const CompanionRow read = ReadFileRow(path, context, true).companions;
     const std::string folder = Text(m_root);
@@ -168,9 +160,7 @@ TEST_P(ScanEndToEnd, ScanningAFolderLeavesFoldersWithSimilarNamesAlone) {
   const auto pics = m_root / "my_pics";
   const auto other = m_root / "My_pics";
   for (const auto& folder : {pics, other}) std::filesystem::create_directories(folder);
-  WriteFile(pics / "a.txt", "a");
-  WriteFile(other / "b.txt", "b");
-  WriteFile(other / "c.txt", "c");
+  for (const auto& file : {pics / "a.txt", other / "b.txt", other / "c.txt"}) WriteFile(file, "x");
   const std::string kept[] = {Text(m_root / "myXpics"), "/backup" + Text(pics)};
   for (const std::string& folder : kept) Insert(folder, "keep.txt");
   AddAndLoad(pics);
@@ -204,9 +194,9 @@ TEST_P(ScanEndToEnd, AStoppedScanFinishesTheFileInProgressOnly) {
   EXPECT_TRUE(result.stopped);
   // The file in progress was written, then nothing else; an unfinished entry keeps the count it had
   // (none here).
-  const std::pair<std::size_t, const char*> expected[] = {{3, "3"}, {1, ""}, {0, ""}};
+  const std::pair<long long, const char*> expected[] = {{3, "3"}, {1, ""}, {0, ""}};
   for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(Rows(Text(folders[i])).size(), expected[i].first) << i;
+    EXPECT_EQ(RowCount(folders[i]), expected[i].first) << i;
     EXPECT_EQ(FolderField(folders[i]), expected[i].second) << i;
   }
   ASSERT_EQ(result.entries.size(), 2u);
@@ -220,7 +210,7 @@ TEST_P(ScanEndToEnd, AStoppedScanFinishesTheFileInProgressOnly) {
   const ScanResult rescan = Scan({}, hooks);
   EXPECT_TRUE(rescan.status && rescan.stopped);
   EXPECT_EQ(rescan.entries.at(0).status, "Stopped");
-  EXPECT_EQ(Rows(Text(folders[0])).size(), 3u);
+  EXPECT_EQ(RowCount(folders[0]), 3);
   EXPECT_EQ(FolderField(folders[0]), "3");
   EXPECT_EQ(FolderField(folders[0], "LastScan"), lastScan);
 }
@@ -240,9 +230,7 @@ TEST_P(ScanEndToEnd, NamesHoldingABackslashGetTheirRowsAndFormerRowsAreKeptThenR
   // Files an earlier version catalogued, its rows with "/" for "\" (marked by their Caption): a file
   // in a folder with "\" (no folder of the former name), a file with "\", and one with "\" kept
   // unread (not readable).
-  WriteFile(m_root / "c\\d" / "y.txt", "y");
-  WriteFile(m_root / "e\\f.txt", "e");
-  WriteFile(m_root / "g\\h.txt", "g");
+  for (const char* name : {"c\\d/y.txt", "e\\f.txt", "g\\h.txt"}) WriteFile(m_root / name, name);
   for (const auto& [folder, file] : {std::pair{root + "c/d/", "y.txt"}, {root, "e/f.txt"}, {root, "g/h.txt"}}) {
     Insert(folder, file, {{col::Caption, "former"}});
   }
