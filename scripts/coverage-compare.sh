@@ -12,7 +12,7 @@ set -euo pipefail
 base=${1:?usage: coverage-compare.sh BASE_BUILD NEW_BUILD}
 new=${2:?usage: coverage-compare.sh BASE_BUILD NEW_BUILD}
 limit=${TESSARINE_COVERAGE_LOSS_LIMIT:-3}
-command -v gcovr >/dev/null || { echo "coverage-compare: needs gcovr (apt-get install gcovr)" >&2; exit 2; }
+command -v gcovr >/dev/null || { echo "coverage-compare: needs gcovr (scripts/install-deps.sh installs it)" >&2; exit 2; }
 scratch=$(mktemp -d /tmp/tessarine-coverage.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
